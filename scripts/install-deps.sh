@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every system package that building, testing and running Corvane need.
+# Idempotent: does nothing (quietly) when everything is already present.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-l10n-tools
+  libgl-dev libxkbcommon-dev
+  libicu-dev libzip-dev libxlsxwriter-dev libfreexl-dev
+  antiword
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-noto-cjk xvfb xauth imagemagick
+  diffutils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,55 @@
+#include "engine/Workspace.h"
+
+Workspace::Workspace(QObject *parent) : QObject(parent) { sShowView(ResultView::Text); }
+
+void Workspace::processEvents() {
+    if (processEventsHook)
+        processEventsHook();
+}
+
+void Workspace::sAddComboHistory(const QString &path) {
+    if (addComboHistoryHook)
+        addComboHistoryHook(path);
+}
+
+void Workspace::sAddRecent(const QString &path1, const QString &path2) {
+    if (addRecentHook)
+        addRecentHook(path1, path2);
+}
+
+void Workspace::sDiffbarPrint() {
+    if (diffbarPrintHook)
+        diffbarPrintHook();
+}
+
+void Workspace::setBusy(bool busy) {
+    if (busyHook)
+        busyHook(busy);
+}
+
+void Workspace::setStatus(const QString &text) {
+    m_status = text;
+    Q_EMIT statusChanged(text);
+}
+
+void Workspace::sShowView(ResultView view) {
+    m_view = view;
+    fg.setEnabled(view == ResultView::Text);
+    fgB.setEnabled(view == ResultView::Binary);
+    fgF.setEnabled(view == ResultView::Folder);
+    Q_EMIT viewChanged(view);
+}
+
+ResultGrid *Workspace::activeGrid() {
+    return const_cast<ResultGrid *>(static_cast<const Workspace *>(this)->activeGrid());
+}
+
+const ResultGrid *Workspace::activeGrid() const {
+    if (fg.isEnabled())
+        return &fg;
+    if (fgB.isEnabled())
+        return &fgB;
+    if (fgF.isEnabled())
+        return &fgF;
+    return nullptr;
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "engine/ResultGrid.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+// Which result view is in front (and the only one enabled).
+enum class ResultView { Text, Binary, Folder, Sheets };
+
+// One row of a sheet list: sheet number (or empty), sheet name, used-range address.
+struct SheetListItem {
+    QString number;
+    QString name;
+    QString address;
+};
+
+// Everything a comparison result consists of, without any widget: the three result grids, the
+// sheet lists, the counters, the two sources and the options the comparison reads. The main
+// window owns one and binds its widgets to it; a batch run uses one on its own.
+class Workspace : public QObject {
+    Q_OBJECT
+public:
+    explicit Workspace(QObject *parent = nullptr);
+
+    // Default colours of the three legend boxes "変更", "追加", "削除".
+    static constexpr Color DefaultChangedColor = 65535;
+    static constexpr Color DefaultAddedColor = 16744448;
+    static constexpr Color DefaultDeletedColor = 16776960;
+
+    // Result grids: text (4 columns, 1 header row), binary (4 columns, 2 header rows) and
+    // folder (10 columns, 1 header row).
+    ResultGrid fg{4, 1};
+    ResultGrid fgB{4, 2};
+    ResultGrid fgF{10, 1};
+
+    // The sheet lists lv(0)/lv(1) and the workbook information boxes beside them.
+    std::array<QList<SheetListItem>, 2> lv;
+    std::array<QString, 2> workbookInfo;
+
+    // Counters of the last run.
+    int DiffCount = 0;
+    int LeftOnlyCount = 0;
+    int RightOnlyCount = 0;
+
+    // Texts of the path boxes cb(0)/cb(1) and the clipboard text slot of each side.
+    std::array<QString, 2> cb;
+    std::array<QString, 2> clipboardSlot;
+
+    // Toolbar toggles.
+    bool OnlyDF = false;
+    bool Binary = false;
+    bool Csv = false;
+
+    // Back colours of the legend boxes txtState(0..2): changed, added, deleted.
+    std::array<Color, 3> txtState{DefaultChangedColor, DefaultAddedColor, DefaultDeletedColor};
+
+    bool ignoreCase = false;     // setting Letter
+    int folderContentMode = 0;   // setting FFile: 0 none, 1 MD5, 2 as text
+
+    // True while the abort key is held down; long loops poll it after processEvents().
+    bool bAbort = false;
+
+    // Lets pending events run (the window processes Qt events; a batch run does nothing).
+    std::function<void()> processEventsHook;
+    // Told about each existing path or web address that a run loads (path history).
+    std::function<void(const QString &)> addComboHistoryHook;
+    // Told about each pair of sources that reaches the comparison (recent comparisons).
+    std::function<void(const QString &, const QString &)> addRecentHook;
+    // Redraws the overview bar after a result was filled.
+    std::function<void()> diffbarPrintHook;
+    // Busy pointer on/off around a long command.
+    std::function<void(bool)> busyHook;
+
+    void processEvents();
+    void sAddComboHistory(const QString &path);
+    void sAddRecent(const QString &path1, const QString &path2);
+    void sDiffbarPrint();
+    void setBusy(bool busy);
+
+    // Status-bar panel 1.
+    QString statusText() const { return m_status; }
+    void setStatus(const QString &text);
+
+    // Brings one result view to the front: only that grid is enabled.
+    void sShowView(ResultView view);
+    ResultView shownView() const { return m_view; }
+
+    // The active grid: the first enabled of fg, fgB, fgF; null in the sheet view.
+    ResultGrid *activeGrid();
+    const ResultGrid *activeGrid() const;
+
+Q_SIGNALS:
+    void statusChanged(const QString &text);
+    void viewChanged(ResultView view);
+
+private:
+    QString m_status;
+    ResultView m_view = ResultView::Text;
+};
