@@ -1,0 +1,257 @@
+#include "engine/LineMatching.h"
+
+#include <QHashFunctions>
+
+#include <algorithm>
+
+namespace {
+
+// Gives every distinct line text a small id, in one open-addressing table over both sides.
+class LineInterner {
+public:
+    explicit LineInterner(size_t expected) {
+        size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity *= 2;
+        m_slots.assign(capacity, -1);
+        m_mask = capacity - 1;
+    }
+
+    int intern(const QString &line) {
+        const size_t h = qHash(QStringView(line), size_t(0x9e3779b9));
+        for (size_t s = h & m_mask;; s = (s + 1) & m_mask) {
+            const int id = m_slots[s];
+            if (id < 0) {
+                m_slots[s] = int(m_texts.size());
+                m_texts.push_back(&line);
+                m_hashes.push_back(h);
+                return m_slots[s];
+            }
+            if (m_hashes[size_t(id)] == h && *m_texts[size_t(id)] == line)
+                return id;
+        }
+    }
+
+    int count() const { return int(m_texts.size()); }
+    int length(int id) const { return int(m_texts[size_t(id)]->size()); }
+
+private:
+    std::vector<int> m_slots;
+    size_t m_mask;
+    std::vector<const QString *> m_texts;
+    std::vector<size_t> m_hashes;
+};
+
+enum class RunOutcome { Fails, Qualifies, End };
+
+// The run test at (i, j): does a run of equal lines start here that holds enough characters
+// before a mismatch, within at most 100 lines, without running off the end of either text?
+RunOutcome runTest(const LineIndex &x, int i, int j, const MatchParams &p) {
+    const int nL = x.nL(), nR = x.nR();
+    int chars = 0;
+    int k = 0;
+    for (; k < 100; ++k) {
+        if (i + k > nL - 1 || j + k > nR - 1)
+            break;
+        const int id = x.idL(i + k);
+        if (id != x.idR(j + k))
+            break;
+        if (chars < p.MinRunChars)
+            chars += x.length(id);
+        if (chars >= p.MinRunChars && k >= p.MinRunLines - 1)
+            break;
+    }
+    if (i + k > nL - 1 || j + k > nR - 1)
+        return RunOutcome::End;
+    return x.idL(i + k) == x.idR(j + k) ? RunOutcome::Qualifies : RunOutcome::Fails;
+}
+
+} // namespace
+
+LineIndex::LineIndex(const QStringList &left, const QStringList &right) {
+    LineInterner interner(size_t(left.size()) + size_t(right.size()));
+    m_idL.reserve(size_t(left.size()));
+    for (const QString &line : left)
+        m_idL.push_back(interner.intern(line));
+    m_idR.reserve(size_t(right.size()));
+    for (const QString &line : right)
+        m_idR.push_back(interner.intern(line));
+    const int ids = interner.count();
+    m_length.resize(size_t(ids));
+    for (int id = 0; id < ids; ++id)
+        m_length[size_t(id)] = interner.length(id);
+    buildPositions(m_idL, ids, m_offL, m_posL);
+    buildPositions(m_idR, ids, m_offR, m_posR);
+}
+
+// Counting sort of positions by id: off[id] .. off[id + 1] index the ascending positions.
+void LineIndex::buildPositions(const std::vector<int> &ids, int idCount, std::vector<int> &off,
+                               std::vector<int> &pos) {
+    off.assign(size_t(idCount) + 1, 0);
+    for (int id : ids)
+        ++off[size_t(id) + 1];
+    for (size_t k = 1; k < off.size(); ++k)
+        off[k] += off[k - 1];
+    pos.resize(ids.size());
+    std::vector<int> fill(off.begin(), off.end() - 1);
+    for (size_t p = 0; p < ids.size(); ++p)
+        pos[size_t(fill[size_t(ids[p])]++)] = int(p);
+}
+
+const int *LineIndex::firstAtOrAfter(Span s, int from) {
+    return std::lower_bound(s.begin, s.end, from);
+}
+
+std::vector<Candidate> fFindAnchors(const LineIndex &x, int lastL, int lastR,
+                                    const MatchParams &p) {
+    const int nL = x.nL(), nR = x.nR();
+    std::vector<Candidate> list{{nL, nR}};
+    const int i0 = lastL + 1, j0 = lastR + 1;
+    if (i0 > nL - 1 || j0 > nR - 1)
+        return list;
+
+    // The first pair: when the texts simply continue in step, that pair is the anchor.
+    list.clear();
+    if (x.idL(i0) == x.idR(j0)) {
+        list.push_back({i0, j0});
+        return list;
+    }
+
+    // Left-major scan. Only pairs of equal lines can start a run (any other pair fails at
+    // once), so each left line visits just the right positions of its own text.
+    const size_t leftMajorLimit = size_t(p.MaxCandidates);
+    bool stop = false;
+    for (int i = i0; i <= nL - 1 && !stop; ++i) {
+        const LineIndex::Span s = x.rightPositions(x.idL(i));
+        for (const int *it = LineIndex::firstAtOrAfter(s, j0); it != s.end; ++it) {
+            const RunOutcome outcome = runTest(x, i, *it, p);
+            if (outcome == RunOutcome::Fails)
+                continue;
+            if (outcome == RunOutcome::End) {
+                stop = true;
+                break;
+            }
+            list.push_back({i, *it});
+            if (list.size() >= leftMajorLimit) {
+                stop = true;
+                break;
+            }
+        }
+        if (list.size() >= leftMajorLimit)
+            break;
+    }
+
+    // Right-major scan (the texts are not in step here).
+    const size_t totalLimit = size_t(2 * p.MaxCandidates);
+    for (int j = j0; j <= nR - 1; ++j) {
+        const LineIndex::Span s = x.leftPositions(x.idR(j));
+        for (const int *it = LineIndex::firstAtOrAfter(s, i0); it != s.end; ++it) {
+            const RunOutcome outcome = runTest(x, *it, j, p);
+            if (outcome == RunOutcome::Fails)
+                continue;
+            if (outcome == RunOutcome::End)
+                break;
+            list.push_back({*it, j});
+            if (list.size() >= totalLimit)
+                return list;
+        }
+        if (list.size() >= totalLimit)
+            break;
+    }
+    return list;
+}
+
+namespace {
+
+// Picks the anchor: a single pair as it is; otherwise the nearest pair, the earliest on a tie;
+// the end sentinel when the list is empty.
+Candidate chooseAnchor(const std::vector<Candidate> &list, int lastL, int lastR, int nL, int nR) {
+    Candidate anchor{nL, nR};
+    if (list.size() == 1)
+        return list.front();
+    long best = -1;
+    for (const Candidate &c : list) {
+        const long distance = long(c.i - lastL) + long(c.j - lastR);
+        if (best < 0 || distance < best) {
+            best = distance;
+            anchor = c;
+        }
+    }
+    return anchor;
+}
+
+// Places right line c into row base + (c - pos), appending empty rows as needed.
+void placeRight(PairTable &table, int base, int pos, int c) {
+    const int r = base + (c - pos);
+    while (table.lastRow() < r)
+        table.append({});
+    table.row(r).right = c;
+}
+
+// Lays out the lines between the previous anchor and the new one. Long left lines are paired
+// greedily with their first equal right line after the last pairing; between two pairings the
+// unpaired lines of both sides are set side by side from the top.
+void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const MatchParams &p,
+             PairTable &table) {
+    const bool hasLeft = lastL + 1 <= aL - 1;
+    const bool hasRight = lastR + 1 <= aR - 1;
+    if (hasLeft && hasRight) {
+        int base = table.lastRow();
+        int pos = lastR;
+        for (int a = lastL + 1; a <= aL - 1; ++a) {
+            const int id = x.idL(a);
+            int b = -1;
+            if (x.length(id) > p.MinRunChars) {
+                const LineIndex::Span s = x.rightPositions(id);
+                const int *it = LineIndex::firstAtOrAfter(s, pos + 1);
+                if (it != s.end && *it <= aR - 1)
+                    b = *it;
+            }
+            if (b >= 0) {
+                for (int c = pos + 1; c <= b - 1; ++c)
+                    placeRight(table, base, pos, c);
+                table.append({a, b});
+                base = table.lastRow();
+                pos = b;
+            } else {
+                table.append({a, -1});
+            }
+        }
+        for (int c = pos + 1; c <= aR - 1; ++c)
+            placeRight(table, base, pos, c);
+    } else if (hasLeft) {
+        for (int a = lastL + 1; a <= aL - 1; ++a)
+            table.append({a, -1});
+    } else if (hasRight) {
+        for (int c = lastR + 1; c <= aR - 1; ++c)
+            table.append({-1, c});
+    }
+}
+
+} // namespace
+
+bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+                 PairTable &table, const std::function<bool()> &shouldAbort) {
+    const LineIndex x(left, right);
+    const int nL = x.nL(), nR = x.nR();
+    table.reserve(size_t(std::max(nL, nR)));
+    int lastL = -1, lastR = -1;
+    long iterations = 0;
+    while (lastL < nL - 1 || lastR < nR - 1) {
+        const std::vector<Candidate> list = fFindAnchors(x, lastL, lastR, params);
+        Candidate a = chooseAnchor(list, lastL, lastR, nL, nR);
+        // Walk back to the start of the equal run that ends at the anchor.
+        while (a.i - 1 > lastL && a.j - 1 > lastR && x.idL(a.i - 1) == x.idR(a.j - 1)) {
+            --a.i;
+            --a.j;
+        }
+        emitGap(x, lastL, lastR, a.i, a.j, params, table);
+        if (a.i <= nL - 1 && a.j <= nR - 1)
+            table.append({a.i, a.j});
+        lastL = a.i;
+        lastR = a.j;
+        if (++iterations % 50 == 0 && shouldAbort && shouldAbort())
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// Tuning of the line matching; every comparison uses 1, 5, 10.
+struct MatchParams {
+    int MinRunLines = 1;   // an anchor's run holds at least this many lines
+    int MinRunChars = 5;   // ... and this many characters; inside a gap only longer lines pair
+    int MaxCandidates = 10; // left-major scan stops at this many, both scans at twice as many
+};
+
+// A place where a run of equal lines begins on both sides (0-based line indexes).
+struct Candidate {
+    int i;
+    int j;
+    bool operator==(const Candidate &) const = default;
+};
+
+// The rows the matching produces. Row 0 exists and stays empty, so that table row r becomes
+// grid row r. A row holds at most one left and one right line, kept as 0-based indexes into
+// the line arrays (-1: no line on that side); the texts come from the arrays.
+class PairTable {
+public:
+    struct Row {
+        int left = -1;
+        int right = -1;
+        bool operator==(const Row &) const = default;
+    };
+
+    PairTable() : m_rows(1) {}
+
+    // Number of the last row (0 when the table holds only its empty row 0).
+    int lastRow() const { return int(m_rows.size()) - 1; }
+    const Row &row(int r) const { return m_rows[size_t(r)]; }
+    Row &row(int r) { return m_rows[size_t(r)]; }
+    void append(Row row) { m_rows.push_back(row); }
+    void reserve(size_t n) { m_rows.reserve(n + 1); }
+    const std::vector<Row> &rows() const { return m_rows; }
+
+private:
+    std::vector<Row> m_rows;
+};
+
+// Both line arrays with every line replaced by a small integer id (equal lines, equal ids) and
+// the positions of each id on each side, so that the look-ahead visits only pairs of equal
+// lines, in the order in which a plain scan over all pairs would meet them.
+class LineIndex {
+public:
+    LineIndex(const QStringList &left, const QStringList &right);
+
+    int nL() const { return int(m_idL.size()); }
+    int nR() const { return int(m_idR.size()); }
+    int idL(int i) const { return m_idL[size_t(i)]; }
+    int idR(int j) const { return m_idR[size_t(j)]; }
+    int length(int id) const { return m_length[size_t(id)]; }
+
+    // Ascending positions on the right (left) side of the lines with this id.
+    struct Span {
+        const int *begin;
+        const int *end;
+    };
+    Span rightPositions(int id) const { return span(m_offR, m_posR, id); }
+    Span leftPositions(int id) const { return span(m_offL, m_posL, id); }
+    // The first position in the span that is >= from, or span.end.
+    static const int *firstAtOrAfter(Span s, int from);
+
+private:
+    static Span span(const std::vector<int> &off, const std::vector<int> &pos, int id) {
+        return {pos.data() + off[size_t(id)], pos.data() + off[size_t(id) + 1]};
+    }
+    static void buildPositions(const std::vector<int> &ids, int idCount, std::vector<int> &off,
+                               std::vector<int> &pos);
+
+    std::vector<int> m_idL, m_idR;
+    std::vector<int> m_length; // characters of the line with this id
+    std::vector<int> m_offL, m_posL, m_offR, m_posR;
+};
+
+// Looks ahead from the last anchor (lastL, lastR) for candidate anchors: a left-major scan,
+// then, unless the texts simply continue in step, a right-major scan. The list starts with
+// the end sentinel (nL, nR) only when no pair is left to visit.
+std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR,
+                                    const MatchParams &params);
+
+// The matching loop: repeatedly finds the next anchor, lays out the gap before it and emits
+// it. `shouldAbort` is asked every 50 iterations; when it answers true the loop stops and the
+// function returns false (the table holds what was built so far).
+bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+                 PairTable &table, const std::function<bool()> &shouldAbort = {});
