@@ -62,6 +62,10 @@ public:
     bool ignoreCase = false;     // setting Letter
     int folderContentMode = 0;   // setting FFile: 0 none, 1 MD5, 2 as text
 
+    // Why a side of the last run could not be loaded (empty when every side loaded). A side
+    // that cannot be read must not pass for an empty one: the status text names it.
+    QStringList runProblems;
+
     // True while the abort key is held down; long loops poll it after processEvents().
     bool bAbort = false;
 

@@ -1,0 +1,62 @@
+#include "app/BatchRun.h"
+
+#include "engine/TextDiff.h"
+#include "export/SaveResult.h"
+#include "platform/Paths.h"
+
+std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
+    BatchRequest request;
+    const int n = int(elements.size()) - 1;
+    if (n <= 1)
+        return std::nullopt;
+    for (int i = 1; i <= n; ++i) {
+        const QString &element = elements[i];
+        const QString lower = element.toLower();
+        if (fFileExists(element)) {
+            if (request.path1.isEmpty())
+                request.path1 = element;
+            else if (request.path2.isEmpty())
+                request.path2 = element;
+        } else if (lower == QLatin1String("/o")) {
+            if (i < n) {
+                request.output = elements[i + 1];
+                break;
+            }
+        } else if (lower.startsWith(QLatin1String("/o"))) {
+            request.output = element.mid(2).trimmed();
+        } else {
+            request.notFound << element;
+        }
+    }
+    if (request.output.isEmpty())
+        return std::nullopt;
+    return request;
+}
+
+BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request) {
+    BatchResult result;
+    if (!request.notFound.isEmpty()) {
+        result.error = QStringLiteral("見つかりません: ") + request.notFound.join(QStringLiteral(", "));
+        return result;
+    }
+    if (request.path1.isEmpty()) {
+        result.error = QStringLiteral("比較するファイルが指定されていません");
+        return result;
+    }
+
+    fTextDiff(ws, request.path1, request.path2, 1, 5, 10);
+    result.output = ws.statusText();
+    if (!ws.runProblems.isEmpty()) {
+        result.error = ws.runProblems.join(QStringLiteral(", "));
+        return result;
+    }
+
+    const SaveOutcome saved = SaveResult(ws, request.output);
+    if (!saved.ok) {
+        result.error = saved.message;
+        return result;
+    }
+    const bool differs = ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0;
+    result.status = differs ? BatchDifferent : BatchSame;
+    return result;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/Workspace.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What a batch command line asks for: up to two existing paths and the output file.
+struct BatchRequest {
+    QString path1;
+    QString path2;
+    QString output;
+    QStringList notFound; // elements that name no existing path and are no option
+};
+
+// Reads the command line's elements (element 0 is the program path). Existing paths fill
+// path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the output. Returns
+// nothing when no output is named: then the program starts interactively.
+std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements);
+
+// Exit statuses of a batch run, as diff has them.
+enum BatchStatus { BatchSame = 0, BatchDifferent = 1, BatchTrouble = 2 };
+
+struct BatchResult {
+    int status = BatchTrouble;
+    QString output; // the final status text, for stdout
+    QString error;  // one line for stderr when status is BatchTrouble
+};
+
+// Compares the request's two paths and saves the result by the output's extension. Never
+// reports success when a source could not be read or the output could not be written.
+BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// Texts that the comparison shows in the grids' headers and in status panel 1.
+namespace EngineTexts {
+inline const QString LineNumberHeader = QStringLiteral("行数");
+inline const QString TextHeader = QStringLiteral("本文");
+inline const QString File1Header = QStringLiteral("ファイル1");
+inline const QString File2Header = QStringLiteral("ファイル2");
+inline const QString AddressHeader = QStringLiteral("アドレス");
+inline const QString ByteColumnsHeader =
+    QStringLiteral("00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F");
+inline const QString FileNameHeader = QStringLiteral("ファイル名");
+inline const QString SizeHeader = QStringLiteral("サイズ");
+inline const QString TypeHeader = QStringLiteral("種類");
+inline const QString DateHeader = QStringLiteral("更新日付");
+
+inline const QString SamePaths = QStringLiteral("パス１とパス２が同じです");
+inline const QString Loading = QStringLiteral("ファイル展開中です... (Escキー長押しで中断)");
+inline const QString Analysing = QStringLiteral("解析中です... (Escキー長押しで中断)");
+inline const QString Done = QStringLiteral("完了");
+inline const QString DiffCountLabel = QStringLiteral("     不一致行=");
+inline const QString LeftOnlyLabel = QStringLiteral("  左のみ存在=");
+inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
+
+// Our additions: a side that could not be read says so instead of passing for empty.
+inline const QString CannotRead = QStringLiteral("読み込めません: ");
+inline const QString NotAvailableYet = QStringLiteral("この種類の比較はまだ使用できません: ");
+} // namespace EngineTexts
+
+// The word in a path box that names the clipboard text stored for that side.
+inline const QString ClipboardWord = QStringLiteral("Clipboard");

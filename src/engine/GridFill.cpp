@@ -1,0 +1,163 @@
+#include "engine/GridFill.h"
+
+#include "engine/EngineTexts.h"
+
+using namespace EngineTexts;
+
+void sSetupGridColumns(Workspace &ws) {
+    for (int c : {0, 2})
+        ws.fg.setColWidth(c, 650);
+    for (int c : {1, 3})
+        ws.fg.setColAlignment(c, ResultGrid::AlignLeftCenter);
+    for (int c : {0, 2})
+        ws.fgB.setColWidth(c, 900);
+    for (int c : {1, 3})
+        ws.fgB.setColAlignment(c, ResultGrid::AlignLeftCenter);
+    for (int c : {0, 2, 3, 4, 6, 7})
+        ws.fgF.setColAlignment(c, ResultGrid::AlignLeftCenter);
+    for (int c : {1, 5})
+        ws.fgF.setColAlignment(c, ResultGrid::AlignRightCenter);
+}
+
+namespace {
+
+// Empties a grid and leaves it with `rows` empty rows.
+void emptyGrid(ResultGrid &g, int rows) {
+    g.setRows(0);
+    g.setRows(rows);
+}
+
+void setRowTexts(ResultGrid &g, int r, std::initializer_list<QString> texts) {
+    int c = 0;
+    for (const QString &t : texts)
+        g.setText(r, c++, t);
+}
+
+enum class RowState { Same, LeftOnly, RightOnly, Changed };
+
+RowState classify(const PairTable::Row &row, const QStringList &left, const QStringList &right,
+                  bool ignoreCase) {
+    if (row.left < 0)
+        return RowState::RightOnly;
+    if (row.right < 0)
+        return RowState::LeftOnly;
+    const QString &a = left[row.left];
+    const QString &b = right[row.right];
+    if (a == b || (ignoreCase && a.toLower() == b.toLower()))
+        return RowState::Same;
+    return RowState::Changed;
+}
+
+// Paints a row by its state and counts it: the side that has the line in the "added" colour,
+// the side without it in the "deleted" colour, a changed pair in the "changed" colour.
+void colourRow(Workspace &ws, int r, RowState state) {
+    Color leftColor = 0, rightColor = 0;
+    switch (state) {
+    case RowState::Same:
+        return;
+    case RowState::RightOnly:
+        leftColor = ws.txtState[2];
+        rightColor = ws.txtState[1];
+        ++ws.RightOnlyCount;
+        break;
+    case RowState::LeftOnly:
+        leftColor = ws.txtState[1];
+        rightColor = ws.txtState[2];
+        ++ws.LeftOnlyCount;
+        break;
+    case RowState::Changed:
+        leftColor = rightColor = ws.txtState[0];
+        ++ws.DiffCount;
+        break;
+    }
+    for (int c : {0, 1})
+        ws.fg.setBackColor(r, c, leftColor);
+    for (int c : {2, 3})
+        ws.fg.setBackColor(r, c, rightColor);
+}
+
+void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const QStringList &left,
+              const QStringList &right) {
+    if (row.left >= 0) {
+        g.setNumber(r, 0, row.left + 1);
+        g.setText(r, 1, left[row.left]);
+    }
+    if (row.right >= 0) {
+        g.setNumber(r, 2, row.right + 1);
+        g.setText(r, 3, right[row.right]);
+    }
+}
+
+// After a fill: overview bar, then the first data row current and on top.
+void finishFill(Workspace &ws) {
+    ws.sDiffbarPrint();
+    ws.fg.setRow(1);
+    ws.fg.setCol(1);
+    ws.fg.setTopRow(1);
+}
+
+} // namespace
+
+void sResetGridHeaders(Workspace &ws) {
+    emptyGrid(ws.fg, 2);
+    ws.fg.setRowHeight(1, ws.fg.rowHeight(0));
+    setRowTexts(ws.fg, 0, {LineNumberHeader, TextHeader, LineNumberHeader, TextHeader});
+
+    emptyGrid(ws.fgB, 3);
+    setRowTexts(ws.fgB, 0, {File1Header, TextHeader, File2Header, TextHeader});
+    setRowTexts(ws.fgB, 1, {AddressHeader, ByteColumnsHeader, AddressHeader, ByteColumnsHeader});
+
+    emptyGrid(ws.fgF, 2);
+    setRowTexts(ws.fgF, 0,
+                {FileNameHeader, SizeHeader, TypeHeader, DateHeader, FileNameHeader, SizeHeader,
+                 TypeHeader, DateHeader});
+}
+
+void sFillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
+                   const QStringList &right) {
+    ResultGrid &g = ws.fg;
+    const int n = table.lastRow();
+    if (!ws.OnlyDF) {
+        g.setRows(n + 1);
+        for (int r = 1; r <= n; ++r) {
+            const PairTable::Row &row = table.row(r);
+            colourRow(ws, r, classify(row, left, right, ws.ignoreCase));
+            writeRow(g, r, row, left, right);
+        }
+        if (g.rows() == 1)
+            g.setRows(2);
+    } else {
+        // Equal rows are left out; the shown rows keep their source line numbers. Letter case
+        // always counts here, so a row differing only in case is shown as changed.
+        for (int r = 1; r <= n; ++r) {
+            const PairTable::Row &row = table.row(r);
+            const RowState state = classify(row, left, right, false);
+            if (state == RowState::Same)
+                continue;
+            if (!g.isEmpty(1, 0) || !g.isEmpty(1, 2))
+                g.appendRow();
+            const int target = g.rows() - 1;
+            writeRow(g, target, row, left, right);
+            colourRow(ws, target, state);
+        }
+    }
+    finishFill(ws);
+}
+
+bool sShowOneSided(Workspace &ws, int side, const QStringList &lines) {
+    ResultGrid &g = ws.fg;
+    const int n = int(lines.size());
+    g.setRows(std::max(n + 1, 2));
+    const int numberCol = side == 0 ? 0 : 2;
+    for (int k = 0; k < n; ++k) {
+        g.setNumber(k + 1, numberCol, k + 1);
+        g.setText(k + 1, numberCol + 1, lines[k]);
+        if (k % 1000 == 0) {
+            ws.processEvents();
+            if (ws.bAbort)
+                return false;
+        }
+    }
+    finishFill(ws);
+    return true;
+}

@@ -1,0 +1,249 @@
+#include "engine/TextDiff.h"
+
+#include "encoding/Charset.h"
+#include "engine/EngineTexts.h"
+#include "engine/GridFill.h"
+#include "engine/LineMatching.h"
+#include "platform/Paths.h"
+
+using namespace EngineTexts;
+
+namespace {
+
+bool isWorkbookExtension(const QString &ext) {
+    return ext == QLatin1String("xls") || ext == QLatin1String("xlsx");
+}
+
+bool isClipboard(const QString &path) { return path == ClipboardWord; }
+
+bool isWeb(const QString &path) { return !fFileExists(path) && fIsWebAddress(path); }
+
+// One comparison run: the two sides as they are loaded, and the decisions between them.
+class Run {
+public:
+    Run(Workspace &ws, const QString &path1, const QString &path2, const MatchParams &params)
+        : m_ws(ws), m_path{path1, path2}, m_params(params) {}
+
+    void execute() {
+        const SourceKind left = fSourceKind(m_ws, m_path[0], m_path[1]);
+        if (!loadLeft(left))
+            return;
+        loadRight(fSourceKind(m_ws, m_path[1], m_path[0]));
+    }
+
+private:
+    // Loads path 1; true when the run goes on to the right side.
+    bool loadLeft(SourceKind kind) {
+        const QString &path2 = m_path[1];
+        const QString ext2 = fLowerExtension(path2);
+        const bool rightIsSource = fFileExists(path2) || isWeb(path2) || isClipboard(path2);
+        switch (kind) {
+        case SourceKind::Folder:
+            noteExisting(0);
+            m_ws.sShowView(ResultView::Folder);
+            if (fPathKind(path2) == PathFolder)
+                return true;
+            notAvailable(0);
+            return false;
+        case SourceKind::Hexadecimal:
+            noteExisting(0);
+            m_ws.sShowView(ResultView::Binary);
+            notAvailable(0);
+            return false;
+        case SourceKind::Workbook:
+        case SourceKind::WebAddress:
+            if (kind == SourceKind::Workbook)
+                noteExisting(0);
+            notAvailable(0);
+            return false;
+        case SourceKind::Document:
+        case SourceKind::TextFile:
+            noteExisting(0);
+            loadFile(0, kind);
+            if (rightIsSource && !isWorkbookExtension(ext2))
+                return true;
+            showAlone(0);
+            return false;
+        case SourceKind::Clipboard:
+            if (m_ws.Binary) {
+                notAvailable(0);
+                return false;
+            }
+            m_ws.sShowView(ResultView::Text);
+            m_lines[0] = fSplitClipboardLines(m_ws.clipboardSlot[0]);
+            if ((isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
+                !isWorkbookExtension(ext2))
+                return true;
+            showAlone(0);
+            return false;
+        case SourceKind::None:
+            return rightIsSource;
+        }
+        return false;
+    }
+
+    void loadRight(SourceKind kind) {
+        const QString &path1 = m_path[0];
+        const bool leftIsSource = fFileExists(path1) || isWeb(path1) || isClipboard(path1);
+        switch (kind) {
+        case SourceKind::Folder:
+            noteExisting(1);
+            m_ws.sShowView(ResultView::Folder);
+            notAvailable(1);
+            return;
+        case SourceKind::Hexadecimal:
+        case SourceKind::Workbook:
+            noteExisting(1);
+            notAvailable(1);
+            return;
+        case SourceKind::WebAddress:
+            notAvailable(1);
+            return;
+        case SourceKind::Document:
+        case SourceKind::TextFile:
+            noteExisting(1);
+            loadFile(1, kind);
+            break;
+        case SourceKind::Clipboard:
+            if (m_ws.Binary) {
+                notAvailable(1);
+                return;
+            }
+            m_ws.sShowView(ResultView::Text);
+            m_lines[1] = fSplitClipboardLines(m_ws.clipboardSlot[1]);
+            break;
+        case SourceKind::None:
+            return;
+        }
+        if (leftIsSource)
+            compare();
+        else
+            showAlone(1);
+    }
+
+    // An existing path: into the history and the path boxes.
+    void noteExisting(int side) {
+        m_ws.sAddComboHistory(m_path[side]);
+        m_ws.cb[0] = m_path[0];
+        m_ws.cb[1] = m_path[1];
+    }
+
+    void loadFile(int side, SourceKind kind) {
+        const QString &path = m_path[side];
+        m_ws.sShowView(ResultView::Text);
+        m_ws.fg.setText(0, side == 0 ? 1 : 3,
+                        fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
+                            QStringLiteral("]"));
+        if (kind == SourceKind::Document) {
+            notAvailable(side);
+            return;
+        }
+        try {
+            m_lines[side] = fSplitLines(LoadNormalizedText(path));
+        } catch (const FileReadError &) {
+            m_ws.runProblems << CannotRead + path;
+        }
+    }
+
+    void notAvailable(int side) { m_ws.runProblems << NotAvailableYet + m_path[side]; }
+
+    void showAlone(int side) { sShowOneSided(m_ws, side, m_lines[side]); }
+
+    void compare() {
+        if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
+            m_ws.sAddRecent(m_path[0], m_path[1]);
+        m_ws.setStatus(Analysing);
+        PairTable table;
+        const bool finished = fMatchLines(m_lines[0], m_lines[1], m_params, table, [this] {
+            m_ws.processEvents();
+            return m_ws.bAbort;
+        });
+        if (!finished)
+            return;
+        sFillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+    }
+
+    Workspace &m_ws;
+    QString m_path[2];
+    MatchParams m_params;
+    QStringList m_lines[2];
+};
+
+QString summary(const Workspace &ws) {
+    QString text = Done;
+    if (ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0)
+        text += DiffCountLabel + QString::number(ws.DiffCount) + LeftOnlyLabel +
+                QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
+                QString::number(ws.RightOnlyCount);
+    if (!ws.runProblems.isEmpty())
+        text += QStringLiteral("  (") + ws.runProblems.join(QStringLiteral(", ")) +
+                QStringLiteral(")");
+    return text;
+}
+
+} // namespace
+
+SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath) {
+    const PathKind pathKind = fPathKind(path);
+    if (pathKind == PathFolder)
+        return SourceKind::Folder;
+    if (pathKind == PathFile) {
+        if (ws.Binary)
+            return SourceKind::Hexadecimal;
+        const QString ext = fLowerExtension(path);
+        if (isWorkbookExtension(ext))
+            return SourceKind::Workbook;
+        if (ws.Csv && ext == QLatin1String("csv") &&
+            (otherPath.isEmpty() || fLowerExtension(otherPath) == QLatin1String("csv")))
+            return SourceKind::Workbook;
+        if (ext == QLatin1String("doc") || ext == QLatin1String("docx"))
+            return SourceKind::Document;
+        return SourceKind::TextFile;
+    }
+    if (fIsWebAddress(path))
+        return SourceKind::WebAddress;
+    if (isClipboard(path))
+        return SourceKind::Clipboard;
+    return SourceKind::None;
+}
+
+QStringList fSplitLines(const QString &text) {
+    if (text.isEmpty())
+        return {};
+    return text.split(QLatin1Char('\n'));
+}
+
+QStringList fSplitClipboardLines(const QString &text) {
+    if (text.isEmpty())
+        return {};
+    return text.split(QStringLiteral("\r\n"));
+}
+
+void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,
+               int MaxCandidates) {
+    ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+    ws.runProblems.clear();
+    ws.lv[0].clear();
+    ws.lv[1].clear();
+    ws.workbookInfo = {};
+    sResetGridHeaders(ws);
+    if (path1.isEmpty() && path2.isEmpty())
+        return;
+    if (!isClipboard(path1) && path2 == path1) {
+        ws.setStatus(SamePaths);
+        return;
+    }
+    ws.setBusy(true);
+    ws.fg.setRedraw(false);
+    ws.fgB.setRedraw(false);
+    ws.setStatus(Loading);
+
+    Run(ws, path1, path2, MatchParams{MinRunLines, MinRunChars, MaxCandidates}).execute();
+
+    ws.fg.setRedraw(true);
+    ws.fgB.setRedraw(true);
+    ws.processEvents();
+    ws.setBusy(false);
+    ws.setStatus(summary(ws));
+    ws.bAbort = false;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/Workspace.h"
+
+#include <QString>
+#include <QStringList>
+
+// What a source designation names, decided per side.
+enum class SourceKind { None, Folder, Hexadecimal, Workbook, Document, TextFile, WebAddress, Clipboard };
+
+// Classifies one side; `otherPath` matters for CSV files under the CSV toggle.
+SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
+
+// Splits normalised text at LF: a trailing line break yields a last, empty line; the empty
+// text yields no lines.
+QStringList fSplitLines(const QString &text);
+// Splits clipboard text at CR LF pairs only; lone CR or LF stay inside a line.
+QStringList fSplitClipboardLines(const QString &text);
+
+// The one entry point of every comparison: classifies both sources, loads them, pairs the
+// lines and fills the result grids of the workspace, with the summary in its status text.
+// Every caller passes 1, 5, 10 for the tuning values.
+void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines = 1,
+               int MinRunChars = 5, int MaxCandidates = 10);

@@ -1,0 +1,40 @@
+#include "platform/Paths.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QUrl>
+
+PathKind fPathKind(const QString &path) {
+    if (path.isEmpty())
+        return PathNone;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return PathNone;
+    return info.isDir() ? PathFolder : PathFile;
+}
+
+bool fFileExists(const QString &path) { return fPathKind(path) != PathNone; }
+
+QString fLowerExtension(const QString &path) {
+    // Only the file name counts: a dot in a folder name is no extension.
+    const QString name = fFileName(path);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QString();
+    return name.mid(dot + 1).toLower();
+}
+
+QString fFileName(const QString &path) { return QFileInfo(path).fileName(); }
+
+bool fIsWebAddress(const QString &path) {
+    const QUrl url(path, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+           scheme == QLatin1String("ftp");
+}
+
+QString fModificationText(const QString &path) {
+    return QFileInfo(path).lastModified().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Kind of a path on disk: 0 none, 1 file, 2 folder.
+enum PathKind { PathNone = 0, PathFile = 1, PathFolder = 2 };
+
+PathKind fPathKind(const QString &path);
+// True for an existing file or folder.
+bool fFileExists(const QString &path);
+// The text after the last "." of the path's file name, lower-cased; empty when there is none.
+QString fLowerExtension(const QString &path);
+// The file name of a path (the text after the last separator).
+QString fFileName(const QString &path);
+// True for an address with an http, https or ftp scheme.
+bool fIsWebAddress(const QString &path);
+// A file's modification time as an unambiguous local date-time text ("2026/12/07 08:31:06").
+QString fModificationText(const QString &path);
