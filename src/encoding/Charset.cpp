@@ -1,0 +1,128 @@
+#include "encoding/Charset.h"
+
+#include "encoding/IcuConvert.h"
+
+#include <QtEndian>
+
+#include <unicode/ucnv.h>
+
+#include <memory>
+
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter *c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+Converter openConverter(const char *charset) {
+    UErrorCode status = U_ZERO_ERROR;
+    Converter cnv(ucnv_open(charset, &status));
+    if (U_FAILURE(status))
+        return nullptr;
+    return cnv;
+}
+
+bool startsWithUtf8Bom(const QByteArray &bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF");
+}
+
+} // namespace
+
+namespace IcuConvert {
+
+QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok) {
+    *ok = false;
+    Converter cnv = openConverter(charset);
+    if (!cnv)
+        return {};
+    // None of our charsets yields more UTF-16 units than input bytes, so one allocation
+    // normally suffices; the loop below only grows for the odd replacement-heavy input.
+    QString text(bytes.size() - offset + 16, Qt::Uninitialized);
+    const char *src = bytes.constData() + offset;
+    const char *srcEnd = bytes.constData() + bytes.size();
+    qsizetype written = 0;
+    for (;;) {
+        auto *begin = reinterpret_cast<UChar *>(text.data());
+        UChar *dst = begin + written;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(cnv.get(), &dst, begin + text.size(), &src, srcEnd, nullptr, true, &status);
+        written = dst - begin;
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            text.resize(text.size() + text.size() / 2 + 16);
+            continue;
+        }
+        if (U_FAILURE(status))
+            return {};
+        break;
+    }
+    text.resize(written);
+    *ok = true;
+    return text;
+}
+
+QByteArray encode(const char *charset, const QString &text, bool *ok) {
+    *ok = false;
+    Converter cnv = openConverter(charset);
+    if (!cnv)
+        return {};
+    // A guess that fits mostly-ASCII and double-byte text; the loop grows it when needed.
+    QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
+    const auto *src = reinterpret_cast<const UChar *>(text.constData());
+    const UChar *srcEnd = src + text.size();
+    qsizetype written = 0;
+    for (;;) {
+        char *begin = out.data();
+        char *dst = begin + written;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_fromUnicode(cnv.get(), &dst, begin + out.size(), &src, srcEnd, nullptr, true, &status);
+        written = dst - begin;
+        if (status == U_BUFFER_OVERFLOW_ERROR) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        if (U_FAILURE(status))
+            return {};
+        break;
+    }
+    out.resize(written);
+    *ok = true;
+    return out;
+}
+
+} // namespace IcuConvert
+
+QString DecodeWithCharset(const char *charset, const QByteArray &bytes) {
+    if (!charset) // ucnv_open would pick the platform default instead
+        return {};
+    bool ok = false;
+    const bool utf8 = ucnv_compareNames(charset, "UTF-8") == 0;
+    const qsizetype offset = utf8 && startsWithUtf8Bom(bytes) ? 3 : 0;
+    return IcuConvert::decode(charset, bytes, offset, &ok);
+}
+
+QString DecodeIso2022Jp(const QByteArray &bytes) {
+    return DecodeWithCharset("ISO-2022-JP", bytes);
+}
+
+QString DecodeEucJp(const QByteArray &bytes) {
+    return DecodeWithCharset("EUC-JP", bytes);
+}
+
+QString DecodeUtf7(const QByteArray &bytes) {
+    return DecodeWithCharset("UTF-7", bytes);
+}
+
+QString DecodeUtf8(const QByteArray &bytes) {
+    return DecodeWithCharset("UTF-8", bytes);
+}
+
+QString DecodeAnsi(const QByteArray &bytes) {
+    bool ok = false;
+    return IcuConvert::decode(IcuConvert::AnsiCodePage, bytes, 0, &ok);
+}
+
+QByteArray EncodeAnsi(const QString &text) {
+    bool ok = false;
+    return IcuConvert::encode(IcuConvert::AnsiCodePage, text, &ok);
+}

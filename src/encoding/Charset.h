@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+
+// Conversion between bytes and text (the stream-conversion module and the ANSI code page).
+// Shift_JIS as windows-31j (CP932) stands for the system ANSI code page "SJIS".
+
+// Decodes bytes in the named charset ("ISO-2022-JP", "EUC-JP", "UTF-7", "UTF-8") through
+// ICU. A leading UTF-8 byte-order mark is dropped. On a conversion failure: the empty text.
+QString DecodeWithCharset(const char *charset, const QByteArray &bytes);
+QString DecodeIso2022Jp(const QByteArray &bytes);
+QString DecodeEucJp(const QByteArray &bytes);
+QString DecodeUtf7(const QByteArray &bytes);
+QString DecodeUtf8(const QByteArray &bytes);
+
+// The ANSI code page (windows-31j) in both directions. Characters it cannot represent are
+// written as its substitution character.
+QString DecodeAnsi(const QByteArray &bytes);
+QByteArray EncodeAnsi(const QString &text);
+
+// Every CR LF and every lone CR become LF.
+QString NormalizeLineEnds(QString text);
+
+// Decoding by an encoding name of DetectEncoding followed by line-end normalisation.
+// "UNICODE" takes the bytes as UTF-16LE (a leading FF FE dropped); unknown names mean "SJIS".
+QString DecodeByName(const QString &encodingName, const QByteArray &bytes);
+
+// A file that cannot be opened or read.
+class FileReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a whole file, detects its encoding, decodes and normalises it. Throws FileReadError
+// when the file cannot be read; an empty file gives the empty text.
+QString LoadNormalizedText(const QString &path);
+
+// Writes text in the named charset (callers pass "UTF-8": the file starts with EF BB BF),
+// replacing an existing file. The file is written under a temporary name and renamed into
+// place, so a failure leaves any earlier file intact. Returns false when it could not be
+// written.
+bool SaveTextAs(const QString &charset, const QString &text, const QString &path);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Thin wrappers over ICU's ucnv converters, shared by the decoders and the file writer.
+// Invalid or unmappable input is replaced, never rejected.
+namespace IcuConvert {
+
+// The converter name that stands for the ANSI code page "SJIS".
+inline constexpr const char *AnsiCodePage = "windows-31j";
+
+// Decodes starting at byte `offset`. Sets *ok to false when the converter cannot be opened or
+// fails for a reason other than a full buffer; the text is then empty.
+QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok);
+
+// Encodes text; unmappable characters become the converter's substitution character.
+QByteArray encode(const char *charset, const QString &text, bool *ok);
+
+} // namespace IcuConvert

@@ -1,0 +1,107 @@
+#include "encoding/Charset.h"
+#include "encoding/DetectEncoding.h"
+#include "encoding/IcuConvert.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace {
+
+// UTF-16LE taken as it is. A final odd byte has no partner and becomes U+FFFD.
+QString decodeUtf16Le(const QByteArray &bytes) {
+    const qsizetype start = bytes.startsWith("\xFF\xFE") ? 2 : 0;
+    const qsizetype units = (bytes.size() - start) / 2;
+    const bool oddTail = (bytes.size() - start) % 2 != 0;
+    QString text(units + (oddTail ? 1 : 0), Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(bytes.constData() + start, units, text.data());
+    if (oddTail)
+        text[units] = QChar(QChar::ReplacementCharacter);
+    return text;
+}
+
+QString decodeOnly(const QString &name, const QByteArray &bytes) {
+    if (name == EncodingName::Euc)
+        return DecodeEucJp(bytes);
+    if (name == EncodingName::Jis)
+        return DecodeIso2022Jp(bytes);
+    if (name == EncodingName::Utf8)
+        return DecodeUtf8(bytes);
+    if (name == EncodingName::Utf7)
+        return DecodeUtf7(bytes);
+    if (name == EncodingName::Unicode)
+        return decodeUtf16Le(bytes);
+    return DecodeAnsi(bytes);
+}
+
+} // namespace
+
+QString NormalizeLineEnds(QString text) {
+    const qsizetype firstCr = text.indexOf(QLatin1Char('\r'));
+    if (firstCr < 0)
+        return text;
+    // Compact in place: the write position never passes the read position.
+    QChar *d = text.data();
+    const qsizetype n = text.size();
+    qsizetype out = firstCr;
+    for (qsizetype in = firstCr; in < n; ++in) {
+        const QChar c = d[in];
+        if (c == QLatin1Char('\r')) {
+            d[out++] = QLatin1Char('\n');
+            if (in + 1 < n && d[in + 1] == QLatin1Char('\n'))
+                ++in;
+        } else {
+            d[out++] = c;
+        }
+    }
+    text.truncate(out);
+    return text;
+}
+
+QString DecodeByName(const QString &encodingName, const QByteArray &bytes) {
+    return NormalizeLineEnds(decodeOnly(encodingName, bytes));
+}
+
+QString LoadNormalizedText(const QString &path) {
+    const std::string shown = path.toStdString();
+    if (path.isEmpty())
+        throw FileReadError("Cannot read a file without a name");
+    if (QFileInfo(path).isDir())
+        throw FileReadError("Cannot read '" + shown + "': it is a folder");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileReadError("Cannot open '" + shown + "': " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileReadError("Cannot read '" + shown + "': " + file.errorString().toStdString());
+    file.close();
+    if (bytes.isEmpty())
+        return {};
+    return DecodeByName(DetectEncoding(bytes), bytes);
+}
+
+bool SaveTextAs(const QString &charset, const QString &text, const QString &path) {
+    // UTF-8 goes out with its byte-order mark, written ahead of the text.
+    QByteArray mark;
+    QByteArray bytes;
+    if (charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
+        mark = QByteArrayLiteral("\xEF\xBB\xBF");
+        bytes = text.toUtf8();
+    } else {
+        bool ok = false;
+        bytes = IcuConvert::encode(charset.toLatin1().constData(), text, &ok);
+        if (!ok)
+            return false;
+    }
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(mark) != mark.size() || file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

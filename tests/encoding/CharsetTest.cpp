@@ -1,0 +1,109 @@
+#include "encoding/Charset.h"
+#include "TestBytes.h"
+#include "encoding/DetectEncoding.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Sample = QStringLiteral(u"日本語テキスト ｶﾀｶﾅ ①\\~ abc");
+
+} // namespace
+
+TEST(Charset, AnsiIsWindows31j) {
+    EXPECT_EQ(DecodeAnsi("\x82\xA0"), QStringLiteral(u"あ"));
+    // Unlike plain Shift_JIS, 0x5C and 0x7E stay backslash and tilde.
+    EXPECT_EQ(DecodeAnsi("\x5C\x7E"), QStringLiteral("\\~"));
+    EXPECT_EQ(DecodeAnsi("\x87\x40"), QStringLiteral(u"①")); // NEC special row
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"あ\\")), QByteArray("\x82\xA0\x5C"));
+    EXPECT_EQ(DecodeAnsi(EncodeAnsi(Sample)), Sample);
+    EXPECT_TRUE(EncodeAnsi(QString()).isEmpty());
+}
+
+TEST(Charset, UnmappableCharactersBecomeTheSubstitute) {
+    const QByteArray sub = EncodeAnsi(QStringLiteral(u"\u00C5"));
+    ASSERT_FALSE(sub.isEmpty());
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"a\u00C5b")), "a" + sub + "b");
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"\U0001F600")), sub); // one per code point
+    EXPECT_EQ(EncodeAnsi(QStringLiteral("x") + QChar(0xD800) + QStringLiteral("y")),
+              "x" + sub + "y");
+}
+
+TEST(Charset, DecodersReadTheirCharsets) {
+    EXPECT_EQ(DecodeEucJp(encodedAs("EUC-JP", Sample)), Sample);
+    EXPECT_EQ(DecodeIso2022Jp(encodedAs("ISO-2022-JP", QStringLiteral(u"日本語 abc"))),
+              QStringLiteral(u"日本語 abc"));
+    EXPECT_EQ(DecodeUtf7("+ZeVnLIqe-"), QStringLiteral(u"日本語"));
+    EXPECT_EQ(DecodeUtf7("1 +- 1"), QStringLiteral("1 + 1"));
+    EXPECT_EQ(DecodeUtf8(Sample.toUtf8()), Sample);
+    EXPECT_EQ(DecodeWithCharset("UTF-8", QByteArray()), QString());
+}
+
+TEST(Charset, Utf8MarkIsDroppedOnlyAtTheStart) {
+    EXPECT_EQ(DecodeUtf8("\xEF\xBB\xBF"
+                         "abc"),
+              QStringLiteral("abc"));
+    EXPECT_EQ(DecodeUtf8("a\xEF\xBB\xBF"), QStringLiteral(u"a\uFEFF"));
+    EXPECT_EQ(DecodeByName(EncodingName::Utf8, "\xEF\xBB\xBF"
+                                               "x\r\n"),
+              QStringLiteral("x\n"));
+}
+
+TEST(Charset, InvalidBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(DecodeUtf8("a\xFF"
+                         "b"),
+              QStringLiteral(u"a\uFFFDb"));
+    EXPECT_EQ(DecodeUtf8("a\xE3\x81"), QStringLiteral(u"a\uFFFD"));
+    EXPECT_TRUE(DecodeEucJp("\xA4").contains(QChar(0xFFFD)) || DecodeEucJp("\xA4").size() == 1);
+    EXPECT_FALSE(DecodeAnsi("a\x82").isEmpty());
+    EXPECT_EQ(DecodeAnsi("a\x82").front(), QLatin1Char('a'));
+}
+
+TEST(Charset, UnknownCharsetGivesEmptyText) {
+    EXPECT_EQ(DecodeWithCharset("NO-SUCH-CHARSET", "abc"), QString());
+    EXPECT_EQ(DecodeWithCharset(nullptr, "abc"), QString());
+}
+
+TEST(Charset, Utf16LeIsTakenDirectly) {
+    const QByteArray body("a\0\x42\x30\n\0", 6); // "aあ\n"
+    const QString expected = QStringLiteral(u"aあ\n");
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, body), expected);
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE" + body), expected);
+    // Only the first mark is dropped.
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE\xFF\xFE" + body),
+              QStringLiteral(u"\uFEFFaあ\n"));
+    // A final byte without a partner becomes U+FFFD.
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, body + 'z'), expected + QChar(0xFFFD));
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF"), QString(QChar(0xFFFD)));
+    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE"), QString());
+}
+
+TEST(Charset, DispatchByName) {
+    const QString text = QStringLiteral(u"漢字");
+    EXPECT_EQ(DecodeByName(EncodingName::Euc, encodedAs("EUC-JP", text)), text);
+    EXPECT_EQ(DecodeByName(EncodingName::Jis, encodedAs("ISO-2022-JP", text)), text);
+    EXPECT_EQ(DecodeByName(EncodingName::Utf8, text.toUtf8()), text);
+    EXPECT_EQ(DecodeByName(EncodingName::Utf7, encodedAs("UTF-7", text)), text);
+    EXPECT_EQ(DecodeByName(EncodingName::Sjis, "\x8A\xBF\x8E\x9A"), text);
+    EXPECT_EQ(DecodeByName(QStringLiteral("whatever"), "\x8A\xBF\x8E\x9A"), text);
+}
+
+TEST(Charset, LineEndsBecomeLf) {
+    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("a\r\nb\rc\nd")), QStringLiteral("a\nb\nc\nd"));
+    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("\r\r\n\n\r")), QStringLiteral("\n\n\n\n"));
+    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("\n\r")), QStringLiteral("\n\n"));
+    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("no breaks")), QStringLiteral("no breaks"));
+    EXPECT_EQ(NormalizeLineEnds(QString()), QString());
+    const QString lf = QStringLiteral(u"一\n二\n\n三\n");
+    QString crlf = lf;
+    QString cr = lf;
+    crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    cr.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    EXPECT_EQ(NormalizeLineEnds(crlf), lf);
+    EXPECT_EQ(NormalizeLineEnds(cr), lf);
+}
+
+TEST(Charset, ReplacementHeavyInputOutgrowsTheFirstBuffer) {
+    const QByteArray junk(100000, char(0xFF));
+    EXPECT_EQ(DecodeUtf8(junk).size(), junk.size());
+}

@@ -1,0 +1,90 @@
+#include "TestBytes.h"
+#include "encoding/Charset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    QString write(const QString &name, const QByteArray &bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QByteArray read(const QString &path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(TextFileTest, EncodingsAndLineEndsLoadAlike) {
+    const QString lf = QStringLiteral(u"比較するテキストです。\n二行目\n\nabc\n");
+    QString crlf = lf;
+    crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QString cr = lf;
+    cr.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+
+    EXPECT_EQ(LoadNormalizedText(write("sjis.txt", encodedAs("windows-31j", crlf))), lf);
+    EXPECT_EQ(LoadNormalizedText(write("utf8.txt", lf.toUtf8())), lf);
+    EXPECT_EQ(LoadNormalizedText(write("cr.txt", cr.toUtf8())), lf);
+    EXPECT_EQ(LoadNormalizedText(write("bom.txt", "\xEF\xBB\xBF" + crlf.toUtf8())), lf);
+    EXPECT_EQ(LoadNormalizedText(write("euc.txt", encodedAs("EUC-JP", crlf))), lf);
+    EXPECT_EQ(LoadNormalizedText(write("jis.txt", encodedAs("ISO-2022-JP", crlf))), lf);
+    const QByteArray utf16(reinterpret_cast<const char *>(crlf.utf16()), crlf.size() * 2);
+    EXPECT_EQ(LoadNormalizedText(write("utf16.txt", "\xFF\xFE" + utf16)), lf);
+}
+
+TEST_F(TextFileTest, EmptyFileLoadsAsEmptyText) {
+    EXPECT_EQ(LoadNormalizedText(write("empty.txt", QByteArray())), QString());
+}
+
+TEST_F(TextFileTest, UnreadablePathsThrow) {
+    EXPECT_THROW(LoadNormalizedText(dir.filePath("missing.txt")), FileReadError);
+    EXPECT_THROW(LoadNormalizedText(dir.path()), FileReadError);
+    EXPECT_THROW(LoadNormalizedText(QString()), FileReadError);
+    try {
+        LoadNormalizedText(dir.filePath("missing.txt"));
+    } catch (const FileReadError &e) {
+        EXPECT_NE(std::string(e.what()).find("missing.txt"), std::string::npos);
+    }
+}
+
+TEST_F(TextFileTest, Utf8SaveStartsWithMark) {
+    const QString path = dir.filePath("out.csv");
+    ASSERT_TRUE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), path));
+    EXPECT_EQ(read(path), QByteArray("\xEF\xBB\xBF"
+                                     "abc"));
+    // Overwrites, keeps the caller's line ends, and reads back through the loader.
+    const QString text = QStringLiteral(u"列1,列2\r\n値,\"x\"\r\n");
+    ASSERT_TRUE(SaveTextAs(QStringLiteral("UTF-8"), text, path));
+    EXPECT_EQ(read(path), "\xEF\xBB\xBF" + text.toUtf8());
+    EXPECT_EQ(LoadNormalizedText(path), QStringLiteral(u"列1,列2\n値,\"x\"\n"));
+}
+
+TEST_F(TextFileTest, OtherCharsetsSaveWithoutMark) {
+    const QString path = dir.filePath("out.txt");
+    ASSERT_TRUE(SaveTextAs(QStringLiteral("EUC-JP"), QStringLiteral(u"漢字"), path));
+    EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA"));
+    EXPECT_FALSE(SaveTextAs(QStringLiteral("NO-SUCH-CHARSET"), QStringLiteral("x"), path));
+    EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA")); // earlier file intact
+}
+
+TEST_F(TextFileTest, SaveFailuresReturnFalseAndLeaveNoFile) {
+    const QString inMissing = dir.filePath("no/such/folder/out.csv");
+    EXPECT_FALSE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), inMissing));
+    EXPECT_FALSE(QFile::exists(inMissing));
+    EXPECT_FALSE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), dir.path()));
+    EXPECT_FALSE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), QString()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}

@@ -1,0 +1,203 @@
+#include "engine/EngineTexts.h"
+#include "engine/GridFill.h"
+#include "engine/TextDiff.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextDiffTest : public ::testing::Test {
+protected:
+    QString write(const QString &name, const QByteArray &bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    // Grid rows as "n text | n text" (empty sides stay empty).
+    QStringList rows() const {
+        QStringList out;
+        for (int r = 1; r < ws.fg.rows(); ++r)
+            out << ws.fg.text(r, 0) + ' ' + ws.fg.text(r, 1) + " | " + ws.fg.text(r, 2) + ' ' +
+                       ws.fg.text(r, 3);
+        return out;
+    }
+
+    QTemporaryDir dir;
+    Workspace ws;
+};
+
+const QString Summary = EngineTexts::Done;
+
+} // namespace
+
+TEST_F(TextDiffTest, BothPathsEmptyOnlyResetsTheViews) {
+    ws.DiffCount = 3;
+    ws.workbookInfo[0] = "old";
+    ws.lv[1].append({"1", "Sheet1", "A1:B2"});
+    fTextDiff(ws, "", "");
+    EXPECT_EQ(ws.DiffCount, 0);
+    EXPECT_TRUE(ws.lv[1].isEmpty());
+    EXPECT_TRUE(ws.workbookInfo[0].isEmpty());
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_EQ(ws.fg.text(0, 1), QStringLiteral("本文"));
+    EXPECT_EQ(ws.fgB.rows(), 3);
+    EXPECT_EQ(ws.fgB.text(1, 0), QStringLiteral("アドレス"));
+    EXPECT_EQ(ws.fgF.text(0, 7), QStringLiteral("更新日付"));
+}
+
+TEST_F(TextDiffTest, SamePathTwiceOnlySaysSo) {
+    const QString a = write("a.txt", "x\n");
+    fTextDiff(ws, a, a);
+    EXPECT_EQ(ws.statusText(), QStringLiteral("パス１とパス２が同じです"));
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_TRUE(ws.fg.isEmpty(1, 0));
+}
+
+TEST_F(TextDiffTest, TrailingLineBreakGivesOneLeftOnlyRow) {
+    // Upper-case texts: short lower-case ASCII can score as UTF-16 (the detector's tie rule).
+    const QString a = write("a.txt", "FIRST LINE\nSECOND LINE\n");
+    const QString b = write("b.txt", "FIRST LINE\nSECOND LINE");
+    fTextDiff(ws, a, b);
+    EXPECT_EQ(rows(), QStringList({"1 FIRST LINE | 1 FIRST LINE", "2 SECOND LINE | 2 SECOND LINE",
+                                   "3  |  "}));
+    EXPECT_EQ(ws.statusText(),
+              QStringLiteral("完了     不一致行=0  左のみ存在=1  右のみ存在=0"));
+    // The side that has the line shows "added", the other "deleted".
+    EXPECT_EQ(ws.fg.backColor(3, 0), ws.txtState[1]);
+    EXPECT_EQ(ws.fg.backColor(3, 3), ws.txtState[2]);
+    EXPECT_EQ(ws.fg.backColor(1, 0), ResultGrid::DefaultColor);
+    EXPECT_TRUE(ws.fg.text(0, 1).startsWith(QStringLiteral("a.txt [")));
+    EXPECT_EQ(ws.cb[0], a);
+    EXPECT_EQ(ws.cb[1], b);
+}
+
+TEST_F(TextDiffTest, RightOnlyAndChangedRowsAreColouredAndCounted) {
+    const QString a = write("a.txt", "SAME\nOLD TEXT\n");
+    const QString b = write("b.txt", "SAME\nNEW TEXT\nADDED LINE\n");
+    fTextDiff(ws, a, b);
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(ws.RightOnlyCount, 1);
+    EXPECT_EQ(ws.fg.backColor(2, 1), ws.txtState[0]);
+    EXPECT_EQ(ws.fg.backColor(2, 2), ws.txtState[0]);
+    EXPECT_EQ(ws.fg.backColor(3, 0), ws.txtState[2]);
+    EXPECT_EQ(ws.fg.backColor(3, 3), ws.txtState[1]);
+}
+
+TEST_F(TextDiffTest, EmptySecondPathShowsTheFirstFileAloneUncoloured) {
+    const QString a = write("a.txt", "one\ntwo");
+    fTextDiff(ws, a, "");
+    EXPECT_EQ(rows(), QStringList({"1 one |  ", "2 two |  "}));
+    EXPECT_EQ(ws.fg.backColor(1, 1), ResultGrid::DefaultColor);
+    EXPECT_EQ(ws.statusText(), Summary);
+}
+
+TEST_F(TextDiffTest, MissingFirstPathShowsTheSecondFileInTheRightColumns) {
+    const QString b = write("b.txt", "ONLY RIGHT");
+    fTextDiff(ws, dir.filePath("missing.txt"), b);
+    EXPECT_EQ(rows(), QStringList({"  | 1 ONLY RIGHT"}));
+}
+
+TEST_F(TextDiffTest, IgnoreCaseHidesCaseOnlyChangesExceptInOnlyDifferencesMode) {
+    const QString a = write("a.txt", "HELLO WORLD\nSAME LINE 45\n");
+    const QString b = write("b.txt", "hello world\nSAME LINE 45\n");
+    ws.ignoreCase = true;
+    fTextDiff(ws, a, b);
+    EXPECT_EQ(ws.DiffCount, 0);
+    EXPECT_EQ(ws.fg.backColor(1, 1), ResultGrid::DefaultColor);
+
+    ws.OnlyDF = true;
+    fTextDiff(ws, a, b);
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(rows(), QStringList({"1 HELLO WORLD | 1 hello world"}));
+    EXPECT_EQ(ws.fg.backColor(1, 0), ws.txtState[0]);
+}
+
+TEST_F(TextDiffTest, OnlyDifferencesKeepsSourceLineNumbers) {
+    const QString a = write("a.txt", "l1\nl2\nl3\nl4\n");
+    const QString b = write("b.txt", "l1\nXX\nl3\nl4\nl5\n");
+    ws.OnlyDF = true;
+    fTextDiff(ws, a, b);
+    // The short lines of the gap lie side by side; l3/l3 and l4/l4 are equal rows, left out.
+    EXPECT_EQ(rows(), QStringList({"2 l2 | 2 XX", "  | 5 l5"}));
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(ws.RightOnlyCount, 1);
+
+    // Identical texts leave the single empty data row.
+    fTextDiff(ws, a, write("c.txt", "l1\nl2\nl3\nl4\n"));
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_TRUE(ws.fg.isEmpty(1, 0));
+    EXPECT_EQ(ws.statusText(), Summary);
+}
+
+TEST_F(TextDiffTest, ShiftJisWithCrLfEqualsUtf8WithLf) {
+    // "日本語のテキスト" / "二行目" in Shift_JIS with CR LF, and in UTF-8 with LF.
+    const QByteArray sjis =
+        QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
+    const QByteArray utf8 = QStringLiteral("日本語のテキスト\n二行目").toUtf8();
+    fTextDiff(ws, write("s.txt", sjis), write("u.txt", utf8));
+    EXPECT_EQ(ws.statusText(), Summary);
+    EXPECT_EQ(ws.fg.text(1, 1), QStringLiteral("日本語のテキスト"));
+    EXPECT_EQ(ws.fg.text(2, 3), QStringLiteral("二行目"));
+}
+
+TEST_F(TextDiffTest, ClipboardOnBothSidesIsCompared) {
+    ws.clipboardSlot[0] = "a\r\nb\nc";
+    ws.clipboardSlot[1] = "a\r\nb\nX";
+    fTextDiff(ws, ClipboardWord, ClipboardWord);
+    EXPECT_EQ(rows(), QStringList({"1 a | 1 a", "2 b\nc | 2 b\nX"}));
+    EXPECT_EQ(ws.DiffCount, 1);
+}
+
+TEST_F(TextDiffTest, HoldingEscapeStopsTheMatchingWithHeadersOnly) {
+    QByteArray a, b;
+    for (int k = 0; k < 500; ++k) {
+        a += "line " + QByteArray::number(k) + "\n";
+        b += "line " + QByteArray::number(k % 7 == 0 ? -k : k) + "\n";
+    }
+    int polls = 0;
+    ws.processEventsHook = [&] {
+        if (++polls == 2)
+            ws.bAbort = true;
+    };
+    fTextDiff(ws, write("a.txt", a), write("b.txt", b));
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_TRUE(ws.fg.isEmpty(1, 0));
+    EXPECT_FALSE(ws.bAbort); // cleared when the run ends
+    EXPECT_TRUE(ws.statusText().startsWith(Summary));
+}
+
+TEST_F(TextDiffTest, HostileFilesLoadWithoutCrashing) {
+    QByteArray garbage;
+    for (int k = 0; k < 100000; ++k)
+        garbage += char((k * 2654435761u) >> 13);
+    const QByteArray nuls(4096, '\0');
+    const QByteArray longLine(3 * 1024 * 1024, 'x');
+    const QString paths[] = {write("g.bin", garbage), write("n.bin", nuls),
+                             write("e.txt", QByteArray()), write("l.txt", longLine)};
+    for (const QString &a : paths) {
+        for (const QString &b : paths) {
+            if (a == b)
+                continue;
+            fTextDiff(ws, a, b);
+            EXPECT_TRUE(ws.statusText().startsWith(Summary)) << a.toStdString();
+            EXPECT_TRUE(ws.runProblems.isEmpty());
+        }
+    }
+    // An empty file compared with nothing shows one empty row and "完了".
+    fTextDiff(ws, paths[2], "");
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_EQ(ws.statusText(), Summary);
+}
+
+TEST_F(TextDiffTest, FolderWhereAFileIsExpectedIsReportedNotPassedOff) {
+    const QString a = write("a.txt", "text\n");
+    fTextDiff(ws, a, dir.path());
+    EXPECT_FALSE(ws.runProblems.isEmpty());
+    EXPECT_NE(ws.statusText(), Summary);
+}
