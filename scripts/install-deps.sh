@@ -11,7 +11,7 @@ PACKAGES=(
   antiword
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth imagemagick
-  diffutils
+  diffutils time bc
 )
 
 missing=()

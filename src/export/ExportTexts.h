@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// User-visible texts of the result export and the save command.
+namespace ExportTexts {
+
+// Title of the state-word columns of a CSV file.
+inline const QString CsvStateTitle = QStringLiteral("差分結果");
+
+inline const QString StateChanged = QStringLiteral("CHG");
+inline const QString StateAdded = QStringLiteral("ADD");
+inline const QString StateDeleted = QStringLiteral("DEL");
+
+inline const QString NotForSheets = QStringLiteral("エクセル比較では使用できない機能です");
+inline const QString Saving = QStringLiteral("保存中です...");
+inline const QString Saved = QStringLiteral("保存が完了しました");
+inline const QString ExcelNotAvailable = QStringLiteral("Excel 形式の保存はまだ使用できません");
+inline const QString NoPath = QStringLiteral("保存先のファイル名がありません");
+// %1: the output path.
+inline const QString SaveFailed = QStringLiteral("保存できませんでした: %1");
+
+} // namespace ExportTexts

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "engine/ResultGrid.h"
+#include "engine/Workspace.h"
+
+#include <QString>
+
+// "#RRGGBB" for a colour held as 0x00BBGGRR; bits above the low 24 are ignored.
+QString ColorToHtml(Color color);
+
+// The result grid in front as one HTML table in UTF-8 (with a byte-order mark): a title row
+// with the two paths, the header rows, and every cell with its on-screen back colour when that
+// is a legend colour. "&", "<" and ">" in texts become character references. Returns false
+// when the file could not be written; an earlier file at the path then stays as it was.
+bool ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path);

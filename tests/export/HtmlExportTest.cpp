@@ -1,0 +1,133 @@
+#include "export/HtmlExport.h"
+
+#include "ExportFixtures.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace ExportFixtures;
+
+namespace {
+
+TEST(ColorToHtml, GivesRedGreenBlueOfTheLow24Bits) {
+    EXPECT_EQ(ColorToHtml(255), QStringLiteral("#FF0000"));
+    EXPECT_EQ(ColorToHtml(0xC0FFFF), QStringLiteral("#FFFFC0"));
+    EXPECT_EQ(ColorToHtml(0), QStringLiteral("#000000"));
+    EXPECT_EQ(ColorToHtml(65535), QStringLiteral("#FFFF00"));
+    EXPECT_EQ(ColorToHtml(16744448), QStringLiteral("#0080FF"));
+    // A system colour code keeps only its low six hex digits (000005 -> red 05).
+    EXPECT_EQ(ColorToHtml(ResultGrid::DefaultColor), QStringLiteral("#050000"));
+}
+
+class HtmlExport : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString path() const { return m_dir.filePath(QStringLiteral("out.html")); }
+
+    Workspace ws;
+    QTemporaryDir m_dir;
+};
+
+const QString Head = QStringLiteral(
+    "<html>\r\n"
+    "<head>\r\n"
+    "<meta http-equiv=\"content-type\" content=\"text/html; charset=UTF-8\">\r\n"
+    "<meta name=\"description\" content=\"Corvaneによる比較結果\">\r\n"
+    "<meta name=\"generator\" content=\"Corvane\">\r\n"
+    "<style type=\"Text/css\">\r\n"
+    "table { border:solid 1px #000000; border-collapse:collapse; border-spacing:0; }\r\n"
+    "th {font-size:85%; border:solid 1px #000000; padding:3; background:#F0F0F0; }\r\n"
+    "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n"
+    "</style>\r\n"
+    "<title>比較結果</title>\r\n"
+    "</head>\r\n"
+    "<body>\r\n"
+    "<center>\r\n"
+    "<table>\r\n");
+
+TEST_F(HtmlExport, SmallTextResultExactBytes) {
+    ws.cb = {QStringLiteral("C:\\a&b\\<left>.txt"), QStringLiteral("C:\\right.txt")};
+    ws.fg.setRows(3);
+    setRow(ws.fg, 0,
+           {QStringLiteral("行"), QStringLiteral("a"), QStringLiteral("行"), QStringLiteral("b")});
+    ws.fg.setNumber(1, 0, 1);
+    ws.fg.setText(1, 1, QStringLiteral("x < y && z"));
+    ws.fg.setNumber(1, 2, 1);
+    ws.fg.setText(1, 3, QStringLiteral("x > y"));
+    paintRow(ws.fg, 1, 0, 4, changed(ws));
+    ws.fg.setNumber(2, 0, 2);
+    ws.fg.setText(2, 1, QStringLiteral("same"));
+    ws.fg.setNumber(2, 2, 2);
+    ws.fg.setText(2, 3, QStringLiteral("same"));
+    ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
+
+    const QString expected =
+        Head + QStringLiteral("<tr>\r\n"
+                              "<th  colspan=2>C:\\a&amp;b\\&lt;left&gt;.txt</th>\r\n"
+                              "<th  colspan=2>C:\\right.txt</th>\r\n"
+                              "</tr>\r\n"
+                              "<tr>\r\n"
+                              "<th>行</th>\r\n"
+                              "<th>a</th>\r\n"
+                              "<th>行</th>\r\n"
+                              "<th>b</th>\r\n"
+                              "</tr>\r\n"
+                              "<tr>\r\n"
+                              "<td bgcolor=#FFFF00>1</td>\r\n"
+                              "<td bgcolor=#FFFF00>x &lt; y &amp;&amp; z</td>\r\n"
+                              "<td bgcolor=#FFFF00>1</td>\r\n"
+                              "<td bgcolor=#FFFF00>x &gt; y</td>\r\n"
+                              "</tr>\r\n"
+                              "<tr>\r\n"
+                              "<td>2</td>\r\n"
+                              "<td>same</td>\r\n"
+                              "<td>2</td>\r\n"
+                              "<td>same</td>\r\n"
+                              "</tr>\r\n"
+                              "</table>\r\n"
+                              "</center>\r\n"
+                              "</body>\r\n"
+                              "</html>");
+    EXPECT_EQ(readFile(path()), Bom + expected.toUtf8());
+}
+
+TEST_F(HtmlExport, FolderGridExportsEightColumnsUnderColspanFour) {
+    ResultGrid &g = ws.fgF;
+    g.setRows(2);
+    for (int c = 0; c < 10; ++c) {
+        g.setText(0, c, QStringLiteral("h%1").arg(c));
+        g.setText(1, c, QStringLiteral("v%1").arg(c));
+    }
+    g.setBackColor(1, 1, changed(ws));
+    ASSERT_TRUE(ExportHtml(ws, g, path()));
+    const QString page = QString::fromUtf8(readFile(path()));
+    EXPECT_EQ(page.count(QStringLiteral("<th  colspan=4>")), 2);
+    EXPECT_TRUE(page.contains(QStringLiteral("<th>h7</th>\r\n</tr>")));
+    EXPECT_FALSE(page.contains(QStringLiteral("h8")));
+    EXPECT_FALSE(page.contains(QStringLiteral("v8")));
+    // Only the coloured cell is coloured.
+    EXPECT_TRUE(page.contains(QStringLiteral("<td>v0</td>\r\n<td bgcolor=#FFFF00>v1</td>\r\n"
+                                             "<td>v2</td>")));
+}
+
+TEST_F(HtmlExport, BinaryGridHasTwoHeaderRows) {
+    ResultGrid &g = ws.fgB;
+    g.setRows(3);
+    setRow(g, 1,
+           {QStringLiteral("Address"), QStringLiteral("+0"), QStringLiteral("Address"),
+            QStringLiteral("+0")});
+    ASSERT_TRUE(ExportHtml(ws, g, path()));
+    const QString page = QString::fromUtf8(readFile(path()));
+    EXPECT_EQ(page.count(QStringLiteral("<th>")), 8);
+    EXPECT_EQ(page.count(QStringLiteral("<td>")), 4);
+}
+
+TEST_F(HtmlExport, UnwritablePathFailsAndLeavesNoFile) {
+    fillTextResult(ws);
+    const QString missing = m_dir.filePath(QStringLiteral("no/such/out.html"));
+    EXPECT_FALSE(ExportHtml(ws, ws.fg, missing));
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+} // namespace
