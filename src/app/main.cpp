@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -23,12 +24,15 @@ int runBatch(int argc, char **argv, const BatchRequest &request) {
     sSetupGridColumns(ws);
     sLoadComparisonOptions(ws, gIniPath());
     const BatchResult result = fBatchCompare(ws, request);
-    if (result.status == BatchTrouble) {
+    if (result.status == BatchTrouble)
         printLine(stderr, QStringLiteral("corvane: ") + result.error);
-        return BatchTrouble;
-    }
-    printLine(stdout, result.output);
-    return result.status;
+    else
+        printLine(stdout, result.output);
+    // The output file is complete; leave without tearing down a result of millions of rows
+    // piece by piece, which the system reclaims at once.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(result.status);
 }
 
 } // namespace

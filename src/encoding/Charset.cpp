@@ -117,12 +117,56 @@ QString DecodeUtf8(const QByteArray &bytes) {
     return DecodeWithCharset("UTF-8", bytes);
 }
 
+// ICU's table for the ANSI code page follows the IBM convention for three control codes
+// (0x1A, 0x1C and 0x7F are permuted), while the Windows code page maps them to themselves.
+// These bytes never occur inside a double-byte character, so the text is converted in pieces
+// between them and the control codes are kept as they are.
+namespace {
+
+bool isPermutedControl(uint c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
+
+} // namespace
+
 QString DecodeAnsi(const QByteArray &bytes) {
-    bool ok = false;
-    return IcuConvert::decode(IcuConvert::AnsiCodePage, bytes, 0, &ok);
+    QString text;
+    qsizetype from = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype k = 0; k <= n; ++k) {
+        if (k < n && !isPermutedControl(uchar(bytes[k])))
+            continue;
+        if (k > from) {
+            bool ok = false;
+            const QByteArray piece = QByteArray::fromRawData(bytes.constData() + from, k - from);
+            const QString decoded = IcuConvert::decode(IcuConvert::AnsiCodePage, piece, 0, &ok);
+            if (from == 0 && k == n)
+                return decoded;
+            text += decoded;
+        }
+        if (k < n)
+            text += QChar(uchar(bytes[k]));
+        from = k + 1;
+    }
+    return text;
 }
 
 QByteArray EncodeAnsi(const QString &text) {
-    bool ok = false;
-    return IcuConvert::encode(IcuConvert::AnsiCodePage, text, &ok);
+    QByteArray bytes;
+    qsizetype from = 0;
+    const qsizetype n = text.size();
+    for (qsizetype k = 0; k <= n; ++k) {
+        if (k < n && !isPermutedControl(text[k].unicode()))
+            continue;
+        if (k > from) {
+            bool ok = false;
+            const QByteArray encoded =
+                IcuConvert::encode(IcuConvert::AnsiCodePage, text.mid(from, k - from), &ok);
+            if (from == 0 && k == n)
+                return encoded;
+            bytes += encoded;
+        }
+        if (k < n)
+            bytes += char(text[k].unicode());
+        from = k + 1;
+    }
+    return bytes;
 }

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 
 // UTF-16LE taken as it is. A final odd byte has no partner and becomes U+FFFD.
@@ -21,7 +23,29 @@ QString decodeUtf16Le(const QByteArray &bytes) {
     return text;
 }
 
+bool isSevenBit(const QByteArray &bytes) {
+    const char *p = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype k = 0;
+    for (; k + 8 <= n; k += 8) {
+        quint64 word;
+        std::memcpy(&word, p + k, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; k < n; ++k) {
+        if (uchar(p[k]) & 0x80)
+            return false;
+    }
+    return true;
+}
+
 QString decodeOnly(const QString &name, const QByteArray &bytes) {
+    // Seven-bit bytes mean the same in Shift_JIS, EUC-JP and UTF-8; the common case of plain
+    // ASCII text skips the converter.
+    if ((name == EncodingName::Euc || name == EncodingName::Utf8 || name == EncodingName::Sjis) &&
+        isSevenBit(bytes))
+        return QString::fromLatin1(bytes);
     if (name == EncodingName::Euc)
         return DecodeEucJp(bytes);
     if (name == EncodingName::Jis)

@@ -68,7 +68,8 @@ RunOutcome runTest(const LineIndex &x, int i, int j, const MatchParams &p) {
 
 } // namespace
 
-LineIndex::LineIndex(const QStringList &left, const QStringList &right) {
+LineIndex::LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params)
+    : m_params(params) {
     LineInterner interner(size_t(left.size()) + size_t(right.size()));
     m_idL.reserve(size_t(left.size()));
     for (const QString &line : left)
@@ -82,6 +83,99 @@ LineIndex::LineIndex(const QStringList &left, const QStringList &right) {
         m_length[size_t(id)] = interner.length(id);
     buildPositions(m_idL, ids, m_offL, m_posL);
     buildPositions(m_idR, ids, m_offR, m_posR);
+    buildWindows();
+}
+
+namespace {
+
+// Where the run test starting at each position stops collecting lines: the first offset k with
+// enough characters (and lines), or 100 when the first 100 lines hold too few. Returns the
+// first position whose window runs past the end of the text; every later one does too, as
+// the window's end never moves back when its start moves on.
+int windowOffsets(const std::vector<int> &ids, const std::vector<int> &length,
+                  const MatchParams &p, std::vector<int> &offset) {
+    const int n = int(ids.size());
+    offset.assign(size_t(n), 0);
+    int firstIncomplete = n;
+    for (int pos = 0; pos < n; ++pos) {
+        int chars = 0;
+        int k = 0;
+        for (; k < 100; ++k) {
+            if (pos + k > n - 1)
+                break;
+            if (chars < p.MinRunChars)
+                chars += length[size_t(ids[size_t(pos + k)])];
+            if (chars >= p.MinRunChars && k >= p.MinRunLines - 1)
+                break;
+        }
+        offset[size_t(pos)] = k;
+        if (pos + k > n - 1) {
+            firstIncomplete = pos;
+            break;
+        }
+    }
+    return firstIncomplete;
+}
+
+// Gives every distinct window (a stretch of line ids) an id, over both sides.
+class WindowInterner {
+public:
+    explicit WindowInterner(size_t expected) {
+        size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity *= 2;
+        m_slots.assign(capacity, -1);
+        m_mask = capacity - 1;
+    }
+
+    int intern(const int *ids, int len) {
+        quint64 h = 0x9e3779b97f4a7c15ull ^ quint64(len);
+        for (int k = 0; k < len; ++k)
+            h = (h ^ quint64(ids[k])) * 0x100000001b3ull;
+        h ^= h >> 29;
+        for (size_t s = size_t(h) & m_mask;; s = (s + 1) & m_mask) {
+            const int w = m_slots[s];
+            if (w < 0) {
+                m_slots[s] = int(m_windows.size());
+                m_windows.push_back({ids, len, h});
+                return m_slots[s];
+            }
+            const Window &x = m_windows[size_t(w)];
+            if (x.hash == h && x.len == len && std::equal(ids, ids + len, x.ids))
+                return w;
+        }
+    }
+
+    int count() const { return int(m_windows.size()); }
+
+private:
+    struct Window {
+        const int *ids;
+        int len;
+        quint64 hash;
+    };
+    std::vector<int> m_slots;
+    size_t m_mask;
+    std::vector<Window> m_windows;
+};
+
+} // namespace
+
+void LineIndex::buildWindows() {
+    std::vector<int> offL, offR;
+    m_windowEndL = windowOffsets(m_idL, m_length, m_params, offL);
+    m_windowEndR = windowOffsets(m_idR, m_length, m_params, offR);
+    WindowInterner interner(size_t(m_windowEndL) + size_t(m_windowEndR));
+    m_winL.assign(m_idL.size(), -1);
+    m_winR.assign(m_idR.size(), -1);
+    for (int i = 0; i < m_windowEndL; ++i)
+        m_winL[size_t(i)] = interner.intern(m_idL.data() + i, offL[size_t(i)] + 1);
+    for (int j = 0; j < m_windowEndR; ++j)
+        m_winR[size_t(j)] = interner.intern(m_idR.data() + j, offR[size_t(j)] + 1);
+    const std::vector<int> completeL(m_winL.begin(), m_winL.begin() + m_windowEndL);
+    const std::vector<int> completeR(m_winR.begin(), m_winR.begin() + m_windowEndR);
+    buildPositions(completeL, interner.count(), m_winOffL, m_winPosL);
+    buildPositions(completeR, interner.count(), m_winOffR, m_winPosR);
 }
 
 // Counting sort of positions by id: off[id] .. off[id + 1] index the ascending positions.
@@ -117,13 +211,26 @@ std::vector<Candidate> fFindAnchors(const LineIndex &x, int lastL, int lastR,
         return list;
     }
 
-    // Left-major scan. Only pairs of equal lines can start a run (any other pair fails at
-    // once), so each left line visits just the right positions of its own text.
+    // Left-major scan. A pair qualifies exactly when both windows are equal; the pairs whose
+    // right window runs past the end can only fail or reach the end, so only those need the
+    // run test. Any other pair fails.
     const size_t leftMajorLimit = size_t(p.MaxCandidates);
     bool stop = false;
     for (int i = i0; i <= nL - 1 && !stop; ++i) {
+        int testFrom = j0;
+        if (i < x.windowEndL()) {
+            const LineIndex::Span s = x.rightWindowPositions(x.windowL(i));
+            for (const int *it = LineIndex::firstAtOrAfter(s, j0); it != s.end; ++it) {
+                list.push_back({i, *it});
+                if (list.size() >= leftMajorLimit) {
+                    stop = true;
+                    break;
+                }
+            }
+            testFrom = std::max(j0, x.windowEndR());
+        }
         const LineIndex::Span s = x.rightPositions(x.idL(i));
-        for (const int *it = LineIndex::firstAtOrAfter(s, j0); it != s.end; ++it) {
+        for (const int *it = LineIndex::firstAtOrAfter(s, testFrom); it != s.end && !stop; ++it) {
             const RunOutcome outcome = runTest(x, i, *it, p);
             if (outcome == RunOutcome::Fails)
                 continue;
@@ -132,20 +239,26 @@ std::vector<Candidate> fFindAnchors(const LineIndex &x, int lastL, int lastR,
                 break;
             }
             list.push_back({i, *it});
-            if (list.size() >= leftMajorLimit) {
+            if (list.size() >= leftMajorLimit)
                 stop = true;
-                break;
-            }
         }
-        if (list.size() >= leftMajorLimit)
-            break;
     }
 
-    // Right-major scan (the texts are not in step here).
+    // Right-major scan (the texts are not in step here), the same way round.
     const size_t totalLimit = size_t(2 * p.MaxCandidates);
     for (int j = j0; j <= nR - 1; ++j) {
+        int testFrom = i0;
+        if (j < x.windowEndR()) {
+            const LineIndex::Span s = x.leftWindowPositions(x.windowR(j));
+            for (const int *it = LineIndex::firstAtOrAfter(s, i0); it != s.end; ++it) {
+                list.push_back({*it, j});
+                if (list.size() >= totalLimit)
+                    return list;
+            }
+            testFrom = std::max(i0, x.windowEndL());
+        }
         const LineIndex::Span s = x.leftPositions(x.idR(j));
-        for (const int *it = LineIndex::firstAtOrAfter(s, i0); it != s.end; ++it) {
+        for (const int *it = LineIndex::firstAtOrAfter(s, testFrom); it != s.end; ++it) {
             const RunOutcome outcome = runTest(x, *it, j, p);
             if (outcome == RunOutcome::Fails)
                 continue;
@@ -155,8 +268,6 @@ std::vector<Candidate> fFindAnchors(const LineIndex &x, int lastL, int lastR,
             if (list.size() >= totalLimit)
                 return list;
         }
-        if (list.size() >= totalLimit)
-            break;
     }
     return list;
 }
@@ -232,7 +343,7 @@ void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const Mat
 
 bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
                  PairTable &table, const std::function<bool()> &shouldAbort) {
-    const LineIndex x(left, right);
+    const LineIndex x(left, right, params);
     const int nL = x.nL(), nR = x.nR();
     table.reserve(size_t(std::max(nL, nR)));
     int lastL = -1, lastR = -1;

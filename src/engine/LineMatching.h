@@ -46,25 +46,42 @@ private:
 };
 
 // Both line arrays with every line replaced by a small integer id (equal lines, equal ids) and
-// the positions of each id on each side, so that the look-ahead visits only pairs of equal
-// lines, in the order in which a plain scan over all pairs would meet them.
+// the positions of each id on each side, so that the look-ahead visits only pairs that can
+// start a run, in the order in which a plain scan over all pairs would meet them.
+//
+// The run test at a pair of equal lines collects lines until they hold enough characters; that
+// stretch (the position's *window*) depends on the lines alone. A pair qualifies exactly when
+// the windows of both positions hold the same lines, so windows get ids of their own and the
+// scans step through the positions of equal windows. Only positions whose window runs past the
+// end of their text (the last few lines) need the run test itself.
 class LineIndex {
 public:
-    LineIndex(const QStringList &left, const QStringList &right);
+    LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params);
 
+    const MatchParams &params() const { return m_params; }
     int nL() const { return int(m_idL.size()); }
     int nR() const { return int(m_idR.size()); }
     int idL(int i) const { return m_idL[size_t(i)]; }
     int idR(int j) const { return m_idR[size_t(j)]; }
     int length(int id) const { return m_length[size_t(id)]; }
 
-    // Ascending positions on the right (left) side of the lines with this id.
+    // Positions from which the window runs past the end: i >= windowEndL(), j >= windowEndR().
+    int windowEndL() const { return m_windowEndL; }
+    int windowEndR() const { return m_windowEndR; }
+    int windowL(int i) const { return m_winL[size_t(i)]; }
+    int windowR(int j) const { return m_winR[size_t(j)]; }
+
+    // Ascending positions of a span of one id.
     struct Span {
         const int *begin;
         const int *end;
     };
+    // Positions on the right (left) side of the lines with this line id.
     Span rightPositions(int id) const { return span(m_offR, m_posR, id); }
     Span leftPositions(int id) const { return span(m_offL, m_posL, id); }
+    // Positions on the right (left) side whose (complete) window has this window id.
+    Span rightWindowPositions(int w) const { return span(m_winOffR, m_winPosR, w); }
+    Span leftWindowPositions(int w) const { return span(m_winOffL, m_winPosL, w); }
     // The first position in the span that is >= from, or span.end.
     static const int *firstAtOrAfter(Span s, int from);
 
@@ -74,15 +91,21 @@ private:
     }
     static void buildPositions(const std::vector<int> &ids, int idCount, std::vector<int> &off,
                                std::vector<int> &pos);
+    void buildWindows();
 
+    MatchParams m_params;
     std::vector<int> m_idL, m_idR;
     std::vector<int> m_length; // characters of the line with this id
     std::vector<int> m_offL, m_posL, m_offR, m_posR;
+    int m_windowEndL = 0, m_windowEndR = 0;
+    std::vector<int> m_winL, m_winR; // window id per position (-1 past windowEnd)
+    std::vector<int> m_winOffL, m_winPosL, m_winOffR, m_winPosR;
 };
 
 // Looks ahead from the last anchor (lastL, lastR) for candidate anchors: a left-major scan,
 // then, unless the texts simply continue in step, a right-major scan. The list starts with
-// the end sentinel (nL, nR) only when no pair is left to visit.
+// the end sentinel (nL, nR) only when no pair is left to visit. The index must have been built
+// with the same params.
 std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR,
                                     const MatchParams &params);
 

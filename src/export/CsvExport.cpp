@@ -13,9 +13,8 @@ const QString LineEnd = QStringLiteral("\r\n");
 const QString Quote = QStringLiteral("\"");
 const QString DoubledQuote = QStringLiteral("\"\"");
 
-// Rows per piece of the ANSI form, which is encoded and written piece by piece so that a
-// large result never sits in memory twice.
-constexpr int AnsiRowsPerPiece = 20000;
+// Rows per piece: the document is encoded and written piece by piece.
+constexpr int RowsPerPiece = 20000;
 
 class CsvBuilder {
 public:
@@ -110,19 +109,29 @@ private:
 
 } // namespace
 
-bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+namespace {
+
+// Builds the document piece by piece, encodes each piece and writes it, so that a large result
+// never sits in memory whole. The file appears under its name only when all of it was written.
+template <typename Encode>
+bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
+              const QString &separator, const QByteArray &mark, Encode encode) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    CsvBuilder csv(ws, grid, QStringLiteral(","));
+    if (file.write(mark) != mark.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    CsvBuilder csv(ws, grid, separator);
     csv.header();
     int r = 1;
     do {
-        const int end = std::min(grid.rows(), r + AnsiRowsPerPiece);
+        const int end = std::min(grid.rows(), r + RowsPerPiece);
         csv.rows(r, end);
         r = end;
         const QString text = csv.out().takeText();
-        const QByteArray bytes = EncodeAnsi(text);
+        const QByteArray bytes = encode(text);
         // Text never encodes to nothing: empty bytes mean the converter failed.
         if ((bytes.isEmpty() && !text.isEmpty()) || file.write(bytes) != bytes.size()) {
             file.cancelWriting();
@@ -132,11 +141,15 @@ bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &p
     return file.commit();
 }
 
+} // namespace
+
+bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+    return writeCsv(ws, grid, path, QStringLiteral(","), QByteArray(), EncodeAnsi);
+}
+
 bool ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
                    const QString &separator) {
-    CsvBuilder csv(ws, grid, separator);
-    csv.out().reserve(qsizetype(grid.rows()) * 48);
-    csv.header();
-    csv.rows(1, grid.rows());
-    return SaveTextAs(QStringLiteral("UTF-8"), csv.out().takeText(), path);
+    // The UTF-8 form starts with the byte-order mark, as every UTF-8 file we write does.
+    return writeCsv(ws, grid, path, separator, QByteArray("\xEF\xBB\xBF"),
+                    [](const QString &text) { return text.toUtf8(); });
 }

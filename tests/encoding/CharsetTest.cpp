@@ -107,3 +107,18 @@ TEST(Charset, ReplacementHeavyInputOutgrowsTheFirstBuffer) {
     const QByteArray junk(100000, char(0xFF));
     EXPECT_EQ(DecodeUtf8(junk).size(), junk.size());
 }
+
+TEST(Charset, SevenBitShortcutDecodesAsTheConverterDoes) {
+    QByteArray ascii;
+    for (int b = 0; b < 0x80; ++b)
+        ascii += char(b);
+    EXPECT_EQ(DecodeByName(EncodingName::Sjis, ascii), NormalizeLineEnds(DecodeAnsi(ascii)));
+    EXPECT_EQ(DecodeByName(EncodingName::Euc, ascii), NormalizeLineEnds(DecodeEucJp(ascii)));
+    EXPECT_EQ(DecodeByName(EncodingName::Utf8, ascii), NormalizeLineEnds(DecodeUtf8(ascii)));
+}
+
+TEST(Charset, AnsiControlCodesMapToThemselves) {
+    const QByteArray bytes("a\x1A" "b\x1C\x7F\x82\xA0\x1A", 8);
+    EXPECT_EQ(DecodeAnsi(bytes), QStringLiteral(u"a\u001Ab\u001C\u007Fあ\u001A"));
+    EXPECT_EQ(EncodeAnsi(DecodeAnsi(bytes)), bytes);
+}

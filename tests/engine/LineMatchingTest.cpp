@@ -307,7 +307,7 @@ TEST(LineMatching, EmptyLineRunsQualifyOnlyAfterOneHundredOneEqualPairs) {
     PairTable fast;
     ASSERT_TRUE(fMatchLines(L, R, MatchParams{}, fast));
     EXPECT_EQ(render(fast, L, R), render(plainMatch(L, R, MatchParams{}), L, R));
-    const LineIndex x(L, R);
+    const LineIndex x(L, R, MatchParams{});
     const auto list = fFindAnchors(x, -1, -1, MatchParams{});
     ASSERT_FALSE(list.empty());
     EXPECT_EQ(list.front(), (Candidate{1, 1}));
