@@ -27,13 +27,15 @@ int main(int argc, char **argv) {
     const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]));
     const QString rightText = LoadNormalizedText(QString::fromLocal8Bit(argv[2]));
     lap("read + decode");
-    const QStringList left = fSplitLines(leftText), right = fSplitLines(rightText);
+    const QStringList left = fSplitLinesShared(leftText), right = fSplitLinesShared(rightText);
     lap("split");
     PairTable table;
     fMatchLines(left, right, MatchParams{}, table);
     lap("match");
     Workspace ws;
     sResetGridHeaders(ws);
+    ws.fg.keepAlive(leftText);
+    ws.fg.keepAlive(rightText);
     sFillTextGrid(ws, table, left, right);
     lap("fill grid");
     QTemporaryDir dir;

@@ -80,11 +80,11 @@ void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const QStringList
               const QStringList &right) {
     if (row.left >= 0) {
         g.setNumber(r, 0, row.left + 1);
-        g.setText(r, 1, left[row.left]);
+        g.setSharedText(r, 1, left[row.left]);
     }
     if (row.right >= 0) {
         g.setNumber(r, 2, row.right + 1);
-        g.setText(r, 3, right[row.right]);
+        g.setSharedText(r, 3, right[row.right]);
     }
 }
 
@@ -151,7 +151,7 @@ bool sShowOneSided(Workspace &ws, int side, const QStringList &lines) {
     const int numberCol = side == 0 ? 0 : 2;
     for (int k = 0; k < n; ++k) {
         g.setNumber(k + 1, numberCol, k + 1);
-        g.setText(k + 1, numberCol + 1, lines[k]);
+        g.setSharedText(k + 1, numberCol + 1, lines[k]);
         if (k % 1000 == 0) {
             ws.processEvents();
             if (ws.bAbort)

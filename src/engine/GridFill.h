@@ -11,6 +11,9 @@ void sSetupGridColumns(Workspace &ws);
 // Empties the three grids and writes their header rows (start of every run).
 void sResetGridHeaders(Workspace &ws);
 
+// The line texts are stored without copying: the caller keeps their source texts alive with
+// ws.fg.keepAlive().
+//
 // Fills the text grid from the matching's table: every row, or only the differing rows when
 // the only-differences toggle is down. Colours the rows and counts them.
 void sFillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,

@@ -24,6 +24,7 @@ void ResultGrid::changed() {
 void ResultGrid::clear() {
     for (Cell &c : m_cells)
         c = Cell();
+    m_backing.clear();
     m_rowHeight.clear();
     changed();
 }
@@ -32,6 +33,8 @@ void ResultGrid::setRows(int n) {
     if (n < 0)
         n = 0;
     m_cells.resize(size_t(n) * size_t(m_cols));
+    if (n == 0)
+        m_backing.clear(); // no cell points into a source text any more
     if (m_rowHeight.size() > size_t(n))
         m_rowHeight.resize(size_t(n));
     m_rows = n;
@@ -59,20 +62,29 @@ QString ResultGrid::text(int r, int c) const {
     const Cell &x = cell(r, c);
     if (x.number >= 0)
         return QString::number(x.number);
+    if (x.number == SharedText)
+        return QString(x.text.constData(), x.text.size()); // a copy that outlives the source
     return x.text;
 }
 
 void ResultGrid::setText(int r, int c, const QString &text) {
     Cell &x = cell(r, c);
     x.text = text;
-    x.number = -1;
+    x.number = OwnText;
+    changed();
+}
+
+void ResultGrid::setSharedText(int r, int c, const QString &text) {
+    Cell &x = cell(r, c);
+    x.text = text;
+    x.number = SharedText;
     changed();
 }
 
 void ResultGrid::setNumber(int r, int c, int number) {
     Cell &x = cell(r, c);
     x.text = QString();
-    x.number = number < 0 ? -1 : number;
+    x.number = number < 0 ? OwnText : number;
     changed();
 }
 

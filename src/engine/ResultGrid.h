@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -39,12 +41,24 @@ public:
     int cols() const { return m_cols; }
     int fixedRows() const { return m_fixedRows; }
 
+    // The cell's text; always a string of its own, safe to keep.
     QString text(int r, int c) const;
     void setText(int r, int c, const QString &text);
+    // Stores a text that may point into a buffer kept by keepAlive() (a line of a loaded
+    // source), without copying it.
+    void setSharedText(int r, int c, const QString &text);
+    // Keeps a source text alive, and unchanged, for as long as the grid's cells may point
+    // into it: until the grid is emptied.
+    void keepAlive(const QString &source) { m_backing.append(source); }
     // Writes a non-negative number as its decimal text, without allocating a string.
     void setNumber(int r, int c, int number);
     // True when the cell holds no text (cheaper than text(r, c).isEmpty()).
     bool isEmpty(int r, int c) const;
+    // For readers that walk millions of cells without making strings: the number a cell holds
+    // (-1 when it holds text), and the stored text (empty for a number cell), which is valid
+    // only until the grid is next emptied.
+    int numberAt(int r, int c) const { return std::max(cell(r, c).number, -1); }
+    const QString &storedText(int r, int c) const { return cell(r, c).text; }
 
     Color backColor(int r, int c) const;
     void setBackColor(int r, int c, Color color);
@@ -93,10 +107,13 @@ Q_SIGNALS:
     void topRowChanged(int row);
 
 private:
+    static constexpr qint32 OwnText = -1;
+    static constexpr qint32 SharedText = -2; // may point into a kept-alive source text
     struct Cell {
         QString text;
         Color color = DefaultColor;
-        qint32 number = -1; // >= 0: the cell's text is this number in decimal
+        // >= 0: the cell's text is this number in decimal; OwnText or SharedText otherwise.
+        qint32 number = OwnText;
     };
     const Cell &cell(int r, int c) const;
     Cell &cell(int r, int c);
@@ -106,6 +123,7 @@ private:
     int m_fixedRows;
     int m_rows = 0;
     std::vector<Cell> m_cells;
+    QList<QString> m_backing;
     std::vector<int> m_colAlignment;
     std::vector<int> m_colWidth;
     std::vector<int> m_rowHeight; // grown lazily when a height is set

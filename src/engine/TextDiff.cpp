@@ -70,7 +70,8 @@ private:
                 return false;
             }
             m_ws.sShowView(ResultView::Text);
-            m_lines[0] = fSplitClipboardLines(m_ws.clipboardSlot[0]);
+            m_ws.fg.keepAlive(m_ws.clipboardSlot[0]);
+            m_lines[0] = fSplitClipboardLinesShared(m_ws.clipboardSlot[0]);
             if ((isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
                 !isWorkbookExtension(ext2))
                 return true;
@@ -110,7 +111,8 @@ private:
                 return;
             }
             m_ws.sShowView(ResultView::Text);
-            m_lines[1] = fSplitClipboardLines(m_ws.clipboardSlot[1]);
+            m_ws.fg.keepAlive(m_ws.clipboardSlot[1]);
+            m_lines[1] = fSplitClipboardLinesShared(m_ws.clipboardSlot[1]);
             break;
         case SourceKind::None:
             return;
@@ -139,7 +141,10 @@ private:
             return;
         }
         try {
-            m_lines[side] = fSplitLines(LoadNormalizedText(path));
+            // The grid keeps the whole text; lines and cells point into it.
+            const QString text = LoadNormalizedText(path);
+            m_ws.fg.keepAlive(text);
+            m_lines[side] = fSplitLinesShared(text);
         } catch (const FileReadError &) {
             m_ws.runProblems << CannotRead + path;
         }
@@ -207,16 +212,43 @@ SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &
     return SourceKind::None;
 }
 
+namespace {
+
+QStringList splitShared(const QString &text, QStringView separator) {
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    lines.reserve(text.count(separator) + 1);
+    const QChar *base = text.constData();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = text.indexOf(separator, from);
+        const qsizetype end = at < 0 ? text.size() : at;
+        lines.append(QString::fromRawData(base + from, end - from));
+        if (at < 0)
+            return lines;
+        from = at + separator.size();
+    }
+}
+
+} // namespace
+
 QStringList fSplitLines(const QString &text) {
     if (text.isEmpty())
         return {};
     return text.split(QLatin1Char('\n'));
 }
 
+QStringList fSplitLinesShared(const QString &text) { return splitShared(text, u"\n"); }
+
 QStringList fSplitClipboardLines(const QString &text) {
     if (text.isEmpty())
         return {};
     return text.split(QStringLiteral("\r\n"));
+}
+
+QStringList fSplitClipboardLinesShared(const QString &text) {
+    return splitShared(text, u"\r\n");
 }
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,

@@ -14,8 +14,12 @@ SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &
 // Splits normalised text at LF: a trailing line break yields a last, empty line; the empty
 // text yields no lines.
 QStringList fSplitLines(const QString &text);
+// The same, but the lines point into `text` instead of copying it: `text` must stay alive and
+// unchanged while they are used.
+QStringList fSplitLinesShared(const QString &text);
 // Splits clipboard text at CR LF pairs only; lone CR or LF stay inside a line.
 QStringList fSplitClipboardLines(const QString &text);
+QStringList fSplitClipboardLinesShared(const QString &text);
 
 // The one entry point of every comparison: classifies both sources, loads them, pairs the
 // lines and fills the result grids of the workspace, with the summary in its status text.

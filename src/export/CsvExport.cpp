@@ -6,8 +6,48 @@
 #include "export/StringEx.h"
 
 #include <QSaveFile>
+#include <QStringEncoder>
 
 namespace {
+
+// Collects the document as UTF-16 and encodes it in the ANSI code page when a piece is done.
+class AnsiSink {
+public:
+    void add(QStringView s) { m_text.AddRear(s); }
+    // Text never encodes to nothing: empty bytes for a non-empty piece mean the converter
+    // failed.
+    bool take(QByteArray &bytes) {
+        const QString text = m_text.takeText();
+        bytes = EncodeAnsi(text);
+        return !bytes.isEmpty() || text.isEmpty();
+    }
+
+private:
+    StringEx m_text;
+};
+
+// Encodes each field into UTF-8 as it is added, with no UTF-16 copy of the document.
+class Utf8Sink {
+public:
+    void add(QStringView s) {
+        const qsizetype need = m_len + m_encoder.requiredSpace(s.size());
+        if (need > m_bytes.size())
+            m_bytes.resize(std::max(need, m_bytes.size() * 2 + 4096));
+        m_len = m_encoder.appendToBuffer(m_bytes.data() + m_len, s) - m_bytes.data();
+    }
+    bool take(QByteArray &bytes) {
+        m_bytes.truncate(m_len);
+        bytes = std::move(m_bytes);
+        m_bytes = QByteArray();
+        m_len = 0;
+        return !m_encoder.hasError();
+    }
+
+private:
+    QStringEncoder m_encoder{QStringEncoder::Utf8};
+    QByteArray m_bytes;
+    qsizetype m_len = 0;
+};
 
 const QString LineEnd = QStringLiteral("\r\n");
 const QString Quote = QStringLiteral("\"");
@@ -16,13 +56,13 @@ const QString DoubledQuote = QStringLiteral("\"\"");
 // Rows per piece: the document is encoded and written piece by piece.
 constexpr int RowsPerPiece = 20000;
 
-class CsvBuilder {
+template <typename Sink> class CsvBuilder {
 public:
     CsvBuilder(const Workspace &ws, const ResultGrid &grid, const QString &separator)
         : m_ws(ws), m_grid(grid), m_folder(GridLayout::isFolderGrid(ws, grid)),
           m_cols(GridLayout::exportedCols(ws, grid)), m_between(Quote + separator + Quote) {}
 
-    StringEx &out() { return m_out; }
+    Sink &out() { return m_out; }
 
     void header() {
         const QString &title = ExportTexts::CsvStateTitle;
@@ -69,34 +109,47 @@ private:
 
     void line(int r, QStringView leftWord, QStringView rightWord) {
         const int half = m_cols / 2;
-        m_out.AddRear(Quote);
+        m_out.add(Quote);
         field(leftWord);
         for (int c = 0; c < m_cols; ++c) {
             if (c == half) {
-                m_out.AddRear(m_between);
+                m_out.add(m_between);
                 field(rightWord);
             }
-            m_out.AddRear(m_between);
+            m_out.add(m_between);
             cell(r, c);
         }
-        m_out.AddRear(Quote);
-        m_out.AddRear(LineEnd);
+        m_out.add(Quote);
+        m_out.add(LineEnd);
     }
 
     void cell(int r, int c) {
-        if (r < m_grid.rows() && !m_grid.isEmpty(r, c))
-            field(m_grid.text(r, c));
+        if (r >= m_grid.rows())
+            return;
+        const int number = m_grid.numberAt(r, c);
+        if (number < 0) {
+            field(m_grid.storedText(r, c));
+            return;
+        }
+        char16_t digits[12];
+        int at = 12;
+        for (unsigned v = unsigned(number);; v /= 10) {
+            digits[--at] = char16_t(u'0' + v % 10);
+            if (v < 10)
+                break;
+        }
+        m_out.add(QStringView(digits + at, 12 - at));
     }
 
     // A quote inside a field is doubled so that the field still ends where it should.
     void field(QStringView text) {
         qsizetype from = 0;
         for (qsizetype at = text.indexOf(u'"'); at >= 0; at = text.indexOf(u'"', from)) {
-            m_out.AddRear(text.mid(from, at - from));
-            m_out.AddRear(DoubledQuote);
+            m_out.add(text.mid(from, at - from));
+            m_out.add(DoubledQuote);
             from = at + 1;
         }
-        m_out.AddRear(text.mid(from));
+        m_out.add(text.mid(from));
     }
 
     const Workspace &m_ws;
@@ -104,7 +157,7 @@ private:
     const bool m_folder;
     const int m_cols;
     const QString m_between;
-    StringEx m_out;
+    Sink m_out;
 };
 
 } // namespace
@@ -113,9 +166,9 @@ namespace {
 
 // Builds the document piece by piece, encodes each piece and writes it, so that a large result
 // never sits in memory whole. The file appears under its name only when all of it was written.
-template <typename Encode>
+template <typename Sink>
 bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
-              const QString &separator, const QByteArray &mark, Encode encode) {
+              const QString &separator, const QByteArray &mark) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -123,17 +176,15 @@ bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
         file.cancelWriting();
         return false;
     }
-    CsvBuilder csv(ws, grid, separator);
+    CsvBuilder<Sink> csv(ws, grid, separator);
     csv.header();
     int r = 1;
     do {
         const int end = std::min(grid.rows(), r + RowsPerPiece);
         csv.rows(r, end);
         r = end;
-        const QString text = csv.out().takeText();
-        const QByteArray bytes = encode(text);
-        // Text never encodes to nothing: empty bytes mean the converter failed.
-        if ((bytes.isEmpty() && !text.isEmpty()) || file.write(bytes) != bytes.size()) {
+        QByteArray bytes;
+        if (!csv.out().take(bytes) || file.write(bytes) != bytes.size()) {
             file.cancelWriting();
             return false;
         }
@@ -144,12 +195,11 @@ bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
 } // namespace
 
 bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path) {
-    return writeCsv(ws, grid, path, QStringLiteral(","), QByteArray(), EncodeAnsi);
+    return writeCsv<AnsiSink>(ws, grid, path, QStringLiteral(","), QByteArray());
 }
 
 bool ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
                    const QString &separator) {
     // The UTF-8 form starts with the byte-order mark, as every UTF-8 file we write does.
-    return writeCsv(ws, grid, path, separator, QByteArray("\xEF\xBB\xBF"),
-                    [](const QString &text) { return text.toUtf8(); });
+    return writeCsv<Utf8Sink>(ws, grid, path, separator, QByteArray("\xEF\xBB\xBF"));
 }
