@@ -7,7 +7,10 @@ cd "$(dirname "$0")"
 if [ ! -f build/build.ninja ]; then
   cmake -S . -B build -G Ninja >/dev/null
 fi
-cmake --build build >/dev/null
+if ! cmake --build build >build/build.log 2>&1; then
+  cat build/build.log >&2
+  exit 2
+fi
 if [ $# -eq 0 ]; then
   out="$PWD/build/example.html"
   set +e

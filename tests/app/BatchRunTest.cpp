@@ -1,0 +1,152 @@
+// End-to-end runs of the real program in batch mode: the bytes it writes, its exit status, and
+// what it prints.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A copy of the program in a folder of its own, so that its setting.ini is ours.
+        program = dir.filePath("corvane");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_BINARY), program));
+    }
+
+    QString write(const QString &name, const QByteArray &bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    static QByteArray read(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    RunResult run(const QStringList &args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QTemporaryDir dir;
+    QString program;
+};
+
+// Upper-case content: short lower-case ASCII can be taken for UTF-16 by the detector.
+const QByteArray Left = "ALPHA LINE\nBETA LINE\nGAMMA LINE\nDELTA LINE\n";
+const QByteArray Right = "ALPHA LINE\nNEW ONE\nGAMMA LINE\nBETA LINE\nDELTA LINE\n";
+
+} // namespace
+
+TEST_F(BatchRunTest, CsvReportOfTwoTextFiles) {
+    const QString a = write("a.txt", Left), b = write("b.txt", Right);
+    const QString out = dir.filePath("out.csv");
+    const RunResult r = run({a, b, "/o", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(r.out, QStringLiteral("完了     不一致行=0  左のみ存在=1  右のみ存在=2\n"));
+    const QByteArray bytes = read(out);
+    EXPECT_TRUE(bytes.startsWith(QStringLiteral("\uFEFF\"差分結果\",\"行数\",\"a.txt [").toUtf8()));
+    const QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 9); // header, 7 rows, and nothing after the last CR LF
+    EXPECT_EQ(lines[1], QStringLiteral("\"\",\"1\",\"ALPHA LINE\",\"\",\"1\",\"ALPHA LINE\""));
+    EXPECT_EQ(lines[2], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"2\",\"NEW ONE\""));
+    EXPECT_EQ(lines[3], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"3\",\"GAMMA LINE\""));
+    EXPECT_EQ(lines[5], QStringLiteral("\"ADD\",\"3\",\"GAMMA LINE\",\"DEL\",\"\",\"\""));
+    EXPECT_EQ(lines[7], QStringLiteral("\"\",\"5\",\"\",\"\",\"6\",\"\""));
+    EXPECT_EQ(lines[8], QString());
+}
+
+TEST_F(BatchRunTest, HtmlReportWithJoinedOptionAndSixEncodings) {
+    // The same Japanese text as Shift_JIS with CR LF, and as UTF-8 with LF: no differences.
+    const QByteArray sjis = QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
+    const QString a = write("s.txt", sjis), b = write("u.txt", "日本語のテキスト\n二行目");
+    const QString out = dir.filePath("out.html");
+    const RunResult r = run({a, b, "/o" + out});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("完了\n"));
+    const QByteArray page = read(out);
+    EXPECT_TRUE(page.startsWith("\xEF\xBB\xBF<html>\r\n<head>\r\n"));
+    EXPECT_TRUE(page.endsWith("</table>\r\n</center>\r\n</body>\r\n</html>"));
+    EXPECT_TRUE(page.contains(QStringLiteral("<td>日本語のテキスト</td>").toUtf8()));
+    EXPECT_FALSE(page.contains("bgcolor"));
+}
+
+TEST_F(BatchRunTest, ColoursAndMarkupInTheHtmlReport) {
+    const QString a = write("a.txt", "SAME LINE\nOLD <B>&</B>\n");
+    const QString b = write("b.txt", "SAME LINE\nNEW <B>&</B>\n");
+    const QString out = dir.filePath("out.htm");
+    EXPECT_EQ(run({a, b, "/o", out}).status, 1);
+    const QByteArray page = read(out);
+    EXPECT_TRUE(page.contains("<td bgcolor=#FFFF00>OLD &lt;B&gt;&amp;&lt;/B&gt;</td>\r\n"));
+}
+
+TEST_F(BatchRunTest, SettingsFileOptionsApplyAndHistoryIsLeftAlone) {
+    const QByteArray ini = "[Corvane]\r\nOnlyDF=1\r\nColor0=255\r\nCombo=&1B&5A\r\n"
+                           "History01=&1B&5A&26&5A&1B&5A\r\n";
+    write("setting.ini", ini);
+    const QString a = write("a.txt", "SAME LINE\nOLD TEXT\nSAME END\n");
+    const QString b = write("b.txt", "SAME LINE\nNEW TEXT\nSAME END\n");
+    const QString out = dir.filePath("out.csv");
+    EXPECT_EQ(run({a, b, "/o", out}).status, 1);
+    const QStringList lines = QString::fromUtf8(read(out)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3); // only the changed row
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("\"CHG\",\"2\"")));
+    EXPECT_EQ(read(dir.filePath("setting.ini")), ini);
+}
+
+TEST_F(BatchRunTest, TroubleEndsWithStatusTwoAndOneLine) {
+    const QString a = write("a.txt", Left), b = write("b.txt", Right);
+    struct Case {
+        QStringList args;
+        const char *why;
+    } cases[] = {
+        {{a, b, "/o", dir.filePath("missing/folder/out.csv")}, "output folder missing"},
+        {{a, dir.filePath("nope.txt"), "/o", dir.filePath("x.csv")}, "input missing"},
+        {{a, b, "/o", dir.filePath("out.xlsx")}, "workbook export not yet built"},
+        {{a, dir.path(), "/o", dir.filePath("y.csv")}, "folder beside a file"},
+    };
+    for (const Case &c : cases) {
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.why;
+        EXPECT_EQ(r.err.count('\n'), 1) << c.why << ": " << r.err.toStdString();
+    }
+    const RunResult usage = run({a, b});
+    EXPECT_EQ(usage.status, 2) << "no /o and no window yet";
+    EXPECT_TRUE(usage.err.startsWith(QStringLiteral("usage:")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.csv")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("y.csv")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.xlsx")));
+}
+
+TEST_F(BatchRunTest, FailedWriteKeepsTheEarlierReport) {
+    const QString a = write("a.txt", Left), b = write("b.txt", Right);
+    // The output path is an existing folder: nothing can be written there, nothing is lost.
+    const QString out = dir.filePath("report.csv");
+    QDir(dir.path()).mkdir("report.csv");
+    const RunResult r = run({a, b, "/o", out});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(QFileInfo(out).isDir());
+}
