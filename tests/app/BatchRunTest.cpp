@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <unicode/ucnv.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -149,4 +151,38 @@ TEST_F(BatchRunTest, FailedWriteKeepsTheEarlierReport) {
     const RunResult r = run({a, b, "/o", out});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(QFileInfo(out).isDir());
+}
+
+TEST_F(BatchRunTest, SameTextInEachEncodingComparesEqual) {
+    const QString text = QStringLiteral("週末の山歩きの記録\n土曜日の朝、六時に駅前で集合した。\n");
+    const QString reference = write("ref.txt", text.toUtf8());
+    auto encode = [&](const char *charset) {
+        UErrorCode error = U_ZERO_ERROR;
+        UConverter *converter = ucnv_open(charset, &error);
+        char buffer[1024];
+        const int32_t n = ucnv_fromUChars(converter, buffer, sizeof buffer,
+                                          reinterpret_cast<const UChar *>(text.utf16()),
+                                          int32_t(text.size()), &error);
+        ucnv_close(converter);
+        EXPECT_TRUE(U_SUCCESS(error)) << charset;
+        return QByteArray(buffer, n);
+    };
+    QByteArray utf16("\xFF\xFE", 2);
+    utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    const QByteArray utf7 = "+kDFnKzBuXHFraTBNMG6KGJMy-\n"
+                            "+Vx9m3GXlMG5nHTABUW1mQjBrmcVSTTBnlsZUCDBXMF8wAg-\n";
+    const std::pair<const char *, QByteArray> sources[] = {
+        {"sjis", encode("windows-31j").replace("\n", "\r\n")},
+        {"jis", encode("ISO-2022-JP")},
+        {"euc", encode("EUC-JP")},
+        {"utf8", text.toUtf8()},
+        {"utf7", utf7},
+        {"utf16", utf16},
+    };
+    for (const auto &[name, bytes] : sources) {
+        const QString path = write(QString::fromLatin1(name) + ".txt", bytes);
+        const RunResult r = run({path, reference, "/o", dir.filePath("out.csv")});
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.out, QStringLiteral("完了\n")) << name;
+    }
 }
