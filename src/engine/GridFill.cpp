@@ -88,9 +88,11 @@ void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const QStringList
     }
 }
 
-// After a fill: overview bar, then the first data row current and on top.
+// After a fill: overview bar, wrapped row heights, then the first data row current and on top.
 void finishFill(Workspace &ws) {
     ws.sDiffbarPrint();
+    if (ws.fg.wordWrap())
+        ws.adjustWrapRowHeights();
     ws.fg.setRow(1);
     ws.fg.setCol(1);
     ws.fg.setTopRow(1);

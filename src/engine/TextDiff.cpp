@@ -166,6 +166,7 @@ private:
         if (!finished)
             return;
         sFillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+        m_ws.raiseWindow();
     }
 
     Workspace &m_ws;

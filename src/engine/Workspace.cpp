@@ -27,6 +27,16 @@ void Workspace::setBusy(bool busy) {
         busyHook(busy);
 }
 
+void Workspace::adjustWrapRowHeights() {
+    if (wrapRowHeightsHook)
+        wrapRowHeightsHook();
+}
+
+void Workspace::raiseWindow() {
+    if (raiseWindowHook)
+        raiseWindowHook();
+}
+
 void Workspace::setStatus(const QString &text) {
     m_status = text;
     Q_EMIT statusChanged(text);

@@ -79,12 +79,18 @@ public:
     std::function<void()> diffbarPrintHook;
     // Busy pointer on/off around a long command.
     std::function<void(bool)> busyHook;
+    // Grows the text grid's rows to fit wrapped texts (needs the view's font metrics).
+    std::function<void()> wrapRowHeightsHook;
+    // Brings the main window to the foreground after a text or sheet-list result.
+    std::function<void()> raiseWindowHook;
 
     void processEvents();
     void sAddComboHistory(const QString &path);
     void sAddRecent(const QString &path1, const QString &path2);
     void sDiffbarPrint();
     void setBusy(bool busy);
+    void adjustWrapRowHeights();
+    void raiseWindow();
 
     // Status-bar panel 1.
     QString statusText() const { return m_status; }
