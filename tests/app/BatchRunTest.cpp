@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
+#include "support/TempFiles.h"
 
 #include <unicode/ucnv.h>
 
@@ -26,18 +26,8 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_BINARY), program));
     }
 
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QString write(const QString &name, const QByteArray &bytes) { return dir.write(name, bytes); }
+    static QByteArray read(const QString &path) { return TempFiles::read(path); }
 
     RunResult run(const QStringList &args) {
         QProcess p;
@@ -52,7 +42,7 @@ protected:
                 QString::fromUtf8(p.readAllStandardError())};
     }
 
-    QTemporaryDir dir;
+    TempFiles dir;
     QString program;
 };
 

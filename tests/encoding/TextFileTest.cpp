@@ -1,5 +1,6 @@
 #include "TestBytes.h"
 #include "encoding/Charset.h"
+#include "support/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,19 +12,9 @@ namespace {
 
 class TextFileTest : public ::testing::Test {
 protected:
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    QByteArray read(const QString &path) {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
-    QTemporaryDir dir;
+    QString write(const QString &name, const QByteArray &bytes) { return dir.write(name, bytes); }
+    QByteArray read(const QString &path) { return TempFiles::read(path); }
+    TempFiles dir;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/GridFill.h"
 #include "engine/TextDiff.h"
+#include "support/TempFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,13 +12,7 @@ namespace {
 
 class TextDiffTest : public ::testing::Test {
 protected:
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
+    QString write(const QString &name, const QByteArray &bytes) { return dir.write(name, bytes); }
 
     // Grid rows as "n text | n text" (empty sides stay empty).
     QStringList rows() const {
@@ -28,7 +23,7 @@ protected:
         return out;
     }
 
-    QTemporaryDir dir;
+    TempFiles dir;
     Workspace ws;
 };
 
