@@ -1,0 +1,20 @@
+#include "engine/DifferenceWalk.h"
+
+int fFindDifference(const ResultGrid &grid, int fromRow, int col, int firstDataRow, bool forward) {
+    if (fromRow < 0 || fromRow >= grid.rows() || col < 0 || col >= grid.cols())
+        return -1;
+    Color blockColor = grid.backColor(fromRow, col);
+    const int step = forward ? 1 : -1;
+    const int last = grid.rows() - 1;
+    for (int r = fromRow + step; r >= firstDataRow && r <= last; r += step) {
+        const Color c = grid.backColor(r, col);
+        if (c == blockColor)
+            continue;
+        if (c == ResultGrid::DefaultColor) {
+            blockColor = ResultGrid::DefaultColor;
+            continue;
+        }
+        return r;
+    }
+    return -1;
+}
