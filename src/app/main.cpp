@@ -1,8 +1,10 @@
 #include "app/BatchRun.h"
 #include "app/ComparisonOptions.h"
 #include "engine/GridFill.h"
+#include "mainwindow/frmMain.h"
 #include "settings/IniFile.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
@@ -35,6 +37,22 @@ int runBatch(int argc, char **argv, const BatchRequest &request) {
     std::_Exit(result.status);
 }
 
+// Without a display the platform plugin would abort the program; say so instead.
+bool displayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("wayland"))
+        return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true; // offscreen, vnc and the like need no display server
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        return true;
+    return platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -46,11 +64,14 @@ int main(int argc, char **argv) {
     if (const auto request = fParseBatchArgs(elements))
         return runBatch(argc, argv, *request);
 
-    std::fputs("usage: corvane LEFT RIGHT /o OUTPUT\n"
-               "  Compares LEFT with RIGHT and writes the result to OUTPUT\n"
-               "  (.html/.htm: HTML page, .csv or anything else: UTF-8 CSV).\n"
-               "  Exit status: 0 no differences, 1 differences, 2 trouble.\n"
-               "  The window for interactive use is not available yet.\n",
-               stderr);
-    return 2;
+    if (!displayAvailable()) {
+        printLine(stderr, QStringLiteral("corvane: ウィンドウを開くにはディスプレイが必要です。"
+                                         "ディスプレイなしで比較するには LEFT RIGHT /o OUTPUT "
+                                         "と指定してください"));
+        return 2;
+    }
+    QApplication app(argc, argv);
+    frmMain window(elements.mid(1), gIniPath());
+    window.show();
+    return app.exec();
 }

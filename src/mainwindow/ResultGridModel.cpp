@@ -1,0 +1,95 @@
+#include "mainwindow/ResultGridModel.h"
+
+#include <QColor>
+#include <QStringList>
+
+#include <algorithm>
+
+ResultGridModel::ResultGridModel(ResultGrid *grid, QObject *parent)
+    : QAbstractTableModel(parent), m_grid(grid) {
+    // A comparison run switches redrawing off and sends one change when it is done, so a full
+    // reset per notification costs one view refresh, never one per cell.
+    connect(m_grid, &ResultGrid::contentsChanged, this, [this] {
+        beginResetModel();
+        endResetModel();
+    });
+}
+
+QColor ResultGridModel::toQColor(Color color) {
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+Color ResultGridModel::fromQColor(const QColor &color) {
+    return Color(color.red()) | (Color(color.green()) << 8) | (Color(color.blue()) << 16);
+}
+
+int ResultGridModel::rowCount(const QModelIndex &parent) const {
+    if (parent.isValid())
+        return 0;
+    return std::max(0, m_grid->rows() - m_grid->fixedRows());
+}
+
+int ResultGridModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_grid->cols();
+}
+
+static QVariant alignmentFor(int code) {
+    switch (code) {
+    case ResultGrid::AlignLeftCenter:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case ResultGrid::AlignRightCenter:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+    default:
+        return QVariant();
+    }
+}
+
+QVariant ResultGridModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return QVariant();
+    const int r = gridRow(index.row());
+    const int c = index.column();
+    switch (role) {
+    case Qt::DisplayRole: {
+        const int number = m_grid->numberAt(r, c);
+        if (number >= 0)
+            return QString::number(number);
+        // Implicitly shared: no copy of the line text is made for the view.
+        return m_grid->storedText(r, c);
+    }
+    case Qt::BackgroundRole: {
+        const Color color = m_grid->backColor(r, c);
+        if (color == ResultGrid::DefaultColor)
+            return QVariant();
+        return toQColor(color);
+    }
+    case Qt::TextAlignmentRole: {
+        const int code = m_grid->colAlignment(c);
+        // General alignment (no code set): numbers to the right, text to the left.
+        if (code != ResultGrid::AlignLeftCenter && code != ResultGrid::AlignRightCenter)
+            return alignmentFor(m_grid->numberAt(r, c) >= 0 ? ResultGrid::AlignRightCenter
+                                                            : ResultGrid::AlignLeftCenter);
+        return alignmentFor(code);
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_grid->cols())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const int fixed = std::min(m_grid->fixedRows(), m_grid->rows());
+    switch (role) {
+    case Qt::DisplayRole: {
+        QStringList lines;
+        for (int r = 0; r < fixed; ++r)
+            lines << m_grid->text(r, section);
+        return lines.join(QLatin1Char('\n'));
+    }
+    case Qt::TextAlignmentRole:
+        return alignmentFor(m_grid->colAlignment(section));
+    default:
+        return QVariant();
+    }
+}

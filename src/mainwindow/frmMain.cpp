@@ -1,0 +1,403 @@
+#include "mainwindow/frmMain.h"
+
+#include "engine/GridFill.h"
+#include "engine/TextDiff.h"
+#include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/LineViewer.h"
+#include "mainwindow/MainTexts.h"
+#include "mainwindow/ResultGridModel.h"
+#include "mainwindow/ResultGridView.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace MainTexts;
+
+frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *parent)
+    : QMainWindow(parent), m_iniPath(iniPath), m_arguments(arguments) {
+    setWindowTitle(AppTitle);
+    buildControls();
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    connectWorkspace();
+    qApp->installEventFilter(this);
+    Form_Load();
+}
+
+frmMain::~frmMain() {
+    // The views hold models over the workspace's grids: let them go first.
+    for (ResultGridView *v : m_views)
+        delete v;
+}
+
+int frmMain::twips(int value) const { return qRound(value * logicalDpiX() / 1440.0); }
+
+void frmMain::buildControls() {
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    client->installEventFilter(this);
+
+    pic0 = new DiffOverviewBar(client);
+    pic1 = new QWidget(client);
+    pic1->installEventFilter(this);
+
+    const QString labels[2] = {Path1Label, Path2Label};
+    for (int i = 0; i < 2; ++i) {
+        Label1[i] = new QLabel(labels[i], pic1);
+        Label1[i]->setAlignment(Qt::AlignCenter);
+        Label1[i]->setCursor(Qt::PointingHandCursor);
+        Label1[i]->installEventFilter(this);
+        cb[i] = new QComboBox(pic1);
+        cb[i]->setEditable(true);
+        cb[i]->setMaxVisibleItems(10);
+        cb[i]->setInsertPolicy(QComboBox::NoInsert);
+        cmd[i] = new QToolButton(pic1);
+        cmd[i]->setText(QStringLiteral("..."));
+        cmd[i]->setToolTip(BrowseButtonTip);
+        cmd[i]->installEventFilter(this); // the right button picks a folder
+        connect(cmd[i], &QToolButton::clicked, this, [this, i] { browse(i, false); });
+    }
+
+    ResultGrid *grids[3] = {&m_ws.fg, &m_ws.fgB, &m_ws.fgF};
+    for (int k = 0; k < 3; ++k) {
+        m_views[size_t(k)] = new ResultGridView(grids[k], pic1);
+        connectView(m_views[size_t(k)]);
+    }
+
+    m_sheetView = new QWidget(pic1);
+    for (int i = 0; i < 2; ++i) {
+        txt[i] = new QPlainTextEdit(m_sheetView);
+        txt[i]->setReadOnly(true);
+        lv[i] = new QTreeWidget(m_sheetView);
+        lv[i]->setColumnCount(3);
+        lv[i]->setRootIsDecorated(false);
+        lv[i]->setAllColumnsShowFocus(true);
+        lv[i]->setHeaderLabels({QString(), QStringLiteral("シート名"), QStringLiteral("範囲")});
+    }
+
+    usrText = new LineViewer(pic1);
+    usrText->hide();
+    connect(usrText, &LineViewer::closeRequested, this, [this] {
+        usrText->hide();
+        m_views[0]->setFocus();
+    });
+
+    connect(pic0, &DiffOverviewBar::topRowRequested, this, [this](int row) {
+        if (ResultGridView *v = activeView())
+            v->setTopRow(row);
+    });
+    connect(pic0, &DiffOverviewBar::contextMenuRequested, this,
+            [this](const QPoint &pos) { mnuView->popup(pos); });
+}
+
+void frmMain::connectView(ResultGridView *view) {
+    connect(view, &ResultGridView::topRowChanged, this, [this, view] {
+        if (view == activeView())
+            g_vs_Change();
+    });
+    connect(view, &ResultGridView::activatedAt, this,
+            [this, view](int row) { gridActivated(view, row); });
+    connect(view, &ResultGridView::pasteRequested, this, &frmMain::compareClipboardText);
+    connect(view, &ResultGridView::contextMenuRequested, this,
+            [this](const QPoint &pos) { mnuEdit->popup(pos); });
+    connect(view, &ResultGridView::filesDropped, this, &frmMain::fg_Drop);
+    if (view->grid() == &m_ws.fg)
+        connect(view, &ResultGridView::viewerRequested, this, &frmMain::showViewer);
+}
+
+void frmMain::buildStatusBar() {
+    statusPanel = new QLabel(this);
+    statusBar()->addWidget(statusPanel, 1);
+    const QString texts[3] = {LegendChanged, LegendAdded, LegendDeleted};
+    for (int k = 0; k < 3; ++k) {
+        txtState[k] = new QLabel(texts[k], this);
+        txtState[k]->setAlignment(Qt::AlignCenter);
+        txtState[k]->setMinimumWidth(twips(700));
+        txtState[k]->setCursor(Qt::PointingHandCursor);
+        txtState[k]->setToolTip(LegendTip);
+        txtState[k]->setAutoFillBackground(true);
+        txtState[k]->installEventFilter(this);
+        txtState[k]->setVisible(false); // shown at the first activation
+        statusBar()->addPermanentWidget(txtState[k]);
+        setLegendColour(k, m_ws.txtState[size_t(k)]);
+    }
+}
+
+void frmMain::setLegendColour(int index, Color color) {
+    m_ws.txtState[size_t(index)] = color;
+    QPalette palette = txtState[index]->palette();
+    palette.setColor(QPalette::Window, ResultGridModel::toQColor(color));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    txtState[index]->setPalette(palette);
+}
+
+void frmMain::connectWorkspace() {
+    m_ws.processEventsHook = [] { QCoreApplication::processEvents(); };
+    m_ws.addComboHistoryHook = [this](const QString &path) { sAddComboHistory(path); };
+    m_ws.addRecentHook = [this](const QString &a, const QString &b) { sAddRecent(a, b); };
+    m_ws.diffbarPrintHook = [this] { sDiffbarPrint(); };
+    m_ws.busyHook = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    m_ws.raiseWindowHook = [this] {
+        raise();
+        activateWindow();
+    };
+    m_ws.wrapRowHeightsHook = [this] { m_views[0]->resizeRowsToContents(); };
+    connect(&m_ws, &Workspace::statusChanged, this, [this](const QString &text) {
+        statusPanel->setText(text);
+    });
+    connect(&m_ws, &Workspace::viewChanged, this, &frmMain::applyView);
+}
+
+void frmMain::setStatus(const QString &text) { m_ws.setStatus(text); }
+
+ResultGridView *frmMain::view(ResultView which) const {
+    switch (which) {
+    case ResultView::Text:
+        return m_views[0];
+    case ResultView::Binary:
+        return m_views[1];
+    case ResultView::Folder:
+        return m_views[2];
+    case ResultView::Sheets:
+        break;
+    }
+    return nullptr;
+}
+
+ResultGridView *frmMain::activeView() const {
+    for (ResultGridView *v : m_views) {
+        if (v->grid()->isEnabled())
+            return v;
+    }
+    return nullptr;
+}
+
+// Brings one view to the front: only it is shown and enabled; the Edit menu belongs to the
+// grids and is hidden in the workbook view.
+void frmMain::applyView(ResultView which) {
+    for (ResultGridView *v : m_views) {
+        const bool front = v == view(which);
+        v->setVisible(front);
+        v->setEnabled(front);
+    }
+    const bool sheets = which == ResultView::Sheets;
+    m_sheetView->setVisible(sheets);
+    m_sheetView->setEnabled(sheets);
+    if (mnuEdit)
+        mnuEdit->menuAction()->setVisible(!sheets);
+    if (ResultGridView *v = view(which))
+        v->raise();
+    pic0->vs()->setMinimum(which == ResultView::Binary ? 2 : 1);
+}
+
+void frmMain::applyFontSize(int points) {
+    m_fontSize = points > 0 ? points : 9;
+    QFont font = m_views[0]->font();
+    font.setPointSize(m_fontSize);
+    for (ResultGridView *v : m_views)
+        v->setFont(font);
+    pic1->setFont(font);
+}
+
+// ---- Layout ----
+
+void frmMain::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    m_redrawPending = true;
+}
+
+void frmMain::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Maximise and restore redraw the bar at once; a drag-resize only when it ends.
+    if (isMaximized()) {
+        m_maximised = true;
+        layoutClient();
+        sDiffbarPrint();
+    } else if (!isMinimized() && m_maximised) {
+        m_maximised = false;
+        layoutClient();
+        sDiffbarPrint();
+    }
+}
+
+bool frmMain::event(QEvent *event) {
+    const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (!m_activated) {
+            m_activated = true;
+            Form_Activate();
+        }
+        break;
+    case QEvent::Show:
+        // Without a window manager a window may never become active: the first showing then
+        // stands in for the first activation, once the window is on screen.
+        QTimer::singleShot(0, this, [this] {
+            if (!m_activated) {
+                m_activated = true;
+                Form_Activate();
+            }
+        });
+        break;
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::Enter:
+        // The end of a drag-resize: the bar is drawn once, not during the drag.
+        if (m_redrawPending) {
+            m_redrawPending = false;
+            sDiffbarPrint();
+        }
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void frmMain::layoutClient() {
+    QWidget *client = centralWidget();
+    const int barWidth = twips(615);
+    const bool barShown = mnuViewDiffbar == nullptr || mnuViewDiffbar->isChecked();
+    pic0->setGeometry(0, 0, barWidth, client->height());
+    pic0->setVisible(barShown);
+    const int left = barShown ? twips(680) : 0;
+    pic1->setGeometry(left, 0, std::max(0, client->width() - left), client->height());
+}
+
+void frmMain::pic1_Resize() {
+    const int W = pic1->width(), H = pic1->height();
+    const int rowHeight = twips(360);
+    const int labelWidth = twips(450);
+    const int buttonWidth = twips(330);
+    const int boxWidth = std::max(twips(600), W / 2 - twips(1200));
+    Label1[0]->setGeometry(0, 0, labelWidth, rowHeight);
+    cb[0]->setGeometry(labelWidth, 0, boxWidth, rowHeight);
+    cmd[0]->setGeometry(labelWidth + boxWidth, 0, buttonWidth, rowHeight);
+    const int label2Left = std::max(labelWidth + boxWidth + buttonWidth, W / 2 - twips(80));
+    Label1[1]->setGeometry(label2Left, 0, labelWidth, rowHeight);
+    cb[1]->setGeometry(label2Left + labelWidth, 0, boxWidth + twips(40), rowHeight);
+    cmd[1]->setGeometry(cb[1]->geometry().right() + 1, 0, buttonWidth, rowHeight);
+    for (QComboBox *box : cb)
+        box->view()->setMinimumWidth(box->width() + 256);
+
+    const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
+    const QFontMetrics fm(m_views[0]->font());
+    auto measure = [&](const char *sample) {
+        return fm.horizontalAdvance(QString::fromLatin1(sample)) + 10;
+    };
+    const int scrollRoom = twips(300);
+    // Text and binary grids: number columns by template, the two text columns share the rest.
+    const char *numberTemplates[2] = {"00000000", "0000000000"};
+    for (int k = 0; k < 2; ++k) {
+        ResultGridView *v = m_views[size_t(k)];
+        v->setGeometry(area);
+        const int number = measure(numberTemplates[k]);
+        const int rest = std::max(0, W - scrollRoom - 2 * number);
+        v->setColumnWidth(0, number);
+        v->setColumnWidth(2, number);
+        v->setColumnWidth(1, rest / 2);
+        v->setColumnWidth(3, rest - rest / 2);
+    }
+    // Folder grid: size, type and date by template, the two name columns share the rest.
+    ResultGridView *f = m_views[2];
+    f->setGeometry(area);
+    const int size = measure("_000000000"), type = measure("_00000000"),
+              date = measure("_0000/00/00 00:00:00");
+    const int name = std::max(0, (W - scrollRoom - 2 * (size + type + date)) / 2);
+    const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
+    for (int c = 0; c < 10; ++c) {
+        f->setColumnWidth(c, widths[c]);
+        f->setColumnHidden(c, c >= 8);
+    }
+    // Workbook view: information boxes on top, sheet lists below.
+    m_sheetView->setGeometry(area);
+    const int half = W / 2, infoHeight = twips(990) - rowHeight;
+    txt[0]->setGeometry(0, 0, half, infoHeight);
+    txt[1]->setGeometry(W - half, 0, half, infoHeight);
+    lv[0]->setGeometry(0, infoHeight, half, std::max(0, area.height() - infoHeight));
+    lv[1]->setGeometry(W - half, infoHeight, half, std::max(0, area.height() - infoHeight));
+
+    if (usrText->isVisible())
+        showViewer();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event) {
+    // Esc held down aborts a long run, whatever widget has the focus; any key released clears
+    // it again (the repeats of a held key do not count as releases).
+    if (event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            m_ws.bAbort = true;
+    } else if (event->type() == QEvent::KeyRelease) {
+        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            m_ws.bAbort = false;
+    } else if (event->type() == QEvent::Resize) {
+        if (watched == centralWidget())
+            layoutClient();
+        else if (watched == pic1)
+            pic1_Resize();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        for (int i = 0; i < 2; ++i) {
+            if (watched == Label1[i] && mouse->button() == Qt::LeftButton) {
+                cb[i]->setFocus();
+                cb[i]->lineEdit()->selectAll();
+                return true;
+            }
+            if (watched == cmd[i] && mouse->button() == Qt::RightButton) {
+                browse(i, true);
+                return true;
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            if (watched == txtState[k] && mouse->button() == Qt::LeftButton) {
+                changeLegendColour(k);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Overview bar and scroll bar ----
+
+void frmMain::sDiffbarPrint() {
+    if (!mnuViewDiffbar || !mnuViewDiffbar->isChecked() || !pic0->isVisible())
+        return;
+    if (m_ws.cb[0].isEmpty() && m_ws.cb[1].isEmpty())
+        return;
+    setStatus(DrawingDiffbar);
+    ResultGridView *v = activeView();
+    if (v) {
+        const bool bothPaths = !m_ws.cb[0].isEmpty() && !m_ws.cb[1].isEmpty();
+        pic0->sDiffbarPrint(v->grid(), m_ws.txtState, v->grid() == &m_ws.fgF,
+                            v->grid() == &m_ws.fgB ? 2 : 1, v->visibleRows(), bothPaths);
+        g_vs_Change();
+    }
+    setStatus(Done);
+}
+
+void frmMain::g_vs_Change() {
+    if (ResultGridView *v = activeView())
+        pic0->g_vs_Change(v->grid(), v->topRow());
+}

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "app/History.h"
+#include "engine/Workspace.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+
+class DiffOverviewBar;
+class LineViewer;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class ResultGridView;
+
+// The main window: path boxes, the result views over the workspace's grids, the overview bar,
+// menus, toolbar and status bar. It owns the Workspace that every comparison fills.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // `arguments`: the command line's elements after the program path; `iniPath`: the settings
+    // file (setting.ini beside the executable unless a test says otherwise).
+    frmMain(const QStringList &arguments, const QString &iniPath, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    Workspace &workspace() { return m_ws; }
+
+    // Runs a comparison of the two path boxes (the one road of every command).
+    void runComparison();
+    // Redraws the overview bar for the view in front.
+    void sDiffbarPrint();
+    // The scroll bar follows the active grid's top row.
+    void g_vs_Change();
+
+    // Edit commands, by their menu item.
+    void copySelection();
+    void selectColumn();
+    void selectAll();
+    void moveToDifference(bool forward);
+    void openInEditor();
+    void clearAll();
+    void compareClipboardText();
+    void swapSides();
+
+    // Files dropped onto a result grid: one goes to the side of the column under the mouse,
+    // two or more fill both path boxes; then a comparison runs.
+    void fg_Drop(const QStringList &paths, int mouseCol);
+
+    // The view that shows the active grid (null in the workbook view).
+    ResultGridView *activeView() const;
+    ResultGridView *view(ResultView which) const;
+
+    // Controls, named as the rest of the program knows them.
+    std::array<QComboBox *, 2> cb{};
+    std::array<QLabel *, 2> Label1{};
+    std::array<QToolButton *, 2> cmd{};
+    std::array<QLabel *, 3> txtState{};
+    std::array<QPlainTextEdit *, 2> txt{};
+    std::array<QTreeWidget *, 2> lv{};
+    DiffOverviewBar *pic0 = nullptr;
+    QWidget *pic1 = nullptr;
+    QLabel *statusPanel = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    LineViewer *usrText = nullptr;
+
+    // Menu items and toolbar toggles whose state is stored.
+    QAction *mnuViewToolbar = nullptr;
+    QAction *mnuViewStatusbar = nullptr;
+    QAction *mnuViewDiffbar = nullptr;
+    QAction *mnuOptionsOnTop = nullptr;
+    QAction *tbOnlyDF = nullptr;
+    QAction *tbBinary = nullptr;
+    QAction *tbCsv = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QMenu *mnuView = nullptr;
+    QMenu *mnuFile = nullptr;
+
+    const PathHistory &pathHistory() const { return m_history; }
+    const RecentComparisons &recentComparisons() const { return m_recent; }
+    QString iniPath() const { return m_iniPath; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Building the window.
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void connectWorkspace();
+    void connectView(ResultGridView *view);
+
+    // Start-up, first activation and shut-down.
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void sLoadWindowPlacement();
+    void sSaveWindowPlacement();
+    void sCommandLineCompare();
+    void loadRecentComparisons();
+
+    // Layout.
+    void layoutClient();
+    void pic1_Resize();
+    void placeLegend();
+    int twips(int value) const;
+    void applyFontSize(int points);
+    void applyView(ResultView view);
+
+    // History lists shown in the path boxes and the File menu.
+    void sAddComboHistory(const QString &path);
+    void sAddRecent(const QString &path1, const QString &path2);
+    void refreshComboLists();
+    void refreshRecentMenu();
+
+    // Commands.
+    void pickTwo(bool folders);
+    void browse(int side, bool folder);
+    void saveResult();
+    void toggleBinary();
+    void toggleToolbar(bool on);
+    void toggleStatusbar(bool on);
+    void toggleDiffbar(bool on);
+    void toggleOnTop(bool on);
+    void changeLegendColour(int index);
+    void gridActivated(ResultGridView *view, int mouseRow);
+    void showViewer();
+    void setStatus(const QString &text);
+    void setLegendColour(int index, Color color);
+
+    Workspace m_ws;
+    QString m_iniPath;
+    QStringList m_arguments;
+    PathHistory m_history;
+    RecentComparisons m_recent;
+    QList<QAction *> m_recentActions;
+    QAction *m_recentSeparator = nullptr;
+    QAction *m_exitSeparator = nullptr;
+    std::array<ResultGridView *, 3> m_views{};
+    QWidget *m_sheetView = nullptr;
+    bool m_activated = false;
+    bool m_running = false;
+    bool m_closeAfterRun = false;
+    bool m_redrawPending = false;
+    bool m_maximised = false;
+    int m_fontSize = 9;
+};
