@@ -159,6 +159,17 @@ TEST_F(GridViewTest, RightButtonKeepsASelectionItFallsInto) {
     EXPECT_EQ(grid->col(), 0);
     EXPECT_EQ(view->selectionText(), QStringLiteral("8"));
     EXPECT_EQ(menu.count(), 2);
+
+    // Below the last row there is no cell to make current: the menu opens on what is selected.
+    show(makeTextGrid(2));
+    QSignalSpy shortMenu(view.get(), &ResultGridView::contextMenuRequested);
+    view->setCurrentCell(2, 3);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {},
+                      QPoint(10, view->viewport()->height() - 5));
+    EXPECT_EQ(view->MouseRow(), -1);
+    EXPECT_EQ(grid->row(), 2);
+    EXPECT_EQ(grid->col(), 3);
+    EXPECT_EQ(shortMenu.count(), 1);
 }
 
 TEST_F(GridViewTest, CurrentCellFollowsTheGridBothWays) {
