@@ -67,11 +67,12 @@ ResultGridView::ResultGridView(ResultGrid *grid, QWidget *parent)
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
 
     connect(grid, &ResultGrid::topRowChanged, this, &ResultGridView::followGridTopRow);
-    connect(m_model, &QAbstractItemModel::modelReset, this,
-            &ResultGridView::followGridAfterReset);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ResultGridView::followGridAfterReset);
 }
 
-ResultGrid *ResultGridView::grid() const { return m_model->grid(); }
+ResultGrid *ResultGridView::grid() const {
+    return m_model->grid();
+}
 
 void ResultGridView::keyboardSearch(const QString &) {}
 
@@ -152,7 +153,9 @@ QString ResultGridView::selectionText() const {
     return text;
 }
 
-void ResultGridView::copySelection() { QApplication::clipboard()->setText(selectionText()); }
+void ResultGridView::copySelection() {
+    QApplication::clipboard()->setText(selectionText());
+}
 
 void ResultGridView::selectCurrentColumn() {
     const int rows = m_model->rowCount();
@@ -345,8 +348,8 @@ void ResultGridView::mouseReleaseEvent(QMouseEvent *event) {
     if (m_mouseRow >= 0 && m_mouseCol >= 0) {
         const int row = m_model->modelRow(m_mouseRow);
         int top, left, bottom, right;
-        const bool inside = selectedRect(top, left, bottom, right) && row >= top &&
-                            row <= bottom && m_mouseCol >= left && m_mouseCol <= right;
+        const bool inside = selectedRect(top, left, bottom, right) && row >= top && row <= bottom &&
+                            m_mouseCol >= left && m_mouseCol <= right;
         if (!inside)
             setCurrentCell(m_mouseRow, m_mouseCol);
     }

@@ -87,6 +87,6 @@ private:
     int m_mouseRow = -1;
     int m_mouseCol = -1;
     QString m_lastTooltip;
-    int m_wheelRemainder = 0;      // part of a wheel step not yet scrolled (fine-grained wheels)
-    bool m_rowHeightsSet = false;  // rows carry their own heights (wrap mode)
+    int m_wheelRemainder = 0;     // part of a wheel step not yet scrolled (fine-grained wheels)
+    bool m_rowHeightsSet = false; // rows carry their own heights (wrap mode)
 };

@@ -10,7 +10,9 @@
 
 namespace {
 
-QString str(const char *utf8) { return QString::fromUtf8(utf8); }
+QString str(const char *utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // Resident memory in bytes, to see whether building a model allocates per row.
 qint64 residentBytes() {

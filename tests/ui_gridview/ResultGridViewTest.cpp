@@ -31,16 +31,17 @@ protected:
 
     // Centre of a cell in viewport coordinates (grid row).
     QPoint cellPos(int gridRow, int col) const {
-        const QModelIndex index = view->gridModel()->index(view->gridModel()->modelRow(gridRow), col);
+        const QModelIndex index =
+            view->gridModel()->index(view->gridModel()->modelRow(gridRow), col);
         return view->visualRect(index).center();
     }
 
     void select(int top, int left, int bottom, int right) {
         ResultGridModel *m = view->gridModel();
         view->setCurrentCell(top, left);
-        view->selectionModel()->select(QItemSelection(m->index(m->modelRow(top), left),
-                                                      m->index(m->modelRow(bottom), right)),
-                                       QItemSelectionModel::ClearAndSelect);
+        view->selectionModel()->select(
+            QItemSelection(m->index(m->modelRow(top), left), m->index(m->modelRow(bottom), right)),
+            QItemSelectionModel::ClearAndSelect);
     }
 
     void wheel(int delta) {
@@ -223,14 +224,8 @@ TEST_F(GridViewTest, BinaryGridCountsItsTwoHeaderRows) {
     QTest::mouseMove(view->viewport(), cellPos(12, 0));
     EXPECT_EQ(view->MouseRow(), 12);
     EXPECT_EQ(view->toolTip(), QStringLiteral("12"));
-}
-
-TEST_F(GridViewTest, MouseTracksCellAndTooltip) {
-    QTest::mouseMove(view->viewport(), cellPos(4, 3));
-    EXPECT_EQ(view->MouseCol(), 3);
-    EXPECT_EQ(view->toolTip(), QStringLiteral("R4"));
-    QTest::mouseMove(view->viewport(), cellPos(6, 0));
-    EXPECT_EQ(view->toolTip(), QStringLiteral("6"));
+    QTest::mouseMove(view->viewport(), cellPos(13, 0));
+    EXPECT_EQ(view->toolTip(), QStringLiteral("13"));
 }
 
 TEST_F(GridViewTest, DroppedLocalFilesReportTheColumn) {

@@ -1,0 +1,253 @@
+#include "engine/EngineTexts.h"
+#include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/frmMain.h"
+#include "platform/ui/Clipboard.h"
+#include "settings/IniFile.h"
+#include "settings/SettingCodec.h"
+#include "support/TempFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    QString iniPath() const { return files.filePath("setting.ini"); }
+
+    std::unique_ptr<frmMain> open(const QStringList &args = {}) {
+        auto w = std::make_unique<frmMain>(args, iniPath());
+        w->show();
+        QApplication::processEvents(); // the first showing stands in for the first activation
+        QApplication::processEvents();
+        return w;
+    }
+
+    QString ini(const char *key) {
+        return fReadIni(SettingsSection, QString::fromLatin1(key), iniPath(), "<missing>");
+    }
+
+    TempFiles files;
+};
+
+// Upper-case texts: short lower-case ASCII can be taken for UTF-16 by the detector.
+const QByteArray Left = "SAME LINE\nOLD TEXT\nSAME END\n";
+const QByteArray Right = "SAME LINE\nNEW TEXT\nADDED LINE\nSAME END\n";
+
+} // namespace
+
+TEST_F(MainWindowTest, StartUpReadsTheSettingsAndShutDownWritesThemBack) {
+    files.write("setting.ini",
+                "[Corvane]\nToolbar=0\nDiffbar=0\nOnlyDF=1\nCsv=1\nColor0=255\nFontSize=12\n"
+                "Return=1\nLetter=1\nFFile=2\nCombo=" +
+                    (fEncodeSetting("/old/one") + "|" + fEncodeSetting("/old/ニ")).toUtf8() +
+                    "\nHistory01=" + fEncodeSetting("/a|/b").toUtf8() +
+                    "\nHistory02=" + fEncodeSetting("/c|/d").toUtf8() +
+                    "\nHistory03=" + fEncodeSetting("no pair").toUtf8() + "\n");
+    {
+        auto w = open();
+        Workspace &ws = w->workspace();
+        EXPECT_FALSE(w->mnuViewToolbar->isChecked());
+        EXPECT_TRUE(w->Toolbar1->isHidden());
+        EXPECT_FALSE(w->mnuViewDiffbar->isChecked());
+        EXPECT_TRUE(w->pic0->isHidden());
+        EXPECT_TRUE(w->mnuViewStatusbar->isChecked());
+        EXPECT_TRUE(w->tbOnlyDF->isChecked());
+        EXPECT_TRUE(ws.OnlyDF);
+        EXPECT_TRUE(ws.Csv);
+        EXPECT_EQ(ws.txtState[0], Color(255));
+        EXPECT_EQ(ws.txtState[1], Workspace::DefaultAddedColor);
+        EXPECT_TRUE(ws.ignoreCase);
+        EXPECT_EQ(ws.folderContentMode, 2);
+        EXPECT_TRUE(ws.fg.wordWrap());
+        EXPECT_EQ(w->view(ResultView::Text)->font().pointSize(), 12);
+        ASSERT_EQ(w->recentComparisons().pairs().size(), 2);
+        EXPECT_EQ(w->recentComparisons().pairs()[0].tag(), QStringLiteral("/a|/b"));
+        EXPECT_EQ(w->cb[0]->count(), 2);
+        EXPECT_EQ(w->cb[1]->itemText(1), QStringLiteral("/old/ニ"));
+        EXPECT_TRUE(w->txtState[0]->isVisible());
+        w->close();
+    }
+    EXPECT_EQ(ini("Toolbar"), QStringLiteral("0"));
+    EXPECT_EQ(ini("Statusbar"), QStringLiteral("-1"));
+    EXPECT_EQ(ini("Diffbar"), QStringLiteral("0"));
+    EXPECT_EQ(ini("Top"), QStringLiteral("0"));
+    EXPECT_EQ(ini("OnlyDF"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Binary"), QStringLiteral("0"));
+    EXPECT_EQ(ini("Csv"), QStringLiteral("1"));
+    EXPECT_EQ(ini("Color0"), QStringLiteral("255"));
+    EXPECT_EQ(ini("Color2"), QStringLiteral("16776960"));
+    EXPECT_EQ(fDecodeSetting(ini("History01")), QStringLiteral("/a|/b"));
+    EXPECT_EQ(fDecodeSetting(ini("History02")), QStringLiteral("/c|/d"));
+    EXPECT_EQ(PathHistory::decoded(ini("Combo")).entries(),
+              QStringList({"/old/one", "/old/ニ"}));
+    EXPECT_EQ(ini("WinState"), QStringLiteral("0"));
+    EXPECT_NE(ini("W"), QStringLiteral("<missing>"));
+    EXPECT_EQ(ini("FontSize"), QStringLiteral("12")); // untouched lines stay
+}
+
+TEST_F(MainWindowTest, MissingSettingsFileGivesTheDefaults) {
+    auto w = open();
+    EXPECT_TRUE(w->mnuViewToolbar->isChecked());
+    EXPECT_TRUE(w->mnuViewDiffbar->isChecked());
+    EXPECT_FALSE(w->mnuOptionsOnTop->isChecked());
+    EXPECT_EQ(w->workspace().txtState[2], Workspace::DefaultDeletedColor);
+    EXPECT_EQ(w->view(ResultView::Text)->font().pointSize(), 9);
+    // 9600 twips square at the screen's logical DPI.
+    EXPECT_EQ(w->width(), qRound(9600 * w->logicalDpiX() / 1440.0));
+}
+
+TEST_F(MainWindowTest, CommandLinePathsAreComparedAtFirstShowing) {
+    const QString a = files.write("a.txt", Left), b = files.write("b.txt", Right);
+    auto w = open({a, b});
+    const Workspace &ws = w->workspace();
+    EXPECT_EQ(w->cb[0]->currentText(), a);
+    EXPECT_EQ(w->cb[1]->currentText(), b);
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(ws.RightOnlyCount, 1);
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了     不一致行=1")));
+    EXPECT_EQ(w->pathHistory().entries(), QStringList({b, a}));
+    EXPECT_EQ(w->recentComparisons().pairs().first().tag(), a + "|" + b);
+    // The overview bar was drawn with runs: side 1 has the changed colour somewhere.
+    const QImage picture = w->pic0->picture();
+    bool changedSeen = false;
+    for (int y = 0; y < picture.height(); ++y)
+        changedSeen |= picture.pixelColor(DiffOverviewBar::Side1X, y) == QColor(255, 255, 0);
+    EXPECT_TRUE(changedSeen);
+
+    // One argument alone is shown by itself.
+    auto single = open({a});
+    EXPECT_EQ(single->workspace().fg.text(2, 1), QStringLiteral("OLD TEXT"));
+    EXPECT_TRUE(single->workspace().fg.isEmpty(1, 2));
+}
+
+TEST_F(MainWindowTest, DroppedFilesFillThePathBoxesBySideAndCompare) {
+    const QString a = files.write("a.txt", Left), b = files.write("b.txt", Right);
+    auto w = open();
+    w->fg_Drop({b}, 3);
+    EXPECT_EQ(w->cb[1]->currentText(), b);
+    EXPECT_TRUE(w->cb[0]->currentText().isEmpty());
+    w->fg_Drop({a}, 1);
+    EXPECT_EQ(w->cb[0]->currentText(), a);
+    EXPECT_EQ(w->workspace().DiffCount, 1);
+    w->fg_Drop({b, a, b}, 0);
+    EXPECT_EQ(w->cb[0]->currentText(), b);
+    EXPECT_EQ(w->cb[1]->currentText(), a);
+}
+
+TEST_F(MainWindowTest, EscapeHeldAnywhereAbortsTheRun) {
+    QByteArray a, b;
+    for (int k = 0; k < 3000; ++k) {
+        a += "LINE " + QByteArray::number(k) + "\n";
+        b += "LINE " + QByteArray::number(k % 5 == 0 ? -k : k) + "\n";
+    }
+    const QString pa = files.write("a.txt", a), pb = files.write("b.txt", b);
+    auto w = open();
+    Workspace &ws = w->workspace();
+    // The key goes to a path box, not to the grid: the abort flag is the window's.
+    QTest::keyPress(w->cb[1], Qt::Key_Escape);
+    EXPECT_TRUE(ws.bAbort);
+    QTest::keyRelease(w->cb[1], Qt::Key_A);
+    EXPECT_FALSE(ws.bAbort);
+
+    int polls = 0;
+    ws.processEventsHook = [&] {
+        if (++polls == 3)
+            QTest::keyPress(w->cb[0], Qt::Key_Escape);
+        QApplication::processEvents();
+    };
+    w->cb[0]->setEditText(pa);
+    w->cb[1]->setEditText(pb);
+    w->runComparison();
+    EXPECT_EQ(ws.fg.rows(), 2); // aborted during the matching: headers only
+    EXPECT_FALSE(ws.bAbort);
+}
+
+TEST_F(MainWindowTest, DifferenceWalkMovesBetweenBlocksAndReportsTheEnd) {
+    const QString a = files.write("a.txt", "SAME A\nOLD B\nSAME C\nSAME D\n");
+    const QString b = files.write("b.txt", "SAME A\nNEW B\nADDED LINE\nSAME C\nSAME D\n");
+    auto w = open({a, b});
+    ResultGrid &g = w->workspace().fg;
+    ResultGridView *v = w->view(ResultView::Text);
+    v->setCurrentCell(1, 1);
+    w->moveToDifference(true);
+    EXPECT_EQ(g.row(), 2); // the changed row
+    w->moveToDifference(true);
+    EXPECT_EQ(g.row(), 3); // the adjacent added row, of another colour
+    w->moveToDifference(true);
+    EXPECT_EQ(g.row(), 3);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
+    w->moveToDifference(false);
+    EXPECT_EQ(g.row(), 2);
+}
+
+TEST_F(MainWindowTest, ClipboardTextBecomesTheSideUnderTheCursor) {
+    const QString a = files.write("a.txt", Left);
+    auto w = open({a, QString()});
+    setClipboardText(QStringLiteral("SAME LINE\r\nPASTED"));
+    w->view(ResultView::Text)->setCurrentCell(1, 3);
+    w->compareClipboardText();
+    EXPECT_EQ(w->cb[1]->currentText(), ClipboardWord);
+    EXPECT_EQ(w->workspace().clipboardSlot[1], QStringLiteral("SAME LINE\r\nPASTED"));
+    EXPECT_EQ(w->workspace().fg.text(2, 3), QStringLiteral("PASTED"));
+    // Swapping takes the clipboard text along to the other side.
+    w->swapSides();
+    EXPECT_EQ(w->cb[0]->currentText(), ClipboardWord);
+    EXPECT_EQ(w->workspace().clipboardSlot[0], QStringLiteral("SAME LINE\r\nPASTED"));
+    EXPECT_EQ(w->workspace().fg.text(2, 1), QStringLiteral("PASTED"));
+    // An empty clipboard does nothing.
+    setClipboardText(QString());
+    w->compareClipboardText();
+    EXPECT_EQ(w->cb[0]->currentText(), ClipboardWord);
+}
+
+TEST_F(MainWindowTest, ExternalEditorGetsThePathAndLineWithoutAShell) {
+    const QString a = files.write("a b;$(x).txt", Left), b = files.write("b.txt", Right);
+    files.write("setting.ini", "[Corvane]\nEditer=/usr/bin/touch \"%F.%L\"\n");
+    auto w = open({a, b});
+    w->view(ResultView::Text)->setCurrentCell(2, 1);
+    w->openInEditor();
+    const QString expected = a + ".2";
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo::exists(expected) && t.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_TRUE(QFileInfo::exists(expected));
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("ファイルを開きます"));
+}
+
+TEST_F(MainWindowTest, ClearEmptiesPathsAndViewsButKeepsTheHistory) {
+    const QString a = files.write("a.txt", Left), b = files.write("b.txt", Right);
+    auto w = open({a, b});
+    w->clearAll();
+    EXPECT_TRUE(w->cb[0]->currentText().isEmpty());
+    EXPECT_TRUE(w->cb[1]->currentText().isEmpty());
+    EXPECT_EQ(w->workspace().fg.rows(), 2);
+    EXPECT_EQ(w->cb[0]->count(), 2);
+    EXPECT_TRUE(w->statusPanel->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, BinaryToggleSwitchesTheViewAndTheScrollBarMinimum) {
+    auto w = open();
+    w->tbBinary->trigger();
+    EXPECT_EQ(w->workspace().shownView(), ResultView::Binary);
+    EXPECT_EQ(w->activeView(), w->view(ResultView::Binary));
+    EXPECT_EQ(w->pic0->vs()->minimum(), 2);
+    w->tbBinary->trigger();
+    EXPECT_EQ(w->activeView(), w->view(ResultView::Text));
+    EXPECT_EQ(w->pic0->vs()->minimum(), 1);
+}
