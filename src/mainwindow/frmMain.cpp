@@ -14,7 +14,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -35,6 +37,16 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildToolbar();
     buildStatusBar();
     connectWorkspace();
+    m_resizeSettled = new QTimer(this);
+    m_resizeSettled->setSingleShot(true);
+    m_resizeSettled->setInterval(250);
+    // Redrawn after a resize, the bar leaves the status text alone: the summary of the
+    // comparison stays readable.
+    connect(m_resizeSettled, &QTimer::timeout, this, [this] {
+        const QString status = m_ws.statusText();
+        sDiffbarPrint();
+        setStatus(status);
+    });
     qApp->installEventFilter(this);
     Form_Load();
 }
@@ -88,6 +100,9 @@ void frmMain::buildControls() {
         lv[i]->setRootIsDecorated(false);
         lv[i]->setAllColumnsShowFocus(true);
         lv[i]->setHeaderLabels({QString(), QStringLiteral("シート名"), QStringLiteral("範囲")});
+        lv[i]->setAcceptDrops(true);
+        lv[i]->viewport()->setAcceptDrops(true);
+        lv[i]->viewport()->installEventFilter(this); // files dropped onto a sheet list
     }
 
     usrText = new LineViewer(pic1);
@@ -221,9 +236,11 @@ void frmMain::applyFontSize(int points) {
 
 // ---- Layout ----
 
+// A drag-resize sends a stream of resizes; the bar is drawn once when they have stopped.
 void frmMain::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
-    m_redrawPending = true;
+    if (!isMinimized())
+        m_resizeSettled->start();
 }
 
 void frmMain::changeEvent(QEvent *event) {
@@ -260,14 +277,6 @@ bool frmMain::event(QEvent *event) {
                 Form_Activate();
             }
         });
-        break;
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::Enter:
-        // The end of a drag-resize: the bar is drawn once, not during the drag.
-        if (m_redrawPending) {
-            m_redrawPending = false;
-            sDiffbarPrint();
-        }
         break;
     default:
         break;
@@ -351,6 +360,24 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
     } else if (event->type() == QEvent::KeyRelease) {
         if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
             m_ws.bAbort = false;
+    } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) {
+        for (int i = 0; i < 2; ++i) {
+            if (watched != lv[i]->viewport())
+                continue;
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (!drop->mimeData()->hasUrls())
+                return false;
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop) {
+                QStringList paths;
+                for (const QUrl &url : drop->mimeData()->urls()) {
+                    if (url.isLocalFile())
+                        paths << url.toLocalFile();
+                }
+                lv_Drop(i, paths);
+            }
+            return true;
+        }
     } else if (event->type() == QEvent::Resize) {
         if (watched == centralWidget())
             layoutClient();

@@ -17,6 +17,7 @@ class QMenu;
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
+class QTimer;
 class QTreeWidget;
 class ResultGridView;
 
@@ -52,6 +53,8 @@ public:
     // Files dropped onto a result grid: one goes to the side of the column under the mouse,
     // two or more fill both path boxes; then a comparison runs.
     void fg_Drop(const QStringList &paths, int mouseCol);
+    // The same for a sheet list: one file goes to the list's own side.
+    void lv_Drop(int index, const QStringList &paths);
 
     // The view that shows the active grid (null in the workbook view).
     ResultGridView *activeView() const;
@@ -153,7 +156,7 @@ private:
     bool m_activated = false;
     bool m_running = false;
     bool m_closeAfterRun = false;
-    bool m_redrawPending = false;
+    QTimer *m_resizeSettled = nullptr;
     bool m_maximised = false;
     int m_fontSize = 9;
 };

@@ -242,6 +242,10 @@ void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
     runComparison();
 }
 
+void frmMain::lv_Drop(int index, const QStringList &paths) {
+    fg_Drop(paths, paths.size() == 1 && index == 1 ? 2 : 0);
+}
+
 void frmMain::swapSides() {
     const QString left = cb[0]->currentText();
     cb[0]->setEditText(cb[1]->currentText());

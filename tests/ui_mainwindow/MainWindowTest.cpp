@@ -147,6 +147,11 @@ TEST_F(MainWindowTest, DroppedFilesFillThePathBoxesBySideAndCompare) {
     w->fg_Drop({b, a, b}, 0);
     EXPECT_EQ(w->cb[0]->currentText(), b);
     EXPECT_EQ(w->cb[1]->currentText(), a);
+    // A sheet list takes one file for its own side.
+    w->lv_Drop(1, {b});
+    EXPECT_EQ(w->cb[1]->currentText(), b);
+    w->lv_Drop(0, {a});
+    EXPECT_EQ(w->cb[0]->currentText(), a);
 }
 
 TEST_F(MainWindowTest, EscapeHeldAnywhereAbortsTheRun) {

@@ -1,0 +1,95 @@
+// Shows a comparison of two generated 1,000,000-line files in the main window (offscreen
+// unless a display is given) and prints: the time from the end of the comparison until the
+// result is painted, the overview bar's drawing time, the time of page scrolls through the
+// whole result, and the memory the views add.
+//   cmake --build build --target window_million_rows && build/window_million_rows [lines]
+#include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+long residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void writeLines(const QString &path, int lines, int editEvery) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    QByteArray text;
+    for (int k = 0; k < lines; ++k) {
+        text += "RECORD " + QByteArray::number(k);
+        if (editEvery > 0 && k % editEvery == 0)
+            text += " CHANGED";
+        text += '\n';
+    }
+    f.write(text);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int lines = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.txt"), b = dir.filePath("b.txt");
+    writeLines(a, lines, 0);
+    writeLines(b, lines, 100);
+
+    frmMain window({}, dir.filePath("setting.ini"));
+    window.resize(1200, 900);
+    window.show();
+    QApplication::processEvents();
+
+    window.cb[0]->setEditText(a);
+    window.cb[1]->setEditText(b);
+    QElapsedTimer t;
+    t.start();
+    window.runComparison();
+    const qint64 compared = t.elapsed();
+    const long rssBeforePaint = residentKb();
+    ResultGridView *view = window.view(ResultView::Text);
+    t.restart();
+    view->viewport()->repaint();
+    QApplication::processEvents();
+    const qint64 shown = t.elapsed();
+
+    t.restart();
+    window.sDiffbarPrint();
+    const qint64 bar = t.elapsed();
+
+    t.restart();
+    const int pages = 200;
+    const int rows = window.workspace().fg.rows();
+    for (int k = 0; k < pages; ++k) {
+        view->setTopRow(1 + int(qint64(rows - 1) * k / pages));
+        view->viewport()->repaint();
+    }
+    const double perPage = double(t.elapsed()) / pages;
+
+    std::printf("rows                     %d\n", rows - 1);
+    std::printf("comparison run           %lld ms\n", compared);
+    std::printf("result on screen after   %lld ms\n", shown);
+    std::printf("overview bar drawn in    %lld ms\n", bar);
+    std::printf("scroll + repaint a page  %.2f ms\n", perPage);
+    std::printf("memory added by painting %ld KB (resident %ld KB)\n",
+                residentKb() - rssBeforePaint, residentKb());
+    return 0;
+}
