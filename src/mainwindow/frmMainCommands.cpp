@@ -207,6 +207,8 @@ void frmMain::toggleBinary() {
 }
 
 void frmMain::pickTwo(bool folders) {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     auto pick = [&](const QString &title) {
         return folders ? QFileDialog::getExistingDirectory(this, title)
                        : QFileDialog::getOpenFileName(this, title, QString(), AllFilesFilter);
@@ -222,6 +224,8 @@ void frmMain::pickTwo(bool folders) {
 }
 
 void frmMain::browse(int side, bool folder) {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     const QString path = folder ? QFileDialog::getExistingDirectory(this, BrowseFolder)
                                 : QFileDialog::getOpenFileName(this, OpenFile);
     if (path.isEmpty())
@@ -231,6 +235,8 @@ void frmMain::browse(int side, bool folder) {
 }
 
 void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     if (paths.isEmpty())
         return;
     if (paths.size() == 1) {
@@ -247,6 +253,8 @@ void frmMain::lv_Drop(int index, const QStringList &paths) {
 }
 
 void frmMain::swapSides() {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     const QString left = cb[0]->currentText();
     cb[0]->setEditText(cb[1]->currentText());
     cb[1]->setEditText(left);
@@ -255,6 +263,8 @@ void frmMain::swapSides() {
 }
 
 void frmMain::compareClipboardText() {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     QString text = clipboardText();
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)
@@ -273,6 +283,8 @@ void frmMain::compareClipboardText() {
 }
 
 void frmMain::clearAll() {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     cb[0]->setEditText(QString());
     cb[1]->setEditText(QString());
     m_ws.cb = {};
@@ -291,6 +303,8 @@ void frmMain::clearAll() {
 // ---- Saving ----
 
 void frmMain::saveResult() {
+    if (m_running)
+        return; // the run in progress owns the result until it ends
     if (!m_ws.activeGrid()) {
         setStatus(ExportTexts::NotForSheets);
         return;

@@ -256,3 +256,25 @@ TEST_F(MainWindowTest, BinaryToggleSwitchesTheViewAndTheScrollBarMinimum) {
     EXPECT_EQ(w->activeView(), w->view(ResultView::Text));
     EXPECT_EQ(w->pic0->vs()->minimum(), 1);
 }
+
+TEST_F(MainWindowTest, CommandsDuringARunWaitForItsEnd) {
+    QByteArray big;
+    for (int k = 0; k < 5000; ++k)
+        big += "LINE " + QByteArray::number(k) + "\n";
+    const QString a = files.write("a.txt", big);
+    auto w = open();
+    int polls = 0;
+    w->workspace().processEventsHook = [&] {
+        // The user clicks around while the result is being written.
+        if (++polls == 2) {
+            w->clearAll();
+            w->swapSides();
+            w->fg_Drop({a}, 3);
+        }
+    };
+    w->cb[0]->setEditText(a);
+    w->runComparison(); // one side alone: rows are written while events are processed
+    EXPECT_EQ(w->workspace().fg.rows(), 5002);
+    EXPECT_EQ(w->workspace().fg.text(5000, 1), QStringLiteral("LINE 4999"));
+    EXPECT_EQ(w->cb[0]->currentText(), a);
+}
