@@ -91,8 +91,12 @@ QString LoadNormalizedText(const QString &path) {
     const std::string shown = path.toStdString();
     if (path.isEmpty())
         throw FileReadError("Cannot read a file without a name");
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         throw FileReadError("Cannot read '" + shown + "': it is a folder");
+    // A pipe or a device would block the open or never end: only regular files are read.
+    if (info.exists() && !info.isFile())
+        throw FileReadError("Cannot read '" + shown + "': it is not a regular file");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileReadError("Cannot open '" + shown + "': " + file.errorString().toStdString());

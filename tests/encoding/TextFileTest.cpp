@@ -3,6 +3,8 @@
 #include "support/TempFiles.h"
 
 #include <QDir>
+
+#include <sys/stat.h>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -78,4 +80,12 @@ TEST_F(TextFileTest, SaveFailuresReturnFalseAndLeaveNoFile) {
     EXPECT_FALSE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), dir.path()));
     EXPECT_FALSE(SaveTextAs(QStringLiteral("UTF-8"), QStringLiteral("abc"), QString()));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+TEST(TextFileSpecial, PipesAndDevicesAreRefusedNotReadForever) {
+    TempFiles dir;
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_THROW(LoadNormalizedText(fifo), FileReadError);
+    EXPECT_THROW(LoadNormalizedText(QStringLiteral("/dev/zero")), FileReadError);
 }
