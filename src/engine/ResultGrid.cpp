@@ -1,19 +1,63 @@
 #include "engine/ResultGrid.h"
 
+#include <numeric>
 #include <stdexcept>
+
+namespace {
+
+constexpr int BytesPerRow = 16;
+constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
+
+// "0D 0A 41": two upper-case digits a byte, one space between, none at the ends.
+QString hexText(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return QString();
+    QString text(bytes.size() * 3 - 1, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (i > 0)
+            *out++ = u' ';
+        *out++ = HexDigits[b >> 4];
+        *out++ = HexDigits[b & 15];
+    }
+    return text;
+}
+
+// An offset in upper-case hexadecimal, at least 8 digits.
+QString addressText(quint64 offset) {
+    char16_t digits[16];
+    int at = 16;
+    do {
+        digits[--at] = HexDigits[offset & 15];
+        offset >>= 4;
+    } while (offset != 0 || at > 8);
+    return QString(reinterpret_cast<const QChar *>(digits + at), 16 - at);
+}
+
+} // namespace
 
 ResultGrid::ResultGrid(int cols, int fixedRows, QObject *parent)
     : QObject(parent), m_cols(cols), m_fixedRows(fixedRows), m_colAlignment(cols, 0),
       m_colWidth(cols, 0) {}
 
-const ResultGrid::Cell &ResultGrid::cell(int r, int c) const {
+void ResultGrid::checkCell(int r, int c) const {
     if (r < 0 || r >= m_rows || c < 0 || c >= m_cols)
         throw std::out_of_range("ResultGrid: cell outside the grid");
+}
+
+const ResultGrid::Cell &ResultGrid::cell(int r, int c) const {
+    checkCell(r, c);
+    if (isByteRow(r))
+        throw std::logic_error("ResultGrid: a byte row has no stored cell");
     return m_cells[size_t(r) * size_t(m_cols) + size_t(c)];
 }
 
 ResultGrid::Cell &ResultGrid::cell(int r, int c) {
-    return const_cast<Cell &>(static_cast<const ResultGrid *>(this)->cell(r, c));
+    checkCell(r, c);
+    if (isByteRow(r))
+        toCells();
+    return m_cells[size_t(r) * size_t(m_cols) + size_t(c)];
 }
 
 void ResultGrid::changed() {
@@ -24,6 +68,15 @@ void ResultGrid::changed() {
 void ResultGrid::clear() {
     for (Cell &c : m_cells)
         c = Cell();
+    if (m_byteRows) {
+        // The data rows stay byte rows, now with no address, bytes or colour.
+        m_sides = {};
+        m_rowsRemoved = false;
+        m_sourceRows = {};
+        m_sourceExtent = std::max(m_rows - m_fixedRows, 0);
+        m_byteColors = {};
+        m_colorStride = 2;
+    }
     m_backing.clear();
     m_rowHeight.clear();
     changed();
@@ -32,7 +85,22 @@ void ResultGrid::clear() {
 void ResultGrid::setRows(int n) {
     if (n < 0)
         n = 0;
-    m_cells.resize(size_t(n) * size_t(m_cols));
+    if (m_byteRows && n == 0)
+        endByteRows();
+    if (m_byteRows) {
+        const int data = std::max(n - m_fixedRows, 0);
+        const int old = std::max(m_rows - m_fixedRows, 0);
+        if (data < old)
+            shrinkByteRows(data);
+        else if (m_rowsRemoved)
+            for (int k = old; k < data; ++k)
+                m_sourceRows.push_back(m_sourceExtent++);
+        else
+            m_sourceExtent = std::max(m_sourceExtent, data);
+        m_cells.resize(size_t(std::min(n, m_fixedRows)) * size_t(m_cols));
+    } else {
+        m_cells.resize(size_t(n) * size_t(m_cols));
+    }
     if (n == 0)
         m_backing.clear(); // no cell points into a source text any more
     if (m_rowHeight.size() > size_t(n))
@@ -48,6 +116,12 @@ void ResultGrid::setRows(int n) {
 void ResultGrid::removeRow(int r) {
     if (r < 0 || r >= m_rows)
         throw std::out_of_range("ResultGrid: row outside the grid");
+    if (isByteRow(r)) {
+        removeRows({r});
+        return;
+    }
+    if (m_byteRows)
+        toCells(); // a header row of a dump: data rows move into the fixed rows
     auto first = m_cells.begin() + std::ptrdiff_t(r) * m_cols;
     m_cells.erase(first, first + m_cols);
     if (size_t(r) < m_rowHeight.size())
@@ -58,7 +132,72 @@ void ResultGrid::removeRow(int r) {
     changed();
 }
 
+void ResultGrid::removeRows(const std::vector<int> &rows) {
+    if (rows.empty())
+        return;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k] < 0 || rows[k] >= m_rows)
+            throw std::out_of_range("ResultGrid: row outside the grid");
+        if (k > 0 && rows[k] <= rows[k - 1])
+            throw std::invalid_argument("ResultGrid: rows to remove must ascend");
+    }
+    if (m_byteRows && rows.front() < m_fixedRows)
+        toCells();
+
+    // One pass: every kept row moves up over the removed ones before it.
+    size_t next = 0;
+    auto removed = [&](int r) {
+        if (next < rows.size() && rows[next] == r) {
+            ++next;
+            return true;
+        }
+        return false;
+    };
+    if (m_byteRows) {
+        const int data = m_rows - m_fixedRows;
+        if (!m_rowsRemoved) {
+            m_sourceRows.resize(size_t(data));
+            std::iota(m_sourceRows.begin(), m_sourceRows.end(), 0);
+            m_rowsRemoved = true;
+        }
+        size_t out = 0;
+        for (int i = 0; i < data; ++i)
+            if (!removed(m_fixedRows + i))
+                m_sourceRows[out++] = m_sourceRows[size_t(i)];
+        m_sourceRows.resize(out);
+    } else {
+        const size_t cols = size_t(m_cols);
+        size_t out = 0;
+        for (int r = 0; r < m_rows; ++r) {
+            if (removed(r))
+                continue;
+            if (out != size_t(r))
+                std::move(m_cells.begin() + std::ptrdiff_t(size_t(r) * cols),
+                          m_cells.begin() + std::ptrdiff_t(size_t(r + 1) * cols),
+                          m_cells.begin() + std::ptrdiff_t(out * cols));
+            ++out;
+        }
+        m_cells.resize(out * cols);
+    }
+    next = 0;
+    size_t out = 0;
+    for (size_t r = 0; r < m_rowHeight.size(); ++r)
+        if (!removed(int(r)))
+            m_rowHeight[out++] = m_rowHeight[r];
+    m_rowHeight.resize(out);
+
+    m_rows -= int(rows.size());
+    if (m_row >= m_rows)
+        m_row = m_rows > 0 ? m_rows - 1 : 0;
+    if (m_topRow >= m_rows)
+        m_topRow = m_rows > 0 ? m_rows - 1 : 0;
+    changed();
+}
+
 QString ResultGrid::text(int r, int c) const {
+    checkCell(r, c);
+    if (isByteRow(r))
+        return byteRowText(r, c);
     const Cell &x = cell(r, c);
     if (x.number >= 0)
         return QString::number(x.number);
@@ -89,15 +228,173 @@ void ResultGrid::setNumber(int r, int c, int number) {
 }
 
 bool ResultGrid::isEmpty(int r, int c) const {
+    checkCell(r, c);
+    if (isByteRow(r)) {
+        if (c % 2 == 1)
+            return rowBytes(r, c / 2).isEmpty();
+        return sourceRow(r) >= m_sides[size_t(c / 2)].dataRows;
+    }
     const Cell &x = cell(r, c);
     return x.number < 0 && x.text.isEmpty();
 }
 
-Color ResultGrid::backColor(int r, int c) const { return cell(r, c).color; }
+int ResultGrid::numberAt(int r, int c) const {
+    checkCell(r, c);
+    if (isByteRow(r))
+        return -1;
+    return std::max(cell(r, c).number, -1);
+}
+
+const QString &ResultGrid::storedText(int r, int c) const {
+    checkCell(r, c);
+    if (!isByteRow(r))
+        return cell(r, c).text;
+    QString &scratch = m_scratch[m_scratchNext++ % m_scratch.size()];
+    scratch = byteRowText(r, c);
+    return scratch;
+}
+
+Color ResultGrid::backColor(int r, int c) const {
+    checkCell(r, c);
+    if (!isByteRow(r))
+        return cell(r, c).color;
+    const size_t at =
+        size_t(sourceRow(r)) * size_t(m_colorStride) + size_t(m_colorStride == 2 ? c / 2 : c);
+    return at < m_byteColors.size() ? m_byteColors[at] : DefaultColor;
+}
 
 void ResultGrid::setBackColor(int r, int c, Color color) {
-    cell(r, c).color = color;
+    checkCell(r, c);
+    if (isByteRow(r)) {
+        if (m_colorStride == 2 && backColor(r, c ^ 1) != color) {
+            // This cell leaves its half's colour: from now on one colour per cell.
+            std::vector<Color> cells(m_byteColors.size() * 2);
+            for (size_t k = 0; k < m_byteColors.size(); ++k)
+                cells[2 * k] = cells[2 * k + 1] = m_byteColors[k];
+            m_byteColors = std::move(cells);
+            m_colorStride = 4;
+        }
+        byteColor(sourceRow(r), c) = color;
+    } else {
+        cell(r, c).color = color;
+    }
     changed();
+}
+
+void ResultGrid::setRowColors(int r, Color left, Color right) {
+    checkCell(r, 3);
+    if (isByteRow(r) && m_colorStride == 2) {
+        const int s = sourceRow(r);
+        byteColor(s, 0) = left;
+        byteColor(s, 2) = right;
+        changed();
+        return;
+    }
+    setBackColor(r, 0, left);
+    setBackColor(r, 1, left);
+    setBackColor(r, 2, right);
+    setBackColor(r, 3, right);
+}
+
+Color &ResultGrid::byteColor(int s, int c) {
+    const size_t stride = size_t(m_colorStride);
+    const size_t need = size_t(std::max(s + 1, m_sourceExtent)) * stride;
+    if (m_byteColors.size() < need)
+        m_byteColors.resize(need, DefaultColor);
+    return m_byteColors[size_t(s) * stride + size_t(stride == 2 ? c / 2 : c)];
+}
+
+void ResultGrid::setByteSide(int side, const QByteArray &bytes, int dataRows) {
+    if (m_cols != 4 || side < 0 || side > 1)
+        throw std::logic_error("ResultGrid: byte rows need a 4-column grid and a side 0 or 1");
+    if (!m_byteRows) {
+        m_cells.resize(size_t(std::min(m_rows, m_fixedRows)) * size_t(m_cols));
+        m_byteRows = true;
+        m_sourceExtent = std::max(m_rows - m_fixedRows, 0);
+    }
+    dataRows = std::max(dataRows, 0);
+    m_sides[size_t(side)] = ByteSide{bytes, dataRows, 0};
+    m_sourceExtent = std::max(m_sourceExtent, dataRows);
+    changed();
+}
+
+void ResultGrid::setByteSideShown(int side, qsizetype shownBytes) {
+    if (!m_byteRows || side < 0 || side > 1)
+        throw std::logic_error("ResultGrid: no byte side to show");
+    ByteSide &b = m_sides[size_t(side)];
+    b.shown = std::clamp<qsizetype>(
+        shownBytes, 0, std::min(b.bytes.size(), qsizetype(b.dataRows) * BytesPerRow));
+    changed();
+}
+
+QByteArrayView ResultGrid::rowBytes(int r, int side) const {
+    checkCell(r, side * 2);
+    if (!isByteRow(r))
+        return {};
+    const ByteSide &b = m_sides[size_t(side)];
+    const int s = sourceRow(r);
+    if (s >= b.dataRows)
+        return {};
+    const qsizetype from = qsizetype(s) * BytesPerRow;
+    if (from >= b.shown)
+        return {};
+    return QByteArrayView(b.bytes.constData() + from,
+                          std::min<qsizetype>(BytesPerRow, b.shown - from));
+}
+
+QString ResultGrid::byteRowText(int r, int c) const {
+    const int side = c / 2;
+    const int s = sourceRow(r);
+    if (s >= m_sides[size_t(side)].dataRows)
+        return QString();
+    if (c % 2 == 0)
+        return addressText(quint64(s) * BytesPerRow);
+    return hexText(rowBytes(r, side));
+}
+
+// Fewer data rows: what lies beyond them is gone, so rows added later start empty.
+void ResultGrid::shrinkByteRows(int dataRows) {
+    int reach = dataRows; // dump rows still shown lie below this
+    if (m_rowsRemoved) {
+        m_sourceRows.resize(size_t(dataRows));
+        reach = dataRows > 0 ? m_sourceRows.back() + 1 : 0;
+    } else {
+        m_sourceExtent = dataRows;
+    }
+    for (ByteSide &b : m_sides) {
+        b.dataRows = std::min(b.dataRows, reach);
+        b.shown = std::min(b.shown, qsizetype(b.dataRows) * BytesPerRow);
+        if (b.dataRows == 0)
+            b.bytes = QByteArray(); // nothing of it can show again
+    }
+    if (m_byteColors.size() > size_t(reach) * size_t(m_colorStride))
+        m_byteColors.resize(size_t(reach) * size_t(m_colorStride));
+}
+
+void ResultGrid::endByteRows() {
+    m_byteRows = false;
+    m_sides = {};
+    m_sourceExtent = 0;
+    m_rowsRemoved = false;
+    m_sourceRows = {};
+    m_byteColors = {};
+    m_colorStride = 2;
+    m_scratch = {};
+}
+
+// Writing into a byte row: every data row becomes ordinary cells with the texts and colours
+// it showed.
+void ResultGrid::toCells() {
+    std::vector<Cell> cells(size_t(m_rows) * size_t(m_cols));
+    std::move(m_cells.begin(), m_cells.end(), cells.begin());
+    for (int r = m_fixedRows; r < m_rows; ++r)
+        for (int c = 0; c < m_cols; ++c) {
+            Cell &x = cells[size_t(r) * size_t(m_cols) + size_t(c)];
+            x.text = byteRowText(r, c);
+            x.color = backColor(r, c);
+        }
+    m_cells = std::move(cells);
+    endByteRows();
 }
 
 int ResultGrid::colAlignment(int c) const { return m_colAlignment.at(size_t(c)); }

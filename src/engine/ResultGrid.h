@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QObject>
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +21,13 @@ using Color = quint32;
 // Storage is one compact cell per (row, column). Line numbers are kept as integers and turned
 // into text only when read, so a million-row text result costs little beyond its line texts,
 // which are shared (not copied) with the line arrays they come from.
+//
+// A hexadecimal dump is kept as bytes instead ("byte rows"): the grid holds each side's source
+// bytes and makes a data row's address and hex text only when it is read. Colours of byte rows
+// are kept per row and side, and removed rows only drop out of an index of kept rows, so a
+// 100 MB dump costs little beyond its bytes. Every cell operation keeps its meaning on byte
+// rows; writing a text or number into one turns the grid back into ordinary cells (costly for
+// a big dump, and nothing in the program does it).
 class ResultGrid : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +48,8 @@ public:
     void setRows(int n);
     void appendRow() { setRows(m_rows + 1); }
     void removeRow(int r);
+    // Removes the rows listed (ascending, no repeats) in one pass; later rows move up.
+    void removeRows(const std::vector<int> &rows);
     int cols() const { return m_cols; }
     int fixedRows() const { return m_fixedRows; }
 
@@ -57,11 +69,29 @@ public:
     // For readers that walk millions of cells without making strings: the number a cell holds
     // (-1 when it holds text), and the stored text (empty for a number cell), which is valid
     // only until the grid is next emptied.
-    int numberAt(int r, int c) const { return std::max(cell(r, c).number, -1); }
-    const QString &storedText(int r, int c) const { return cell(r, c).text; }
+    // A byte row's text is made on request: storedText() then returns a scratch string that
+    // stays valid for the next three calls of storedText() (so two cells can be compared).
+    int numberAt(int r, int c) const;
+    const QString &storedText(int r, int c) const;
 
     Color backColor(int r, int c) const;
     void setBackColor(int r, int c, Color color);
+    // Paints cells 0-1 and cells 2-3 of a 4-column row (a compared row of the binary grid).
+    void setRowColors(int r, Color left, Color right);
+
+    // Byte rows, for 4-column grids: side 0 shows in columns 0 (address) and 1 (bytes), side 1
+    // in columns 2 and 3. setByteSide gives a side its bytes (shared, not copied) and its number
+    // of data rows, each with an address; its byte column is empty until setByteSideShown says
+    // how many bytes have been written out (16 a row, from the first data row on). The first
+    // call turns the data rows into byte rows: texts written into them before are dropped,
+    // and the other side starts with no data rows. setRows(0) ends it.
+    // Call it before raising the row count of a big dump, which would otherwise first make
+    // ordinary cells for every row.
+    void setByteSide(int side, const QByteArray &bytes, int dataRows);
+    void setByteSideShown(int side, qsizetype shownBytes);
+    bool hasByteRows() const { return m_byteRows; }
+    // The bytes shown in a byte row's byte column (empty for other rows).
+    QByteArrayView rowBytes(int r, int side) const;
 
     // Current cell, as the grid control's cell-format operations use it.
     int row() const { return m_row; }
@@ -116,8 +146,26 @@ private:
         qint32 number = OwnText;
     };
     const Cell &cell(int r, int c) const;
-    Cell &cell(int r, int c);
+    Cell &cell(int r, int c); // a byte row is first turned into ordinary cells
+    void checkCell(int r, int c) const;
     void changed();
+
+    struct ByteSide {
+        QByteArray bytes;
+        int dataRows = 0;       // data rows with an address on this side
+        qsizetype shown = 0;    // bytes written into the byte column so far
+    };
+    bool isByteRow(int r) const { return m_byteRows && r >= m_fixedRows; }
+    // The dump row (offset / 16) that a byte row shows.
+    int sourceRow(int r) const {
+        const int i = r - m_fixedRows;
+        return m_rowsRemoved ? m_sourceRows[size_t(i)] : i;
+    }
+    QString byteRowText(int r, int c) const;
+    Color &byteColor(int s, int c);
+    void shrinkByteRows(int dataRows);
+    void endByteRows();
+    void toCells();
 
     int m_cols;
     int m_fixedRows;
@@ -136,4 +184,19 @@ private:
     QString m_fontName;
     double m_fontSize = 9;
     QString m_tag;
+
+    // Byte rows (see setByteSide). Header rows stay ordinary cells in m_cells.
+    bool m_byteRows = false;
+    std::array<ByteSide, 2> m_sides;
+    // Dump rows ever in the grid; rows appended after a removal get fresh, empty dump rows.
+    int m_sourceExtent = 0;
+    // After a removal: the dump row of each data row (ascending).
+    bool m_rowsRemoved = false;
+    std::vector<int> m_sourceRows;
+    // Colours by dump row: 2 a row (left half, right half) until a single cell is painted
+    // differently from its half, then 4 a row. Allocated when first painted.
+    std::vector<Color> m_byteColors;
+    int m_colorStride = 2;
+    mutable std::array<QString, 4> m_scratch;
+    mutable size_t m_scratchNext = 0;
 };

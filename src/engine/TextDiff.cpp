@@ -1,9 +1,11 @@
 #include "engine/TextDiff.h"
 
 #include "encoding/Charset.h"
+#include "engine/BinaryDump.h"
 #include "engine/EngineTexts.h"
 #include "engine/GridFill.h"
 #include "engine/LineMatching.h"
+#include "folder/SearchFile.h"
 #include "platform/Paths.h"
 
 using namespace EngineTexts;
@@ -15,6 +17,9 @@ bool isWorkbookExtension(const QString &ext) {
 }
 
 bool isClipboard(const QString &path) { return path == ClipboardWord; }
+
+// The pattern of a folder listing: every entry.
+const QString AllEntries = QStringLiteral("*.*");
 
 bool isWeb(const QString &path) { return !fFileExists(path) && fIsWebAddress(path); }
 
@@ -43,12 +48,15 @@ private:
             m_ws.sShowView(ResultView::Folder);
             if (fPathKind(path2) == PathFolder)
                 return true;
-            notAvailable(0);
+            SearchFile(m_ws, m_path[0], AllEntries, 0, QString());
             return false;
         case SourceKind::Hexadecimal:
             noteExisting(0);
-            m_ws.sShowView(ResultView::Binary);
-            notAvailable(0);
+            if (!fDumpFile(m_ws, 0, m_path[0]))
+                return false; // aborted
+            if (fFileExists(path2) || isClipboard(path2))
+                return true;
+            m_ws.sDiffbarPrint();
             return false;
         case SourceKind::Workbook:
         case SourceKind::WebAddress:
@@ -64,19 +72,19 @@ private:
                 return true;
             showAlone(0);
             return false;
-        case SourceKind::Clipboard:
-            if (m_ws.Binary) {
-                notAvailable(0);
-                return false;
-            }
+        case SourceKind::Clipboard: {
+            const bool goOn = (isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
+                              !isWorkbookExtension(ext2);
+            if (m_ws.Binary)
+                return fDumpBytes(m_ws, 0, fUtf16LeBytes(m_ws.clipboardSlot[0])) && goOn;
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[0]);
             m_lines[0] = fSplitClipboardLinesShared(m_ws.clipboardSlot[0]);
-            if ((isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
-                !isWorkbookExtension(ext2))
+            if (goOn)
                 return true;
             showAlone(0);
             return false;
+        }
         case SourceKind::None:
             return rightIsSource;
         }
@@ -90,9 +98,20 @@ private:
         case SourceKind::Folder:
             noteExisting(1);
             m_ws.sShowView(ResultView::Folder);
-            notAvailable(1);
+            if (fPathKind(path1) == PathFolder)
+                compare();
+            else
+                SearchFile(m_ws, m_path[1], AllEntries, 1, QString());
             return;
         case SourceKind::Hexadecimal:
+            noteExisting(1);
+            if (!fDumpFile(m_ws, 1, m_path[1]))
+                return; // aborted
+            if (fFileExists(path1) || isClipboard(path1))
+                compare();
+            else
+                m_ws.sDiffbarPrint();
+            return;
         case SourceKind::Workbook:
             noteExisting(1);
             notAvailable(1);
@@ -107,7 +126,8 @@ private:
             break;
         case SourceKind::Clipboard:
             if (m_ws.Binary) {
-                notAvailable(1);
+                if (fDumpBytes(m_ws, 1, fUtf16LeBytes(m_ws.clipboardSlot[1])) && leftIsSource)
+                    compare();
                 return;
             }
             m_ws.sShowView(ResultView::Text);
@@ -157,6 +177,16 @@ private:
     void compare() {
         if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
             m_ws.sAddRecent(m_path[0], m_path[1]);
+        if (fPathKind(m_path[0]) == PathFolder && fPathKind(m_path[1]) == PathFolder) {
+            SearchFile(m_ws, m_path[0], AllEntries, 0, m_path[1]);
+            m_ws.sDiffbarPrint();
+            return;
+        }
+        if (m_ws.Binary) {
+            fCompareBinaryRows(m_ws);
+            m_ws.sDiffbarPrint();
+            return;
+        }
         m_ws.setStatus(Analysing);
         PairTable table;
         const bool finished = fMatchLines(m_lines[0], m_lines[1], m_params, table, [this] {

@@ -15,7 +15,6 @@ inline const QString StateDeleted = QStringLiteral("DEL");
 inline const QString NotForSheets = QStringLiteral("エクセル比較では使用できない機能です");
 inline const QString Saving = QStringLiteral("保存中です...");
 inline const QString Saved = QStringLiteral("保存が完了しました");
-inline const QString ExcelNotAvailable = QStringLiteral("Excel 形式の保存はまだ使用できません");
 inline const QString NoPath = QStringLiteral("保存先のファイル名がありません");
 // %1: the output path.
 inline const QString SaveFailed = QStringLiteral("保存できませんでした: %1");

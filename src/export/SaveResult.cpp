@@ -1,6 +1,7 @@
 #include "export/SaveResult.h"
 
 #include "export/CsvExport.h"
+#include "export/ExcelExport.h"
 #include "export/ExportTexts.h"
 #include "export/HtmlExport.h"
 
@@ -42,8 +43,6 @@ SaveOutcome SaveResultAs(Workspace &ws, const QString &path, int type) {
     ws.processEvents();
     if (path.isEmpty())
         return finish(ws, false, ExportTexts::NoPath);
-    if (type == SaveTypeXls || type == SaveTypeXlsx)
-        return finish(ws, false, ExportTexts::ExcelNotAvailable);
 
     ws.setBusy(true);
     ws.setStatus(ExportTexts::Saving);
@@ -52,6 +51,11 @@ SaveOutcome SaveResultAs(Workspace &ws, const QString &path, int type) {
         switch (type) {
         case SaveTypeHtml:
             ok = ExportHtml(ws, *grid, path);
+            break;
+        case SaveTypeXls:
+        case SaveTypeXlsx:
+            // Both write the xlsx package; the name keeps the extension the user chose.
+            ok = ExportExcel(ws, *grid, path);
             break;
         case SaveTypeCsvAnsi:
             ok = ExportCsvAnsi(ws, *grid, path);

@@ -37,6 +37,7 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildToolbar();
     buildStatusBar();
     connectWorkspace();
+    setupFolderView();
     m_resizeSettled = new QTimer(this);
     m_resizeSettled->setSingleShot(true);
     m_resizeSettled->setInterval(250);

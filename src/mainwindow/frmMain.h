@@ -7,8 +7,11 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 class DiffOverviewBar;
+class frmDialog;
+enum class FileOperationKind;
 class LineViewer;
 class QAction;
 class QComboBox;
@@ -88,6 +91,35 @@ public:
     const PathHistory &pathHistory() const { return m_history; }
     const RecentComparisons &recentComparisons() const { return m_recent; }
     QString iniPath() const { return m_iniPath; }
+
+    // ---- Folder view commands and file operations (frmMainFolder.cpp) ----
+    // The folder grid's pop-up menu; its items by index (separators and unused indexes null).
+    QMenu *mnuFolder = nullptr;
+    std::array<QAction *, 25> mnuFolderItem{};
+    // Header click on column col of the folder grid: sorts, alternating the direction.
+    void fgF_HeaderClick(int col);
+    // The menu is about to open: enables items 20, 22 and 24 for the current cell.
+    void mnuFolder_Click();
+    void mnuFolderItem_Click(int index);
+    // Double-click or Enter; mouseRow is the grid row under the mouse pointer.
+    void fgF_DblClick(int mouseRow);
+    // The folder grid's names on one side (0 left, 1 right) in the selected rows.
+    QStringList selectedFolderNames(int side) const;
+    // Outside effects, replaceable by tests: starting a second instance with one or two
+    // paths, opening a path with the desktop, showing the confirmation dialog (returns the
+    // dialog's result code), asking whether entries without a trash may be deleted for good.
+    std::function<bool(const QStringList &paths)> startInstance;
+    std::function<bool(const QString &path)> openPath;
+    std::function<int(frmDialog &dialog)> execDialog;
+    std::function<bool(const QStringList &names)> askDeleteForGood;
+
+private:
+    void setupFolderView();
+    void compareFolderPair();
+    void openFolderEntry();
+    void startFileOperation(FileOperationKind kind);
+    bool m_fileOperationRunning = false;
+    // ---- end of folder view block ----
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include "support/TempFiles.h"
+#include "support/XlsxPackage.h"
 
 #include <unicode/ucnv.h>
 
@@ -71,6 +72,26 @@ TEST_F(BatchRunTest, CsvReportOfTwoTextFiles) {
     EXPECT_EQ(lines[8], QString());
 }
 
+TEST_F(BatchRunTest, WorkbookReportOfTwoTextFiles) {
+    const QString a = write("a.txt", Left), b = write("b.txt", Right);
+    const QString out = dir.filePath("out.xlsx");
+    const RunResult r = run({a, b, "/o", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(r.out, QStringLiteral("完了     不一致行=0  左のみ存在=1  右のみ存在=2\n"));
+    const XlsxPackage::Sheet sheet = XlsxPackage::read(out);
+    ASSERT_TRUE(sheet.ok);
+    EXPECT_EQ(sheet.cell("B2").value, a);
+    EXPECT_EQ(sheet.cell("D2").value, b);
+    EXPECT_TRUE(sheet.cell("C3").value.startsWith(QStringLiteral("a.txt [")));
+    EXPECT_EQ(sheet.cell("C4").value, QStringLiteral("ALPHA LINE"));
+    // The right-only line "NEW ONE" in row 5: its side coloured as added (16744448).
+    EXPECT_EQ(sheet.cell("D5").value, QStringLiteral("2"));
+    EXPECT_EQ(sheet.cell("E5").value, QStringLiteral("NEW ONE"));
+    EXPECT_EQ(sheet.cell("E5").style.fill, QStringLiteral("FF0080FF"));
+    EXPECT_EQ(sheet.cell("B3").style.fill, QStringLiteral("FFC0C0C0"));
+}
+
 TEST_F(BatchRunTest, HtmlReportWithJoinedOptionAndSixEncodings) {
     // The same Japanese text as Shift_JIS with CR LF, and as UTF-8 with LF: no differences.
     const QByteArray sjis = QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
@@ -117,8 +138,7 @@ TEST_F(BatchRunTest, TroubleEndsWithStatusTwoAndOneLine) {
     } cases[] = {
         {{a, b, "/o", dir.filePath("missing/folder/out.csv")}, "output folder missing"},
         {{a, dir.filePath("nope.txt"), "/o", dir.filePath("x.csv")}, "input missing"},
-        {{a, b, "/o", dir.filePath("out.xlsx")}, "workbook export not yet built"},
-        {{a, dir.path(), "/o", dir.filePath("y.csv")}, "folder beside a file"},
+        {{a, b, "/o", dir.filePath("missing/out.xlsx")}, "workbook into a missing folder"},
     };
     for (const Case &c : cases) {
         const RunResult r = run(c.args);
@@ -131,8 +151,7 @@ TEST_F(BatchRunTest, TroubleEndsWithStatusTwoAndOneLine) {
     EXPECT_EQ(noDisplay.err.count('\n'), 1) << noDisplay.err.toStdString();
     EXPECT_TRUE(noDisplay.err.contains(QStringLiteral("/o")));
     EXPECT_FALSE(QFile::exists(dir.filePath("x.csv")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("y.csv")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("out.xlsx")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing/out.xlsx")));
 }
 
 TEST_F(BatchRunTest, FailedWriteKeepsTheEarlierReport) {

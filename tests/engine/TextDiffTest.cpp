@@ -3,6 +3,7 @@
 #include "engine/TextDiff.h"
 #include "support/TempFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -190,9 +191,41 @@ TEST_F(TextDiffTest, HostileFilesLoadWithoutCrashing) {
     EXPECT_EQ(ws.statusText(), Summary);
 }
 
-TEST_F(TextDiffTest, FolderWhereAFileIsExpectedIsReportedNotPassedOff) {
-    const QString a = write("a.txt", "text\n");
+TEST_F(TextDiffTest, FolderBesideAFileIsListedAlone) {
+    const QString a = write("a.txt", "TEXT\n");
     fTextDiff(ws, a, dir.path());
-    EXPECT_FALSE(ws.runProblems.isEmpty());
-    EXPECT_NE(ws.statusText(), Summary);
+    EXPECT_EQ(ws.shownView(), ResultView::Folder);
+    EXPECT_EQ(ws.fgF.text(1, 4), QStringLiteral("a.txt"));
+    EXPECT_TRUE(ws.fgF.isEmpty(1, 0));
+    EXPECT_EQ(ws.statusText(), Summary);
+}
+
+TEST_F(TextDiffTest, TwoFoldersAreComparedEntryByEntry) {
+    dir.write("l/same.txt", "SAME");
+    dir.write("l/only-left.txt", "X");
+    dir.write("r/same.txt", "SAME");
+    int recent = 0;
+    ws.addRecentHook = [&](const QString &, const QString &) { ++recent; };
+    fTextDiff(ws, dir.filePath("l"), dir.filePath("r"));
+    EXPECT_EQ(ws.shownView(), ResultView::Folder);
+    EXPECT_EQ(ws.LeftOnlyCount, 1);
+    EXPECT_EQ(recent, 1);
+    EXPECT_TRUE(ws.statusText().startsWith(QStringLiteral("完了     不一致行=")));
+}
+
+TEST_F(TextDiffTest, BinaryModeDumpsFilesAndClipboardTextAndComparesRows) {
+    ws.Binary = true;
+    const QString a = write("a.bin", QByteArray(32, 'x'));
+    const QString b = write("b.bin", QByteArray(32, 'x') + "yz");
+    fTextDiff(ws, a, b);
+    EXPECT_EQ(ws.shownView(), ResultView::Binary);
+    EXPECT_EQ(ws.fgB.text(4, 2), QStringLiteral("00000020"));
+    EXPECT_EQ(ws.fgB.text(4, 3), QStringLiteral("79 7A"));
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_TRUE(ws.fgB.text(0, 1).startsWith(QStringLiteral("a.bin [")));
+
+    ws.clipboardSlot[1] = QStringLiteral("AB");
+    fTextDiff(ws, "", ClipboardWord);
+    EXPECT_EQ(ws.fgB.text(2, 3), QStringLiteral("41 00 42 00"));
+    EXPECT_EQ(ws.statusText(), Summary);
 }

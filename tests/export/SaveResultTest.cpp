@@ -70,13 +70,17 @@ TEST_F(SaveResultCommand, SheetViewWritesNothing) {
     EXPECT_FALSE(QFile::exists(path("r.html")));
 }
 
-TEST_F(SaveResultCommand, ExcelTypesAreRefusedForNow) {
-    for (const char *name : {"r.xls", "r.xlsx"}) {
+TEST_F(SaveResultCommand, BothExcelTypesWriteTheXlsxPackage) {
+    // ".xls" gets the same Office Open XML package as ".xlsx", under the name the user chose.
+    for (const char *name : {"r.xls", "r.XLSX"}) {
         const SaveOutcome out = SaveResult(ws, path(name));
-        EXPECT_FALSE(out.ok);
-        EXPECT_EQ(out.message, ExportTexts::ExcelNotAvailable);
-        EXPECT_FALSE(QFile::exists(path(name)));
+        EXPECT_TRUE(out.ok) << name;
+        EXPECT_EQ(out.message, ExportTexts::Saved);
+        EXPECT_TRUE(readFile(path(name)).startsWith("PK\x03\x04")) << name;
     }
+    const SaveOutcome missing = SaveResult(ws, path("no/such/r.xlsx"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.message, ExportTexts::SaveFailed.arg(path("no/such/r.xlsx")));
 }
 
 TEST_F(SaveResultCommand, FailedWriteIsNotReportedAsDone) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -10,9 +12,11 @@
 // A temporary folder for a test's fixtures, with the two operations every file test needs.
 class TempFiles {
 public:
-    // Writes bytes to a file of that name in the folder and returns its path.
+    // Writes bytes to a file of that name in the folder (sub-folders are made as needed) and
+    // returns its path.
     QString write(const QString &name, const QByteArray &bytes) {
         const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
         EXPECT_EQ(f.write(bytes), bytes.size());

@@ -1,0 +1,290 @@
+#include "export/ExcelExport.h"
+
+#include "export/GridLayout.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringEncoder>
+
+#include <xlsxwriter.h>
+
+#include <charconv>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+
+namespace {
+
+constexpr lxw_row_t PathRow = 1;            // row 2
+constexpr lxw_row_t FirstGridRow = 2;       // row 3
+constexpr lxw_col_t FirstGridCol = 1;       // column B
+constexpr lxw_col_t RightPathCol = 3;       // D2
+constexpr lxw_col_t FolderRightPathCol = 5; // F2
+
+constexpr int SideCols = 4;       // text and binary grids
+constexpr int FolderSideCols = 8; // folder grid without its hidden columns
+
+const char *const FontName = "ＭＳ ゴシック";
+// Colour 15 of the spreadsheet application's default palette.
+constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
+// Outside the library's colour range: a cell without fill.
+constexpr lxw_color_t NoFill = 0xFFFFFFFFu;
+
+constexpr double NumberWidth = 7;
+constexpr double AddressWidth = 9;
+constexpr double TextWidth = 50;
+constexpr double FolderNameWidth = 25;
+
+// Longest text a worksheet cell holds.
+constexpr qsizetype MaxCellChars = 32767;
+
+// Grid colours are 0x00BBGGRR, the library wants 0xRRGGBB. Values above 24 bits are the
+// platform's system colour codes (DefaultColor among them): such a cell has no fill of its own.
+lxw_color_t fillOf(Color color) {
+    if (color > 0xFFFFFFu)
+        return NoFill;
+    const lxw_color_t rgb = ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+    // The library takes 0 for "no colour"; black has a code of its own.
+    return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;
+}
+
+// One library format per combination in use. The library keeps every format until the
+// workbook closes and a workbook may hold only so many, so a format per cell is not an option.
+class Formats {
+public:
+    explicit Formats(lxw_workbook *book) : m_book(book) {}
+
+    // Every format carries the sheet's font. Null when the library is out of memory.
+    lxw_format *get(lxw_color_t fill, bool bordered, bool centred) {
+        const quint64 key = (quint64(fill) << 2) | (bordered ? 2u : 0u) | (centred ? 1u : 0u);
+        const auto found = m_cache.find(key);
+        if (found != m_cache.end())
+            return found->second;
+        lxw_format *format = workbook_add_format(m_book);
+        if (!format)
+            return nullptr;
+        format_set_font_name(format, FontName);
+        if (fill != NoFill) {
+            format_set_pattern(format, LXW_PATTERN_SOLID);
+            format_set_bg_color(format, fill);
+        }
+        if (bordered)
+            format_set_border(format, LXW_BORDER_THIN);
+        if (centred)
+            format_set_align(format, LXW_ALIGN_CENTER);
+        m_cache.emplace(key, format);
+        return format;
+    }
+
+private:
+    lxw_workbook *m_book;
+    std::unordered_map<quint64, lxw_format *> m_cache;
+};
+
+// Writes cells as strings, encoding each text into one reused buffer.
+class CellWriter {
+public:
+    explicit CellWriter(lxw_worksheet *sheet) : m_sheet(sheet) {}
+
+    bool text(lxw_row_t row, lxw_col_t col, QStringView s, lxw_format *format) {
+        if (!format)
+            return false;
+        // An empty cell still carries its fill and borders.
+        if (s.isEmpty())
+            return worksheet_write_blank(m_sheet, row, col, format) == LXW_NO_ERROR;
+        if (s.size() > MaxCellChars) {
+            qsizetype n = MaxCellChars;
+            if (s[n - 1].isHighSurrogate())
+                --n;
+            s = s.first(n);
+        }
+        const qsizetype need = m_encoder.requiredSpace(s.size()) + 1;
+        if (m_utf8.size() < need)
+            m_utf8.resize(need);
+        char *end = m_encoder.appendToBuffer(m_utf8.data(), s);
+        *end = '\0';
+        return worksheet_write_string(m_sheet, row, col, m_utf8.constData(), format) ==
+               LXW_NO_ERROR;
+    }
+
+    // Line numbers are strings too: the workbook shows them as the grid does.
+    bool cell(const ResultGrid &grid, int r, int c, lxw_row_t row, lxw_col_t col,
+              lxw_format *format) {
+        const int number = grid.numberAt(r, c);
+        if (number < 0)
+            return text(row, col, grid.storedText(r, c), format);
+        if (!format)
+            return false;
+        char digits[16];
+        *std::to_chars(digits, digits + sizeof digits - 1, number).ptr = '\0';
+        return worksheet_write_string(m_sheet, row, col, digits, format) == LXW_NO_ERROR;
+    }
+
+private:
+    lxw_worksheet *m_sheet;
+    // Stateless: a broken surrogate at the end of one cell must not reach into the next.
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray m_utf8;
+};
+
+struct Layout {
+    bool folder = false;
+    bool binary = false;
+    int cols = 0;       // grid columns written
+    int headerRows = 0; // grey rows
+};
+
+// Widths, and the font (and centring) of the grid's columns for cells typed in later. Only
+// the grid's own columns: a format on further columns would stretch the sheet's used range
+// to its last column.
+bool setColumns(lxw_worksheet *sheet, Formats &formats, const Layout &layout) {
+    lxw_format *plain = formats.get(NoFill, false, false);
+    lxw_format *centred = formats.get(NoFill, false, true);
+    if (!plain || !centred)
+        return false;
+    struct Columns {
+        lxw_col_t first;
+        lxw_col_t last;
+        double width;
+        lxw_format *format;
+    };
+    const double number = layout.binary ? AddressWidth : NumberWidth;
+    const Columns sideColumns[] = {
+        {1, 1, number, centred},
+        {2, 2, TextWidth, plain},
+        {3, 3, number, centred},
+        {4, 4, TextWidth, plain},
+    };
+    const Columns folderColumns[] = {
+        {1, 1, FolderNameWidth, plain},
+        {2, 4, LXW_DEF_COL_WIDTH, plain},
+        {5, 5, FolderNameWidth, plain},
+        {6, 8, LXW_DEF_COL_WIDTH, plain},
+    };
+    const auto apply = [sheet](const auto &columns) {
+        for (const Columns &c : columns) {
+            if (worksheet_set_column(sheet, c.first, c.last, c.width, c.format) != LXW_NO_ERROR)
+                return false;
+        }
+        return true;
+    };
+    return layout.folder ? apply(folderColumns) : apply(sideColumns);
+}
+
+// Writes the sheet row by row, top to bottom, as the constant-memory mode requires.
+bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid) {
+    lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
+    if (!sheet)
+        return false;
+    Layout layout;
+    layout.folder = GridLayout::isFolderGrid(ws, grid);
+    // The binary layout goes with the binary grid itself, not with the toolbar toggle, which
+    // may have been switched since the result was made.
+    layout.binary = &grid == &ws.fgB;
+    layout.cols = layout.folder ? std::min(FolderSideCols, GridLayout::exportedCols(ws, grid))
+                                : std::min(SideCols, grid.cols());
+    layout.headerRows = std::min(grid.fixedRows(), grid.rows());
+
+    Formats formats(book);
+    if (!setColumns(sheet, formats, layout))
+        return false;
+
+    CellWriter out(sheet);
+    lxw_format *pathFormat = formats.get(NoFill, false, !layout.folder);
+    const lxw_col_t rightPathCol = layout.folder ? FolderRightPathCol : RightPathCol;
+    if (!out.text(PathRow, FirstGridCol, ws.cb[0], pathFormat) ||
+        !out.text(PathRow, rightPathCol, ws.cb[1], pathFormat))
+        return false;
+
+    for (int r = 0; r < grid.rows(); ++r) {
+        const lxw_row_t row = FirstGridRow + lxw_row_t(r);
+        const bool header = r < layout.headerRows;
+        // Text and binary grids: each half takes the colour of its text column.
+        lxw_color_t leftFill = HeaderGrey;
+        lxw_color_t rightFill = HeaderGrey;
+        if (!header && !layout.folder) {
+            leftFill = layout.cols > 1 ? fillOf(grid.backColor(r, 1)) : NoFill;
+            rightFill = layout.cols > 3 ? fillOf(grid.backColor(r, 3)) : NoFill;
+        }
+        for (int c = 0; c < layout.cols; ++c) {
+            lxw_color_t fill;
+            if (header)
+                fill = HeaderGrey;
+            else if (layout.folder)
+                fill = fillOf(grid.backColor(r, c));
+            else
+                fill = c < 2 ? leftFill : rightFill;
+            const bool centred = !layout.folder && (c == 0 || c == 2);
+            if (!out.cell(grid, r, c, row, FirstGridCol + lxw_col_t(c),
+                          formats.get(fill, true, centred)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Creates an empty file of a fresh name in the target's folder; empty when the folder cannot
+// take a file. Creating it first also keeps the library from writing anywhere else.
+QString createTempBeside(const QString &path) {
+    const QFileInfo target(path);
+    const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = stem + QString::number(QRandomGenerator::global()->generate(), 36) +
+                             QStringLiteral(".tmp");
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (!QFileInfo::exists(name))
+            break; // not a name clash: the folder is missing or closed to us
+    }
+    return QString();
+}
+
+// Puts the finished workbook in place of whatever the target was, in one step.
+bool moveIntoPlace(const QString &temp, const QString &path) {
+    const QFileInfo target(path);
+    if (target.isFile())
+        QFile::setPermissions(temp, target.permissions());
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    return !error;
+}
+
+} // namespace
+
+bool ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+    if (path.isEmpty())
+        return false;
+    // A result longer than a worksheet is refused whole rather than cut short.
+    if (qint64(grid.rows()) + qint64(FirstGridRow) > qint64(LXW_ROW_MAX))
+        return false;
+    // Through a link, the file it points to is replaced and the link stays.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QString temp = createTempBeside(target);
+    if (temp.isEmpty())
+        return false;
+
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray tempName = QFile::encodeName(temp);
+    lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
+    bool ok = false;
+    if (book) {
+        try {
+            ok = writeSheet(book, ws, grid);
+        } catch (const std::exception &) {
+            ok = false; // out of memory: the workbook still has to be closed and freed
+        }
+        // Closing also frees the workbook, so it runs after a failed write too.
+        ok = workbook_close(book) == LXW_NO_ERROR && ok;
+    }
+    if (ok)
+        ok = moveIntoPlace(temp, target);
+    if (!ok)
+        QFile::remove(temp);
+    return ok;
+}

@@ -1,0 +1,655 @@
+#include "folder/FileOperations.h"
+
+#include "platform/NativePath.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reasons shown to the user, one per kind of refusal or failure.
+const QString BadName = QStringLiteral("名前が正しくありません");
+const QString NotFound = QStringLiteral("見つかりません");
+const QString NoFolder = QStringLiteral("フォルダがありません");
+const QString SameFolder = QStringLiteral("コピー元とコピー先が同じフォルダです");
+const QString IntoItself = QStringLiteral("フォルダをそれ自身の中にはコピーできません");
+const QString FolderOverFile = QStringLiteral("コピー先に同じ名前のファイルがあります");
+const QString FileOverFolder = QStringLiteral("コピー先に同じ名前のフォルダがあります");
+const QString SpecialFile = QStringLiteral("特殊なファイルはコピーできません");
+const QString TooDeep = QStringLiteral("フォルダの階層が深すぎます");
+const QString NoTrash = QStringLiteral("ごみ箱が使えません");
+const QString Kept = QStringLiteral("削除しませんでした");
+
+constexpr qint64 ChunkSize = 1 << 20;
+constexpr int MaxDepth = 256;        // below this a tree is taken for a mount loop
+constexpr int MaxTrashNames = 10000; // numbered names tried beside an existing trashed one
+
+std::atomic<int> g_failingWrite{0};
+
+QString errnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString withErrno(const QString &what, int error) {
+    return what + QStringLiteral(" (") + errnoText(error) + QLatin1Char(')');
+}
+
+QByteArray nativePath(const QString &path) {
+    return fEncodeNativeName(path);
+}
+
+bool lstatPath(const QString &path, struct stat *st) {
+    return ::lstat(nativePath(path).constData(), st) == 0;
+}
+
+QString parentOf(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return slash == 0 ? QStringLiteral("/") : QStringLiteral(".");
+    return path.left(slash);
+}
+
+QString lastName(const QString &path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// The path with every link and "." / ".." resolved; empty when it does not exist.
+QString canonical(const QString &path) {
+    char *resolved = ::realpath(nativePath(path).constData(), nullptr);
+    if (!resolved)
+        return QString();
+    const QString result = fDecodeNativeName(QByteArray(resolved));
+    std::free(resolved);
+    return result;
+}
+
+bool isInside(const QString &path, const QString &folder) {
+    if (path == folder)
+        return true;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+// Writes all of data, retrying short writes; the test hook can make a write fail.
+bool writeAll(int fd, const char *data, qint64 size) {
+    int expected = g_failingWrite.load();
+    while (expected > 0 && !g_failingWrite.compare_exchange_weak(expected, expected - 1)) {
+    }
+    if (expected == 1) {
+        errno = ENOSPC;
+        return false;
+    }
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+void syncFolder(const QString &folder) {
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // best effort: the rename is already done
+        ::close(fd);
+    }
+}
+
+// A fresh name beside the destination that no other entry uses; the file is created
+// exclusively (mode 0600) and its descriptor returned, or -1.
+int createTemporary(const QString &folder, QString *tempPath) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            QStringLiteral(".corvane-%1-%2.tmp").arg(::getpid()).arg(counter.fetch_add(1));
+        *tempPath = fJoinPath(folder, name);
+        const int fd = ::open(nativePath(*tempPath).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+class Copier {
+public:
+    explicit Copier(const FileOperationProgress &progress) : m_progress(progress) {}
+
+    FileOperationResult result;
+    quint64 totalBytes = 0;
+
+    // Sum of the regular files' sizes below a path, for the progress display.
+    static quint64 measure(const QString &path, int depth = 0) {
+        struct stat st {};
+        if (!lstatPath(path, &st))
+            return 0;
+        if (S_ISREG(st.st_mode))
+            return quint64(st.st_size);
+        if (!S_ISDIR(st.st_mode) || depth > MaxDepth)
+            return 0;
+        quint64 sum = 0;
+        fListFolder(path, [&](const QString &name) {
+            sum += measure(fJoinPath(path, name), depth + 1);
+            return true;
+        });
+        return sum;
+    }
+
+    // Copies one entry; false when it or something below it failed or the user cancelled.
+    bool copyEntry(const QString &source, const QString &destination, const QString &rel,
+                   int depth) {
+        if (result.cancelled)
+            return false;
+        struct stat st {};
+        if (!lstatPath(source, &st))
+            return fail(rel, withErrno(NotFound, errno));
+        if (S_ISLNK(st.st_mode))
+            return copyLink(source, destination, rel, st);
+        if (S_ISREG(st.st_mode))
+            return copyFile(source, destination, rel, st);
+        if (S_ISDIR(st.st_mode))
+            return copyFolder(source, destination, rel, st, depth);
+        return fail(rel, SpecialFile); // reading a fifo or a device could block for ever
+    }
+
+    bool fail(const QString &rel, const QString &reason) {
+        result.failures.append({rel, reason});
+        return false;
+    }
+
+private:
+    bool report(const QString &rel) {
+        if (m_progress && !m_progress(m_doneBytes, totalBytes, rel))
+            result.cancelled = true;
+        return !result.cancelled;
+    }
+
+    // What already stands at the destination decides whether a file may replace it.
+    bool destinationTakesFile(const QString &destination, const QString &rel) {
+        struct stat dst {};
+        if (lstatPath(destination, &dst) && S_ISDIR(dst.st_mode))
+            return fail(rel, FileOverFolder);
+        return true;
+    }
+
+    bool copyFile(const QString &source, const QString &destination, const QString &rel,
+                  const struct stat &st) {
+        if (!report(rel))
+            return false;
+        if (!destinationTakesFile(destination, rel))
+            return false;
+        const int in = ::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (in < 0)
+            return fail(rel, withErrno(QStringLiteral("読み込めません"), errno));
+        QString temp;
+        const int out = createTemporary(parentOf(destination), &temp);
+        if (out < 0) {
+            const int error = errno;
+            ::close(in);
+            return fail(rel, withErrno(QStringLiteral("書き込めません"), error));
+        }
+        QString failure;
+        std::vector<char> buffer(static_cast<size_t>(ChunkSize));
+        while (failure.isEmpty()) {
+            const ssize_t n = ::read(in, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                failure = withErrno(QStringLiteral("読み込めません"), errno);
+                break;
+            }
+            if (n == 0)
+                break;
+            if (!writeAll(out, buffer.data(), n)) {
+                failure = withErrno(QStringLiteral("書き込めません"), errno);
+                break;
+            }
+            m_doneBytes += quint64(n);
+            if (!report(rel))
+                break;
+        }
+        ::close(in);
+        if (failure.isEmpty() && !result.cancelled) {
+            // Permissions and times as the source has them, so the copy compares equal.
+            ::fchmod(out, st.st_mode & 0777);
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            ::futimens(out, times);
+            if (::fsync(out) != 0)
+                failure = withErrno(QStringLiteral("書き込めません"), errno);
+        }
+        if (::close(out) != 0 && failure.isEmpty())
+            failure = withErrno(QStringLiteral("書き込めません"), errno);
+        if (failure.isEmpty() && !result.cancelled &&
+            ::rename(nativePath(temp).constData(), nativePath(destination).constData()) != 0)
+            failure = withErrno(QStringLiteral("置き換えられません"), errno);
+        if (!failure.isEmpty() || result.cancelled) {
+            ::unlink(nativePath(temp).constData());
+            return failure.isEmpty() ? false : fail(rel, failure);
+        }
+        syncFolder(parentOf(destination));
+        return true;
+    }
+
+    bool copyLink(const QString &source, const QString &destination, const QString &rel,
+                  const struct stat &st) {
+        if (!report(rel))
+            return false;
+        if (!destinationTakesFile(destination, rel))
+            return false;
+        // The link's own text; it is never resolved, so a link loop costs nothing.
+        QByteArray target(qsizetype(std::max<off_t>(st.st_size, 64)) + 1, '\0');
+        ssize_t n = -1;
+        while (true) {
+            n = ::readlink(nativePath(source).constData(), target.data(), size_t(target.size()));
+            if (n < 0)
+                return fail(rel, withErrno(QStringLiteral("読み込めません"), errno));
+            if (n < target.size())
+                break;
+            target.resize(target.size() * 2);
+        }
+        target.truncate(n);
+        static std::atomic<unsigned> counter{0};
+        const QString temp = fJoinPath(
+            parentOf(destination),
+            QStringLiteral(".corvane-%1-l%2.tmp").arg(::getpid()).arg(counter.fetch_add(1)));
+        if (::symlink(target.constData(), nativePath(temp).constData()) != 0)
+            return fail(rel, withErrno(QStringLiteral("書き込めません"), errno));
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, nativePath(temp).constData(), times, AT_SYMLINK_NOFOLLOW);
+        if (::rename(nativePath(temp).constData(), nativePath(destination).constData()) != 0) {
+            const int error = errno;
+            ::unlink(nativePath(temp).constData());
+            return fail(rel, withErrno(QStringLiteral("置き換えられません"), error));
+        }
+        return true;
+    }
+
+    bool copyFolder(const QString &source, const QString &destination, const QString &rel,
+                    const struct stat &st, int depth) {
+        if (depth > MaxDepth)
+            return fail(rel, TooDeep);
+        struct stat dst {};
+        if (lstatPath(destination, &dst)) {
+            // A link standing at the destination is never followed: it could lead anywhere.
+            if (!S_ISDIR(dst.st_mode))
+                return fail(rel, FolderOverFile);
+        } else if (::mkdir(nativePath(destination).constData(), 0700) != 0) {
+            return fail(rel, withErrno(QStringLiteral("フォルダを作れません"), errno));
+        }
+        QStringList children;
+        if (!fListFolder(source, [&](const QString &name) {
+                children << name;
+                return true;
+            }))
+            return fail(rel, withErrno(QStringLiteral("読み込めません"), errno));
+        bool ok = true;
+        for (const QString &name : children) {
+            if (result.cancelled)
+                return false;
+            ok = copyEntry(fJoinPath(source, name), fJoinPath(destination, name),
+                           rel + QLatin1Char('/') + name, depth + 1) &&
+                 ok;
+        }
+        if (result.cancelled)
+            return false;
+        // Mode and time last: writing the content changed the folder's time.
+        ::chmod(nativePath(destination).constData(), (st.st_mode & 0777) | S_IRWXU);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, nativePath(destination).constData(), times, 0);
+        return ok;
+    }
+
+    const FileOperationProgress &m_progress;
+    quint64 m_doneBytes = 0;
+};
+
+// --- trash ------------------------------------------------------------------------------
+
+// True when the path carries bytes that are not UTF-8 (lone surrogates); proper surrogate
+// pairs are ordinary characters that Qt spells correctly.
+bool hasEscapedBytes(const QString &path) {
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QChar c = path.at(i);
+        if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+bool makeFolder(const QString &path) {
+    if (::mkdir(nativePath(path).constData(), 0700) == 0)
+        return true;
+    if (errno != EEXIST)
+        return false;
+    struct stat st {};
+    return lstatPath(path, &st) && S_ISDIR(st.st_mode);
+}
+
+bool makeFolderPath(const QString &path) {
+    if (makeFolder(path))
+        return true;
+    if (errno != ENOENT)
+        return false;
+    const QString parent = parentOf(path);
+    return parent != path && makeFolderPath(parent) && makeFolder(path);
+}
+
+bool prepareTrash(const QString &trash) {
+    return makeFolderPath(trash) && makeFolder(fJoinPath(trash, QStringLiteral("files"))) &&
+           makeFolder(fJoinPath(trash, QStringLiteral("info")));
+}
+
+QString homeTrash() {
+    QString data = fDecodeNativeName(qgetenv("XDG_DATA_HOME"));
+    if (!data.startsWith(QLatin1Char('/'))) // relative values are to be ignored
+        data = fDecodeNativeName(qgetenv("HOME")) + QStringLiteral("/.local/share");
+    return fJoinPath(data, QStringLiteral("Trash"));
+}
+
+// Device of the nearest existing folder on the way up to the root.
+bool deviceOf(QString path, dev_t *device) {
+    struct stat st {};
+    while (!path.isEmpty()) {
+        if (::stat(nativePath(path).constData(), &st) == 0) {
+            *device = st.st_dev;
+            return true;
+        }
+        const QString parent = parentOf(path);
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    return false;
+}
+
+// The trash of a mount point that is not the home trash's, and the top folder it belongs to.
+QString topFolderTrash(const QString &path, dev_t device, QString *topFolder) {
+    QString top = canonical(parentOf(path));
+    if (top.isEmpty())
+        return QString();
+    while (top != QStringLiteral("/")) {
+        const QString up = parentOf(top);
+        struct stat st {};
+        if (::stat(nativePath(up).constData(), &st) != 0 || st.st_dev != device)
+            break;
+        top = up;
+    }
+    *topFolder = top;
+    const QString uid = QString::number(::getuid());
+    // An administrator's shared .Trash counts only when it is a real, sticky folder.
+    struct stat st {};
+    const QString shared = fJoinPath(top, QStringLiteral(".Trash"));
+    if (lstatPath(shared, &st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+        const QString own = fJoinPath(shared, uid);
+        if (prepareTrash(own))
+            return own;
+    }
+    const QString own = fJoinPath(top, QStringLiteral(".Trash-") + uid);
+    if (!makeFolder(own) || !lstatPath(own, &st) || !S_ISDIR(st.st_mode) ||
+        st.st_uid != ::getuid() || !prepareTrash(own))
+        return QString();
+    return own;
+}
+
+QString trashFor(const QString &path, QString *topFolder) {
+    topFolder->clear();
+    struct stat entry {};
+    if (!lstatPath(path, &entry))
+        return QString();
+    const QString home = homeTrash();
+    dev_t homeDevice = 0;
+    if (deviceOf(home, &homeDevice) && homeDevice == entry.st_dev)
+        return prepareTrash(home) ? home : QString();
+    return topFolderTrash(path, entry.st_dev, topFolder);
+}
+
+// Our own move into a freedesktop.org trash: the info file is made first (its exclusive
+// creation reserves the name), then the entry is renamed into files/.
+bool moveIntoTrash(const QString &path, const QString &trash, const QString &topFolder,
+                   QString *reason) {
+    const QString absolute = fJoinPath(canonical(parentOf(path)), lastName(path));
+    QByteArray recorded = nativePath(absolute);
+    if (!topFolder.isEmpty()) {
+        // Below a mount point's trash the path is kept relative to that mount point.
+        const QByteArray top = nativePath(topFolder);
+        recorded = recorded.mid(top.endsWith('/') ? top.size() : top.size() + 1);
+    }
+    QByteArray base = nativePath(lastName(path));
+    if (base.size() > 200) // room for a number and ".trashinfo" within NAME_MAX
+        base.truncate(200);
+    const QByteArray info =
+        "[Trash Info]\nPath=" + recorded.toPercentEncoding("/") + "\nDeletionDate=" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() +
+        "\n";
+    const QByteArray filesDir = nativePath(fJoinPath(trash, QStringLiteral("files")));
+    const QByteArray infoDir = nativePath(fJoinPath(trash, QStringLiteral("info")));
+    for (int n = 1; n <= MaxTrashNames; ++n) {
+        const QByteArray name = n == 1 ? base : base + '.' + QByteArray::number(n);
+        const QByteArray infoPath = infoDir + '/' + name + ".trashinfo";
+        const QByteArray target = filesDir + '/' + name;
+        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            *reason = withErrno(NoTrash, errno);
+            return false;
+        }
+        struct stat st {};
+        if (::lstat(target.constData(), &st) == 0) { // a leftover without its info file
+            ::close(fd);
+            ::unlink(infoPath.constData());
+            continue;
+        }
+        const bool written = writeAll(fd, info.constData(), info.size()) && ::fsync(fd) == 0;
+        const int writeError = errno;
+        ::close(fd);
+        if (!written) {
+            ::unlink(infoPath.constData());
+            *reason = withErrno(NoTrash, writeError);
+            return false;
+        }
+        if (::rename(nativePath(path).constData(), target.constData()) != 0) {
+            const int error = errno;
+            ::unlink(infoPath.constData());
+            *reason = withErrno(QStringLiteral("ごみ箱へ移動できません"), error);
+            return false;
+        }
+        return true;
+    }
+    *reason = NoTrash;
+    return false;
+}
+
+// Removes a tree for good without following any link; failures are collected by name.
+bool removeTree(const QString &path, const QString &rel, FileOperationResult &result,
+                int depth = 0) {
+    struct stat st {};
+    if (!lstatPath(path, &st)) {
+        result.failures.append({rel, withErrno(NotFound, errno)});
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        if (depth > MaxDepth) {
+            result.failures.append({rel, TooDeep});
+            return false;
+        }
+        QStringList children;
+        fListFolder(path, [&](const QString &name) {
+            children << name;
+            return true;
+        });
+        bool ok = true;
+        for (const QString &name : children)
+            ok = removeTree(fJoinPath(path, name), rel + QLatin1Char('/') + name, result,
+                            depth + 1) &&
+                 ok;
+        if (ok && ::rmdir(nativePath(path).constData()) != 0) {
+            result.failures.append({rel, withErrno(QStringLiteral("削除できません"), errno)});
+            return false;
+        }
+        return ok;
+    }
+    if (::unlink(nativePath(path).constData()) != 0) {
+        result.failures.append({rel, withErrno(QStringLiteral("削除できません"), errno)});
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool fIsPlainEntryName(const QString &name) {
+    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
+                                 const QStringList &names, const FileOperationProgress &progress) {
+    Copier copier(progress);
+    FileOperationResult &result = copier.result;
+    const QString source = canonical(sourceFolder);
+    const QString destination = canonical(destinationFolder);
+    struct stat st {};
+    const bool folders = !source.isEmpty() && !destination.isEmpty() &&
+                         ::stat(nativePath(source).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                         ::stat(nativePath(destination).constData(), &st) == 0 &&
+                         S_ISDIR(st.st_mode);
+    if (!folders || source == destination) {
+        for (const QString &name : names)
+            result.failures.append({name, folders ? SameFolder : NoFolder});
+        return result;
+    }
+    for (const QString &name : names) {
+        if (fIsPlainEntryName(name))
+            copier.totalBytes += Copier::measure(fJoinPath(source, name));
+    }
+    for (const QString &name : names) {
+        if (result.cancelled)
+            break;
+        if (!fIsPlainEntryName(name)) {
+            copier.fail(name, BadName);
+            continue;
+        }
+        const QString from = fJoinPath(source, name);
+        const QString to = fJoinPath(destination, name);
+        struct stat entry {};
+        if (!lstatPath(from, &entry)) {
+            copier.fail(name, withErrno(NotFound, errno));
+            continue;
+        }
+        // Either path lying inside the other would make the copy feed on itself.
+        if (S_ISDIR(entry.st_mode) && (isInside(destination, from) || isInside(from, to))) {
+            copier.fail(name, IntoItself);
+            continue;
+        }
+        if (copier.copyEntry(from, to, name, 0))
+            result.done << name;
+    }
+    return result;
+}
+
+FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList &names,
+                                        const DeleteForGoodQuestion &askDeleteForGood,
+                                        const FileOperationProgress &progress) {
+    FileOperationResult result;
+    const QString base = canonical(folder);
+    QStringList withoutTrash;
+    quint64 count = 0;
+    for (const QString &name : names) {
+        if (progress && !progress(count, quint64(names.size()), name)) {
+            result.cancelled = true;
+            break;
+        }
+        ++count;
+        if (!fIsPlainEntryName(name) || base.isEmpty()) {
+            result.failures.append({name, base.isEmpty() ? NoFolder : BadName});
+            continue;
+        }
+        const QString path = fJoinPath(base, name);
+        struct stat st {};
+        if (!lstatPath(path, &st)) {
+            result.failures.append({name, withErrno(NotFound, errno)});
+            continue;
+        }
+        // Our own search decides whether there is a trash at all: Qt, finding none, files
+        // the entry under "files/" of the current folder and reports success.
+        QString topFolder;
+        const QString trash = trashFor(path, &topFolder);
+        if (trash.isEmpty()) {
+            withoutTrash << name;
+            continue;
+        }
+        // Qt's own trash for names it can spell; ours for the rest and when Qt gives up.
+        if (!hasEscapedBytes(path)) {
+            QString inTrash;
+            if (QFile::moveToTrash(path, &inTrash)) {
+                if (QDir::isAbsolutePath(inTrash)) {
+                    result.done << name;
+                    continue;
+                }
+                // Not a trash: take the entry back and use ours.
+                const QString stray = QDir::current().absoluteFilePath(inTrash);
+                if (::rename(nativePath(stray).constData(), nativePath(path).constData()) != 0) {
+                    result.failures.append(
+                        {name, withErrno(QStringLiteral("移動先が不明です: ") + stray, errno)});
+                    continue;
+                }
+                QFile::remove(fJoinPath(parentOf(parentOf(stray)), QStringLiteral("info/")) +
+                              lastName(stray) + QStringLiteral(".trashinfo"));
+            }
+        }
+        if (!lstatPath(path, &st)) { // gone after all
+            result.done << name;
+            continue;
+        }
+        QString reason;
+        if (moveIntoTrash(path, trash, topFolder, &reason))
+            result.done << name;
+        else
+            result.failures.append({name, reason});
+    }
+    if (withoutTrash.isEmpty())
+        return result;
+    if (!askDeleteForGood || !askDeleteForGood(withoutTrash)) {
+        for (const QString &name : withoutTrash)
+            result.failures.append({name, NoTrash + QStringLiteral("。") + Kept});
+        return result;
+    }
+    for (const QString &name : withoutTrash) {
+        if (removeTree(fJoinPath(base, name), name, result)) {
+            result.done << name;
+            result.deletedForGood << name;
+        }
+    }
+    return result;
+}
+
+QString fTrashFolderFor(const QString &path) {
+    QString topFolder;
+    return trashFor(path, &topFolder);
+}
+
+void FileOperationsTesting::failNthWrite(int n) {
+    g_failingWrite.store(std::max(0, n));
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Copying entries from one compared folder to the other and moving entries to the desktop's
+// trash. No widgets: the caller supplies the progress display and the one question these
+// operations may have to ask.
+//
+// Safety rules that every operation keeps:
+// - an entry name is a plain name inside its folder (no "/", not "." or ".."); nothing is
+//   written outside the destination folder, and symbolic links are never followed: a link is
+//   copied as a link and trashed as a link;
+// - a folder is never copied into itself or into one of its own sub-folders;
+// - a file is written under a temporary name beside its destination, flushed to disk and only
+//   then renamed over the old file, so a failed or cancelled copy leaves the old file as it was;
+// - nothing is deleted for good without the caller's explicit consent;
+// - an entry that fails is reported by name and the others still run.
+
+struct FileOperationFailure {
+    QString name;   // the entry, relative to its folder ("sub/file.txt" below a copied folder)
+    QString reason; // a short text for the user
+};
+
+struct FileOperationResult {
+    QStringList done;                     // the requested names that were handled completely
+    QList<FileOperationFailure> failures; // in the order they happened
+    bool cancelled = false;               // the progress callback asked to stop
+    QStringList deletedForGood;           // names removed without a trash (after consent)
+
+    bool succeeded() const { return failures.isEmpty() && !cancelled; }
+};
+
+// Told before each file and after every megabyte within a large file: bytes done, bytes in
+// all, the entry being worked on (for the trash: entries done, entries in all, the entry).
+// Returning false stops the operation at that point.
+using FileOperationProgress =
+    std::function<bool(quint64 doneBytes, quint64 totalBytes, const QString &name)>;
+
+// Asked once, with the names for which no trash is available on their file system. True
+// allows them to be deleted for good; false (or no callback) leaves them where they are.
+using DeleteForGoodQuestion = std::function<bool(const QStringList &names)>;
+
+// True for a name that stays inside its folder: not empty, not "." or "..", no "/" or NUL.
+bool fIsPlainEntryName(const QString &name);
+
+// Copies the named entries of sourceFolder (files, links, folders with all their content)
+// into destinationFolder, replacing existing files there without asking. Existing folders are
+// merged into; an existing file or link is never replaced by a folder.
+FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
+                                 const QStringList &names,
+                                 const FileOperationProgress &progress = {});
+
+// Moves the named entries of folder to the trash of the desktop (the freedesktop.org layout,
+// also for names that are not valid UTF-8). Entries whose file system has no usable trash are
+// deleted for good only when askDeleteForGood agrees.
+FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList &names,
+                                        const DeleteForGoodQuestion &askDeleteForGood,
+                                        const FileOperationProgress &progress = {});
+
+// The trash folder (holding "files" and "info") that takes this path by a rename on its own
+// file system, created when needed; empty when there is none.
+QString fTrashFolderFor(const QString &path);
+
+namespace FileOperationsTesting {
+// Makes the n-th file data write from now on fail as a full disk does (ENOSPC); 0 turns it off.
+void failNthWrite(int n);
+} // namespace FileOperationsTesting

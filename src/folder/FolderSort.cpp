@@ -1,0 +1,107 @@
+#include "folder/FolderSort.h"
+
+#include <QCollator>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+struct CellCopy {
+    QString text;
+    int number = -1;
+    Color color = ResultGrid::DefaultColor;
+};
+
+quint64 exactSize(const ResultGrid &grid, int r, int c) {
+    // Columns 8/9 hold plain decimal digits; a one-sided listing leaves them empty.
+    bool ok = false;
+    const quint64 value = grid.text(r, c).toULongLong(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+void sSortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
+    const int first = grid.fixedRows();
+    const int rows = grid.rows();
+    if (rows - first < 2)
+        return;
+    std::vector<int> order(size_t(rows - first));
+    std::iota(order.begin(), order.end(), first);
+    std::stable_sort(order.begin(), order.end(), less);
+
+    const int cols = grid.cols();
+    std::vector<CellCopy> cells(order.size() * size_t(cols));
+    std::vector<int> heights(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int r = first + int(k);
+        heights[k] = grid.rowHeight(r);
+        for (int c = 0; c < cols; ++c) {
+            CellCopy &x = cells[k * size_t(cols) + size_t(c)];
+            x.number = grid.numberAt(r, c);
+            if (x.number < 0)
+                x.text = grid.text(r, c);
+            x.color = grid.backColor(r, c);
+        }
+    }
+
+    const bool redraw = grid.redraw();
+    grid.setRedraw(false);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int target = first + int(k);
+        const size_t source = size_t(order[k] - first);
+        for (int c = 0; c < cols; ++c) {
+            const CellCopy &x = cells[source * size_t(cols) + size_t(c)];
+            if (x.number >= 0)
+                grid.setNumber(target, c, x.number);
+            else
+                grid.setText(target, c, x.text);
+            grid.setBackColor(target, c, x.color);
+        }
+        // Heights are stored lazily; writing a 0 would only grow the table for nothing.
+        if (heights[source] != 0 || grid.rowHeight(target) != 0)
+            grid.setRowHeight(target, heights[source]);
+    }
+    grid.setRedraw(redraw);
+}
+
+int fFolderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascending) {
+    const int d = ascending ? 1 : -1;
+    // A folder on either side puts its row before the files.
+    for (const int typeCol : {2, 6}) {
+        const QString ta = grid.text(a, typeCol);
+        const QString tb = grid.text(b, typeCol);
+        if (ta == tb)
+            continue;
+        if (ta == FolderTypeText)
+            return -d;
+        if (tb == FolderTypeText)
+            return d;
+    }
+    if (col == 1 || col == 5) {
+        const int sizeCol = col == 1 ? 8 : 9;
+        const quint64 sa = exactSize(grid, a, sizeCol);
+        const quint64 sb = exactSize(grid, b, sizeCol);
+        return d * (sa < sb ? -1 : sa > sb ? 1 : 0);
+    }
+    thread_local QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int r = collator.compare(grid.text(a, col), grid.text(b, col));
+    return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
+}
+
+bool sSortFolderGrid(ResultGrid &grid, int col) {
+    if (col < 0 || col >= grid.cols())
+        return false;
+    const QString key = QString::number(col);
+    const bool ascending = grid.tag() != key;
+    grid.setTag(ascending ? key : QString());
+    sSortGridRows(grid,
+                  [&](int a, int b) { return fFolderRowCompare(grid, a, b, col, ascending) < 0; });
+    return ascending;
+}

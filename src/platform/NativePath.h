@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+// File names on Linux are byte strings with no guaranteed encoding. The program keeps every
+// path as a QString, so names that are not valid UTF-8 are carried through it with the
+// "surrogate escape" scheme: each byte that is not part of a valid UTF-8 sequence becomes the
+// lone surrogate U+DC00 + byte (U+DC80..U+DCFF, since ASCII bytes are always valid). Valid
+// UTF-8 never encodes a surrogate, so the mapping is unambiguous and round-trips exactly.
+
+// Bytes of a file name or path as text; never fails.
+QString fDecodeNativeName(const QByteArray &bytes);
+// The exact bytes again. Lone surrogates U+DC80..U+DCFF become their byte; any other lone
+// surrogate (which decoding never produces) becomes U+FFFD; everything else is UTF-8.
+QByteArray fEncodeNativeName(const QString &name);
+
+struct NativeStat {
+    bool exists = false;
+    bool isDir = false;
+    // A regular file (not a folder, device, pipe or socket).
+    bool isFile = false;
+    // Set only when the path itself is a symbolic link and links were not followed.
+    bool isSymLink = false;
+    quint64 size = 0;
+    QDateTime modified; // local time, milliseconds kept
+};
+
+// stat() (or lstat() when followLinks is false). False, with *out reset, when the path does
+// not exist or cannot be examined (a broken link with followLinks).
+bool fNativeStat(const QString &path, NativeStat *out, bool followLinks = true);
+
+// Calls onEntry with the name of every entry of the folder except "." and ".." (hidden ones
+// included), in the order the file system gives them. onEntry returning false stops the
+// listing. Returns false when the folder cannot be opened.
+bool fListFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry);
+
+// Opens a file for reading (close-on-exec). Returns the descriptor, or -1 with errno set; a
+// folder gives -1 with EISDIR. Opening a pipe that has no writer does not wait for one.
+int fOpenForRead(const QString &path);
+
+// The whole file. Throws FileReadError (encoding/Charset.h) when it cannot be opened or read,
+// or is a folder.
+QByteArray fReadAll(const QString &path);
+
+// folder + "/" + name, without doubling a trailing separator.
+QString fJoinPath(const QString &folder, const QString &name);
+
+// A file opened for reading in blocks; closed by the destructor.
+class NativeFile {
+public:
+    NativeFile() = default;
+    ~NativeFile();
+    NativeFile(const NativeFile &) = delete;
+    NativeFile &operator=(const NativeFile &) = delete;
+
+    bool open(const QString &path);
+    // Fills up to maxSize bytes (fewer only at the end of the file). Returns the count, 0 at
+    // the end, -1 on an error.
+    qint64 read(char *data, qint64 maxSize);
+    void close();
+
+    // errno of the last failure and its text.
+    int errorNumber() const { return m_error; }
+    QString errorText() const;
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};

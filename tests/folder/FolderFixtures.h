@@ -1,0 +1,124 @@
+#pragma once
+
+#include "engine/GridFill.h"
+#include "engine/Workspace.h"
+#include "folder/SearchFile.h"
+#include "platform/NativePath.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Two folders "left" and "right" in a temporary folder, filled through raw byte names so that
+// names which are not UTF-8 can be made (and removed: QTemporaryDir cannot remove them).
+class FolderPair {
+public:
+    // 2024-05-06 07:08:09.000 local time: every fixture entry gets it unless told otherwise.
+    static qint64 defaultTime() {
+        return QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::LocalTime).toMSecsSinceEpoch();
+    }
+
+    FolderPair() {
+        EXPECT_TRUE(m_root.isValid());
+        for (int side = 0; side < 2; ++side)
+            EXPECT_EQ(::mkdir(fEncodeNativeName(dir(side)).constData(), 0755), 0);
+    }
+    ~FolderPair() { removeTree(m_root.path()); }
+
+    QString dir(int side) const {
+        return fJoinPath(m_root.path(),
+                         side == 0 ? QStringLiteral("left") : QStringLiteral("right"));
+    }
+    QString path(int side, const QByteArray &rawName) const {
+        return fJoinPath(dir(side), fDecodeNativeName(rawName));
+    }
+
+    QString file(int side, const QByteArray &rawName, const QByteArray &content,
+                 qint64 timeMs = defaultTime()) const {
+        const QString p = path(side, rawName);
+        const int fd = ::open(fEncodeNativeName(p).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
+        ::close(fd);
+        setTime(p, timeMs);
+        return p;
+    }
+    QString folder(int side, const QByteArray &rawName, qint64 timeMs = defaultTime()) const {
+        const QString p = path(side, rawName);
+        EXPECT_EQ(::mkdir(fEncodeNativeName(p).constData(), 0755), 0);
+        setTime(p, timeMs);
+        return p;
+    }
+    void link(int side, const QByteArray &rawName, const QByteArray &target) const {
+        EXPECT_EQ(::symlink(target.constData(), fEncodeNativeName(path(side, rawName)).constData()),
+                  0);
+    }
+    // Both sides get the same entry.
+    void both(const QByteArray &rawName, const QByteArray &content) const {
+        file(0, rawName, content);
+        file(1, rawName, content);
+    }
+
+    static void setTime(const QString &p, qint64 ms) {
+        timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = time_t(ms / 1000);
+        times[0].tv_nsec = times[1].tv_nsec = long(ms % 1000) * 1000000;
+        EXPECT_EQ(::utimensat(AT_FDCWD, fEncodeNativeName(p).constData(), times, 0), 0);
+    }
+
+    static void removeTree(const QString &p) {
+        NativeStat st;
+        if (fNativeStat(p, &st, false) && st.isDir) {
+            QStringList names;
+            fListFolder(p, [&](const QString &name) {
+                names.append(name);
+                return true;
+            });
+            for (const QString &name : names)
+                removeTree(fJoinPath(p, name));
+            ::rmdir(fEncodeNativeName(p).constData());
+        } else {
+            ::unlink(fEncodeNativeName(p).constData());
+        }
+    }
+
+private:
+    QTemporaryDir m_root;
+};
+
+// A workspace as a run leaves it before the folder scan.
+inline void sPrepare(Workspace &ws, int contentMode = 0, bool onlyDifferences = false) {
+    sResetGridHeaders(ws);
+    ws.folderContentMode = contentMode;
+    ws.OnlyDF = onlyDifferences;
+    ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+    ws.runProblems.clear();
+}
+
+inline void sCompare(Workspace &ws, const FolderPair &pair, int contentMode = 0,
+                     bool onlyDifferences = false) {
+    sPrepare(ws, contentMode, onlyDifferences);
+    SearchFile(ws, pair.dir(0), QStringLiteral("*.*"), 0, pair.dir(1));
+}
+
+// The data row whose name column (0 or 4) holds name; 0 when there is none.
+inline int sRowOf(const Workspace &ws, const QString &name, int col = 0) {
+    for (int r = 1; r < ws.fgF.rows(); ++r)
+        if (ws.fgF.text(r, col) == name)
+            return r;
+    return 0;
+}
+
+// Indexes of the coloured cells of a row (columns 0-7), as a compact string like "0,4".
+inline QString sColouredCells(const Workspace &ws, int r) {
+    QStringList cells;
+    for (int c = 0; c < 8; ++c)
+        if (ws.fgF.backColor(r, c) != ResultGrid::DefaultColor)
+            cells.append(QString::number(c));
+    return cells.join(QLatin1Char(','));
+}

@@ -1,0 +1,364 @@
+#include "FolderFixtures.h"
+
+#include "encoding/Charset.h"
+
+#include <QElapsedTimer>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString Folder = QStringLiteral("フォルダ");
+const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押しで中断)");
+
+} // namespace
+
+TEST(FolderSizeText, ThresholdsAndSeparators) {
+    const QLocale c = QLocale::c();
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    for (const QLocale &loc : {c, en}) {
+        EXPECT_EQ(fSizeText(0, loc), QStringLiteral("0 byte"));
+        EXPECT_EQ(fSizeText(1024, loc), QStringLiteral("1024 byte"));
+        EXPECT_EQ(fSizeText(1025, loc), QStringLiteral("1.00 KB"));
+        EXPECT_EQ(fSizeText(1536, loc), QStringLiteral("1.50 KB"));
+        EXPECT_EQ(fSizeText(1048576, loc), QStringLiteral("1,024.00 KB"));
+        EXPECT_EQ(fSizeText(1048577, loc), QStringLiteral("1.00 MB"));
+        EXPECT_EQ(fSizeText(1073741824, loc), QStringLiteral("1,024.00 MB"));
+        EXPECT_EQ(fSizeText(5ull * 1073741824, loc), QStringLiteral("5.00 GB"));
+        // Above 4 GiB and up to the largest size: exact, no overflow.
+        EXPECT_EQ(fSizeText(4ull * 1073741824 + 1, loc), QStringLiteral("4.00 GB"));
+        EXPECT_EQ(fSizeText(~0ull, loc), QStringLiteral("17,179,869,184.00 GB"));
+    }
+    // 1.999 KB rounds to 2.00, never to "1.100".
+    EXPECT_EQ(fSizeText(2047, c), QStringLiteral("2.00 KB"));
+    EXPECT_EQ(fSizeText(1048576, QLocale(QLocale::German)), QStringLiteral("1.024,00 KB"));
+}
+
+TEST(FolderDateText, LocaleDateAndSecondsOnly) {
+    const QDateTime t(QDate(2024, 5, 6), QTime(17, 8, 9, 999), Qt::LocalTime);
+    EXPECT_EQ(fFormatFileTime(t, QLocale::c()), QStringLiteral("2024/05/06 17:08:09"));
+    const QLocale en(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(fFormatFileTime(t, en),
+              en.toString(t.date(), QLocale::ShortFormat) + QStringLiteral(" 17:08:09"));
+}
+
+TEST(FolderScan, IdenticalFoldersHaveNoDifferences) {
+    FolderPair pair;
+    pair.both("a.txt", "alpha");
+    pair.both(".hidden", "");
+    pair.both("noext", "1234567890");
+    pair.folder(0, "sub");
+    pair.folder(1, "sub");
+    for (int mode : {0, 1, 2}) {
+        Workspace ws;
+        sCompare(ws, pair, mode);
+        ASSERT_EQ(ws.fgF.rows(), 5) << mode;
+        for (int r = 1; r < 5; ++r) {
+            EXPECT_EQ(sColouredCells(ws, r), QString()) << r;
+            EXPECT_EQ(ws.fgF.text(r, 0), ws.fgF.text(r, 4));
+        }
+        EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+        EXPECT_TRUE(ws.runProblems.isEmpty());
+        EXPECT_EQ(ws.statusText(), ScanStatus);
+        EXPECT_EQ(ws.fgF.row(), 1);
+        EXPECT_TRUE(ws.fgF.redraw());
+
+        // Only differences: every row goes, one empty data row stays.
+        sCompare(ws, pair, mode, true);
+        ASSERT_EQ(ws.fgF.rows(), 2);
+        for (int c = 0; c < 10; ++c)
+            EXPECT_TRUE(ws.fgF.isEmpty(1, c)) << c;
+        EXPECT_EQ(ws.fgF.text(0, 0), QStringLiteral("ファイル名"));
+    }
+}
+
+TEST(FolderScan, RowColumnsOfFilesAndFolders) {
+    FolderPair pair;
+    pair.file(0, "notes.TXT", QByteArray(1536, 'x'));
+    pair.file(1, "notes.TXT", QByteArray(1536, 'x'));
+    pair.folder(0, "sub");
+    pair.folder(1, "sub");
+    pair.file(0, ".profile", "x");
+    Workspace ws;
+    sCompare(ws, pair);
+    const int file = sRowOf(ws, QStringLiteral("notes.TXT"));
+    ASSERT_GT(file, 0);
+    const QString date = fFormatFileTime(QDateTime::fromMSecsSinceEpoch(FolderPair::defaultTime()));
+    const QStringList expected = {
+        QStringLiteral("notes.TXT"), QStringLiteral("1.50 KB"), QStringLiteral("TXT"), date,
+        QStringLiteral("notes.TXT"), QStringLiteral("1.50 KB"), QStringLiteral("TXT"), date,
+        QStringLiteral("1536"),      QStringLiteral("1536")};
+    for (int c = 0; c < 10; ++c)
+        EXPECT_EQ(ws.fgF.text(file, c), expected[c]) << c;
+    const int sub = sRowOf(ws, QStringLiteral("sub"));
+    EXPECT_TRUE(ws.fgF.isEmpty(sub, 1));
+    EXPECT_EQ(ws.fgF.text(sub, 2), Folder);
+    EXPECT_EQ(ws.fgF.text(sub, 8), QStringLiteral("0"));
+    EXPECT_EQ(ws.fgF.text(sub, 9), QStringLiteral("0"));
+    // Hidden entries are listed; a leading dot is the extension's start.
+    const int hidden = sRowOf(ws, QStringLiteral(".profile"));
+    ASSERT_GT(hidden, 0);
+    EXPECT_EQ(ws.fgF.text(hidden, 2), QStringLiteral("profile"));
+    EXPECT_EQ(ws.fgF.text(hidden, 9), QStringLiteral("0"));
+    EXPECT_EQ(ws.LeftOnlyCount, 1);
+}
+
+TEST(FolderScan, OneSidedEntriesAreColouredBySide) {
+    FolderPair pair;
+    pair.file(0, "Readme.txt", "r");
+    pair.file(1, "README.TXT", "r");
+    // A file and a folder of one name never pair, even when the file's type reads "フォルダ".
+    pair.file(0, "data", "d");
+    pair.folder(1, "data");
+    pair.file(0, "x.フォルダ", "");
+    pair.folder(1, "x.フォルダ");
+    Workspace ws;
+    sCompare(ws, pair, 1);
+    ASSERT_EQ(ws.fgF.rows(), 7);
+    EXPECT_EQ(ws.LeftOnlyCount, 3);
+    EXPECT_EQ(ws.RightOnlyCount, 3);
+    EXPECT_EQ(ws.DiffCount, 0);
+    EXPECT_TRUE(ws.runProblems.isEmpty());
+    for (int r = 1; r <= 3; ++r) {
+        // The first folder's rows come first; the second folder's are appended after them.
+        EXPECT_FALSE(ws.fgF.isEmpty(r, 0));
+        EXPECT_TRUE(ws.fgF.isEmpty(r, 4));
+        EXPECT_TRUE(ws.fgF.isEmpty(r, 7));
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(ws.fgF.backColor(r, c), ws.txtState[1]);
+            EXPECT_EQ(ws.fgF.backColor(r, c + 4), ws.txtState[2]);
+        }
+    }
+    for (int r = 4; r <= 6; ++r) {
+        EXPECT_TRUE(ws.fgF.isEmpty(r, 0));
+        EXPECT_FALSE(ws.fgF.isEmpty(r, 4));
+        EXPECT_EQ(ws.fgF.text(r, 8), QStringLiteral("0"));
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(ws.fgF.backColor(r, c), ws.txtState[2]);
+            EXPECT_EQ(ws.fgF.backColor(r, c + 4), ws.txtState[1]);
+        }
+    }
+    EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("x.フォルダ"), 4), 6), Folder);
+}
+
+TEST(FolderScan, DatesCompareToTheSecond) {
+    FolderPair pair;
+    const qint64 t = FolderPair::defaultTime();
+    pair.file(0, "ms", "same", t + 100);
+    pair.file(1, "ms", "same", t + 900);
+    pair.file(0, "sec", "same", t);
+    pair.file(1, "sec", "same", t + 1000);
+    pair.folder(0, "dir", t);
+    pair.folder(1, "dir", t + 60000);
+    Workspace ws;
+    sCompare(ws, pair, 1, true);
+    // Only the rows with a differing second remain; a folder pair differs in its date alone.
+    ASSERT_EQ(ws.fgF.rows(), 3);
+    EXPECT_EQ(ws.DiffCount, 2);
+    EXPECT_EQ(sRowOf(ws, QStringLiteral("ms")), 0);
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("sec"))), QStringLiteral("3,7"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("dir"))), QStringLiteral("3,7"));
+    EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, QStringLiteral("dir")), 3), ws.txtState[0]);
+}
+
+TEST(FolderScan, ContentModes) {
+    FolderPair pair;
+    pair.file(0, "same-size", "abc");
+    pair.file(1, "same-size", "abd");
+    pair.both("empty", "");
+    const QString text = QStringLiteral("日本語のテキスト\n二行目\n");
+    QByteArray sjis = EncodeAnsi(text);
+    sjis.replace("\n", "\r\n");
+    pair.file(0, "enc.txt", sjis);
+    pair.file(1, "enc.txt", text.toUtf8());
+
+    struct Expect {
+        int mode;
+        QString sameSize;
+        QString enc;
+        int diffs;
+    };
+    for (const Expect &e : {Expect{0, QString(), QStringLiteral("1,5"), 1},
+                            Expect{1, QStringLiteral("0,4"), QStringLiteral("0,1,4,5"), 2},
+                            Expect{2, QStringLiteral("0,4"), QStringLiteral("1,5"), 2},
+                            Expect{7, QString(), QStringLiteral("1,5"), 1}}) {
+        Workspace ws;
+        sCompare(ws, pair, e.mode);
+        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("same-size"))), e.sameSize)
+            << e.mode;
+        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("enc.txt"))), e.enc) << e.mode;
+        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("empty"))), QString()) << e.mode;
+        EXPECT_EQ(ws.DiffCount, e.diffs) << e.mode;
+        EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, QStringLiteral("enc.txt")), 1), ws.txtState[0]);
+    }
+}
+
+TEST(FolderScan, NameThatIsNotUtf8IsPairedAndHashed) {
+    FolderPair pair;
+    const QByteArray raw("\x82\xA0\xFF-name.dat");
+    pair.file(0, raw, "abc");
+    pair.file(1, raw, "abd");
+    for (int mode : {1, 2}) {
+        Workspace ws;
+        sCompare(ws, pair, mode);
+        ASSERT_EQ(ws.fgF.rows(), 2);
+        EXPECT_EQ(fEncodeNativeName(ws.fgF.text(1, 0)), raw);
+        EXPECT_EQ(ws.fgF.text(1, 0), ws.fgF.text(1, 4));
+        EXPECT_EQ(sColouredCells(ws, 1), QStringLiteral("0,4")) << mode;
+        EXPECT_TRUE(ws.runProblems.isEmpty())
+            << ws.runProblems.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+TEST(FolderScan, LinksPipesAndLoopsDoNotHang) {
+    FolderPair pair;
+    for (int side = 0; side < 2; ++side) {
+        pair.link(side, "loop1", "loop2");
+        pair.link(side, "loop2", "loop1");
+        pair.link(side, "broken", "nowhere");
+        pair.link(side, "self", ".");
+        pair.link(side, "up", "..");
+        EXPECT_EQ(::mkfifo(fEncodeNativeName(pair.path(side, "pipe")).constData(), 0644), 0);
+    }
+    pair.both("target", "12345");
+    pair.link(0, "good", "target");
+    pair.file(1, "good", "12345");
+    for (int mode : {0, 1, 2}) {
+        Workspace ws;
+        sCompare(ws, pair, mode);
+        EXPECT_EQ(ws.fgF.rows(), 9) << mode;
+        EXPECT_EQ(ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+        EXPECT_TRUE(ws.runProblems.isEmpty());
+        const int broken = sRowOf(ws, QStringLiteral("broken"));
+        EXPECT_EQ(ws.fgF.text(broken, 1), QStringLiteral("0 byte"));
+        EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("self")), 2), Folder);
+        EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("loop1")), 8), QStringLiteral("0"));
+        // A link is listed as its target: same size and content as the real file opposite.
+        const int good = sRowOf(ws, QStringLiteral("good"));
+        EXPECT_EQ(ws.fgF.text(good, 8), QStringLiteral("5"));
+        EXPECT_FALSE(ws.fgF.backColor(good, 0) == ws.txtState[0]);
+    }
+}
+
+TEST(FolderScan, OneFolderAloneAndUnreadableFolders) {
+    FolderPair pair;
+    pair.file(0, "a", "12");
+    pair.file(1, "b", "1");
+    Workspace ws;
+    // The second folder alone goes into the right half, uncoloured and uncounted.
+    sPrepare(ws);
+    ws.setStatus(QStringLiteral("before"));
+    SearchFile(ws, pair.dir(1), QStringLiteral("*.*"), 1, QString());
+    ASSERT_EQ(ws.fgF.rows(), 2);
+    EXPECT_EQ(ws.fgF.text(1, 4), QStringLiteral("b"));
+    EXPECT_TRUE(ws.fgF.isEmpty(1, 0));
+    EXPECT_TRUE(ws.fgF.isEmpty(1, 8));
+    EXPECT_EQ(ws.fgF.text(1, 9), QStringLiteral("1"));
+    EXPECT_EQ(sColouredCells(ws, 1), QString());
+    EXPECT_EQ(ws.statusText(), QStringLiteral("before"));
+
+    // A first folder that cannot be listed lists nothing at all.
+    sPrepare(ws);
+    SearchFile(ws, pair.path(0, "missing"), QStringLiteral("*.*"), 0, pair.dir(1));
+    EXPECT_EQ(ws.fgF.rows(), 2);
+    EXPECT_TRUE(ws.fgF.isEmpty(1, 4));
+
+    // A second folder that cannot be listed leaves the first one listed and uncompared.
+    sPrepare(ws);
+    SearchFile(ws, pair.dir(0), QStringLiteral("*.*"), 0, pair.path(1, "missing"));
+    EXPECT_EQ(ws.fgF.text(1, 0), QStringLiteral("a"));
+    EXPECT_EQ(sColouredCells(ws, 1), QString());
+    EXPECT_EQ(ws.LeftOnlyCount, 0);
+}
+
+TEST(FolderScan, AbortDuringListing) {
+    FolderPair pair;
+    for (int i = 0; i < 450; ++i)
+        pair.both("f" + QByteArray::number(i), "x");
+    Workspace ws;
+    int polls = 0;
+    ws.processEventsHook = [&] {
+        ++polls;
+        ws.bAbort = true;
+    };
+    sCompare(ws, pair);
+    EXPECT_EQ(polls, 1);
+    EXPECT_EQ(ws.fgF.rows(), 201);
+    for (int r = 1; r <= 200; ++r) {
+        ASSERT_TRUE(ws.fgF.isEmpty(r, 4));
+        ASSERT_EQ(sColouredCells(ws, r), QString());
+    }
+    EXPECT_EQ(ws.LeftOnlyCount, 0);
+    EXPECT_TRUE(ws.fgF.redraw());
+}
+
+TEST(FolderScan, AbortDuringComparison) {
+    FolderPair pair;
+    for (int i = 0; i < 250; ++i) {
+        pair.file(0, "f" + QByteArray::number(i), "x");
+        pair.file(1, "f" + QByteArray::number(i), "xy");
+    }
+    Workspace ws;
+    // Listing polls at 200 and 400 entries; the comparison pass polls after every 100 rows.
+    ws.processEventsHook = [&] { ws.bAbort = ws.statusText() == ScanStatus; };
+    sCompare(ws, pair, 0, true);
+    EXPECT_EQ(ws.DiffCount, 100);
+    ASSERT_EQ(ws.fgF.rows(), 251);
+    int coloured = 0;
+    for (int r = 1; r <= 250; ++r)
+        coloured += sColouredCells(ws, r).isEmpty() ? 0 : 1;
+    EXPECT_EQ(coloured, 100);
+    EXPECT_EQ(sColouredCells(ws, 101), QString());
+}
+
+TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
+    for (int mode : {1, 2}) {
+        FolderPair pair;
+        for (int i = 0; i < 20; ++i)
+            pair.both("keep" + QByteArray::number(i), "same");
+        const QString gone = pair.file(0, "gone.txt", "abc");
+        pair.file(1, "gone.txt", "abc");
+        Workspace ws;
+        QObject::connect(&ws, &Workspace::statusChanged, [&](const QString &text) {
+            if (text == ScanStatus)
+                ::unlink(fEncodeNativeName(gone).constData());
+        });
+        sCompare(ws, pair, mode, true);
+        ASSERT_EQ(ws.runProblems.size(), 1) << mode;
+        EXPECT_EQ(ws.runProblems.at(0).count(QStringLiteral("読み込めません")), 1);
+        EXPECT_TRUE(ws.runProblems.at(0).startsWith(QStringLiteral("読み込めません: ") + gone))
+            << ws.runProblems.at(0).toStdString();
+        // The comparison ended there: no equal row was removed.
+        EXPECT_EQ(ws.fgF.rows(), 22);
+        const int r = sRowOf(ws, QStringLiteral("gone.txt"));
+        EXPECT_EQ(sColouredCells(ws, r), QString());
+        if (r < 21) {
+            EXPECT_EQ(sColouredCells(ws, 21), QString());
+        }
+        EXPECT_TRUE(ws.fgF.redraw());
+    }
+}
+
+TEST(FolderScan, TenThousandEntriesWithASharedPrefix) {
+    FolderPair pair;
+    const QByteArray prefix = QByteArray(120, 'p') + "_shared_prefix_";
+    constexpr int n = 10000;
+    for (int i = 0; i < n; ++i) {
+        const QByteArray name = prefix + QByteArray::number(i);
+        pair.file(0, name, "");
+        if (i % 10 != 0)
+            pair.file(1, name, "");
+        else
+            pair.file(1, name + ".other", "");
+    }
+    Workspace ws;
+    QElapsedTimer timer;
+    timer.start();
+    sCompare(ws, pair, 1, true);
+    const qint64 ms = timer.elapsed();
+    std::printf("[ timing ] %d+%d entries compared in %lld ms\n", n, n, static_cast<long long>(ms));
+    EXPECT_EQ(ws.LeftOnlyCount, n / 10);
+    EXPECT_EQ(ws.RightOnlyCount, n / 10);
+    EXPECT_EQ(ws.fgF.rows(), 1 + 2 * n / 10);
+    EXPECT_LT(ms, 20000);
+}

@@ -1,0 +1,299 @@
+#include "folder/ui/frmDialog.h"
+#include "mainwindow/ResultGridModel.h"
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/frmMain.h"
+#include "support/TempFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString Folder = QStringLiteral("フォルダ");
+const QString Date = QStringLiteral("2024/01/02 03:04:05");
+
+struct Entry {
+    QString name, size, type, exact; // an empty name: no entry on that side
+};
+
+class FolderViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir().mkpath(left()));
+        ASSERT_TRUE(QDir().mkpath(right()));
+        w = std::make_unique<frmMain>(QStringList(), files.filePath("setting.ini"));
+        w->resize(1200, 700);
+        w->show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        w->workspace().sShowView(ResultView::Folder);
+        w->cb[0]->setEditText(left());
+        w->cb[1]->setEditText(right());
+        w->startInstance = [this](const QStringList &paths) {
+            started << paths;
+            return true;
+        };
+        w->openPath = [this](const QString &path) {
+            opened << path;
+            return true;
+        };
+    }
+
+    QString left() const { return files.filePath("left"); }
+    QString right() const { return files.filePath("right"); }
+    ResultGrid &grid() { return w->workspace().fgF; }
+    ResultGridView *view() { return w->view(ResultView::Folder); }
+
+    // Fills the folder grid by hand: one row per pair of entries.
+    void fill(const QList<std::pair<Entry, Entry>> &rows) {
+        ResultGrid &g = grid();
+        g.setRedraw(false);
+        g.setRows(1 + int(rows.size()));
+        const QStringList header = {"ファイル名", "サイズ", "種類", "更新日付"};
+        for (int c = 0; c < 8; ++c)
+            g.setText(0, c, header[c % 4]);
+        for (int r = 1; r <= rows.size(); ++r) {
+            const auto &[a, b] = rows[r - 1];
+            const Entry *sides[2] = {&a, &b};
+            for (int h = 0; h < 2; ++h) {
+                const Entry &e = *sides[h];
+                g.setText(r, 4 * h, e.name);
+                g.setText(r, 4 * h + 1, e.size);
+                g.setText(r, 4 * h + 2, e.type);
+                g.setText(r, 4 * h + 3, e.name.isEmpty() ? QString() : Date);
+                g.setText(r, 8 + h, e.name.isEmpty() ? QStringLiteral("0") : e.exact);
+            }
+        }
+        g.setRow(1);
+        g.setCol(0);
+        g.setRedraw(true);
+        QApplication::processEvents();
+    }
+
+    QStringList column(int c) {
+        QStringList texts;
+        for (int r = 1; r < grid().rows(); ++r)
+            texts << grid().text(r, c);
+        return texts;
+    }
+
+    void clickHeader(int col) {
+        QHeaderView *header = view()->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    void select(int firstRow, int lastRow, int col) {
+        view()->setCurrentCell(firstRow, col);
+        ResultGridModel *m = view()->gridModel();
+        view()->selectionModel()->select(QItemSelection(m->index(m->modelRow(firstRow), col),
+                                                        m->index(m->modelRow(lastRow), col)),
+                                         QItemSelectionModel::ClearAndSelect);
+    }
+
+    TempFiles files;
+    std::unique_ptr<frmMain> w;
+    QList<QStringList> started;
+    QStringList opened;
+};
+
+const QList<std::pair<Entry, Entry>> SortRows = {
+    {{"b.txt", "1.00 KB", "txt", "1025"}, {"b.txt", "1.00 KB", "txt", "1025"}},
+    {{"sub", "", Folder, "0"}, {"sub", "", Folder, "0"}},
+    {{"A.txt", "900 byte", "txt", "900"}, {"A.txt", "900 byte", "txt", "900"}},
+    {{"c.md", "2.00 KB", "md", "2048"}, {}},
+    {{}, {"right", "", Folder, "0"}},
+};
+
+} // namespace
+
+TEST_F(FolderViewTest, HeaderClicksSortFoldersFirstByExactSizeAndAlternate) {
+    fill(SortRows);
+    grid().setBackColor(4, 0, 0x123456); // c.md's colour travels with it
+
+    clickHeader(1); // size, ascending: 900 byte before 1.00 KB before 2.00 KB
+    EXPECT_EQ(column(0), QStringList({"sub", "", "A.txt", "b.txt", "c.md"}));
+    EXPECT_EQ(column(4), QStringList({"sub", "right", "A.txt", "b.txt", ""}));
+    EXPECT_EQ(grid().tag(), QStringLiteral("1"));
+    EXPECT_EQ(grid().backColor(5, 0), Color(0x123456));
+    EXPECT_EQ(grid().col(), 1);
+    EXPECT_EQ(w->workspace().statusText(), QStringLiteral("完了"));
+
+    clickHeader(1); // descending: folders last
+    EXPECT_EQ(column(0), QStringList({"c.md", "b.txt", "A.txt", "", "sub"}));
+    EXPECT_TRUE(grid().tag().isEmpty());
+    EXPECT_EQ(grid().backColor(1, 0), Color(0x123456));
+
+    clickHeader(1); // ascending again
+    EXPECT_EQ(column(0), QStringList({"sub", "", "A.txt", "b.txt", "c.md"}));
+
+    clickHeader(0); // names without regard to case; another column starts ascending
+    EXPECT_EQ(column(0), QStringList({"sub", "", "A.txt", "b.txt", "c.md"}));
+    EXPECT_EQ(grid().tag(), QStringLiteral("0"));
+    clickHeader(0);
+    EXPECT_EQ(column(0), QStringList({"c.md", "b.txt", "A.txt", "", "sub"}));
+
+    clickHeader(5); // the right side's sizes: a missing entry counts as 0
+    EXPECT_EQ(column(4), QStringList({"sub", "right", "", "A.txt", "b.txt"}));
+}
+
+TEST_F(FolderViewTest, MenuOpensOnTheFolderGridAndEnablesByCurrentEntry) {
+    fill(SortRows);
+    w->workspace().setStatus(QString());
+    Q_EMIT view()->contextMenuRequested(QPoint(10, 10));
+    EXPECT_TRUE(w->mnuFolder->isVisible());
+    EXPECT_FALSE(w->mnuEdit->isVisible());
+    w->mnuFolder->hide();
+
+    QAction *open = w->mnuFolderItem[20], *copy = w->mnuFolderItem[22],
+            *trash = w->mnuFolderItem[24];
+    view()->setCurrentCell(1, 0); // b.txt on the left
+    w->mnuFolder_Click();
+    EXPECT_TRUE(open->isEnabled());
+    EXPECT_TRUE(copy->isEnabled());
+    EXPECT_TRUE(trash->isEnabled());
+
+    view()->setCurrentCell(4, 5); // c.md exists only on the left
+    w->mnuFolder_Click();
+    EXPECT_FALSE(open->isEnabled());
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_FALSE(trash->isEnabled());
+
+    view()->setCurrentCell(4, 2);
+    w->cb[1]->setEditText(files.filePath("no such folder")); // the boxes as they stand now
+    w->mnuFolder_Click();
+    EXPECT_TRUE(open->isEnabled());
+    EXPECT_FALSE(copy->isEnabled());
+    EXPECT_TRUE(trash->isEnabled());
+
+    // The other grids keep the Edit menu.
+    Q_EMIT w->view(ResultView::Text)->contextMenuRequested(QPoint(10, 10));
+    EXPECT_TRUE(w->mnuEdit->isVisible());
+    EXPECT_FALSE(w->mnuFolder->isVisible());
+    w->mnuEdit->hide();
+}
+
+TEST_F(FolderViewTest, PairsGoToASecondInstanceWithTheirExistingSidesOnly) {
+    fill(SortRows);
+    view()->setCurrentCell(1, 0);
+    w->mnuFolderItem_Click(9);
+    view()->setCurrentCell(4, 0);
+    w->mnuFolderItem_Click(9);
+    view()->setCurrentCell(5, 6);
+    w->fgF_DblClick(5); // FDClk 1 by default: compare
+    w->fgF_DblClick(0); // the header row does nothing
+    ASSERT_EQ(started.size(), 3);
+    EXPECT_EQ(started[0], QStringList({left() + "/b.txt", right() + "/b.txt"}));
+    EXPECT_EQ(started[1], QStringList({left() + "/c.md"}));
+    EXPECT_EQ(started[2], QStringList({right() + "/right"}));
+    EXPECT_TRUE(view()->isEnabled());
+    EXPECT_TRUE(w->workspace().statusText().isEmpty());
+
+    // FDClk other than 1 opens the entry; an existing one only, and the folder itself
+    // where the side has no entry.
+    files.write("setting.ini", "[Corvane]\nFDClk=0\n");
+    files.write("left/b.txt", "B");
+    view()->setCurrentCell(1, 0);
+    w->fgF_DblClick(1);
+    view()->setCurrentCell(3, 0); // A.txt is not on disk
+    w->fgF_DblClick(3);
+    view()->setCurrentCell(5, 1); // no left entry: the left folder
+    w->fgF_DblClick(5);
+    EXPECT_EQ(opened, QStringList({left() + "/b.txt", left() + "/"}));
+    EXPECT_EQ(started.size(), 3);
+}
+
+TEST_F(FolderViewTest, CopyListsTheSelectedNamesOfItsSideAndCopiesAfterConfirmation) {
+    fill({
+        {{"one.txt", "3 byte", "txt", "3"}, {}},
+        {{}, {"r1.txt", "2 byte", "txt", "2"}},
+        {{"dir", "", Folder, "0"}, {}},
+        {{}, {"r2.txt", "2 byte", "txt", "2"}},
+        {{"two.txt", "3 byte", "txt", "3"}, {"two.txt", "3 byte", "txt", "3"}},
+    });
+    files.write("left/one.txt", "ONE");
+    ASSERT_TRUE(QDir().mkpath(left() + "/dir/inner"));
+    files.write("left/dir/inner/deep.txt", "DEEP");
+    files.write("left/two.txt", "NEW");
+    files.write("right/two.txt", "OLD");
+    files.write("right/r1.txt", "R1");
+
+    QStringList listed, kinds;
+    bool okEnabled = false;
+    w->execDialog = [&](frmDialog &dialog) {
+        listed = dialog.names();
+        for (int r = dialog.firstListRow(); r < dialog.fg->rowCount(); ++r)
+            kinds << dialog.fg->item(r, 0)->text();
+        okEnabled = dialog.cmdMenu[0]->isEnabled();
+        EXPECT_EQ(dialog.fg->item(1, 1)->text(), right()); // the destination
+        return int(QDialog::Accepted);
+    };
+    select(1, 5, 0);
+    w->mnuFolderItem_Click(22);
+    EXPECT_EQ(listed, QStringList({"one.txt", "dir", "two.txt"}));
+    EXPECT_EQ(kinds, QStringList({"ファイル", Folder, "ファイル"}));
+    EXPECT_TRUE(okEnabled);
+    EXPECT_EQ(TempFiles::read(right() + "/one.txt"), "ONE");
+    EXPECT_EQ(TempFiles::read(right() + "/dir/inner/deep.txt"), "DEEP");
+    EXPECT_EQ(TempFiles::read(right() + "/two.txt"), "NEW");
+
+    // Delete on the right side, cancelled: nothing moves.
+    fill({{{}, {"r1.txt", "2 byte", "txt", "2"}}});
+    w->execDialog = [&](frmDialog &dialog) {
+        listed = dialog.names();
+        EXPECT_EQ(dialog.kind(), FileOperationKind::Trash);
+        return int(QDialog::Rejected);
+    };
+    view()->setCurrentCell(1, 4);
+    view()->setFocus();
+    QTest::keyClick(view(), Qt::Key_Delete);
+    EXPECT_EQ(listed, QStringList({"r1.txt"}));
+    EXPECT_EQ(TempFiles::read(right() + "/r1.txt"), "R1");
+}
+
+TEST_F(FolderViewTest, ConfirmationNeverOffersAnEmptyListAndDeleteTakesEntriesOut) {
+    frmDialog empty(FileOperationKind::Trash, left(), QString(), {}, QString(), w.get());
+    EXPECT_FALSE(empty.cmdMenu[0]->isEnabled());
+    EXPECT_EQ(empty.fg->rowCount(), 2);
+    EXPECT_TRUE(empty.names().isEmpty());
+    EXPECT_EQ(empty.windowTitle(), QStringLiteral("ごみ箱へ移動"));
+
+    files.write("left/a.txt", "A");
+    files.write("left/b.txt", "B");
+    ASSERT_TRUE(QDir().mkpath(left() + "/c"));
+    // A vanished entry gives its row to the next name; only a vanished last one stays.
+    frmDialog dialog(FileOperationKind::Copy, left(), right(),
+                     {"a.txt", "gone", "b.txt", "c", "gone too"}, QString(), w.get());
+    EXPECT_EQ(dialog.firstListRow(), 2);
+    EXPECT_EQ(dialog.names(), QStringList({"a.txt", "b.txt", "c", "gone too"}));
+    EXPECT_EQ(dialog.fg->item(5, 0)->text(), QString());
+    EXPECT_TRUE(dialog.cmdMenu[0]->isEnabled());
+
+    dialog.show();
+    dialog.fg->setFocus();
+    dialog.fg->clearSelection();
+    dialog.fg->selectRow(3);
+    QTest::keyClick(dialog.fg, Qt::Key_Delete);
+    EXPECT_EQ(dialog.names(), QStringList({"a.txt", "c", "gone too"}));
+
+    // The folder rows are never taken out; emptying the list disables OK.
+    dialog.fg->selectAll();
+    QTest::keyClick(dialog.fg, Qt::Key_Delete);
+    EXPECT_TRUE(dialog.names().isEmpty());
+    EXPECT_EQ(dialog.fg->rowCount(), 3);
+    EXPECT_EQ(dialog.fg->item(0, 1)->text(), left());
+    EXPECT_EQ(dialog.fg->item(1, 1)->text(), right());
+    EXPECT_FALSE(dialog.cmdMenu[0]->isEnabled());
+}
