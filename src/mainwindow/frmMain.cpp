@@ -334,7 +334,9 @@ void frmMain::pic1_Resize() {
     f->setGeometry(area);
     const int size = measure("_000000000"), type = measure("_00000000"),
               date = measure("_0000/00/00 00:00:00");
-    const int name = std::max(0, (W - scrollRoom - 2 * (size + type + date)) / 2);
+    // In a narrow window the names keep a readable width; the grid then scrolls sideways.
+    const int name =
+        std::max(measure("_0000000000"), (W - scrollRoom - 2 * (size + type + date)) / 2);
     const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
     for (int c = 0; c < 10; ++c) {
         f->setColumnWidth(c, widths[c]);
