@@ -31,6 +31,7 @@ using namespace MainTexts;
 
 frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *parent)
     : QMainWindow(parent), m_iniPath(iniPath), m_arguments(arguments) {
+    Q_INIT_RESOURCE(icons); // the toolbar's images live in the ui library
     setWindowTitle(AppTitle);
     buildControls();
     buildMenus();
@@ -38,6 +39,7 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildStatusBar();
     connectWorkspace();
     setupFolderView();
+    setupSheetView();
     m_resizeSettled = new QTimer(this);
     m_resizeSettled->setSingleShot(true);
     m_resizeSettled->setInterval(250);
@@ -50,6 +52,7 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     });
     qApp->installEventFilter(this);
     Form_Load();
+    installMenuHelp(); // after every menu, pop-ups included, exists
 }
 
 frmMain::~frmMain() {

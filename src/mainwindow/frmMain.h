@@ -4,13 +4,17 @@
 #include "engine/Workspace.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class DiffOverviewBar;
 class frmDialog;
+class frmText;
 enum class FileOperationKind;
 class LineViewer;
 class QAction;
@@ -23,6 +27,7 @@ class QToolButton;
 class QTimer;
 class QTreeWidget;
 class ResultGridView;
+class SheetCompareWindow;
 
 // The main window: path boxes, the result views over the workspace's grids, the overview bar,
 // menus, toolbar and status bar. It owns the Workspace that every comparison fills.
@@ -88,6 +93,10 @@ public:
     QMenu *mnuView = nullptr;
     QMenu *mnuFile = nullptr;
 
+    // The status-bar help of a menu item (empty for items without one), and the version text.
+    static QString menuHelpText(const QAction *action);
+    static QString versionText();
+
     const PathHistory &pathHistory() const { return m_history; }
     const RecentComparisons &recentComparisons() const { return m_recent; }
     QString iniPath() const { return m_iniPath; }
@@ -121,6 +130,54 @@ private:
     bool m_fileOperationRunning = false;
     // ---- end of folder view block ----
 
+public:
+    // ---- Options dialog (frmMainOptions.cpp) ----
+    // Runs the options dialog modally; afterwards the main area is laid out again (a new font
+    // size) and the folder content mode and the ignore-case flag are read from the file.
+    void showOptions();
+    // ---- end of options dialog block ----
+
+public:
+    // ---- Sheet comparison (frmMainSheets.cpp) ----
+    // The sheet lists' pop-up menu "リストポップアップ": compare, open the file, clear.
+    QMenu *mnuList = nullptr;
+    QAction *mnuListCompare = nullptr;
+    QAction *mnuListOpen = nullptr;
+    QAction *mnuListClear = nullptr;
+    // Compares the sheets of the selected rows of the two lists cell by cell, writes coloured
+    // copies of both, opens them in the spreadsheet application and in our own window.
+    void CompareSheets();
+    // The window of the last sheet comparison (null when none is open).
+    SheetCompareWindow *sheetCompareWindow() const;
+    // Where the coloured copies of the last comparison were written.
+    QStringList sheetCopies() const { return m_sheetCopies; }
+    // Outside effect, replaceable by tests: opening the written copies with the system's
+    // spreadsheet application (when there is one).
+    std::function<void(const QStringList &paths)> openInSpreadsheet;
+
+private:
+    void setupSheetView();
+    void sRefreshSheetLists();
+    void lv_Click(int index);
+    void lv_Popup(int index, const QPoint &globalPos);
+    void openListFile();
+    int m_listPopupIndex = 0;
+    bool m_comparingSheets = false;
+    int m_sheetRun = 0;
+    std::unique_ptr<QTemporaryDir> m_sheetTemp; // the copies live until the program ends
+    QPointer<QWidget> m_sheetWindow;
+    QStringList m_sheetCopies;
+    // ---- end of sheet comparison block ----
+
+public:
+    // ---- One-line comparison (frmMainOneLine.cpp) ----
+    // Edit item "１行比較": the window over the current row of the text or binary grid,
+    // modal over this window; nothing while another view is in front.
+    void showOneLine();
+    // Shows the window; replaceable by tests (when empty: a modal exec()).
+    std::function<void(frmText &window)> execOneLine;
+    // ---- end of one-line comparison block ----
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -134,6 +191,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
+    void buildHelpMenu(QMenu *help);
+    void installMenuHelp();
     void connectWorkspace();
     void connectView(ResultGridView *view);
 

@@ -94,6 +94,7 @@ void frmMain::buildMenus() {
             [this] { moveToDifference(true); });
     mnuEdit->addSeparator();
     QAction *oneLine = addItem(mnuEdit, EditOneLine);
+    connect(oneLine, &QAction::triggered, this, &frmMain::showOneLine);
     QAction *external = addItem(mnuEdit, EditExternal);
     connect(external, &QAction::triggered, this, &frmMain::openInEditor);
     mnuEdit->addSeparator();
@@ -130,46 +131,41 @@ void frmMain::buildMenus() {
     mnuOptionsOnTop->setCheckable(true);
     connect(mnuOptionsOnTop, &QAction::triggered, this, &frmMain::toggleOnTop);
     options->addSeparator();
-    addItem(options, OptionsDialog)->setEnabled(false);
+    connect(addItem(options, OptionsDialog), &QAction::triggered, this, &frmMain::showOptions);
 
-    QMenu *help = menuBar()->addMenu(MenuHelp);
-    connect(addItem(help, HelpVersion), &QAction::triggered, this, [this] {
-        QMessageBox::information(this, AppTitle,
-                                 AppTitle + QStringLiteral(" Ver") +
-                                     QStringLiteral(CORVANE_VERSION) +
-                                     QStringLiteral("\t作者 Corvane developers"));
-    });
+    buildHelpMenu(menuBar()->addMenu(MenuHelp));
 }
 
 void frmMain::buildToolbar() {
     Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
-    QStyle *s = style();
-    auto button = [&](QStyle::StandardPixmap icon, const QString &key) {
-        QAction *action = Toolbar1->addAction(s->standardIcon(icon), key);
+    // Our own icons, drawn as SVG so they stay sharp at any scaling.
+    auto button = [&](const char *icon, const QString &key) {
+        const QIcon image(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon)));
+        QAction *action = Toolbar1->addAction(image, key);
         action->setToolTip(key);
         return action;
     };
-    connect(button(QStyle::SP_FileIcon, ToolCompareFiles), &QAction::triggered, this,
+    connect(button("compare_files", ToolCompareFiles), &QAction::triggered, this,
             [this] { pickTwo(false); });
-    connect(button(QStyle::SP_DirIcon, ToolCompareFolders), &QAction::triggered, this,
+    connect(button("compare_folders", ToolCompareFolders), &QAction::triggered, this,
             [this] { pickTwo(true); });
-    connect(button(QStyle::SP_DialogSaveButton, ToolSave), &QAction::triggered, this,
+    connect(button("save", ToolSave), &QAction::triggered, this,
             &frmMain::saveResult);
     Toolbar1->addSeparator();
-    connect(button(QStyle::SP_BrowserReload, ToolCompare), &QAction::triggered, this,
+    connect(button("compare", ToolCompare), &QAction::triggered, this,
             &frmMain::runComparison);
-    connect(button(QStyle::SP_DialogResetButton, ToolClear), &QAction::triggered, this,
+    connect(button("clear", ToolClear), &QAction::triggered, this,
             &frmMain::clearAll);
     Toolbar1->addSeparator();
-    connect(button(QStyle::SP_ArrowUp, ToolPrevious), &QAction::triggered, this,
+    connect(button("previous", ToolPrevious), &QAction::triggered, this,
             [this] { moveToDifference(false); });
-    connect(button(QStyle::SP_ArrowDown, ToolNext), &QAction::triggered, this,
+    connect(button("next", ToolNext), &QAction::triggered, this,
             [this] { moveToDifference(true); });
     Toolbar1->addSeparator();
-    tbOnlyDF = button(QStyle::SP_FileDialogDetailedView, ToolOnlyDiff);
-    tbBinary = button(QStyle::SP_DriveHDIcon, ToolBinary);
-    tbCsv = button(QStyle::SP_FileDialogListView, ToolCsv);
+    tbOnlyDF = button("only_differences", ToolOnlyDiff);
+    tbBinary = button("binary", ToolBinary);
+    tbCsv = button("csv", ToolCsv);
     for (QAction *a : {tbOnlyDF, tbBinary, tbCsv})
         a->setCheckable(true);
     connect(tbOnlyDF, &QAction::triggered, this, [this](bool on) {
@@ -179,7 +175,7 @@ void frmMain::buildToolbar() {
     connect(tbBinary, &QAction::triggered, this, &frmMain::toggleBinary);
     connect(tbCsv, &QAction::triggered, this, [this](bool on) { m_ws.Csv = on; });
     Toolbar1->addSeparator();
-    button(QStyle::SP_FileDialogInfoView, ToolSettings)->setEnabled(false);
+    connect(button("settings", ToolSettings), &QAction::triggered, this, &frmMain::showOptions);
 }
 
 // ---- Running comparisons ----
@@ -409,6 +405,9 @@ void frmMain::openInEditor() {
         setStatus(OpeningFile);
         if (!fStartCommandLine(command))
             setStatus(EditorFailed + command);
+    } else if (fIsWebAddress(path) || path == ClipboardWord) {
+        // No file to open in an editor: the line is compared on its own instead.
+        showOneLine();
     }
 }
 
@@ -417,7 +416,9 @@ void frmMain::gridActivated(ResultGridView *view, int mouseRow) {
     if (g == &m_ws.fgF || mouseRow < g->fixedRows())
         return;
     const int action = fReadIniInt(SettingsSection, QStringLiteral("DClk"), 0, m_iniPath);
-    if (action != 1)
+    if (action == 1)
+        showOneLine();
+    else
         openInEditor();
     if (statusPanel->text() == OpeningFile)
         setStatus(QString());

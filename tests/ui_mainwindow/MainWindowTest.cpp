@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
@@ -277,4 +278,29 @@ TEST_F(MainWindowTest, CommandsDuringARunWaitForItsEnd) {
     EXPECT_EQ(w->workspace().fg.rows(), 5002);
     EXPECT_EQ(w->workspace().fg.text(5000, 1), QStringLiteral("LINE 4999"));
     EXPECT_EQ(w->cb[0]->currentText(), a);
+}
+
+TEST_F(MainWindowTest, HighlightedMenuItemsShowTheirHelpText) {
+    auto w = open();
+    QAction *compare = nullptr, *exit = nullptr;
+    for (QAction *a : w->mnuFile->actions()) {
+        if (a->text() == QStringLiteral("比較(&C)"))
+            compare = a;
+        if (a->text() == QStringLiteral("終了(&X)"))
+            exit = a;
+    }
+    ASSERT_TRUE(compare && exit);
+    Q_EMIT w->mnuFile->hovered(compare);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("ファイル比較を実行します"));
+    Q_EMIT w->mnuFile->hovered(exit);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("Corvaneを終了します"));
+    for (QAction *a : w->mnuView->actions()) {
+        if (a->isSeparator()) {
+            Q_EMIT w->mnuView->hovered(a);
+            EXPECT_TRUE(w->statusPanel->text().isEmpty());
+            break;
+        }
+    }
+    EXPECT_TRUE(frmMain::versionText().startsWith(QStringLiteral("Corvane Ver")));
+    EXPECT_TRUE(frmMain::versionText().contains(QStringLiteral("\t作者 ")));
 }

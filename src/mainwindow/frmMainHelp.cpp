@@ -1,0 +1,102 @@
+// The Help menu and the help texts that status panel 1 shows for the highlighted menu item.
+#include "mainwindow/frmMain.h"
+
+#include "mainwindow/MainTexts.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHash>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QUrl>
+
+using namespace MainTexts;
+
+namespace {
+
+const QString HomePage = QStringLiteral("https://corvane.example.org/");
+const QString Author = QStringLiteral("Corvane developers");
+
+QString readMePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ReadMe.txt");
+}
+
+// Help text by menu caption; items not listed (separators, recent comparisons) clear the panel.
+const QHash<QString, QString> &helpTexts() {
+    static const QHash<QString, QString> texts = {
+        {FileCompareFiles, QStringLiteral("パス１→パス２の順にファイルを開くダイアログを表示します")},
+        {FileCompareFolders,
+         QStringLiteral("パス１→パス２の順にフォルダを開くダイアログを表示します")},
+        {FileCompare, QStringLiteral("ファイル比較を実行します")},
+        {FileSave, QStringLiteral("比較結果をエクセルファイルに保存します")},
+        {FileExit, QStringLiteral("Corvaneを終了します")},
+        {EditCopy, QStringLiteral("選択したテキストをクリップボードにコピーします")},
+        {EditSelectColumn, QStringLiteral("選択している列を１列選択します")},
+        {EditSelectAll, QStringLiteral("全てのテキストを選択します")},
+        {EditPrevious, QStringLiteral("差分のある行に上方向に移動します")},
+        {EditNext, QStringLiteral("差分のある行に下方向に移動します")},
+        {EditOneLine, QStringLiteral("選択した１行を詳細に比較")},
+        {EditExternal,
+         QStringLiteral("オプションで設定したエディタでテキストファイルを開きます")},
+        {EditClear, QStringLiteral("画面をクリア")},
+        {EditPaste, QStringLiteral("クリップボードの文字を取得して比較対象にします")},
+        {ViewToolbar, QStringLiteral("ツールバーの表示/非表示")},
+        {ViewStatusbar, QStringLiteral("ステータスバーの表示/非表示")},
+        {ViewDiffbar, QStringLiteral("差分概要の表示/非表示")},
+        {ViewRefresh, QStringLiteral("差分概要の情報を最新に更新")},
+        {ViewSwap, QStringLiteral("パス１、パス２の位置を入れ替えます")},
+        {OptionsOnTop,
+         QStringLiteral("チェックを入れると常に画面の手前に表示されるようになります")},
+        {OptionsDialog, QStringLiteral("オプション画面を表示")},
+        {HelpReadMe, QStringLiteral("ReadMe.txtを開きます")},
+        {HelpHomePage, HomePage + QStringLiteral("を開きます")},
+        {HelpVersion, QStringLiteral("バージョン情報、作者情報の表示")},
+        {QStringLiteral("シートの比較(&C)"), QStringLiteral("選択したシートの比較を行います")},
+        {QStringLiteral("ファイルを開く(&O)"), QStringLiteral("ファイルをエクセルで開きます")},
+        {QStringLiteral("開く(&O)"), QStringLiteral("ファイル/フォルダを開く")},
+        {QStringLiteral("ファイルコピー(&F)"),
+         QStringLiteral("選択しているファイル/フォルダをもう一方のフォルダにコピーします")},
+        {QStringLiteral("ごみ箱に移動(&T)"),
+         QStringLiteral("選択しているファイル/フォルダをごみ箱に移動します")},
+    };
+    return texts;
+}
+
+} // namespace
+
+QString frmMain::menuHelpText(const QAction *action) {
+    if (!action || action->isSeparator())
+        return QString();
+    return helpTexts().value(action->text());
+}
+
+void frmMain::buildHelpMenu(QMenu *help) {
+    QAction *readMe = help->addAction(HelpReadMe);
+    connect(readMe, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(readMePath())); });
+    connect(help->addAction(HelpHomePage), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(HomePage)); });
+    connect(help->addAction(HelpVersion), &QAction::triggered, this, [this] {
+        QMessageBox::information(this, AppTitle, versionText());
+    });
+    connect(help, &QMenu::aboutToShow, this,
+            [readMe] { readMe->setEnabled(QFileInfo::exists(readMePath())); });
+}
+
+QString frmMain::versionText() {
+    return AppTitle + QStringLiteral(" Ver") + QStringLiteral(CORVANE_VERSION) +
+           QLatin1Char('\t') + QStringLiteral("作者 ") + Author;
+}
+
+// Every menu of the window, pop-ups included, shows the help of the item under the pointer;
+// a title of the menu bar empties the panel.
+void frmMain::installMenuHelp() {
+    for (QMenu *menu : findChildren<QMenu *>()) {
+        connect(menu, &QMenu::hovered, this,
+                [this](QAction *action) { setStatus(menuHelpText(action)); });
+    }
+    connect(menuBar(), &QMenuBar::hovered, this, [this] { setStatus(QString()); });
+}
