@@ -245,41 +245,44 @@ SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &
 
 namespace {
 
-QStringList splitShared(const QString &text, QStringView separator) {
+// Splits at LF; with `dropCr`, a CR just before the LF goes too (the CR LF pair is the break).
+QStringList splitShared(const QString &text, bool dropCr) {
     QStringList lines;
     if (text.isEmpty())
         return lines;
-    lines.reserve(text.count(separator) + 1);
+    lines.reserve(text.count(QLatin1Char('\n')) + 1);
     const QChar *base = text.constData();
     qsizetype from = 0;
     for (;;) {
-        const qsizetype at = text.indexOf(separator, from);
-        const qsizetype end = at < 0 ? text.size() : at;
+        const qsizetype at = text.indexOf(QLatin1Char('\n'), from);
+        qsizetype end = at < 0 ? text.size() : at;
+        if (dropCr && at >= 0 && end > from && base[end - 1] == QLatin1Char('\r'))
+            --end;
         lines.append(QString::fromRawData(base + from, end - from));
         if (at < 0)
             return lines;
-        from = at + separator.size();
+        from = at + 1;
     }
+}
+
+QStringList ownedCopies(QStringList lines) {
+    for (QString &line : lines)
+        line = QString(line.constData(), line.size());
+    return lines;
 }
 
 } // namespace
 
-QStringList fSplitLines(const QString &text) {
-    if (text.isEmpty())
-        return {};
-    return text.split(QLatin1Char('\n'));
-}
+QStringList fSplitLinesShared(const QString &text) { return splitShared(text, false); }
 
-QStringList fSplitLinesShared(const QString &text) { return splitShared(text, u"\n"); }
+QStringList fSplitLines(const QString &text) { return ownedCopies(fSplitLinesShared(text)); }
+
+// Clipboard text breaks at CR LF, the clipboard's convention on Windows. Elsewhere text is put
+// on the clipboard with LF alone, so a lone LF breaks the line too; a lone CR never does.
+QStringList fSplitClipboardLinesShared(const QString &text) { return splitShared(text, true); }
 
 QStringList fSplitClipboardLines(const QString &text) {
-    if (text.isEmpty())
-        return {};
-    return text.split(QStringLiteral("\r\n"));
-}
-
-QStringList fSplitClipboardLinesShared(const QString &text) {
-    return splitShared(text, u"\r\n");
+    return ownedCopies(fSplitClipboardLinesShared(text));
 }
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,

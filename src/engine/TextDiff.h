@@ -17,7 +17,8 @@ QStringList fSplitLines(const QString &text);
 // The same, but the lines point into `text` instead of copying it: `text` must stay alive and
 // unchanged while they are used.
 QStringList fSplitLinesShared(const QString &text);
-// Splits clipboard text at CR LF pairs only; lone CR or LF stay inside a line.
+// Splits clipboard text at CR LF pairs and at a lone LF (the clipboard's line break outside
+// Windows); a lone CR stays inside a line.
 QStringList fSplitClipboardLines(const QString &text);
 QStringList fSplitClipboardLinesShared(const QString &text);
 

@@ -143,10 +143,10 @@ TEST_F(TextDiffTest, ShiftJisWithCrLfEqualsUtf8WithLf) {
 }
 
 TEST_F(TextDiffTest, ClipboardOnBothSidesIsCompared) {
-    ws.clipboardSlot[0] = "a\r\nb\nc";
-    ws.clipboardSlot[1] = "a\r\nb\nX";
+    ws.clipboardSlot[0] = "a\r\nb\rc\nd";
+    ws.clipboardSlot[1] = "a\r\nb\rX\nd";
     fTextDiff(ws, ClipboardWord, ClipboardWord);
-    EXPECT_EQ(rows(), QStringList({"1 a | 1 a", "2 b\nc | 2 b\nX"}));
+    EXPECT_EQ(rows(), QStringList({"1 a | 1 a", "2 b\rc | 2 b\rX", "3 d | 3 d"}));
     EXPECT_EQ(ws.DiffCount, 1);
 }
 
