@@ -26,7 +26,6 @@ inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
 
 // Our additions: a side that could not be read says so instead of passing for empty.
 inline const QString CannotRead = QStringLiteral("読み込めません: ");
-inline const QString NotAvailableYet = QStringLiteral("この種類の比較はまだ使用できません: ");
 } // namespace EngineTexts
 
 // The word in a path box that names the clipboard text stored for that side.

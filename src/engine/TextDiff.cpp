@@ -5,6 +5,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/GridFill.h"
 #include "engine/LineMatching.h"
+#include "engine/SideSources.h"
 #include "folder/SearchFile.h"
 #include "platform/Paths.h"
 
@@ -58,11 +59,24 @@ private:
                 return true;
             m_ws.sDiffbarPrint();
             return false;
-        case SourceKind::Workbook:
+        case SourceKind::Workbook: {
+            noteExisting(0);
+            m_ws.sShowView(ResultView::Sheets);
+            m_books[0] = fLoadWorkbookSide(m_ws, 0, m_path[0]);
+            const bool rightBook = fFileExists(path2) &&
+                                   (isWorkbookExtension(ext2) ||
+                                    (m_ws.Csv && ext2 == QLatin1String("csv")));
+            if (rightBook)
+                return true;
+            showSheetsAlone();
+            return false;
+        }
         case SourceKind::WebAddress:
-            if (kind == SourceKind::Workbook)
-                noteExisting(0);
-            notAvailable(0);
+            loadWeb(0);
+            if ((fFileExists(path2) || isWeb(path2)) && !isWorkbookExtension(ext2) &&
+                !(m_ws.Csv && ext2 == QLatin1String("csv")))
+                return true;
+            showAlone(0);
             return false;
         case SourceKind::Document:
         case SourceKind::TextFile:
@@ -114,10 +128,19 @@ private:
             return;
         case SourceKind::Workbook:
             noteExisting(1);
-            notAvailable(1);
+            m_ws.sShowView(ResultView::Sheets);
+            m_books[1] = fLoadWorkbookSide(m_ws, 1, m_path[1]);
+            if (fFileExists(path1))
+                compare();
+            else
+                showSheetsAlone();
             return;
         case SourceKind::WebAddress:
-            notAvailable(1);
+            loadWeb(1);
+            if (fFileExists(path1) || isWeb(path1))
+                compare();
+            else
+                showAlone(1);
             return;
         case SourceKind::Document:
         case SourceKind::TextFile:
@@ -156,21 +179,26 @@ private:
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
                         fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
                             QStringLiteral("]"));
-        if (kind == SourceKind::Document) {
-            notAvailable(side);
-            return;
-        }
-        try {
-            // The grid keeps the whole text; lines and cells point into it.
-            const QString text = LoadNormalizedText(path);
-            m_ws.fg.keepAlive(text);
-            m_lines[side] = fSplitLinesShared(text);
-        } catch (const FileReadError &) {
-            m_ws.runProblems << CannotRead + path;
-        }
+        m_lines[side] = fLoadFileLines(m_ws, path, kind == SourceKind::Document);
     }
 
-    void notAvailable(int side) { m_ws.runProblems << NotAvailableYet + m_path[side]; }
+    // A web address: into the history; its text column is headed by the address itself.
+    void loadWeb(int side) {
+        m_ws.sAddComboHistory(m_path[side]);
+        m_ws.sShowView(ResultView::Text);
+        m_ws.fg.setText(0, side == 0 ? 1 : 3, m_path[side]);
+        m_lines[side] = fLoadWebLines(m_ws, m_path[side]);
+    }
+
+    // The sheet list of the one workbook that was read.
+    void showSheetsAlone() {
+        std::array<QList<SheetListItem>, 2> lists;
+        for (int side = 0; side < 2; ++side) {
+            if (m_books[side])
+                lists[size_t(side)] = fSheetListAlone(*m_books[side]);
+        }
+        m_ws.setSheetLists(lists, m_ws.workbookInfo);
+    }
 
     void showAlone(int side) { sShowOneSided(m_ws, side, m_lines[side]); }
 
@@ -185,6 +213,14 @@ private:
         if (m_ws.Binary) {
             fCompareBinaryRows(m_ws);
             m_ws.sDiffbarPrint();
+            return;
+        }
+        if (m_ws.shownView() == ResultView::Sheets) {
+            // Two workbooks: their sheet names are aligned as lines are.
+            m_ws.setSheetLists(fAlignSheetLists(m_books[0].value_or(Workbook()),
+                                                m_books[1].value_or(Workbook())),
+                               m_ws.workbookInfo);
+            m_ws.raiseWindow();
             return;
         }
         m_ws.setStatus(Analysing);
@@ -203,6 +239,7 @@ private:
     QString m_path[2];
     MatchParams m_params;
     QStringList m_lines[2];
+    std::optional<Workbook> m_books[2];
 };
 
 QString summary(const Workspace &ws) {
@@ -289,9 +326,7 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
                int MaxCandidates) {
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
-    ws.lv[0].clear();
-    ws.lv[1].clear();
-    ws.workbookInfo = {};
+    ws.setSheetLists({}, {});
     sResetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())
         return;

@@ -50,6 +50,13 @@ void Workspace::sShowView(ResultView view) {
     Q_EMIT viewChanged(view);
 }
 
+void Workspace::setSheetLists(const std::array<QList<SheetListItem>, 2> &lists,
+                              const std::array<QString, 2> &info) {
+    lv = lists;
+    workbookInfo = info;
+    Q_EMIT sheetListsChanged();
+}
+
 ResultGrid *Workspace::activeGrid() {
     return const_cast<ResultGrid *>(static_cast<const Workspace *>(this)->activeGrid());
 }

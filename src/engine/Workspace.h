@@ -100,6 +100,10 @@ public:
     void sShowView(ResultView view);
     ResultView shownView() const { return m_view; }
 
+    // Replaces both sheet lists and workbook information texts and tells the views.
+    void setSheetLists(const std::array<QList<SheetListItem>, 2> &lists,
+                       const std::array<QString, 2> &info);
+
     // The active grid: the first enabled of fg, fgB, fgF; null in the sheet view.
     ResultGrid *activeGrid();
     const ResultGrid *activeGrid() const;
@@ -107,6 +111,7 @@ public:
 Q_SIGNALS:
     void statusChanged(const QString &text);
     void viewChanged(ResultView view);
+    void sheetListsChanged();
 
 private:
     QString m_status;

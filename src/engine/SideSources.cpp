@@ -1,0 +1,95 @@
+#include "engine/SideSources.h"
+
+#include "encoding/Charset.h"
+#include "encoding/DetectEncoding.h"
+#include "engine/EngineTexts.h"
+#include "engine/LineMatching.h"
+#include "engine/TextDiff.h"
+#include "platform/HttpFetch.h"
+#include "platform/OfficeDocument.h"
+#include "platform/Paths.h"
+
+namespace {
+
+// The grid keeps the text; the lines point into it.
+QStringList keepLines(Workspace &ws, const QString &text) {
+    ws.fg.keepAlive(text);
+    return fSplitLinesShared(text);
+}
+
+} // namespace
+
+QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
+    if (document) {
+        QString error;
+        const std::optional<QString> text = fReadDocumentText(path, &error);
+        if (!text) {
+            ws.runProblems << error;
+            return {};
+        }
+        return keepLines(ws, NormalizeLineEnds(*text));
+    }
+    try {
+        return keepLines(ws, LoadNormalizedText(path));
+    } catch (const FileReadError &) {
+        ws.runProblems << EngineTexts::CannotRead + path;
+        return {};
+    }
+}
+
+QStringList fLoadWebLines(Workspace &ws, const QString &address) {
+    const HttpResult page = fHttpGet(address);
+    if (!page.ok) {
+        ws.runProblems << page.error + QStringLiteral(": ") + address;
+        return {};
+    }
+    if (page.body.isEmpty())
+        return {};
+    return keepLines(ws, DecodeByName(DetectEncoding(page.body), page.body));
+}
+
+std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString &path) {
+    QString error;
+    std::optional<Workbook> book = fReadWorkbook(path, false, &error);
+    if (!book) {
+        ws.runProblems << error + QStringLiteral(": ") + path;
+        return std::nullopt;
+    }
+    ws.workbookInfo[size_t(side)] =
+        QStringLiteral("ファイル名：") + fFileName(path) + QStringLiteral("\r\n更新日時：") +
+        fModificationText(path) + QStringLiteral("\r\nシート数：") +
+        QString::number(book->sheets.size());
+    return book;
+}
+
+QList<SheetListItem> fSheetListAlone(const Workbook &book) {
+    QList<SheetListItem> list;
+    for (int k = 0; k < book.sheets.size(); ++k)
+        list.append({QString::number(k + 1), book.sheets[k].name,
+                     book.sheets[k].usedRangeAddress()});
+    return list;
+}
+
+std::array<QList<SheetListItem>, 2> fAlignSheetLists(const Workbook &left, const Workbook &right) {
+    QStringList names[2];
+    for (const Sheet &s : left.sheets)
+        names[0] << s.name;
+    for (const Sheet &s : right.sheets)
+        names[1] << s.name;
+    PairTable table;
+    fMatchLines(names[0], names[1], MatchParams{}, table);
+    std::array<QList<SheetListItem>, 2> lists;
+    const Workbook *books[2] = {&left, &right};
+    for (int r = 1; r <= table.lastRow(); ++r) {
+        const int index[2] = {table.row(r).left, table.row(r).right};
+        for (int side = 0; side < 2; ++side) {
+            const int k = index[side];
+            if (k < 0)
+                lists[size_t(side)].append(SheetListItem());
+            else
+                lists[size_t(side)].append({QString::number(k + 1), names[side][k],
+                                            books[side]->sheets[k].usedRangeAddress()});
+        }
+    }
+    return lists;
+}

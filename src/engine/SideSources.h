@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/Workspace.h"
+#include "sheet/Workbook.h"
+
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// Loading one side of a comparison from a file, a document, a web address or a workbook. A side
+// that cannot be read has no lines (or no sheets), and ws.runProblems says why.
+
+// The lines of a text file or a word-processor document; they point into a text the text grid
+// keeps alive.
+QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document);
+
+// The lines of the page at a web address (fetched synchronously, with a time limit).
+QStringList fLoadWebLines(Workspace &ws, const QString &address);
+
+// The sheet names and used ranges of a workbook; writes the side's information text.
+std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString &path);
+
+// One workbook's sheets as a sheet list shown alone: number, name, used range.
+QList<SheetListItem> fSheetListAlone(const Workbook &book);
+
+// Two workbooks' sheet lists aligned by their names as the line matching pairs lines: row k of
+// one list faces row k of the other; a gap row has no number.
+std::array<QList<SheetListItem>, 2> fAlignSheetLists(const Workbook &left, const Workbook &right);

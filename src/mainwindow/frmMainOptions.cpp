@@ -1,0 +1,26 @@
+// The options dialog as the main window opens it.
+#include "mainwindow/frmMain.h"
+
+#include "mainwindow/ResultGridView.h"
+#include "settings/IniFile.h"
+#include "settings/ui/frmOption.h"
+
+void frmMain::showOptions() {
+    OptionHost host;
+    host.fontSize = m_views[0]->font().pointSizeF();
+    host.legend = m_ws.txtState;
+    host.setFontSize = [this](int points) { applyFontSize(points); };
+    host.setLegendColour = [this](int index, Color color) { setLegendColour(index, color); };
+    host.setWordWrap = [this](bool on) {
+        m_ws.fg.setWordWrap(on);
+        m_views[0]->setWordWrap(on);
+    };
+
+    frmOption dialog(host, m_iniPath, this);
+    dialog.exec();
+
+    // A new font size changes the column widths the layout measures.
+    pic1_Resize();
+    m_ws.folderContentMode = fReadIniInt(SettingsSection, QStringLiteral("FFile"), 0, m_iniPath);
+    m_ws.ignoreCase = fReadIniInt(SettingsSection, QStringLiteral("Letter"), 0, m_iniPath) != 0;
+}

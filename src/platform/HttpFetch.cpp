@@ -1,0 +1,131 @@
+#include "platform/HttpFetch.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// The whole transfer may take this many times the idle timeout before it is given up.
+constexpr int WholeTransferFactor = 10;
+
+bool isWebScheme(const QString &scheme) {
+    return scheme == u"http" || scheme == u"https";
+}
+
+// Errors Qt raises for an HTTP status it got from the server. The body that came with such
+// a status is the page we compare.
+bool isStatusError(QNetworkReply::NetworkError e) {
+    return (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError) ||
+           (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError) ||
+           e == QNetworkReply::ProtocolInvalidOperationError;
+}
+
+} // namespace
+
+HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
+    HttpResult result;
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || !(isWebScheme(scheme) || scheme == u"ftp")) {
+        result.error = HttpText::BadAddress;
+        return result;
+    }
+    if (!QCoreApplication::instance()) {
+        result.error = HttpText::NoEventLoop;
+        return result;
+    }
+    timeoutMs = std::max(1, timeoutMs);
+
+    enum class Stop { None, Timeout, TooLarge };
+    Stop stop = Stop::None;
+    QByteArray body;
+    QEventLoop loop;
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(timeoutMs);
+    QTimer whole;
+    whole.setSingleShot(true);
+    whole.setInterval(int(std::min<qint64>(qint64(timeoutMs) * WholeTransferFactor, INT_MAX)));
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    // Qt itself refuses redirects to anything but http and https; this also refuses a step
+    // down from https to http.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(HttpMaxRedirects);
+    QNetworkReply *reply = manager.get(request);
+
+    const auto abortWith = [&](Stop why) {
+        if (stop == Stop::None)
+            stop = why;
+        reply->abort();
+    };
+    const auto take = [&] {
+        body += reply->readAll();
+        if (body.size() > maxBody)
+            abortWith(Stop::TooLarge);
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        idle.start();
+        // A declared length over the limit is refused before any of it is read.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBody)
+            abortWith(Stop::TooLarge);
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        idle.start();
+        take();
+    });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&] { idle.start(); });
+    // A redirect's own body is not the page.
+    QObject::connect(reply, &QNetworkReply::redirected, &loop, [&] {
+        idle.start();
+        body.clear();
+    });
+    QObject::connect(&idle, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
+    QObject::connect(&whole, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+    idle.start();
+    whole.start();
+    // quit() before exec() would be lost, so only wait for a reply that is still running.
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    idle.stop();
+    whole.stop();
+    if (stop == Stop::None)
+        take();
+
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const QString errorText = reply->errorString();
+    reply->disconnect();
+    delete reply;
+
+    switch (stop) {
+    case Stop::Timeout:
+        result.error = HttpText::NoResponse;
+        return result;
+    case Stop::TooLarge:
+        result.error = HttpText::TooLarge;
+        return result;
+    case Stop::None:
+        break;
+    }
+    if (error != QNetworkReply::NoError && !(answered && isStatusError(error))) {
+        result.error = HttpText::Failed + QStringLiteral(": ") + errorText;
+        return result;
+    }
+    result.ok = true;
+    result.body = body;
+    return result;
+}

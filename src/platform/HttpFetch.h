@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Texts of a failed download.
+namespace HttpText {
+inline const QString BadAddress = QStringLiteral("取得できないアドレスです");
+inline const QString NoResponse = QStringLiteral("応答がありません");
+inline const QString TooLarge = QStringLiteral("大きすぎます");
+inline const QString Failed = QStringLiteral("取得に失敗しました");
+inline const QString NoEventLoop = QStringLiteral("アプリケーションが起動していません");
+} // namespace HttpText
+
+struct HttpResult {
+    bool ok = false;
+    QByteArray body;
+    QString error;
+};
+
+// Largest response body taken in.
+constexpr qint64 HttpMaxBody = qint64(256) * 1024 * 1024;
+// Redirects followed before the request fails.
+constexpr int HttpMaxRedirects = 5;
+
+// One synchronous GET of an http, https or ftp address, run in a local event loop (needs a
+// QCoreApplication; user input is held back meanwhile, so a window cannot start a second run
+// from inside this one). Redirects are followed (at most HttpMaxRedirects, never to another
+// scheme than http or https). Whatever body the server sends counts, whatever the HTTP status:
+// an error page is a page. Fails when the address is not one of those schemes, the server
+// cannot be reached or closes without an answer, nothing arrives for timeoutMs ("応答がありません",
+// also when the whole transfer takes ten times that long), or the body passes HttpMaxBody.
+// Nothing is stored: no cache, no cookies kept. maxBody lowers the body limit (for tests).
+HttpResult fHttpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody);

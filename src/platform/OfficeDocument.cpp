@@ -1,0 +1,386 @@
+#include "platform/OfficeDocument.h"
+
+#include "encoding/Charset.h"
+#include "platform/ZipPackage.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int DocConverterTimeoutMs = 30000;
+// The text we hand on is held whole in memory; a document that expands beyond this many
+// characters (a few thousand novels) is refused rather than read.
+constexpr qsizetype MaxTextChars = qsizetype(256) * 1024 * 1024;
+// Longest run of spaces one ODF <text:s> may stand for; larger counts are hostile.
+constexpr int MaxSpaceRun = 1000;
+// Kept from the converter's error output for the message.
+constexpr qsizetype MaxErrorBytes = 4096;
+
+const QString WordMain =
+    QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
+const QString WordStrict = QStringLiteral("http://purl.oclc.org/ooxml/wordprocessingml/main");
+const QString MarkupCompat =
+    QStringLiteral("http://schemas.openxmlformats.org/markup-compatibility/2006");
+const QString OdfOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString OdfText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+
+const QByteArray OleMagic = QByteArray::fromHex("d0cf11e0a1b11ae1");
+const QByteArray ZipMagic = QByteArrayLiteral("PK\x03\x04");
+
+// Paragraph texts in document order. Paragraphs may nest (a text box inside a paragraph):
+// the inner one is finished, and so listed, before the outer one.
+class LineCollector {
+public:
+    void begin() {
+        m_open << Paragraph{m_carry, false, true};
+        m_carry.clear();
+    }
+    // A paragraph whose mark was deleted runs on into the next one.
+    void end() {
+        if (m_open.isEmpty())
+            return;
+        Paragraph p = m_open.takeLast();
+        if (p.markDeleted)
+            m_carry += p.text;
+        else
+            m_lines << p.text;
+    }
+    bool inParagraph() const { return !m_open.isEmpty(); }
+    void markDeleted() {
+        if (!m_open.isEmpty())
+            m_open.last().markDeleted = true;
+    }
+    void append(QStringView text) {
+        if (m_open.isEmpty())
+            return;
+        m_open.last().text += text;
+        m_open.last().lastWasSpace = false;
+        m_size += text.size();
+    }
+    void appendChar(QChar c, int count = 1) {
+        if (m_open.isEmpty())
+            return;
+        m_open.last().text += QString(count, c);
+        m_open.last().lastWasSpace = false;
+        m_size += count;
+    }
+    // ODF character data: each run of white space is one space, none at a paragraph's start.
+    void appendCollapsed(QStringView text) {
+        if (m_open.isEmpty())
+            return;
+        Paragraph &p = m_open.last();
+        for (const QChar c : text) {
+            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+                if (!p.lastWasSpace)
+                    p.text += u' ';
+                p.lastWasSpace = true;
+            } else {
+                p.text += c;
+                p.lastWasSpace = false;
+            }
+        }
+        m_size += text.size();
+    }
+    bool tooLarge() const { return m_size > MaxTextChars; }
+    QString text() {
+        if (!m_carry.isEmpty())
+            m_lines << m_carry;
+        m_carry.clear();
+        return NormalizeLineEnds(m_lines.join(u'\n'));
+    }
+
+private:
+    struct Paragraph {
+        QString text;
+        bool markDeleted = false;
+        bool lastWasSpace = true;
+    };
+    QList<Paragraph> m_open;
+    QStringList m_lines;
+    QString m_carry;
+    qsizetype m_size = 0;
+};
+
+bool fail(QString *reason, const QString &text) {
+    if (reason)
+        *reason = text;
+    return false;
+}
+
+// The reason for a reader that stopped with an error.
+QString xmlReason(const QXmlStreamReader &r) {
+    return r.error() == QXmlStreamReader::CustomError ? r.errorString() : ZipText::Damaged;
+}
+
+bool isWord(const QXmlStreamReader &r) {
+    const auto ns = r.namespaceUri();
+    return ns == WordMain || ns == WordStrict;
+}
+
+// The main document part of a .docx: paragraphs (w:p) as lines, text of w:t, w:tab as a tab,
+// w:br and w:cr as line breaks. Deleted and moved-away runs, ruby text and the fallback copy
+// of alternate content are left out.
+bool readWordXml(const QByteArray &xml, QString *text, QString *reason) {
+    QXmlStreamReader r(xml);
+    LineCollector lines;
+    QStringList stack; // local names of the open elements; "" for foreign ones
+    bool sawRoot = false;
+    while (!r.atEnd()) {
+        const auto token = fReadNextSafe(r);
+        if (token == QXmlStreamReader::StartElement) {
+            const QString name = isWord(r) ? r.name().toString() : QString();
+            if (!sawRoot) {
+                if (name != u"document")
+                    return fail(reason, DocumentText::NotDocument);
+                sawRoot = true;
+            }
+            const QString parent = stack.value(stack.size() - 1);
+            if (name == u"del" && parent == u"rPr" && stack.value(stack.size() - 2) == u"pPr") {
+                lines.markDeleted();
+            } else if (name == u"del" || name == u"moveFrom" || name == u"rt" ||
+                       (r.namespaceUri() == MarkupCompat && r.name() == u"Fallback")) {
+                r.skipCurrentElement();
+                continue;
+            } else if (name == u"p") {
+                lines.begin();
+            } else if (parent == u"r" && name == u"tab") {
+                lines.appendChar(u'\t');
+            } else if (parent == u"r" && (name == u"br" || name == u"cr")) {
+                lines.appendChar(u'\n');
+            }
+            stack << name;
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (stack.isEmpty())
+                break;
+            if (stack.takeLast() == u"p")
+                lines.end();
+        } else if (token == QXmlStreamReader::Characters) {
+            if (!stack.isEmpty() && stack.last() == u"t")
+                lines.append(r.text());
+        }
+        if (lines.tooLarge())
+            return fail(reason, ZipText::TooLarge);
+    }
+    if (r.hasError())
+        return fail(reason, xmlReason(r));
+    if (!sawRoot)
+        return fail(reason, DocumentText::NotDocument);
+    *text = lines.text();
+    return true;
+}
+
+// content.xml of an .odt: text:p and text:h as lines (tables and lists hold them too),
+// text:tab, text:line-break and text:s as written. Tracked deletions, notes, annotations and
+// ruby text are left out; character data outside the text namespace (frame titles,
+// descriptions) is not document text.
+bool readOdfXml(const QByteArray &xml, QString *text, QString *reason) {
+    QXmlStreamReader r(xml);
+    LineCollector lines;
+    QList<bool> inText; // per open element: is it in the text namespace
+    bool sawRoot = false;
+    while (!r.atEnd()) {
+        const auto token = fReadNextSafe(r);
+        if (token == QXmlStreamReader::StartElement) {
+            const bool textNs = r.namespaceUri() == OdfText;
+            const auto name = r.name();
+            if (!sawRoot) {
+                if (r.namespaceUri() != OdfOffice || name != u"document-content")
+                    return fail(reason, DocumentText::NotDocument);
+                sawRoot = true;
+            }
+            if ((textNs &&
+                 (name == u"tracked-changes" || name == u"note" || name == u"ruby-text")) ||
+                (r.namespaceUri() == OdfOffice && name == u"annotation")) {
+                r.skipCurrentElement();
+                continue;
+            }
+            if (textNs) {
+                if (name == u"p" || name == u"h") {
+                    lines.begin();
+                } else if (name == u"tab") {
+                    lines.appendChar(u'\t');
+                } else if (name == u"line-break") {
+                    lines.appendChar(u'\n');
+                } else if (name == u"s") {
+                    const auto c = r.attributes().value(OdfText, QLatin1String("c"));
+                    bool ok = false;
+                    const int count = c.toInt(&ok);
+                    lines.appendChar(u' ', ok ? std::clamp(count, 0, MaxSpaceRun) : 1);
+                }
+            }
+            inText << textNs;
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (inText.isEmpty())
+                break;
+            inText.removeLast();
+            if (r.namespaceUri() == OdfText && (r.name() == u"p" || r.name() == u"h"))
+                lines.end();
+        } else if (token == QXmlStreamReader::Characters) {
+            if (!inText.isEmpty() && inText.last())
+                lines.appendCollapsed(r.text());
+        }
+        if (lines.tooLarge())
+            return fail(reason, ZipText::TooLarge);
+    }
+    if (r.hasError())
+        return fail(reason, xmlReason(r));
+    if (!sawRoot)
+        return fail(reason, DocumentText::NotDocument);
+    *text = lines.text();
+    return true;
+}
+
+// The target of the package's officeDocument relationship, or the usual part name.
+QString wordMainPart(ZipPackage &zip) {
+    const QString fallback = QStringLiteral("word/document.xml");
+    const std::optional<QByteArray> rels = zip.read(QStringLiteral("_rels/.rels"));
+    if (!rels)
+        return fallback;
+    QXmlStreamReader r(*rels);
+    while (!r.atEnd()) {
+        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
+            continue;
+        const auto attrs = r.attributes();
+        if (attrs.value(QLatin1String("Type")).endsWith(u"/officeDocument")) {
+            QString target = attrs.value(QLatin1String("Target")).toString();
+            while (target.startsWith(u'/'))
+                target.remove(0, 1);
+            return zip.contains(target) ? target : fallback;
+        }
+    }
+    return fallback;
+}
+
+QByteArray fileHead(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(8) : QByteArray();
+}
+
+bool readDocx(const QString &path, QString *text, QString *reason) {
+    // Office stores a password-protected document as an OLE compound file, whatever its name.
+    if (fileHead(path).startsWith(OleMagic))
+        return fail(reason, ZipText::Encrypted);
+    ZipPackage zip;
+    if (!zip.open(path))
+        return fail(reason, zip.errorText());
+    const std::optional<QByteArray> xml = zip.read(wordMainPart(zip));
+    if (!xml)
+        return fail(reason, zip.errorText());
+    return readWordXml(*xml, text, reason);
+}
+
+bool readOdt(const QString &path, QString *text, QString *reason) {
+    ZipPackage zip;
+    if (!zip.open(path))
+        return fail(reason, zip.errorText());
+    // An encrypted ODF package keeps its parts as ciphertext and says so in the manifest.
+    if (const auto manifest = zip.read(QStringLiteral("META-INF/manifest.xml"));
+        manifest && manifest->contains("encryption-data"))
+        return fail(reason, ZipText::Encrypted);
+    const std::optional<QByteArray> xml = zip.read(QStringLiteral("content.xml"));
+    if (!xml)
+        return fail(reason, zip.errorText());
+    return readOdfXml(*xml, text, reason);
+}
+
+bool readDoc(const QString &path, QString *text, QString *reason) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return fail(reason, ZipText::CannotOpen);
+    // A newer document saved under the old extension.
+    if (fileHead(path).startsWith(ZipMagic))
+        return readDocx(path, text, reason);
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("antiword"));
+    if (program.isEmpty())
+        return fail(reason, DocumentText::NoConverter);
+    // The absolute path can never be taken for an option, whatever the file is called.
+    const QStringList args{QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
+                           QStringLiteral("UTF-8.txt"), info.absoluteFilePath()};
+    std::optional<QString> out = fRunConverter(program, args, DocConverterTimeoutMs, reason);
+    if (!out)
+        return false;
+    // The converter ends its output with line ends that are not document text.
+    while (out->endsWith(u'\n'))
+        out->chop(1);
+    *text = *out;
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> fRunConverter(const QString &program, const QStringList &arguments,
+                                     int timeoutMs, QString *error, qint64 maxOutputBytes) {
+    QDeadlineTimer deadline(timeoutMs);
+    QProcess proc;
+    proc.setProgram(program);
+    proc.setArguments(arguments);
+    proc.setStandardInputFile(QProcess::nullDevice());
+    proc.start(QIODevice::ReadOnly);
+    if (!proc.waitForStarted(std::max(1, timeoutMs))) {
+        fail(error, DocumentText::ConverterFailed);
+        return std::nullopt;
+    }
+    QByteArray out;
+    QByteArray err;
+    for (;;) {
+        out += proc.readAllStandardOutput();
+        err += proc.readAllStandardError();
+        err.truncate(MaxErrorBytes);
+        if (out.size() > maxOutputBytes) {
+            proc.kill();
+            proc.waitForFinished(1000);
+            fail(error, ZipText::TooLarge);
+            return std::nullopt;
+        }
+        if (proc.state() == QProcess::NotRunning)
+            break;
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0) {
+            proc.kill();
+            proc.waitForFinished(1000);
+            fail(error, DocumentText::ConverterTimeout);
+            return std::nullopt;
+        }
+        // A program that closed its output but keeps running is waited for to its end.
+        if (!proc.waitForReadyRead(int(left)) && proc.state() != QProcess::NotRunning)
+            proc.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())));
+    }
+    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
+        QString reason = DocumentText::ConverterFailed;
+        const QString detail = QString::fromUtf8(err).section(u'\n', 0, 0).trimmed();
+        if (!detail.isEmpty())
+            reason += QStringLiteral(" (") + detail + u')';
+        fail(error, reason);
+        return std::nullopt;
+    }
+    return NormalizeLineEnds(QString::fromUtf8(out));
+}
+
+std::optional<QString> fReadDocumentText(const QString &path, QString *error) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    QString text;
+    QString reason;
+    bool ok = false;
+    if (ext == u"docx" || ext == u"docm" || ext == u"dotx" || ext == u"dotm")
+        ok = readDocx(path, &text, &reason);
+    else if (ext == u"odt" || ext == u"ott")
+        ok = readOdt(path, &text, &reason);
+    else if (ext == u"doc" || ext == u"dot")
+        ok = readDoc(path, &text, &reason);
+    else
+        reason = DocumentText::UnknownKind;
+    if (!ok) {
+        if (error)
+            *error = DocumentText::CannotRead + reason;
+        return std::nullopt;
+    }
+    return text;
+}

@@ -1,0 +1,188 @@
+#include "platform/ZipPackage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <zip.h>
+
+#include <algorithm>
+
+namespace {
+
+// Decompressed data is pulled in pieces of this size, so no single call can run far past a
+// limit whatever the archive claims.
+constexpr qint64 ReadChunk = 64 * 1024;
+// Never reserve more than this up front: a declared size is only a claim.
+constexpr qint64 MaxReserve = 16 * 1024 * 1024;
+
+ZipError errorFromCode(int code) {
+    switch (code) {
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+    case ZIP_ER_ENCRNOTSUPP:
+        return ZipError::Encrypted;
+    case ZIP_ER_MEMORY:
+        return ZipError::TooLarge;
+    case ZIP_ER_OPEN:
+    case ZIP_ER_NOENT:
+        return ZipError::CannotOpen;
+    default:
+        return ZipError::Damaged;
+    }
+}
+
+} // namespace
+
+ZipPackage::ZipPackage(const ZipLimits &limits) : m_limits(limits) {}
+
+ZipPackage::~ZipPackage() {
+    close();
+}
+
+bool ZipPackage::fail(ZipError error) {
+    m_error = error;
+    return false;
+}
+
+void ZipPackage::close() {
+    if (m_zip)
+        zip_discard(m_zip);
+    m_zip = nullptr;
+    m_names.clear();
+    m_index.clear();
+    m_totalRead = 0;
+}
+
+bool ZipPackage::open(const QString &path) {
+    close();
+    m_error = ZipError::None;
+    // A pipe or device would make zip_open block or read without end.
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return fail(ZipError::CannotOpen);
+
+    int code = 0;
+    // The consistency check compares every local header with the central directory, which
+    // catches truncated and spliced archives at open rather than halfway through a read.
+    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!m_zip)
+        return fail(code == ZIP_ER_OPEN || code == ZIP_ER_READ ? ZipError::CannotOpen
+                                                               : ZipError::Damaged);
+
+    const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+    if (count < 0) {
+        close();
+        return fail(ZipError::Damaged);
+    }
+    if (count > m_limits.maxEntries) {
+        close();
+        return fail(ZipError::TooLarge);
+    }
+    m_names.reserve(qsizetype(count));
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char *raw = zip_get_name(m_zip, zip_uint64_t(i), 0);
+        if (!raw) {
+            close();
+            return fail(ZipError::Damaged);
+        }
+        const QString name = QString::fromUtf8(raw);
+        m_names << name;
+        // With duplicate names the first entry wins, as a lookup by name in libzip would.
+        if (!m_index.contains(name))
+            m_index.insert(name, i);
+    }
+    return true;
+}
+
+std::optional<QByteArray> ZipPackage::read(const QString &name) {
+    m_error = ZipError::None;
+    if (!m_zip) {
+        fail(ZipError::CannotOpen);
+        return std::nullopt;
+    }
+    const auto found = m_index.constFind(name);
+    if (found == m_index.constEnd()) {
+        fail(ZipError::MissingPart);
+        return std::nullopt;
+    }
+    const zip_uint64_t index = zip_uint64_t(found.value());
+
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) {
+        fail(ZipError::Damaged);
+        return std::nullopt;
+    }
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
+        fail(ZipError::Encrypted);
+        return std::nullopt;
+    }
+    // The declared size bounds the read below, so it must itself be within the limits. An
+    // entry that then yields more than it declared is damaged (or hostile) and is dropped.
+    const qint64 remaining = m_limits.maxTotalBytes - m_totalRead;
+    if (st.size > zip_uint64_t(std::min(m_limits.maxEntryBytes, remaining))) {
+        fail(ZipError::TooLarge);
+        return std::nullopt;
+    }
+    const qint64 declared = qint64(st.size);
+
+    zip_file_t *file = zip_fopen_index(m_zip, index, 0);
+    if (!file) {
+        fail(errorFromCode(zip_error_code_zip(zip_get_error(m_zip))));
+        return std::nullopt;
+    }
+    QByteArray data;
+    data.reserve(qsizetype(std::min(declared, MaxReserve)));
+    char buffer[ReadChunk];
+    bool ok = true;
+    for (;;) {
+        // Ask for one byte past the declared end so that a longer stream is noticed.
+        const qint64 want = std::min<qint64>(ReadChunk, declared - data.size() + 1);
+        const zip_int64_t got = zip_fread(file, buffer, zip_uint64_t(want));
+        if (got < 0) {
+            ok = fail(errorFromCode(zip_error_code_zip(zip_file_get_error(file))));
+            break;
+        }
+        if (got == 0)
+            break;
+        if (data.size() + got > declared) {
+            ok = fail(ZipError::Damaged);
+            break;
+        }
+        data.append(buffer, qsizetype(got));
+    }
+    zip_fclose(file);
+    if (ok && data.size() != declared)
+        ok = fail(ZipError::Damaged);
+    if (!ok)
+        return std::nullopt;
+    m_totalRead += data.size();
+    return data;
+}
+
+QString ZipPackage::errorText() const {
+    switch (m_error) {
+    case ZipError::None:
+        return QString();
+    case ZipError::CannotOpen:
+        return ZipText::CannotOpen;
+    case ZipError::Damaged:
+        return ZipText::Damaged;
+    case ZipError::Encrypted:
+        return ZipText::Encrypted;
+    case ZipError::TooLarge:
+        return ZipText::TooLarge;
+    case ZipError::MissingPart:
+        return ZipText::MissingPart;
+    }
+    return ZipText::Damaged;
+}
+
+QXmlStreamReader::TokenType fReadNextSafe(QXmlStreamReader &reader) {
+    const QXmlStreamReader::TokenType token = reader.readNext();
+    if (token == QXmlStreamReader::DTD) {
+        reader.raiseError(ZipText::Doctype);
+        return QXmlStreamReader::Invalid;
+    }
+    return token;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+
+// Captions, tooltips and messages of the options dialog.
+namespace OptionTexts {
+inline const QString Caption = QStringLiteral("Corvane オプション");
+
+inline const QString FrameGeneral = QStringLiteral("全般");
+inline const QString FrameText = QStringLiteral("テキスト比較");
+inline const QString FrameDoubleClick = QStringLiteral("ダブルクリック時の動作");
+inline const QString FrameFolder = QStringLiteral("フォルダ比較");
+inline const QString FrameExcel = QStringLiteral("Excel比較");
+
+inline const QString FontSizeLabel = QStringLiteral("フォントサイズ");
+inline const QString ColoursLabel = QStringLiteral("差分の配色");
+inline const QString StateChanged = QStringLiteral("変更");
+inline const QString StateAdded = QStringLiteral("追加");
+inline const QString StateDeleted = QStringLiteral("削除");
+
+inline const QString EditorLabel = QStringLiteral("外部エディタ");
+inline const QString EditorTip = QStringLiteral("テキストエディタのパスを入力して下さい");
+inline const QString BinaryEditorLabel = QStringLiteral("外部エディタ (バイナリ)");
+inline const QString BinaryEditorTip = QStringLiteral("バイナリエディタのパスを入力して下さい");
+inline const QString EditorHint = QStringLiteral(
+    "ファイルパス：%F、行数：%L\n(例) C:\\Program Files\\Hidemaru\\Hidemaru.exe /j%L %F");
+inline const QString Browse = QStringLiteral("...");
+
+inline const QString Wrap = QStringLiteral("折り返しモード");
+inline const QString WrapTip = QStringLiteral("セル内の文字を折り返して全体表示します");
+inline const QString IgnoreCase = QStringLiteral("大文字/小文字を区別しない");
+inline const QString IgnoreCaseTip = QStringLiteral("大文字/小文字の違いを差分として出力しない");
+inline const QString OpenInEditor = QStringLiteral("外部エディタで開く");
+inline const QString OneLine = QStringLiteral("一行比較");
+
+inline const QString Content = QStringLiteral("ファイル内容も比較");
+inline const QString ContentTip = QStringLiteral(
+    "ファイルの内容も軽く比較します。1MB以上のファイルが多くあると比較に時間がかかります");
+inline const QString ContentText = QStringLiteral("ファイル内容も比較(テキスト)");
+inline const QString ContentTextTip =
+    QStringLiteral("ファイルの内容をテキストとして比較します（低速）");
+inline const QString Multi = QStringLiteral("多重起動での比較を行う");
+inline const QString MultiTip =
+    QStringLiteral("下位フォルダなどを比較する際にCorvaneを多重起動させます");
+inline const QString OpenFile = QStringLiteral("ファイルを開く");
+inline const QString OpenFileTip = QStringLiteral("ファイルを開く。フォルダはエクスプローラで開く");
+inline const QString OneLineTip =
+    QStringLiteral("Corvaneを多重起動して選択ファイルのテキスト比較を行います");
+
+inline const QString ZoomLabel = QStringLiteral("Excelのズーム");
+inline const QString ZoomTip = QStringLiteral("Excel比較時に表示される表の拡大率");
+
+inline const QString Ok = QStringLiteral("OK");
+inline const QString Apply = QStringLiteral("適用");
+inline const QString Cancel = QStringLiteral("キャンセル");
+inline const QString Initialise = QStringLiteral("初期化");
+inline const QString InitialiseTip = QStringLiteral("設定を初期化します");
+inline const QString InitialiseQuestion = QStringLiteral("設定を初期化します。\nよろしいですか？");
+
+inline const QString PickFileTitle = QStringLiteral("ファイルを開く");
+// The trailing "(*)" is the pattern Qt uses: "*.*" would hide files without an extension.
+inline const QString AllFilesFilter = QStringLiteral("すべてのファイル(*.*) (*)");
+
+inline const QString BadFontSize =
+    QStringLiteral("フォントサイズには 1 から 400 までの数値を入力して下さい");
+inline const QString WriteFailed = QStringLiteral("設定ファイルに書き込めませんでした: ");
+} // namespace OptionTexts

@@ -1,0 +1,528 @@
+#include "settings/ui/frmOption.h"
+
+#include "platform/EditorCommand.h"
+#include "settings/IniFile.h"
+#include "settings/ui/OptionTexts.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QUrl>
+
+using namespace OptionTexts;
+
+namespace {
+
+// Inner width and height of the dialog, in pixels.
+constexpr int W = 540;
+constexpr int H = 450;
+
+const QColor FocusLabel(0, 0, 255);
+const QColor FocusBack(170, 255, 255);
+const QColor RefusedBack(255, 200, 200);
+
+QColor toQColor(Color c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+Color fromQColor(const QColor &c) {
+    return Color(c.red()) | Color(c.green()) << 8 | Color(c.blue()) << 16;
+}
+
+QString flag(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void setTextColour(QWidget *w, const QColor &colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    w->setPalette(p);
+}
+
+void setBackColour(QWidget *w, QPalette::ColorRole role, const QColor &colour) {
+    QPalette p = w->palette();
+    p.setColor(role, colour);
+    w->setPalette(p);
+}
+
+// The first local file among dropped URLs, or an empty text.
+QString firstDroppedFile(const QMimeData *data) {
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            return QDir::toNativeSeparators(url.toLocalFile());
+    }
+    return QString();
+}
+
+} // namespace
+
+void ContentCheckBox::nextCheckState() {
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+frmOption::frmOption(const OptionHost &host, const QString &iniPath, QWidget *parent)
+    : QDialog(parent), m_host(host), m_iniPath(iniPath) {
+    setWindowTitle(Caption);
+    if (parent)
+        setWindowIcon(parent->windowIcon());
+    setFixedSize(W, H);
+
+    confirmInitialise = [this] {
+        return QMessageBox::question(this, QStringLiteral("Corvane"), InitialiseQuestion,
+                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, this); };
+    pickFile = [this] {
+        return QFileDialog::getOpenFileName(this, PickFileTitle, QString(), AllFilesFilter);
+    };
+
+    buildControls();
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this,
+                                [this](QWidget *, QWidget *now) { focusChanged(now); });
+    Form_Load();
+}
+
+// The children go after this destructor, and a focused one that goes moves the focus: the
+// aids must not run on controls that are being deleted.
+frmOption::~frmOption() {
+    disconnect(m_focusConnection);
+}
+
+std::optional<int> frmOption::fParseFontSize(const QString &text) {
+    // Plain decimal digits only: the file's reader takes the leading whole number, so "1e1"
+    // or "１０" would read back as something else than the size the user saw applied.
+    static const QRegularExpression pattern(QStringLiteral("^([0-9]+)(\\.[0-9]*)?$"));
+    const QRegularExpressionMatch m = pattern.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString whole = m.captured(1);
+    while (whole.size() > 1 && whole.startsWith(u'0'))
+        whole.remove(0, 1);
+    if (whole.size() > 3)
+        return std::nullopt;
+    const int points = whole.toInt();
+    if (points < MinFontSize || points > MaxFontSize)
+        return std::nullopt;
+    return points;
+}
+
+void frmOption::buildControls() {
+    auto frame = [this](const QString &title, int x, int y, int w, int h) {
+        auto *box = new QGroupBox(title, this);
+        box->setGeometry(x, y, w, h);
+        return box;
+    };
+    auto label = [this](const QString &text, int x, int y, int w, int h) {
+        auto *l = new QLabel(text, this);
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+
+    // General: font size and the difference colours.
+    frame(FrameGeneral, 5, 2, W - 10, 67);
+    Label1[20] = label(FontSizeLabel, 15, 26, 85, 24);
+    cbo[0] = new QComboBox(this);
+    cbo[0]->setGeometry(100, 26, 70, 24);
+    cbo[0]->setEditable(true);
+    cbo[0]->setInsertPolicy(QComboBox::NoInsert);
+    for (const char *size : {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24"})
+        cbo[0]->addItem(QString::fromLatin1(size));
+    connect(cbo[0], &QComboBox::editTextChanged, this, [this] {
+        if (cbo[0]->property("refused").toBool()) {
+            markFontSize(false);
+            lblStatus->clear();
+        }
+    });
+    label(ColoursLabel, 200, 26, 70, 24);
+    const QString states[3] = {StateChanged, StateAdded, StateDeleted};
+    for (int k = 0; k < 3; ++k) {
+        QLabel *box = label(states[k], 275 + k * 64, 26, 58, 24);
+        box->setAlignment(Qt::AlignCenter);
+        box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        box->setAutoFillBackground(true);
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->setCursor(Qt::PointingHandCursor);
+        box->installEventFilter(this);
+        txtState[size_t(k)] = box;
+    }
+
+    // Text comparison: editors, double-click action, wrap mode, case.
+    frame(FrameText, 5, 74, W - 10, 187);
+    const QString editorLabels[2] = {EditorLabel, BinaryEditorLabel};
+    const QString editorTips[2] = {EditorTip, BinaryEditorTip};
+    for (int i = 0; i < 2; ++i) {
+        const int y = 94 + i * 26;
+        Label1[size_t(i)] = label(editorLabels[i], 15, y, 135, 22);
+        Label1[size_t(i)]->setCursor(Qt::PointingHandCursor);
+        Label1[size_t(i)]->installEventFilter(this);
+        txt[size_t(i)] = new QLineEdit(this);
+        txt[size_t(i)]->setGeometry(150, y, W - 200, 22);
+        txt[size_t(i)]->setToolTip(editorTips[i]);
+        txt[size_t(i)]->installEventFilter(this);
+        auto *pick = new QPushButton(Browse, this);
+        pick->setGeometry(W - 46, y, 30, 22);
+        cmdMenu[size_t(3 + i)] = pick;
+    }
+    txtLabel = label(EditorHint, 150, 146, W - 165, 38);
+    txtLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QGroupBox *dc = frame(FrameDoubleClick, 10, 189, W - 20, 37);
+    optDC[0] = new QRadioButton(OpenInEditor, dc);
+    optDC[0]->setGeometry(10, 15, 180, 20);
+    optDC[1] = new QRadioButton(OneLine, dc);
+    optDC[1]->setGeometry(200, 15, 180, 20);
+    chk[5] = new QCheckBox(Wrap, this);
+    chk[5]->setGeometry(15, 233, 200, 22);
+    chk[5]->setToolTip(WrapTip);
+    chk[6] = new QCheckBox(IgnoreCase, this);
+    chk[6]->setGeometry(230, 233, W - 245, 22);
+    chk[6]->setToolTip(IgnoreCaseTip);
+
+    // Folder comparison: content check, multi-instance, double-click action.
+    frame(FrameFolder, 5, 265, W - 10, 76);
+    chk[11] = new ContentCheckBox(Content, this);
+    chk[11]->setGeometry(15, 280, 145, 20);
+    chk[11]->setToolTip(ContentTip);
+    chk[12] = new QCheckBox(ContentText, this);
+    chk[12]->setGeometry(162, 280, 200, 20);
+    chk[12]->setToolTip(ContentTextTip);
+    chk[15] = new QCheckBox(Multi, this);
+    chk[15]->setGeometry(364, 280, W - 374, 20);
+    chk[15]->setToolTip(MultiTip);
+    // The text-content box stands for FFile = 2, which the first box shows as its grey
+    // state: the two boxes always tell the same mode.
+    connect(chk[12], &QCheckBox::clicked, this, [this](bool on) {
+        if (on)
+            chk[11]->setCheckState(Qt::PartiallyChecked);
+        else if (chk[11]->checkState() == Qt::PartiallyChecked)
+            chk[11]->setCheckState(Qt::Unchecked);
+    });
+    connect(chk[11], &QCheckBox::clicked, this, [this] { chk[12]->setChecked(false); });
+    QGroupBox *fdc = frame(FrameDoubleClick, 10, 300, W - 20, 37);
+    optFDC[0] = new QRadioButton(OpenFile, fdc);
+    optFDC[0]->setGeometry(10, 15, 180, 20);
+    optFDC[0]->setToolTip(OpenFileTip);
+    optFDC[1] = new QRadioButton(OneLine, fdc);
+    optFDC[1]->setGeometry(200, 15, 180, 20);
+    optFDC[1]->setToolTip(OneLineTip);
+
+    // Excel comparison: zoom of the sheets shown.
+    frame(FrameExcel, 5, 346, W - 10, 42);
+    Label1[21] = label(ZoomLabel, 15, 363, 95, 22);
+    cbo[1] = new QComboBox(this);
+    cbo[1]->setGeometry(110, 363, 80, 22);
+    cbo[1]->addItems({QStringLiteral("100%"), QStringLiteral("85%"), QStringLiteral("70%")});
+    cbo[1]->setToolTip(ZoomTip);
+    for (QComboBox *box : cbo)
+        box->installEventFilter(this);
+
+    lblStatus = label(QString(), 10, 391, W - 20, 20);
+    setTextColour(lblStatus, Qt::red);
+
+    // Buttons below the separator line.
+    const int buttonTop = H - 28, buttonWidth = 80, gap = 6;
+    cmdMenu[5] = new QPushButton(Initialise, this);
+    cmdMenu[5]->setGeometry(8, buttonTop, buttonWidth, 24);
+    cmdMenu[5]->setToolTip(InitialiseTip);
+    const QString captions[3] = {Ok, Apply, Cancel};
+    for (int i = 0; i < 3; ++i) {
+        cmdMenu[size_t(i)] = new QPushButton(captions[i], this);
+        cmdMenu[size_t(i)]->setGeometry(W - 8 - (3 - i) * buttonWidth - (2 - i) * gap, buttonTop,
+                                        buttonWidth, 24);
+    }
+    cmdMenu[0]->setDefault(true);
+    for (int i = 0; i < 6; ++i)
+        connect(cmdMenu[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdMenu_Click(i); });
+}
+
+void frmOption::Form_Load() {
+    auto readInt = [this](const char *key, int defaultValue) {
+        return fReadIniInt(SettingsSection, QString::fromLatin1(key), defaultValue, m_iniPath);
+    };
+
+    // The size in effect, even when it is not one of the list's.
+    const QString size = QString::number(qRound(m_host.fontSize));
+    const int listed = cbo[0]->findText(size);
+    if (listed >= 0)
+        cbo[0]->setCurrentIndex(listed);
+    else
+        cbo[0]->setEditText(size);
+
+    for (int k = 0; k < 3; ++k)
+        setStateColour(k, m_host.legend[size_t(k)]);
+
+    txt[0]->setText(
+        fReadIni(SettingsSection, QStringLiteral("Editer"), m_iniPath, fDefaultEditorCommand()));
+    txt[1]->setText(
+        fReadIni(SettingsSection, QStringLiteral("BinaryEditer"), m_iniPath, QString()));
+    txtLabel->setText(EditorHint);
+
+    chk[5]->setChecked(readInt("Return", 0) != 0);
+    chk[6]->setChecked(readInt("Letter", 0) != 0);
+    (readInt("DClk", 0) == 1 ? optDC[1] : optDC[0])->setChecked(true);
+
+    // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
+    const int content = readInt("FFile", 0);
+    chk[11]->setCheckState(content == 1   ? Qt::Checked
+                           : content == 2 ? Qt::PartiallyChecked
+                                          : Qt::Unchecked);
+    chk[12]->setChecked(content == 2);
+    chk[15]->setChecked(readInt("FMulti", 1) != 0);
+    (readInt("FDClk", 1) == 1 ? optFDC[1] : optFDC[0])->setChecked(true);
+
+    // A value outside the list selects nothing; Apply then keeps "no zoom" as -1.
+    const int zoom = readInt("Zoom", 0);
+    cbo[1]->setCurrentIndex(zoom >= 0 && zoom < cbo[1]->count() ? zoom : -1);
+}
+
+int frmOption::contentMode() const {
+    if (chk[12]->isChecked())
+        return 2;
+    switch (chk[11]->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+void frmOption::setStateColour(int index, Color color) {
+    m_colour[size_t(index)] = color;
+    setBackColour(txtState[size_t(index)], QPalette::Window, toQColor(color));
+    setTextColour(txtState[size_t(index)], Qt::black);
+}
+
+void frmOption::cmdMenu_Click(int index) {
+    switch (index) {
+    case 0:
+        if (apply())
+            accept();
+        break;
+    case 1:
+        apply();
+        break;
+    case 2:
+        reject();
+        break;
+    case 3:
+    case 4:
+        pickEditor(index - 3);
+        break;
+    case 5:
+        initialise();
+        break;
+    default:
+        break;
+    }
+}
+
+bool frmOption::apply() {
+    lblStatus->clear();
+    // A size that is not a usable number is refused as a whole: nothing is set or written,
+    // so the window and the file never disagree about what was applied.
+    const QString sizeText = cbo[0]->currentText().trimmed();
+    const std::optional<int> points = fParseFontSize(sizeText);
+    if (!points) {
+        markFontSize(true);
+        lblStatus->setText(BadFontSize);
+        cbo[0]->setFocus();
+        cbo[0]->lineEdit()->selectAll();
+        return false;
+    }
+    markFontSize(false);
+
+    if (m_host.setFontSize)
+        m_host.setFontSize(*points);
+    if (m_host.setLegendColour) {
+        for (int k = 0; k < 3; ++k)
+            m_host.setLegendColour(k, m_colour[size_t(k)]);
+    }
+
+    bool written = true;
+    auto write = [&](const char *key, const QString &value) {
+        written = sWriteIni(SettingsSection, QString::fromLatin1(key), value, m_iniPath) && written;
+    };
+    write("Zoom", QString::number(cbo[1]->currentIndex()));
+    write("FontSize", sizeText); // as typed: the reader takes its whole-number part
+    write("Editer", txt[0]->text());
+    write("BinaryEditer", txt[1]->text());
+    write("DClk", flag(optDC[1]->isChecked()));
+    write("FDClk", flag(optFDC[1]->isChecked()));
+    write("Return", flag(chk[5]->isChecked()));
+    write("Letter", flag(chk[6]->isChecked()));
+    write("FFile", QString::number(contentMode()));
+    write("FMulti", flag(chk[15]->isChecked()));
+
+    if (m_host.setWordWrap)
+        m_host.setWordWrap(chk[5]->isChecked());
+
+    // Closing as if all were stored would lose the user's settings without a word.
+    if (!written) {
+        lblStatus->setText(WriteFailed + QDir::toNativeSeparators(m_iniPath));
+        return false;
+    }
+    return true;
+}
+
+void frmOption::initialise() {
+    if (!confirmInitialise || !confirmInitialise())
+        return;
+    cbo[0]->setCurrentIndex(1);
+    cbo[1]->setCurrentIndex(0);
+    txt[0]->setText(fDefaultEditorCommand());
+    txt[1]->clear();
+    setStateColour(0, 65535);
+    setStateColour(1, 16744448);
+    setStateColour(2, 16776960);
+    optDC[0]->setChecked(true);
+    optFDC[1]->setChecked(true);
+    chk[5]->setChecked(false);
+    chk[6]->setChecked(false);
+    chk[11]->setCheckState(Qt::Unchecked);
+    chk[12]->setChecked(false);
+    chk[15]->setChecked(true);
+}
+
+void frmOption::pickEditor(int index) {
+    if (!pickFile)
+        return;
+    QString path = pickFile();
+    if (path.isEmpty())
+        return;
+    path = QDir::toNativeSeparators(path);
+    // The text editor's setting is a command line split like a shell's: a path with blanks
+    // must be quoted or only its first word would be started. The binary editor's setting
+    // is a plain path.
+    if (index == 0 && path.contains(QRegularExpression(QStringLiteral("\\s"))))
+        path = u'"' + path + u'"';
+    txt[size_t(index)]->setText(path);
+}
+
+void frmOption::txtState_Click(int index) {
+    if (!pickColour)
+        return;
+    const QColor chosen = pickColour(toQColor(m_colour[size_t(index)]));
+    if (chosen.isValid())
+        setStateColour(index, fromQColor(chosen));
+}
+
+void frmOption::markFontSize(bool bad) {
+    cbo[0]->setProperty("refused", bad);
+    setBackColour(cbo[0]->lineEdit(), QPalette::Base, bad ? RefusedBack : QColor(Qt::white));
+    cbo[0]->setToolTip(bad ? BadFontSize : QString());
+}
+
+// Editing aids: the label of the control with the focus turns blue, a text box also gets a
+// light background; a colour box shows its text in bold.
+void frmOption::focusChanged(QWidget *now) {
+    for (int i = 0; i < 2; ++i) {
+        const bool focused = now == txt[size_t(i)];
+        setTextColour(Label1[size_t(i)], focused ? FocusLabel : QColor(Qt::black));
+        setBackColour(txt[size_t(i)], QPalette::Base, focused ? FocusBack : QColor(Qt::white));
+    }
+    for (int i = 0; i < 2; ++i) {
+        QComboBox *box = cbo[size_t(i)];
+        const bool focused = now && (now == box || box->isAncestorOf(now));
+        setTextColour(Label1[size_t(20 + i)], focused ? FocusLabel : QColor(Qt::black));
+    }
+    for (QLabel *box : txtState) {
+        QFont font = box->font();
+        font.setBold(now == box);
+        box->setFont(font);
+    }
+}
+
+bool frmOption::eventFilter(QObject *watched, QEvent *event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
+        if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+            break;
+        for (int k = 0; k < 3; ++k) {
+            if (watched == txtState[size_t(k)]) {
+                txtState_Click(k);
+                return true;
+            }
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (watched == Label1[size_t(i)]) {
+                txt[size_t(i)]->setFocus();
+                txt[size_t(i)]->selectAll();
+                return true;
+            }
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        for (int k = 0; k < 3; ++k) {
+            if (watched == txtState[size_t(k)] &&
+                (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                 key->key() == Qt::Key_Enter)) {
+                txtState_Click(k);
+                return true;
+            }
+        }
+        // Ctrl+A selects the whole text whatever the platform binds to it.
+        for (QLineEdit *box : txt) {
+            if (watched == box && key->key() == Qt::Key_A &&
+                (key->modifiers() & Qt::ControlModifier)) {
+                box->selectAll();
+                return true;
+            }
+        }
+        break;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        // Files from the file manager: the first one's path replaces the text. Other drags
+        // (plain text) are left to the box.
+        for (QLineEdit *box : txt) {
+            if (watched != box)
+                continue;
+            auto *drop = static_cast<QDropEvent *>(event);
+            const QString path = firstDroppedFile(drop->mimeData());
+            if (path.isEmpty())
+                break;
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop) {
+                box->setText(path);
+                box->setFocus();
+            }
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The separator above the buttons, drawn as a sunken line.
+void frmOption::paintEvent(QPaintEvent *event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, height() - 35, width(), height() - 35);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(0, height() - 34, width(), height() - 34);
+}

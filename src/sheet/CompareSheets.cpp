@@ -1,0 +1,290 @@
+#include "sheet/CompareSheets.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QStringEncoder>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+bool isNumeric(const CellValue &v) {
+    return v.kind == CellValue::Kind::Number || v.kind == CellValue::Kind::Boolean;
+}
+
+} // namespace
+
+bool fCellValuesEqual(const CellValue &a, const CellValue &b) {
+    using Kind = CellValue::Kind;
+    // An empty cell stands for both the empty text and 0; the empty text is a text, though, and
+    // no text equals a number.
+    if (a.kind == Kind::Empty && b.kind == Kind::Empty)
+        return true;
+    if (a.kind == Kind::Empty)
+        return (b.kind == Kind::Text && b.text.isEmpty()) || (isNumeric(b) && b.number == 0);
+    if (b.kind == Kind::Empty)
+        return fCellValuesEqual(b, a);
+    if (isNumeric(a) && isNumeric(b))
+        return a.number == b.number;
+    if (a.kind == Kind::Text && b.kind == Kind::Text)
+        return a.text == b.text;
+    // An error equals the same error only, never the text that spells it.
+    if (a.kind == Kind::Error && b.kind == Kind::Error)
+        return a.text == b.text;
+    return false;
+}
+
+SheetComparison fCompareSheets(const Sheet &left, const Sheet &right,
+                               const std::array<Color, 3> &legend) {
+    SheetComparison result;
+    result.lastRow = std::max(left.lastRow, right.lastRow);
+    result.lastCol = std::max(left.lastCol, right.lastCol);
+    const Color changed = legend[0];
+    const Color added = legend[1];
+    const Color deleted = legend[2];
+
+    // Two cells absent on both sides are equal, so only the cells either side holds can differ.
+    const auto compare = [&](quint64 key, const CellValue &l, const CellValue &r) {
+        const int row = int(key >> 32);
+        const int col = int(key & 0xFFFFFFFFu);
+        if (row < 1 || col < 1 || row > result.lastRow || col > result.lastCol)
+            return; // outside the compared range (a used range narrower than its cells)
+        if (fCellValuesEqual(l, r))
+            return;
+        ++result.changedCells;
+        if (l.isEmpty() && !r.isEmpty()) {
+            result.leftColors.insert(key, deleted);
+            result.rightColors.insert(key, added);
+        } else if (!l.isEmpty() && r.isEmpty()) {
+            result.leftColors.insert(key, added);
+            result.rightColors.insert(key, deleted);
+        } else {
+            result.leftColors.insert(key, changed);
+            result.rightColors.insert(key, changed);
+        }
+    };
+    const CellValue none;
+    for (auto it = left.cells.constBegin(); it != left.cells.constEnd(); ++it) {
+        const auto other = right.cells.constFind(it.key());
+        compare(it.key(), it.value(), other == right.cells.constEnd() ? none : other.value());
+    }
+    for (auto it = right.cells.constBegin(); it != right.cells.constEnd(); ++it) {
+        if (!left.cells.contains(it.key()))
+            compare(it.key(), none, it.value());
+    }
+    return result;
+}
+
+namespace {
+
+// Colours here are 0x00BBGGRR, the library wants 0xRRGGBB. Values above 24 bits are system
+// colour codes: such a cell keeps no fill of its own.
+constexpr lxw_color_t NoFill = 0xFFFFFFFFu;
+
+lxw_color_t fillOf(Color color) {
+    if (color > 0xFFFFFFu)
+        return NoFill;
+    const lxw_color_t rgb = ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+    // The library reads 0 as "no colour"; black has a code of its own.
+    return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;
+}
+
+// Longest text a worksheet cell holds.
+constexpr qsizetype MaxCellChars = 32767;
+
+class SheetWriter {
+public:
+    SheetWriter(lxw_workbook *book, lxw_worksheet *sheet) : m_book(book), m_sheet(sheet) {}
+
+    // One format per fill colour: the library keeps each until the workbook closes.
+    lxw_format *format(lxw_color_t fill) {
+        if (fill == NoFill)
+            return nullptr;
+        const auto found = m_formats.find(fill);
+        if (found != m_formats.end())
+            return found->second;
+        lxw_format *f = workbook_add_format(m_book);
+        if (f) {
+            format_set_pattern(f, LXW_PATTERN_SOLID);
+            format_set_bg_color(f, fill);
+        }
+        m_formats.emplace(fill, f);
+        return f;
+    }
+
+    bool write(lxw_row_t row, lxw_col_t col, const CellValue &value, lxw_format *format) {
+        lxw_error result = LXW_NO_ERROR;
+        switch (value.kind) {
+        case CellValue::Kind::Number:
+            result = worksheet_write_number(m_sheet, row, col, value.number, format);
+            break;
+        case CellValue::Kind::Boolean:
+            result = worksheet_write_boolean(m_sheet, row, col, value.number != 0, format);
+            break;
+        case CellValue::Kind::Text:
+        case CellValue::Kind::Error: // written as its text: the error itself has no writer
+            if (!value.text.isEmpty()) {
+                result = worksheet_write_string(m_sheet, row, col, utf8(value.text), format);
+                break;
+            }
+            [[fallthrough]];
+        case CellValue::Kind::Empty:
+            // A blank carries only its fill; without one there is nothing to write.
+            if (format)
+                result = worksheet_write_blank(m_sheet, row, col, format);
+            break;
+        }
+        return result == LXW_NO_ERROR;
+    }
+
+private:
+    const char *utf8(QStringView s) {
+        if (s.size() > MaxCellChars) {
+            qsizetype n = MaxCellChars;
+            if (s[n - 1].isHighSurrogate())
+                --n;
+            s = s.first(n);
+        }
+        const qsizetype need = m_encoder.requiredSpace(s.size()) + 1;
+        if (m_buffer.size() < need)
+            m_buffer.resize(need);
+        char *end = m_encoder.appendToBuffer(m_buffer.data(), s);
+        *end = '\0';
+        return m_buffer.constData();
+    }
+
+    lxw_workbook *m_book;
+    lxw_worksheet *m_sheet;
+    std::unordered_map<lxw_color_t, lxw_format *> m_formats;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray m_buffer;
+};
+
+// The application refuses these characters in a sheet name, and names over 31 characters.
+bool validSheetName(const QString &name) {
+    if (name.isEmpty() || name.size() > 31 || name.startsWith(u'\'') || name.endsWith(u'\''))
+        return false;
+    for (const QChar c : name) {
+        if (QStringView(u"[]:*?/\\").contains(c))
+            return false;
+    }
+    return true;
+}
+
+bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Color> &colors,
+                int zoomPercent) {
+    const QByteArray name = sheet.name.toUtf8();
+    lxw_worksheet *ws =
+        workbook_add_worksheet(book, validSheetName(sheet.name) ? name.constData() : nullptr);
+    if (!ws)
+        return false;
+    // Zoom as the settings give it; the library takes 10 to 400 per cent.
+    if (zoomPercent >= 10 && zoomPercent <= 400)
+        worksheet_set_zoom(ws, uint16_t(zoomPercent));
+    for (const ColumnWidth &w : sheet.columnWidths) {
+        if (w.first < 1 || w.last < w.first || w.last > WorkbookLimits::MaxCols)
+            continue;
+        if (worksheet_set_column(ws, lxw_col_t(w.first - 1), lxw_col_t(w.last - 1), w.width,
+                                 nullptr) != LXW_NO_ERROR)
+            return false;
+    }
+
+    // Constant-memory mode takes the cells row by row, left to right: the keys sort that way.
+    std::vector<quint64> keys;
+    keys.reserve(size_t(sheet.cells.size()));
+    for (auto it = sheet.cells.keyBegin(); it != sheet.cells.keyEnd(); ++it)
+        keys.push_back(*it);
+    for (auto it = colors.keyBegin(); it != colors.keyEnd(); ++it) {
+        if (!sheet.cells.contains(*it))
+            keys.push_back(*it);
+    }
+    std::sort(keys.begin(), keys.end());
+
+    SheetWriter out(book, ws);
+    const CellValue none;
+    for (const quint64 key : keys) {
+        const int row = int(key >> 32);
+        const int col = int(key & 0xFFFFFFFFu);
+        if (!(row >= 1 && col >= 1 && row <= WorkbookLimits::MaxRows &&
+              col <= WorkbookLimits::MaxCols))
+            continue;
+        const auto color = colors.constFind(key);
+        lxw_format *format = color == colors.constEnd() ? nullptr : out.format(fillOf(*color));
+        const auto cell = sheet.cells.constFind(key);
+        if (!out.write(lxw_row_t(row - 1), lxw_col_t(col - 1),
+                       cell == sheet.cells.constEnd() ? none : *cell, format))
+            return false;
+    }
+    return true;
+}
+
+// An empty file of a fresh name in the target's folder; empty when the folder takes no file.
+QString createTempBeside(const QString &path) {
+    const QFileInfo target(path);
+    const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = stem + QString::number(QRandomGenerator::global()->generate(), 36) +
+                             QStringLiteral(".tmp");
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (!QFileInfo::exists(name))
+            break; // no name clash: the folder is missing or closed to us
+    }
+    return QString();
+}
+
+bool moveIntoPlace(const QString &temp, const QString &path) {
+    const QFileInfo target(path);
+    if (target.isFile())
+        QFile::setPermissions(temp, target.permissions());
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), error);
+    return !error;
+}
+
+} // namespace
+
+bool fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors, int zoomPercent,
+                         const QString &path) {
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QString temp = createTempBeside(target);
+    if (temp.isEmpty())
+        return false;
+
+    // The library's own scratch files go beside the target too, not into a shared folder.
+    QByteArray scratch = QFile::encodeName(QFileInfo(temp).absolutePath());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = scratch.data();
+    const QByteArray tempName = QFile::encodeName(temp);
+    lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
+    bool ok = false;
+    if (book) {
+        try {
+            ok = writeSheet(book, sheet, colors, zoomPercent);
+        } catch (const std::exception &) {
+            ok = false; // out of memory: the workbook must still be closed and freed
+        }
+        ok = workbook_close(book) == LXW_NO_ERROR && ok;
+    }
+    if (ok)
+        ok = moveIntoPlace(temp, target);
+    if (!ok)
+        QFile::remove(temp);
+    return ok;
+}

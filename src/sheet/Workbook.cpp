@@ -1,0 +1,81 @@
+#include "sheet/Workbook.h"
+
+#include "sheet/WorkbookReaders.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <cmath>
+#include <exception>
+
+QString CellValue::displayText() const {
+    switch (kind) {
+    case Kind::Empty:
+        return QString();
+    case Kind::Number:
+        if (number == 0)
+            return QStringLiteral("0"); // not "-0"
+        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+    case Kind::Boolean:
+        return number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case Kind::Text:
+    case Kind::Error:
+        return text;
+    }
+    return QString();
+}
+
+QString Sheet::usedRangeAddress() const {
+    if (lastRow == 0 || lastCol == 0)
+        return QStringLiteral("A1");
+    const QString first = ColumnLetters(firstCol) + QString::number(firstRow);
+    if (firstRow == lastRow && firstCol == lastCol)
+        return first;
+    return first + u':' + ColumnLetters(lastCol) + QString::number(lastRow);
+}
+
+QString ColumnLetters(int column) {
+    QString letters;
+    // Bijective base 26: there is no zero digit, Z is followed by AA.
+    while (column > 0) {
+        const int digit = (column - 1) % 26;
+        letters.prepend(QChar(u'A' + digit));
+        column = (column - 1) / 26;
+    }
+    return letters;
+}
+
+double fDateSerial(int year, int month, int day) {
+    const qint64 days = QDate(1899, 12, 31).daysTo(QDate(year, month, day));
+    // Serial 60 is the 29 February 1900 that never was; later dates are one further on.
+    return double(days >= 60 ? days + 1 : days);
+}
+
+std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error) {
+    QString scratch;
+    QString &message = error ? *error : scratch;
+    message.clear();
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        message = WorkbookText::CannotOpen;
+        return std::nullopt;
+    }
+    const QString extension = info.suffix().toLower();
+    try {
+        if (extension == u"xlsx" || extension == u"xlsm")
+            return fReadXlsx(path, cells, &message);
+        if (extension == u"xls")
+            return fReadXls(path, cells, &message);
+        if (extension == u"csv")
+            return fReadCsv(path, cells, &message);
+    } catch (const std::bad_alloc &) {
+        message = WorkbookText::TooLarge;
+        return std::nullopt;
+    } catch (const std::exception &) {
+        message = WorkbookText::Damaged;
+        return std::nullopt;
+    }
+    message = WorkbookText::UnknownFormat;
+    return std::nullopt;
+}

@@ -1,0 +1,152 @@
+// Legacy .xls workbooks through FreeXL.
+
+#include "sheet/WorkbookReaders.h"
+
+#include <QDate>
+#include <QFile>
+#include <QString>
+
+#include <freexl.h>
+
+#include <memory>
+
+namespace {
+
+struct FreeXlClose {
+    void operator()(const void *handle) const { freexl_close(handle); }
+};
+using FreeXlHandle = std::unique_ptr<const void, FreeXlClose>;
+
+// FreeXL hands dates and times over as text ("YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS",
+// "HH:MM:SS"); the workbook holds them as serial numbers, and so do we.
+std::optional<double> serialOf(const char *text, unsigned char type) {
+    const QString s = QString::fromLatin1(text);
+    double serial = 0;
+    QStringView time;
+    if (type == FREEXL_CELL_DATE || type == FREEXL_CELL_DATETIME) {
+        bool okY = false, okM = false, okD = false;
+        const int year = s.mid(0, 4).toInt(&okY);
+        const int month = s.mid(5, 2).toInt(&okM);
+        const int day = s.mid(8, 2).toInt(&okD);
+        if (!okY || !okM || !okD || !QDate::isValid(year, month, day))
+            return std::nullopt;
+        serial = fDateSerial(year, month, day);
+        if (type == FREEXL_CELL_DATETIME)
+            time = QStringView(s).mid(11);
+    } else {
+        time = QStringView(s);
+    }
+    if (!time.isEmpty()) {
+        bool okH = false, okM = false, okS = false;
+        const int h = time.mid(0, 2).toInt(&okH);
+        const int m = time.mid(3, 2).toInt(&okM);
+        const int sec = time.mid(6, 2).toInt(&okS);
+        if (!okH || !okM || !okS)
+            return std::nullopt;
+        serial += (h * 3600 + m * 60 + sec) / 86400.0;
+    }
+    return serial;
+}
+
+CellValue valueOf(const FreeXL_CellValue &cell) {
+    CellValue value;
+    switch (cell.type) {
+    case FREEXL_CELL_INT:
+        value.kind = CellValue::Kind::Number;
+        value.number = cell.value.int_value;
+        break;
+    case FREEXL_CELL_DOUBLE:
+        value.kind = CellValue::Kind::Number;
+        value.number = cell.value.double_value;
+        break;
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+        value.kind = CellValue::Kind::Text;
+        value.text = QString::fromUtf8(cell.value.text_value ? cell.value.text_value : "");
+        break;
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        if (!cell.value.text_value)
+            break;
+        if (const auto serial = serialOf(cell.value.text_value, cell.type)) {
+            value.kind = CellValue::Kind::Number;
+            value.number = *serial;
+        } else {
+            value.kind = CellValue::Kind::Text;
+            value.text = QString::fromUtf8(cell.value.text_value);
+        }
+        break;
+    default:
+        break;
+    }
+    return value;
+}
+
+} // namespace
+
+std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error) {
+    const QByteArray name = QFile::encodeName(path);
+    const void *raw = nullptr;
+    const int opened = freexl_open(name.constData(), &raw);
+    FreeXlHandle handle(raw); // to be closed even when opening failed
+    if (opened != FREEXL_OK || !raw) {
+        *error = opened == FREEXL_FILE_NOT_FOUND        ? WorkbookText::CannotOpen
+                 : opened == FREEXL_INSUFFICIENT_MEMORY ? WorkbookText::TooLarge
+                                                        : WorkbookText::NotWorkbook;
+        return std::nullopt;
+    }
+    unsigned int info = 0;
+    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED) {
+        *error = WorkbookText::Encrypted;
+        return std::nullopt;
+    }
+    unsigned int count = 0;
+    if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
+        *error = WorkbookText::Damaged;
+        return std::nullopt;
+    }
+
+    Workbook book;
+    qsizetype budget = WorkbookLimits::MaxCells;
+    for (unsigned int index = 0; index < count && index <= 0xFFFF; ++index) {
+        Sheet sheet;
+        const char *sheetName = nullptr;
+        if (freexl_get_worksheet_name(raw, (unsigned short)index, &sheetName) != FREEXL_OK ||
+            freexl_select_active_worksheet(raw, (unsigned short)index) != FREEXL_OK) {
+            *error = WorkbookText::Damaged;
+            return std::nullopt;
+        }
+        sheet.name = QString::fromUtf8(sheetName ? sheetName : "");
+        unsigned int rows = 0;
+        unsigned short cols = 0;
+        if (freexl_worksheet_dimensions(raw, &rows, &cols) != FREEXL_OK) {
+            *error = WorkbookText::Damaged;
+            return std::nullopt;
+        }
+        // The format itself stops at 65,536 rows and 256 columns; FreeXL keeps the whole
+        // rectangle, so walking it is bounded by what the library already holds.
+        if (rows > unsigned(WorkbookLimits::MaxRows) || cols > WorkbookLimits::MaxCols) {
+            *error = WorkbookText::TooLarge;
+            return std::nullopt;
+        }
+        // FreeXL knows no used range of its own: walk the cells for the first and last one.
+        SheetBuilder builder(sheet, cells, budget);
+        for (unsigned int r = 0; r < rows; ++r) {
+            for (unsigned short c = 0; c < cols; ++c) {
+                FreeXL_CellValue cell;
+                if (freexl_get_cell_value(raw, r, c, &cell) != FREEXL_OK)
+                    continue;
+                if (cell.type == FREEXL_CELL_NULL)
+                    continue;
+                if (!builder.add(int(r) + 1, int(c) + 1, valueOf(cell))) {
+                    *error = WorkbookText::TooLarge;
+                    return std::nullopt;
+                }
+            }
+        }
+        book.sheets << std::move(sheet);
+    }
+    return book;
+}

@@ -1,0 +1,377 @@
+// .xlsx workbooks: the zip package read part by part, each part streamed, never built into a
+// tree, so a sheet costs memory only for the cells it holds.
+
+#include "sheet/WorkbookReaders.h"
+
+#include "platform/ZipPackage.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+namespace {
+
+struct Relationship {
+    QString type;
+    QString target; // the part's name inside the package
+};
+
+struct SheetEntry {
+    QString name;
+    QString relationship;
+};
+
+// Relationship types differ between the transitional and strict namespaces; their last
+// segment does not.
+bool hasType(const Relationship &rel, const char *last) {
+    return rel.type.endsWith(u'/' + QLatin1String(last));
+}
+
+// A relationship target of the workbook part, relative to xl/ or absolute in the package.
+QString partName(const QString &target) {
+    if (target.startsWith(u'/'))
+        return QDir::cleanPath(target).mid(1);
+    return QDir::cleanPath(QStringLiteral("xl/") + target);
+}
+
+// "XFD1048576" → (1048576, 16384); nothing when it is no cell on the worksheet.
+std::optional<std::pair<int, int>> cellRef(QStringView ref) {
+    qint64 col = 0;
+    qsizetype i = 0;
+    while (i < ref.size() && i < 4) {
+        const char16_t u = ref[i].toUpper().unicode();
+        if (u < u'A' || u > u'Z')
+            break;
+        col = col * 26 + (u - u'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == ref.size() || ref.size() - i > 7)
+        return std::nullopt;
+    qint64 row = 0;
+    for (; i < ref.size(); ++i) {
+        const char16_t u = ref[i].unicode();
+        if (u < u'0' || u > u'9')
+            return std::nullopt;
+        row = row * 10 + (u - u'0');
+    }
+    if (!fOnWorksheet(row, col))
+        return std::nullopt;
+    return std::make_pair(int(row), int(col));
+}
+
+// The text of a shared string item or an inline string: the plain <t>, or the <t> of every
+// rich-text run joined. Phonetic guides (<rPh>) are reading aids, not the cell's text.
+QString readRichText(QXmlStreamReader &r) {
+    QString text;
+    while (!r.atEnd()) {
+        const auto token = fReadNextSafe(r);
+        if (token == QXmlStreamReader::EndElement && (r.name() == u"si" || r.name() == u"is"))
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (r.name() == u"t")
+            text += r.readElementText();
+        else if (r.name() == u"rPh")
+            r.skipCurrentElement();
+    }
+    return text;
+}
+
+class XlsxReader {
+public:
+    XlsxReader(bool cells, qsizetype &budget) : m_cells(cells), m_budget(budget) {}
+
+    std::optional<Workbook> read(const QString &path);
+    QString error() const { return m_error; }
+
+private:
+    std::optional<QByteArray> part(const QString &name);
+    bool fail(const QString &error) {
+        if (m_error.isEmpty())
+            m_error = error;
+        return false;
+    }
+    bool xmlDone(const QXmlStreamReader &r) {
+        if (!r.hasError())
+            return true;
+        return fail(r.errorString() == ZipText::Doctype ? ZipText::Doctype : ZipText::Damaged);
+    }
+
+    bool readRelationships(const QByteArray &xml);
+    bool readSheetList(const QByteArray &xml);
+    bool readSharedStrings(const QByteArray &xml);
+    bool readSheet(const QByteArray &xml, Sheet &sheet);
+    bool readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &builder);
+
+    bool m_cells;
+    qsizetype &m_budget;
+    ZipPackage m_zip;
+    QString m_error;
+    QHash<QString, Relationship> m_relationships;
+    QList<SheetEntry> m_sheetList;
+    QList<QString> m_strings;
+};
+
+std::optional<QByteArray> XlsxReader::part(const QString &name) {
+    std::optional<QByteArray> bytes = m_zip.read(name);
+    if (!bytes)
+        fail(m_zip.error() == ZipError::MissingPart ? WorkbookText::NotWorkbook
+                                                    : m_zip.errorText());
+    return bytes;
+}
+
+bool XlsxReader::readRelationships(const QByteArray &xml) {
+    QXmlStreamReader r(xml);
+    while (!r.atEnd()) {
+        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
+            continue;
+        const auto attrs = r.attributes();
+        if (attrs.value(QLatin1String("TargetMode")) == u"External")
+            continue;
+        Relationship rel;
+        rel.type = attrs.value(QLatin1String("Type")).toString();
+        rel.target = partName(attrs.value(QLatin1String("Target")).toString());
+        m_relationships.insert(attrs.value(QLatin1String("Id")).toString(), rel);
+    }
+    return xmlDone(r);
+}
+
+bool XlsxReader::readSheetList(const QByteArray &xml) {
+    QXmlStreamReader r(xml);
+    while (!r.atEnd()) {
+        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"sheet")
+            continue;
+        const auto attrs = r.attributes();
+        SheetEntry entry;
+        entry.name = attrs.value(QLatin1String("name")).toString();
+        // The relationship id is namespaced (r:id); its prefix varies.
+        for (const QXmlStreamAttribute &a : attrs) {
+            if (a.name() == u"id")
+                entry.relationship = a.value().toString();
+        }
+        m_sheetList << entry;
+    }
+    return xmlDone(r);
+}
+
+bool XlsxReader::readSharedStrings(const QByteArray &xml) {
+    QXmlStreamReader r(xml);
+    while (!r.atEnd()) {
+        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"si")
+            continue;
+        // No read keeps more cells than this, so more distinct strings can only be hostile.
+        if (m_strings.size() >= WorkbookLimits::MaxCells)
+            return fail(WorkbookText::TooLarge);
+        m_strings << readRichText(r);
+    }
+    return xmlDone(r);
+}
+
+bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &builder) {
+    const QString type = r.attributes().value(QLatin1String("t")).toString();
+    QString v;
+    bool hasValue = false;
+    QString inlineText;
+    bool hasInline = false;
+    while (!r.atEnd()) {
+        const auto token = fReadNextSafe(r);
+        if (token == QXmlStreamReader::EndElement && r.name() == u"c")
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (r.name() == u"v") {
+            v = r.readElementText();
+            hasValue = true;
+        } else if (r.name() == u"is") {
+            inlineText = readRichText(r);
+            hasInline = true;
+        } else {
+            r.skipCurrentElement(); // the formula and extensions
+        }
+    }
+    if (r.hasError())
+        return false;
+
+    CellValue value;
+    if (!m_cells) {
+        // Only the used range is wanted: any cell present counts.
+    } else if (type == u"inlineStr") {
+        if (hasInline) {
+            value.kind = CellValue::Kind::Text;
+            value.text = inlineText;
+        }
+    } else if (!hasValue) {
+        // A formatted blank, or a formula never calculated.
+    } else if (type == u"s") {
+        bool ok = false;
+        const int index = v.toInt(&ok);
+        if (!ok || index < 0 || index >= m_strings.size())
+            return fail(ZipText::Damaged);
+        value.kind = CellValue::Kind::Text;
+        value.text = m_strings.at(index);
+    } else if (type == u"str") {
+        value.kind = CellValue::Kind::Text;
+        value.text = v;
+    } else if (type == u"b") {
+        value.kind = CellValue::Kind::Boolean;
+        value.number = v.trimmed() == u"1" || v.trimmed() == u"true" ? 1 : 0;
+    } else if (type == u"e") {
+        value.kind = CellValue::Kind::Error;
+        value.text = v;
+    } else if (type == u"d") {
+        // An ISO date: what the application would keep is its serial number.
+        const QDateTime when = QDateTime::fromString(v, Qt::ISODateWithMs);
+        const QDate date = when.isValid() ? when.date() : QDate::fromString(v, Qt::ISODate);
+        if (date.isValid()) {
+            value.kind = CellValue::Kind::Number;
+            value.number = fDateSerial(date.year(), date.month(), date.day());
+            if (when.isValid())
+                value.number += when.time().msecsSinceStartOfDay() / 86400000.0;
+        } else {
+            value.kind = CellValue::Kind::Text;
+            value.text = v;
+        }
+    } else {
+        bool ok = false;
+        const double number = QStringView(v).trimmed().toDouble(&ok);
+        if (ok && std::isfinite(number)) {
+            value.kind = CellValue::Kind::Number;
+            value.number = number;
+        } else if (!v.isEmpty()) {
+            value.kind = CellValue::Kind::Text; // not what a number cell should hold: keep it
+            value.text = v;
+        }
+    }
+    if (!builder.add(row, col, std::move(value)))
+        return fail(WorkbookText::TooLarge);
+    return true;
+}
+
+bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
+    SheetBuilder builder(sheet, m_cells, m_budget);
+    QXmlStreamReader r(xml);
+    int row = 0;     // the current <row>
+    int nextCol = 1; // where a cell without a reference goes
+    while (!r.atEnd()) {
+        if (fReadNextSafe(r) != QXmlStreamReader::StartElement)
+            continue;
+        const auto name = r.name();
+        if (name == u"row") {
+            const QStringView number = r.attributes().value(QLatin1String("r"));
+            if (number.isEmpty()) {
+                ++row;
+            } else {
+                bool ok = false;
+                row = number.toInt(&ok);
+                if (!ok || !fOnWorksheet(row, 1))
+                    return fail(ZipText::Damaged);
+            }
+            nextCol = 1;
+        } else if (name == u"c") {
+            const QStringView ref = r.attributes().value(QLatin1String("r"));
+            int cellRow = row;
+            int cellCol = nextCol;
+            if (!ref.isEmpty()) {
+                const auto at = cellRef(ref);
+                if (!at)
+                    return fail(ZipText::Damaged);
+                cellRow = at->first;
+                cellCol = at->second;
+            }
+            if (!fOnWorksheet(cellRow, cellCol))
+                return fail(ZipText::Damaged);
+            nextCol = cellCol + 1;
+            if (!readCell(r, cellRow, cellCol, builder)) {
+                xmlDone(r);
+                return false;
+            }
+        } else if (name == u"col") {
+            const auto attrs = r.attributes();
+            if (!attrs.hasAttribute(QLatin1String("width")))
+                continue;
+            ColumnWidth width;
+            width.first =
+                std::clamp(attrs.value(QLatin1String("min")).toInt(), 1, WorkbookLimits::MaxCols);
+            width.last = std::clamp(attrs.value(QLatin1String("max")).toInt(), width.first,
+                                    WorkbookLimits::MaxCols);
+            width.width = attrs.value(QLatin1String("width")).toDouble();
+            if (std::isfinite(width.width) && width.width >= 0)
+                sheet.columnWidths << width;
+        } else if (name == u"sheetData" || name == u"worksheet" || name == u"cols") {
+            // containers: step inside
+        } else {
+            r.skipCurrentElement(); // views, formats, merges, the <dimension> that may lie
+        }
+    }
+    return xmlDone(r);
+}
+
+std::optional<Workbook> XlsxReader::read(const QString &path) {
+    if (!m_zip.open(path)) {
+        // An encrypted workbook is an OLE compound file carrying the encrypted package.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("\xD0\xCF\x11\xE0"))
+            fail(WorkbookText::Encrypted);
+        else
+            fail(m_zip.error() == ZipError::Damaged ? WorkbookText::NotWorkbook
+                                                    : m_zip.errorText());
+        return std::nullopt;
+    }
+    const auto rels = part(QStringLiteral("xl/_rels/workbook.xml.rels"));
+    if (!rels || !readRelationships(*rels))
+        return std::nullopt;
+    const auto list = part(QStringLiteral("xl/workbook.xml"));
+    if (!list || !readSheetList(*list))
+        return std::nullopt;
+
+    if (m_cells) {
+        QString stringsPart;
+        for (const Relationship &rel : std::as_const(m_relationships)) {
+            if (hasType(rel, "sharedStrings"))
+                stringsPart = rel.target;
+        }
+        if (stringsPart.isEmpty() && m_zip.contains(QStringLiteral("xl/sharedStrings.xml")))
+            stringsPart = QStringLiteral("xl/sharedStrings.xml");
+        if (!stringsPart.isEmpty()) {
+            const auto strings = part(stringsPart);
+            if (!strings || !readSharedStrings(*strings))
+                return std::nullopt;
+        }
+    }
+
+    Workbook book;
+    for (const SheetEntry &entry : std::as_const(m_sheetList)) {
+        const auto rel = m_relationships.constFind(entry.relationship);
+        if (rel == m_relationships.constEnd()) {
+            fail(ZipText::Damaged);
+            return std::nullopt;
+        }
+        // Chart and dialog sheets are no worksheets: the application does not list them.
+        if (!hasType(*rel, "worksheet"))
+            continue;
+        const auto xml = part(rel->target);
+        if (!xml)
+            return std::nullopt;
+        Sheet sheet;
+        sheet.name = entry.name;
+        if (!readSheet(*xml, sheet))
+            return std::nullopt;
+        book.sheets << std::move(sheet);
+    }
+    return book;
+}
+
+} // namespace
+
+std::optional<Workbook> fReadXlsx(const QString &path, bool cells, QString *error) {
+    qsizetype budget = WorkbookLimits::MaxCells;
+    XlsxReader reader(cells, budget);
+    std::optional<Workbook> book = reader.read(path);
+    if (!book)
+        *error = reader.error().isEmpty() ? WorkbookText::Damaged : reader.error();
+    return book;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "sheet/CompareSheets.h"
+#include "sheet/Workbook.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+// A read-only table over one sheet and the comparison's colours for it. Rows and columns are
+// those of the compared range; cells are read from the sparse sheet when the view asks, so a
+// huge sheet costs no more than its non-empty cells.
+class SheetTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    SheetTableModel(const Sheet *sheet, const QHash<quint64, Color> *colors, int rows, int cols,
+                    QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    const Sheet *m_sheet;
+    const QHash<quint64, Color> *m_colors;
+    int m_rows;
+    int m_cols;
+};
+
+// Two compared sheets side by side, scrolled together, with a walk over the coloured cells.
+class SheetCompareWindow : public QWidget {
+    Q_OBJECT
+public:
+    // leftTitle/rightTitle name each side above its table (file and sheet).
+    SheetCompareWindow(Sheet left, Sheet right, SheetComparison comparison,
+                       const QString &leftTitle, const QString &rightTitle,
+                       QWidget *parent = nullptr);
+
+    QTableView *view(int side) const { return m_views[side]; }
+    SheetTableModel *model(int side) const { return m_models[side]; }
+    QString statusText() const;
+
+    // Moves both sides to the next (or previous) coloured cell in row order; at the end the
+    // current cell stays and the status line says so.
+    void moveToDifference(bool forward);
+
+private:
+    void selectCell(int row, int col); // 1-based
+    void showCount(const QString &extra = QString());
+
+    Sheet m_sheets[2];
+    SheetComparison m_comparison;
+    std::vector<quint64> m_diffKeys; // coloured cells, sorted: row-major order
+    SheetTableModel *m_models[2] = {};
+    QTableView *m_views[2] = {};
+    QLabel *m_status = nullptr;
+    QPushButton *m_previous = nullptr;
+    QPushButton *m_next = nullptr;
+};

@@ -1,0 +1,217 @@
+#include "platform/HttpFetch.h"
+
+#include "documents/DocumentFixtures.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The downloads run a local event loop, which needs an application object.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "test_documents";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+// A local server answering each request path with fixed bytes, then closing the connection.
+// Paths it does not know get a 404 page.
+class FakeServer {
+public:
+    enum class Mode { Answer, Silent, CloseAtOnce, Trickle };
+
+    explicit FakeServer(Mode mode = Mode::Answer) : m_mode(mode) {
+        ensureApplication();
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
+    }
+
+    void on(const QByteArray &path, const QByteArray &response) {
+        m_responses.insert(path, response);
+    }
+    QString url(const QString &path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+    }
+    int requests() const { return m_requests; }
+
+private:
+    void accept() {
+        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+            if (m_mode == Mode::CloseAtOnce) {
+                socket->close();
+                continue;
+            }
+            auto request = std::make_shared<QByteArray>();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+                *request += socket->readAll();
+                if (!request->contains("\r\n\r\n"))
+                    return;
+                ++m_requests;
+                const QByteArray path = request->split(' ').value(1);
+                request->clear();
+                answer(socket, path);
+            });
+        }
+    }
+
+    void answer(QTcpSocket *socket, const QByteArray &path) {
+        if (m_mode == Mode::Silent)
+            return;
+        if (m_mode == Mode::Trickle) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+            auto *timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+            timer->start(30);
+            return;
+        }
+        socket->write(m_responses.value(path, "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n"
+                                              "Connection: close\r\n\r\nnot found"));
+        socket->disconnectFromHost();
+    }
+
+    Mode m_mode;
+    QTcpServer m_server;
+    QHash<QByteArray, QByteArray> m_responses;
+    int m_requests = 0;
+};
+
+QByteArray response(const QByteArray &status, const QByteArray &body,
+                    const QByteArray &headers = {}) {
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
+}
+
+} // namespace
+
+TEST(HttpFetch, TheBodyIsTakenWhateverTheStatus) {
+    FakeServer server;
+    const QByteArray sjis =
+        QByteArray::fromHex("93fa967b8cea0d0a836583588367"); // 日本語 CR LF テスト
+    server.on("/page", response("200 OK", sjis, "Content-Type: text/plain\r\n"));
+    server.on("/error", response("500 Internal Server Error", "<html>broken</html>"));
+    server.on("/empty", response("204 No Content", ""));
+    server.on("/close", "HTTP/1.0 200 OK\r\n\r\nuntil the connection closes");
+
+    HttpResult r = fHttpGet(server.url(QStringLiteral("/page")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body, sjis);
+    EXPECT_TRUE(r.error.isEmpty());
+
+    r = fHttpGet(server.url(QStringLiteral("/missing")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body, QByteArray("not found"));
+    r = fHttpGet(server.url(QStringLiteral("/error")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body, QByteArray("<html>broken</html>"));
+    r = fHttpGet(server.url(QStringLiteral("/empty")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(r.body.isEmpty());
+    r = fHttpGet(server.url(QStringLiteral("/close")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body, QByteArray("until the connection closes"));
+}
+
+TEST(HttpFetch, RedirectsAreFollowedOnlyToWebAddressesAndOnlySoFar) {
+    FakeServer server;
+    server.on("/page", response("200 OK", "target"));
+    server.on("/old", response("301 Moved Permanently", "moved", "Location: /page\r\n"));
+    server.on("/twice", response("302 Found", "", "Location: /old\r\n"));
+    server.on("/loop", response("302 Found", "", "Location: /loop\r\n"));
+    server.on("/local", response("302 Found", "", "Location: file:///etc/hostname\r\n"));
+
+    HttpResult r = fHttpGet(server.url(QStringLiteral("/twice")));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body, QByteArray("target"));
+
+    r = fHttpGet(server.url(QStringLiteral("/loop")));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
+    // Bounded (Qt may retry a request once on a fresh connection).
+    EXPECT_LE(server.requests(), 3 + 2 * (HttpMaxRedirects + 1));
+
+    r = fHttpGet(server.url(QStringLiteral("/local")));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
+}
+
+TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
+    QElapsedTimer timer;
+    timer.start();
+    FakeServer silent(FakeServer::Mode::Silent);
+    HttpResult r = fHttpGet(silent.url(QStringLiteral("/")), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, HttpText::NoResponse);
+    EXPECT_EQ(silent.requests(), 1);
+
+    FakeServer closing(FakeServer::Mode::CloseAtOnce);
+    r = fHttpGet(closing.url(QStringLiteral("/")), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.startsWith(HttpText::Failed)) << r.error.toStdString();
+
+    // Headers promise more than arrives before the connection ends.
+    FakeServer cut;
+    cut.on("/", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this");
+    r = fHttpGet(cut.url(QStringLiteral("/")), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
+
+    // Nobody listening.
+    quint16 port = 0;
+    {
+        QTcpServer gone;
+        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+        port = gone.serverPort();
+    }
+    r = fHttpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), 300);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    // A byte now and then keeps the idle timer happy, but not the transfer as a whole.
+    timer.restart();
+    FakeServer trickle(FakeServer::Mode::Trickle);
+    r = fHttpGet(trickle.url(QStringLiteral("/")), 100);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, HttpText::NoResponse);
+    EXPECT_LT(timer.elapsed(), 4000);
+}
+
+TEST(HttpFetch, BodiesOverTheLimitAreRefused) {
+    FakeServer server;
+    server.on("/declared", "HTTP/1.1 200 OK\r\nContent-Length: 999999999999\r\n\r\nx");
+    server.on("/streamed", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(300000, 'x'));
+    server.on("/fits", response("200 OK", QByteArray(1000, 'y')));
+
+    HttpResult r = fHttpGet(server.url(QStringLiteral("/declared")), 2000);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, HttpText::TooLarge);
+    r = fHttpGet(server.url(QStringLiteral("/streamed")), 2000, 100000);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, HttpText::TooLarge);
+    EXPECT_TRUE(r.body.isEmpty());
+    r = fHttpGet(server.url(QStringLiteral("/fits")), 2000, 1000);
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.body.size(), 1000);
+}
+
+TEST(HttpFetch, OnlyWebAddressesAreFetched) {
+    ensureApplication();
+    for (const char *address :
+         {"file:///etc/passwd", "/etc/passwd", "javascript:alert(1)", "", "http://",
+          "data:text/plain,x", "gopher://127.0.0.1/", "http://exa mple.com/"}) {
+        const HttpResult r = fHttpGet(QString::fromLatin1(address), 300);
+        EXPECT_FALSE(r.ok) << address;
+        EXPECT_EQ(r.error, HttpText::BadAddress) << address;
+        EXPECT_TRUE(r.body.isEmpty());
+    }
+}

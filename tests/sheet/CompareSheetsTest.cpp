@@ -1,0 +1,184 @@
+#include "sheet/CompareSheets.h"
+
+#include "support/TempFiles.h"
+#include "support/XlsxPackage.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+using Kind = CellValue::Kind;
+
+namespace {
+
+CellValue number(double n) {
+    CellValue v;
+    v.kind = Kind::Number;
+    v.number = n;
+    return v;
+}
+CellValue text(const QString &s) {
+    CellValue v;
+    v.kind = Kind::Text;
+    v.text = s;
+    return v;
+}
+CellValue boolean(bool b) {
+    CellValue v;
+    v.kind = Kind::Boolean;
+    v.number = b ? 1 : 0;
+    return v;
+}
+CellValue error(const QString &s) {
+    CellValue v;
+    v.kind = Kind::Error;
+    v.text = s;
+    return v;
+}
+
+void put(Sheet &sheet, int row, int col, const CellValue &v) {
+    sheet.cells.insert(Sheet::key(row, col), v);
+    if (sheet.lastRow == 0) {
+        sheet.firstRow = sheet.lastRow = row;
+        sheet.firstCol = sheet.lastCol = col;
+    }
+    sheet.firstRow = std::min(sheet.firstRow, row);
+    sheet.firstCol = std::min(sheet.firstCol, col);
+    sheet.lastRow = std::max(sheet.lastRow, row);
+    sheet.lastCol = std::max(sheet.lastCol, col);
+}
+
+// The legend's default colours: 変更, 追加, 削除.
+const std::array<Color, 3> Legend = {65535, 16744448, 16776960};
+
+} // namespace
+
+TEST(CompareSheets, ValueRules) {
+    struct Case {
+        CellValue a, b;
+        bool equal;
+        const char *why;
+    };
+    const Case cases[] = {
+        {CellValue(), number(0), true, "an empty cell is 0"},
+        {CellValue(), text(QString()), true, "an empty cell is the empty text"},
+        {CellValue(), boolean(false), true, "an empty cell is FALSE"},
+        {text(QString()), number(0), false, "the empty text is a text"},
+        {text(QStringLiteral("1")), number(1), false, "a number never equals a text"},
+        {text(QStringLiteral("abc")), text(QStringLiteral("ABC")), false, "case counts"},
+        {number(2), number(2.0), true, "numbers compare numerically"},
+        {number(0.1 + 0.2), number(0.3), false, "no tolerance"},
+        {boolean(true), number(1), true, "truth values compare numerically"},
+        {CellValue(), number(-0.0), true, "minus zero is zero"},
+        {error(QStringLiteral("#N/A")), error(QStringLiteral("#N/A")), true, "same error"},
+        {error(QStringLiteral("#N/A")), error(QStringLiteral("#REF!")), false, "other error"},
+        {error(QStringLiteral("#N/A")), text(QStringLiteral("#N/A")), false,
+         "an error is not its spelling"},
+        {error(QStringLiteral("#N/A")), CellValue(), false, "an error is not empty"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(fCellValuesEqual(c.a, c.b), c.equal) << c.why;
+        EXPECT_EQ(fCellValuesEqual(c.b, c.a), c.equal) << c.why << " (swapped)";
+    }
+}
+
+TEST(CompareSheets, ColoursFollowTheStateTable) {
+    Sheet left, right;
+    put(left, 1, 1, text(QStringLiteral("only left")));
+    put(left, 2, 2, text(QStringLiteral("abc")));
+    put(right, 2, 2, text(QStringLiteral("ABC")));
+    put(right, 3, 3, number(5));
+    put(left, 4, 1, number(0)); // against nothing: equal
+    put(left, 5, 1, text(QStringLiteral("1")));
+    put(right, 5, 1, number(1));
+    put(left, 6, 1, text(QString())); // the empty text against 0: changed, left counts empty
+    put(right, 6, 1, number(0));
+    put(left, 7, 7, text(QStringLiteral("same")));
+    put(right, 7, 7, text(QStringLiteral("same")));
+
+    const SheetComparison result = fCompareSheets(left, right, Legend);
+    EXPECT_EQ(result.changedCells, 5);
+    const auto at = [](int r, int c) { return Sheet::key(r, c); };
+    EXPECT_EQ(result.leftColors.value(at(1, 1)), Legend[1]);
+    EXPECT_EQ(result.rightColors.value(at(1, 1)), Legend[2]);
+    EXPECT_EQ(result.leftColors.value(at(2, 2)), Legend[0]);
+    EXPECT_EQ(result.rightColors.value(at(2, 2)), Legend[0]);
+    EXPECT_EQ(result.leftColors.value(at(3, 3)), Legend[2]);
+    EXPECT_EQ(result.rightColors.value(at(3, 3)), Legend[1]);
+    EXPECT_EQ(result.leftColors.value(at(5, 1)), Legend[0]);
+    EXPECT_EQ(result.rightColors.value(at(5, 1)), Legend[0]);
+    EXPECT_EQ(result.leftColors.value(at(6, 1)), Legend[2]);
+    EXPECT_EQ(result.rightColors.value(at(6, 1)), Legend[1]);
+    EXPECT_FALSE(result.leftColors.contains(at(4, 1)));
+    EXPECT_FALSE(result.leftColors.contains(at(7, 7)));
+    EXPECT_EQ(result.leftColors.size(), 5);
+    EXPECT_EQ(result.rightColors.size(), 5);
+}
+
+TEST(CompareSheets, RangeIsTheLargerOfBoth) {
+    Sheet left, right;
+    put(left, 3, 26, number(1)); // ends in column Z
+    put(right, 9, 6, number(1)); // ends in column F
+    const SheetComparison result = fCompareSheets(left, right, Legend);
+    EXPECT_EQ(result.lastRow, 9);
+    EXPECT_EQ(ColumnLetters(result.lastCol), QStringLiteral("Z"));
+
+    // A full-size sheet against an empty one: only the held cells are visited.
+    Sheet huge, empty;
+    put(huge, 1, 1, number(1));
+    put(huge, WorkbookLimits::MaxRows, WorkbookLimits::MaxCols, number(2));
+    QElapsedTimer timer;
+    timer.start();
+    const SheetComparison big = fCompareSheets(huge, empty, Legend);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(big.lastRow, WorkbookLimits::MaxRows);
+    EXPECT_EQ(big.lastCol, WorkbookLimits::MaxCols);
+    EXPECT_EQ(big.changedCells, 2);
+}
+
+TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
+    TempFiles tmp;
+    Sheet sheet;
+    sheet.name = QStringLiteral("集計");
+    put(sheet, 1, 1, text(QStringLiteral("見出し")));
+    put(sheet, 1, 2, number(12.5));
+    put(sheet, 2, 1, boolean(true));
+    put(sheet, 2, 2, error(QStringLiteral("#DIV/0!")));
+    sheet.columnWidths << ColumnWidth{2, 2, 30};
+    QHash<quint64, Color> colors;
+    colors.insert(Sheet::key(1, 2), 65535);      // yellow: 0x00BBGGRR
+    colors.insert(Sheet::key(3, 3), 0x00FF8000); // a coloured cell with no value
+    const QString path = tmp.write(QStringLiteral("out.xlsx"), "an earlier file");
+
+    ASSERT_TRUE(fWriteColouredSheet(sheet, colors, 85, path));
+    const XlsxPackage::Sheet written = XlsxPackage::read(path);
+    ASSERT_TRUE(written.ok);
+    EXPECT_EQ(written.cell(QStringLiteral("A1")).value, QStringLiteral("見出し"));
+    EXPECT_EQ(written.cell(QStringLiteral("B1")).value, QStringLiteral("12.5"));
+    EXPECT_FALSE(written.cell(QStringLiteral("B1")).isString);
+    EXPECT_EQ(written.cell(QStringLiteral("B1")).style.fill, QStringLiteral("FFFFFF00"));
+    EXPECT_EQ(written.cell(QStringLiteral("C3")).style.fill, QStringLiteral("FF0080FF"));
+    EXPECT_TRUE(written.cell(QStringLiteral("A1")).style.fill.isEmpty());
+    EXPECT_NEAR(written.column(2).width, 30, 1);
+    const QByteArray sheetXml = XlsxPackage::entry(path, "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(sheetXml.contains("zoomScale=\"85\""));
+    EXPECT_TRUE(XlsxPackage::entry(path, "xl/workbook.xml").contains("集計"));
+    // Only the target is left in the folder: the scratch files are gone.
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // Our own reader takes the written values back unchanged.
+    QString readError;
+    const auto book = fReadWorkbook(path, true, &readError);
+    ASSERT_TRUE(book) << readError.toStdString();
+    const Sheet &back = book->sheets[0];
+    EXPECT_TRUE(fCellValuesEqual(back.cell(1, 1), sheet.cell(1, 1)));
+    EXPECT_TRUE(fCellValuesEqual(back.cell(1, 2), sheet.cell(1, 2)));
+    EXPECT_EQ(back.cell(2, 1).kind, Kind::Boolean);
+    EXPECT_EQ(back.cell(2, 2).text, QStringLiteral("#DIV/0!"));
+    EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C3"));
+
+    // No zoom, and a folder that does not exist.
+    ASSERT_TRUE(fWriteColouredSheet(sheet, {}, 0, path));
+    EXPECT_FALSE(XlsxPackage::entry(path, "xl/worksheets/sheet1.xml").contains("zoomScale"));
+    EXPECT_FALSE(
+        fWriteColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
+}

@@ -1,0 +1,265 @@
+#include "sheet/Workbook.h"
+
+#include "encoding/Charset.h"
+#include "sheet/SheetFixtures.h"
+#include "support/TempFiles.h"
+
+#include <QElapsedTimer>
+
+#include <xlsxwriter.h>
+
+using Kind = CellValue::Kind;
+
+namespace {
+
+// Three sheets from the writer library: values of every kind, an empty sheet, and one whose
+// cells start at C3.
+QString writeSampleBook(TempFiles &tmp) {
+    const QString path = tmp.filePath(QStringLiteral("book.xlsx"));
+    lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet *data = workbook_add_worksheet(book, "データ");
+    workbook_add_worksheet(book, "Empty");
+    lxw_worksheet *offset = workbook_add_worksheet(book, "Offset");
+    worksheet_write_string(data, 0, 0, "名前", nullptr);
+    worksheet_write_number(data, 0, 1, 42.5, nullptr);
+    worksheet_write_boolean(data, 0, 2, 1, nullptr);
+    lxw_format *dateFormat = workbook_add_format(book);
+    format_set_num_format(dateFormat, "yyyy-mm-dd");
+    lxw_datetime date = {2024, 1, 15, 0, 0, 0};
+    worksheet_write_datetime(data, 1, 0, &date, dateFormat);
+    worksheet_write_string(data, 1, 1, "名前", nullptr); // the same shared string again
+    worksheet_set_column(data, 1, 2, 20, nullptr);
+    worksheet_write_number(offset, 2, 2, 1, nullptr);
+    worksheet_write_string(offset, 6, 4, "x", nullptr);
+    EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+    return path;
+}
+
+std::optional<Workbook> read(const QString &path, bool cells, QString *error = nullptr) {
+    QString scratch;
+    return fReadWorkbook(path, cells, error ? error : &scratch);
+}
+
+} // namespace
+
+TEST(WorkbookRead, XlsxSheetsRangesAndValues) {
+    TempFiles tmp;
+    const QString path = writeSampleBook(tmp);
+    QString error;
+    const auto book = read(path, true, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    ASSERT_EQ(book->sheets.size(), 3);
+    EXPECT_EQ(book->sheets[0].name, QStringLiteral("データ"));
+    EXPECT_EQ(book->sheets[1].name, QStringLiteral("Empty"));
+    EXPECT_EQ(book->sheets[2].name, QStringLiteral("Offset"));
+    EXPECT_EQ(book->sheets[0].usedRangeAddress(), QStringLiteral("A1:C2"));
+    EXPECT_EQ(book->sheets[1].usedRangeAddress(), QStringLiteral("A1"));
+    EXPECT_EQ(book->sheets[1].lastRow, 0);
+    EXPECT_EQ(book->sheets[2].usedRangeAddress(), QStringLiteral("C3:E7"));
+
+    const Sheet &data = book->sheets[0];
+    EXPECT_EQ(data.cell(1, 1).text, QStringLiteral("名前"));
+    EXPECT_EQ(data.cell(1, 2).kind, Kind::Number);
+    EXPECT_EQ(data.cell(1, 2).number, 42.5);
+    EXPECT_EQ(data.cell(1, 3).kind, Kind::Boolean);
+    EXPECT_EQ(data.cell(1, 3).displayText(), QStringLiteral("TRUE"));
+    EXPECT_EQ(data.cell(2, 1).kind, Kind::Number); // a date stays its serial number
+    EXPECT_EQ(data.cell(2, 1).number, 45306);
+    EXPECT_EQ(data.cell(2, 2).text, QStringLiteral("名前"));
+    EXPECT_EQ(data.cell(3, 3).kind, Kind::Empty);
+    ASSERT_EQ(data.columnWidths.size(), 1);
+    EXPECT_EQ(data.columnWidths[0].first, 2);
+    EXPECT_EQ(data.columnWidths[0].last, 3);
+    EXPECT_NEAR(data.columnWidths[0].width, 20, 1);
+    EXPECT_EQ(book->sheets[2].cell(7, 5).text, QStringLiteral("x"));
+
+    // For the sheet lists only names and ranges are read.
+    const auto names = read(path, false);
+    ASSERT_TRUE(names);
+    ASSERT_EQ(names->sheets.size(), 3);
+    EXPECT_EQ(names->sheets[2].usedRangeAddress(), QStringLiteral("C3:E7"));
+    EXPECT_TRUE(names->sheets[0].cells.isEmpty());
+}
+
+TEST(WorkbookRead, XlsxCellKindsOrderAndRichText) {
+    TempFiles tmp;
+    // Runs are joined; the phonetic guide is no part of the text.
+    const QByteArray strings =
+        "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<si><t>plain</t></si>"
+        "<si><r><t>ab</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\">c d</t></r>"
+        "<rPh sb=\"0\" eb=\"1\"><t>ふりがな</t></rPh></si></sst>";
+    // The dimension lies; cells without a reference follow the one before them.
+    const QByteArray second =
+        SheetFixtures::sheetXml("<row r=\"2\"><c r=\"B2\" t=\"s\"><v>1</v></c>"
+                                "<c t=\"inlineStr\"><is><t>inline</t></is></c>"
+                                "<c r=\"D2\" t=\"e\"><v>#DIV/0!</v></c>"
+                                "<c r=\"E2\" t=\"str\"><f>A1&amp;\"x\"</f><v>calc</v></c>"
+                                "<c r=\"F2\" t=\"b\"><v>0</v></c>"
+                                "<c r=\"G2\" t=\"str\"><v></v></c>"
+                                "<c r=\"H2\" s=\"1\"/></row>",
+                                "<dimension ref=\"A1:A1\"/>");
+    const QByteArray first =
+        SheetFixtures::sheetXml("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>");
+    const QString path = tmp.filePath(QStringLiteral("kinds.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        path,
+        SheetFixtures::workbookParts(
+            {{QStringLiteral("Second"), second}, {QStringLiteral("First"), first}}, strings)));
+    const auto book = read(path, true);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->sheets.size(), 2);
+    EXPECT_EQ(book->sheets[0].name, QStringLiteral("Second"));
+    const Sheet &s = book->sheets[0];
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("B2:H2"));
+    EXPECT_EQ(s.cell(2, 2).text, QStringLiteral("abc d"));
+    EXPECT_EQ(s.cell(2, 3).kind, Kind::Text);
+    EXPECT_EQ(s.cell(2, 3).text, QStringLiteral("inline"));
+    EXPECT_EQ(s.cell(2, 4).kind, Kind::Error);
+    EXPECT_EQ(s.cell(2, 4).displayText(), QStringLiteral("#DIV/0!"));
+    EXPECT_EQ(s.cell(2, 5).text, QStringLiteral("calc"));
+    EXPECT_EQ(s.cell(2, 6).kind, Kind::Boolean);
+    EXPECT_EQ(s.cell(2, 6).number, 0);
+    // A formula giving the empty text is a text, not an empty cell.
+    EXPECT_EQ(s.cell(2, 7).kind, Kind::Text);
+    EXPECT_TRUE(s.cell(2, 7).isEmpty());
+    EXPECT_EQ(s.cell(2, 8).kind, Kind::Empty);
+    EXPECT_EQ(book->sheets[1].cell(1, 1).text, QStringLiteral("plain"));
+}
+
+TEST(WorkbookRead, XlsxHugeDimensionStaysSparse) {
+    TempFiles tmp;
+    const QByteArray sheet =
+        SheetFixtures::sheetXml("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
+                                "<row r=\"1048576\"><c r=\"XFD1048576\"><v>2</v></c></row>",
+                                "<dimension ref=\"A1:XFD1048576\"/>");
+    const QString path = tmp.filePath(QStringLiteral("huge.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        path, SheetFixtures::workbookParts({{QStringLiteral("Huge"), sheet}})));
+    QElapsedTimer timer;
+    timer.start();
+    const auto book = read(path, true);
+    ASSERT_TRUE(book);
+    EXPECT_LT(timer.elapsed(), 2000);
+    const Sheet &s = book->sheets[0];
+    EXPECT_EQ(s.cells.size(), 2);
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:XFD1048576"));
+    EXPECT_EQ(s.cell(1048576, 16384).number, 2);
+}
+
+TEST(WorkbookRead, UnreadableFilesGiveAnError) {
+    TempFiles tmp;
+    const QByteArray bomb =
+        "<?xml version=\"1.0\"?><!DOCTYPE sst [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+        "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<si><t>&b;</t></si></sst>";
+    const QString doctype = tmp.filePath(QStringLiteral("doctype.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        doctype,
+        SheetFixtures::workbookParts({{QStringLiteral("S"), SheetFixtures::sheetXml("")}}, bomb)));
+    const QString outside = tmp.filePath(QStringLiteral("outside.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        outside, SheetFixtures::workbookParts(
+                     {{QStringLiteral("S"),
+                       SheetFixtures::sheetXml("<row><c r=\"XFE1\"><v>1</v></c></row>")}})));
+    const QPair<QString, QString> cases[] = {
+        {doctype, QStringLiteral("文書型定義 (DOCTYPE) を含むXMLは読みません")},
+        {outside, QStringLiteral("壊れたファイルです")},
+        {tmp.write(QStringLiteral("text.xlsx"), "not a zip at all"),
+         QStringLiteral("ブックではありません")},
+        {tmp.write(QStringLiteral("text.xls"), "not a compound file either, just text\n"),
+         QStringLiteral("ブックではありません")},
+        // An xlsx package under the name of the old format.
+        {tmp.write(QStringLiteral("fake.xls"), TempFiles::read(doctype)),
+         QStringLiteral("ブックではありません")},
+        {tmp.write(QStringLiteral("locked.xlsx"),
+                   QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(504, '\0')),
+         QStringLiteral("暗号化されています")},
+        {tmp.filePath(QStringLiteral("missing.xlsx")), QStringLiteral("ファイルを開けません")},
+        {tmp.write(QStringLiteral("notes.txt"), "a,b"), QStringLiteral("対応していない形式です")},
+    };
+    for (const auto &[path, message] : cases) {
+        QString error;
+        EXPECT_FALSE(read(path, true, &error)) << path.toStdString();
+        EXPECT_EQ(error, message) << path.toStdString();
+    }
+}
+
+TEST(WorkbookRead, CsvFields) {
+    TempFiles tmp;
+    const QString path =
+        tmp.write(QStringLiteral("売上.2024.csv"), "name,\"say \"\"hi\"\"\",\"two\r\nlines\",,\r\n"
+                                                   "1.50,007, 12,1e3,+5,-,inf,\"1,000\"\r\rlast\n");
+    const auto book = read(path, true);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->sheets.size(), 1);
+    const Sheet &s = book->sheets[0];
+    EXPECT_EQ(s.name, QStringLiteral("売上.2024"));
+    EXPECT_EQ(s.cell(1, 1).text, QStringLiteral("name"));
+    EXPECT_EQ(s.cell(1, 2).text, QStringLiteral("say \"hi\""));
+    EXPECT_EQ(s.cell(1, 3).text, QStringLiteral("two\nlines"));
+    EXPECT_EQ(s.cell(1, 4).kind, Kind::Empty);
+    // Numbers only where the whole field is one.
+    EXPECT_EQ(s.cell(2, 1).kind, Kind::Number);
+    EXPECT_EQ(s.cell(2, 1).number, 1.5);
+    EXPECT_EQ(s.cell(2, 2).number, 7);
+    EXPECT_EQ(s.cell(2, 3).text, QStringLiteral(" 12"));
+    EXPECT_EQ(s.cell(2, 4).number, 1000);
+    EXPECT_EQ(s.cell(2, 5).number, 5);
+    EXPECT_EQ(s.cell(2, 6).text, QStringLiteral("-"));
+    EXPECT_EQ(s.cell(2, 7).text, QStringLiteral("inf"));
+    EXPECT_EQ(s.cell(2, 8).text, QStringLiteral("1,000"));
+    // The lone CR ended row 2; the blank line is row 3.
+    EXPECT_EQ(s.cell(4, 1).text, QStringLiteral("last"));
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:H4"));
+    EXPECT_EQ(s.cells.size(), 12);
+}
+
+TEST(WorkbookRead, CsvShiftJisAndLimits) {
+    TempFiles tmp;
+    const QString sjis =
+        tmp.write(QStringLiteral("sjis.csv"),
+                  EncodeAnsi(QStringLiteral("日本語,テスト\r\n\"改\r\n行\",ｶﾅ\r\n")));
+    const auto book = read(sjis, true);
+    ASSERT_TRUE(book);
+    const Sheet &s = book->sheets[0];
+    EXPECT_EQ(s.cell(1, 1).text, QStringLiteral("日本語"));
+    EXPECT_EQ(s.cell(1, 2).text, QStringLiteral("テスト"));
+    EXPECT_EQ(s.cell(2, 1).text, QStringLiteral("改\n行"));
+    EXPECT_EQ(s.cell(2, 2).text, QStringLiteral("ｶﾅ"));
+
+    const auto names = read(sjis, false);
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->sheets[0].usedRangeAddress(), QStringLiteral("A1:B2"));
+    EXPECT_TRUE(names->sheets[0].cells.isEmpty());
+
+    // Commas alone make no cells; one field past the last column is refused.
+    QByteArray wide(WorkbookLimits::MaxCols, ',');
+    wide += "x\n";
+    QString error;
+    EXPECT_FALSE(read(tmp.write(QStringLiteral("wide.csv"), wide), true, &error));
+    EXPECT_EQ(error, QStringLiteral("大きすぎます"));
+    QByteArray fits(WorkbookLimits::MaxCols - 1, ',');
+    fits += "x\n";
+    const auto edge = read(tmp.write(QStringLiteral("fits.csv"), fits), true);
+    ASSERT_TRUE(edge);
+    EXPECT_EQ(edge->sheets[0].usedRangeAddress(), QStringLiteral("XFD1"));
+}
+
+TEST(WorkbookRead, ColumnLettersAndDisplayText) {
+    const QPair<int, const char *> letters[] = {{1, "A"},     {26, "Z"},     {27, "AA"},
+                                                {52, "AZ"},   {256, "IV"},   {702, "ZZ"},
+                                                {703, "AAA"}, {16384, "XFD"}};
+    for (const auto &[column, text] : letters)
+        EXPECT_EQ(ColumnLetters(column), QLatin1String(text)) << column;
+
+    CellValue v;
+    v.kind = Kind::Number;
+    v.number = 0.1;
+    EXPECT_EQ(v.displayText(), QStringLiteral("0.1"));
+    v.number = -0.0;
+    EXPECT_EQ(v.displayText(), QStringLiteral("0"));
+    v.number = 45306;
+    EXPECT_EQ(v.displayText(), QStringLiteral("45306"));
+}

@@ -1,0 +1,319 @@
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/frmMain.h"
+#include "platform/EditorCommand.h"
+#include "settings/IniFile.h"
+#include "settings/ui/frmOption.h"
+#include "support/TempFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// A prepared setting.ini and a host that records what the dialog sets on the window.
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    void writeIni(const QByteArray &keys) { files.write("setting.ini", "[Corvane]\n" + keys); }
+    QString iniPath() const { return files.filePath("setting.ini"); }
+    QString ini(const char *key) const {
+        return fReadIni(SettingsSection, QString::fromLatin1(key), iniPath(), "<missing>");
+    }
+
+    // The ten keys the dialog writes, in its order, as one line.
+    QString stored() const {
+        QStringList values;
+        for (const char *key : {"Zoom", "FontSize", "Editer", "BinaryEditer", "DClk", "FDClk",
+                                "Return", "Letter", "FFile", "FMulti"})
+            values << QString::fromLatin1(key) + u'=' + ini(key);
+        return values.join(u' ');
+    }
+
+    // What the dialog's controls show, in the same order, plus the colour boxes.
+    static QString shown(const frmOption &d) {
+        return QStringLiteral("%1 %2 [%3] [%4] dc%5 fdc%6 wrap%7 case%8 content%9/%10 multi%11 "
+                              "%12,%13,%14")
+            .arg(d.cbo[1]->currentIndex())
+            .arg(d.cbo[0]->currentText(), d.txt[0]->text(), d.txt[1]->text())
+            .arg(d.optDC[1]->isChecked())
+            .arg(d.optFDC[1]->isChecked())
+            .arg(d.chk[5]->isChecked())
+            .arg(d.chk[6]->isChecked())
+            .arg(int(d.chk[11]->checkState()))
+            .arg(d.chk[12]->isChecked())
+            .arg(d.chk[15]->isChecked())
+            .arg(d.stateColour(0))
+            .arg(d.stateColour(1))
+            .arg(d.stateColour(2));
+    }
+
+    OptionHost host(double fontSize = 9) {
+        OptionHost h;
+        h.fontSize = fontSize;
+        h.legend = {0x0000FF, 0x00FF00, 0xFF0000};
+        h.setFontSize = [this](int points) { fontSizes.push_back(points); };
+        h.setLegendColour = [this](int index, Color color) {
+            legend[size_t(index)] = color;
+            ++legendCalls;
+        };
+        h.setWordWrap = [this](bool on) { wraps.push_back(on); };
+        return h;
+    }
+
+    TempFiles files;
+    std::vector<int> fontSizes;
+    std::array<Color, 3> legend{};
+    int legendCalls = 0;
+    std::vector<bool> wraps;
+};
+
+const QByteArray AllKeys = "Editer=gvim +%L %F\nBinaryEditer=/usr/bin/bvi\nReturn=1\nLetter=1\n"
+                           "DClk=1\nFFile=1\nFMulti=0\nFDClk=0\nZoom=1\nFontSize=12\n";
+
+} // namespace
+
+TEST_F(OptionsDialogTest, LoadShowsTheStoredValuesAndTheWindowsFontAndColours) {
+    writeIni(AllKeys);
+    {
+        // The window's size wins over the file's, and one that is not listed still shows.
+        frmOption dialog(host(13.4), iniPath());
+        EXPECT_EQ(shown(dialog), "1 13 [gvim +%L %F] [/usr/bin/bvi] dc1 fdc0 wrap1 case1 "
+                                 "content2/0 multi0 255,65280,16711680");
+        EXPECT_EQ(dialog.cbo[1]->currentText(), "85%");
+        EXPECT_EQ(dialog.txtState[1]->palette().color(QPalette::Window), QColor(0, 255, 0));
+    }
+    writeIni("Zoom=7\n"); // outside the list: nothing selected, written back as "no zoom"
+    frmOption dialog(host(), iniPath());
+    EXPECT_EQ(shown(dialog), "-1 9 [" + fDefaultEditorCommand() +
+                                 "] [] dc0 fdc1 wrap0 case0 content0/0 multi1 "
+                                 "255,65280,16711680");
+    ASSERT_TRUE(dialog.apply());
+    EXPECT_EQ(ini("Zoom"), "-1");
+}
+
+TEST_F(OptionsDialogTest, ApplyWritesEveryKeyAndSetsTheWindowOkCloses) {
+    writeIni("Color0=111\n");
+    frmOption dialog(host(), iniPath());
+    dialog.cbo[0]->setEditText("14");
+    dialog.cbo[1]->setCurrentIndex(2);
+    dialog.txt[0]->setText("kate -l %L %F");
+    dialog.txt[1]->setText("/opt/hex edit");
+    dialog.optDC[1]->setChecked(true);
+    dialog.optFDC[0]->setChecked(true);
+    dialog.chk[5]->setChecked(true);
+    dialog.chk[6]->setChecked(true);
+    dialog.chk[11]->click();
+    dialog.chk[15]->setChecked(false);
+    dialog.setStateColour(1, 0x123456);
+
+    dialog.cmdMenu[1]->click();
+    EXPECT_EQ(stored(), "Zoom=2 FontSize=14 Editer=kate -l %L %F BinaryEditer=/opt/hex edit "
+                        "DClk=1 FDClk=0 Return=1 Letter=1 FFile=1 FMulti=0");
+    // Colours live in the window until shut-down writes them.
+    EXPECT_EQ(ini("Color0"), "111");
+    EXPECT_EQ(ini("Color1"), "<missing>");
+    EXPECT_EQ(fontSizes, std::vector<int>{14});
+    EXPECT_EQ(legend, (std::array<Color, 3>{0x0000FF, 0x123456, 0xFF0000}));
+    EXPECT_EQ(wraps, std::vector<bool>{true});
+    EXPECT_NE(dialog.result(), QDialog::Accepted); // Apply leaves the dialog open
+
+    dialog.chk[5]->setChecked(false);
+    dialog.chk[11]->click();
+    dialog.cmdMenu[0]->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ini("Return") + ini("FFile"), "00");
+}
+
+TEST_F(OptionsDialogTest, InitialiseAsksResetsOnlyTheControlsAndCancelKeepsTheFile) {
+    writeIni(AllKeys);
+    const QByteArray before = TempFiles::read(iniPath());
+    frmOption dialog(host(16), iniPath());
+    const QString loaded = shown(dialog);
+    int asked = 0;
+    bool answer = false;
+    dialog.confirmInitialise = [&] {
+        ++asked;
+        return answer;
+    };
+
+    dialog.cmdMenu[5]->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(shown(dialog), loaded);
+
+    answer = true;
+    dialog.cmdMenu[5]->click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(shown(dialog), "0 9 [" + fDefaultEditorCommand() +
+                                 "] [] dc0 fdc1 wrap0 case0 content0/0 multi1 "
+                                 "65535,16744448,16776960");
+
+    dialog.cmdMenu[2]->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(TempFiles::read(iniPath()), before);
+    EXPECT_TRUE(fontSizes.empty());
+    EXPECT_EQ(legendCalls, 0);
+}
+
+TEST_F(OptionsDialogTest, StoredTextContentModeKeepsItsGreyStateUntilClicked) {
+    writeIni("FFile=2\n");
+    frmOption dialog(host(), iniPath());
+    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::PartiallyChecked);
+    EXPECT_TRUE(dialog.chk[12]->isChecked());
+    ASSERT_TRUE(dialog.apply());
+    EXPECT_EQ(ini("FFile"), "2");
+
+    // Clicks move between checked and unchecked only; the grey state is never reached again.
+    const Qt::CheckState expected[3] = {Qt::Checked, Qt::Unchecked, Qt::Checked};
+    for (Qt::CheckState state : expected) {
+        dialog.chk[11]->click();
+        EXPECT_EQ(dialog.chk[11]->checkState(), state);
+        EXPECT_FALSE(dialog.chk[12]->isChecked());
+        ASSERT_TRUE(dialog.apply());
+        EXPECT_EQ(ini("FFile"), state == Qt::Checked ? "1" : "0");
+    }
+
+    // The text-content box chooses mode 2 and shows it in the first box's grey state.
+    dialog.chk[12]->click();
+    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::PartiallyChecked);
+    ASSERT_TRUE(dialog.apply());
+    EXPECT_EQ(ini("FFile"), "2");
+    dialog.chk[12]->click();
+    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::Unchecked);
+    EXPECT_EQ(dialog.contentMode(), 0);
+}
+
+TEST_F(OptionsDialogTest, BadFontSizeIsRefusedMarkedAndNothingIsWritten) {
+    writeIni(AllKeys);
+    const QByteArray before = TempFiles::read(iniPath());
+    frmOption dialog(host(), iniPath());
+    dialog.txt[0]->setText("changed %F");
+    for (const char *bad : {"", "abc", "0", "-3", "0.5", "1e1", "12pt", "401", "99999999999"}) {
+        SCOPED_TRACE(bad);
+        dialog.cbo[0]->setEditText(QString::fromUtf8(bad));
+        dialog.cmdMenu[0]->click();
+        EXPECT_NE(dialog.result(), QDialog::Accepted); // OK keeps the dialog open
+        EXPECT_FALSE(dialog.lblStatus->text().isEmpty());
+        EXPECT_FALSE(dialog.cbo[0]->toolTip().isEmpty());
+        EXPECT_EQ(dialog.cbo[0]->lineEdit()->palette().color(QPalette::Base),
+                  QColor(255, 200, 200));
+        EXPECT_EQ(TempFiles::read(iniPath()), before);
+    }
+    EXPECT_TRUE(fontSizes.empty() && wraps.empty() && legendCalls == 0);
+
+    dialog.cbo[0]->setEditText("11"); // typing again takes the mark away
+    EXPECT_TRUE(dialog.cbo[0]->toolTip().isEmpty() && dialog.lblStatus->text().isEmpty());
+}
+
+TEST_F(OptionsDialogTest, FractionalFontSizeIsStoredAsTypedAndReadsBackWhole) {
+    frmOption dialog(host(), iniPath());
+    dialog.cbo[0]->setEditText(" 10.5 ");
+    ASSERT_TRUE(dialog.apply());
+    EXPECT_EQ(ini("FontSize"), "10.5");
+    EXPECT_EQ(fReadIniInt(SettingsSection, "FontSize", 9, iniPath()), 10);
+    EXPECT_EQ(fontSizes, std::vector<int>{10});
+    EXPECT_EQ(frmOption::fParseFontSize("007.25"), 7);
+    EXPECT_EQ(frmOption::fParseFontSize("400.9"), 400);
+}
+
+TEST_F(OptionsDialogTest, UnwritableFileIsReportedAndOkStaysOpen) {
+    files.write("blocker", "a file, not a folder");
+    frmOption dialog(host(), files.filePath("blocker/setting.ini"));
+    dialog.cmdMenu[0]->click();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog.lblStatus->text().contains("setting.ini"));
+}
+
+TEST_F(OptionsDialogTest, ColourBoxesAndEditorPickersTakeOnlyConfirmedChoices) {
+    frmOption dialog(host(), iniPath());
+    QColor offered, answer(1, 2, 3);
+    dialog.pickColour = [&](const QColor &initial) {
+        offered = initial;
+        return answer;
+    };
+    QTest::mouseClick(dialog.txtState[2], Qt::LeftButton);
+    EXPECT_EQ(offered, QColor(0, 0, 255));
+    EXPECT_EQ(dialog.stateColour(2), 0x030201u);
+    answer = QColor(); // cancelled
+    QTest::keyClick(dialog.txtState[0], Qt::Key_Space);
+    EXPECT_EQ(offered, QColor(255, 0, 0));
+    EXPECT_EQ(dialog.stateColour(0), 0x0000FFu);
+
+    // The text editor's setting is a command line: a picked path with blanks is quoted.
+    QString picked = "/opt/My Editor/edit";
+    dialog.pickFile = [&] { return picked; };
+    dialog.cmdMenu[3]->click();
+    dialog.cmdMenu[4]->click();
+    EXPECT_EQ(QProcess::splitCommand(dialog.txt[0]->text()), QStringList{picked});
+    EXPECT_EQ(dialog.txt[1]->text(), picked);
+    picked.clear(); // cancelled
+    dialog.cmdMenu[4]->click();
+    EXPECT_EQ(dialog.txt[1]->text(), "/opt/My Editor/edit");
+}
+
+TEST_F(OptionsDialogTest, LabelClickSelectsAndDroppedFilesFillTheTextBoxes) {
+    frmOption dialog(host(), iniPath());
+    dialog.txt[0]->setText("some command");
+    QTest::mouseClick(dialog.Label1[0], Qt::LeftButton);
+    EXPECT_EQ(dialog.txt[0]->selectedText(), "some command");
+
+    // The first local file counts; a web address is not a path.
+    QMimeData data;
+    data.setUrls({QUrl("https://example.org/x"), QUrl::fromLocalFile("/usr/bin/first"),
+                  QUrl::fromLocalFile("/usr/bin/second")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.txt[1], &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.txt[1], &drop);
+    EXPECT_EQ(dialog.txt[1]->text(), "/usr/bin/first");
+}
+
+TEST_F(OptionsDialogTest, MainWindowOpensItAndRereadsFolderAndCaseModes) {
+    writeIni("FFile=0\nLetter=0\n");
+    frmMain w({}, iniPath());
+    QAction *menuItem = nullptr, *button = nullptr;
+    for (QAction *a : w.findChildren<QAction *>()) {
+        if (a->text() == QStringLiteral("オプション画面表示(&O)..."))
+            menuItem = a;
+        else if (a->text() == QStringLiteral("設定"))
+            button = a;
+    }
+    ASSERT_TRUE(menuItem && button);
+    EXPECT_TRUE(menuItem->isEnabled() && button->isEnabled());
+
+    bool opened = false;
+    QTimer::singleShot(0, &w, [&] {
+        auto *dialog = w.findChild<frmOption *>();
+        if (!dialog) { // never leave the test hanging in a modal loop
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
+        opened = true;
+        dialog->cbo[0]->setEditText("14");
+        dialog->chk[11]->click();
+        dialog->chk[6]->setChecked(true);
+        dialog->setStateColour(2, 0x010203);
+        dialog->cmdMenu[0]->click();
+    });
+    button->trigger();
+
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(w.workspace().folderContentMode, 1);
+    EXPECT_TRUE(w.workspace().ignoreCase);
+    EXPECT_EQ(w.workspace().txtState[2], 0x010203u);
+    EXPECT_EQ(w.view(ResultView::Folder)->font().pointSize(), 14);
+}
