@@ -12,7 +12,8 @@ std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
     for (int i = 1; i <= n; ++i) {
         const QString &element = elements[i];
         const QString lower = element.toLower();
-        if (fFileExists(element)) {
+        // Existing paths, and web addresses, are the sources.
+        if (fFileExists(element) || fIsWebAddress(element)) {
             if (request.path1.isEmpty())
                 request.path1 = element;
             else if (request.path2.isEmpty())

@@ -15,8 +15,8 @@ struct BatchRequest {
     QStringList notFound; // elements that name no existing path and are no option
 };
 
-// Reads the command line's elements (element 0 is the program path). Existing paths fill
-// path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the output. Returns
+// Reads the command line's elements (element 0 is the program path). Existing paths and web
+// addresses fill path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the output. Returns
 // nothing when no output is named: then the program starts interactively.
 std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements);
 
