@@ -96,7 +96,7 @@ frmText::frmText(const Workspace &ws, QWidget *owner) : QDialog(owner) {
     }
 
     // The captions need at least their own font's height; 12 pixels is the least.
-    const int captionHeight = std::max(CaptionHeight, fontMetrics().height());
+    const int captionHeight = std::max(CaptionHeight, fontMetrics().height() + 4); // room for descenders
     const int secondTop = FirstCaptionTop + std::max(CaptionPitch, captionHeight + 3);
     lblLeft = makeCaption(LeftPrefix + ws.cb[0], FirstCaptionTop, captionHeight, this);
     lblRight = makeCaption(RightPrefix + ws.cb[1], secondTop, captionHeight, this);
