@@ -1,5 +1,7 @@
 #include "export/ExcelExport.h"
 
+#include "platform/XlsxSupport.h"
+
 #include "export/GridLayout.h"
 
 #include <QFile>
@@ -14,6 +16,8 @@
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
+
+using namespace XlsxSupport;
 
 namespace {
 
@@ -30,26 +34,14 @@ const char *const FontName = "ＭＳ ゴシック";
 // Colour 15 of the spreadsheet application's default palette.
 constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
 // Outside the library's colour range: a cell without fill.
-constexpr lxw_color_t NoFill = 0xFFFFFFFFu;
 
 constexpr double NumberWidth = 7;
 constexpr double AddressWidth = 9;
 constexpr double TextWidth = 50;
 constexpr double FolderNameWidth = 25;
 
-// Longest text a worksheet cell holds.
-constexpr qsizetype MaxCellChars = 32767;
-
 // Grid colours are 0x00BBGGRR, the library wants 0xRRGGBB. Values above 24 bits are the
 // platform's system colour codes (DefaultColor among them): such a cell has no fill of its own.
-lxw_color_t fillOf(Color color) {
-    if (color > 0xFFFFFFu)
-        return NoFill;
-    const lxw_color_t rgb = ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
-    // The library takes 0 for "no colour"; black has a code of its own.
-    return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;
-}
-
 // One library format per combination in use. The library keeps every format until the
 // workbook closes and a workbook may hold only so many, so a format per cell is not an option.
 class Formats {
@@ -94,18 +86,7 @@ public:
         // An empty cell still carries its fill and borders.
         if (s.isEmpty())
             return worksheet_write_blank(m_sheet, row, col, format) == LXW_NO_ERROR;
-        if (s.size() > MaxCellChars) {
-            qsizetype n = MaxCellChars;
-            if (s[n - 1].isHighSurrogate())
-                --n;
-            s = s.first(n);
-        }
-        const qsizetype need = m_encoder.requiredSpace(s.size()) + 1;
-        if (m_utf8.size() < need)
-            m_utf8.resize(need);
-        char *end = m_encoder.appendToBuffer(m_utf8.data(), s);
-        *end = '\0';
-        return worksheet_write_string(m_sheet, row, col, m_utf8.constData(), format) ==
+        return worksheet_write_string(m_sheet, row, col, m_text.utf8(s), format) ==
                LXW_NO_ERROR;
     }
 
@@ -125,8 +106,7 @@ public:
 private:
     lxw_worksheet *m_sheet;
     // Stateless: a broken surrogate at the end of one cell must not reach into the next.
-    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
-    QByteArray m_utf8;
+    CellText m_text;
 };
 
 struct Layout {
@@ -223,34 +203,6 @@ bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid)
         }
     }
     return true;
-}
-
-// Creates an empty file of a fresh name in the target's folder; empty when the folder cannot
-// take a file. Creating it first also keeps the library from writing anywhere else.
-QString createTempBeside(const QString &path) {
-    const QFileInfo target(path);
-    const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = stem + QString::number(QRandomGenerator::global()->generate(), 36) +
-                             QStringLiteral(".tmp");
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
-        if (!QFileInfo::exists(name))
-            break; // not a name clash: the folder is missing or closed to us
-    }
-    return QString();
-}
-
-// Puts the finished workbook in place of whatever the target was, in one step.
-bool moveIntoPlace(const QString &temp, const QString &path) {
-    const QFileInfo target(path);
-    if (target.isFile())
-        QFile::setPermissions(temp, target.permissions());
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
-    return !error;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "sheet/CompareSheets.h"
 
+#include "platform/XlsxSupport.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -15,6 +17,8 @@
 #include <system_error>
 #include <unordered_map>
 #include <vector>
+
+using namespace XlsxSupport;
 
 namespace {
 
@@ -89,18 +93,6 @@ namespace {
 
 // Colours here are 0x00BBGGRR, the library wants 0xRRGGBB. Values above 24 bits are system
 // colour codes: such a cell keeps no fill of its own.
-constexpr lxw_color_t NoFill = 0xFFFFFFFFu;
-
-lxw_color_t fillOf(Color color) {
-    if (color > 0xFFFFFFu)
-        return NoFill;
-    const lxw_color_t rgb = ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
-    // The library reads 0 as "no colour"; black has a code of its own.
-    return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;
-}
-
-// Longest text a worksheet cell holds.
-constexpr qsizetype MaxCellChars = 32767;
 
 class SheetWriter {
 public:
@@ -148,26 +140,12 @@ public:
     }
 
 private:
-    const char *utf8(QStringView s) {
-        if (s.size() > MaxCellChars) {
-            qsizetype n = MaxCellChars;
-            if (s[n - 1].isHighSurrogate())
-                --n;
-            s = s.first(n);
-        }
-        const qsizetype need = m_encoder.requiredSpace(s.size()) + 1;
-        if (m_buffer.size() < need)
-            m_buffer.resize(need);
-        char *end = m_encoder.appendToBuffer(m_buffer.data(), s);
-        *end = '\0';
-        return m_buffer.constData();
-    }
+    const char *utf8(QStringView s) { return m_text.utf8(s); }
 
     lxw_workbook *m_book;
     lxw_worksheet *m_sheet;
     std::unordered_map<lxw_color_t, lxw_format *> m_formats;
-    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
-    QByteArray m_buffer;
+    CellText m_text;
 };
 
 // The application refuses these characters in a sheet name, and names over 31 characters.
@@ -226,32 +204,6 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
             return false;
     }
     return true;
-}
-
-// An empty file of a fresh name in the target's folder; empty when the folder takes no file.
-QString createTempBeside(const QString &path) {
-    const QFileInfo target(path);
-    const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = stem + QString::number(QRandomGenerator::global()->generate(), 36) +
-                             QStringLiteral(".tmp");
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
-        if (!QFileInfo::exists(name))
-            break; // no name clash: the folder is missing or closed to us
-    }
-    return QString();
-}
-
-bool moveIntoPlace(const QString &temp, const QString &path) {
-    const QFileInfo target(path);
-    if (target.isFile())
-        QFile::setPermissions(temp, target.permissions());
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
-    return !error;
 }
 
 } // namespace
