@@ -347,7 +347,11 @@ void frmMain::pic1_Resize() {
     }
     // Workbook view: information boxes on top, sheet lists below.
     m_sheetView->setGeometry(area);
-    const int half = W / 2, infoHeight = twips(990) - rowHeight;
+    // The information boxes hold three lines (name, date, sheet count) in whatever font.
+    const int half = W / 2;
+    const int infoHeight = std::max(twips(990) - rowHeight,
+                                    3 * txt[0]->fontMetrics().lineSpacing() +
+                                        2 * txt[0]->frameWidth() + 12);
     txt[0]->setGeometry(0, 0, half, infoHeight);
     txt[1]->setGeometry(W - half, 0, half, infoHeight);
     lv[0]->setGeometry(0, infoHeight, half, std::max(0, area.height() - infoHeight));
