@@ -267,6 +267,62 @@ qint16 ScoreEuc(const QByteArray &bytes, int a) {
 
 } // namespace modJudge
 
+namespace {
+
+// True when the bytes from..to (inclusive) are strict UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF) holding at least one multi-byte character. The range may start or
+// end inside a character: the window cuts the buffer anywhere.
+bool isMultiByteUtf8(const uchar *p, qsizetype from, qsizetype to, bool *multiByte) {
+    qsizetype i = from;
+    while (i <= to && (p[i] & 0xC0) == 0x80)
+        ++i; // the tail of a character that began before the range
+    while (i <= to) {
+        const uchar c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        uint code;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1Fu;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0Fu;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + length - 1 > to)
+            return true; // cut by the end of the range
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[i + k] & 0x3Fu);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+            return false;
+        *multiByte = true;
+        i += length;
+    }
+    return true;
+}
+
+// The scanned window (head and tail) is UTF-8 with multi-byte characters.
+bool windowIsMultiByteUtf8(const QByteArray &bytes, int a) {
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype last = bytes.size() - 1;
+    bool multiByte = false;
+    return isMultiByteUtf8(p, 0, a / 2, &multiByte) &&
+           isMultiByteUtf8(p, a / 2 + (last - a), last, &multiByte) && multiByte;
+}
+
+} // namespace
+
 QString DetectEncoding(const QByteArray &bytes) {
     // Nothing to weigh: fall back to the ANSI code page like any undecided buffer.
     if (bytes.isEmpty())
@@ -296,8 +352,14 @@ QString DetectEncoding(const QByteArray &bytes) {
     for (qint16 s : scores)
         best = qMax(best, s);
     for (int k : tieOrder) {
-        if (scores[k] >= best)
+        if (scores[k] >= best) {
+            // Mostly-ASCII UTF-8 with a little Japanese scores alike under both scorers and
+            // would go to the code page as garbled text; a buffer that is valid UTF-8 through
+            // and through, with multi-byte characters, is UTF-8.
+            if (k == 4 && scores[2] + 1 >= best && windowIsMultiByteUtf8(bytes, a))
+                return EncodingName::Utf8;
             return checks[k].name;
+        }
     }
     return EncodingName::Sjis;
 }

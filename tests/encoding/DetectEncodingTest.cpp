@@ -184,3 +184,15 @@ TEST(DetectEncoding, LongBuffersScanOnlyHeadAndTail) {
     for (auto score : {ScoreJis, ScoreUnicode, ScoreUtf8, ScoreUtf7, ScoreSjis, ScoreEuc})
         EXPECT_EQ(score(noisy, 1999), score(clean, 1999));
 }
+
+TEST(DetectEncodingChoice, MostlyAsciiUtf8WithSomeJapaneseIsNotTakenForShiftJis) {
+    // One Japanese line among many ASCII ones scores alike under UTF8 and SJIS.
+    QByteArray text = QStringLiteral("第一段落です。これはテストの文書です。\n").toUtf8();
+    for (int k = 0; k < 40; ++k)
+        text += "Paragraph number " + QByteArray::number(k) + " with some filler text.\n";
+    EXPECT_EQ(DetectEncoding(text), QStringLiteral("UTF8"));
+    // Plain ASCII still goes to the code page, and so does Shift_JIS text.
+    EXPECT_EQ(DetectEncoding("Plain ASCII LINE 45\r\n"), QStringLiteral("SJIS"));
+    EXPECT_EQ(DetectEncoding(QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a")),
+              QStringLiteral("SJIS"));
+}
