@@ -9,9 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes = FuzzSupport::bytes(data, size);
     const QString detected = DetectEncoding(bytes);
-    static const QStringList names = {EncodingName::Sjis, EncodingName::Jis, EncodingName::Euc,
-                                      EncodingName::Utf8, EncodingName::Utf7,
-                                      EncodingName::Unicode};
+    static const QStringList names = {EncodingName::Sjis, EncodingName::Jis,
+                                      EncodingName::Euc,  EncodingName::Utf8,
+                                      EncodingName::Utf7, EncodingName::Unicode};
     if (!names.contains(detected))
         __builtin_trap(); // detection answers with one of the six names only
     for (const QString &name : names) {

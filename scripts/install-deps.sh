@@ -12,6 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth imagemagick
   diffutils time bc
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -34,10 +34,30 @@ std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
     return request;
 }
 
+QString fOneLine(const QString &text) {
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\n')
+            line += QLatin1String("\\n");
+        else if (c == u'\r')
+            line += QLatin1String("\\r");
+        else if (c == u'\t')
+            line += QLatin1String("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::LineSeparator ||
+                 c == QChar::ParagraphSeparator || c.unicode() == 0x85)
+            line += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
 BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request) {
     BatchResult result;
     if (!request.notFound.isEmpty()) {
-        result.error = QStringLiteral("見つかりません: ") + request.notFound.join(QStringLiteral(", "));
+        result.error =
+            QStringLiteral("見つかりません: ") + request.notFound.join(QStringLiteral(", "));
         return result;
     }
     if (request.path1.isEmpty()) {

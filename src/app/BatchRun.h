@@ -29,6 +29,10 @@ struct BatchResult {
     QString error;  // one line for stderr when status is BatchTrouble
 };
 
+// The text as one printable line: line breaks and other control characters (which file names
+// may hold) are written as \n, \r, \t or \xHH, so a message stays the one line it claims to be.
+QString fOneLine(const QString &text);
+
 // Compares the request's two paths and saves the result by the output's extension. Never
 // reports success when a source could not be read or the output could not be written.
 BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request);

@@ -27,7 +27,7 @@ int runBatch(int argc, char **argv, const BatchRequest &request) {
     sLoadComparisonOptions(ws, gIniPath());
     const BatchResult result = fBatchCompare(ws, request);
     if (result.status == BatchTrouble)
-        printLine(stderr, QStringLiteral("corvane: ") + result.error);
+        printLine(stderr, fOneLine(QStringLiteral("corvane: ") + result.error));
     else
         printLine(stdout, result.output);
     // The output file is complete; leave without tearing down a result of millions of rows

@@ -34,8 +34,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The largest file that a text or binary comparison reads (1 GiB). Such a file is held whole in
+// memory, and its text a second time as UTF-16 with the grid's lines on top; anything larger is
+// refused with FileTooLargeError rather than read in part or left to exhaust the memory.
+constexpr qint64 MaxComparedFileBytes = qint64(1) << 30;
+
+// A file beyond MaxComparedFileBytes.
+class FileTooLargeError : public FileReadError {
+public:
+    using FileReadError::FileReadError;
+};
+
 // Reads a whole file, detects its encoding, decodes and normalises it. Throws FileReadError
-// when the file cannot be read; an empty file gives the empty text.
+// when the file cannot be read (FileTooLargeError beyond MaxComparedFileBytes); an empty file
+// gives the empty text.
 QString LoadNormalizedText(const QString &path);
 
 // Writes text in the named charset (callers pass "UTF-8": the file starts with EF BB BF),

@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -97,6 +98,10 @@ QString LoadNormalizedText(const QString &path) {
     // A pipe or a device would block the open or never end: only regular files are read.
     if (info.exists() && !info.isFile())
         throw FileReadError("Cannot read '" + shown + "': it is not a regular file");
+    const std::string tooLarge = "Cannot read '" + shown + "': larger than " +
+                                 std::to_string(MaxComparedFileBytes) + " bytes";
+    if (info.size() > MaxComparedFileBytes)
+        throw FileTooLargeError(tooLarge);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileReadError("Cannot open '" + shown + "': " + file.errorString().toStdString());
@@ -104,6 +109,8 @@ QString LoadNormalizedText(const QString &path) {
     if (file.error() != QFileDevice::NoError)
         throw FileReadError("Cannot read '" + shown + "': " + file.errorString().toStdString());
     file.close();
+    if (bytes.size() > MaxComparedFileBytes) // it grew while it was read
+        throw FileTooLargeError(tooLarge);
     if (bytes.isEmpty())
         return {};
     return DecodeByName(DetectEncoding(bytes), bytes);

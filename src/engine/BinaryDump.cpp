@@ -3,7 +3,10 @@
 #include "engine/EngineTexts.h"
 #include "platform/Paths.h"
 
+#include "encoding/Charset.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -53,7 +56,9 @@ bool tooLarge(qsizetype dataRows) {
 }
 
 bool bytesDiffer(QByteArrayView a, QByteArrayView b) {
-    return a.size() != b.size() || std::memcmp(a.data(), b.data(), size_t(a.size())) != 0;
+    // An empty view may have no data pointer, which memcmp must never be given.
+    return a.size() != b.size() ||
+           (a.size() > 0 && std::memcmp(a.data(), b.data(), size_t(a.size())) != 0);
 }
 
 } // namespace
@@ -65,18 +70,22 @@ bool fDumpFile(Workspace &ws, int side, const QString &path) {
               fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
                   QStringLiteral("]"));
 
+    // Only regular files: opening a pipe without a writer would block for good, and a device
+    // may never end. The whole file is held in memory, so its size is bounded too.
+    const QFileInfo info(path);
+    const bool oversized = info.size() > MaxComparedFileBytes;
     QFile file(path);
     QByteArray bytes;
-    bool read = file.open(QIODevice::ReadOnly);
+    bool read = info.isFile() && !oversized && file.open(QIODevice::ReadOnly);
     if (read) {
         bytes = file.readAll();
-        read = file.error() == QFileDevice::NoError && bytes.size() == file.size() &&
-               !tooLarge(bytes.size() / BytesPerRow + 1);
+        read = file.error() == QFileDevice::NoError && bytes.size() <= MaxComparedFileBytes &&
+               bytes.size() == file.size() && !tooLarge(bytes.size() / BytesPerRow + 1);
     }
     if (!read) {
         // The side shows no rows at all, so it cannot pass for an empty file; the left side
         // still leaves one empty data row, as the reset grid has.
-        ws.runProblems << CannotRead + path;
+        ws.runProblems << (oversized ? TooLargeToRead : CannotRead) + path;
         if (side == 0)
             g.setRows(g.fixedRows() + 1);
         g.setByteSide(side, QByteArray(), 0);

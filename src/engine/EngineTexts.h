@@ -26,6 +26,8 @@ inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
 
 // Our additions: a side that could not be read says so instead of passing for empty.
 inline const QString CannotRead = QStringLiteral("読み込めません: ");
+// A file beyond MaxComparedFileBytes (encoding/Charset.h).
+inline const QString TooLargeToRead = QStringLiteral("1 GB を超えるファイルは比較できません: ");
 } // namespace EngineTexts
 
 // The word in a path box that names the clipboard text stored for that side.

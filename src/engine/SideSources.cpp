@@ -31,6 +31,9 @@ QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
     }
     try {
         return keepLines(ws, LoadNormalizedText(path));
+    } catch (const FileTooLargeError &) {
+        ws.runProblems << EngineTexts::TooLargeToRead + path;
+        return {};
     } catch (const FileReadError &) {
         ws.runProblems << EngineTexts::CannotRead + path;
         return {};
@@ -55,18 +58,18 @@ std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString
         ws.runProblems << error + QStringLiteral(": ") + path;
         return std::nullopt;
     }
-    ws.workbookInfo[size_t(side)] =
-        QStringLiteral("ファイル名：") + fFileName(path) + QStringLiteral("\r\n更新日時：") +
-        fModificationText(path) + QStringLiteral("\r\nシート数：") +
-        QString::number(book->sheets.size());
+    ws.workbookInfo[size_t(side)] = QStringLiteral("ファイル名：") + fFileName(path) +
+                                    QStringLiteral("\r\n更新日時：") + fModificationText(path) +
+                                    QStringLiteral("\r\nシート数：") +
+                                    QString::number(book->sheets.size());
     return book;
 }
 
 QList<SheetListItem> fSheetListAlone(const Workbook &book) {
     QList<SheetListItem> list;
     for (int k = 0; k < book.sheets.size(); ++k)
-        list.append({QString::number(k + 1), book.sheets[k].name,
-                     book.sheets[k].usedRangeAddress()});
+        list.append(
+            {QString::number(k + 1), book.sheets[k].name, book.sheets[k].usedRangeAddress()});
     return list;
 }
 

@@ -251,6 +251,9 @@ QByteArray fReadAll(const QString &path) {
                                     .toStdString());
         if (got == 0)
             break;
+        if (data.size() + got > MaxComparedFileBytes)
+            throw FileTooLargeError(
+                QStringLiteral("読み込めません: %1 (1 GB を超えています)").arg(path).toStdString());
         data.append(buffer, got);
     }
     return data;

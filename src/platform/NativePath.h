@@ -43,7 +43,7 @@ bool fListFolder(const QString &folder, const std::function<bool(const QString &
 int fOpenForRead(const QString &path);
 
 // The whole file. Throws FileReadError (encoding/Charset.h) when it cannot be opened or read,
-// or is a folder.
+// or is a folder; FileTooLargeError beyond MaxComparedFileBytes.
 QByteArray fReadAll(const QString &path);
 
 // folder + "/" + name, without doubling a trailing separator.

@@ -259,7 +259,11 @@ QString wordMainPart(ZipPackage &zip) {
     return fallback;
 }
 
+// The first bytes of a regular file. Anything else is never opened: a pipe without a writer
+// would block the open for good.
 QByteArray fileHead(const QString &path) {
+    if (!QFileInfo(path).isFile())
+        return QByteArray();
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.read(8) : QByteArray();
 }

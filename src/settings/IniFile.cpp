@@ -282,9 +282,12 @@ bool sDeleteIniKey(const QString &section, const QString &key, const QString &in
     const qsizetype header = findSection(doc, section);
     if (header < 0)
         return true;
-    const qsizetype k = findKey(doc, header, key);
-    if (k < 0)
+    // Every line of the key goes: with a hand-made duplicate left behind, the key would read
+    // back its older value instead of being missing.
+    bool any = false;
+    for (qsizetype k; (k = findKey(doc, header, key)) >= 0; any = true)
+        doc.lines.erase(doc.lines.begin() + k);
+    if (!any)
         return true;
-    doc.lines.erase(doc.lines.begin() + k);
     return store(*loaded, doc, iniPath);
 }

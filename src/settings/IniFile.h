@@ -31,6 +31,7 @@ int fReadIniInt(const QString &section, const QString &key, int defaultValue,
 bool sWriteIni(const QString &section, const QString &key, const QString &value,
                const QString &iniPath);
 
-// Removes the key's line. A key that is not there is not an error. Returns false only when the
+// Removes the key's line (every one of them, when a hand edit left duplicates in the section).
+// A key that is not there is not an error. Returns false only when the
 // file needed rewriting and could not be written.
 bool sDeleteIniKey(const QString &section, const QString &key, const QString &iniPath);

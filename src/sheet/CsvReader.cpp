@@ -146,7 +146,9 @@ std::optional<Workbook> fReadCsv(const QString &path, bool cells, QString *error
         *error = WorkbookText::TooLarge;
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(MaxCsvBytes + 1);
+    // readAll, not read(MaxCsvBytes + 1): that would allocate the whole bound for every file,
+    // however small, and keep it for as long as the bytes live.
+    const QByteArray bytes = file.readAll();
     if (bytes.size() > MaxCsvBytes) { // grew while we read it
         *error = WorkbookText::TooLarge;
         return std::nullopt;

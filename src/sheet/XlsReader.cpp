@@ -2,13 +2,19 @@
 
 #include "sheet/WorkbookReaders.h"
 
+#include <QDataStream>
 #include <QDate>
 #include <QFile>
 #include <QString>
 
 #include <freexl.h>
 
+#include <cerrno>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,9 +89,8 @@ CellValue valueOf(const FreeXL_CellValue &cell) {
     return value;
 }
 
-} // namespace
-
-std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error) {
+// The reading itself, in whatever process runs it.
+std::optional<Workbook> readXlsHere(const QString &path, bool cells, QString *error) {
     const QByteArray name = QFile::encodeName(path);
     const void *raw = nullptr;
     const int opened = freexl_open(name.constData(), &raw);
@@ -148,5 +153,125 @@ std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error
         }
         book.sheets << std::move(sheet);
     }
+    return book;
+}
+
+// A workbook sent from the reading process to its parent.
+void writeBook(QDataStream &out, const Workbook &book) {
+    out << qint64(book.sheets.size());
+    for (const Sheet &sheet : book.sheets) {
+        out << sheet.name << sheet.firstRow << sheet.firstCol << sheet.lastRow << sheet.lastCol;
+        out << qint64(sheet.cells.size());
+        for (auto it = sheet.cells.cbegin(); it != sheet.cells.cend(); ++it)
+            out << it.key() << int(it->kind) << it->number << it->text;
+    }
+}
+
+std::optional<Workbook> readBook(QDataStream &in) {
+    Workbook book;
+    qint64 sheets = 0;
+    in >> sheets;
+    for (qint64 s = 0; s < sheets && in.status() == QDataStream::Ok; ++s) {
+        Sheet sheet;
+        qint64 count = 0;
+        in >> sheet.name >> sheet.firstRow >> sheet.firstCol >> sheet.lastRow >> sheet.lastCol >>
+            count;
+        for (qint64 k = 0; k < count && in.status() == QDataStream::Ok; ++k) {
+            quint64 key = 0;
+            int kind = 0;
+            CellValue value;
+            in >> key >> kind >> value.number >> value.text;
+            value.kind = CellValue::Kind(kind);
+            sheet.cells.insert(key, value);
+        }
+        book.sheets << std::move(sheet);
+    }
+    if (in.status() != QDataStream::Ok)
+        return std::nullopt;
+    return book;
+}
+
+} // namespace
+
+// FreeXL trusts the lengths inside the file: a damaged or hostile .xls can make it read past
+// its own buffers (found by fuzzing). It therefore runs in a child process of its own; a child
+// that crashes or is killed only means a damaged workbook, and the result comes back through a
+// pipe.
+std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        *error = WorkbookText::TooLarge;
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        *error = WorkbookText::TooLarge;
+        return std::nullopt;
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        QString message;
+        std::optional<Workbook> book;
+        try {
+            book = readXlsHere(path, cells, &message);
+        } catch (const std::bad_alloc &) {
+            message = WorkbookText::TooLarge;
+        }
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out << bool(book) << message;
+            if (book)
+                writeBook(out, *book);
+        }
+        const char *p = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fds[1], p, size_t(left));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                ::_exit(3);
+            p += n;
+            left -= n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        *error = WorkbookText::Damaged;
+        return std::nullopt;
+    }
+    QDataStream in(bytes);
+    bool ok = false;
+    QString message;
+    in >> ok >> message;
+    if (in.status() != QDataStream::Ok) {
+        *error = WorkbookText::Damaged;
+        return std::nullopt;
+    }
+    if (!ok) {
+        *error = message;
+        return std::nullopt;
+    }
+    std::optional<Workbook> book = readBook(in);
+    if (!book)
+        *error = WorkbookText::Damaged;
     return book;
 }
