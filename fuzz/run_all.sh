@@ -41,7 +41,8 @@ run_one() {
   local extra=()
   [ -f "fuzz/corpus/$name.options" ] && read -r -a extra <"fuzz/corpus/$name.options"
   # -timeout: one input running this long is a hang; -rss_limit_mb: a memory blow-up.
-  "$build/fuzz_$name" "$work/corpus" -max_total_time="$seconds" -timeout=20 \
+  # A fixed seed (FUZZ_SEED) makes a run repeatable enough to reproduce what CI saw.
+  "$build/fuzz_$name" "$work/corpus" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -timeout=20 \
     -rss_limit_mb=3072 -print_final_stats=1 -artifact_prefix="$findings/" "${extra[@]}" \
     >"$work.log" 2>&1
   echo $? >"$work.status"
