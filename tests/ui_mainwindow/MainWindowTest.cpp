@@ -304,3 +304,18 @@ TEST_F(MainWindowTest, HighlightedMenuItemsShowTheirHelpText) {
     EXPECT_TRUE(frmMain::versionText().startsWith(QStringLiteral("Corvane Ver")));
     EXPECT_TRUE(frmMain::versionText().contains(QStringLiteral("\t作者 ")));
 }
+
+TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
+    files.write("setting.ini", "[Corvane]\nX=1500\nY=1500\nW=9000\nH=7000\n");
+    {
+        auto w = open();
+        w->showMaximized();
+        QApplication::processEvents();
+        if (!w->isMaximized())
+            GTEST_SKIP() << "this platform does not maximise";
+        w->close();
+    }
+    EXPECT_EQ(ini("WinState"), QStringLiteral("2"));
+    EXPECT_EQ(ini("W"), QStringLiteral("9000"));
+    EXPECT_EQ(ini("X"), QStringLiteral("1500"));
+}
