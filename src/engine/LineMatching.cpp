@@ -6,15 +6,19 @@
 
 namespace {
 
+// Slots of an open-addressing table for this many keys: a power of two, at most half full.
+size_t tableSize(size_t expected) {
+    size_t capacity = 16;
+    while (capacity < expected * 2)
+        capacity *= 2;
+    return capacity;
+}
+
 // Gives every distinct line text a small id, in one open-addressing table over both sides.
 class LineInterner {
 public:
-    explicit LineInterner(size_t expected) {
-        size_t capacity = 16;
-        while (capacity < expected * 2)
-            capacity *= 2;
-        m_slots.assign(capacity, -1);
-        m_mask = capacity - 1;
+    explicit LineInterner(size_t expected) : m_slots(tableSize(expected), -1) {
+        m_mask = m_slots.size() - 1;
     }
 
     int intern(const QString &line) {
@@ -120,12 +124,8 @@ int windowOffsets(const std::vector<int> &ids, const std::vector<int> &length,
 // Gives every distinct window (a stretch of line ids) an id, over both sides.
 class WindowInterner {
 public:
-    explicit WindowInterner(size_t expected) {
-        size_t capacity = 16;
-        while (capacity < expected * 2)
-            capacity *= 2;
-        m_slots.assign(capacity, -1);
-        m_mask = capacity - 1;
+    explicit WindowInterner(size_t expected) : m_slots(tableSize(expected), -1) {
+        m_mask = m_slots.size() - 1;
     }
 
     int intern(const int *ids, int len) {

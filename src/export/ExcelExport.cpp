@@ -214,9 +214,7 @@ bool ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &pat
     if (qint64(grid.rows()) + qint64(FirstGridRow) > qint64(LXW_ROW_MAX))
         return false;
     // Through a link, the file it points to is replaced and the link stays.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    const QString temp = createTempBeside(target);
+    const auto [target, temp] = replacementFor(path);
     if (temp.isEmpty())
         return false;
 

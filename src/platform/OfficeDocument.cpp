@@ -120,6 +120,17 @@ QString xmlReason(const QXmlStreamReader &r) {
     return r.error() == QXmlStreamReader::CustomError ? r.errorString() : ZipText::Damaged;
 }
 
+// The end of a part's reading: its text, or why there is none.
+bool finishReading(const QXmlStreamReader &r, bool sawRoot, LineCollector &lines,
+                   QString *text, QString *reason) {
+    if (r.hasError())
+        return fail(reason, xmlReason(r));
+    if (!sawRoot)
+        return fail(reason, DocumentText::NotDocument);
+    *text = lines.text();
+    return true;
+}
+
 bool isWord(const QXmlStreamReader &r) {
     const auto ns = r.namespaceUri();
     return ns == WordMain || ns == WordStrict;
@@ -169,12 +180,7 @@ bool readWordXml(const QByteArray &xml, QString *text, QString *reason) {
         if (lines.tooLarge())
             return fail(reason, ZipText::TooLarge);
     }
-    if (r.hasError())
-        return fail(reason, xmlReason(r));
-    if (!sawRoot)
-        return fail(reason, DocumentText::NotDocument);
-    *text = lines.text();
-    return true;
+    return finishReading(r, sawRoot, lines, text, reason);
 }
 
 // content.xml of an .odt: text:p and text:h as lines (tables and lists hold them too),
@@ -230,12 +236,7 @@ bool readOdfXml(const QByteArray &xml, QString *text, QString *reason) {
         if (lines.tooLarge())
             return fail(reason, ZipText::TooLarge);
     }
-    if (r.hasError())
-        return fail(reason, xmlReason(r));
-    if (!sawRoot)
-        return fail(reason, DocumentText::NotDocument);
-    *text = lines.text();
-    return true;
+    return finishReading(r, sawRoot, lines, text, reason);
 }
 
 // The target of the package's officeDocument relationship, or the usual part name.

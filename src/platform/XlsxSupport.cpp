@@ -31,6 +31,8 @@ const char *CellText::utf8(QStringView text) {
     return m_buffer.constData();
 }
 
+namespace {
+
 QString createTempBeside(const QString &path) {
     const QFileInfo target(path);
     const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
@@ -44,6 +46,14 @@ QString createTempBeside(const QString &path) {
             break; // not a name clash: the folder is missing or closed to us
     }
     return QString();
+}
+
+} // namespace
+
+Replacement replacementFor(const QString &path) {
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    return {target, createTempBeside(target)};
 }
 
 bool moveIntoPlace(const QString &temp, const QString &path) {

@@ -21,9 +21,14 @@ constexpr qsizetype MaxCellChars = 32767;
 // (the grid's default colour).
 lxw_color_t fillOf(Color color);
 
-// An empty file of a fresh name in the target's folder, so the workbook is written beside its
-// target and the library writes nowhere else; empty when the folder takes no file.
-QString createTempBeside(const QString &path);
+// The file that saving to `path` replaces (through a link, the file it points to) and an empty
+// file of a fresh name beside it, so the workbook is written there and the library writes
+// nowhere else; temp is empty when the folder takes no file.
+struct Replacement {
+    QString target;
+    QString temp;
+};
+Replacement replacementFor(const QString &path);
 
 // Turns cell texts into the NUL-terminated UTF-8 the library takes, cut to what a cell holds
 // (never inside a surrogate pair), reusing one buffer.

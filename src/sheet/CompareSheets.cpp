@@ -212,9 +212,8 @@ bool fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors
                          const QString &path) {
     if (path.isEmpty())
         return false;
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    const QString temp = createTempBeside(target);
+    // Through a link, the file it points to is replaced and the link stays.
+    const auto [target, temp] = replacementFor(path);
     if (temp.isEmpty())
         return false;
 
