@@ -254,6 +254,19 @@ const QString &ResultGrid::storedText(int r, int c) const {
     return scratch;
 }
 
+QStringView ResultGrid::textView(int r, int c, NumberText &digits) const {
+    const int number = numberAt(r, c);
+    if (number < 0)
+        return storedText(r, c);
+    int at = 12;
+    for (unsigned v = unsigned(number);; v /= 10) {
+        digits.chars[--at] = char16_t(u'0' + v % 10);
+        if (v < 10)
+            break;
+    }
+    return QStringView(digits.chars + at, 12 - at);
+}
+
 Color ResultGrid::backColor(int r, int c) const {
     checkCell(r, c);
     if (!isByteRow(r))

@@ -73,6 +73,13 @@ public:
     // stays valid for the next three calls of storedText() (so two cells can be compared).
     int numberAt(int r, int c) const;
     const QString &storedText(int r, int c) const;
+    // The cell's text for a reader that uses it at once (the exporters): no string is made
+    // (a number is written into `digits`); valid as long as storedText() would be. Never keep
+    // it: text() gives a string of its own.
+    struct NumberText {
+        char16_t chars[12];
+    };
+    QStringView textView(int r, int c, NumberText &digits) const;
 
     Color backColor(int r, int c) const;
     void setBackColor(int r, int c, Color color);

@@ -126,19 +126,8 @@ private:
     void cell(int r, int c) {
         if (r >= m_grid.rows())
             return;
-        const int number = m_grid.numberAt(r, c);
-        if (number < 0) {
-            field(m_grid.storedText(r, c));
-            return;
-        }
-        char16_t digits[12];
-        int at = 12;
-        for (unsigned v = unsigned(number);; v /= 10) {
-            digits[--at] = char16_t(u'0' + v % 10);
-            if (v < 10)
-                break;
-        }
-        m_out.add(QStringView(digits + at, 12 - at));
+        ResultGrid::NumberText digits;
+        field(m_grid.textView(r, c, digits));
     }
 
     // A quote inside a field is doubled so that the field still ends where it should.

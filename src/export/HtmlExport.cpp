@@ -57,8 +57,9 @@ void addEscaped(StringEx &out, QStringView text) {
 void addCell(StringEx &out, QStringView open, QStringView close, const ResultGrid &grid, int r,
              int c) {
     out.AddRear(open);
+    ResultGrid::NumberText digits;
     if (!grid.isEmpty(r, c))
-        addEscaped(out, grid.text(r, c));
+        addEscaped(out, grid.textView(r, c, digits));
     out.AddRear(close);
     out.AddRear(LineEnd);
 }

@@ -50,13 +50,10 @@ QVariant ResultGridModel::data(const QModelIndex &index, int role) const {
     const int r = gridRow(index.row());
     const int c = index.column();
     switch (role) {
-    case Qt::DisplayRole: {
-        const int number = m_grid->numberAt(r, c);
-        if (number >= 0)
-            return QString::number(number);
-        // Implicitly shared: no copy of the line text is made for the view.
-        return m_grid->storedText(r, c);
-    }
+    case Qt::DisplayRole:
+        // A string of its own: the view may hold it past the next comparison, which releases
+        // the source texts the cells point into.
+        return m_grid->text(r, c);
     case Qt::BackgroundRole: {
         const Color color = m_grid->backColor(r, c);
         if (color == ResultGrid::DefaultColor)

@@ -143,11 +143,8 @@ QString ResultGridView::selectionText() const {
         for (int c = left; c <= right; ++c) {
             if (c > left)
                 text += QLatin1Char('\t');
-            const int number = g->numberAt(gr, c);
-            if (number >= 0)
-                text += QString::number(number);
-            else
-                text += g->storedText(gr, c);
+            ResultGrid::NumberText digits;
+            text += g->textView(gr, c, digits);
         }
     }
     return text;
@@ -313,9 +310,8 @@ void ResultGridView::trackMouse(const QPoint &pos) {
     }
     m_mouseRow = m_model->gridRow(index.row());
     m_mouseCol = index.column();
-    const int number = grid()->numberAt(m_mouseRow, m_mouseCol);
-    const QString text =
-        number >= 0 ? QString::number(number) : grid()->storedText(m_mouseRow, m_mouseCol);
+    // The tooltip keeps its text: a string of its own, not one pointing into a source text.
+    const QString text = grid()->text(m_mouseRow, m_mouseCol);
     if (text != m_lastTooltip) {
         setToolTip(text);
         m_lastTooltip = text;
