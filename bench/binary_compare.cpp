@@ -3,8 +3,8 @@
 //   build/binary_compare [MEGABYTES]   (default 100)
 // Writes two files of that size with scattered differences into a temporary folder, prints
 // seconds per phase and the peak resident memory against the two files' size.
-#include "engine/BinaryDump.h"
-#include "engine/GridFill.h"
+#include "run/BinaryDump.h"
+#include "run/GridFill.h"
 
 #include <QElapsedTimer>
 #include <QFile>

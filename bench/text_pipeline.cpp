@@ -2,9 +2,9 @@
 //   build/bench/text_pipeline LEFT RIGHT
 // Prints seconds per phase, so a regression shows where it happened.
 #include "encoding/Charset.h"
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "engine/LineMatching.h"
-#include "engine/TextDiff.h"
+#include "run/TextDiff.h"
 #include "export/CsvExport.h"
 
 #include <QElapsedTimer>

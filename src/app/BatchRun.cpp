@@ -1,6 +1,6 @@
 #include "app/BatchRun.h"
 
-#include "engine/TextDiff.h"
+#include "run/TextDiff.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
 

@@ -1,6 +1,6 @@
 #include "app/BatchRun.h"
 #include "app/ComparisonOptions.h"
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "mainwindow/frmMain.h"
 #include "settings/IniFile.h"
 

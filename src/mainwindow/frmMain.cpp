@@ -1,7 +1,7 @@
 #include "mainwindow/frmMain.h"
 
-#include "engine/GridFill.h"
-#include "engine/TextDiff.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"

@@ -1,8 +1,8 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
-#include "engine/GridFill.h"
-#include "engine/TextDiff.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
 #include "settings/IniFile.h"

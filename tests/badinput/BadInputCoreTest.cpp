@@ -1,7 +1,7 @@
 // Bad input below the program: files that vanish while a folder comparison runs, a disk that
 // fills up during a copy, files beyond the size limit.
 #include "encoding/Charset.h"
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "engine/Workspace.h"
 #include "folder/FileOperations.h"
 #include "folder/SearchFile.h"

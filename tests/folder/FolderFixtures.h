@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "engine/Workspace.h"
 #include "folder/SearchFile.h"
 #include "platform/NativePath.h"

@@ -1,4 +1,4 @@
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 
 #include "engine/EngineTexts.h"
 

@@ -1,6 +1,6 @@
 // Documents and workbooks as sources of a comparison run.
 #include "documents/DocumentFixtures.h"
-#include "engine/TextDiff.h"
+#include "run/TextDiff.h"
 #include "support/TempFiles.h"
 
 #include <xlsxwriter.h>

@@ -1,6 +1,6 @@
 #include "engine/ResultGrid.h"
 
-#include "engine/BinaryDump.h"
+#include "run/BinaryDump.h"
 #include "export/CsvExport.h"
 #include "support/TempFiles.h"
 

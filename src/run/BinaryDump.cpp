@@ -1,4 +1,4 @@
-#include "engine/BinaryDump.h"
+#include "run/BinaryDump.h"
 
 #include "engine/EngineTexts.h"
 #include "platform/Paths.h"

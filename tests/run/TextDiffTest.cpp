@@ -1,6 +1,6 @@
 #include "engine/EngineTexts.h"
-#include "engine/GridFill.h"
-#include "engine/TextDiff.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 #include "support/TempFiles.h"
 
 #include <QDir>

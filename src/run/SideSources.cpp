@@ -1,10 +1,10 @@
-#include "engine/SideSources.h"
+#include "run/SideSources.h"
 
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
 #include "engine/EngineTexts.h"
 #include "engine/LineMatching.h"
-#include "engine/TextDiff.h"
+#include "run/TextDiff.h"
 #include "platform/HttpFetch.h"
 #include "platform/OfficeDocument.h"
 #include "platform/Paths.h"

@@ -1,6 +1,6 @@
-#include "engine/BinaryDump.h"
+#include "run/BinaryDump.h"
 
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "platform/Paths.h"
 #include "support/TempFiles.h"
 

@@ -1,11 +1,11 @@
-#include "engine/TextDiff.h"
+#include "run/TextDiff.h"
 
 #include "encoding/Charset.h"
-#include "engine/BinaryDump.h"
+#include "run/BinaryDump.h"
 #include "engine/EngineTexts.h"
-#include "engine/GridFill.h"
+#include "run/GridFill.h"
 #include "engine/LineMatching.h"
-#include "engine/SideSources.h"
+#include "run/SideSources.h"
 #include "folder/SearchFile.h"
 #include "platform/Paths.h"
 
