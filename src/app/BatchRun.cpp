@@ -1,8 +1,11 @@
 #include "app/BatchRun.h"
 
-#include "run/TextDiff.h"
+#include "run/ComparisonRunner.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
+
+#include <new>
+#include <stdexcept>
 
 std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
     BatchRequest request;
@@ -65,14 +68,24 @@ BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request) {
         return result;
     }
 
-    fTextDiff(ws, request.path1, request.path2, 1, 5, 10);
+    if (!runTextDiffGuarded(ws, request.path1, request.path2)) {
+        result.error = ws.statusText();
+        return result;
+    }
     result.output = ws.statusText();
     if (!ws.runProblems.isEmpty()) {
         result.error = ws.runProblems.join(QStringLiteral(", "));
         return result;
     }
 
-    const SaveOutcome saved = SaveResult(ws, request.output);
+    SaveOutcome saved;
+    try {
+        saved = SaveResult(ws, request.output);
+    } catch (const std::bad_alloc &) {
+        saved = {false, QStringLiteral("保存できませんでした: メモリが足りません")};
+    } catch (const std::exception &e) {
+        saved = {false, QStringLiteral("保存できませんでした: ") + QString::fromLocal8Bit(e.what())};
+    }
     if (!saved.ok) {
         result.error = saved.message;
         return result;

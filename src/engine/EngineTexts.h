@@ -28,6 +28,10 @@ inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
 inline const QString CannotRead = QStringLiteral("読み込めません: ");
 // A file beyond MaxComparedFileBytes (encoding/Charset.h).
 inline const QString TooLargeToRead = QStringLiteral("1 GB を超えるファイルは比較できません: ");
+// A run that ended on an internal failure names it instead of passing for finished.
+inline const QString RunFailed = QStringLiteral("比較できませんでした: ");
+inline const QString OutOfMemory = QStringLiteral("メモリが足りません");
+inline const QString UnknownError = QStringLiteral("不明なエラー");
 } // namespace EngineTexts
 
 // The word in a path box that names the clipboard text stored for that side.

@@ -60,6 +60,56 @@ ResultGrid::Cell &ResultGrid::cell(int r, int c) {
     return m_cells[size_t(r) * size_t(m_cols) + size_t(c)];
 }
 
+void ResultGrid::copyLayoutFrom(const ResultGrid &other) {
+    ResultGrid fresh(other.m_cols, other.m_fixedRows);
+    fresh.m_colAlignment = other.m_colAlignment;
+    fresh.m_colWidth = other.m_colWidth;
+    fresh.m_col = other.m_col;
+    fresh.m_redraw = other.m_redraw;
+    fresh.m_wordWrap = other.m_wordWrap;
+    fresh.m_enabled = other.m_enabled;
+    fresh.m_fontName = other.m_fontName;
+    fresh.m_fontSize = other.m_fontSize;
+    fresh.m_tag = other.m_tag;
+    swapContents(fresh);
+}
+
+void ResultGrid::swapContents(ResultGrid &other) {
+    // Every data member: a member added to the class belongs here too.
+    std::swap(m_cols, other.m_cols);
+    std::swap(m_fixedRows, other.m_fixedRows);
+    std::swap(m_rows, other.m_rows);
+    std::swap(m_cells, other.m_cells);
+    std::swap(m_backing, other.m_backing);
+    std::swap(m_colAlignment, other.m_colAlignment);
+    std::swap(m_colWidth, other.m_colWidth);
+    std::swap(m_rowHeight, other.m_rowHeight);
+    std::swap(m_row, other.m_row);
+    std::swap(m_col, other.m_col);
+    std::swap(m_topRow, other.m_topRow);
+    std::swap(m_redraw, other.m_redraw);
+    std::swap(m_wordWrap, other.m_wordWrap);
+    std::swap(m_enabled, other.m_enabled);
+    std::swap(m_fontName, other.m_fontName);
+    std::swap(m_fontSize, other.m_fontSize);
+    std::swap(m_tag, other.m_tag);
+    std::swap(m_byteRows, other.m_byteRows);
+    std::swap(m_sides, other.m_sides);
+    std::swap(m_sourceExtent, other.m_sourceExtent);
+    std::swap(m_rowsRemoved, other.m_rowsRemoved);
+    std::swap(m_sourceRows, other.m_sourceRows);
+    std::swap(m_byteColors, other.m_byteColors);
+    std::swap(m_colorStride, other.m_colorStride);
+    std::swap(m_scratch, other.m_scratch);
+    std::swap(m_scratchNext, other.m_scratchNext);
+    for (ResultGrid *g : {this, &other}) {
+        if (g->m_redraw) {
+            Q_EMIT g->contentsChanged();
+            Q_EMIT g->topRowChanged(g->m_topRow);
+        }
+    }
+}
+
 void ResultGrid::changed() {
     if (m_redraw)
         Q_EMIT contentsChanged();

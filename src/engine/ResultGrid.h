@@ -44,6 +44,14 @@ public:
     // Empties every cell (text and colour); the row count stays.
     void clear();
 
+    // Gives this grid the layout of `other` (columns, alignment, widths, font, wrap, enabled
+    // flag, sort tag, current column) with no rows, as other.setRows(0) would leave it. A run
+    // fills such a copy while the grid on screen stays as it is.
+    void copyLayoutFrom(const ResultGrid &other);
+    // Exchanges the whole state of the two grids; views of both are told. A finished run's
+    // result is swapped in this way.
+    void swapContents(ResultGrid &other);
+
     int rows() const { return m_rows; }
     void setRows(int n);
     void appendRow() { setRows(m_rows + 1); }

@@ -2,6 +2,38 @@
 
 Workspace::Workspace(QObject *parent) : QObject(parent) { sShowView(ResultView::Text); }
 
+void Workspace::copyRunInputsTo(Workspace &run) const {
+    run.fg.copyLayoutFrom(fg);
+    run.fgB.copyLayoutFrom(fgB);
+    run.fgF.copyLayoutFrom(fgF);
+    run.lv = lv;
+    run.workbookInfo = workbookInfo;
+    run.cb = cb;
+    run.clipboardSlot = clipboardSlot;
+    run.OnlyDF = OnlyDF;
+    run.Binary = Binary;
+    run.Csv = Csv;
+    run.txtState = txtState;
+    run.ignoreCase = ignoreCase;
+    run.folderContentMode = folderContentMode;
+    run.m_status = m_status;
+    run.m_view = m_view;
+}
+
+void Workspace::adoptResult(Workspace &run) {
+    fg.swapContents(run.fg);
+    fgB.swapContents(run.fgB);
+    fgF.swapContents(run.fgF);
+    DiffCount = run.DiffCount;
+    LeftOnlyCount = run.LeftOnlyCount;
+    RightOnlyCount = run.RightOnlyCount;
+    cb = run.cb;
+    runProblems = run.runProblems;
+    setSheetLists(run.lv, run.workbookInfo);
+    sShowView(run.m_view);
+    setStatus(run.m_status);
+}
+
 void Workspace::processEvents() {
     if (processEventsHook)
         processEventsHook();

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <functional>
 
 // Which result view is in front (and the only one enabled).
@@ -66,8 +67,8 @@ public:
     // that cannot be read must not pass for an empty one: the status text names it.
     QStringList runProblems;
 
-    // True while the abort key is held down; long loops poll it after processEvents().
-    bool bAbort = false;
+    // Set when the user asks the run in progress to stop (Esc); long loops poll it.
+    std::atomic<bool> bAbort = false;
 
     // Lets pending events run (the window processes Qt events; a batch run does nothing).
     std::function<void()> processEventsHook;
@@ -83,6 +84,13 @@ public:
     std::function<void()> wrapRowHeightsHook;
     // Brings the main window to the foreground after a text or sheet-list result.
     std::function<void()> raiseWindowHook;
+
+    // A run fills a workspace of its own while this one stays on screen: `run` gets the
+    // sources and options of this one, grids with the same layout and no rows, and the view in
+    // front. When the run ends, adoptResult() takes its grids, sheet lists, counters, path
+    // texts, problems, status and view.
+    void copyRunInputsTo(Workspace &run) const;
+    void adoptResult(Workspace &run);
 
     void processEvents();
     void sAddComboHistory(const QString &path);

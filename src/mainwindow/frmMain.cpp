@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
@@ -38,6 +39,9 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildToolbar();
     buildStatusBar();
     connectWorkspace();
+    m_runner = new ComparisonRunner(this);
+    connect(m_runner, &ComparisonRunner::progress, this, &frmMain::setStatus);
+    connect(m_runner, &ComparisonRunner::finished, this, &frmMain::runFinished);
     setupFolderView();
     setupSheetView();
     m_resizeSettled = new QTimer(this);
@@ -56,6 +60,9 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
 }
 
 frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
+    delete m_runner; // stops and waits for a run in progress
+    m_runner = nullptr;
     // The views hold models over the workspace's grids: let them go first.
     for (ResultGridView *v : m_views)
         delete v;
@@ -361,13 +368,41 @@ void frmMain::pic1_Resize() {
         showViewer();
 }
 
+bool frmMain::isBlockedDuringRun(QObject *watched, QEvent *event) const {
+    if (!m_running || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != this || qobject_cast<QScrollBar *>(widget))
+        return false; // other windows, and scrolling the result on screen, stay free
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool frmMain::eventFilter(QObject *watched, QEvent *event) {
-    // Esc held down aborts a long run, whatever widget has the focus; any key released clears
-    // it again (the repeats of a held key do not count as releases).
+    // An Esc press stops the run in progress, whatever widget has the focus. Outside a run the
+    // flag follows the key: set while it is down, cleared by any key released (the repeats of
+    // a held key do not count as releases).
     if (event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             m_ws.bAbort = true;
-    } else if (event->type() == QEvent::KeyRelease) {
+            m_runner->abort();
+        }
+    }
+    if (isBlockedDuringRun(watched, event))
+        return true;
+    if (event->type() == QEvent::KeyRelease) {
         if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
             m_ws.bAbort = false;
     } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class ComparisonRunner;
 class DiffOverviewBar;
 class frmDialog;
 class frmText;
@@ -41,8 +42,13 @@ public:
 
     Workspace &workspace() { return m_ws; }
 
-    // Runs a comparison of the two path boxes (the one road of every command).
+    // Starts a comparison of the two path boxes (the one road of every command). It runs on a
+    // worker thread; the result on screen stays until the finished one replaces it.
     void runComparison();
+    bool isRunning() const { return m_running; }
+    ComparisonRunner &runner() { return *m_runner; }
+    // Blocks until the comparison in progress has ended and its result is shown (tests).
+    void waitForRun();
     // Redraws the overview bar for the view in front.
     void sDiffbarPrint();
     // The scroll bar follows the active grid's top row.
@@ -233,6 +239,10 @@ private:
     void showViewer();
     void setStatus(const QString &text);
     void setLegendColour(int index, Color color);
+    void runFinished();
+    void setCommandsAvailable(bool on);
+    // Input that would reach the comparison or its result while a run works.
+    bool isBlockedDuringRun(QObject *watched, QEvent *event) const;
 
     Workspace m_ws;
     QString m_iniPath;
@@ -246,6 +256,8 @@ private:
     QWidget *m_sheetView = nullptr;
     bool m_activated = false;
     bool m_running = false;
+    ComparisonRunner *m_runner = nullptr;
+    QList<QPointer<QAction>> m_greyedByRun;
     bool m_closeAfterRun = false;
     QTimer *m_resizeSettled = nullptr;
     bool m_maximised = false;

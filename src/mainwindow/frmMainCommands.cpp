@@ -4,6 +4,7 @@
 #include "encoding/Charset.h"
 #include "engine/DifferenceWalk.h"
 #include "engine/EngineTexts.h"
+#include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
 #include "export/ExportTexts.h"
@@ -33,6 +34,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -182,18 +184,75 @@ void frmMain::buildToolbar() {
 
 void frmMain::runComparison() {
     if (m_running)
-        return; // a run is under way (its event processing let this click through)
+        return; // the run in progress owns the result until it ends
     m_running = true;
     usrText->hide();
     m_ws.cb[0] = cb[0]->currentText();
     m_ws.cb[1] = cb[1]->currentText();
-    fTextDiff(m_ws, m_ws.cb[0], m_ws.cb[1], 1, 5, 10);
+    auto run = std::make_unique<Workspace>();
+    m_ws.copyRunInputsTo(*run);
+    setCommandsAvailable(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_runner->start(std::move(run));
+}
+
+// The finished run's result replaces the one on screen, then the window does what the run
+// asked of it on its way (history, overview bar, row heights, raising) and shows the summary.
+void frmMain::runFinished() {
+    std::unique_ptr<Workspace> run = m_runner->takeResult();
+    const ComparisonRunner::Requests requests = m_runner->takeRequests();
+    const QString summary = run->statusText();
+    m_ws.adoptResult(*run);
+    for (const QString &path : requests.history)
+        sAddComboHistory(path);
+    for (const auto &[path1, path2] : requests.recent)
+        sAddRecent(path1, path2);
     cb[0]->setEditText(m_ws.cb[0]);
     cb[1]->setEditText(m_ws.cb[1]);
+    if (requests.wrapRowHeights)
+        m_views[0]->resizeRowsToContents();
+    if (requests.diffbar)
+        sDiffbarPrint();
+    if (requests.raiseWindow) {
+        raise();
+        activateWindow();
+    }
+    setStatus(summary);
+    QApplication::restoreOverrideCursor();
+    setCommandsAvailable(true);
     m_running = false;
     g_vs_Change();
     if (m_closeAfterRun)
         close();
+}
+
+void frmMain::waitForRun() { m_runner->waitForFinished(); }
+
+// While a run works, nothing that could change the comparison, its options or the result on
+// screen can be used: the menus, the toolbar and the path boxes are greyed, and the input
+// filter keeps clicks, keys and drops away from the views (Esc still stops the run).
+void frmMain::setCommandsAvailable(bool on) {
+    if (!on) {
+        m_greyedByRun.clear();
+        for (QAction *action : findChildren<QAction *>()) {
+            if (action->isEnabled()) {
+                m_greyedByRun << action;
+                action->setEnabled(false);
+            }
+        }
+    } else {
+        for (const QPointer<QAction> &action : std::as_const(m_greyedByRun)) {
+            if (action)
+                action->setEnabled(true);
+        }
+        m_greyedByRun.clear();
+    }
+    menuBar()->setEnabled(on);
+    Toolbar1->setEnabled(on);
+    for (int i = 0; i < 2; ++i) {
+        cb[i]->setEnabled(on);
+        cmd[i]->setEnabled(on);
+    }
 }
 
 void frmMain::toggleBinary() {

@@ -1,6 +1,8 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
+#include "run/ComparisonRunner.h"
+
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
@@ -53,6 +55,7 @@ void frmMain::Form_Load() {
     m_ws.OnlyDF = tbOnlyDF->isChecked();
     m_ws.Csv = tbCsv->isChecked();
     toggleBinary();
+    waitForRun(); // nothing to read: the run only resets the views, before they are styled
 
     sLoadWindowPlacement();
 
@@ -127,8 +130,8 @@ void frmMain::sCommandLineCompare() {
 
 void frmMain::closeEvent(QCloseEvent *event) {
     if (m_running) {
-        // A comparison is under way: stop it first; the window closes when it has returned.
-        m_ws.bAbort = true;
+        // A comparison is under way: stop it first; the window closes when it has ended.
+        m_runner->abort();
         m_closeAfterRun = true;
         event->ignore();
         return;

@@ -227,7 +227,7 @@ private:
         PairTable table;
         const bool finished = fMatchLines(m_lines[0], m_lines[1], m_params, table, [this] {
             m_ws.processEvents();
-            return m_ws.bAbort;
+            return m_ws.bAbort.load();
         });
         if (!finished)
             return;

@@ -30,6 +30,7 @@ protected:
         w->show();
         QApplication::processEvents(); // the first showing compares the two paths
         QApplication::processEvents();
+        w->waitForRun();
         // Record what the window shows instead of running it modally.
         w->execOneLine = [this](frmText &window) {
             ++shown;
@@ -102,6 +103,7 @@ TEST_F(OneLineCommandTest, ExternalEditorComparesTheLineOfAClipboardSide) {
     setClipboardText(QStringLiteral("SAME LINE\r\nPASTED TEXT"));
     w->view(ResultView::Text)->setCurrentCell(1, 3);
     w->compareClipboardText();
+    w->waitForRun();
     ASSERT_EQ(w->cb[1]->currentText(), QStringLiteral("Clipboard"));
     w->view(ResultView::Text)->setCurrentCell(2, 3);
     w->openInEditor();

@@ -47,6 +47,7 @@ protected:
         w->show();
         QApplication::processEvents();
         QApplication::processEvents();
+        w->waitForRun();
         w->openInSpreadsheet = [this](const QStringList &paths) { spreadsheetOpened << paths; };
         w->openPath = [this](const QString &path) {
             opened << path;

@@ -1,0 +1,108 @@
+#include "run/ComparisonRunner.h"
+
+#include "engine/EngineTexts.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
+
+#include <QThread>
+
+#include <new>
+#include <stdexcept>
+
+using namespace EngineTexts;
+
+bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2) {
+    QString cause;
+    try {
+        fTextDiff(ws, path1, path2, 1, 5, 10);
+        return true;
+    } catch (const std::bad_alloc &) {
+        cause = OutOfMemory;
+    } catch (const std::exception &e) {
+        cause = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        cause = UnknownError;
+    }
+    // Whatever the run had written may be half done: nothing of it is shown.
+    try {
+        ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+        ws.setSheetLists({}, {});
+        sResetGridHeaders(ws);
+    } catch (...) {
+    }
+    ws.bAbort = false;
+    ws.setStatus(RunFailed + cause);
+    return false;
+}
+
+ComparisonRunner::ComparisonRunner(QObject *parent) : QObject(parent) {}
+
+ComparisonRunner::~ComparisonRunner() {
+    if (m_thread) {
+        abort();
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
+    if (m_thread)
+        return false;
+    m_run = std::move(run);
+    m_requests = {};
+    Workspace &ws = *m_run;
+    ws.bAbort = false;
+    // The hooks run on the worker thread: they only note what the window is to do afterwards.
+    ws.processEventsHook = nullptr;
+    ws.busyHook = nullptr;
+    ws.addComboHistoryHook = [this](const QString &path) { m_requests.history << path; };
+    ws.addRecentHook = [this](const QString &a, const QString &b) {
+        m_requests.recent.append({a, b});
+    };
+    ws.diffbarPrintHook = [this] { m_requests.diffbar = true; };
+    ws.wrapRowHeightsHook = [this] { m_requests.wrapRowHeights = true; };
+    ws.raiseWindowHook = [this] { m_requests.raiseWindow = true; };
+    // Both are sent from the worker thread and received here on the window's thread, queued and
+    // in order. Whatever arrives after the run was handled (waitForFinished) is dropped.
+    const quint64 serial = ++m_serial;
+    connect(&ws, &Workspace::statusChanged, this, [this, serial](const QString &text) {
+        if (serial == m_serial && m_thread)
+            Q_EMIT progress(text);
+    });
+    m_thread = QThread::create([&ws, paths = ws.cb, before = beforeRun] {
+        if (before)
+            before(ws);
+        runTextDiffGuarded(ws, paths[0], paths[1]);
+    });
+    connect(m_thread, &QThread::finished, this, [this, serial] {
+        if (serial == m_serial)
+            threadEnded();
+    });
+    m_thread->start();
+    return true;
+}
+
+void ComparisonRunner::abort() {
+    if (m_thread && m_run)
+        m_run->bAbort = true;
+}
+
+void ComparisonRunner::waitForFinished() {
+    if (!m_thread)
+        return;
+    m_thread->wait();
+    threadEnded();
+}
+
+void ComparisonRunner::threadEnded() {
+    if (!m_thread)
+        return; // already handled by waitForFinished()
+    m_thread->wait();
+    m_thread->deleteLater();
+    m_thread = nullptr;
+    Q_EMIT finished();
+}
+
+std::unique_ptr<Workspace> ComparisonRunner::takeResult() { return std::move(m_run); }
+
+ComparisonRunner::Requests ComparisonRunner::takeRequests() { return std::exchange(m_requests, {}); }
