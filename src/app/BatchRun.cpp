@@ -1,10 +1,10 @@
 #include "app/BatchRun.h"
 
-#include "run/TextDiff.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
+#include "run/TextDiff.h"
 
-std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
+std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     BatchRequest request;
     const int n = int(elements.size()) - 1;
     if (n <= 1)
@@ -34,7 +34,7 @@ std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
     return request;
 }
 
-QString fOneLine(const QString &text) {
+QString oneLine(const QString &text) {
     QString line;
     line.reserve(text.size());
     for (const QChar c : text) {
@@ -53,7 +53,7 @@ QString fOneLine(const QString &text) {
     return line;
 }
 
-BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request) {
+BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     BatchResult result;
     if (!request.notFound.isEmpty()) {
         result.error =
