@@ -1,13 +1,15 @@
 #include "app/BatchRun.h"
 
-#include "run/ComparisonRunner.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
+#include "run/ComparisonRunner.h"
+#include "run/TextDiff.h"
+
 
 #include <new>
 #include <stdexcept>
 
-std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
+std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     BatchRequest request;
     const int n = int(elements.size()) - 1;
     if (n <= 1)
@@ -37,7 +39,7 @@ std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements) {
     return request;
 }
 
-QString fOneLine(const QString &text) {
+QString oneLine(const QString &text) {
     QString line;
     line.reserve(text.size());
     for (const QChar c : text) {
@@ -56,7 +58,7 @@ QString fOneLine(const QString &text) {
     return line;
 }
 
-BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request) {
+BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     BatchResult result;
     if (!request.notFound.isEmpty()) {
         result.error =

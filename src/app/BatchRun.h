@@ -16,9 +16,9 @@ struct BatchRequest {
 };
 
 // Reads the command line's elements (element 0 is the program path). Existing paths and web
-// addresses fill path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the output. Returns
-// nothing when no output is named: then the program starts interactively.
-std::optional<BatchRequest> fParseBatchArgs(const QStringList &elements);
+// addresses fill path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the
+// output. Returns nothing when no output is named: then the program starts interactively.
+std::optional<BatchRequest> parseBatchArgs(const QStringList &elements);
 
 // Exit statuses of a batch run, as diff has them.
 enum BatchStatus { BatchSame = 0, BatchDifferent = 1, BatchTrouble = 2 };
@@ -31,8 +31,8 @@ struct BatchResult {
 
 // The text as one printable line: line breaks and other control characters (which file names
 // may hold) are written as \n, \r, \t or \xHH, so a message stays the one line it claims to be.
-QString fOneLine(const QString &text);
+QString oneLine(const QString &text);
 
 // Compares the request's two paths and saves the result by the output's extension. Never
 // reports success when a source could not be read or the output could not be written.
-BatchResult fBatchCompare(Workspace &ws, const BatchRequest &request);
+BatchResult batchCompare(Workspace &ws, const BatchRequest &request);

@@ -1,7 +1,7 @@
 #include "app/BatchRun.h"
-#include "app/ComparisonOptions.h"
-#include "run/GridFill.h"
 #include "mainwindow/frmMain.h"
+#include "run/GridFill.h"
+#include "settings/ComparisonOptions.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>
@@ -24,10 +24,10 @@ int runBatch(int argc, char **argv, const BatchRequest &request) {
     QCoreApplication app(argc, argv);
     Workspace ws;
     sSetupGridColumns(ws);
-    sLoadComparisonOptions(ws, gIniPath());
-    const BatchResult result = fBatchCompare(ws, request);
+    ComparisonOptions::load(Settings(gIniPath())).applyTo(ws);
+    const BatchResult result = batchCompare(ws, request);
     if (result.status == BatchTrouble)
-        printLine(stderr, fOneLine(QStringLiteral("corvane: ") + result.error));
+        printLine(stderr, oneLine(QStringLiteral("corvane: ") + result.error));
     else
         printLine(stdout, result.output);
     // The output file is complete; leave without tearing down a result of millions of rows
@@ -61,7 +61,7 @@ int main(int argc, char **argv) {
     for (int i = 0; i < argc; ++i)
         elements << QFile::decodeName(argv[i]);
 
-    if (const auto request = fParseBatchArgs(elements))
+    if (const auto request = parseBatchArgs(elements))
         return runBatch(argc, argv, *request);
 
     if (!displayAvailable()) {

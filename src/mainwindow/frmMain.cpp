@@ -1,24 +1,24 @@
 #include "mainwindow/frmMain.h"
 
-#include "run/ComparisonRunner.h"
-#include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
+#include "run/ComparisonRunner.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
-#include <QLabel>
-#include <QMenuBar>
-#include <QDropEvent>
 #include <QKeyEvent>
-#include <QMimeData>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -31,7 +31,7 @@
 using namespace MainTexts;
 
 frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *parent)
-    : QMainWindow(parent), m_iniPath(iniPath), m_arguments(arguments) {
+    : QMainWindow(parent), m_settings(iniPath), m_arguments(arguments) {
     Q_INIT_RESOURCE(icons); // the toolbar's images live in the ui library
     setWindowTitle(AppTitle);
     buildControls();
@@ -68,7 +68,9 @@ frmMain::~frmMain() {
         delete v;
 }
 
-int frmMain::twips(int value) const { return qRound(value * logicalDpiX() / 1440.0); }
+int frmMain::twips(int value) const {
+    return qRound(value * logicalDpiX() / 1440.0);
+}
 
 void frmMain::buildControls() {
     auto *client = new QWidget(this);
@@ -188,13 +190,14 @@ void frmMain::connectWorkspace() {
         activateWindow();
     };
     m_ws.wrapRowHeightsHook = [this] { m_views[0]->resizeRowsToContents(); };
-    connect(&m_ws, &Workspace::statusChanged, this, [this](const QString &text) {
-        statusPanel->setText(text);
-    });
+    connect(&m_ws, &Workspace::statusChanged, this,
+            [this](const QString &text) { statusPanel->setText(text); });
     connect(&m_ws, &Workspace::viewChanged, this, &frmMain::applyView);
 }
 
-void frmMain::setStatus(const QString &text) { m_ws.setStatus(text); }
+void frmMain::setStatus(const QString &text) {
+    m_ws.setStatus(text);
+}
 
 ResultGridView *frmMain::view(ResultView which) const {
     switch (which) {
@@ -356,9 +359,9 @@ void frmMain::pic1_Resize() {
     m_sheetView->setGeometry(area);
     // The information boxes hold three lines (name, date, sheet count) in whatever font.
     const int half = W / 2;
-    const int infoHeight = std::max(twips(990) - rowHeight,
-                                    3 * txt[0]->fontMetrics().lineSpacing() +
-                                        2 * txt[0]->frameWidth() + 12);
+    const int infoHeight =
+        std::max(twips(990) - rowHeight,
+                 3 * txt[0]->fontMetrics().lineSpacing() + 2 * txt[0]->frameWidth() + 12);
     txt[0]->setGeometry(0, 0, half, infoHeight);
     txt[1]->setGeometry(W - half, 0, half, infoHeight);
     lv[0]->setGeometry(0, infoHeight, half, std::max(0, area.height() - infoHeight));

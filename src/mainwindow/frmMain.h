@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/History.h"
 #include "engine/Workspace.h"
+#include "settings/History.h"
+#include "settings/Settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -105,7 +106,6 @@ public:
 
     const PathHistory &pathHistory() const { return m_history; }
     const RecentComparisons &recentComparisons() const { return m_recent; }
-    QString iniPath() const { return m_iniPath; }
 
     // ---- Folder view commands and file operations (frmMainFolder.cpp) ----
     // The folder grid's pop-up menu; its items by index (separators and unused indexes null).
@@ -245,7 +245,7 @@ private:
     bool isBlockedDuringRun(QObject *watched, QEvent *event) const;
 
     Workspace m_ws;
-    QString m_iniPath;
+    Settings m_settings;
     QStringList m_arguments;
     PathHistory m_history;
     RecentComparisons m_recent;

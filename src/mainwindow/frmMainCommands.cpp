@@ -4,9 +4,6 @@
 #include "encoding/Charset.h"
 #include "engine/DifferenceWalk.h"
 #include "engine/EngineTexts.h"
-#include "run/ComparisonRunner.h"
-#include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "export/ExportTexts.h"
 #include "export/SaveResult.h"
 #include "mainwindow/DiffOverviewBar.h"
@@ -17,7 +14,9 @@
 #include "platform/EditorCommand.h"
 #include "platform/Paths.h"
 #include "platform/ui/Clipboard.h"
-#include "settings/IniFile.h"
+#include "run/ComparisonRunner.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,8 +70,8 @@ void frmMain::buildMenus() {
     connect(addItem(mnuFile, FileCompareFolders, QKeySequence(Qt::CTRL | Qt::Key_D)),
             &QAction::triggered, this, [this] { pickTwo(true); });
     mnuFile->addSeparator();
-    connect(addItem(mnuFile, FileCompare, QKeySequence(Qt::CTRL | Qt::Key_F5)),
-            &QAction::triggered, this, &frmMain::runComparison);
+    connect(addItem(mnuFile, FileCompare, QKeySequence(Qt::CTRL | Qt::Key_F5)), &QAction::triggered,
+            this, &frmMain::runComparison);
     mnuFile->addSeparator();
     QAction *save = addItem(mnuFile, FileSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &frmMain::saveResult);
@@ -100,11 +99,10 @@ void frmMain::buildMenus() {
     QAction *external = addItem(mnuEdit, EditExternal);
     connect(external, &QAction::triggered, this, &frmMain::openInEditor);
     mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditClear, QKeySequence(Qt::CTRL | Qt::Key_F4)),
-            &QAction::triggered, this, &frmMain::clearAll);
+    connect(addItem(mnuEdit, EditClear, QKeySequence(Qt::CTRL | Qt::Key_F4)), &QAction::triggered,
+            this, &frmMain::clearAll);
     mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditPaste), &QAction::triggered, this,
-            &frmMain::compareClipboardText);
+    connect(addItem(mnuEdit, EditPaste), &QAction::triggered, this, &frmMain::compareClipboardText);
     connect(mnuEdit, &QMenu::aboutToShow, this, [this, oneLine, external] {
         const bool notFolder = m_ws.shownView() != ResultView::Folder;
         oneLine->setEnabled(notFolder);
@@ -152,13 +150,10 @@ void frmMain::buildToolbar() {
             [this] { pickTwo(false); });
     connect(button("compare_folders", ToolCompareFolders), &QAction::triggered, this,
             [this] { pickTwo(true); });
-    connect(button("save", ToolSave), &QAction::triggered, this,
-            &frmMain::saveResult);
+    connect(button("save", ToolSave), &QAction::triggered, this, &frmMain::saveResult);
     Toolbar1->addSeparator();
-    connect(button("compare", ToolCompare), &QAction::triggered, this,
-            &frmMain::runComparison);
-    connect(button("clear", ToolClear), &QAction::triggered, this,
-            &frmMain::clearAll);
+    connect(button("compare", ToolCompare), &QAction::triggered, this, &frmMain::runComparison);
+    connect(button("clear", ToolClear), &QAction::triggered, this, &frmMain::clearAll);
     Toolbar1->addSeparator();
     connect(button("previous", ToolPrevious), &QAction::triggered, this,
             [this] { moveToDifference(false); });
@@ -372,13 +367,12 @@ void frmMain::saveResult() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
     dialog.setNameFilters(filters);
-    const int stored =
-        fReadIniInt(SettingsSection, QStringLiteral("ExtIndex"), 1, m_iniPath);
+    const int stored = m_settings.saveTypeIndex();
     dialog.selectNameFilter(filters.value(std::clamp(stored, 1, 5) - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    sWriteIni(SettingsSection, QStringLiteral("ExtIndex"), QString::number(type), m_iniPath);
+    m_settings.setSaveTypeIndex(type);
     QString path = dialog.selectedFiles().first();
     const QString extension = SaveFilters[type - 1].extension;
     if (!path.endsWith(extension))
@@ -439,8 +433,7 @@ void frmMain::openInEditor() {
     const int side = g->col() < 2 ? 0 : 1;
     const QString path = cb[side]->currentText();
     if (g == &m_ws.fgB) {
-        const QString editor =
-            fReadIni(SettingsSection, QStringLiteral("BinaryEditer"), m_iniPath, QString());
+        const QString editor = m_settings.binaryEditor();
         if (fPathKind(path) != PathFile || fPathKind(editor) != PathFile)
             return;
         setStatus(OpeningFile);
@@ -457,10 +450,8 @@ void frmMain::openInEditor() {
     if (g->row() < 1 || g->row() >= g->rows() || g->isEmpty(g->row(), numberCol))
         return;
     if (fPathKind(path) == PathFile) {
-        const QString command = fExpandEditorCommand(
-            fReadIni(SettingsSection, QStringLiteral("Editer"), m_iniPath,
-                     fDefaultEditorCommand()),
-            path, g->text(g->row(), numberCol));
+        const QString command =
+            fExpandEditorCommand(m_settings.editor(), path, g->text(g->row(), numberCol));
         setStatus(OpeningFile);
         if (!fStartCommandLine(command))
             setStatus(EditorFailed + command);
@@ -474,7 +465,7 @@ void frmMain::gridActivated(ResultGridView *view, int mouseRow) {
     const ResultGrid *g = view->grid();
     if (g == &m_ws.fgF || mouseRow < g->fixedRows())
         return;
-    const int action = fReadIniInt(SettingsSection, QStringLiteral("DClk"), 0, m_iniPath);
+    const int action = m_settings.doubleClickAction();
     if (action == 1)
         showOneLine();
     else
@@ -519,8 +510,8 @@ void frmMain::showViewer() {
 }
 
 void frmMain::changeLegendColour(int index) {
-    const QColor chosen = QColorDialog::getColor(
-        ResultGridModel::toQColor(m_ws.txtState[size_t(index)]), this);
+    const QColor chosen =
+        QColorDialog::getColor(ResultGridModel::toQColor(m_ws.txtState[size_t(index)]), this);
     if (!chosen.isValid())
         return;
     setLegendColour(index, ResultGridModel::fromQColor(chosen));
@@ -529,9 +520,13 @@ void frmMain::changeLegendColour(int index) {
 
 // ---- View and options ----
 
-void frmMain::toggleToolbar(bool on) { Toolbar1->setVisible(on); }
+void frmMain::toggleToolbar(bool on) {
+    Toolbar1->setVisible(on);
+}
 
-void frmMain::toggleStatusbar(bool on) { statusBar()->setVisible(on); }
+void frmMain::toggleStatusbar(bool on) {
+    statusBar()->setVisible(on);
+}
 
 void frmMain::toggleDiffbar(bool on) {
     layoutClient();

@@ -9,7 +9,6 @@
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "platform/NativePath.h"
-#include "settings/IniFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -255,7 +254,7 @@ void frmMain::mnuFolderItem_Click(int index) {
 void frmMain::fgF_DblClick(int mouseRow) {
     if (mouseRow < m_ws.fgF.fixedRows())
         return;
-    if (fReadIniInt(SettingsSection, QStringLiteral("FDClk"), 1, m_iniPath) == 1)
+    if (m_settings.folderDoubleClickAction() == 1)
         compareFolderPair();
     else
         openFolderEntry();
@@ -266,13 +265,13 @@ void frmMain::compareFolderPair() {
     const int r = g.row();
     if (r < g.fixedRows() || r >= g.rows())
         return;
-    const int multi = fReadIniInt(SettingsSection, QStringLiteral("FMulti"), 1, m_iniPath);
+    const bool multi = m_settings.multipleInstances();
     const QString left = fJoinPath(cb[0]->currentText(), g.text(r, 0));
     const QString right = fJoinPath(cb[1]->currentText(), g.text(r, 4));
     // The dates tell which sides hold the entry.
     const bool onlyRight = g.isEmpty(r, 3);
     const bool onlyLeft = !onlyRight && g.isEmpty(r, 7);
-    if (multi != 0) {
+    if (multi) {
         ResultGridView *v = view(ResultView::Folder);
         m_ws.setBusy(true);
         v->setEnabled(false);

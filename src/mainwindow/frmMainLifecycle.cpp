@@ -1,14 +1,12 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
-#include "run/ComparisonRunner.h"
-
-#include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
-#include "settings/IniFile.h"
-#include "settings/SettingCodec.h"
+#include "run/ComparisonRunner.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
+#include "settings/ComparisonOptions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,24 +19,12 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-namespace {
-
-// Menu check marks are stored as -1/0, toolbar toggles as 1/0.
-QString checkMark(bool on) { return on ? QStringLiteral("-1") : QStringLiteral("0"); }
-QString toggle(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
-
-} // namespace
-
 void frmMain::Form_Load() {
-    auto readInt = [this](const char *key, int defaultValue) {
-        return fReadIniInt(SettingsSection, QString::fromLatin1(key), defaultValue, m_iniPath);
-    };
+    const ComparisonOptions options = ComparisonOptions::load(m_settings);
 
     // Font face: empty means the system's fixed-width font.
-    const QString face =
-        fReadIni(SettingsSection, QStringLiteral("Font"), m_iniPath, QString()).trimmed();
-    QFont font = face.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
-                                : QFont(face);
+    const QString face = m_settings.fontFace();
+    QFont font = face.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(face);
     for (ResultGridView *v : m_views)
         v->setFont(font);
     pic1->setFont(font);
@@ -49,9 +35,9 @@ void frmMain::Form_Load() {
 
     // The three toggles, then the binary toggle's command once: it picks the view and runs a
     // comparison of the still empty path boxes, which only resets the views.
-    tbOnlyDF->setChecked(readInt("OnlyDF", 0) != 0);
-    tbBinary->setChecked(readInt("Binary", 0) != 0);
-    tbCsv->setChecked(readInt("Csv", 0) != 0);
+    tbOnlyDF->setChecked(options.onlyDifferences);
+    tbBinary->setChecked(options.binary);
+    tbCsv->setChecked(options.csv);
     m_ws.OnlyDF = tbOnlyDF->isChecked();
     m_ws.Csv = tbCsv->isChecked();
     toggleBinary();
@@ -59,39 +45,35 @@ void frmMain::Form_Load() {
 
     sLoadWindowPlacement();
 
-    if (readInt("Top", 0) != 0) {
+    if (m_settings.onTop()) {
         mnuOptionsOnTop->setChecked(true);
         toggleOnTop(true);
     }
-    if (readInt("Toolbar", -1) == 0) {
+    if (!m_settings.showToolbar()) {
         mnuViewToolbar->setChecked(false);
         toggleToolbar(false);
     }
-    if (readInt("Statusbar", -1) == 0) {
+    if (!m_settings.showStatusbar()) {
         mnuViewStatusbar->setChecked(false);
         toggleStatusbar(false);
     }
-    if (readInt("Diffbar", -1) == 0) {
+    if (!m_settings.showDiffbar()) {
         mnuViewDiffbar->setChecked(false);
         toggleDiffbar(false);
     }
 
-    applyFontSize(readInt("FontSize", 9));
+    applyFontSize(m_settings.fontSize());
     sSetupGridColumns(m_ws);
 
-    const int defaults[3] = {int(Workspace::DefaultChangedColor),
-                             int(Workspace::DefaultAddedColor),
-                             int(Workspace::DefaultDeletedColor)};
     for (int k = 0; k < 3; ++k)
-        setLegendColour(k, Color(readInt(QStringLiteral("Color%1").arg(k).toLatin1().constData(),
-                                         defaults[k])));
+        setLegendColour(k, options.colours[size_t(k)]);
 
-    const bool wrap = readInt("Return", 0) != 0;
+    const bool wrap = m_settings.wordWrap();
     m_ws.fg.setWordWrap(wrap);
     m_views[0]->setWordWrap(wrap);
 
-    m_ws.folderContentMode = readInt("FFile", 0);
-    m_ws.ignoreCase = readInt("Letter", 0) != 0;
+    m_ws.folderContentMode = options.folderContentMode;
+    m_ws.ignoreCase = options.ignoreCase;
 
     loadRecentComparisons();
 }
@@ -100,18 +82,15 @@ void frmMain::Form_Load() {
 // by hand) is passed over.
 void frmMain::loadRecentComparisons() {
     for (int n = RecentComparisons::MaxEntries; n >= 1; --n) {
-        const QString stored =
-            fReadIni(SettingsSection, QStringLiteral("History0%1").arg(n), m_iniPath, QString());
         RecentComparisons::Pair pair;
-        if (!stored.isEmpty() && RecentComparisons::decodePair(stored, &pair))
+        if (RecentComparisons::splitPair(m_settings.recentComparison(n), &pair))
             m_recent.add(pair.path1, pair.path2);
     }
     refreshRecentMenu();
 }
 
 void frmMain::Form_Activate() {
-    m_history = PathHistory::decoded(
-        fReadIni(SettingsSection, QStringLiteral("Combo"), m_iniPath, QString()));
+    m_history = PathHistory::restored(m_settings.pathHistory());
     refreshComboLists();
     sCommandLineCompare();
     for (QLabel *legend : txtState)
@@ -141,50 +120,42 @@ void frmMain::closeEvent(QCloseEvent *event) {
 }
 
 void frmMain::Form_QueryUnload() {
-    auto write = [this](const QString &key, const QString &value) {
-        sWriteIni(SettingsSection, key, value, m_iniPath);
-    };
+    // Shutting down goes on whatever a write returns: there is no one left to tell.
     sSaveWindowPlacement();
-    write(QStringLiteral("Top"), checkMark(mnuOptionsOnTop->isChecked()));
-    write(QStringLiteral("Toolbar"), checkMark(mnuViewToolbar->isChecked()));
-    write(QStringLiteral("Statusbar"), checkMark(mnuViewStatusbar->isChecked()));
-    write(QStringLiteral("Diffbar"), checkMark(mnuViewDiffbar->isChecked()));
-    write(QStringLiteral("OnlyDF"), toggle(tbOnlyDF->isChecked()));
-    write(QStringLiteral("Binary"), toggle(tbBinary->isChecked()));
-    write(QStringLiteral("Csv"), toggle(tbCsv->isChecked()));
+    m_settings.setOnTop(mnuOptionsOnTop->isChecked());
+    m_settings.setShowToolbar(mnuViewToolbar->isChecked());
+    m_settings.setShowStatusbar(mnuViewStatusbar->isChecked());
+    m_settings.setShowDiffbar(mnuViewDiffbar->isChecked());
+    m_settings.setOnlyDifferences(tbOnlyDF->isChecked());
+    m_settings.setBinary(tbBinary->isChecked());
+    m_settings.setCsv(tbCsv->isChecked());
     for (int k = 0; k < 3; ++k)
-        write(QStringLiteral("Color%1").arg(k), QString::number(m_ws.txtState[size_t(k)]));
-    write(QStringLiteral("Combo"), m_history.encoded());
+        m_settings.setColour(k, m_ws.txtState[size_t(k)]);
+    m_settings.setPathHistory(m_history.entries());
     const QList<RecentComparisons::Pair> &pairs = m_recent.pairs();
     for (int n = 1; n <= pairs.size(); ++n)
-        write(QStringLiteral("History0%1").arg(n), fEncodeSetting(pairs[n - 1].tag()));
+        m_settings.setRecentComparison(n, pairs[n - 1].tag());
 }
 
 // The window's state, and in the normal state its place and size in twips.
 void frmMain::sSaveWindowPlacement() {
     const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    sWriteIni(SettingsSection, QStringLiteral("WinState"), QString::number(state), m_iniPath);
+    m_settings.setWindowState(state);
     if (state != 0)
         return;
     const double toTwips = 1440.0 / logicalDpiX();
-    auto write = [&](const char *key, int pixels) {
-        sWriteIni(SettingsSection, QString::fromLatin1(key),
-                  QString::number(qRound(pixels * toTwips)), m_iniPath);
-    };
-    write("X", pos().x());
-    write("Y", pos().y());
-    write("H", height());
-    write("W", width());
+    m_settings.setWindowX(qRound(pos().x() * toTwips));
+    m_settings.setWindowY(qRound(pos().y() * toTwips));
+    m_settings.setWindowHeight(qRound(height() * toTwips));
+    m_settings.setWindowWidth(qRound(width() * toTwips));
 }
 
 void frmMain::sLoadWindowPlacement() {
-    auto readInt = [this](const char *key, int defaultValue) {
-        return fReadIniInt(SettingsSection, QString::fromLatin1(key), defaultValue, m_iniPath);
-    };
-    const int state = readInt("WinState", 0);
+    const int state = m_settings.windowState();
     if (state == 0) {
-        move(twips(readInt("X", 0)), twips(readInt("Y", 0)));
-        resize(std::max(twips(readInt("W", 9600)), 200), std::max(twips(readInt("H", 9600)), 150));
+        move(twips(m_settings.windowX()), twips(m_settings.windowY()));
+        resize(std::max(twips(m_settings.windowWidth()), 200),
+               std::max(twips(m_settings.windowHeight()), 150));
     } else if (state == 2) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else if (state == 1) {

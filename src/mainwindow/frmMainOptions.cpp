@@ -2,7 +2,6 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/ResultGridView.h"
-#include "settings/IniFile.h"
 #include "settings/ui/frmOption.h"
 
 void frmMain::showOptions() {
@@ -16,11 +15,11 @@ void frmMain::showOptions() {
         m_views[0]->setWordWrap(on);
     };
 
-    frmOption dialog(host, m_iniPath, this);
+    frmOption dialog(host, m_settings, this);
     dialog.exec();
 
     // A new font size changes the column widths the layout measures.
     pic1_Resize();
-    m_ws.folderContentMode = fReadIniInt(SettingsSection, QStringLiteral("FFile"), 0, m_iniPath);
-    m_ws.ignoreCase = fReadIniInt(SettingsSection, QStringLiteral("Letter"), 0, m_iniPath) != 0;
+    m_ws.folderContentMode = m_settings.folderContentMode();
+    m_ws.ignoreCase = m_settings.ignoreCase();
 }

@@ -2,7 +2,6 @@
 // cell-by-cell comparison of the chosen pair of sheets.
 #include "mainwindow/frmMain.h"
 
-#include "settings/IniFile.h"
 #include "sheet/CompareSheets.h"
 #include "sheet/Workbook.h"
 #include "sheet/ui/SheetCompareWindow.h"
@@ -73,10 +72,10 @@ bool spreadsheetApplicationRegistered() {
 #endif
 }
 
-// The zoom of the written copies from the setting Zoom: 0 → 100 %, 1 → 85 %, 2 → 70 %,
-// anything else leaves the zoom unset.
-int zoomPercent(const QString &iniPath) {
-    switch (fReadIniInt(SettingsSection, QStringLiteral("Zoom"), 0, iniPath)) {
+// The zoom of the written copies from the setting's list index: 0 → 100 %, 1 → 85 %,
+// 2 → 70 %, anything else leaves the zoom unset.
+int zoomPercent(int index) {
+    switch (index) {
     case 0:
         return 100;
     case 1:
@@ -299,7 +298,7 @@ void frmMain::CompareSheets() {
         if (folder.isEmpty() || !QDir().mkpath(folder)) {
             problems << NoTempFolder;
         } else {
-            const int zoom = zoomPercent(m_iniPath);
+            const int zoom = zoomPercent(m_settings.sheetZoom());
             const QHash<quint64, Color> *colors[2] = {&comparison.leftColors,
                                                       &comparison.rightColors};
             QStringList written;

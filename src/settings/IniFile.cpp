@@ -197,8 +197,8 @@ QString fReadIni(const QString &section, const QString &key, const QString &iniP
     return cutAtNul(value ? *value : defaultValue);
 }
 
-int fReadIniInt(const QString &section, const QString &key, int defaultValue,
-                const QString &iniPath) {
+int readIniInt(const QString &section, const QString &key, int defaultValue,
+               const QString &iniPath) {
     const auto value = readValue(section, key, iniPath);
     if (!value)
         return defaultValue;
@@ -220,8 +220,8 @@ int fReadIniInt(const QString &section, const QString &key, int defaultValue,
     return int(negative ? -n : n);
 }
 
-bool sWriteIni(const QString &section, const QString &key, const QString &value,
-               const QString &iniPath) {
+bool writeIni(const QString &section, const QString &key, const QString &value,
+              const QString &iniPath) {
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
     const QString text = cutAtNul(value);
@@ -269,25 +269,5 @@ bool sWriteIni(const QString &section, const QString &key, const QString &value,
     if (doc.lines[size_t(at - 1)].eol.isEmpty())
         doc.lines[size_t(at - 1)].eol = eol;
     doc.lines.insert(doc.lines.begin() + at, Line{keyName.toUtf8() + '=' + text.toUtf8(), eol});
-    return store(*loaded, doc, iniPath);
-}
-
-bool sDeleteIniKey(const QString &section, const QString &key, const QString &iniPath) {
-    const auto loaded = load(iniPath);
-    if (!loaded)
-        return false;
-    if (!loaded->exists)
-        return true;
-    Document doc = *loaded;
-    const qsizetype header = findSection(doc, section);
-    if (header < 0)
-        return true;
-    // Every line of the key goes: with a hand-made duplicate left behind, the key would read
-    // back its older value instead of being missing.
-    bool any = false;
-    for (qsizetype k; (k = findKey(doc, header, key)) >= 0; any = true)
-        doc.lines.erase(doc.lines.begin() + k);
-    if (!any)
-        return true;
     return store(*loaded, doc, iniPath);
 }

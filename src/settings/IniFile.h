@@ -8,6 +8,8 @@
 // Section and key names compare without regard to case. Values are single-line texts; a read
 // trims surrounding blanks. A write changes only the one line it concerns and keeps every
 // other line of the file byte for byte.
+//
+// The program spells no key itself: it goes through the typed Settings (settings/Settings.h).
 
 // The section that holds every key of the program.
 inline const QString SettingsSection = QStringLiteral("Corvane");
@@ -22,16 +24,11 @@ QString fReadIni(const QString &section, const QString &key, const QString &iniP
 
 // The signed decimal number at the start of the value ("12abc" reads 12, "abc" or "" read 0,
 // values beyond the int range clamp); defaultValue when the key is missing.
-int fReadIniInt(const QString &section, const QString &key, int defaultValue,
-                const QString &iniPath);
+int readIniInt(const QString &section, const QString &key, int defaultValue,
+               const QString &iniPath);
 
 // Sets key to value, creating the file, the section and the key as needed. Returns false when
 // the file could not be written, or when a name or the value would break the line structure
 // (a line break, an empty key, "=" in the key, "]" in the section name).
-bool sWriteIni(const QString &section, const QString &key, const QString &value,
-               const QString &iniPath);
-
-// Removes the key's line (every one of them, when a hand edit left duplicates in the section).
-// A key that is not there is not an error. Returns false only when the
-// file needed rewriting and could not be written.
-bool sDeleteIniKey(const QString &section, const QString &key, const QString &iniPath);
+bool writeIni(const QString &section, const QString &key, const QString &value,
+              const QString &iniPath);

@@ -31,7 +31,7 @@ protected:
         return fReadIni(SettingsSection, key, path(), def);
     }
     int readInt(const QString &key, int def = -99) const {
-        return fReadIniInt(SettingsSection, key, def, path());
+        return readIniInt(SettingsSection, key, def, path());
     }
 
     QTemporaryDir m_dir;
@@ -47,7 +47,7 @@ TEST_F(IniFile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(readInt(QStringLiteral("W"), 9600), 9600);
     EXPECT_EQ(readInt(QStringLiteral("X"), 9600), 9600);
     EXPECT_EQ(read(QStringLiteral("Y")), QStringLiteral("<none>"));
-    EXPECT_EQ(fReadIniInt(QStringLiteral("Nowhere"), QStringLiteral("H"), 3, path()), 3);
+    EXPECT_EQ(readIniInt(QStringLiteral("Nowhere"), QStringLiteral("H"), 3, path()), 3);
     EXPECT_EQ(readInt(QStringLiteral("H")), 7);
 }
 
@@ -80,9 +80,9 @@ TEST_F(IniFile, IntegersReadTheLeadingSignedNumber) {
 
 TEST_F(IniFile, WriteCreatesTheFileAndReadsBack) {
     ASSERT_TRUE(
-        sWriteIni(SettingsSection, QStringLiteral("Color0"), QStringLiteral("65535"), path()));
+        writeIni(SettingsSection, QStringLiteral("Color0"), QStringLiteral("65535"), path()));
     ASSERT_TRUE(
-        sWriteIni(SettingsSection, QStringLiteral("Editer"), QStringLiteral("vi +%L %F"), path()));
+        writeIni(SettingsSection, QStringLiteral("Editer"), QStringLiteral("vi +%L %F"), path()));
     EXPECT_EQ(readInt(QStringLiteral("color0")), 65535);
     EXPECT_EQ(read(QStringLiteral("Editer")), QStringLiteral("vi +%L %F"));
     const QByteArray eol = readBytes().contains("\r\n") ? "\r\n" : "\n";
@@ -102,62 +102,46 @@ TEST_F(IniFile, WriteReplacesTheValueInPlaceAndKeepsEveryOtherLine) {
                               "[Tail]\r\n"
                               "x=1";
     writeBytes(before);
-    ASSERT_TRUE(sWriteIni(SettingsSection, QStringLiteral("Top"), QStringLiteral("-1"), path()));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("Top"), QStringLiteral("-1"), path()));
     QByteArray expected = before;
     expected.replace("top=0", "top=-1");
     EXPECT_EQ(readBytes(), expected);
-    EXPECT_EQ(fReadIniInt(QStringLiteral("Other"), QStringLiteral("Top"), 0, path()), 5);
+    EXPECT_EQ(readIniInt(QStringLiteral("Other"), QStringLiteral("Top"), 0, path()), 5);
 }
 
 TEST_F(IniFile, NewKeyGoesToTheEndOfItsSectionWithTheFileLineEnds) {
     writeBytes("[Corvane]\r\nA=1\r\n\r\n[Other]\r\nB=2\r\n");
-    ASSERT_TRUE(sWriteIni(SettingsSection, QStringLiteral("C"), QStringLiteral("3"), path()));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("C"), QStringLiteral("3"), path()));
     EXPECT_EQ(readBytes(), "[Corvane]\r\nA=1\r\nC=3\r\n\r\n[Other]\r\nB=2\r\n");
 }
 
 TEST_F(IniFile, MissingSectionIsAddedAtTheEnd) {
     writeBytes("[Other]\nB=2");
-    ASSERT_TRUE(sWriteIni(SettingsSection, QStringLiteral("A"), QStringLiteral("x"), path()));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("A"), QStringLiteral("x"), path()));
     EXPECT_EQ(readBytes(), "[Other]\nB=2\n[Corvane]\nA=x\n");
 }
 
 TEST_F(IniFile, ValuesThatWouldBreakTheLineAreRefused) {
     writeBytes("[Corvane]\nA=1\n");
     EXPECT_FALSE(
-        sWriteIni(SettingsSection, QStringLiteral("A"), QStringLiteral("2\nTop=1"), path()));
-    EXPECT_FALSE(sWriteIni(SettingsSection, QStringLiteral("B=C"), QStringLiteral("1"), path()));
-    EXPECT_FALSE(sWriteIni(SettingsSection, QString(), QStringLiteral("1"), path()));
-    EXPECT_FALSE(
-        sWriteIni(QStringLiteral("X]Y"), QStringLiteral("A"), QStringLiteral("1"), path()));
+        writeIni(SettingsSection, QStringLiteral("A"), QStringLiteral("2\nTop=1"), path()));
+    EXPECT_FALSE(writeIni(SettingsSection, QStringLiteral("B=C"), QStringLiteral("1"), path()));
+    EXPECT_FALSE(writeIni(SettingsSection, QString(), QStringLiteral("1"), path()));
+    EXPECT_FALSE(writeIni(QStringLiteral("X]Y"), QStringLiteral("A"), QStringLiteral("1"), path()));
     EXPECT_EQ(readBytes(), "[Corvane]\nA=1\n");
 }
 
 TEST_F(IniFile, WriteIntoAMissingFolderFails) {
     const QString missing = m_dir.filePath(QStringLiteral("no/such/setting.ini"));
-    EXPECT_FALSE(sWriteIni(SettingsSection, QStringLiteral("A"), QStringLiteral("1"), missing));
+    EXPECT_FALSE(writeIni(SettingsSection, QStringLiteral("A"), QStringLiteral("1"), missing));
     EXPECT_FALSE(QFile::exists(missing));
-}
-
-TEST_F(IniFile, DeleteRemovesOnlyThatKeyLine) {
-    writeBytes("[Other]\nBundle=1\n[Corvane]\nBundle=1\nBundle1=1\n");
-    ASSERT_TRUE(sDeleteIniKey(SettingsSection, QStringLiteral("BUNDLE"), path()));
-    EXPECT_EQ(readBytes(), "[Other]\nBundle=1\n[Corvane]\nBundle1=1\n");
-    EXPECT_EQ(readInt(QStringLiteral("Bundle"), 42), 42);
-}
-
-TEST_F(IniFile, DeleteOfAnAbsentKeyOrFileSucceedsWithoutCreatingIt) {
-    EXPECT_TRUE(sDeleteIniKey(SettingsSection, QStringLiteral("Bundle"), path()));
-    EXPECT_FALSE(QFile::exists(path()));
-    writeBytes("[Corvane]\nA=1");
-    EXPECT_TRUE(sDeleteIniKey(SettingsSection, QStringLiteral("Bundle"), path()));
-    EXPECT_EQ(readBytes(), "[Corvane]\nA=1");
 }
 
 TEST_F(IniFile, NonAsciiValuesRoundTripBehindABom) {
     writeBytes("\xEF\xBB\xBF[Corvane]\r\nFont=ＭＳ ゴシック\r\n");
     EXPECT_EQ(read(QStringLiteral("font")), QStringLiteral("ＭＳ ゴシック"));
     const QString value = QStringLiteral("C:\\ユーザー\\比較 😀.txt");
-    ASSERT_TRUE(sWriteIni(SettingsSection, QStringLiteral("Editer"), value, path()));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("Editer"), value, path()));
     EXPECT_EQ(read(QStringLiteral("Editer")), value);
 }
 

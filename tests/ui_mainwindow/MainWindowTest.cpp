@@ -5,6 +5,7 @@
 #include "platform/ui/Clipboard.h"
 #include "settings/IniFile.h"
 #include "settings/SettingCodec.h"
+#include "settings/Settings.h"
 #include "support/TempFiles.h"
 
 #include <QAction>
@@ -95,8 +96,7 @@ TEST_F(MainWindowTest, StartUpReadsTheSettingsAndShutDownWritesThemBack) {
     EXPECT_EQ(ini("Color2"), QStringLiteral("16776960"));
     EXPECT_EQ(fDecodeSetting(ini("History01")), QStringLiteral("/a|/b"));
     EXPECT_EQ(fDecodeSetting(ini("History02")), QStringLiteral("/c|/d"));
-    EXPECT_EQ(PathHistory::decoded(ini("Combo")).entries(),
-              QStringList({"/old/one", "/old/ニ"}));
+    EXPECT_EQ(Settings(iniPath()).pathHistory(), QStringList({"/old/one", "/old/ニ"}));
     EXPECT_EQ(ini("WinState"), QStringLiteral("0"));
     EXPECT_NE(ini("W"), QStringLiteral("<missing>"));
     EXPECT_EQ(ini("FontSize"), QStringLiteral("12")); // untouched lines stay

@@ -89,14 +89,14 @@ TEST_F(OptionsDialogTest, LoadShowsTheStoredValuesAndTheWindowsFontAndColours) {
     writeIni(AllKeys);
     {
         // The window's size wins over the file's, and one that is not listed still shows.
-        frmOption dialog(host(13.4), iniPath());
+        frmOption dialog(host(13.4), Settings(iniPath()));
         EXPECT_EQ(shown(dialog), "1 13 [gvim +%L %F] [/usr/bin/bvi] dc1 fdc0 wrap1 case1 "
                                  "content2/0 multi0 255,65280,16711680");
         EXPECT_EQ(dialog.cbo[1]->currentText(), "85%");
         EXPECT_EQ(dialog.txtState[1]->palette().color(QPalette::Window), QColor(0, 255, 0));
     }
     writeIni("Zoom=7\n"); // outside the list: nothing selected, written back as "no zoom"
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     EXPECT_EQ(shown(dialog), "-1 9 [" + fDefaultEditorCommand() +
                                  "] [] dc0 fdc1 wrap0 case0 content0/0 multi1 "
                                  "255,65280,16711680");
@@ -106,7 +106,7 @@ TEST_F(OptionsDialogTest, LoadShowsTheStoredValuesAndTheWindowsFontAndColours) {
 
 TEST_F(OptionsDialogTest, ApplyWritesEveryKeyAndSetsTheWindowOkCloses) {
     writeIni("Color0=111\n");
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     dialog.cbo[0]->setEditText("14");
     dialog.cbo[1]->setCurrentIndex(2);
     dialog.txt[0]->setText("kate -l %L %F");
@@ -140,7 +140,7 @@ TEST_F(OptionsDialogTest, ApplyWritesEveryKeyAndSetsTheWindowOkCloses) {
 TEST_F(OptionsDialogTest, InitialiseAsksResetsOnlyTheControlsAndCancelKeepsTheFile) {
     writeIni(AllKeys);
     const QByteArray before = TempFiles::read(iniPath());
-    frmOption dialog(host(16), iniPath());
+    frmOption dialog(host(16), Settings(iniPath()));
     const QString loaded = shown(dialog);
     int asked = 0;
     bool answer = false;
@@ -169,7 +169,7 @@ TEST_F(OptionsDialogTest, InitialiseAsksResetsOnlyTheControlsAndCancelKeepsTheFi
 
 TEST_F(OptionsDialogTest, StoredTextContentModeKeepsItsGreyStateUntilClicked) {
     writeIni("FFile=2\n");
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     EXPECT_EQ(dialog.chk[11]->checkState(), Qt::PartiallyChecked);
     EXPECT_TRUE(dialog.chk[12]->isChecked());
     ASSERT_TRUE(dialog.apply());
@@ -198,7 +198,7 @@ TEST_F(OptionsDialogTest, StoredTextContentModeKeepsItsGreyStateUntilClicked) {
 TEST_F(OptionsDialogTest, BadFontSizeIsRefusedMarkedAndNothingIsWritten) {
     writeIni(AllKeys);
     const QByteArray before = TempFiles::read(iniPath());
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     dialog.txt[0]->setText("changed %F");
     for (const char *bad : {"", "abc", "0", "-3", "0.5", "1e1", "12pt", "401", "99999999999"}) {
         SCOPED_TRACE(bad);
@@ -218,26 +218,26 @@ TEST_F(OptionsDialogTest, BadFontSizeIsRefusedMarkedAndNothingIsWritten) {
 }
 
 TEST_F(OptionsDialogTest, FractionalFontSizeIsStoredAsTypedAndReadsBackWhole) {
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     dialog.cbo[0]->setEditText(" 10.5 ");
     ASSERT_TRUE(dialog.apply());
     EXPECT_EQ(ini("FontSize"), "10.5");
-    EXPECT_EQ(fReadIniInt(SettingsSection, "FontSize", 9, iniPath()), 10);
+    EXPECT_EQ(Settings(iniPath()).fontSize(), 10);
     EXPECT_EQ(fontSizes, std::vector<int>{10});
-    EXPECT_EQ(frmOption::fParseFontSize("007.25"), 7);
-    EXPECT_EQ(frmOption::fParseFontSize("400.9"), 400);
+    EXPECT_EQ(frmOption::parseFontSize("007.25"), 7);
+    EXPECT_EQ(frmOption::parseFontSize("400.9"), 400);
 }
 
 TEST_F(OptionsDialogTest, UnwritableFileIsReportedAndOkStaysOpen) {
     files.write("blocker", "a file, not a folder");
-    frmOption dialog(host(), files.filePath("blocker/setting.ini"));
+    frmOption dialog(host(), Settings(files.filePath("blocker/setting.ini")));
     dialog.cmdMenu[0]->click();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(dialog.lblStatus->text().contains("setting.ini"));
 }
 
 TEST_F(OptionsDialogTest, ColourBoxesAndEditorPickersTakeOnlyConfirmedChoices) {
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     QColor offered, answer(1, 2, 3);
     dialog.pickColour = [&](const QColor &initial) {
         offered = initial;
@@ -264,7 +264,7 @@ TEST_F(OptionsDialogTest, ColourBoxesAndEditorPickersTakeOnlyConfirmedChoices) {
 }
 
 TEST_F(OptionsDialogTest, LabelClickSelectsAndDroppedFilesFillTheTextBoxes) {
-    frmOption dialog(host(), iniPath());
+    frmOption dialog(host(), Settings(iniPath()));
     dialog.txt[0]->setText("some command");
     QTest::mouseClick(dialog.Label1[0], Qt::LeftButton);
     EXPECT_EQ(dialog.txt[0]->selectedText(), "some command");

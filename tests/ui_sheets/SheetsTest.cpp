@@ -1,5 +1,5 @@
 #include "mainwindow/frmMain.h"
-#include "settings/IniFile.h"
+#include "settings/Settings.h"
 #include "sheet/ui/SheetCompareWindow.h"
 #include "support/TempFiles.h"
 #include "support/XlsxPackage.h"
@@ -171,7 +171,7 @@ TEST_F(SheetListsTest, GapRowComparesNothing) {
 }
 
 TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
-    ASSERT_TRUE(sWriteIni(SettingsSection, "Zoom", "1", files.filePath("setting.ini")));
+    ASSERT_TRUE(Settings(files.filePath("setting.ini")).setSheetZoom(1));
     const QString left = files.filePath("left.xlsx"), right = files.filePath("right.xlsx");
     writeWorkbook(left, {"Other", "Data"}, [](int k, lxw_worksheet *s) {
         if (k == 0)

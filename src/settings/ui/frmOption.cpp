@@ -1,7 +1,6 @@
 #include "settings/ui/frmOption.h"
 
 #include "platform/EditorCommand.h"
-#include "settings/IniFile.h"
 #include "settings/ui/OptionTexts.h"
 
 #include <QApplication>
@@ -43,10 +42,6 @@ Color fromQColor(const QColor &c) {
     return Color(c.red()) | Color(c.green()) << 8 | Color(c.blue()) << 16;
 }
 
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 void setTextColour(QWidget *w, const QColor &colour) {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, colour);
@@ -76,8 +71,8 @@ void ContentCheckBox::nextCheckState() {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-frmOption::frmOption(const OptionHost &host, const QString &iniPath, QWidget *parent)
-    : QDialog(parent), m_host(host), m_iniPath(iniPath) {
+frmOption::frmOption(const OptionHost &host, const Settings &settings, QWidget *parent)
+    : QDialog(parent), m_host(host), m_settings(settings) {
     setWindowTitle(Caption);
     if (parent)
         setWindowIcon(parent->windowIcon());
@@ -104,7 +99,7 @@ frmOption::~frmOption() {
     disconnect(m_focusConnection);
 }
 
-std::optional<int> frmOption::fParseFontSize(const QString &text) {
+std::optional<int> frmOption::parseFontSize(const QString &text) {
     // Plain decimal digits only: the file's reader takes the leading whole number, so "1e1"
     // or "１０" would read back as something else than the size the user saw applied.
     static const QRegularExpression pattern(QStringLiteral("^([0-9]+)(\\.[0-9]*)?$"));
@@ -251,10 +246,6 @@ void frmOption::buildControls() {
 }
 
 void frmOption::Form_Load() {
-    auto readInt = [this](const char *key, int defaultValue) {
-        return fReadIniInt(SettingsSection, QString::fromLatin1(key), defaultValue, m_iniPath);
-    };
-
     // The size in effect, even when it is not one of the list's.
     const QString size = QString::number(qRound(m_host.fontSize));
     const int listed = cbo[0]->findText(size);
@@ -266,27 +257,25 @@ void frmOption::Form_Load() {
     for (int k = 0; k < 3; ++k)
         setStateColour(k, m_host.legend[size_t(k)]);
 
-    txt[0]->setText(
-        fReadIni(SettingsSection, QStringLiteral("Editer"), m_iniPath, fDefaultEditorCommand()));
-    txt[1]->setText(
-        fReadIni(SettingsSection, QStringLiteral("BinaryEditer"), m_iniPath, QString()));
+    txt[0]->setText(m_settings.editor());
+    txt[1]->setText(m_settings.binaryEditor());
     txtLabel->setText(EditorHint);
 
-    chk[5]->setChecked(readInt("Return", 0) != 0);
-    chk[6]->setChecked(readInt("Letter", 0) != 0);
-    (readInt("DClk", 0) == 1 ? optDC[1] : optDC[0])->setChecked(true);
+    chk[5]->setChecked(m_settings.wordWrap());
+    chk[6]->setChecked(m_settings.ignoreCase());
+    (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
-    const int content = readInt("FFile", 0);
+    const int content = m_settings.folderContentMode();
     chk[11]->setCheckState(content == 1   ? Qt::Checked
                            : content == 2 ? Qt::PartiallyChecked
                                           : Qt::Unchecked);
     chk[12]->setChecked(content == 2);
-    chk[15]->setChecked(readInt("FMulti", 1) != 0);
-    (readInt("FDClk", 1) == 1 ? optFDC[1] : optFDC[0])->setChecked(true);
+    chk[15]->setChecked(m_settings.multipleInstances());
+    (m_settings.folderDoubleClickAction() == 1 ? optFDC[1] : optFDC[0])->setChecked(true);
 
     // A value outside the list selects nothing; Apply then keeps "no zoom" as -1.
-    const int zoom = readInt("Zoom", 0);
+    const int zoom = m_settings.sheetZoom();
     cbo[1]->setCurrentIndex(zoom >= 0 && zoom < cbo[1]->count() ? zoom : -1);
 }
 
@@ -339,7 +328,7 @@ bool frmOption::apply() {
     // A size that is not a usable number is refused as a whole: nothing is set or written,
     // so the window and the file never disagree about what was applied.
     const QString sizeText = cbo[0]->currentText().trimmed();
-    const std::optional<int> points = fParseFontSize(sizeText);
+    const std::optional<int> points = parseFontSize(sizeText);
     if (!points) {
         markFontSize(true);
         lblStatus->setText(BadFontSize);
@@ -356,27 +345,24 @@ bool frmOption::apply() {
             m_host.setLegendColour(k, m_colour[size_t(k)]);
     }
 
-    bool written = true;
-    auto write = [&](const char *key, const QString &value) {
-        written = sWriteIni(SettingsSection, QString::fromLatin1(key), value, m_iniPath) && written;
-    };
-    write("Zoom", QString::number(cbo[1]->currentIndex()));
-    write("FontSize", sizeText); // as typed: the reader takes its whole-number part
-    write("Editer", txt[0]->text());
-    write("BinaryEditer", txt[1]->text());
-    write("DClk", flag(optDC[1]->isChecked()));
-    write("FDClk", flag(optFDC[1]->isChecked()));
-    write("Return", flag(chk[5]->isChecked()));
-    write("Letter", flag(chk[6]->isChecked()));
-    write("FFile", QString::number(contentMode()));
-    write("FMulti", flag(chk[15]->isChecked()));
+    // Every value is tried even after a failed write; the failure is reported below.
+    bool written = m_settings.setSheetZoom(cbo[1]->currentIndex());
+    written = m_settings.setFontSize(sizeText) && written;
+    written = m_settings.setEditor(txt[0]->text()) && written;
+    written = m_settings.setBinaryEditor(txt[1]->text()) && written;
+    written = m_settings.setDoubleClickAction(optDC[1]->isChecked() ? 1 : 0) && written;
+    written = m_settings.setFolderDoubleClickAction(optFDC[1]->isChecked() ? 1 : 0) && written;
+    written = m_settings.setWordWrap(chk[5]->isChecked()) && written;
+    written = m_settings.setIgnoreCase(chk[6]->isChecked()) && written;
+    written = m_settings.setFolderContentMode(contentMode()) && written;
+    written = m_settings.setMultipleInstances(chk[15]->isChecked()) && written;
 
     if (m_host.setWordWrap)
         m_host.setWordWrap(chk[5]->isChecked());
 
     // Closing as if all were stored would lose the user's settings without a word.
     if (!written) {
-        lblStatus->setText(WriteFailed + QDir::toNativeSeparators(m_iniPath));
+        lblStatus->setText(WriteFailed + QDir::toNativeSeparators(m_settings.path()));
         return false;
     }
     return true;
@@ -389,9 +375,8 @@ void frmOption::initialise() {
     cbo[1]->setCurrentIndex(0);
     txt[0]->setText(fDefaultEditorCommand());
     txt[1]->clear();
-    setStateColour(0, 65535);
-    setStateColour(1, 16744448);
-    setStateColour(2, 16776960);
+    for (int k = 0; k < 3; ++k)
+        setStateColour(k, Settings::DefaultColours[size_t(k)]);
     optDC[0]->setChecked(true);
     optFDC[1]->setChecked(true);
     chk[5]->setChecked(false);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ResultGrid.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -22,7 +22,7 @@ struct OptionHost {
     // Shown when the dialog opens: the text grid's font size in points, the legend colours
     // (changed, added, deleted).
     double fontSize = 9;
-    std::array<Color, 3> legend{65535, 16744448, 16776960};
+    std::array<Color, 3> legend = Settings::DefaultColours;
     // Set on Apply: the font size of the grids and the main area, one legend colour, the text
     // grid's wrap mode.
     std::function<void(int points)> setFontSize;
@@ -44,12 +44,12 @@ protected:
 
 // The modal options dialog: font size, difference colours, external editors, double-click
 // actions, wrap mode, case, the folder content check and multi-instance mode, the workbook
-// zoom. It reads setting.ini and the host when it opens; OK and Apply write the file and set
-// the host's values.
+// zoom. It reads the settings and the host when it opens; OK and Apply write the settings
+// and set the host's values.
 class frmOption : public QDialog {
     Q_OBJECT
 public:
-    frmOption(const OptionHost &host, const QString &iniPath, QWidget *parent = nullptr);
+    frmOption(const OptionHost &host, const Settings &settings, QWidget *parent = nullptr);
     ~frmOption() override;
 
     // Sizes the font-size box accepts: a whole number, or one with a fraction, in this range.
@@ -57,7 +57,7 @@ public:
     static constexpr int MaxFontSize = 400;
     // The whole-number part of a font size typed into the box, or nothing when the text is
     // not a size the dialog accepts (it must read back from the file as the same size).
-    static std::optional<int> fParseFontSize(const QString &text);
+    static std::optional<int> parseFontSize(const QString &text);
 
     // Buttons by index: 0 OK, 1 Apply, 2 Cancel, 3 and 4 the editor pickers, 5 Initialise.
     void cmdMenu_Click(int index);
@@ -103,7 +103,7 @@ private:
     void markFontSize(bool bad);
 
     OptionHost m_host;
-    QString m_iniPath;
+    Settings m_settings;
     std::array<Color, 3> m_colour{};
     QMetaObject::Connection m_focusConnection;
 };

@@ -1,7 +1,6 @@
-#include "app/History.h"
+#include "settings/History.h"
 
 #include "engine/EngineTexts.h"
-#include "settings/SettingCodec.h"
 
 void PathHistory::add(const QString &path) {
     m_entries.prepend(path);
@@ -17,17 +16,10 @@ void PathHistory::append(const QString &path) {
         m_entries.append(path);
 }
 
-QString PathHistory::encoded() const {
-    QStringList parts;
-    for (const QString &entry : m_entries)
-        parts << fEncodeSetting(entry);
-    return parts.join(QLatin1Char('|'));
-}
-
-PathHistory PathHistory::decoded(const QString &stored) {
+PathHistory PathHistory::restored(const QStringList &stored) {
     PathHistory history;
-    for (const QString &part : stored.split(QLatin1Char('|'), Qt::SkipEmptyParts))
-        history.append(fDecodeSetting(part));
+    for (const QString &entry : stored)
+        history.append(entry);
     return history;
 }
 
@@ -46,12 +38,11 @@ void RecentComparisons::add(const QString &path1, const QString &path2) {
         m_pairs.removeLast();
 }
 
-bool RecentComparisons::decodePair(const QString &stored, Pair *pair) {
-    const QString text = fDecodeSetting(stored);
-    const int bar = int(text.indexOf(QLatin1Char('|')));
+bool RecentComparisons::splitPair(const QString &stored, Pair *pair) {
+    const int bar = int(stored.indexOf(QLatin1Char('|')));
     if (bar < 0)
         return false;
-    pair->path1 = text.left(bar);
-    pair->path2 = text.mid(bar + 1);
+    pair->path1 = stored.left(bar);
+    pair->path2 = stored.mid(bar + 1);
     return true;
 }

@@ -1,6 +1,4 @@
-#include "app/History.h"
-
-#include "settings/SettingCodec.h"
+#include "settings/History.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +15,14 @@ TEST(PathHistory, NewestFirstWithoutDuplicatesAndAtMostTen) {
     EXPECT_EQ(h.entries().size(), 10);
 }
 
-TEST(PathHistory, StoredFormRoundTripsNonAsciiPaths) {
-    PathHistory h;
-    h.add(QStringLiteral("/home/ユーザー/比較 a|b.txt"));
-    h.add(QStringLiteral("C:\\data\\x.txt"));
-    const PathHistory back = PathHistory::decoded(h.encoded());
-    EXPECT_EQ(back.entries(), h.entries());
-    EXPECT_TRUE(PathHistory::decoded(QString()).entries().isEmpty());
+TEST(PathHistory, RestoredListDropsEmptyRepeatedAndSurplusEntries) {
+    QStringList stored{"/a", "", "/b", "/a"};
+    for (int k = 1; k <= 10; ++k)
+        stored << QStringLiteral("/p%1").arg(k);
+    const PathHistory h = PathHistory::restored(stored);
+    EXPECT_EQ(h.entries().size(), 10);
+    EXPECT_EQ(h.entries().mid(0, 3), QStringList({"/a", "/b", "/p1"}));
+    EXPECT_TRUE(PathHistory::restored({}).entries().isEmpty());
 }
 
 TEST(RecentComparisons, SamePairTwiceKeepsOneEntryOnTopAndSixKeepFive) {
@@ -42,8 +41,9 @@ TEST(RecentComparisons, SamePairTwiceKeepsOneEntryOnTopAndSixKeepFive) {
 
 TEST(RecentComparisons, StoredPairWithoutSeparatorIsRejected) {
     RecentComparisons::Pair pair;
-    EXPECT_TRUE(RecentComparisons::decodePair(fEncodeSetting("/x|/y|z"), &pair));
+    EXPECT_TRUE(RecentComparisons::splitPair("/x|/y|z", &pair));
     EXPECT_EQ(pair.path1, QStringLiteral("/x"));
     EXPECT_EQ(pair.path2, QStringLiteral("/y|z"));
-    EXPECT_FALSE(RecentComparisons::decodePair(fEncodeSetting("no separator"), &pair));
+    EXPECT_FALSE(RecentComparisons::splitPair("no separator", &pair));
+    EXPECT_FALSE(RecentComparisons::splitPair(QString(), &pair));
 }

@@ -10,14 +10,13 @@ public:
 
     // Puts path on top; an older equal entry goes away, and the oldest beyond ten drops off.
     void add(const QString &path);
-    void append(const QString &path); // as stored, oldest last (start-up)
     const QStringList &entries() const { return m_entries; }
 
-    // The stored form: each entry scrambled, joined with "|".
-    QString encoded() const;
-    static PathHistory decoded(const QString &stored);
+    // The history as stored (newest first); empty, repeated and surplus entries are dropped.
+    static PathHistory restored(const QStringList &stored);
 
 private:
+    void append(const QString &path); // below the others, unless it cannot be kept
     QStringList m_entries;
 };
 
@@ -36,8 +35,8 @@ public:
     void add(const QString &path1, const QString &path2);
     const QList<Pair> &pairs() const { return m_pairs; }
 
-    // A stored value: path1 + "|" + path2, scrambled. A value without "|" is no valid pair.
-    static bool decodePair(const QString &stored, Pair *pair);
+    // A stored pair: path1 + "|" + path2. A text without "|" is no valid pair.
+    static bool splitPair(const QString &stored, Pair *pair);
 
 private:
     QList<Pair> m_pairs;

@@ -1,0 +1,24 @@
+#include "settings/ComparisonOptions.h"
+
+#include "engine/Workspace.h"
+
+ComparisonOptions ComparisonOptions::load(const Settings &settings) {
+    ComparisonOptions options;
+    options.onlyDifferences = settings.onlyDifferences();
+    options.binary = settings.binary();
+    options.csv = settings.csv();
+    for (int k = 0; k < 3; ++k)
+        options.colours[size_t(k)] = settings.colour(k);
+    options.ignoreCase = settings.ignoreCase();
+    options.folderContentMode = settings.folderContentMode();
+    return options;
+}
+
+void ComparisonOptions::applyTo(Workspace &ws) const {
+    ws.OnlyDF = onlyDifferences;
+    ws.Binary = binary;
+    ws.Csv = csv;
+    ws.txtState = colours;
+    ws.ignoreCase = ignoreCase;
+    ws.folderContentMode = folderContentMode;
+}

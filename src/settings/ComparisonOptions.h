@@ -1,0 +1,22 @@
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <array>
+
+class Workspace;
+
+// The settings a comparison depends on: the toolbar toggles, the difference colours,
+// ignore-case and the folder content mode. One loader serves the batch run and the window.
+struct ComparisonOptions {
+    bool onlyDifferences = false;
+    bool binary = false;
+    bool csv = false;
+    std::array<Color, 3> colours = Settings::DefaultColours;
+    bool ignoreCase = false;
+    int folderContentMode = 0;
+
+    static ComparisonOptions load(const Settings &settings);
+    // Sets them on the workspace (a batch run; the window sets them through its controls).
+    void applyTo(Workspace &ws) const;
+};
