@@ -1,5 +1,6 @@
 #include "sheet/Workbook.h"
 
+#include "platform/NativePath.h"
 #include "sheet/WorkbookReaders.h"
 
 #include <QDate>
@@ -56,12 +57,12 @@ std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *
     QString scratch;
     QString &message = error ? *error : scratch;
     message.clear();
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    NativeStat st;
+    if (!fNativeStat(path, &st) || !st.isFile) {
         message = WorkbookText::CannotOpen;
         return std::nullopt;
     }
-    const QString extension = info.suffix().toLower();
+    const QString extension = QFileInfo(path).suffix().toLower();
     try {
         if (extension == u"xlsx" || extension == u"xlsm")
             return fReadXlsx(path, cells, &message);
