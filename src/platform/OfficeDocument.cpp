@@ -1,13 +1,12 @@
 #include "platform/OfficeDocument.h"
 
 #include "encoding/Charset.h"
+#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "platform/ZipPackage.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QList>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
@@ -16,8 +15,6 @@
 namespace {
 
 constexpr int DocConverterTimeoutMs = 30000;
-// Longest wait for the converter between two looks at the stop check.
-constexpr qint64 StopPollMs = 20;
 // The text we hand on is held whole in memory; a document that expands beyond this many
 // characters (a few thousand novels) is refused rather than read.
 constexpr qsizetype MaxTextChars = qsizetype(256) * 1024 * 1024;
@@ -25,8 +22,6 @@ constexpr qsizetype MaxTextChars = qsizetype(256) * 1024 * 1024;
 constexpr qint64 MaxConverterOutput = qint64(256) * 1024 * 1024;
 // Longest run of spaces one ODF <text:s> may stand for; larger counts are hostile.
 constexpr int MaxSpaceRun = 1000;
-// Kept from the converter's error output for the message.
-constexpr qsizetype MaxErrorBytes = 4096;
 
 const QString WordMain =
     QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
@@ -334,53 +329,34 @@ bool readDoc(const QString &path, QString *text, QString *reason,
 std::optional<QString> fRunConverter(const QString &program, const QStringList &arguments,
                                      int timeoutMs, QString *error, qint64 maxOutputBytes,
                                      const std::function<bool()> &stop) {
-    QDeadlineTimer deadline(timeoutMs);
-    QProcess proc;
-    proc.setProgram(program);
-    proc.setArguments(arguments);
-    proc.setStandardInputFile(QProcess::nullDevice());
-    proc.start(QIODevice::ReadOnly);
-    if (!proc.waitForStarted(std::max(1, timeoutMs))) {
+    const ProgramRun run =
+        runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop);
+    switch (run.outcome) {
+    case ProgramRun::Outcome::TooMuchOutput:
+        fail(error, ZipText::TooLarge);
+        return std::nullopt;
+    case ProgramRun::Outcome::Timeout:
+        fail(error, DocumentText::ConverterTimeout);
+        return std::nullopt;
+    case ProgramRun::Outcome::Stopped:
+        fail(error, DocumentText::ConverterStopped);
+        return std::nullopt;
+    case ProgramRun::Outcome::CannotStart:
         fail(error, DocumentText::ConverterFailed);
         return std::nullopt;
+    case ProgramRun::Outcome::Crashed:
+    case ProgramRun::Outcome::Exited:
+        break;
     }
-    QByteArray out;
-    QByteArray err;
-    for (;;) {
-        out += proc.readAllStandardOutput();
-        err += proc.readAllStandardError();
-        err.truncate(MaxErrorBytes);
-        if (out.size() > maxOutputBytes) {
-            proc.kill();
-            proc.waitForFinished(1000);
-            fail(error, ZipText::TooLarge);
-            return std::nullopt;
-        }
-        if (proc.state() == QProcess::NotRunning)
-            break;
-        const qint64 left = deadline.remainingTime();
-        const bool stopped = stop && stop();
-        if (left <= 0 || stopped) {
-            proc.kill();
-            proc.waitForFinished(1000);
-            fail(error, stopped ? DocumentText::ConverterStopped : DocumentText::ConverterTimeout);
-            return std::nullopt;
-        }
-        // Waits in slices, so the stop check is asked often. A program that closed its output
-        // but keeps running is waited for to its end.
-        const int slice = int(std::max<qint64>(1, std::min(left, StopPollMs)));
-        if (!proc.waitForReadyRead(slice) && proc.state() != QProcess::NotRunning)
-            proc.waitForFinished(slice);
-    }
-    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
+    if (!run.succeeded()) {
         QString reason = DocumentText::ConverterFailed;
-        const QString detail = QString::fromUtf8(err).section(u'\n', 0, 0).trimmed();
+        const QString detail = QString::fromUtf8(run.errorOut).section(u'\n', 0, 0).trimmed();
         if (!detail.isEmpty())
             reason += QStringLiteral(" (") + detail + u')';
         fail(error, reason);
         return std::nullopt;
     }
-    return NormalizeLineEnds(QString::fromUtf8(out));
+    return NormalizeLineEnds(QString::fromUtf8(run.output));
 }
 
 std::optional<QString> fReadDocumentText(const QString &path, QString *error,

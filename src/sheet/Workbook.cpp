@@ -53,7 +53,8 @@ double fDateSerial(int year, int month, int day) {
     return double(days >= 60 ? days + 1 : days);
 }
 
-std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error) {
+std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error,
+                                      const std::function<bool()> &stop) {
     QString scratch;
     QString &message = error ? *error : scratch;
     message.clear();
@@ -67,7 +68,7 @@ std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *
         if (extension == u"xlsx" || extension == u"xlsm")
             return fReadXlsx(path, cells, &message);
         if (extension == u"xls")
-            return fReadXls(path, cells, &message);
+            return fReadXls(path, cells, &message, stop);
         if (extension == u"csv")
             return fReadCsv(path, cells, &message);
     } catch (const std::bad_alloc &) {
