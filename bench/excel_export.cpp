@@ -46,7 +46,7 @@ int main(int argc, char **argv) {
     const QString path = dir.filePath(QStringLiteral("result.xlsx"));
     QElapsedTimer timer;
     timer.start();
-    const bool ok = ExportExcel(ws, g, path);
+    const bool ok = ExportExcel(ws, g, path).ok;
     const qint64 ms = timer.elapsed();
     std::printf("rows %d: %s in %lld ms, %lld bytes\n", rows, ok ? "written" : "FAILED",
                 static_cast<long long>(ms), static_cast<long long>(QFileInfo(path).size()));

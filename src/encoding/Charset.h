@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -52,6 +54,5 @@ QString LoadNormalizedText(const QString &path);
 
 // Writes text in the named charset (callers pass "UTF-8": the file starts with EF BB BF),
 // replacing an existing file. The file is written under a temporary name and renamed into
-// place, so a failure leaves any earlier file intact. Returns false when it could not be
-// written.
-bool SaveTextAs(const QString &charset, const QString &text, const QString &path);
+// place, so a failure leaves any earlier file intact. On a failure the result says why.
+WriteResult SaveTextAs(const QString &charset, const QString &text, const QString &path);

@@ -2,15 +2,17 @@
 #include "encoding/DetectEncoding.h"
 #include "encoding/IcuConvert.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/FileReader.h"
+
 #include <QtEndian>
 
 #include <cstring>
 #include <string>
 
 namespace {
+
+// Why text could not be written in a charset (%1) the converter does not know.
+const QString UnknownCharset = QStringLiteral("文字コード %1 に変換できません");
 
 // UTF-16LE taken as it is. A final odd byte has no partner and becomes U+FFFD.
 QString decodeUtf16Le(const QByteArray &bytes) {
@@ -89,34 +91,31 @@ QString DecodeByName(const QString &encodingName, const QByteArray &bytes) {
 }
 
 QString LoadNormalizedText(const QString &path) {
+    const WholeFile file = readWholeFile(path, MaxComparedFileBytes);
     const std::string shown = path.toStdString();
-    if (path.isEmpty())
+    switch (file.problem) {
+    case FileProblem::None:
+        break;
+    case FileProblem::NoName:
         throw FileReadError("Cannot read a file without a name");
-    const QFileInfo info(path);
-    if (info.isDir())
+    case FileProblem::Folder:
         throw FileReadError("Cannot read '" + shown + "': it is a folder");
-    // A pipe or a device would block the open or never end: only regular files are read.
-    if (info.exists() && !info.isFile())
+    case FileProblem::NotRegular:
         throw FileReadError("Cannot read '" + shown + "': it is not a regular file");
-    const std::string tooLarge = "Cannot read '" + shown + "': larger than " +
-                                 std::to_string(MaxComparedFileBytes) + " bytes";
-    if (info.size() > MaxComparedFileBytes)
-        throw FileTooLargeError(tooLarge);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileReadError("Cannot open '" + shown + "': " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileReadError("Cannot read '" + shown + "': " + file.errorString().toStdString());
-    file.close();
-    if (bytes.size() > MaxComparedFileBytes) // it grew while it was read
-        throw FileTooLargeError(tooLarge);
-    if (bytes.isEmpty())
+    case FileProblem::TooLarge:
+        throw FileTooLargeError("Cannot read '" + shown + "': larger than " +
+                                std::to_string(MaxComparedFileBytes) + " bytes");
+    case FileProblem::Open:
+    case FileProblem::Read:
+    case FileProblem::Stopped:
+        throw FileReadError("Cannot read '" + shown + "': " + file.reason().toStdString());
+    }
+    if (file.bytes.isEmpty())
         return {};
-    return DecodeByName(DetectEncoding(bytes), bytes);
+    return DecodeByName(DetectEncoding(file.bytes), file.bytes);
 }
 
-bool SaveTextAs(const QString &charset, const QString &text, const QString &path) {
+WriteResult SaveTextAs(const QString &charset, const QString &text, const QString &path) {
     // UTF-8 goes out with its byte-order mark, written ahead of the text.
     QByteArray mark;
     QByteArray bytes;
@@ -127,16 +126,10 @@ bool SaveTextAs(const QString &charset, const QString &text, const QString &path
         bool ok = false;
         bytes = IcuConvert::encode(charset.toLatin1().constData(), text, &ok);
         if (!ok)
-            return false;
+            return WriteResult::failure(UnknownCharset.arg(charset));
     }
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(mark) != mark.size() || file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    AtomicFile file(path);
+    if (file.open() && file.write(mark) && file.write(bytes))
+        file.commit();
+    return file.result();
 }

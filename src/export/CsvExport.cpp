@@ -5,7 +5,6 @@
 #include "export/GridLayout.h"
 #include "export/StringEx.h"
 
-#include <QSaveFile>
 #include <QStringEncoder>
 
 namespace {
@@ -156,15 +155,11 @@ namespace {
 // Builds the document piece by piece, encodes each piece and writes it, so that a large result
 // never sits in memory whole. The file appears under its name only when all of it was written.
 template <typename Sink>
-bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
-              const QString &separator, const QByteArray &mark) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(mark) != mark.size()) {
-        file.cancelWriting();
-        return false;
-    }
+WriteResult writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
+                     const QString &separator, const QByteArray &mark) {
+    AtomicFile file(path);
+    if (!file.open() || !file.write(mark))
+        return file.result();
     CsvBuilder<Sink> csv(ws, grid, separator);
     csv.header();
     int r = 1;
@@ -173,22 +168,25 @@ bool writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
         csv.rows(r, end);
         r = end;
         QByteArray bytes;
-        if (!csv.out().take(bytes) || file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
-            return false;
+        if (!csv.out().take(bytes)) {
+            file.cancel();
+            return WriteResult::failure(ExportTexts::NotEncodable);
         }
+        if (!file.write(bytes))
+            return file.result();
     } while (r < grid.rows());
-    return file.commit();
+    file.commit();
+    return file.result();
 }
 
 } // namespace
 
-bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+WriteResult ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path) {
     return writeCsv<AnsiSink>(ws, grid, path, QStringLiteral(","), QByteArray());
 }
 
-bool ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
-                   const QString &separator) {
+WriteResult ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
+                          const QString &separator) {
     // The UTF-8 form starts with the byte-order mark, as every UTF-8 file we write does.
     return writeCsv<Utf8Sink>(ws, grid, path, separator, QByteArray("\xEF\xBB\xBF"));
 }

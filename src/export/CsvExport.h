@@ -2,17 +2,18 @@
 
 #include "engine/ResultGrid.h"
 #include "engine/Workspace.h"
+#include "platform/AtomicFile.h"
 
 #include <QString>
 
 // CSV forms of the result grid in front: each side preceded by a state word ("CHG", "ADD",
 // "DEL") read back from the row's colour. Every field is quoted (a quote inside is doubled)
-// and every line ends with CR LF. Both return false when the file could not be written; an
-// earlier file at the path then stays as it was.
+// and every line ends with CR LF. Both fail, saying why, when the file could not be written;
+// an earlier file at the path then stays as it was.
 
 // In the ANSI code page (windows-31j), without a byte-order mark.
-bool ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path);
+WriteResult ExportCsvAnsi(const Workspace &ws, const ResultGrid &grid, const QString &path);
 
 // In UTF-8 with a byte-order mark. separator goes between fields, between their quotes.
-bool ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
-                   const QString &separator);
+WriteResult ExportCsvUtf8(const Workspace &ws, const ResultGrid &grid, const QString &path,
+                          const QString &separator);

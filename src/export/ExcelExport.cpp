@@ -1,20 +1,18 @@
 #include "export/ExcelExport.h"
 
+#include "export/ExportTexts.h"
+#include "export/GridLayout.h"
+#include "platform/NativePath.h"
 #include "platform/XlsxSupport.h"
 
-#include "export/GridLayout.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStringEncoder>
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <unordered_map>
 
 using namespace XlsxSupport;
@@ -86,8 +84,7 @@ public:
         // An empty cell still carries its fill and borders.
         if (s.isEmpty())
             return worksheet_write_blank(m_sheet, row, col, format) == LXW_NO_ERROR;
-        return worksheet_write_string(m_sheet, row, col, m_text.utf8(s), format) ==
-               LXW_NO_ERROR;
+        return worksheet_write_string(m_sheet, row, col, m_text.utf8(s), format) == LXW_NO_ERROR;
     }
 
     // Line numbers are strings too: the workbook shows them as the grid does.
@@ -207,20 +204,20 @@ bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid)
 
 } // namespace
 
-bool ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+WriteResult ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &path) {
     if (path.isEmpty())
-        return false;
+        return WriteResult::failure(QString::fromLocal8Bit(std::strerror(ENOENT)));
     // A result longer than a worksheet is refused whole rather than cut short.
     if (qint64(grid.rows()) + qint64(FirstGridRow) > qint64(LXW_ROW_MAX))
-        return false;
+        return WriteResult::failure(ExportTexts::TooManyRows);
     // Through a link, the file it points to is replaced and the link stays.
-    const auto [target, temp] = replacementFor(path);
-    if (temp.isEmpty())
-        return false;
+    AtomicFile file(path);
+    if (!file.open())
+        return file.result();
 
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    const QByteArray tempName = QFile::encodeName(temp);
+    const QByteArray tempName = nativePathBytes(file.handOver());
     lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
     bool ok = false;
     if (book) {
@@ -230,11 +227,16 @@ bool ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &pat
             ok = false; // out of memory: the workbook still has to be closed and freed
         }
         // Closing also frees the workbook, so it runs after a failed write too.
-        ok = workbook_close(book) == LXW_NO_ERROR && ok;
+        const lxw_error closed = workbook_close(book);
+        if (closed != LXW_NO_ERROR && ok) {
+            file.cancel();
+            return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
+        }
     }
-    if (ok)
-        ok = moveIntoPlace(temp, target);
-    if (!ok)
-        QFile::remove(temp);
-    return ok;
+    if (!ok) {
+        file.cancel();
+        return WriteResult::failure(ExportTexts::WorkbookFailed);
+    }
+    file.commit();
+    return file.result();
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ResultGrid.h"
 #include "engine/Workspace.h"
+#include "platform/AtomicFile.h"
 
 #include <QString>
 
@@ -19,7 +20,7 @@
 // and the written cells and the grid's columns use the font "ＭＳ ゴシック". A cell text
 // longer than a worksheet cell can hold (32,767 characters) is cut at that length.
 //
-// Returns false when the workbook could not be written, including a grid with more rows than
-// a worksheet holds; the file at path then stays as it was (an earlier file is replaced only
-// by a complete workbook).
-bool ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &path);
+// Fails, saying why, when the workbook could not be written, including a grid with more rows
+// than a worksheet holds; the file at path then stays as it was (an earlier file is replaced
+// only by a complete workbook).
+WriteResult ExportExcel(const Workspace &ws, const ResultGrid &grid, const QString &path);

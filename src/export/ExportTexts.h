@@ -18,5 +18,11 @@ inline const QString Saved = QStringLiteral("保存が完了しました");
 inline const QString NoPath = QStringLiteral("保存先のファイル名がありません");
 // %1: the output path.
 inline const QString SaveFailed = QStringLiteral("保存できませんでした: %1");
+// Appended to SaveFailed when the cause is known; %1: the cause.
+inline const QString FailureCause = QStringLiteral(" (%1)");
+// Causes of a failed save that are not the system's.
+inline const QString NotEncodable = QStringLiteral("文字コードに変換できません");
+inline const QString TooManyRows = QStringLiteral("ワークシートの行数を超えています");
+inline const QString WorkbookFailed = QStringLiteral("ブックを書き出せません");
 
 } // namespace ExportTexts

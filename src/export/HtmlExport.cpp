@@ -73,7 +73,7 @@ QString ColorToHtml(Color color) {
     return QString::asprintf("#%02X%02X%02X", red, green, blue);
 }
 
-bool ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path) {
     const int cols = GridLayout::exportedCols(ws, grid);
     const int fixedRows = std::min(grid.fixedRows(), grid.rows());
     const QString tr = QStringLiteral("<tr>\r\n");

@@ -2,6 +2,7 @@
 
 #include "engine/ResultGrid.h"
 #include "engine/Workspace.h"
+#include "platform/AtomicFile.h"
 
 #include <QString>
 
@@ -10,6 +11,6 @@ QString ColorToHtml(Color color);
 
 // The result grid in front as one HTML table in UTF-8 (with a byte-order mark): a title row
 // with the two paths, the header rows, and every cell with its on-screen back colour when that
-// is a legend colour. "&", "<" and ">" in texts become character references. Returns false
-// when the file could not be written; an earlier file at the path then stays as it was.
-bool ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path);
+// is a legend colour. "&", "<" and ">" in texts become character references. Fails, saying
+// why, when the file could not be written; an earlier file at the path then stays as it was.
+WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path);

@@ -5,13 +5,16 @@
 #include "export/ExportTexts.h"
 #include "export/HtmlExport.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <new>
 
 namespace {
 
 SaveOutcome finish(Workspace &ws, bool ok, const QString &message) {
     ws.setStatus(message);
-    return {ok, message};
+    return {ok, message, QString()};
 }
 
 } // namespace
@@ -46,29 +49,39 @@ SaveOutcome SaveResultAs(Workspace &ws, const QString &path, int type) {
 
     ws.setBusy(true);
     ws.setStatus(ExportTexts::Saving);
-    bool ok = false;
+    WriteResult written;
     try {
         switch (type) {
         case SaveTypeHtml:
-            ok = ExportHtml(ws, *grid, path);
+            written = ExportHtml(ws, *grid, path);
             break;
         case SaveTypeXls:
         case SaveTypeXlsx:
             // Both write the xlsx package; the name keeps the extension the user chose.
-            ok = ExportExcel(ws, *grid, path);
+            written = ExportExcel(ws, *grid, path);
             break;
         case SaveTypeCsvAnsi:
-            ok = ExportCsvAnsi(ws, *grid, path);
+            written = ExportCsvAnsi(ws, *grid, path);
             break;
         default:
-            ok = ExportCsvUtf8(ws, *grid, path, QStringLiteral(","));
+            written = ExportCsvUtf8(ws, *grid, path, QStringLiteral(","));
             break;
         }
-    } catch (const std::exception &) {
-        // Out of memory for a huge result, or a grid changed under us: nothing was written
-        // (the writers only replace the file once it is complete).
-        ok = false;
+    } catch (const std::bad_alloc &) {
+        // Out of memory for a huge result: nothing was written (the writers only replace the
+        // file once it is complete).
+        written = WriteResult::failure(QString::fromLocal8Bit(std::strerror(ENOMEM)));
+    } catch (const std::exception &e) {
+        // A grid changed under us: nothing was written either.
+        written = WriteResult::failure(QString::fromLocal8Bit(e.what()));
     }
     ws.setBusy(false);
-    return finish(ws, ok, ok ? ExportTexts::Saved : ExportTexts::SaveFailed.arg(path));
+    if (written)
+        return finish(ws, true, ExportTexts::Saved);
+    QString message = ExportTexts::SaveFailed.arg(path);
+    if (!written.cause.isEmpty())
+        message += ExportTexts::FailureCause.arg(written.cause);
+    SaveOutcome outcome = finish(ws, false, message);
+    outcome.cause = written.cause;
+    return outcome;
 }

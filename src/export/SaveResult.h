@@ -23,10 +23,12 @@ int ExtIndexFromPath(const QString &path);
 struct SaveOutcome {
     bool ok = false;
     QString message; // also shown in the status bar
+    QString cause;   // why the file could not be written (the system's words); empty if saved
 };
 
 // Writes the active grid to path in the type its extension names. The status bar shows the
-// progress and the outcome; a write that failed is never reported as done.
+// progress and the outcome; a write that failed is never reported as done, and its message
+// ends with the cause: "保存できませんでした: <path> (<cause>)".
 SaveOutcome SaveResult(Workspace &ws, const QString &path);
 
 // The same with the type chosen by the caller (the save dialog's filter index).

@@ -1,5 +1,6 @@
 #include "folder/FileOperations.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
 
 #include <QDateTime>
@@ -37,14 +38,16 @@ constexpr qint64 ChunkSize = 1 << 20;
 constexpr int MaxDepth = 256;        // below this a tree is taken for a mount loop
 constexpr int MaxTrashNames = 10000; // numbered names tried beside an existing trashed one
 
-std::atomic<int> g_failingWrite{0};
-
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString withReason(const QString &what, const QString &reason) {
+    return what + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
+
 QString withErrno(const QString &what, int error) {
-    return what + QStringLiteral(" (") + errnoText(error) + QLatin1Char(')');
+    return withReason(what, errnoText(error));
 }
 
 QByteArray nativePath(const QString &path) {
@@ -53,17 +56,6 @@ QByteArray nativePath(const QString &path) {
 
 bool lstatPath(const QString &path, struct stat *st) {
     return ::lstat(nativePath(path).constData(), st) == 0;
-}
-
-QString parentOf(const QString &path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash <= 0)
-        return slash == 0 ? QStringLiteral("/") : QStringLiteral(".");
-    return path.left(slash);
-}
-
-QString lastName(const QString &path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 // The path with every link and "." / ".." resolved; empty when it does not exist.
@@ -83,15 +75,8 @@ bool isInside(const QString &path, const QString &folder) {
     return path.startsWith(prefix);
 }
 
-// Writes all of data, retrying short writes; the test hook can make a write fail.
+// Writes all of data, retrying short writes.
 bool writeAll(int fd, const char *data, qint64 size) {
-    int expected = g_failingWrite.load();
-    while (expected > 0 && !g_failingWrite.compare_exchange_weak(expected, expected - 1)) {
-    }
-    if (expected == 1) {
-        errno = ENOSPC;
-        return false;
-    }
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0) {
@@ -105,34 +90,10 @@ bool writeAll(int fd, const char *data, qint64 size) {
     return true;
 }
 
-void syncFolder(const QString &folder) {
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // best effort: the rename is already done
-        ::close(fd);
-    }
-}
-
-// A fresh name beside the destination that no other entry uses; the file is created
-// exclusively (mode 0600) and its descriptor returned, or -1.
-int createTemporary(const QString &folder, QString *tempPath) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name =
-            QStringLiteral(".corvane-%1-%2.tmp").arg(::getpid()).arg(counter.fetch_add(1));
-        *tempPath = fJoinPath(folder, name);
-        const int fd = ::open(nativePath(*tempPath).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 class Copier {
 public:
-    explicit Copier(const FileOperationProgress &progress) : m_progress(progress) {}
+    Copier(const FileOperationProgress &progress, FileAccess &access)
+        : m_progress(progress), m_access(access) {}
 
     FileOperationResult result;
     quint64 totalBytes = 0;
@@ -200,12 +161,12 @@ private:
         const int in = ::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (in < 0)
             return fail(rel, withErrno(QStringLiteral("読み込めません"), errno));
-        QString temp;
-        const int out = createTemporary(parentOf(destination), &temp);
-        if (out < 0) {
-            const int error = errno;
+        // A link standing at the destination is replaced, never followed.
+        AtomicFile out(destination, AtomicFile::Links::Replace, m_access);
+        out.setKeepTargetPermissions(false);
+        if (!out.open()) {
             ::close(in);
-            return fail(rel, withErrno(QStringLiteral("書き込めません"), error));
+            return fail(rel, withReason(QStringLiteral("書き込めません"), out.errorText()));
         }
         QString failure;
         std::vector<char> buffer(static_cast<size_t>(ChunkSize));
@@ -219,8 +180,8 @@ private:
             }
             if (n == 0)
                 break;
-            if (!writeAll(out, buffer.data(), n)) {
-                failure = withErrno(QStringLiteral("書き込めません"), errno);
+            if (!out.write(QByteArrayView(buffer.data(), n))) {
+                failure = withReason(QStringLiteral("書き込めません"), out.errorText());
                 break;
             }
             m_doneBytes += quint64(n);
@@ -228,24 +189,20 @@ private:
                 break;
         }
         ::close(in);
-        if (failure.isEmpty() && !result.cancelled) {
-            // Permissions and times as the source has them, so the copy compares equal.
-            ::fchmod(out, st.st_mode & 0777);
-            const struct timespec times[2] = {st.st_atim, st.st_mtim};
-            ::futimens(out, times);
-            if (::fsync(out) != 0)
-                failure = withErrno(QStringLiteral("書き込めません"), errno);
-        }
-        if (::close(out) != 0 && failure.isEmpty())
-            failure = withErrno(QStringLiteral("書き込めません"), errno);
-        if (failure.isEmpty() && !result.cancelled &&
-            ::rename(nativePath(temp).constData(), nativePath(destination).constData()) != 0)
-            failure = withErrno(QStringLiteral("置き換えられません"), errno);
         if (!failure.isEmpty() || result.cancelled) {
-            ::unlink(nativePath(temp).constData());
+            out.cancel();
             return failure.isEmpty() ? false : fail(rel, failure);
         }
-        syncFolder(parentOf(destination));
+        // Permissions and times as the source has them, so the copy compares equal.
+        ::fchmod(out.descriptor(), st.st_mode & 0777);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out.descriptor(), times);
+        if (!out.commit()) {
+            const QString what = out.failedStep() == AtomicFile::Step::Rename
+                                     ? QStringLiteral("置き換えられません")
+                                     : QStringLiteral("書き込めません");
+            return fail(rel, withReason(what, out.errorText()));
+        }
         return true;
     }
 
@@ -269,7 +226,7 @@ private:
         target.truncate(n);
         static std::atomic<unsigned> counter{0};
         const QString temp = fJoinPath(
-            parentOf(destination),
+            parentFolderOf(destination),
             QStringLiteral(".corvane-%1-l%2.tmp").arg(::getpid()).arg(counter.fetch_add(1)));
         if (::symlink(target.constData(), nativePath(temp).constData()) != 0)
             return fail(rel, withErrno(QStringLiteral("書き込めません"), errno));
@@ -319,6 +276,7 @@ private:
     }
 
     const FileOperationProgress &m_progress;
+    FileAccess &m_access;
     quint64 m_doneBytes = 0;
 };
 
@@ -351,7 +309,7 @@ bool makeFolderPath(const QString &path) {
         return true;
     if (errno != ENOENT)
         return false;
-    const QString parent = parentOf(path);
+    const QString parent = parentFolderOf(path);
     return parent != path && makeFolderPath(parent) && makeFolder(path);
 }
 
@@ -375,7 +333,7 @@ bool deviceOf(QString path, dev_t *device) {
             *device = st.st_dev;
             return true;
         }
-        const QString parent = parentOf(path);
+        const QString parent = parentFolderOf(path);
         if (parent == path)
             break;
         path = parent;
@@ -385,11 +343,11 @@ bool deviceOf(QString path, dev_t *device) {
 
 // The trash of a mount point that is not the home trash's, and the top folder it belongs to.
 QString topFolderTrash(const QString &path, dev_t device, QString *topFolder) {
-    QString top = canonical(parentOf(path));
+    QString top = canonical(parentFolderOf(path));
     if (top.isEmpty())
         return QString();
     while (top != QStringLiteral("/")) {
-        const QString up = parentOf(top);
+        const QString up = parentFolderOf(top);
         struct stat st {};
         if (::stat(nativePath(up).constData(), &st) != 0 || st.st_dev != device)
             break;
@@ -428,14 +386,14 @@ QString trashFor(const QString &path, QString *topFolder) {
 // creation reserves the name), then the entry is renamed into files/.
 bool moveIntoTrash(const QString &path, const QString &trash, const QString &topFolder,
                    QString *reason) {
-    const QString absolute = fJoinPath(canonical(parentOf(path)), lastName(path));
+    const QString absolute = fJoinPath(canonical(parentFolderOf(path)), lastNameOf(path));
     QByteArray recorded = nativePath(absolute);
     if (!topFolder.isEmpty()) {
         // Below a mount point's trash the path is kept relative to that mount point.
         const QByteArray top = nativePath(topFolder);
         recorded = recorded.mid(top.endsWith('/') ? top.size() : top.size() + 1);
     }
-    QByteArray base = nativePath(lastName(path));
+    QByteArray base = nativePath(lastNameOf(path));
     if (base.size() > 200) // room for a number and ".trashinfo" within NAME_MAX
         base.truncate(200);
     const QByteArray info =
@@ -525,8 +483,9 @@ bool fIsPlainEntryName(const QString &name) {
 }
 
 FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
-                                 const QStringList &names, const FileOperationProgress &progress) {
-    Copier copier(progress);
+                                 const QStringList &names, const FileOperationProgress &progress,
+                                 FileAccess &access) {
+    Copier copier(progress, access);
     FileOperationResult &result = copier.result;
     const QString source = canonical(sourceFolder);
     const QString destination = canonical(destinationFolder);
@@ -615,8 +574,9 @@ FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList
                         {name, withErrno(QStringLiteral("移動先が不明です: ") + stray, errno)});
                     continue;
                 }
-                QFile::remove(fJoinPath(parentOf(parentOf(stray)), QStringLiteral("info/")) +
-                              lastName(stray) + QStringLiteral(".trashinfo"));
+                QFile::remove(
+                    fJoinPath(parentFolderOf(parentFolderOf(stray)), QStringLiteral("info/")) +
+                    lastNameOf(stray) + QStringLiteral(".trashinfo"));
             }
         }
         if (!lstatPath(path, &st)) { // gone after all
@@ -643,13 +603,4 @@ FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList
         }
     }
     return result;
-}
-
-QString fTrashFolderFor(const QString &path) {
-    QString topFolder;
-    return trashFor(path, &topFolder);
-}
-
-void FileOperationsTesting::failNthWrite(int n) {
-    g_failingWrite.store(std::max(0, n));
 }

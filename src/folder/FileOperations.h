@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,10 +51,12 @@ bool fIsPlainEntryName(const QString &name);
 
 // Copies the named entries of sourceFolder (files, links, folders with all their content)
 // into destinationFolder, replacing existing files there without asking. Existing folders are
-// merged into; an existing file or link is never replaced by a folder.
+// merged into; an existing file or link is never replaced by a folder. Files are written
+// through access (a test passes one that fails).
 FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
                                  const QStringList &names,
-                                 const FileOperationProgress &progress = {});
+                                 const FileOperationProgress &progress = {},
+                                 FileAccess &access = FileAccess::system());
 
 // Moves the named entries of folder to the trash of the desktop (the freedesktop.org layout,
 // also for names that are not valid UTF-8). Entries whose file system has no usable trash are
@@ -60,12 +64,3 @@ FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &des
 FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList &names,
                                         const DeleteForGoodQuestion &askDeleteForGood,
                                         const FileOperationProgress &progress = {});
-
-// The trash folder (holding "files" and "info") that takes this path by a rename on its own
-// file system, created when needed; empty when there is none.
-QString fTrashFolderFor(const QString &path);
-
-namespace FileOperationsTesting {
-// Makes the n-th file data write from now on fail as a full disk does (ENOSPC); 0 turns it off.
-void failNthWrite(int n);
-} // namespace FileOperationsTesting

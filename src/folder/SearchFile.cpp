@@ -5,6 +5,7 @@
 #include "engine/Workspace.h"
 #include "export/SaveResult.h"
 #include "folder/modMD5.h"
+#include "platform/FileReader.h"
 #include "platform/NativePath.h"
 
 #include <QHash>
@@ -112,26 +113,28 @@ struct ReadProblem {
     QString message;
 };
 
-QString sProblemText(const QString &path, const QString &reason) {
-    return QStringLiteral("読み込めません: %1 (%2)").arg(path, reason);
-}
+// The user stopped the content comparison inside a file.
+struct StoppedInFile {};
 
-QString sDigest(const QString &path) {
+QString sDigest(const QString &path, const std::function<bool()> &stop) {
+    QString digest;
     try {
-        return GetFileMD5HashCode(path, modMD5::DefaultBlockSize);
+        digest = GetFileMD5HashCode(path, modMD5::DefaultBlockSize, stop);
     } catch (const Md5Error &e) {
-        throw ReadProblem{sProblemText(path, e.description)};
+        throw ReadProblem{QStringLiteral("読み込めません: %1 (%2)").arg(path, e.description)};
     }
+    if (digest.isEmpty())
+        throw StoppedInFile{};
+    return digest;
 }
 
-QString sText(const QString &path) {
-    try {
-        const QByteArray bytes = fReadAll(path);
-        return bytes.isEmpty() ? QString() : DecodeByName(DetectEncoding(bytes), bytes);
-    } catch (const FileReadError &e) {
-        // fReadAll's message already names the file in the same form.
-        throw ReadProblem{QString::fromStdString(e.what())};
-    }
+QString sText(const QString &path, const std::function<bool()> &stop) {
+    const WholeFile file = readWholeFile(path, MaxComparedFileBytes, stop);
+    if (file.problem == FileProblem::Stopped)
+        throw StoppedInFile{};
+    if (!file.ok())
+        throw ReadProblem{file.problemText(path)};
+    return file.bytes.isEmpty() ? QString() : DecodeByName(DetectEncoding(file.bytes), file.bytes);
 }
 
 // Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
@@ -282,6 +285,11 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     std::vector<bool> remove(size_t(g.rows()), false);
     bool anyRemoved = false;
     const int mode = ws.folderContentMode;
+    // Reading one large file may take long: the abort key is heard inside it too.
+    const std::function<bool()> stop = [&ws] {
+        ws.processEvents();
+        return ws.bAbort;
+    };
     try {
         for (int r = 1; r <= k; ++r) {
             const RowKinds &kind = kinds[size_t(r)];
@@ -306,9 +314,9 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                     const QString right = fJoinPath(otherFolderPath, g.text(r, 4));
                     if (mode == 1) {
                         // Digests of files of different lengths cannot agree: no need to read.
-                        check(sizesDiffer || sDigest(left) != sDigest(right), 0);
+                        check(sizesDiffer || sDigest(left, stop) != sDigest(right, stop), 0);
                     } else {
-                        check(sText(left) != sText(right), 0);
+                        check(sText(left, stop) != sText(right, stop), 0);
                     }
                 }
                 check(sizesDiffer, 1);
@@ -331,6 +339,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         // The comparison stops here; the user is told which file stopped it.
         ws.runProblems.append(problem.message);
         return;
+    } catch (const StoppedInFile &) {
+        return; // as an abort between rows
     }
     if (anyRemoved)
         sRemoveRows(g, remove);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 
 // MD5 digests of whole files for the folder comparison's content check.
 
@@ -29,9 +30,13 @@ constexpr int DefaultBlockSize = 1024;
 
 // Reads the file in blocks of blockSize bytes (below 1 means the default) and writes its
 // 16-byte digest into digest. Returns the digest length. Throws Md5Error with the source
-// "modMD5 - HashFile" when the file cannot be opened or read.
-int HashFile(const QString &path, QByteArray &digest, int blockSize = modMD5::DefaultBlockSize);
+// "modMD5 - HashFile" when the file cannot be opened or read. stop (may be empty) is asked
+// between blocks, at least every 50 ms; when it answers true the hashing ends after the block
+// in hand, digest is emptied and 0 returned.
+int HashFile(const QString &path, QByteArray &digest, int blockSize = modMD5::DefaultBlockSize,
+             const std::function<bool()> &stop = {});
 
-// The digest as 32 upper-case hexadecimal digits. Errors of HashFile are rethrown with the
-// source "modMD5 - GetFileMD5HashCode".
-QString GetFileMD5HashCode(const QString &path, int blockSize);
+// The digest as 32 upper-case hexadecimal digits; empty when stop ended the hashing. Errors of
+// HashFile are rethrown with the source "modMD5 - GetFileMD5HashCode".
+QString GetFileMD5HashCode(const QString &path, int blockSize,
+                           const std::function<bool()> &stop = {});

@@ -15,6 +15,8 @@ namespace {
 
 // The whole transfer may take this many times the idle timeout before it is given up.
 constexpr int WholeTransferFactor = 10;
+// How often the stop check is asked while the transfer runs.
+constexpr int StopPollMs = 20;
 
 bool isWebScheme(const QString &scheme) {
     return scheme == u"http" || scheme == u"https";
@@ -30,7 +32,8 @@ bool isStatusError(QNetworkReply::NetworkError e) {
 
 } // namespace
 
-HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
+HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody,
+                    const std::function<bool()> &stop) {
     HttpResult result;
     const QUrl url(address.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
@@ -44,8 +47,8 @@ HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
     }
     timeoutMs = std::max(1, timeoutMs);
 
-    enum class Stop { None, Timeout, TooLarge };
-    Stop stop = Stop::None;
+    enum class Stop { None, Timeout, TooLarge, Asked };
+    Stop why = Stop::None;
     QByteArray body;
     QEventLoop loop;
     QTimer idle;
@@ -64,9 +67,9 @@ HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
     request.setMaximumRedirectsAllowed(HttpMaxRedirects);
     QNetworkReply *reply = manager.get(request);
 
-    const auto abortWith = [&](Stop why) {
-        if (stop == Stop::None)
-            stop = why;
+    const auto abortWith = [&](Stop reason) {
+        if (why == Stop::None)
+            why = reason;
         reply->abort();
     };
     const auto take = [&] {
@@ -94,15 +97,24 @@ HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
     QObject::connect(&whole, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    poll.setInterval(StopPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (stop())
+            abortWith(Stop::Asked);
+    });
 
     idle.start();
     whole.start();
+    if (stop)
+        poll.start();
     // quit() before exec() would be lost, so only wait for a reply that is still running.
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     idle.stop();
     whole.stop();
-    if (stop == Stop::None)
+    poll.stop();
+    if (why == Stop::None)
         take();
 
     const QNetworkReply::NetworkError error = reply->error();
@@ -111,7 +123,11 @@ HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody) {
     reply->disconnect();
     delete reply;
 
-    switch (stop) {
+    switch (why) {
+    case Stop::Asked:
+        result.stopped = true;
+        result.error = HttpText::Stopped;
+        return result;
     case Stop::Timeout:
         result.error = HttpText::NoResponse;
         return result;

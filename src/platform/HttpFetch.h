@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Texts of a failed download.
 namespace HttpText {
 inline const QString BadAddress = QStringLiteral("取得できないアドレスです");
@@ -10,10 +12,12 @@ inline const QString NoResponse = QStringLiteral("応答がありません");
 inline const QString TooLarge = QStringLiteral("大きすぎます");
 inline const QString Failed = QStringLiteral("取得に失敗しました");
 inline const QString NoEventLoop = QStringLiteral("アプリケーションが起動していません");
+inline const QString Stopped = QStringLiteral("中断しました");
 } // namespace HttpText
 
 struct HttpResult {
     bool ok = false;
+    bool stopped = false; // the stop check ended the transfer (error says so too)
     QByteArray body;
     QString error;
 };
@@ -31,4 +35,7 @@ constexpr int HttpMaxRedirects = 5;
 // cannot be reached or closes without an answer, nothing arrives for timeoutMs ("応答がありません",
 // also when the whole transfer takes ten times that long), or the body passes HttpMaxBody.
 // Nothing is stored: no cache, no cookies kept. maxBody lowers the body limit (for tests).
-HttpResult fHttpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody);
+// stop (may be empty) is asked every 20 ms while the transfer runs; when it answers true the
+// transfer is abandoned at once and the result is "stopped", never a partial page.
+HttpResult fHttpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody,
+                    const std::function<bool()> &stop = {});

@@ -1,7 +1,5 @@
 #include "platform/NativePath.h"
 
-#include "encoding/Charset.h"
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -140,6 +138,22 @@ QString fJoinPath(const QString &folder, const QString &name) {
     return folder + QLatin1Char('/') + name;
 }
 
+QString parentFolderOf(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return slash == 0 ? QStringLiteral("/") : QStringLiteral(".");
+    return path.left(slash);
+}
+
+QString lastNameOf(const QString &path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QDateTime modificationTime(const QString &path) {
+    NativeStat st;
+    return fNativeStat(path, &st) ? st.modified : QDateTime();
+}
+
 #ifdef Q_OS_UNIX
 
 bool fNativeStat(const QString &path, NativeStat *out, bool followLinks) {
@@ -236,29 +250,6 @@ int fOpenForRead(const QString &path) {
     return fd;
 }
 
-QByteArray fReadAll(const QString &path) {
-    NativeFile file;
-    if (!file.open(path))
-        throw FileReadError(
-            QStringLiteral("読み込めません: %1 (%2)").arg(path, file.errorText()).toStdString());
-    QByteArray data;
-    char buffer[65536];
-    while (true) {
-        const qint64 got = file.read(buffer, sizeof buffer);
-        if (got < 0)
-            throw FileReadError(QStringLiteral("読み込めません: %1 (%2)")
-                                    .arg(path, file.errorText())
-                                    .toStdString());
-        if (got == 0)
-            break;
-        if (data.size() + got > MaxComparedFileBytes)
-            throw FileTooLargeError(
-                QStringLiteral("読み込めません: %1 (1 GB を超えています)").arg(path).toStdString());
-        data.append(buffer, got);
-    }
-    return data;
-}
-
 NativeFile::~NativeFile() {
     close();
 }
@@ -290,6 +281,11 @@ qint64 NativeFile::read(char *data, qint64 maxSize) {
         total += got;
     }
     return total;
+}
+
+bool NativeFile::isRegular() const {
+    struct stat st {};
+    return m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void NativeFile::close() {

@@ -42,12 +42,22 @@ bool fListFolder(const QString &folder, const std::function<bool(const QString &
 // folder gives -1 with EISDIR. Opening a pipe that has no writer does not wait for one.
 int fOpenForRead(const QString &path);
 
-// The whole file. Throws FileReadError (encoding/Charset.h) when it cannot be opened or read,
-// or is a folder; FileTooLargeError beyond MaxComparedFileBytes.
-QByteArray fReadAll(const QString &path);
-
 // folder + "/" + name, without doubling a trailing separator.
 QString fJoinPath(const QString &folder, const QString &name);
+
+// The folder part of a path: "." for a bare name, "/" for an entry of the root.
+QString parentFolderOf(const QString &path);
+
+// The last part of a path (after its last "/").
+QString lastNameOf(const QString &path);
+
+// The time of the last change, local time; invalid when the path cannot be examined.
+QDateTime modificationTime(const QString &path);
+
+// The whole path bytes for a library that opens files by name.
+inline QByteArray nativePathBytes(const QString &path) {
+    return fEncodeNativeName(path);
+}
 
 // A file opened for reading in blocks; closed by the destructor.
 class NativeFile {
@@ -62,6 +72,8 @@ public:
     // the end, -1 on an error.
     qint64 read(char *data, qint64 maxSize);
     void close();
+    // False when the open file is not a regular file (a pipe, a device).
+    bool isRegular() const;
 
     // errno of the last failure and its text.
     int errorNumber() const { return m_error; }

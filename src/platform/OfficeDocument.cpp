@@ -1,13 +1,12 @@
 #include "platform/OfficeDocument.h"
 
 #include "encoding/Charset.h"
+#include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
 #include "platform/ZipPackage.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 
@@ -19,10 +18,10 @@ constexpr int DocConverterTimeoutMs = 30000;
 // The text we hand on is held whole in memory; a document that expands beyond this many
 // characters (a few thousand novels) is refused rather than read.
 constexpr qsizetype MaxTextChars = qsizetype(256) * 1024 * 1024;
+// What the converter may write before it is stopped.
+constexpr qint64 MaxConverterOutput = qint64(256) * 1024 * 1024;
 // Longest run of spaces one ODF <text:s> may stand for; larger counts are hostile.
 constexpr int MaxSpaceRun = 1000;
-// Kept from the converter's error output for the message.
-constexpr qsizetype MaxErrorBytes = 4096;
 
 const QString WordMain =
     QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
@@ -121,8 +120,8 @@ QString xmlReason(const QXmlStreamReader &r) {
 }
 
 // The end of a part's reading: its text, or why there is none.
-bool finishReading(const QXmlStreamReader &r, bool sawRoot, LineCollector &lines,
-                   QString *text, QString *reason) {
+bool finishReading(const QXmlStreamReader &r, bool sawRoot, LineCollector &lines, QString *text,
+                   QString *reason) {
     if (r.hasError())
         return fail(reason, xmlReason(r));
     if (!sawRoot)
@@ -263,10 +262,14 @@ QString wordMainPart(ZipPackage &zip) {
 // The first bytes of a regular file. Anything else is never opened: a pipe without a writer
 // would block the open for good.
 QByteArray fileHead(const QString &path) {
-    if (!QFileInfo(path).isFile())
+    NativeStat st;
+    NativeFile f;
+    if (!fNativeStat(path, &st) || !st.isFile || !f.open(path))
         return QByteArray();
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.read(8) : QByteArray();
+    QByteArray head(8, '\0');
+    const qint64 got = f.read(head.data(), head.size());
+    head.truncate(std::max<qint64>(got, 0));
+    return head;
 }
 
 bool readDocx(const QString &path, QString *text, QString *reason) {
@@ -296,9 +299,10 @@ bool readOdt(const QString &path, QString *text, QString *reason) {
     return readOdfXml(*xml, text, reason);
 }
 
-bool readDoc(const QString &path, QString *text, QString *reason) {
-    const QFileInfo info(path);
-    if (!info.isFile())
+bool readDoc(const QString &path, QString *text, QString *reason,
+             const std::function<bool()> &stop) {
+    NativeStat st;
+    if (!fNativeStat(path, &st) || !st.isFile)
         return fail(reason, ZipText::CannotOpen);
     // A newer document saved under the old extension.
     if (fileHead(path).startsWith(ZipMagic))
@@ -308,8 +312,9 @@ bool readDoc(const QString &path, QString *text, QString *reason) {
         return fail(reason, DocumentText::NoConverter);
     // The absolute path can never be taken for an option, whatever the file is called.
     const QStringList args{QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
-                           QStringLiteral("UTF-8.txt"), info.absoluteFilePath()};
-    std::optional<QString> out = fRunConverter(program, args, DocConverterTimeoutMs, reason);
+                           QStringLiteral("UTF-8.txt"), QFileInfo(path).absoluteFilePath()};
+    std::optional<QString> out =
+        fRunConverter(program, args, DocConverterTimeoutMs, reason, MaxConverterOutput, stop);
     if (!out)
         return false;
     // The converter ends its output with line ends that are not document text.
@@ -322,54 +327,40 @@ bool readDoc(const QString &path, QString *text, QString *reason) {
 } // namespace
 
 std::optional<QString> fRunConverter(const QString &program, const QStringList &arguments,
-                                     int timeoutMs, QString *error, qint64 maxOutputBytes) {
-    QDeadlineTimer deadline(timeoutMs);
-    QProcess proc;
-    proc.setProgram(program);
-    proc.setArguments(arguments);
-    proc.setStandardInputFile(QProcess::nullDevice());
-    proc.start(QIODevice::ReadOnly);
-    if (!proc.waitForStarted(std::max(1, timeoutMs))) {
+                                     int timeoutMs, QString *error, qint64 maxOutputBytes,
+                                     const std::function<bool()> &stop) {
+    const ProgramRun run =
+        runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop);
+    switch (run.outcome) {
+    case ProgramRun::Outcome::TooMuchOutput:
+        fail(error, ZipText::TooLarge);
+        return std::nullopt;
+    case ProgramRun::Outcome::Timeout:
+        fail(error, DocumentText::ConverterTimeout);
+        return std::nullopt;
+    case ProgramRun::Outcome::Stopped:
+        fail(error, DocumentText::ConverterStopped);
+        return std::nullopt;
+    case ProgramRun::Outcome::CannotStart:
         fail(error, DocumentText::ConverterFailed);
         return std::nullopt;
+    case ProgramRun::Outcome::Crashed:
+    case ProgramRun::Outcome::Exited:
+        break;
     }
-    QByteArray out;
-    QByteArray err;
-    for (;;) {
-        out += proc.readAllStandardOutput();
-        err += proc.readAllStandardError();
-        err.truncate(MaxErrorBytes);
-        if (out.size() > maxOutputBytes) {
-            proc.kill();
-            proc.waitForFinished(1000);
-            fail(error, ZipText::TooLarge);
-            return std::nullopt;
-        }
-        if (proc.state() == QProcess::NotRunning)
-            break;
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0) {
-            proc.kill();
-            proc.waitForFinished(1000);
-            fail(error, DocumentText::ConverterTimeout);
-            return std::nullopt;
-        }
-        // A program that closed its output but keeps running is waited for to its end.
-        if (!proc.waitForReadyRead(int(left)) && proc.state() != QProcess::NotRunning)
-            proc.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())));
-    }
-    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
+    if (!run.succeeded()) {
         QString reason = DocumentText::ConverterFailed;
-        const QString detail = QString::fromUtf8(err).section(u'\n', 0, 0).trimmed();
+        const QString detail = QString::fromUtf8(run.errorOut).section(u'\n', 0, 0).trimmed();
         if (!detail.isEmpty())
             reason += QStringLiteral(" (") + detail + u')';
         fail(error, reason);
         return std::nullopt;
     }
-    return NormalizeLineEnds(QString::fromUtf8(out));
+    return NormalizeLineEnds(QString::fromUtf8(run.output));
 }
 
-std::optional<QString> fReadDocumentText(const QString &path, QString *error) {
+std::optional<QString> fReadDocumentText(const QString &path, QString *error,
+                                         const std::function<bool()> &stop) {
     const QString ext = QFileInfo(path).suffix().toLower();
     QString text;
     QString reason;
@@ -379,7 +370,7 @@ std::optional<QString> fReadDocumentText(const QString &path, QString *error) {
     else if (ext == u"odt" || ext == u"ott")
         ok = readOdt(path, &text, &reason);
     else if (ext == u"doc" || ext == u"dot")
-        ok = readDoc(path, &text, &reason);
+        ok = readDoc(path, &text, &reason, stop);
     else
         reason = DocumentText::UnknownKind;
     if (!ok) {

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/NativePath.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QUrl>
@@ -7,13 +9,15 @@
 PathKind fPathKind(const QString &path) {
     if (path.isEmpty())
         return PathNone;
-    const QFileInfo info(path);
-    if (!info.exists())
+    NativeStat st;
+    if (!fNativeStat(path, &st))
         return PathNone;
-    return info.isDir() ? PathFolder : PathFile;
+    return st.isDir ? PathFolder : PathFile;
 }
 
-bool fFileExists(const QString &path) { return fPathKind(path) != PathNone; }
+bool fFileExists(const QString &path) {
+    return fPathKind(path) != PathNone;
+}
 
 QString fLowerExtension(const QString &path) {
     // Only the file name counts: a dot in a folder name is no extension.
@@ -24,7 +28,9 @@ QString fLowerExtension(const QString &path) {
     return name.mid(dot + 1).toLower();
 }
 
-QString fFileName(const QString &path) { return QFileInfo(path).fileName(); }
+QString fFileName(const QString &path) {
+    return QFileInfo(path).fileName();
+}
 
 bool fIsWebAddress(const QString &path) {
     const QUrl url(path, QUrl::StrictMode);
@@ -36,5 +42,5 @@ bool fIsWebAddress(const QString &path) {
 }
 
 QString fModificationText(const QString &path) {
-    return QFileInfo(path).lastModified().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    return modificationTime(path).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }

@@ -1,11 +1,5 @@
 #include "platform/XlsxSupport.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
-
-#include <filesystem>
-
 namespace XlsxSupport {
 
 lxw_color_t fillOf(Color color) {
@@ -29,41 +23,6 @@ const char *CellText::utf8(QStringView text) {
     char *end = m_encoder.appendToBuffer(m_buffer.data(), text);
     *end = '\0';
     return m_buffer.constData();
-}
-
-namespace {
-
-QString createTempBeside(const QString &path) {
-    const QFileInfo target(path);
-    const QString stem = target.absolutePath() + QStringLiteral("/.") + target.fileName() + u'.';
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = stem + QString::number(QRandomGenerator::global()->generate(), 36) +
-                             QStringLiteral(".tmp");
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
-        if (!QFileInfo::exists(name))
-            break; // not a name clash: the folder is missing or closed to us
-    }
-    return QString();
-}
-
-} // namespace
-
-Replacement replacementFor(const QString &path) {
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    return {target, createTempBeside(target)};
-}
-
-bool moveIntoPlace(const QString &temp, const QString &path) {
-    const QFileInfo target(path);
-    if (target.isFile())
-        QFile::setPermissions(temp, target.permissions());
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), error);
-    return !error;
 }
 
 } // namespace XlsxSupport

@@ -1,7 +1,6 @@
 #include "platform/ZipPackage.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/NativePath.h"
 
 #include <zip.h>
 
@@ -57,14 +56,14 @@ bool ZipPackage::open(const QString &path) {
     close();
     m_error = ZipError::None;
     // A pipe or device would make zip_open block or read without end.
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
+    NativeStat st;
+    if (!fNativeStat(path, &st) || !st.isFile)
         return fail(ZipError::CannotOpen);
 
     int code = 0;
     // The consistency check compares every local header with the central directory, which
     // catches truncated and spliced archives at open rather than halfway through a read.
-    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    m_zip = zip_open(nativePathBytes(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!m_zip)
         return fail(code == ZIP_ER_OPEN || code == ZIP_ER_READ ? ZipError::CannotOpen
                                                                : ZipError::Damaged);

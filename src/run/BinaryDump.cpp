@@ -1,12 +1,11 @@
 #include "run/BinaryDump.h"
 
 #include "engine/EngineTexts.h"
+#include "platform/FileReader.h"
 #include "platform/Paths.h"
 
 #include "encoding/Charset.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -70,18 +69,12 @@ bool fDumpFile(Workspace &ws, int side, const QString &path) {
               fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
                   QStringLiteral("]"));
 
-    // Only regular files: opening a pipe without a writer would block for good, and a device
-    // may never end. The whole file is held in memory, so its size is bounded too.
-    const QFileInfo info(path);
-    const bool oversized = info.size() > MaxComparedFileBytes;
-    QFile file(path);
-    QByteArray bytes;
-    bool read = info.isFile() && !oversized && file.open(QIODevice::ReadOnly);
-    if (read) {
-        bytes = file.readAll();
-        read = file.error() == QFileDevice::NoError && bytes.size() <= MaxComparedFileBytes &&
-               bytes.size() == file.size() && !tooLarge(bytes.size() / BytesPerRow + 1);
-    }
+    // Only regular files (a pipe or a device may never end), and the whole file is held in
+    // memory, so its size is bounded too.
+    const WholeFile file = readWholeFile(path, MaxComparedFileBytes);
+    const bool oversized = file.problem == FileProblem::TooLarge;
+    const QByteArray &bytes = file.bytes;
+    const bool read = file.ok() && !tooLarge(bytes.size() / BytesPerRow + 1);
     if (!read) {
         // The side shows no rows at all, so it cannot pass for an empty file; the left side
         // still leaves one empty data row, as the reset grid has.

@@ -1,8 +1,9 @@
 #include "settings/IniFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 #include <climits>
 #include <optional>
@@ -82,14 +83,7 @@ std::optional<Document> load(const QString &path) {
 }
 
 bool save(const QString &path, const QByteArray &bytes) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return writeWholeFile(path, bytes).ok;
 }
 
 bool sameName(const QString &a, const QString &b) {

@@ -1,10 +1,8 @@
 #include "sheet/CompareSheets.h"
 
+#include "platform/NativePath.h"
 #include "platform/XlsxSupport.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QStringEncoder>
 
@@ -13,14 +11,15 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
 using namespace XlsxSupport;
 
 namespace {
+
+// Why a sheet could not be written when the library does not say.
+const QString SheetWriteFailed = QStringLiteral("ブックを書き出せません");
 
 bool isNumeric(const CellValue &v) {
     return v.kind == CellValue::Kind::Number || v.kind == CellValue::Kind::Boolean;
@@ -208,21 +207,19 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
 
 } // namespace
 
-bool fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors, int zoomPercent,
-                         const QString &path) {
-    if (path.isEmpty())
-        return false;
+WriteResult fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
+                                int zoomPercent, const QString &path) {
     // Through a link, the file it points to is replaced and the link stays.
-    const auto [target, temp] = replacementFor(path);
-    if (temp.isEmpty())
-        return false;
+    AtomicFile file(path);
+    if (!file.open())
+        return file.result();
 
     // The library's own scratch files go beside the target too, not into a shared folder.
-    QByteArray scratch = QFile::encodeName(QFileInfo(temp).absolutePath());
+    QByteArray scratch = nativePathBytes(parentFolderOf(file.targetPath()));
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = scratch.data();
-    const QByteArray tempName = QFile::encodeName(temp);
+    const QByteArray tempName = nativePathBytes(file.handOver());
     lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
     bool ok = false;
     if (book) {
@@ -231,11 +228,16 @@ bool fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors
         } catch (const std::exception &) {
             ok = false; // out of memory: the workbook must still be closed and freed
         }
-        ok = workbook_close(book) == LXW_NO_ERROR && ok;
+        const lxw_error closed = workbook_close(book);
+        if (closed != LXW_NO_ERROR && ok) {
+            file.cancel();
+            return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
+        }
     }
-    if (ok)
-        ok = moveIntoPlace(temp, target);
-    if (!ok)
-        QFile::remove(temp);
-    return ok;
+    if (!ok) {
+        file.cancel();
+        return WriteResult::failure(SheetWriteFailed);
+    }
+    file.commit();
+    return file.result();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ResultGrid.h"
+#include "platform/AtomicFile.h"
 #include "sheet/Workbook.h"
 
 #include <array>
@@ -25,7 +26,7 @@ SheetComparison fCompareSheets(const Sheet &left, const Sheet &right,
 bool fCellValuesEqual(const CellValue &a, const CellValue &b);
 
 // Writes a sheet's values and the comparison's colours as a one-sheet .xlsx workbook (column
-// widths kept, the zoom as a percentage, 0 for none). Returns false when it could not be
-// written.
-bool fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors, int zoomPercent,
-                         const QString &path);
+// widths kept, the zoom as a percentage, 0 for none). Fails, saying why, when it could not be
+// written; an earlier file at path then stays as it was.
+WriteResult fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
+                                int zoomPercent, const QString &path);

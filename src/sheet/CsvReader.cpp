@@ -5,8 +5,8 @@
 
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
+#include "platform/FileReader.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <charconv>
@@ -137,23 +137,13 @@ private:
 } // namespace
 
 std::optional<Workbook> fReadCsv(const QString &path, bool cells, QString *error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = WorkbookText::CannotOpen;
+    const WholeFile file = readWholeFile(path, MaxCsvBytes);
+    if (!file.ok()) {
+        *error = file.problem == FileProblem::TooLarge ? WorkbookText::TooLarge
+                                                       : WorkbookText::CannotOpen;
         return std::nullopt;
     }
-    if (file.size() > MaxCsvBytes) {
-        *error = WorkbookText::TooLarge;
-        return std::nullopt;
-    }
-    // readAll, not read(MaxCsvBytes + 1): that would allocate the whole bound for every file,
-    // however small, and keep it for as long as the bytes live.
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() > MaxCsvBytes) { // grew while we read it
-        *error = WorkbookText::TooLarge;
-        return std::nullopt;
-    }
-    file.close();
+    const QByteArray &bytes = file.bytes;
     const QString text = DecodeByName(DetectEncoding(bytes), bytes);
 
     Workbook book;

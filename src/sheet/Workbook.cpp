@@ -1,5 +1,6 @@
 #include "sheet/Workbook.h"
 
+#include "platform/NativePath.h"
 #include "sheet/WorkbookReaders.h"
 
 #include <QDate>
@@ -52,21 +53,22 @@ double fDateSerial(int year, int month, int day) {
     return double(days >= 60 ? days + 1 : days);
 }
 
-std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error) {
+std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error,
+                                      const std::function<bool()> &stop) {
     QString scratch;
     QString &message = error ? *error : scratch;
     message.clear();
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    NativeStat st;
+    if (!fNativeStat(path, &st) || !st.isFile) {
         message = WorkbookText::CannotOpen;
         return std::nullopt;
     }
-    const QString extension = info.suffix().toLower();
+    const QString extension = QFileInfo(path).suffix().toLower();
     try {
         if (extension == u"xlsx" || extension == u"xlsm")
             return fReadXlsx(path, cells, &message);
         if (extension == u"xls")
-            return fReadXls(path, cells, &message);
+            return fReadXls(path, cells, &message, stop);
         if (extension == u"csv")
             return fReadCsv(path, cells, &message);
     } catch (const std::bad_alloc &) {

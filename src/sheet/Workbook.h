@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // One cell's value as a workbook stores it. Dates are numbers (serial days), as the
@@ -59,8 +60,10 @@ struct Workbook {
 
 // Reads an .xlsx, .xls or .csv file (the format by the extension). Returns nothing and sets
 // *error (a message for the status bar) when the file cannot be read: damaged, encrypted,
-// too large, not a workbook.
-std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error);
+// too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
+// format read by a helper program that may hang), at least every 50 ms.
+std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error,
+                                      const std::function<bool()> &stop = {});
 
 // A1-style column letters of a 1-based column: 1 → A, 26 → Z, 27 → AA, 703 → AAA.
 QString ColumnLetters(int column);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace WorkbookText {
@@ -16,6 +17,10 @@ inline const QString Encrypted = QStringLiteral("暗号化されています");
 inline const QString TooLarge = QStringLiteral("大きすぎます");
 inline const QString NotWorkbook = QStringLiteral("ブックではありません");
 inline const QString UnknownFormat = QStringLiteral("対応していない形式です");
+inline const QString NoReader =
+    QStringLiteral("読み込みプログラム corvane-xls-reader がありません");
+inline const QString Timeout = QStringLiteral("読み込みが時間内に終わりません");
+inline const QString Stopped = QStringLiteral("中断しました");
 } // namespace WorkbookText
 
 // Collects one sheet's cells: tracks the used range over every cell handed in, and keeps the
@@ -66,5 +71,14 @@ inline bool fOnWorksheet(qint64 row, qint64 col) {
 double fDateSerial(int year, int month, int day);
 
 std::optional<Workbook> fReadXlsx(const QString &path, bool cells, QString *error);
-std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error);
+// .xls through the helper program corvane-xls-reader (see fXlsReaderMain).
+std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error,
+                                 const std::function<bool()> &stop);
+// The same through a given helper program with a given deadline (for tests).
+std::optional<Workbook> fReadXlsWith(const QString &reader, const QString &path, bool cells,
+                                     QString *error, int timeoutMs,
+                                     const std::function<bool()> &stop);
+// The helper program's whole work: reads a path's bytes from standard input, the workbook with
+// FreeXL ("--cells": with every cell), and writes the result to standard output.
+int fXlsReaderMain(int argc, char **argv);
 std::optional<Workbook> fReadCsv(const QString &path, bool cells, QString *error);

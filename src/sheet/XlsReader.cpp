@@ -2,6 +2,10 @@
 
 #include "sheet/WorkbookReaders.h"
 
+#include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
+
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDate>
 #include <QFile>
@@ -9,14 +13,28 @@
 
 #include <freexl.h>
 
-#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
+
+// A workbook FreeXL has not finished reading by then is taken to keep it in a loop.
+constexpr int XlsReaderTimeoutMs = 60000;
+// Largest reply taken from the helper: the cell budget's worth of short texts.
+constexpr qint64 MaxReplyBytes = qint64(2) * 1024 * 1024 * 1024 - 1;
+
+// The helper program: beside the running program, else where the build put it.
+QString xlsReaderProgram() {
+    const QString name = QStringLiteral("/corvane-xls-reader");
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + name;
+        NativeStat st;
+        if (fNativeStat(beside, &st) && st.isFile)
+            return beside;
+    }
+    return QStringLiteral(CORVANE_XLS_READER_FALLBACK);
+}
 
 struct FreeXlClose {
     void operator()(const void *handle) const { freexl_close(handle); }
@@ -91,7 +109,7 @@ CellValue valueOf(const FreeXL_CellValue &cell) {
 
 // The reading itself, in whatever process runs it.
 std::optional<Workbook> readXlsHere(const QString &path, bool cells, QString *error) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativePathBytes(path);
     const void *raw = nullptr;
     const int opened = freexl_open(name.constData(), &raw);
     FreeXlHandle handle(raw); // to be closed even when opening failed
@@ -156,7 +174,7 @@ std::optional<Workbook> readXlsHere(const QString &path, bool cells, QString *er
     return book;
 }
 
-// A workbook sent from the reading process to its parent.
+// A workbook sent from the helper program to the main one.
 void writeBook(QDataStream &out, const Workbook &book) {
     out << qint64(book.sheets.size());
     for (const Sheet &sheet : book.sheets) {
@@ -194,71 +212,38 @@ std::optional<Workbook> readBook(QDataStream &in) {
 } // namespace
 
 // FreeXL trusts the lengths inside the file: a damaged or hostile .xls can make it read past
-// its own buffers (found by fuzzing). It therefore runs in a child process of its own; a child
-// that crashes or is killed only means a damaged workbook, and the result comes back through a
-// pipe.
-std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
+// its own buffers (found by fuzzing). It therefore runs in a helper program of its own
+// (corvane-xls-reader, beside the main program); a helper that crashes or is killed only means
+// a damaged workbook, and the result comes back through its standard output.
+std::optional<Workbook> fReadXlsWith(const QString &reader, const QString &path, bool cells,
+                                     QString *error, int timeoutMs,
+                                     const std::function<bool()> &stop) {
+    // The path goes in as its bytes: an argument could not carry a name that is not UTF-8.
+    const QStringList arguments = cells ? QStringList{QStringLiteral("--cells")} : QStringList();
+    const ProgramRun run =
+        runProgram(reader, arguments, nativePathBytes(path), timeoutMs, MaxReplyBytes, stop);
+    switch (run.outcome) {
+    case ProgramRun::Outcome::CannotStart:
+        *error = WorkbookText::NoReader;
+        return std::nullopt;
+    case ProgramRun::Outcome::Timeout:
+        *error = WorkbookText::Timeout;
+        return std::nullopt;
+    case ProgramRun::Outcome::Stopped:
+        *error = WorkbookText::Stopped;
+        return std::nullopt;
+    case ProgramRun::Outcome::TooMuchOutput:
         *error = WorkbookText::TooLarge;
         return std::nullopt;
+    case ProgramRun::Outcome::Crashed:
+    case ProgramRun::Outcome::Exited:
+        break;
     }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        *error = WorkbookText::TooLarge;
-        return std::nullopt;
-    }
-    if (child == 0) {
-        ::close(fds[0]);
-        QString message;
-        std::optional<Workbook> book;
-        try {
-            book = readXlsHere(path, cells, &message);
-        } catch (const std::bad_alloc &) {
-            message = WorkbookText::TooLarge;
-        }
-        QByteArray bytes;
-        {
-            QDataStream out(&bytes, QIODevice::WriteOnly);
-            out << bool(book) << message;
-            if (book)
-                writeBook(out, *book);
-        }
-        const char *p = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fds[1], p, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                ::_exit(3);
-            p += n;
-            left -= n;
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        bytes.append(buffer, n);
-    }
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!run.succeeded()) {
         *error = WorkbookText::Damaged;
         return std::nullopt;
     }
-    QDataStream in(bytes);
+    QDataStream in(run.output);
     bool ok = false;
     QString message;
     in >> ok >> message;
@@ -274,4 +259,36 @@ std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error
     if (!book)
         *error = WorkbookText::Damaged;
     return book;
+}
+
+std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error,
+                                 const std::function<bool()> &stop) {
+    return fReadXlsWith(xlsReaderProgram(), path, cells, error, XlsReaderTimeoutMs, stop);
+}
+
+int fXlsReaderMain(int argc, char **argv) {
+    const bool cells = argc > 1 && std::strcmp(argv[1], "--cells") == 0;
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return 2;
+    const QString path = fDecodeNativeName(input.readAll());
+    QString message;
+    std::optional<Workbook> book;
+    try {
+        book = readXlsHere(path, cells, &message);
+    } catch (const std::bad_alloc &) {
+        message = WorkbookText::TooLarge;
+    }
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << bool(book) << message;
+        if (book)
+            writeBook(out, *book);
+    }
+    QFile output;
+    if (!output.open(stdout, QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
+        !output.flush())
+        return 3;
+    return 0;
 }

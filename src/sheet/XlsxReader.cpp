@@ -3,11 +3,11 @@
 
 #include "sheet/WorkbookReaders.h"
 
+#include "platform/NativePath.h"
 #include "platform/ZipPackage.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
 
@@ -313,8 +313,10 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
 std::optional<Workbook> XlsxReader::read(const QString &path) {
     if (!m_zip.open(path)) {
         // An encrypted workbook is an OLE compound file carrying the encrypted package.
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("\xD0\xCF\x11\xE0"))
+        NativeFile file;
+        char head[4] = {};
+        if (file.open(path) && file.read(head, 4) == 4 &&
+            QByteArrayView(head, 4) == QByteArrayView("\xD0\xCF\x11\xE0"))
             fail(WorkbookText::Encrypted);
         else
             fail(m_zip.error() == ZipError::Damaged ? WorkbookText::NotWorkbook

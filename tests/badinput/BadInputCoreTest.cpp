@@ -1,11 +1,13 @@
 // Bad input below the program: files that vanish while a folder comparison runs, a disk that
 // fills up during a copy, files beyond the size limit.
 #include "encoding/Charset.h"
-#include "run/GridFill.h"
 #include "engine/Workspace.h"
 #include "folder/FileOperations.h"
 #include "folder/SearchFile.h"
+#include "platform/FileReader.h"
 #include "platform/NativePath.h"
+#include "run/GridFill.h"
+#include "support/FileFaults.h"
 #include "support/TempFiles.h"
 
 #include <QDir>
@@ -71,10 +73,10 @@ TEST(BadInputCore, DiskFillingUpAtAnyPointOfACopy) {
         dir.write("src/sub/c.txt", "NEW C");
         dir.write("dst/sub/b.txt", "OLD B");
         const QStringList before = tree(dir.filePath("dst"));
-        FileOperationsTesting::failNthWrite(n);
+        FileFaults disk;
+        disk.failingWrite = n;
         const FileOperationResult r =
-            fCopyEntries(dir.filePath("src"), dir.filePath("dst"), {"a.txt", "sub"});
-        FileOperationsTesting::failNthWrite(0);
+            fCopyEntries(dir.filePath("src"), dir.filePath("dst"), {"a.txt", "sub"}, {}, disk);
         const QStringList after = tree(dir.filePath("dst"));
         for (const QString &path : after)
             EXPECT_TRUE(path == "/a.txt" || path == "/sub" || path == "/sub/b.txt" ||
@@ -99,7 +101,7 @@ TEST(BadInputCore, FilesBeyondTheLimitAreRefusedBeforeReading) {
     const QString huge = dir.write("huge.txt", QByteArray());
     ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), MaxComparedFileBytes + 1), 0);
     EXPECT_THROW(LoadNormalizedText(huge), FileTooLargeError);
-    EXPECT_THROW(fReadAll(huge), FileTooLargeError);
+    EXPECT_EQ(readWholeFile(huge, MaxComparedFileBytes).problem, FileProblem::TooLarge);
     const QString edge = dir.write("edge.txt", "x");
     EXPECT_EQ(LoadNormalizedText(edge), "x");
 }

@@ -215,3 +215,24 @@ TEST(HttpFetch, OnlyWebAddressesAreFetched) {
         EXPECT_TRUE(r.body.isEmpty());
     }
 }
+
+// A server that accepts and never answers: a stop ends the wait at once, well before the
+// timeout, and nothing passes for a page.
+TEST(HttpFetch, StopEndsAWaitForASilentServer) {
+    FakeServer silent(FakeServer::Mode::Silent);
+    QElapsedTimer timer;
+    timer.start();
+    qint64 stoppedAt = -1;
+    const HttpResult r = fHttpGet(silent.url(QStringLiteral("/")), 30000, HttpMaxBody, [&] {
+        if (silent.requests() == 0 || timer.elapsed() < 100)
+            return false;
+        stoppedAt = timer.elapsed();
+        return true;
+    });
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.error, HttpText::Stopped);
+    EXPECT_TRUE(r.body.isEmpty());
+    ASSERT_GE(stoppedAt, 0);
+    EXPECT_LT(timer.elapsed() - stoppedAt, 200);
+}

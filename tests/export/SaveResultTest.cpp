@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace ExportFixtures;
 
 namespace {
@@ -80,7 +83,10 @@ TEST_F(SaveResultCommand, BothExcelTypesWriteTheXlsxPackage) {
     }
     const SaveOutcome missing = SaveResult(ws, path("no/such/r.xlsx"));
     EXPECT_FALSE(missing.ok);
-    EXPECT_EQ(missing.message, ExportTexts::SaveFailed.arg(path("no/such/r.xlsx")));
+    // The message says where and why: the folder is missing.
+    EXPECT_EQ(missing.cause, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    EXPECT_EQ(missing.message, ExportTexts::SaveFailed.arg(path("no/such/r.xlsx")) +
+                                   QStringLiteral(" (") + missing.cause + u')');
 }
 
 TEST_F(SaveResultCommand, FailedWriteIsNotReportedAsDone) {

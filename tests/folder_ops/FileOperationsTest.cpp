@@ -1,5 +1,6 @@
 #include "folder/FileOperations.h"
 #include "platform/NativePath.h"
+#include "support/FileFaults.h"
 #include "support/TempFiles.h"
 
 #include <QDir>
@@ -71,7 +72,6 @@ protected:
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
     }
     void TearDown() override {
-        FileOperationsTesting::failNthWrite(0);
         qputenv("XDG_DATA_HOME", m_savedData);
         removeTree(files.path()); // QTemporaryDir cannot spell names that are not UTF-8
     }
@@ -128,10 +128,12 @@ TEST_F(FileOperationsTest, FailedWriteLeavesTheOldFileWholeAndTheRestGoesOn) {
     writeNative(left() + "/big.dat", QByteArray(3 << 20, 'n'));
     writeNative(left() + "/small.txt", "SMALL");
     writeNative(right() + "/big.dat", "THE OLD FILE");
-    FileOperationsTesting::failNthWrite(2); // the disk fills up in the middle of big.dat
+    FileFaults disk;
+    disk.failingWrite = 2; // the disk fills up in the middle of big.dat
 
-    const FileOperationResult r = fCopyEntries(left(), right(), {"big.dat", "small.txt"});
+    const FileOperationResult r = fCopyEntries(left(), right(), {"big.dat", "small.txt"}, {}, disk);
     EXPECT_EQ(failedNames(r), QStringList({"big.dat"}));
+    EXPECT_TRUE(r.failures.value(0).reason.contains(QString::fromLocal8Bit(strerror(ENOSPC))));
     EXPECT_EQ(r.done, QStringList({"small.txt"}));
     EXPECT_EQ(readNative(right() + "/big.dat"), "THE OLD FILE");
     EXPECT_EQ(readNative(right() + "/small.txt"), "SMALL");
@@ -289,7 +291,6 @@ TEST_F(FileOperationsTest, WithoutATrashNothingIsDeletedUnlessTheCallerAgrees) {
     writeNative(outside, "KEEP ME");
     ASSERT_EQ(::symlink(bytesOf(outside).constData(), bytesOf(left() + "/tree/link").constData()),
               0);
-    EXPECT_TRUE(fTrashFolderFor(left() + "/plain.txt").isEmpty());
 
     QStringList askedFor;
     FileOperationResult r =

@@ -1,12 +1,17 @@
 #include "sheet/Workbook.h"
 
 #include "encoding/Charset.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativePath.h"
 #include "sheet/SheetFixtures.h"
+#include "sheet/WorkbookReaders.h"
 #include "support/TempFiles.h"
 
 #include <QElapsedTimer>
 
 #include <xlsxwriter.h>
+
+#include <unistd.h>
 
 using Kind = CellValue::Kind;
 
@@ -262,4 +267,37 @@ TEST(WorkbookRead, ColumnLettersAndDisplayText) {
     EXPECT_EQ(v.displayText(), QStringLiteral("0"));
     v.number = 45306;
     EXPECT_EQ(v.displayText(), QStringLiteral("45306"));
+}
+
+// The .xls helper program: a name that is not UTF-8 reaches it, and a helper that crashes,
+// hangs or is stopped never hangs the caller.
+TEST(WorkbookRead, XlsHelperFailuresStayFailures) {
+    TempFiles tmp;
+    const QString odd =
+        tmp.path() + QStringLiteral("/") + fDecodeNativeName(QByteArray("\xff\xfe.xls"));
+    ASSERT_TRUE(writeWholeFile(odd, "not a compound file\n"));
+    QString error;
+    EXPECT_FALSE(fReadWorkbook(odd, true, &error));
+    EXPECT_EQ(error, QStringLiteral("ブックではありません")); // opened, so the name arrived
+    ::unlink(fEncodeNativeName(odd).constData());
+
+    const QString book = tmp.write(QStringLiteral("book.xls"), "x");
+    const QString crash = tmp.write(QStringLiteral("crash.sh"), "#!/bin/sh\nkill -SEGV $$\n");
+    const QString hang = tmp.write(QStringLiteral("hang.sh"), "#!/bin/sh\nexec sleep 30\n");
+    for (const QString &script : {crash, hang})
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
+
+    EXPECT_FALSE(fReadXlsWith(crash, book, true, &error, 5000, {}));
+    EXPECT_EQ(error, QStringLiteral("壊れたファイルです"));
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(fReadXlsWith(hang, book, true, &error, 300, {}));
+    EXPECT_EQ(error, QStringLiteral("読み込みが時間内に終わりません"));
+    EXPECT_LT(timer.elapsed(), 3000);
+
+    timer.restart();
+    EXPECT_FALSE(fReadXlsWith(hang, book, true, &error, 60000, [] { return true; }));
+    EXPECT_EQ(error, QStringLiteral("中断しました"));
+    EXPECT_LT(timer.elapsed(), 2000);
 }
