@@ -84,10 +84,12 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     try {
         saved = SaveResult(ws, request.output);
     } catch (const std::bad_alloc &) {
-        saved = {false, QStringLiteral("保存できませんでした: メモリが足りません")};
+        saved.cause = QStringLiteral("メモリが足りません");
     } catch (const std::exception &e) {
-        saved = {false, QStringLiteral("保存できませんでした: ") + QString::fromLocal8Bit(e.what())};
+        saved.cause = QString::fromLocal8Bit(e.what());
     }
+    if (!saved.ok && saved.message.isEmpty())
+        saved.message = QStringLiteral("保存できませんでした: ") + saved.cause;
     if (!saved.ok) {
         result.error = saved.message;
         return result;

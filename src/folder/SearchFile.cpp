@@ -288,7 +288,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     // Reading one large file may take long: the abort key is heard inside it too.
     const std::function<bool()> stop = [&ws] {
         ws.processEvents();
-        return ws.bAbort;
+        return ws.bAbort.load();
     };
     try {
         for (int r = 1; r <= k; ++r) {
