@@ -12,6 +12,11 @@
 namespace {
 
 // The grid keeps the text; the lines point into it.
+// Readers that wait on a download or a helper program stop when the user stops the run.
+std::function<bool()> stopOf(const Workspace &ws) {
+    return [&ws] { return ws.bAbort.load(); };
+}
+
 QStringList keepLines(Workspace &ws, const QString &text) {
     ws.fg.keepAlive(text);
     return fSplitLinesShared(text);
@@ -22,7 +27,7 @@ QStringList keepLines(Workspace &ws, const QString &text) {
 QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
     if (document) {
         QString error;
-        const std::optional<QString> text = fReadDocumentText(path, &error);
+        const std::optional<QString> text = fReadDocumentText(path, &error, stopOf(ws));
         if (!text) {
             ws.runProblems << error;
             return {};
@@ -41,7 +46,7 @@ QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
 }
 
 QStringList fLoadWebLines(Workspace &ws, const QString &address) {
-    const HttpResult page = fHttpGet(address);
+    const HttpResult page = fHttpGet(address, 30000, HttpMaxBody, stopOf(ws));
     if (!page.ok) {
         ws.runProblems << page.error + QStringLiteral(": ") + address;
         return {};
@@ -53,7 +58,7 @@ QStringList fLoadWebLines(Workspace &ws, const QString &address) {
 
 std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString &path) {
     QString error;
-    std::optional<Workbook> book = fReadWorkbook(path, false, &error);
+    std::optional<Workbook> book = fReadWorkbook(path, false, &error, stopOf(ws));
     if (!book) {
         ws.runProblems << error + QStringLiteral(": ") + path;
         return std::nullopt;
