@@ -342,7 +342,8 @@ void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const Mat
 } // namespace
 
 bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
-                 PairTable &table, const std::function<bool()> &shouldAbort) {
+                 PairTable &table, const std::function<bool()> &shouldAbort,
+                 const std::function<void(qint64 done, qint64 total)> &progress) {
     const LineIndex x(left, right, params);
     const int nL = x.nL(), nR = x.nR();
     table.reserve(size_t(std::max(nL, nR)));
@@ -361,7 +362,11 @@ bool fMatchLines(const QStringList &left, const QStringList &right, const MatchP
             table.append({a.i, a.j});
         lastL = a.i;
         lastR = a.j;
-        if (++iterations % 50 == 0 && shouldAbort && shouldAbort())
+        if (++iterations % 50 != 0)
+            continue;
+        if (progress)
+            progress(qint64(lastL) + lastR + 2, qint64(nL) + nR);
+        if (shouldAbort && shouldAbort())
             return false;
     }
     return true;

@@ -113,4 +113,5 @@ std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR
 // it. `shouldAbort` is asked every 50 iterations; when it answers true the loop stops and the
 // function returns false (the table holds what was built so far).
 bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
-                 PairTable &table, const std::function<bool()> &shouldAbort = {});
+                 PairTable &table, const std::function<bool()> &shouldAbort = {},
+                 const std::function<void(qint64 done, qint64 total)> &progress = {});

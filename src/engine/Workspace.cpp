@@ -1,5 +1,7 @@
 #include "engine/Workspace.h"
 
+#include <algorithm>
+
 Workspace::Workspace(QObject *parent) : QObject(parent) { sShowView(ResultView::Text); }
 
 void Workspace::copyRunInputsTo(Workspace &run) const {
@@ -72,6 +74,16 @@ void Workspace::raiseWindow() {
 void Workspace::setStatus(const QString &text) {
     m_status = text;
     Q_EMIT statusChanged(text);
+}
+
+void Workspace::reportProgress(qint64 done, qint64 total) {
+    if (m_sinceProgress.isValid() && m_sinceProgress.elapsed() < 100)
+        return;
+    m_sinceProgress.start();
+    const QString howFar = total > 0 ? QString::number(std::min(done * 100 / total, qint64(100))) +
+                                           QLatin1Char('%')
+                                     : QString::number(done) + QStringLiteral(" 件");
+    Q_EMIT progressChanged(m_status + QStringLiteral("  ") + howFar);
 }
 
 void Workspace::sShowView(ResultView view) {

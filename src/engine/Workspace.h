@@ -2,6 +2,7 @@
 
 #include "engine/ResultGrid.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -103,6 +104,9 @@ public:
     // Status-bar panel 1.
     QString statusText() const { return m_status; }
     void setStatus(const QString &text);
+    // How far a long step of the run has come, shown after the status text ("45%", or a count
+    // of entries when the total is not known); sent at most every 100 ms.
+    void reportProgress(qint64 done, qint64 total = 0);
 
     // Brings one result view to the front: only that grid is enabled.
     void sShowView(ResultView view);
@@ -118,10 +122,12 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const QString &text);
+    void progressChanged(const QString &text);
     void viewChanged(ResultView view);
     void sheetListsChanged();
 
 private:
     QString m_status;
+    QElapsedTimer m_sinceProgress;
     ResultView m_view = ResultView::Text;
 };

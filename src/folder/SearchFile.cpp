@@ -217,6 +217,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     // Counts a listed entry and polls the abort key; false means stop.
     auto tick = [&]() {
         if (++listed % ListYieldEvery == 0) {
+            ws.reportProgress(listed);
             ws.processEvents();
             if (ws.bAbort) {
                 aborted = true;
@@ -330,6 +331,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                 }
             }
             if (r % CompareYieldEvery == 0) {
+                ws.reportProgress(r, k);
                 ws.processEvents();
                 if (ws.bAbort)
                     return;

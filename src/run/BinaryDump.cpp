@@ -40,8 +40,10 @@ bool dumpSide(Workspace &ws, int side, const QByteArray &bytes, int dataRows) {
     for (qsizetype done = 0; done < whole;) {
         done = std::min(whole, done + BytesPerPoll);
         g.setByteSideShown(side, done);
-        if (done % BytesPerPoll == 0)
+        if (done % BytesPerPoll == 0) {
+            ws.reportProgress(done, whole);
             ws.processEvents();
+        }
         if (ws.bAbort)
             return false;
     }

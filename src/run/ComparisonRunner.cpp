@@ -65,10 +65,12 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
     // Both are sent from the worker thread and received here on the window's thread, queued and
     // in order. Whatever arrives after the run was handled (waitForFinished) is dropped.
     const quint64 serial = ++m_serial;
-    connect(&ws, &Workspace::statusChanged, this, [this, serial](const QString &text) {
+    auto forward = [this, serial](const QString &text) {
         if (serial == m_serial && m_thread)
             Q_EMIT progress(text);
-    });
+    };
+    connect(&ws, &Workspace::statusChanged, this, forward);
+    connect(&ws, &Workspace::progressChanged, this, forward);
     m_thread = QThread::create([&ws, paths = ws.cb, before = beforeRun] {
         if (before)
             before(ws);

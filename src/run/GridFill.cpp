@@ -155,6 +155,7 @@ bool sShowOneSided(Workspace &ws, int side, const QStringList &lines) {
         g.setNumber(k + 1, numberCol, k + 1);
         g.setSharedText(k + 1, numberCol + 1, lines[k]);
         if (k % 1000 == 0) {
+            ws.reportProgress(k, n);
             ws.processEvents();
             if (ws.bAbort)
                 return false;

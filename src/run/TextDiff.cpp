@@ -225,10 +225,13 @@ private:
         }
         m_ws.setStatus(Analysing);
         PairTable table;
-        const bool finished = fMatchLines(m_lines[0], m_lines[1], m_params, table, [this] {
-            m_ws.processEvents();
-            return m_ws.bAbort.load();
-        });
+        const bool finished = fMatchLines(
+            m_lines[0], m_lines[1], m_params, table,
+            [this] {
+                m_ws.processEvents();
+                return m_ws.bAbort.load();
+            },
+            [this](qint64 done, qint64 total) { m_ws.reportProgress(done, total); });
         if (!finished)
             return;
         sFillTextGrid(m_ws, table, m_lines[0], m_lines[1]);

@@ -1,0 +1,206 @@
+// A comparison run is a transaction: what the user does while it works cannot change its
+// result, Esc stops it at once, and a failure inside it leaves a usable window.
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/frmMain.h"
+#include "run/ComparisonRunner.h"
+#include "support/TempFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTcpServer>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// Every cell's text and colour, to compare two results.
+QStringList snapshot(const ResultGrid &g) {
+    QStringList cells;
+    for (int r = 0; r < g.rows(); ++r)
+        for (int c = 0; c < g.cols(); ++c)
+            cells << g.text(r, c) + QLatin1Char('#') + QString::number(g.backColor(r, c));
+    return cells;
+}
+
+class RunTransactionTest : public ::testing::Test {
+protected:
+    std::unique_ptr<frmMain> open(const QByteArray &settings = "[Corvane]\n") {
+        files.write("setting.ini", settings);
+        auto w = std::make_unique<frmMain>(QStringList(), files.filePath("setting.ini"));
+        w->resize(1000, 700);
+        w->show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        w->waitForRun();
+        return w;
+    }
+
+    // The next run waits at its first poll until release() (or an abort): whatever the test
+    // does meanwhile happens while the run is certainly in progress.
+    void holdNextRun(frmMain &w) {
+        m_released = false;
+        w.runner().beforeRun = [this](Workspace &ws) {
+            ws.processEventsHook = [this, &ws] {
+                while (!m_released && !ws.bAbort)
+                    QThread::msleep(1);
+            };
+        };
+    }
+    void release() { m_released = true; }
+
+    void compare(frmMain &w, const QString &left, const QString &right) {
+        w.cb[0]->setEditText(left);
+        w.cb[1]->setEditText(right);
+        w.runComparison();
+    }
+
+    // Two texts whose comparison polls many times.
+    void writeLongTexts() {
+        QByteArray a, b;
+        for (int k = 0; k < 20000; ++k) {
+            a += "LINE " + QByteArray::number(k) + "\n";
+            b += "LINE " + QByteArray::number(k % 7 == 0 ? -k : k) + "\n";
+        }
+        left = files.write("a.txt", a);
+        right = files.write("b.txt", b);
+    }
+
+    TempFiles files;
+    QString left, right;
+    std::atomic<bool> m_released{false};
+};
+
+TEST_F(RunTransactionTest, HeaderClickDuringAFolderRunLeavesTheUndisturbedResult) {
+    for (int k = 0; k < 600; ++k)
+        files.write(QStringLiteral("L/f%1.txt").arg(k), QByteArray::number(k));
+    for (int k = 50; k < 600; ++k)
+        files.write(QStringLiteral("R/f%1.txt").arg(k), QByteArray::number(k % 10 ? k : -k));
+    auto w = open("[Corvane]\nFFile=1\n");
+    compare(*w, files.filePath("L"), files.filePath("R"));
+    w->waitForRun();
+    const QStringList undisturbed = snapshot(w->workspace().fgF);
+    ASSERT_GT(undisturbed.size(), 600 * 10);
+
+    holdNextRun(*w);
+    w->runComparison();
+    ASSERT_TRUE(w->isRunning());
+    QHeaderView *header = w->view(ResultView::Folder)->horizontalHeader();
+    const QPoint middle(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, 5);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, middle);
+    release();
+    w->waitForRun();
+    EXPECT_EQ(snapshot(w->workspace().fgF), undisturbed);
+}
+
+TEST_F(RunTransactionTest, TogglesColoursAndClearDuringATextRunChangeNothing) {
+    writeLongTexts();
+    auto w = open();
+    compare(*w, left, right);
+    w->waitForRun();
+    const QStringList undisturbed = snapshot(w->workspace().fg);
+    const QString summary = w->statusPanel->text();
+    ASSERT_TRUE(summary.startsWith(QStringLiteral("完了     不一致行=")));
+
+    holdNextRun(*w);
+    w->runComparison();
+    ASSERT_TRUE(w->isRunning());
+    // Greyed while the run works: the toolbar, the menus, the path boxes.
+    EXPECT_FALSE(w->tbBinary->isEnabled());
+    EXPECT_FALSE(w->menuBar()->isEnabled());
+    EXPECT_FALSE(w->cb[0]->isEnabled());
+    w->tbBinary->trigger();
+    w->tbOnlyDF->trigger();
+    for (QAction *a : w->mnuEdit->actions())
+        a->trigger(); // clear, paste, the walk: all unavailable
+    // A click on a legend box would open the colour dialog; close it if it ever does.
+    QTimer::singleShot(500, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    QTest::mouseClick(w->txtState[0], Qt::LeftButton);
+    w->clearAll();
+    w->swapSides();
+    w->fg_Drop({right}, 1);
+    release();
+    w->waitForRun();
+
+    EXPECT_EQ(w->workspace().shownView(), ResultView::Text);
+    EXPECT_FALSE(w->tbBinary->isChecked());
+    EXPECT_EQ(snapshot(w->workspace().fg), undisturbed);
+    EXPECT_EQ(w->statusPanel->text(), summary);
+    EXPECT_EQ(w->cb[0]->currentText(), left);
+    // Available again once the result is in.
+    EXPECT_TRUE(w->tbBinary->isEnabled());
+    EXPECT_TRUE(w->menuBar()->isEnabled());
+    EXPECT_TRUE(w->cb[0]->isEnabled());
+}
+
+TEST_F(RunTransactionTest, EscapeStopsARunAtOnceWithTheCountsSoFar) {
+    writeLongTexts();
+    auto w = open();
+    holdNextRun(*w);
+    compare(*w, left, right);
+    ASSERT_TRUE(w->isRunning());
+    QTest::qWait(50);
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::keyPress(w->cb[0], Qt::Key_Escape); // a press, not held: enough to stop it
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 2000));
+    EXPECT_LT(stopping.elapsed(), 200);
+    EXPECT_EQ(w->workspace().fg.rows(), 2); // stopped during the matching: headers only
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("完了"));
+    EXPECT_TRUE(w->tbBinary->isEnabled());
+}
+
+TEST_F(RunTransactionTest, EscapeStopsAWaitForAServerThatNeverAnswers) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    writeLongTexts();
+    auto w = open();
+    compare(*w, QStringLiteral("http://127.0.0.1:%1/page").arg(silent.serverPort()), right);
+    QTest::qWait(300); // the request is out and waiting
+    ASSERT_TRUE(w->isRunning());
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::keyPress(w->cb[0], Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 5000));
+    EXPECT_LT(stopping.elapsed(), 500);
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+}
+
+TEST_F(RunTransactionTest, AFailureInsideARunIsNamedAndTheWindowStaysUsable) {
+    writeLongTexts();
+    auto w = open();
+    int polls = 0;
+    w->runner().beforeRun = [&polls](Workspace &ws) {
+        ws.processEventsHook = [&polls] {
+            if (++polls == 3)
+                throw std::runtime_error("injected fault");
+        };
+    };
+    compare(*w, left, right);
+    w->waitForRun();
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("比較できませんでした: injected fault"));
+    EXPECT_EQ(w->workspace().fg.rows(), 2);
+    EXPECT_EQ(w->workspace().DiffCount, 0);
+    EXPECT_TRUE(w->tbBinary->isEnabled());
+
+    w->runner().beforeRun = nullptr;
+    w->runComparison();
+    w->waitForRun();
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了     不一致行=")));
+}
+
+} // namespace
