@@ -6,7 +6,16 @@
 #include <QStringList>
 
 // What a source designation names, decided per side.
-enum class SourceKind { None, Folder, Hexadecimal, Workbook, Document, TextFile, WebAddress, Clipboard };
+enum class SourceKind {
+    None,
+    Folder,
+    Hexadecimal,
+    Workbook,
+    Document,
+    TextFile,
+    WebAddress,
+    Clipboard
+};
 
 // Classifies one side; `otherPath` matters for CSV files under the CSV toggle.
 SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
