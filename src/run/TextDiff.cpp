@@ -250,30 +250,16 @@ QStringList splitShared(const QString &text, bool dropCr) {
     }
 }
 
-QStringList ownedCopies(QStringList lines) {
-    for (QString &line : lines)
-        line = QString(line.constData(), line.size());
-    return lines;
-}
-
 } // namespace
 
 QStringList fSplitLinesShared(const QString &text) {
     return splitShared(text, false);
 }
 
-QStringList fSplitLines(const QString &text) {
-    return ownedCopies(fSplitLinesShared(text));
-}
-
 // Clipboard text breaks at CR LF, the clipboard's convention on Windows. Elsewhere text is put
 // on the clipboard with LF alone, so a lone LF breaks the line too; a lone CR never does.
 QStringList fSplitClipboardLinesShared(const QString &text) {
     return splitShared(text, true);
-}
-
-QStringList fSplitClipboardLines(const QString &text) {
-    return ownedCopies(fSplitClipboardLinesShared(text));
 }
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,
