@@ -1,13 +1,14 @@
 #include "run/TextDiff.h"
 
 #include "encoding/Charset.h"
-#include "run/BinaryDump.h"
 #include "engine/EngineTexts.h"
-#include "run/GridFill.h"
 #include "engine/LineMatching.h"
-#include "run/SideSources.h"
 #include "folder/SearchFile.h"
 #include "platform/Paths.h"
+#include "run/BinaryDump.h"
+#include "run/GridFill.h"
+#include "run/SideSources.h"
+#include "run/SourcePairs.h"
 
 using namespace EngineTexts;
 
@@ -17,12 +18,12 @@ bool isWorkbookExtension(const QString &ext) {
     return ext == QLatin1String("xls") || ext == QLatin1String("xlsx");
 }
 
-bool isClipboard(const QString &path) { return path == ClipboardWord; }
+bool isClipboard(const QString &path) {
+    return path == ClipboardWord;
+}
 
 // The pattern of a folder listing: every entry.
 const QString AllEntries = QStringLiteral("*.*");
-
-bool isWeb(const QString &path) { return !fFileExists(path) && fIsWebAddress(path); }
 
 // One comparison run: the two sides as they are loaded, and the decisions between them.
 class Run {
@@ -32,138 +33,87 @@ public:
 
     void execute() {
         const SourceKind left = fSourceKind(m_ws, m_path[0], m_path[1]);
-        if (!loadLeft(left))
+        if (!loadSide(0, left))
+            return; // stopped
+        const SourceKind right = fSourceKind(m_ws, m_path[1], m_path[0]);
+        switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
+        case PairOutcome::LeftAlone:
+            showAlone(0, left);
             return;
-        loadRight(fSourceKind(m_ws, m_path[1], m_path[0]));
+        case PairOutcome::RightAlone:
+            if (loadSide(1, right))
+                showAlone(1, right);
+            return;
+        case PairOutcome::Compare:
+            if (loadSide(1, right))
+                compare();
+            return;
+        }
     }
 
 private:
-    // Loads path 1; true when the run goes on to the right side.
-    bool loadLeft(SourceKind kind) {
-        const QString &path2 = m_path[1];
-        const QString ext2 = fLowerExtension(path2);
-        const bool rightIsSource = fFileExists(path2) || isWeb(path2) || isClipboard(path2);
+    // Loads one side as its kind says; false when the user stopped its dump.
+    bool loadSide(int side, SourceKind kind) {
         switch (kind) {
+        case SourceKind::None:
+            return true;
         case SourceKind::Folder:
-            noteExisting(0);
+            noteExisting(side);
             m_ws.sShowView(ResultView::Folder);
-            if (fPathKind(path2) == PathFolder)
-                return true;
-            SearchFile(m_ws, m_path[0], AllEntries, 0, QString());
-            return false;
+            return true;
         case SourceKind::Hexadecimal:
-            noteExisting(0);
-            if (!fDumpFile(m_ws, 0, m_path[0]))
-                return false; // aborted
-            if (fFileExists(path2) || isClipboard(path2))
-                return true;
-            m_ws.sDiffbarPrint();
-            return false;
-        case SourceKind::Workbook: {
-            noteExisting(0);
+            noteExisting(side);
+            return fDumpFile(m_ws, side, m_path[side]);
+        case SourceKind::Workbook:
+            noteExisting(side);
             m_ws.sShowView(ResultView::Sheets);
-            m_books[0] = fLoadWorkbookSide(m_ws, 0, m_path[0]);
-            const bool rightBook = fFileExists(path2) &&
-                                   (isWorkbookExtension(ext2) ||
-                                    (m_ws.Csv && ext2 == QLatin1String("csv")));
-            if (rightBook)
-                return true;
-            showSheetsAlone();
-            return false;
-        }
-        case SourceKind::WebAddress:
-            loadWeb(0);
-            if ((fFileExists(path2) || isWeb(path2)) && !isWorkbookExtension(ext2) &&
-                !(m_ws.Csv && ext2 == QLatin1String("csv")))
-                return true;
-            showAlone(0);
-            return false;
+            m_books[side] = fLoadWorkbookSide(m_ws, side, m_path[side]);
+            return true;
         case SourceKind::Document:
         case SourceKind::TextFile:
-            noteExisting(0);
-            loadFile(0, kind);
-            if (rightIsSource && !isWorkbookExtension(ext2))
-                return true;
-            showAlone(0);
-            return false;
-        case SourceKind::Clipboard: {
-            const bool goOn = (isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
-                              !isWorkbookExtension(ext2);
+            noteExisting(side);
+            loadFile(side, kind);
+            return true;
+        case SourceKind::WebAddress:
+            loadWeb(side);
+            return true;
+        case SourceKind::Clipboard:
             if (m_ws.Binary)
-                return fDumpBytes(m_ws, 0, fUtf16LeBytes(m_ws.clipboardSlot[0])) && goOn;
+                return fDumpBytes(m_ws, side, fUtf16LeBytes(m_ws.clipboardSlot[side]));
             m_ws.sShowView(ResultView::Text);
-            m_ws.fg.keepAlive(m_ws.clipboardSlot[0]);
-            m_lines[0] = fSplitClipboardLinesShared(m_ws.clipboardSlot[0]);
-            if (goOn)
-                return true;
-            showAlone(0);
-            return false;
+            m_ws.fg.keepAlive(m_ws.clipboardSlot[side]);
+            m_lines[side] = fSplitClipboardLinesShared(m_ws.clipboardSlot[side]);
+            return true;
         }
-        case SourceKind::None:
-            return rightIsSource;
-        }
-        return false;
+        return true;
     }
 
-    void loadRight(SourceKind kind) {
-        const QString &path1 = m_path[0];
-        const bool leftIsSource = fFileExists(path1) || isWeb(path1) || isClipboard(path1);
+    // Shows a loaded side that is not compared.
+    void showAlone(int side, SourceKind kind) {
         switch (kind) {
-        case SourceKind::Folder:
-            noteExisting(1);
-            m_ws.sShowView(ResultView::Folder);
-            if (fPathKind(path1) == PathFolder)
-                compare();
-            else
-                SearchFile(m_ws, m_path[1], AllEntries, 1, QString());
-            return;
-        case SourceKind::Hexadecimal:
-            noteExisting(1);
-            if (!fDumpFile(m_ws, 1, m_path[1]))
-                return; // aborted
-            if (fFileExists(path1) || isClipboard(path1))
-                compare();
-            else
-                m_ws.sDiffbarPrint();
-            return;
-        case SourceKind::Workbook:
-            noteExisting(1);
-            m_ws.sShowView(ResultView::Sheets);
-            m_books[1] = fLoadWorkbookSide(m_ws, 1, m_path[1]);
-            if (fFileExists(path1))
-                compare();
-            else
-                showSheetsAlone();
-            return;
-        case SourceKind::WebAddress:
-            loadWeb(1);
-            if (fFileExists(path1) || isWeb(path1))
-                compare();
-            else
-                showAlone(1);
-            return;
-        case SourceKind::Document:
-        case SourceKind::TextFile:
-            noteExisting(1);
-            loadFile(1, kind);
-            break;
-        case SourceKind::Clipboard:
-            if (m_ws.Binary) {
-                if (fDumpBytes(m_ws, 1, fUtf16LeBytes(m_ws.clipboardSlot[1])) && leftIsSource)
-                    compare();
-                return;
-            }
-            m_ws.sShowView(ResultView::Text);
-            m_ws.fg.keepAlive(m_ws.clipboardSlot[1]);
-            m_lines[1] = fSplitClipboardLinesShared(m_ws.clipboardSlot[1]);
-            break;
         case SourceKind::None:
             return;
+        case SourceKind::Folder:
+            SearchFile(m_ws, m_path[side], AllEntries, side, QString());
+            return;
+        case SourceKind::Hexadecimal:
+            // The dump is on screen already; the overview bar follows it.
+            m_ws.sDiffbarPrint();
+            return;
+        case SourceKind::Workbook:
+            showSheetsAlone();
+            return;
+        case SourceKind::Clipboard:
+            // The clipboard's bytes alone leave the overview bar as it was.
+            if (m_ws.Binary)
+                return;
+            break;
+        case SourceKind::Document:
+        case SourceKind::TextFile:
+        case SourceKind::WebAddress:
+            break;
         }
-        if (leftIsSource)
-            compare();
-        else
-            showAlone(1);
+        sShowOneSided(m_ws, side, m_lines[side]);
     }
 
     // An existing path: into the history and the path boxes.
@@ -200,8 +150,6 @@ private:
         m_ws.setSheetLists(lists, m_ws.workbookInfo);
     }
 
-    void showAlone(int side) { sShowOneSided(m_ws, side, m_lines[side]); }
-
     void compare() {
         if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
             m_ws.sAddRecent(m_path[0], m_path[1]);
@@ -217,9 +165,9 @@ private:
         }
         if (m_ws.shownView() == ResultView::Sheets) {
             // Two workbooks: their sheet names are aligned as lines are.
-            m_ws.setSheetLists(fAlignSheetLists(m_books[0].value_or(Workbook()),
-                                                m_books[1].value_or(Workbook())),
-                               m_ws.workbookInfo);
+            m_ws.setSheetLists(
+                fAlignSheetLists(m_books[0].value_or(Workbook()), m_books[1].value_or(Workbook())),
+                m_ws.workbookInfo);
             m_ws.raiseWindow();
             return;
         }
@@ -252,8 +200,8 @@ QString summary(const Workspace &ws) {
                 QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
                 QString::number(ws.RightOnlyCount);
     if (!ws.runProblems.isEmpty())
-        text += QStringLiteral("  (") + ws.runProblems.join(QStringLiteral(", ")) +
-                QStringLiteral(")");
+        text +=
+            QStringLiteral("  (") + ws.runProblems.join(QStringLiteral(", ")) + QStringLiteral(")");
     return text;
 }
 
@@ -305,24 +253,16 @@ QStringList splitShared(const QString &text, bool dropCr) {
     }
 }
 
-QStringList ownedCopies(QStringList lines) {
-    for (QString &line : lines)
-        line = QString(line.constData(), line.size());
-    return lines;
-}
-
 } // namespace
 
-QStringList fSplitLinesShared(const QString &text) { return splitShared(text, false); }
-
-QStringList fSplitLines(const QString &text) { return ownedCopies(fSplitLinesShared(text)); }
+QStringList fSplitLinesShared(const QString &text) {
+    return splitShared(text, false);
+}
 
 // Clipboard text breaks at CR LF, the clipboard's convention on Windows. Elsewhere text is put
 // on the clipboard with LF alone, so a lone LF breaks the line too; a lone CR never does.
-QStringList fSplitClipboardLinesShared(const QString &text) { return splitShared(text, true); }
-
-QStringList fSplitClipboardLines(const QString &text) {
-    return ownedCopies(fSplitClipboardLinesShared(text));
+QStringList fSplitClipboardLinesShared(const QString &text) {
+    return splitShared(text, true);
 }
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,

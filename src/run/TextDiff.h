@@ -6,20 +6,26 @@
 #include <QStringList>
 
 // What a source designation names, decided per side.
-enum class SourceKind { None, Folder, Hexadecimal, Workbook, Document, TextFile, WebAddress, Clipboard };
+enum class SourceKind {
+    None,
+    Folder,
+    Hexadecimal,
+    Workbook,
+    Document,
+    TextFile,
+    WebAddress,
+    Clipboard
+};
 
 // Classifies one side; `otherPath` matters for CSV files under the CSV toggle.
 SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
 
 // Splits normalised text at LF: a trailing line break yields a last, empty line; the empty
-// text yields no lines.
-QStringList fSplitLines(const QString &text);
-// The same, but the lines point into `text` instead of copying it: `text` must stay alive and
-// unchanged while they are used.
+// text yields no lines. The lines point into `text` instead of copying it: `text` must stay
+// alive and unchanged while they are used.
 QStringList fSplitLinesShared(const QString &text);
-// Splits clipboard text at CR LF pairs and at a lone LF (the clipboard's line break outside
-// Windows); a lone CR stays inside a line.
-QStringList fSplitClipboardLines(const QString &text);
+// The same for clipboard text, which breaks at CR LF pairs and at a lone LF (the clipboard's
+// line break outside Windows); a lone CR stays inside a line.
 QStringList fSplitClipboardLinesShared(const QString &text);
 
 // The one entry point of every comparison: classifies both sources, loads them, pairs the

@@ -1,6 +1,6 @@
+#include "run/TextDiff.h"
 #include "engine/EngineTexts.h"
 #include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "support/TempFiles.h"
 
 #include <QDir>
@@ -62,8 +62,7 @@ TEST_F(TextDiffTest, TrailingLineBreakGivesOneLeftOnlyRow) {
     fTextDiff(ws, a, b);
     EXPECT_EQ(rows(), QStringList({"1 FIRST LINE | 1 FIRST LINE", "2 SECOND LINE | 2 SECOND LINE",
                                    "3  |  "}));
-    EXPECT_EQ(ws.statusText(),
-              QStringLiteral("完了     不一致行=0  左のみ存在=1  右のみ存在=0"));
+    EXPECT_EQ(ws.statusText(), QStringLiteral("完了     不一致行=0  左のみ存在=1  右のみ存在=0"));
     // The side that has the line shows "added", the other "deleted".
     EXPECT_EQ(ws.fg.backColor(3, 0), ws.txtState[1]);
     EXPECT_EQ(ws.fg.backColor(3, 3), ws.txtState[2]);
@@ -133,8 +132,7 @@ TEST_F(TextDiffTest, OnlyDifferencesKeepsSourceLineNumbers) {
 
 TEST_F(TextDiffTest, ShiftJisWithCrLfEqualsUtf8WithLf) {
     // "日本語のテキスト" / "二行目" in Shift_JIS with CR LF, and in UTF-8 with LF.
-    const QByteArray sjis =
-        QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
+    const QByteArray sjis = QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
     const QByteArray utf8 = QStringLiteral("日本語のテキスト\n二行目").toUtf8();
     fTextDiff(ws, write("s.txt", sjis), write("u.txt", utf8));
     EXPECT_EQ(ws.statusText(), Summary);
@@ -228,4 +226,19 @@ TEST_F(TextDiffTest, BinaryModeDumpsFilesAndClipboardTextAndComparesRows) {
     fTextDiff(ws, "", ClipboardWord);
     EXPECT_EQ(ws.fgB.text(2, 3), QStringLiteral("41 00 42 00"));
     EXPECT_EQ(ws.statusText(), Summary);
+}
+
+TEST(SplitLines, BreaksAtLfOrClipboardBreaksAndPointsIntoTheText) {
+    EXPECT_TRUE(fSplitLinesShared(QString()).isEmpty());
+    EXPECT_TRUE(fSplitClipboardLinesShared(QString()).isEmpty());
+    // A trailing break gives a last, empty line; a CR stays in normalised text.
+    EXPECT_EQ(fSplitLinesShared("a\r\nb\n"), QStringList({"a\r", "b", ""}));
+    // The clipboard breaks at CR LF and at a lone LF, never at a lone CR.
+    EXPECT_EQ(fSplitClipboardLinesShared("a\r\nb\rc\nd\r\n"), QStringList({"a", "b\rc", "d", ""}));
+    EXPECT_EQ(fSplitClipboardLinesShared("\r\n"), QStringList({"", ""}));
+
+    const QString text = QStringLiteral("first\nsecond");
+    const QStringList lines = fSplitLinesShared(text);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1].constData(), text.constData() + 6);
 }
