@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test three ways:
-#   1. the normal build in build/ (BUILD_DIR) and its tests;
+#   1. the normal build in build/ (BUILD_DIR), the include-layer and format checks
+#      (scripts/check-layers.sh, scripts/check-format.sh), then its tests;
 #   2. the whole suite again built with AddressSanitizer + UndefinedBehaviorSanitizer in
 #      build-asan/ (leak reports of the libraries below us are filtered by scripts/lsan.supp);
 #   3. every fuzz target for FUZZ_SECONDS (45) seconds (fuzz/run_all.sh, build-fuzz/).
@@ -14,6 +15,9 @@ stage() { echo "== $1 ($(date +%T))"; }
 stage "build $build"
 cmake -S . -B "$build" -G Ninja -DCORVANE_WERROR=ON >/dev/null
 cmake --build "$build"
+stage "checks"
+./scripts/check-layers.sh
+./scripts/check-format.sh
 stage "tests $build"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 600)
 

@@ -1,7 +1,7 @@
 // The .odt document reader on a file with arbitrary content.
 #include "FuzzSupport.h"
 
-#include "platform/OfficeDocument.h"
+#include "encoding/OfficeDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString path = FuzzSupport::writeInput(data, size, "odt");

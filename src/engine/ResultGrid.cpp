@@ -38,8 +38,7 @@ QString addressText(quint64 offset) {
 } // namespace
 
 ResultGrid::ResultGrid(int cols, int fixedRows, QObject *parent)
-    : QObject(parent), m_cols(cols), m_fixedRows(fixedRows), m_colAlignment(cols, 0),
-      m_colWidth(cols, 0) {}
+    : QObject(parent), m_cols(cols), m_fixedRows(fixedRows), m_colAlignment(cols, 0) {}
 
 void ResultGrid::checkCell(int r, int c) const {
     if (r < 0 || r >= m_rows || c < 0 || c >= m_cols)
@@ -63,13 +62,10 @@ ResultGrid::Cell &ResultGrid::cell(int r, int c) {
 void ResultGrid::copyLayoutFrom(const ResultGrid &other) {
     ResultGrid fresh(other.m_cols, other.m_fixedRows);
     fresh.m_colAlignment = other.m_colAlignment;
-    fresh.m_colWidth = other.m_colWidth;
     fresh.m_col = other.m_col;
     fresh.m_redraw = other.m_redraw;
     fresh.m_wordWrap = other.m_wordWrap;
     fresh.m_enabled = other.m_enabled;
-    fresh.m_fontName = other.m_fontName;
-    fresh.m_fontSize = other.m_fontSize;
     fresh.m_tag = other.m_tag;
     swapContents(fresh);
 }
@@ -82,7 +78,6 @@ void ResultGrid::swapContents(ResultGrid &other) {
     std::swap(m_cells, other.m_cells);
     std::swap(m_backing, other.m_backing);
     std::swap(m_colAlignment, other.m_colAlignment);
-    std::swap(m_colWidth, other.m_colWidth);
     std::swap(m_rowHeight, other.m_rowHeight);
     std::swap(m_row, other.m_row);
     std::swap(m_col, other.m_col);
@@ -90,8 +85,6 @@ void ResultGrid::swapContents(ResultGrid &other) {
     std::swap(m_redraw, other.m_redraw);
     std::swap(m_wordWrap, other.m_wordWrap);
     std::swap(m_enabled, other.m_enabled);
-    std::swap(m_fontName, other.m_fontName);
-    std::swap(m_fontSize, other.m_fontSize);
     std::swap(m_tag, other.m_tag);
     std::swap(m_byteRows, other.m_byteRows);
     std::swap(m_sides, other.m_sides);
@@ -385,8 +378,8 @@ void ResultGrid::setByteSideShown(int side, qsizetype shownBytes) {
     if (!m_byteRows || side < 0 || side > 1)
         throw std::logic_error("ResultGrid: no byte side to show");
     ByteSide &b = m_sides[size_t(side)];
-    b.shown = std::clamp<qsizetype>(
-        shownBytes, 0, std::min(b.bytes.size(), qsizetype(b.dataRows) * BytesPerRow));
+    b.shown = std::clamp<qsizetype>(shownBytes, 0,
+                                    std::min(b.bytes.size(), qsizetype(b.dataRows) * BytesPerRow));
     changed();
 }
 
@@ -460,10 +453,12 @@ void ResultGrid::toCells() {
     endByteRows();
 }
 
-int ResultGrid::colAlignment(int c) const { return m_colAlignment.at(size_t(c)); }
-void ResultGrid::setColAlignment(int c, int alignment) { m_colAlignment.at(size_t(c)) = alignment; }
-int ResultGrid::colWidth(int c) const { return m_colWidth.at(size_t(c)); }
-void ResultGrid::setColWidth(int c, int width) { m_colWidth.at(size_t(c)) = width; }
+int ResultGrid::colAlignment(int c) const {
+    return m_colAlignment.at(size_t(c));
+}
+void ResultGrid::setColAlignment(int c, int alignment) {
+    m_colAlignment.at(size_t(c)) = alignment;
+}
 
 int ResultGrid::rowHeight(int r) const {
     if (r < 0 || r >= m_rows)

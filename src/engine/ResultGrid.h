@@ -44,8 +44,8 @@ public:
     // Empties every cell (text and colour); the row count stays.
     void clear();
 
-    // Gives this grid the layout of `other` (columns, alignment, widths, font, wrap, enabled
-    // flag, sort tag, current column) with no rows, as other.setRows(0) would leave it. A run
+    // Gives this grid the layout of `other` (columns, alignment, wrap, enabled flag, sort tag,
+    // current column) with no rows, as other.setRows(0) would leave it. A run
     // fills such a copy while the grid on screen stays as it is.
     void copyLayoutFrom(const ResultGrid &other);
     // Exchanges the whole state of the two grids; views of both are told. A finished run's
@@ -108,28 +108,18 @@ public:
     // The bytes shown in a byte row's byte column (empty for other rows).
     QByteArrayView rowBytes(int r, int side) const;
 
-    // Current cell, as the grid control's cell-format operations use it.
+    // The current cell, shared by the view and the commands that walk the grid.
     int row() const { return m_row; }
     int col() const { return m_col; }
     void setRow(int r) { m_row = r; }
     void setCol(int c) { m_col = c; }
-    Color cellBackColor() const { return backColor(m_row, m_col); }
-    void setCellBackColor(Color color) { setBackColor(m_row, m_col, color); }
-    // Alignment is shared by every cell of a column in all of our grids.
-    void setCellAlignment(int alignment) { setColAlignment(m_col, alignment); }
 
+    // Alignment is shared by every cell of a column in all of our grids.
     int colAlignment(int c) const;
     void setColAlignment(int c, int alignment);
-    int colWidth(int c) const;
-    void setColWidth(int c, int width);
     // Row heights in twips; 0 means the view's default height.
     int rowHeight(int r) const;
     void setRowHeight(int r, int height);
-
-    QString fontName() const { return m_fontName; }
-    void setFontName(const QString &name) { m_fontName = name; }
-    double fontSize() const { return m_fontSize; }
-    void setFontSize(double size) { m_fontSize = size; }
 
     int topRow() const { return m_topRow; }
     void setTopRow(int r);
@@ -167,8 +157,8 @@ private:
 
     struct ByteSide {
         QByteArray bytes;
-        int dataRows = 0;       // data rows with an address on this side
-        qsizetype shown = 0;    // bytes written into the byte column so far
+        int dataRows = 0;    // data rows with an address on this side
+        qsizetype shown = 0; // bytes written into the byte column so far
     };
     bool isByteRow(int r) const { return m_byteRows && r >= m_fixedRows; }
     // The dump row (offset / 16) that a byte row shows.
@@ -188,7 +178,6 @@ private:
     std::vector<Cell> m_cells;
     QList<QString> m_backing;
     std::vector<int> m_colAlignment;
-    std::vector<int> m_colWidth;
     std::vector<int> m_rowHeight; // grown lazily when a height is set
     int m_row = 0;
     int m_col = 0;
@@ -196,8 +185,6 @@ private:
     bool m_redraw = true;
     bool m_wordWrap = false;
     bool m_enabled = false;
-    QString m_fontName;
-    double m_fontSize = 9;
     QString m_tag;
 
     // Byte rows (see setByteSide). Header rows stay ordinary cells in m_cells.

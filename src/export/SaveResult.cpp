@@ -4,6 +4,7 @@
 #include "export/ExcelExport.h"
 #include "export/ExportTexts.h"
 #include "export/HtmlExport.h"
+#include "platform/Paths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,11 +19,6 @@ SaveOutcome finish(Workspace &ws, bool ok, const QString &message) {
 }
 
 } // namespace
-
-QString fGetExtension(const QString &path) {
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot < 0 ? QString() : path.mid(dot + 1);
-}
 
 int ExtIndexFromPath(const QString &path) {
     const QString ext = fGetExtension(path).toLower();

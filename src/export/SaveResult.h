@@ -13,9 +13,6 @@ enum SaveType {
     SaveTypeCsvUtf8 = 5,
 };
 
-// The text after the last "." of path; empty when there is none.
-QString fGetExtension(const QString &path);
-
 // The output type for a path given without the dialog (batch runs): by its extension in lower
 // case; anything unknown is written as UTF-8 CSV.
 int ExtIndexFromPath(const QString &path);

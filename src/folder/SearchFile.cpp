@@ -3,10 +3,10 @@
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
 #include "engine/Workspace.h"
-#include "export/SaveResult.h"
 #include "folder/modMD5.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
+#include "platform/Paths.h"
 
 #include <QHash>
 #include <QRegularExpression>

@@ -28,6 +28,11 @@ QString fLowerExtension(const QString &path) {
     return name.mid(dot + 1).toLower();
 }
 
+QString fGetExtension(const QString &path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
 QString fFileName(const QString &path) {
     return QFileInfo(path).fileName();
 }

@@ -10,6 +10,8 @@ PathKind fPathKind(const QString &path);
 bool fFileExists(const QString &path);
 // The text after the last "." of the path's file name, lower-cased; empty when there is none.
 QString fLowerExtension(const QString &path);
+// The text after the last "." of the whole path, as written; empty when there is none.
+QString fGetExtension(const QString &path);
 // The file name of a path (the text after the last separator).
 QString fFileName(const QString &path);
 // True for an address with an http, https or ftp scheme.

@@ -2,10 +2,10 @@
 
 namespace XlsxSupport {
 
-lxw_color_t fillOf(Color color) {
-    if (color > 0xFFFFFFu)
+lxw_color_t fillOf(quint32 bgr) {
+    if (bgr > 0xFFFFFFu)
         return NoFill;
-    const lxw_color_t rgb = ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+    const lxw_color_t rgb = ((bgr & 0xFFu) << 16) | (bgr & 0xFF00u) | ((bgr >> 16) & 0xFFu);
     // The library reads 0 as "no colour"; black has a code of its own.
     return rgb == 0 ? lxw_color_t(LXW_COLOR_BLACK) : rgb;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/ResultGrid.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
@@ -17,9 +15,9 @@ constexpr lxw_color_t NoFill = 0xFFFFFFFFu;
 // Longest text a worksheet cell holds.
 constexpr qsizetype MaxCellChars = 32767;
 
-// A grid colour (0x00BBGGRR) as the library's 0xRRGGBB fill; NoFill for a value beyond 24 bits
-// (the grid's default colour).
-lxw_color_t fillOf(Color color);
+// A colour in 0x00BBGGRR order (red in the low byte, as the result grids keep it) as the
+// library's 0xRRGGBB fill; NoFill for a value beyond 24 bits (the grids' default colour).
+lxw_color_t fillOf(quint32 bgr);
 
 // Turns cell texts into the NUL-terminated UTF-8 the library takes, cut to what a cell holds
 // (never inside a surrogate pair), reusing one buffer.

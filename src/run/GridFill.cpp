@@ -5,12 +5,8 @@
 using namespace EngineTexts;
 
 void sSetupGridColumns(Workspace &ws) {
-    for (int c : {0, 2})
-        ws.fg.setColWidth(c, 650);
     for (int c : {1, 3})
         ws.fg.setColAlignment(c, ResultGrid::AlignLeftCenter);
-    for (int c : {0, 2})
-        ws.fgB.setColWidth(c, 900);
     for (int c : {1, 3})
         ws.fgB.setColAlignment(c, ResultGrid::AlignLeftCenter);
     for (int c : {0, 2, 3, 4, 6, 7})

@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-// Column widths (twips) and alignments of the three grids, set once when the window loads.
+// Column alignments of the three grids, set once when the window loads.
 void sSetupGridColumns(Workspace &ws);
 
 // Empties the three grids and writes their header rows (start of every run).

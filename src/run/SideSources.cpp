@@ -2,12 +2,12 @@
 
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
+#include "encoding/OfficeDocument.h"
 #include "engine/EngineTexts.h"
 #include "engine/LineMatching.h"
-#include "run/TextDiff.h"
 #include "platform/HttpFetch.h"
-#include "platform/OfficeDocument.h"
 #include "platform/Paths.h"
+#include "run/TextDiff.h"
 
 namespace {
 

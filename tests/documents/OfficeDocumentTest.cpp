@@ -1,4 +1,4 @@
-#include "platform/OfficeDocument.h"
+#include "encoding/OfficeDocument.h"
 #include "platform/ZipPackage.h"
 
 #include "documents/DocumentFixtures.h"

@@ -15,12 +15,6 @@ using namespace ExportFixtures;
 
 namespace {
 
-TEST(SaveResultPaths, ExtensionIsTheTextAfterTheLastDot) {
-    EXPECT_EQ(fGetExtension(QStringLiteral("C:\\out\\result.tar.CSV")), QStringLiteral("CSV"));
-    EXPECT_EQ(fGetExtension(QStringLiteral("result")), QString());
-    EXPECT_EQ(fGetExtension(QStringLiteral("result.")), QString());
-}
-
 TEST(SaveResultPaths, TypeFollowsTheLowerCasedExtension) {
     EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.htm")), 1);
     EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.HTML")), 1);

@@ -2,7 +2,7 @@
 // same checks. Each file in inputs/ is named after the reader it broke.
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
-#include "platform/OfficeDocument.h"
+#include "encoding/OfficeDocument.h"
 #include "settings/IniFile.h"
 #include "sheet/Workbook.h"
 #include "support/TempFiles.h"

@@ -1,4 +1,4 @@
-#include "platform/OfficeDocument.h"
+#include "encoding/OfficeDocument.h"
 
 #include "encoding/Charset.h"
 #include "platform/ChildProcess.h"
