@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <stdexcept>
 
 // Conversion between bytes and text (the stream-conversion module and the ANSI code page).
@@ -50,7 +51,8 @@ public:
 // Reads a whole file, detects its encoding, decodes and normalises it. Throws FileReadError
 // when the file cannot be read (FileTooLargeError beyond MaxComparedFileBytes); an empty file
 // gives the empty text.
-QString LoadNormalizedText(const QString &path);
+// stop (may be empty) is asked while the file is read; true ends the read with FileReadError.
+QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop = {});
 
 // Writes text in the named charset (callers pass "UTF-8": the file starts with EF BB BF),
 // replacing an existing file. The file is written under a temporary name and renamed into

@@ -90,8 +90,8 @@ QString DecodeByName(const QString &encodingName, const QByteArray &bytes) {
     return NormalizeLineEnds(decodeOnly(encodingName, bytes));
 }
 
-QString LoadNormalizedText(const QString &path) {
-    const WholeFile file = readWholeFile(path, MaxComparedFileBytes);
+QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop) {
+    const WholeFile file = readWholeFile(path, MaxComparedFileBytes, stop);
     const std::string shown = path.toStdString();
     switch (file.problem) {
     case FileProblem::None:

@@ -35,12 +35,13 @@ QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
         return keepLines(ws, NormalizeLineEnds(*text));
     }
     try {
-        return keepLines(ws, LoadNormalizedText(path));
+        return keepLines(ws, LoadNormalizedText(path, stopOf(ws)));
     } catch (const FileTooLargeError &) {
         ws.runProblems << EngineTexts::TooLargeToRead + path;
         return {};
     } catch (const FileReadError &) {
-        ws.runProblems << EngineTexts::CannotRead + path;
+        if (!ws.bAbort) // stopped by the user, not a file that cannot be read
+            ws.runProblems << EngineTexts::CannotRead + path;
         return {};
     }
 }
