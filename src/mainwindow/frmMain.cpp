@@ -1,32 +1,32 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/DiffOverviewBar.h"
-#include "mainwindow/LineViewer.h"
+#include "mainwindow/FolderViewController.h"
+#include "mainwindow/HelpMenu.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/RunController.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
 #include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDropEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 
 using namespace MainTexts;
 
@@ -39,11 +39,11 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildToolbar();
     buildStatusBar();
     connectWorkspace();
-    m_runner = new ComparisonRunner(this);
-    connect(m_runner, &ComparisonRunner::progress, this, &frmMain::setStatus);
-    connect(m_runner, &ComparisonRunner::finished, this, &frmMain::runFinished);
-    setupFolderView();
-    setupSheetView();
+    m_run = std::make_unique<RunController>(
+        this, m_ws, QList<QWidget *>{Toolbar1, cb[0], cmd[0], cb[1], cmd[1]});
+    connect(m_run.get(), &RunController::progress, this, &frmMain::setStatus);
+    connect(m_run.get(), &RunController::resultAdopted, this, &frmMain::runFinished);
+    connect(m_run.get(), &RunController::ended, this, &frmMain::runEnded);
     m_resizeSettled = new QTimer(this);
     m_resizeSettled->setSingleShot(true);
     m_resizeSettled->setInterval(250);
@@ -56,13 +56,13 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     });
     qApp->installEventFilter(this);
     Form_Load();
-    installMenuHelp(); // after every menu, pop-ups included, exists
+    // After every menu, pop-ups included, exists.
+    HelpMenu::installMenuHelp(this, [this](const QString &text) { setStatus(text); });
 }
 
 frmMain::~frmMain() {
     qApp->removeEventFilter(this);
-    delete m_runner; // stops and waits for a run in progress
-    m_runner = nullptr;
+    m_run.reset(); // stops and waits for a run in progress
     // The views hold models over the workspace's grids: let them go first.
     for (ResultGridView *v : m_views)
         delete v;
@@ -104,26 +104,9 @@ void frmMain::buildControls() {
         connectView(m_views[size_t(k)]);
     }
 
-    m_sheetView = new QWidget(pic1);
-    for (int i = 0; i < 2; ++i) {
-        txt[i] = new QPlainTextEdit(m_sheetView);
-        txt[i]->setReadOnly(true);
-        lv[i] = new QTreeWidget(m_sheetView);
-        lv[i]->setColumnCount(3);
-        lv[i]->setRootIsDecorated(false);
-        lv[i]->setAllColumnsShowFocus(true);
-        lv[i]->setHeaderLabels({QString(), QStringLiteral("シート名"), QStringLiteral("範囲")});
-        lv[i]->setAcceptDrops(true);
-        lv[i]->viewport()->setAcceptDrops(true);
-        lv[i]->viewport()->installEventFilter(this); // files dropped onto a sheet list
-    }
-
-    usrText = new LineViewer(pic1);
-    usrText->hide();
-    connect(usrText, &LineViewer::closeRequested, this, [this] {
-        usrText->hide();
-        m_views[0]->setFocus();
-    });
+    m_folderView = std::make_unique<FolderViewController>(*this, m_views[2]);
+    m_sheetViewController = std::make_unique<SheetViewController>(*this, pic1);
+    m_textView = std::make_unique<TextViewController>(*this, m_views[0], m_views[1]);
 
     connect(pic0, &DiffOverviewBar::topRowRequested, this, [this](int row) {
         if (ResultGridView *v = activeView())
@@ -138,14 +121,13 @@ void frmMain::connectView(ResultGridView *view) {
         if (view == activeView())
             g_vs_Change();
     });
-    connect(view, &ResultGridView::activatedAt, this,
-            [this, view](int row) { gridActivated(view, row); });
-    connect(view, &ResultGridView::pasteRequested, this, &frmMain::compareClipboardText);
-    connect(view, &ResultGridView::contextMenuRequested, this,
-            [this](const QPoint &pos) { mnuEdit->popup(pos); });
+    connect(view, &ResultGridView::pasteRequested, this,
+            [this] { m_textView->compareClipboardText(); });
+    // The folder grid has a pop-up menu of its own.
+    if (view->grid() != &m_ws.fgF)
+        connect(view, &ResultGridView::contextMenuRequested, this,
+                [this](const QPoint &pos) { mnuEdit->popup(pos); });
     connect(view, &ResultGridView::filesDropped, this, &frmMain::fg_Drop);
-    if (view->grid() == &m_ws.fg)
-        connect(view, &ResultGridView::viewerRequested, this, &frmMain::showViewer);
 }
 
 void frmMain::buildStatusBar() {
@@ -199,6 +181,14 @@ void frmMain::setStatus(const QString &text) {
     m_ws.setStatus(text);
 }
 
+QString frmMain::pathText(int side) const {
+    return cb[size_t(side)]->currentText();
+}
+
+void frmMain::setPathText(int side, const QString &text) {
+    cb[size_t(side)]->setEditText(text);
+}
+
 ResultGridView *frmMain::view(ResultView which) const {
     switch (which) {
     case ResultView::Text:
@@ -230,8 +220,8 @@ void frmMain::applyView(ResultView which) {
         v->setEnabled(front);
     }
     const bool sheets = which == ResultView::Sheets;
-    m_sheetView->setVisible(sheets);
-    m_sheetView->setEnabled(sheets);
+    m_sheetViewController->widget()->setVisible(sheets);
+    m_sheetViewController->widget()->setEnabled(sheets);
     if (mnuEdit)
         mnuEdit->menuAction()->setVisible(!sheets);
     if (ResultGridView *v = view(which))
@@ -326,71 +316,11 @@ void frmMain::pic1_Resize() {
 
     const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
     const QFontMetrics fm(m_views[0]->font());
-    auto measure = [&](const char *sample) {
-        return fm.horizontalAdvance(QString::fromLatin1(sample)) + 10;
-    };
     const int scrollRoom = twips(300);
-    // Text and binary grids: number columns by template, the two text columns share the rest.
-    const char *numberTemplates[2] = {"00000000", "0000000000"};
-    for (int k = 0; k < 2; ++k) {
-        ResultGridView *v = m_views[size_t(k)];
-        v->setGeometry(area);
-        const int number = measure(numberTemplates[k]);
-        const int rest = std::max(0, W - scrollRoom - 2 * number);
-        v->setColumnWidth(0, number);
-        v->setColumnWidth(2, number);
-        v->setColumnWidth(1, rest / 2);
-        v->setColumnWidth(3, rest - rest / 2);
-    }
-    // Folder grid: size, type and date by template, the two name columns share the rest.
-    ResultGridView *f = m_views[2];
-    f->setGeometry(area);
-    const int size = measure("_000000000"), type = measure("_00000000"),
-              date = measure("_0000/00/00 00:00:00");
-    // In a narrow window the names keep a readable width; the grid then scrolls sideways.
-    const int name =
-        std::max(measure("_0000000000"), (W - scrollRoom - 2 * (size + type + date)) / 2);
-    const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
-    for (int c = 0; c < 10; ++c) {
-        f->setColumnWidth(c, widths[c]);
-        f->setColumnHidden(c, c >= 8);
-    }
-    // Workbook view: information boxes on top, sheet lists below.
-    m_sheetView->setGeometry(area);
-    // The information boxes hold three lines (name, date, sheet count) in whatever font.
-    const int half = W / 2;
-    const int infoHeight =
-        std::max(twips(990) - rowHeight,
-                 3 * txt[0]->fontMetrics().lineSpacing() + 2 * txt[0]->frameWidth() + 12);
-    txt[0]->setGeometry(0, 0, half, infoHeight);
-    txt[1]->setGeometry(W - half, 0, half, infoHeight);
-    lv[0]->setGeometry(0, infoHeight, half, std::max(0, area.height() - infoHeight));
-    lv[1]->setGeometry(W - half, infoHeight, half, std::max(0, area.height() - infoHeight));
-
-    if (usrText->isVisible())
-        showViewer();
-}
-
-bool frmMain::isBlockedDuringRun(QObject *watched, QEvent *event) const {
-    if (!m_running || !watched->isWidgetType())
-        return false;
-    auto *widget = static_cast<QWidget *>(watched);
-    if (widget->window() != this || qobject_cast<QScrollBar *>(widget))
-        return false; // other windows, and scrolling the result on screen, stay free
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
+    m_textView->layout(area, fm, scrollRoom);
+    m_folderView->layout(area, fm, scrollRoom);
+    m_sheetViewController->layout(area, twips(990) - rowHeight);
+    m_textView->followLayout();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event) {
@@ -400,32 +330,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             m_ws.bAbort = true;
-            m_runner->abort();
+            if (m_run) // events arrive while the window is being built
+                m_run->runner().abort();
         }
     }
-    if (isBlockedDuringRun(watched, event))
+    if (m_run && m_run->isBlocked(watched, event))
         return true;
     if (event->type() == QEvent::KeyRelease) {
         if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
             m_ws.bAbort = false;
-    } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) {
-        for (int i = 0; i < 2; ++i) {
-            if (watched != lv[i]->viewport())
-                continue;
-            auto *drop = static_cast<QDropEvent *>(event);
-            if (!drop->mimeData()->hasUrls())
-                return false;
-            drop->acceptProposedAction();
-            if (event->type() == QEvent::Drop) {
-                QStringList paths;
-                for (const QUrl &url : drop->mimeData()->urls()) {
-                    if (url.isLocalFile())
-                        paths << url.toLocalFile();
-                }
-                lv_Drop(i, paths);
-            }
-            return true;
-        }
     } else if (event->type() == QEvent::Resize) {
         if (watched == centralWidget())
             layoutClient();

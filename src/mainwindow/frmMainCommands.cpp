@@ -7,10 +7,15 @@
 #include "export/ExportTexts.h"
 #include "export/SaveResult.h"
 #include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/HelpMenu.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/RunController.h"
+#include "mainwindow/SaveResultDialog.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
 #include "platform/EditorCommand.h"
 #include "platform/Paths.h"
 #include "platform/ui/Clipboard.h"
@@ -48,19 +53,6 @@ QAction *addItem(QMenu *menu, const QString &text, const QKeySequence &shortcut 
     return action;
 }
 
-// The save dialog's types, in the order of its filter list (the filter index is the type).
-struct SaveFilter {
-    QString caption;
-    QString extension;
-};
-const SaveFilter SaveFilters[5] = {
-    {QStringLiteral("HTML ファイル(*.html)"), QStringLiteral(".html")},
-    {QStringLiteral("Microsof Office Excel ブック(*.xls)"), QStringLiteral(".xls")},
-    {QStringLiteral("Microsof Office Excel ブック(*.xlsx)"), QStringLiteral(".xlsx")},
-    {QStringLiteral("CSV ファイル(*.csv)"), QStringLiteral(".csv")},
-    {QStringLiteral("CSV ファイル(UTF-8)(*.csv)"), QStringLiteral(".csv")},
-};
-
 } // namespace
 
 void frmMain::buildMenus() {
@@ -83,26 +75,29 @@ void frmMain::buildMenus() {
             [this, save] { save->setEnabled(m_ws.shownView() != ResultView::Sheets); });
 
     mnuEdit = menuBar()->addMenu(MenuEdit);
-    connect(addItem(mnuEdit, EditCopy), &QAction::triggered, this, &frmMain::copySelection);
+    TextViewController *edit = m_textView.get();
+    connect(addItem(mnuEdit, EditCopy), &QAction::triggered, edit,
+            &TextViewController::copySelection);
     connect(addItem(mnuEdit, EditSelectColumn, QKeySequence(Qt::CTRL | Qt::Key_R)),
-            &QAction::triggered, this, &frmMain::selectColumn);
+            &QAction::triggered, edit, &TextViewController::selectColumn);
     connect(addItem(mnuEdit, EditSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)),
-            &QAction::triggered, this, &frmMain::selectAll);
+            &QAction::triggered, edit, &TextViewController::selectAll);
     mnuEdit->addSeparator();
     connect(addItem(mnuEdit, EditPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)),
-            &QAction::triggered, this, [this] { moveToDifference(false); });
-    connect(addItem(mnuEdit, EditNext, QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
-            [this] { moveToDifference(true); });
+            &QAction::triggered, edit, [edit] { edit->moveToDifference(false); });
+    connect(addItem(mnuEdit, EditNext, QKeySequence(Qt::Key_F3)), &QAction::triggered, edit,
+            [edit] { edit->moveToDifference(true); });
     mnuEdit->addSeparator();
     QAction *oneLine = addItem(mnuEdit, EditOneLine);
-    connect(oneLine, &QAction::triggered, this, &frmMain::showOneLine);
+    connect(oneLine, &QAction::triggered, edit, &TextViewController::showOneLine);
     QAction *external = addItem(mnuEdit, EditExternal);
-    connect(external, &QAction::triggered, this, &frmMain::openInEditor);
+    connect(external, &QAction::triggered, edit, &TextViewController::openInEditor);
     mnuEdit->addSeparator();
     connect(addItem(mnuEdit, EditClear, QKeySequence(Qt::CTRL | Qt::Key_F4)), &QAction::triggered,
             this, &frmMain::clearAll);
     mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditPaste), &QAction::triggered, this, &frmMain::compareClipboardText);
+    connect(addItem(mnuEdit, EditPaste), &QAction::triggered, edit,
+            &TextViewController::compareClipboardText);
     connect(mnuEdit, &QMenu::aboutToShow, this, [this, oneLine, external] {
         const bool notFolder = m_ws.shownView() != ResultView::Folder;
         oneLine->setEnabled(notFolder);
@@ -133,7 +128,7 @@ void frmMain::buildMenus() {
     options->addSeparator();
     connect(addItem(options, OptionsDialog), &QAction::triggered, this, &frmMain::showOptions);
 
-    buildHelpMenu(menuBar()->addMenu(MenuHelp));
+    HelpMenu::buildHelpMenu(menuBar()->addMenu(MenuHelp), this);
 }
 
 void frmMain::buildToolbar() {
@@ -155,10 +150,11 @@ void frmMain::buildToolbar() {
     connect(button("compare", ToolCompare), &QAction::triggered, this, &frmMain::runComparison);
     connect(button("clear", ToolClear), &QAction::triggered, this, &frmMain::clearAll);
     Toolbar1->addSeparator();
-    connect(button("previous", ToolPrevious), &QAction::triggered, this,
-            [this] { moveToDifference(false); });
-    connect(button("next", ToolNext), &QAction::triggered, this,
-            [this] { moveToDifference(true); });
+    TextViewController *edit = m_textView.get();
+    connect(button("previous", ToolPrevious), &QAction::triggered, edit,
+            [edit] { edit->moveToDifference(false); });
+    connect(button("next", ToolNext), &QAction::triggered, edit,
+            [edit] { edit->moveToDifference(true); });
     Toolbar1->addSeparator();
     tbOnlyDF = button("only_differences", ToolOnlyDiff);
     tbBinary = button("binary", ToolBinary);
@@ -178,26 +174,17 @@ void frmMain::buildToolbar() {
 // ---- Running comparisons ----
 
 void frmMain::runComparison() {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
-    m_running = true;
-    usrText->hide();
+    m_textView->hideViewer();
     m_ws.cb[0] = cb[0]->currentText();
     m_ws.cb[1] = cb[1]->currentText();
-    auto run = std::make_unique<Workspace>();
-    m_ws.copyRunInputsTo(*run);
-    setCommandsAvailable(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_runner->start(std::move(run));
+    m_run->start();
 }
 
-// The finished run's result replaces the one on screen, then the window does what the run
-// asked of it on its way (history, overview bar, row heights, raising) and shows the summary.
-void frmMain::runFinished() {
-    std::unique_ptr<Workspace> run = m_runner->takeResult();
-    const ComparisonRunner::Requests requests = m_runner->takeRequests();
-    const QString summary = run->statusText();
-    m_ws.adoptResult(*run);
+// The finished run's result is in the workspace: the window does what the run asked of it on
+// its way (history, overview bar, row heights, raising) and shows the summary.
+void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QString &summary) {
     for (const QString &path : requests.history)
         sAddComboHistory(path);
     for (const auto &[path1, path2] : requests.recent)
@@ -213,41 +200,24 @@ void frmMain::runFinished() {
         activateWindow();
     }
     setStatus(summary);
-    QApplication::restoreOverrideCursor();
-    setCommandsAvailable(true);
-    m_running = false;
+}
+
+void frmMain::runEnded() {
     g_vs_Change();
     if (m_closeAfterRun)
         close();
 }
 
-void frmMain::waitForRun() { m_runner->waitForFinished(); }
+bool frmMain::isRunning() const {
+    return m_run && m_run->isRunning();
+}
 
-// While a run works, nothing that could change the comparison, its options or the result on
-// screen can be used: the menus, the toolbar and the path boxes are greyed, and the input
-// filter keeps clicks, keys and drops away from the views (Esc still stops the run).
-void frmMain::setCommandsAvailable(bool on) {
-    if (!on) {
-        m_greyedByRun.clear();
-        for (QAction *action : findChildren<QAction *>()) {
-            if (action->isEnabled()) {
-                m_greyedByRun << action;
-                action->setEnabled(false);
-            }
-        }
-    } else {
-        for (const QPointer<QAction> &action : std::as_const(m_greyedByRun)) {
-            if (action)
-                action->setEnabled(true);
-        }
-        m_greyedByRun.clear();
-    }
-    menuBar()->setEnabled(on);
-    Toolbar1->setEnabled(on);
-    for (int i = 0; i < 2; ++i) {
-        cb[i]->setEnabled(on);
-        cmd[i]->setEnabled(on);
-    }
+ComparisonRunner &frmMain::runner() {
+    return m_run->runner();
+}
+
+void frmMain::waitForRun() {
+    m_run->waitForRun();
 }
 
 void frmMain::toggleBinary() {
@@ -257,7 +227,7 @@ void frmMain::toggleBinary() {
 }
 
 void frmMain::pickTwo(bool folders) {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
     auto pick = [&](const QString &title) {
         return folders ? QFileDialog::getExistingDirectory(this, title)
@@ -274,7 +244,7 @@ void frmMain::pickTwo(bool folders) {
 }
 
 void frmMain::browse(int side, bool folder) {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
     const QString path = folder ? QFileDialog::getExistingDirectory(this, BrowseFolder)
                                 : QFileDialog::getOpenFileName(this, OpenFile);
@@ -285,7 +255,7 @@ void frmMain::browse(int side, bool folder) {
 }
 
 void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
     if (paths.isEmpty())
         return;
@@ -298,12 +268,8 @@ void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
     runComparison();
 }
 
-void frmMain::lv_Drop(int index, const QStringList &paths) {
-    fg_Drop(paths, paths.size() == 1 && index == 1 ? 2 : 0);
-}
-
 void frmMain::swapSides() {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
     const QString left = cb[0]->currentText();
     cb[0]->setEditText(cb[1]->currentText());
@@ -312,28 +278,8 @@ void frmMain::swapSides() {
     runComparison();
 }
 
-void frmMain::compareClipboardText() {
-    if (m_running)
-        return; // the run in progress owns the result until it ends
-    QString text = clipboardText();
-    const qsizetype nul = text.indexOf(QChar(0));
-    if (nul >= 0)
-        text.truncate(nul);
-    if (text.isEmpty())
-        return;
-    int side = 0;
-    if (ResultGridView *v = activeView()) {
-        const ResultGrid *g = v->grid();
-        const int split = g == &m_ws.fgF ? 4 : g->cols() / 2;
-        side = g->col() < split ? 0 : 1;
-    }
-    cb[side]->setEditText(ClipboardWord);
-    m_ws.clipboardSlot[size_t(side)] = text;
-    runComparison();
-}
-
 void frmMain::clearAll() {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
     cb[0]->setEditText(QString());
     cb[1]->setEditText(QString());
@@ -344,169 +290,13 @@ void frmMain::clearAll() {
     m_ws.workbookInfo = {};
     m_ws.lv[0].clear();
     m_ws.lv[1].clear();
-    for (int i = 0; i < 2; ++i) {
-        txt[i]->clear();
-        lv[i]->clear();
-    }
+    m_sheetViewController->clear();
 }
-
-// ---- Saving ----
 
 void frmMain::saveResult() {
-    if (m_running)
+    if (isRunning())
         return; // the run in progress owns the result until it ends
-    if (!m_ws.activeGrid()) {
-        setStatus(ExportTexts::NotForSheets);
-        return;
-    }
-    QCoreApplication::processEvents();
-    QStringList filters;
-    for (const SaveFilter &f : SaveFilters)
-        filters << f.caption;
-    QFileDialog dialog(this, SaveTitle);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
-    dialog.setNameFilters(filters);
-    const int stored = m_settings.saveTypeIndex();
-    dialog.selectNameFilter(filters.value(std::clamp(stored, 1, 5) - 1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    m_settings.setSaveTypeIndex(type);
-    QString path = dialog.selectedFiles().first();
-    const QString extension = SaveFilters[type - 1].extension;
-    if (!path.endsWith(extension))
-        path += extension;
-    if (QFileInfo::exists(path) &&
-        QMessageBox::question(this, SaveTitle,
-                              QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
-            QMessageBox::Yes)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SaveOutcome outcome = SaveResultAs(m_ws, path, type);
-    QApplication::restoreOverrideCursor();
-    if (!outcome.ok)
-        setStatus(outcome.message);
-    QApplication::beep();
-}
-
-// ---- Edit commands ----
-
-void frmMain::copySelection() {
-    if (ResultGridView *v = activeView())
-        v->copySelection();
-}
-
-void frmMain::selectColumn() {
-    if (ResultGridView *v = activeView())
-        v->selectCurrentColumn();
-}
-
-void frmMain::selectAll() {
-    if (ResultGridView *v = activeView())
-        v->selectAllCells(v->grid() == &m_ws.fgF);
-}
-
-void frmMain::moveToDifference(bool forward) {
-    ResultGridView *v = activeView();
-    if (!v)
-        return;
-    ResultGrid *g = v->grid();
-    const int firstDataRow = g == &m_ws.fgB ? 2 : 1;
-    const int row = fFindDifference(*g, g->row(), g->col(), firstDataRow, forward);
-    v->setFocus();
-    if (row < 0) {
-        setStatus(EndReached);
-        QApplication::beep();
-        return;
-    }
-    v->setCurrentCell(row, g->col());
-    v->setTopRow(row);
-    g_vs_Change();
-}
-
-void frmMain::openInEditor() {
-    ResultGridView *v = activeView();
-    if (!v || v->grid() == &m_ws.fgF)
-        return;
-    const ResultGrid *g = v->grid();
-    const int side = g->col() < 2 ? 0 : 1;
-    const QString path = cb[side]->currentText();
-    if (g == &m_ws.fgB) {
-        const QString editor = m_settings.binaryEditor();
-        if (fPathKind(path) != PathFile || fPathKind(editor) != PathFile)
-            return;
-        setStatus(OpeningFile);
-        if (!QProcess::startDetached(editor, {path}))
-            setStatus(EditorFailed + editor);
-        return;
-    }
-    const QString ext = fLowerExtension(path);
-    if (ext == QLatin1String("doc") || ext == QLatin1String("docx")) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-        return;
-    }
-    const int numberCol = side == 0 ? 0 : 2;
-    if (g->row() < 1 || g->row() >= g->rows() || g->isEmpty(g->row(), numberCol))
-        return;
-    if (fPathKind(path) == PathFile) {
-        const QString command =
-            fExpandEditorCommand(m_settings.editor(), path, g->text(g->row(), numberCol));
-        setStatus(OpeningFile);
-        if (!fStartCommandLine(command))
-            setStatus(EditorFailed + command);
-    } else if (fIsWebAddress(path) || path == ClipboardWord) {
-        // No file to open in an editor: the line is compared on its own instead.
-        showOneLine();
-    }
-}
-
-void frmMain::gridActivated(ResultGridView *view, int mouseRow) {
-    const ResultGrid *g = view->grid();
-    if (g == &m_ws.fgF || mouseRow < g->fixedRows())
-        return;
-    const int action = m_settings.doubleClickAction();
-    if (action == 1)
-        showOneLine();
-    else
-        openInEditor();
-    if (statusPanel->text() == OpeningFile)
-        setStatus(QString());
-}
-
-// F2 in the text grid: the side's whole file over its half of the grid, at the current line.
-void frmMain::showViewer() {
-    ResultGridView *v = m_views[0];
-    const ResultGrid *g = v->grid();
-    const int side = g->col() < 2 ? 0 : 1;
-    const int numberCol = side == 0 ? 0 : 2;
-    if (g->row() < 1 || g->row() >= g->rows() || g->isEmpty(g->row(), numberCol))
-        return;
-    const int headerHeight = v->horizontalHeader()->height();
-    const int leftWidth = v->columnWidth(0) + v->columnWidth(1);
-    const int width = side == 0 ? leftWidth : v->columnWidth(2) + v->columnWidth(3);
-    usrText->setGeometry(v->x() + (side == 0 ? 0 : leftWidth), v->y() + headerHeight, width,
-                         v->height() - headerHeight);
-    if (!usrText->isVisible()) {
-        // The text is decoded as the comparison decoded it, so line numbers match.
-        const QString path = cb[side]->currentText();
-        QString text;
-        if (path == ClipboardWord) {
-            text = m_ws.clipboardSlot[size_t(side)];
-        } else {
-            try {
-                text = LoadNormalizedText(path);
-            } catch (const FileReadError &) {
-                return;
-            }
-        }
-        usrText->setPlainText(text);
-        usrText->show();
-    }
-    usrText->setFont(v->font());
-    usrText->setFocus();
-    usrText->sJumpLine(g->text(g->row(), numberCol).toInt());
-    usrText->raise();
+    saveResultWithDialog(this, m_ws, m_settings);
 }
 
 void frmMain::changeLegendColour(int index) {
@@ -539,4 +329,10 @@ void frmMain::toggleOnTop(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
         show();
+}
+
+void frmMain::lockWindow(bool locked) {
+    centralWidget()->setEnabled(!locked);
+    menuBar()->setEnabled(!locked);
+    Toolbar1->setEnabled(!locked);
 }

@@ -3,6 +3,8 @@
 
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
 #include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
@@ -17,7 +19,6 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QTreeWidget>
 
 void frmMain::Form_Load() {
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
@@ -28,8 +29,7 @@ void frmMain::Form_Load() {
     for (ResultGridView *v : m_views)
         v->setFont(font);
     pic1->setFont(font);
-    for (QTreeWidget *list : lv)
-        list->setFont(font);
+    m_sheetViewController->setListFont(font);
 
     m_ws.sShowView(ResultView::Text);
 
@@ -68,9 +68,7 @@ void frmMain::Form_Load() {
     for (int k = 0; k < 3; ++k)
         setLegendColour(k, options.colours[size_t(k)]);
 
-    const bool wrap = m_settings.wordWrap();
-    m_ws.fg.setWordWrap(wrap);
-    m_views[0]->setWordWrap(wrap);
+    m_textView->setWordWrap(m_settings.wordWrap());
 
     m_ws.folderContentMode = options.folderContentMode;
     m_ws.ignoreCase = options.ignoreCase;
@@ -108,9 +106,9 @@ void frmMain::sCommandLineCompare() {
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
-    if (m_running) {
+    if (isRunning()) {
         // A comparison is under way: stop it first; the window closes when it has ended.
-        m_runner->abort();
+        runner().abort();
         m_closeAfterRun = true;
         event->ignore();
         return;

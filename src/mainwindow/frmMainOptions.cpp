@@ -2,6 +2,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/TextViewController.h"
 #include "settings/ui/frmOption.h"
 
 void frmMain::showOptions() {
@@ -10,10 +11,7 @@ void frmMain::showOptions() {
     host.legend = m_ws.txtState;
     host.setFontSize = [this](int points) { applyFontSize(points); };
     host.setLegendColour = [this](int index, Color color) { setLegendColour(index, color); };
-    host.setWordWrap = [this](bool on) {
-        m_ws.fg.setWordWrap(on);
-        m_views[0]->setWordWrap(on);
-    };
+    host.setWordWrap = [this](bool on) { m_textView->setWordWrap(on); };
 
     frmOption dialog(host, m_settings, this);
     dialog.exec();
