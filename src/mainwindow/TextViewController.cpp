@@ -15,9 +15,11 @@
 #include "platform/ui/Clipboard.h"
 #include "settings/Settings.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QMenu>
 #include <QProcess>
 #include <QUrl>
 
@@ -68,6 +70,41 @@ void TextViewController::followLayout() {
 }
 
 // ---- Edit commands ----
+
+void TextViewController::fillEditMenu(QMenu *menu) {
+    auto addItem = [menu](const QString &text, const QKeySequence &shortcut = {}) {
+        QAction *action = menu->addAction(text);
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        return action;
+    };
+    connect(addItem(EditCopy), &QAction::triggered, this, &TextViewController::copySelection);
+    connect(addItem(EditSelectColumn, QKeySequence(Qt::CTRL | Qt::Key_R)), &QAction::triggered,
+            this, &TextViewController::selectColumn);
+    connect(addItem(EditSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)), &QAction::triggered, this,
+            &TextViewController::selectAll);
+    menu->addSeparator();
+    connect(addItem(EditPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)), &QAction::triggered, this,
+            [this] { moveToDifference(false); });
+    connect(addItem(EditNext, QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
+            [this] { moveToDifference(true); });
+    menu->addSeparator();
+    QAction *oneLine = addItem(EditOneLine);
+    connect(oneLine, &QAction::triggered, this, &TextViewController::showOneLine);
+    QAction *external = addItem(EditExternal);
+    connect(external, &QAction::triggered, this, &TextViewController::openInEditor);
+    menu->addSeparator();
+    connect(addItem(EditClear, QKeySequence(Qt::CTRL | Qt::Key_F4)), &QAction::triggered, this,
+            [this] { m_host.clearAll(); });
+    menu->addSeparator();
+    connect(addItem(EditPaste), &QAction::triggered, this,
+            &TextViewController::compareClipboardText);
+    connect(menu, &QMenu::aboutToShow, this, [this, oneLine, external] {
+        const bool notFolder = m_host.workspace().shownView() != ResultView::Folder;
+        oneLine->setEnabled(notFolder);
+        external->setEnabled(notFolder);
+    });
+}
 
 void TextViewController::copySelection() {
     if (ResultGridView *v = m_host.activeView())

@@ -7,6 +7,7 @@
 class frmText;
 class LineViewer;
 class QFontMetrics;
+class QMenu;
 class QRect;
 class ResultGridView;
 class ViewHost;
@@ -29,6 +30,9 @@ public:
     void hideViewer();
     // After a new layout an open viewer follows the grid.
     void followLayout();
+
+    // Fills the Edit menu with these commands and the window's "クリア".
+    void fillEditMenu(QMenu *menu);
 
     // Edit commands, by their menu item, on the grid in front.
     void copySelection();

@@ -3,7 +3,9 @@
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/HelpMenu.h"
+#include "mainwindow/HistoryLists.h"
 #include "mainwindow/MainTexts.h"
+#include "mainwindow/PathBar.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/RunController.h"
@@ -81,22 +83,11 @@ void frmMain::buildControls() {
     pic1 = new QWidget(client);
     pic1->installEventFilter(this);
 
-    const QString labels[2] = {Path1Label, Path2Label};
-    for (int i = 0; i < 2; ++i) {
-        Label1[i] = new QLabel(labels[i], pic1);
-        Label1[i]->setAlignment(Qt::AlignCenter);
-        Label1[i]->setCursor(Qt::PointingHandCursor);
-        Label1[i]->installEventFilter(this);
-        cb[i] = new QComboBox(pic1);
-        cb[i]->setEditable(true);
-        cb[i]->setMaxVisibleItems(10);
-        cb[i]->setInsertPolicy(QComboBox::NoInsert);
-        cmd[i] = new QToolButton(pic1);
-        cmd[i]->setText(QStringLiteral("..."));
-        cmd[i]->setToolTip(BrowseButtonTip);
-        cmd[i]->installEventFilter(this); // the right button picks a folder
-        connect(cmd[i], &QToolButton::clicked, this, [this, i] { browse(i, false); });
-    }
+    auto *paths = new PathBar(pic1);
+    m_pathBar = paths;
+    cb = paths->cb;
+    cmd = paths->cmd;
+    connect(paths, &PathBar::browseRequested, this, &frmMain::browse);
 
     ResultGrid *grids[3] = {&m_ws.fg, &m_ws.fgB, &m_ws.fgF};
     for (int k = 0; k < 3; ++k) {
@@ -158,8 +149,12 @@ void frmMain::setLegendColour(int index, Color color) {
 
 void frmMain::connectWorkspace() {
     m_ws.processEventsHook = [] { QCoreApplication::processEvents(); };
-    m_ws.addComboHistoryHook = [this](const QString &path) { sAddComboHistory(path); };
-    m_ws.addRecentHook = [this](const QString &a, const QString &b) { sAddRecent(a, b); };
+    m_ws.addComboHistoryHook = [this](const QString &path) {
+        m_historyLists->sAddComboHistory(path);
+    };
+    m_ws.addRecentHook = [this](const QString &a, const QString &b) {
+        m_historyLists->sAddRecent(a, b);
+    };
     m_ws.diffbarPrintHook = [this] { sDiffbarPrint(); };
     m_ws.busyHook = [](bool busy) {
         if (busy)
@@ -300,20 +295,7 @@ void frmMain::layoutClient() {
 
 void frmMain::pic1_Resize() {
     const int W = pic1->width(), H = pic1->height();
-    const int rowHeight = twips(360);
-    const int labelWidth = twips(450);
-    const int buttonWidth = twips(330);
-    const int boxWidth = std::max(twips(600), W / 2 - twips(1200));
-    Label1[0]->setGeometry(0, 0, labelWidth, rowHeight);
-    cb[0]->setGeometry(labelWidth, 0, boxWidth, rowHeight);
-    cmd[0]->setGeometry(labelWidth + boxWidth, 0, buttonWidth, rowHeight);
-    const int label2Left = std::max(labelWidth + boxWidth + buttonWidth, W / 2 - twips(80));
-    Label1[1]->setGeometry(label2Left, 0, labelWidth, rowHeight);
-    cb[1]->setGeometry(label2Left + labelWidth, 0, boxWidth + twips(40), rowHeight);
-    cmd[1]->setGeometry(cb[1]->geometry().right() + 1, 0, buttonWidth, rowHeight);
-    for (QComboBox *box : cb)
-        box->view()->setMinimumWidth(box->width() + 256);
-
+    const int rowHeight = m_pathBar->layout(W, logicalDpiX());
     const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
     const QFontMetrics fm(m_views[0]->font());
     const int scrollRoom = twips(300);
@@ -346,17 +328,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
             pic1_Resize();
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        for (int i = 0; i < 2; ++i) {
-            if (watched == Label1[i] && mouse->button() == Qt::LeftButton) {
-                cb[i]->setFocus();
-                cb[i]->lineEdit()->selectAll();
-                return true;
-            }
-            if (watched == cmd[i] && mouse->button() == Qt::RightButton) {
-                browse(i, true);
-                return true;
-            }
-        }
         for (int k = 0; k < 3; ++k) {
             if (watched == txtState[k] && mouse->button() == Qt::LeftButton) {
                 changeLegendColour(k);

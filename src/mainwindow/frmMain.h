@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "mainwindow/HistoryLists.h"
 #include "mainwindow/ViewHost.h"
 #include "run/ComparisonRunner.h"
-#include "settings/History.h"
 #include "settings/Settings.h"
 
 #include <QMainWindow>
@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class PathBar;
 class RunController;
 class DiffOverviewBar;
 class QAction;
@@ -78,9 +79,8 @@ public:
     ResultGridView *view(ResultView which) const;
 
     // Controls, named as the rest of the program knows them.
-    std::array<QComboBox *, 2> cb{};
-    std::array<QLabel *, 2> Label1{};
-    std::array<QToolButton *, 2> cmd{};
+    std::array<QComboBox *, 2> cb{};    // the path boxes (PathBar's)
+    std::array<QToolButton *, 2> cmd{}; // their browse buttons
     std::array<QLabel *, 3> txtState{};
     DiffOverviewBar *pic0 = nullptr;
     QWidget *pic1 = nullptr;
@@ -99,8 +99,10 @@ public:
     QMenu *mnuView = nullptr;
     QMenu *mnuFile = nullptr;
 
-    const PathHistory &pathHistory() const { return m_history; }
-    const RecentComparisons &recentComparisons() const { return m_recent; }
+    const PathHistory &pathHistory() const { return m_historyLists->pathHistory(); }
+    const RecentComparisons &recentComparisons() const {
+        return m_historyLists->recentComparisons();
+    }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -125,7 +127,6 @@ private:
     void sLoadWindowPlacement();
     void sSaveWindowPlacement();
     void sCommandLineCompare();
-    void loadRecentComparisons();
 
     // Layout.
     void layoutClient();
@@ -134,12 +135,6 @@ private:
     int twips(int value) const;
     void applyFontSize(int points);
     void applyView(ResultView view);
-
-    // History lists shown in the path boxes and the File menu.
-    void sAddComboHistory(const QString &path);
-    void sAddRecent(const QString &path1, const QString &path2);
-    void refreshComboLists();
-    void refreshRecentMenu();
 
     // Commands.
     void pickTwo(bool folders);
@@ -160,11 +155,8 @@ private:
     Workspace m_ws;
     Settings m_settings;
     QStringList m_arguments;
-    PathHistory m_history;
-    RecentComparisons m_recent;
-    QList<QAction *> m_recentActions;
-    QAction *m_recentSeparator = nullptr;
-    QAction *m_exitSeparator = nullptr;
+    std::unique_ptr<HistoryLists> m_historyLists;
+    PathBar *m_pathBar = nullptr;
     std::array<ResultGridView *, 3> m_views{};
     std::unique_ptr<TextViewController> m_textView;
     std::unique_ptr<FolderViewController> m_folderView;

@@ -8,6 +8,7 @@
 #include "export/SaveResult.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/HelpMenu.h"
+#include "mainwindow/HistoryLists.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
@@ -67,42 +68,22 @@ void frmMain::buildMenus() {
     mnuFile->addSeparator();
     QAction *save = addItem(mnuFile, FileSave, QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &frmMain::saveResult);
-    m_recentSeparator = mnuFile->addSeparator();
-    m_recentSeparator->setVisible(false);
-    m_exitSeparator = mnuFile->addSeparator();
+    QAction *recentSeparator = mnuFile->addSeparator();
+    recentSeparator->setVisible(false);
+    QAction *exitSeparator = mnuFile->addSeparator();
     connect(addItem(mnuFile, FileExit), &QAction::triggered, this, &QWidget::close);
     connect(mnuFile, &QMenu::aboutToShow, this,
             [this, save] { save->setEnabled(m_ws.shownView() != ResultView::Sheets); });
+    m_historyLists = std::make_unique<HistoryLists>(cb, mnuFile, recentSeparator, exitSeparator);
+    connect(m_historyLists.get(), &HistoryLists::recentChosen, this,
+            [this](const QString &path1, const QString &path2) {
+                cb[0]->setEditText(path1);
+                cb[1]->setEditText(path2);
+                runComparison();
+            });
 
     mnuEdit = menuBar()->addMenu(MenuEdit);
-    TextViewController *edit = m_textView.get();
-    connect(addItem(mnuEdit, EditCopy), &QAction::triggered, edit,
-            &TextViewController::copySelection);
-    connect(addItem(mnuEdit, EditSelectColumn, QKeySequence(Qt::CTRL | Qt::Key_R)),
-            &QAction::triggered, edit, &TextViewController::selectColumn);
-    connect(addItem(mnuEdit, EditSelectAll, QKeySequence(Qt::CTRL | Qt::Key_A)),
-            &QAction::triggered, edit, &TextViewController::selectAll);
-    mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditPrevious, QKeySequence(Qt::SHIFT | Qt::Key_F3)),
-            &QAction::triggered, edit, [edit] { edit->moveToDifference(false); });
-    connect(addItem(mnuEdit, EditNext, QKeySequence(Qt::Key_F3)), &QAction::triggered, edit,
-            [edit] { edit->moveToDifference(true); });
-    mnuEdit->addSeparator();
-    QAction *oneLine = addItem(mnuEdit, EditOneLine);
-    connect(oneLine, &QAction::triggered, edit, &TextViewController::showOneLine);
-    QAction *external = addItem(mnuEdit, EditExternal);
-    connect(external, &QAction::triggered, edit, &TextViewController::openInEditor);
-    mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditClear, QKeySequence(Qt::CTRL | Qt::Key_F4)), &QAction::triggered,
-            this, &frmMain::clearAll);
-    mnuEdit->addSeparator();
-    connect(addItem(mnuEdit, EditPaste), &QAction::triggered, edit,
-            &TextViewController::compareClipboardText);
-    connect(mnuEdit, &QMenu::aboutToShow, this, [this, oneLine, external] {
-        const bool notFolder = m_ws.shownView() != ResultView::Folder;
-        oneLine->setEnabled(notFolder);
-        external->setEnabled(notFolder);
-    });
+    m_textView->fillEditMenu(mnuEdit);
 
     mnuView = menuBar()->addMenu(MenuView);
     mnuViewToolbar = addItem(mnuView, ViewToolbar);
@@ -186,9 +167,9 @@ void frmMain::runComparison() {
 // its way (history, overview bar, row heights, raising) and shows the summary.
 void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QString &summary) {
     for (const QString &path : requests.history)
-        sAddComboHistory(path);
+        m_historyLists->sAddComboHistory(path);
     for (const auto &[path1, path2] : requests.recent)
-        sAddRecent(path1, path2);
+        m_historyLists->sAddRecent(path1, path2);
     cb[0]->setEditText(m_ws.cb[0]);
     cb[1]->setEditText(m_ws.cb[1]);
     if (requests.wrapRowHeights)

@@ -73,23 +73,11 @@ void frmMain::Form_Load() {
     m_ws.folderContentMode = options.folderContentMode;
     m_ws.ignoreCase = options.ignoreCase;
 
-    loadRecentComparisons();
-}
-
-// Oldest first, so that History01 ends up on top. A value that does not hold a pair (edited
-// by hand) is passed over.
-void frmMain::loadRecentComparisons() {
-    for (int n = RecentComparisons::MaxEntries; n >= 1; --n) {
-        RecentComparisons::Pair pair;
-        if (RecentComparisons::splitPair(m_settings.recentComparison(n), &pair))
-            m_recent.add(pair.path1, pair.path2);
-    }
-    refreshRecentMenu();
+    m_historyLists->loadRecentComparisons(m_settings);
 }
 
 void frmMain::Form_Activate() {
-    m_history = PathHistory::restored(m_settings.pathHistory());
-    refreshComboLists();
+    m_historyLists->loadPathHistory(m_settings);
     sCommandLineCompare();
     for (QLabel *legend : txtState)
         legend->setVisible(true);
@@ -129,10 +117,7 @@ void frmMain::Form_QueryUnload() {
     m_settings.setCsv(tbCsv->isChecked());
     for (int k = 0; k < 3; ++k)
         m_settings.setColour(k, m_ws.txtState[size_t(k)]);
-    m_settings.setPathHistory(m_history.entries());
-    const QList<RecentComparisons::Pair> &pairs = m_recent.pairs();
-    for (int n = 1; n <= pairs.size(); ++n)
-        m_settings.setRecentComparison(n, pairs[n - 1].tag());
+    m_historyLists->save(m_settings);
 }
 
 // The window's state, and in the normal state its place and size in twips.
@@ -158,45 +143,5 @@ void frmMain::sLoadWindowPlacement() {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else if (state == 1) {
         setWindowState(windowState() | Qt::WindowMinimized);
-    }
-}
-
-// ---- History lists ----
-
-void frmMain::sAddComboHistory(const QString &path) {
-    m_history.add(path);
-    refreshComboLists();
-}
-
-void frmMain::refreshComboLists() {
-    for (QComboBox *box : cb) {
-        const QString text = box->currentText();
-        const QSignalBlocker block(box);
-        box->clear();
-        box->addItems(m_history.entries());
-        box->setEditText(text);
-    }
-}
-
-void frmMain::sAddRecent(const QString &path1, const QString &path2) {
-    m_recent.add(path1, path2);
-    refreshRecentMenu();
-}
-
-// The recent comparisons stand between their own separator and the one above "終了": path 1,
-// and path 2 in the menu's right-hand column.
-void frmMain::refreshRecentMenu() {
-    qDeleteAll(m_recentActions);
-    m_recentActions.clear();
-    m_recentSeparator->setVisible(!m_recent.pairs().isEmpty());
-    for (const RecentComparisons::Pair &pair : m_recent.pairs()) {
-        auto *action = new QAction(pair.path1 + QLatin1Char('\t') + pair.path2, mnuFile);
-        connect(action, &QAction::triggered, this, [this, pair] {
-            cb[0]->setEditText(pair.path1);
-            cb[1]->setEditText(pair.path2);
-            runComparison();
-        });
-        mnuFile->insertAction(m_exitSeparator, action);
-        m_recentActions << action;
     }
 }
