@@ -4,26 +4,19 @@
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/HistoryLists.h"
+#include "mainwindow/LegendBoxes.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/PathBar.h"
-#include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/RunController.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
-#include "run/ComparisonRunner.h"
-#include "run/GridFill.h"
-#include "run/TextDiff.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -83,11 +76,9 @@ void frmMain::buildControls() {
     pic1 = new QWidget(client);
     pic1->installEventFilter(this);
 
-    auto *paths = new PathBar(pic1);
-    m_pathBar = paths;
-    cb = paths->cb;
-    cmd = paths->cmd;
-    connect(paths, &PathBar::browseRequested, this, &frmMain::browse);
+    m_pathBar = new PathBar(*this, pic1);
+    cb = m_pathBar->cb;
+    cmd = m_pathBar->cmd;
 
     ResultGrid *grids[3] = {&m_ws.fg, &m_ws.fgB, &m_ws.fgF};
     for (int k = 0; k < 3; ++k) {
@@ -124,27 +115,8 @@ void frmMain::connectView(ResultGridView *view) {
 void frmMain::buildStatusBar() {
     statusPanel = new QLabel(this);
     statusBar()->addWidget(statusPanel, 1);
-    const QString texts[3] = {LegendChanged, LegendAdded, LegendDeleted};
-    for (int k = 0; k < 3; ++k) {
-        txtState[k] = new QLabel(texts[k], this);
-        txtState[k]->setAlignment(Qt::AlignCenter);
-        txtState[k]->setMinimumWidth(twips(700));
-        txtState[k]->setCursor(Qt::PointingHandCursor);
-        txtState[k]->setToolTip(LegendTip);
-        txtState[k]->setAutoFillBackground(true);
-        txtState[k]->installEventFilter(this);
-        txtState[k]->setVisible(false); // shown at the first activation
-        statusBar()->addPermanentWidget(txtState[k]);
-        setLegendColour(k, m_ws.txtState[size_t(k)]);
-    }
-}
-
-void frmMain::setLegendColour(int index, Color color) {
-    m_ws.txtState[size_t(index)] = color;
-    QPalette palette = txtState[index]->palette();
-    palette.setColor(QPalette::Window, ResultGridModel::toQColor(color));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    txtState[index]->setPalette(palette);
+    m_legend = new LegendBoxes(m_ws, statusBar(), twips(700), this);
+    txtState = m_legend->txtState;
 }
 
 void frmMain::connectWorkspace() {
@@ -326,14 +298,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
             layoutClient();
         else if (watched == pic1)
             pic1_Resize();
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        for (int k = 0; k < 3; ++k) {
-            if (watched == txtState[k] && mouse->button() == Qt::LeftButton) {
-                changeLegendColour(k);
-                return true;
-            }
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class LegendBoxes;
 class PathBar;
 class RunController;
 class DiffOverviewBar;
@@ -81,7 +82,7 @@ public:
     // Controls, named as the rest of the program knows them.
     std::array<QComboBox *, 2> cb{};    // the path boxes (PathBar's)
     std::array<QToolButton *, 2> cmd{}; // their browse buttons
-    std::array<QLabel *, 3> txtState{};
+    std::array<QLabel *, 3> txtState{}; // the legend boxes (LegendBoxes')
     DiffOverviewBar *pic0 = nullptr;
     QWidget *pic1 = nullptr;
     QLabel *statusPanel = nullptr;
@@ -131,22 +132,17 @@ private:
     // Layout.
     void layoutClient();
     void pic1_Resize();
-    void placeLegend();
     int twips(int value) const;
     void applyFontSize(int points);
     void applyView(ResultView view);
 
     // Commands.
-    void pickTwo(bool folders);
-    void browse(int side, bool folder);
     void saveResult();
     void toggleBinary();
     void toggleToolbar(bool on);
     void toggleStatusbar(bool on);
     void toggleDiffbar(bool on);
     void toggleOnTop(bool on);
-    void changeLegendColour(int index);
-    void setLegendColour(int index, Color color);
     void runFinished(const ComparisonRunner::Requests &requests, const QString &summary);
     void runEnded();
     void lockWindow(bool locked) override;
@@ -157,6 +153,7 @@ private:
     QStringList m_arguments;
     std::unique_ptr<HistoryLists> m_historyLists;
     PathBar *m_pathBar = nullptr;
+    LegendBoxes *m_legend = nullptr;
     std::array<ResultGridView *, 3> m_views{};
     std::unique_ptr<TextViewController> m_textView;
     std::unique_ptr<FolderViewController> m_folderView;

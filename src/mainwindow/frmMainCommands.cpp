@@ -1,47 +1,23 @@
 // Menus, toolbar and the commands of the main window.
 #include "mainwindow/frmMain.h"
 
-#include "encoding/Charset.h"
-#include "engine/DifferenceWalk.h"
-#include "engine/EngineTexts.h"
-#include "export/ExportTexts.h"
-#include "export/SaveResult.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/HistoryLists.h"
-#include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
-#include "mainwindow/ResultGridModel.h"
+#include "mainwindow/PathBar.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/RunController.h"
 #include "mainwindow/SaveResultDialog.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
-#include "platform/EditorCommand.h"
-#include "platform/Paths.h"
-#include "platform/ui/Clipboard.h"
-#include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
-#include "run/TextDiff.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QColorDialog>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QFileDialog>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QProcess>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeWidget>
-#include <QUrl>
 
 using namespace MainTexts;
 
@@ -59,9 +35,9 @@ QAction *addItem(QMenu *menu, const QString &text, const QKeySequence &shortcut 
 void frmMain::buildMenus() {
     mnuFile = menuBar()->addMenu(MenuFile);
     connect(addItem(mnuFile, FileCompareFiles, QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, [this] { pickTwo(false); });
+            &QAction::triggered, this, [this] { m_pathBar->pickTwo(false); });
     connect(addItem(mnuFile, FileCompareFolders, QKeySequence(Qt::CTRL | Qt::Key_D)),
-            &QAction::triggered, this, [this] { pickTwo(true); });
+            &QAction::triggered, this, [this] { m_pathBar->pickTwo(true); });
     mnuFile->addSeparator();
     connect(addItem(mnuFile, FileCompare, QKeySequence(Qt::CTRL | Qt::Key_F5)), &QAction::triggered,
             this, &frmMain::runComparison);
@@ -123,9 +99,9 @@ void frmMain::buildToolbar() {
         return action;
     };
     connect(button("compare_files", ToolCompareFiles), &QAction::triggered, this,
-            [this] { pickTwo(false); });
+            [this] { m_pathBar->pickTwo(false); });
     connect(button("compare_folders", ToolCompareFolders), &QAction::triggered, this,
-            [this] { pickTwo(true); });
+            [this] { m_pathBar->pickTwo(true); });
     connect(button("save", ToolSave), &QAction::triggered, this, &frmMain::saveResult);
     Toolbar1->addSeparator();
     connect(button("compare", ToolCompare), &QAction::triggered, this, &frmMain::runComparison);
@@ -207,56 +183,12 @@ void frmMain::toggleBinary() {
     runComparison();
 }
 
-void frmMain::pickTwo(bool folders) {
-    if (isRunning())
-        return; // the run in progress owns the result until it ends
-    auto pick = [&](const QString &title) {
-        return folders ? QFileDialog::getExistingDirectory(this, title)
-                       : QFileDialog::getOpenFileName(this, title, QString(), AllFilesFilter);
-    };
-    const QString first = pick(folders ? PickFolder1 : PickFile1);
-    if (first.isEmpty())
-        return;
-    cb[0]->setEditText(first);
-    const QString second = pick(folders ? PickFolder2 : PickFile2);
-    if (!second.isEmpty())
-        cb[1]->setEditText(second);
-    runComparison();
-}
-
-void frmMain::browse(int side, bool folder) {
-    if (isRunning())
-        return; // the run in progress owns the result until it ends
-    const QString path = folder ? QFileDialog::getExistingDirectory(this, BrowseFolder)
-                                : QFileDialog::getOpenFileName(this, OpenFile);
-    if (path.isEmpty())
-        return;
-    cb[side]->setEditText(path);
-    runComparison();
-}
-
 void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
-    if (isRunning())
-        return; // the run in progress owns the result until it ends
-    if (paths.isEmpty())
-        return;
-    if (paths.size() == 1) {
-        cb[mouseCol < 2 ? 0 : 1]->setEditText(paths.first());
-    } else {
-        cb[0]->setEditText(paths[0]);
-        cb[1]->setEditText(paths[1]);
-    }
-    runComparison();
+    m_pathBar->fg_Drop(paths, mouseCol);
 }
 
 void frmMain::swapSides() {
-    if (isRunning())
-        return; // the run in progress owns the result until it ends
-    const QString left = cb[0]->currentText();
-    cb[0]->setEditText(cb[1]->currentText());
-    cb[1]->setEditText(left);
-    std::swap(m_ws.clipboardSlot[0], m_ws.clipboardSlot[1]);
-    runComparison();
+    m_pathBar->swapSides();
 }
 
 void frmMain::clearAll() {
@@ -278,15 +210,6 @@ void frmMain::saveResult() {
     if (isRunning())
         return; // the run in progress owns the result until it ends
     saveResultWithDialog(this, m_ws, m_settings);
-}
-
-void frmMain::changeLegendColour(int index) {
-    const QColor chosen =
-        QColorDialog::getColor(ResultGridModel::toQColor(m_ws.txtState[size_t(index)]), this);
-    if (!chosen.isValid())
-        return;
-    setLegendColour(index, ResultGridModel::fromQColor(chosen));
-    setStatus(ColoursChanged);
 }
 
 // ---- View and options ----

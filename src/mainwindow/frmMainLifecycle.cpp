@@ -1,13 +1,11 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
-#include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/LegendBoxes.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
-#include "run/ComparisonRunner.h"
 #include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "settings/ComparisonOptions.h"
 
 #include <QAction>
@@ -15,10 +13,6 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QStatusBar>
-#include <QToolBar>
 
 void frmMain::Form_Load() {
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
@@ -66,7 +60,7 @@ void frmMain::Form_Load() {
     sSetupGridColumns(m_ws);
 
     for (int k = 0; k < 3; ++k)
-        setLegendColour(k, options.colours[size_t(k)]);
+        m_legend->setLegendColour(k, options.colours[size_t(k)]);
 
     m_textView->setWordWrap(m_settings.wordWrap());
 

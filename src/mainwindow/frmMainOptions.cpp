@@ -1,6 +1,7 @@
 // The options dialog as the main window opens it.
 #include "mainwindow/frmMain.h"
 
+#include "mainwindow/LegendBoxes.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/TextViewController.h"
 #include "settings/ui/frmOption.h"
@@ -10,7 +11,9 @@ void frmMain::showOptions() {
     host.fontSize = m_views[0]->font().pointSizeF();
     host.legend = m_ws.txtState;
     host.setFontSize = [this](int points) { applyFontSize(points); };
-    host.setLegendColour = [this](int index, Color color) { setLegendColour(index, color); };
+    host.setLegendColour = [this](int index, Color color) {
+        m_legend->setLegendColour(index, color);
+    };
     host.setWordWrap = [this](bool on) { m_textView->setWordWrap(on); };
 
     frmOption dialog(host, m_settings, this);
