@@ -8,6 +8,7 @@
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/PathBar.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/ResultViewStack.h"
 #include "mainwindow/RunController.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
@@ -57,10 +58,8 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
 
 frmMain::~frmMain() {
     qApp->removeEventFilter(this);
-    m_run.reset(); // stops and waits for a run in progress
-    // The views hold models over the workspace's grids: let them go first.
-    for (ResultGridView *v : m_views)
-        delete v;
+    m_run.reset();   // stops and waits for a run in progress
+    m_views.reset(); // before the workspace, whose grids they show
 }
 
 int frmMain::twips(int value) const {
@@ -80,15 +79,14 @@ void frmMain::buildControls() {
     cb = m_pathBar->cb;
     cmd = m_pathBar->cmd;
 
-    ResultGrid *grids[3] = {&m_ws.fg, &m_ws.fgB, &m_ws.fgF};
-    for (int k = 0; k < 3; ++k) {
-        m_views[size_t(k)] = new ResultGridView(grids[k], pic1);
-        connectView(m_views[size_t(k)]);
-    }
+    m_views = std::make_unique<ResultViewStack>(m_ws, pic1);
+    for (ResultGridView *v : m_views->views())
+        connectView(v);
 
-    m_folderView = std::make_unique<FolderViewController>(*this, m_views[2]);
+    m_folderView = std::make_unique<FolderViewController>(*this, view(ResultView::Folder));
     m_sheetViewController = std::make_unique<SheetViewController>(*this, pic1);
-    m_textView = std::make_unique<TextViewController>(*this, m_views[0], m_views[1]);
+    m_textView = std::make_unique<TextViewController>(*this, view(ResultView::Text),
+                                                      view(ResultView::Binary));
 
     connect(pic0, &DiffOverviewBar::topRowRequested, this, [this](int row) {
         if (ResultGridView *v = activeView())
@@ -138,7 +136,7 @@ void frmMain::connectWorkspace() {
         raise();
         activateWindow();
     };
-    m_ws.wrapRowHeightsHook = [this] { m_views[0]->resizeRowsToContents(); };
+    m_ws.wrapRowHeightsHook = [this] { view(ResultView::Text)->resizeRowsToContents(); };
     connect(&m_ws, &Workspace::statusChanged, this,
             [this](const QString &text) { statusPanel->setText(text); });
     connect(&m_ws, &Workspace::viewChanged, this, &frmMain::applyView);
@@ -157,40 +155,19 @@ void frmMain::setPathText(int side, const QString &text) {
 }
 
 ResultGridView *frmMain::view(ResultView which) const {
-    switch (which) {
-    case ResultView::Text:
-        return m_views[0];
-    case ResultView::Binary:
-        return m_views[1];
-    case ResultView::Folder:
-        return m_views[2];
-    case ResultView::Sheets:
-        break;
-    }
-    return nullptr;
+    return m_views ? m_views->view(which) : nullptr;
 }
 
 ResultGridView *frmMain::activeView() const {
-    for (ResultGridView *v : m_views) {
-        if (v->grid()->isEnabled())
-            return v;
-    }
-    return nullptr;
+    return m_views ? m_views->activeView() : nullptr;
 }
 
 // Brings one view to the front: only it is shown and enabled; the Edit menu belongs to the
 // grids and is hidden in the workbook view.
 void frmMain::applyView(ResultView which) {
-    for (ResultGridView *v : m_views) {
-        const bool front = v == view(which);
-        v->setVisible(front);
-        v->setEnabled(front);
-    }
-    const bool sheets = which == ResultView::Sheets;
-    m_sheetViewController->widget()->setVisible(sheets);
-    m_sheetViewController->widget()->setEnabled(sheets);
+    m_views->bringToFront(which, m_sheetViewController->widget());
     if (mnuEdit)
-        mnuEdit->menuAction()->setVisible(!sheets);
+        mnuEdit->menuAction()->setVisible(which != ResultView::Sheets);
     if (ResultGridView *v = view(which))
         v->raise();
     pic0->vs()->setMinimum(which == ResultView::Binary ? 2 : 1);
@@ -198,10 +175,9 @@ void frmMain::applyView(ResultView which) {
 
 void frmMain::applyFontSize(int points) {
     m_fontSize = points > 0 ? points : 9;
-    QFont font = m_views[0]->font();
+    QFont font = view(ResultView::Text)->font();
     font.setPointSize(m_fontSize);
-    for (ResultGridView *v : m_views)
-        v->setFont(font);
+    m_views->setFont(font);
     pic1->setFont(font);
 }
 
@@ -269,7 +245,7 @@ void frmMain::pic1_Resize() {
     const int W = pic1->width(), H = pic1->height();
     const int rowHeight = m_pathBar->layout(W, logicalDpiX());
     const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
-    const QFontMetrics fm(m_views[0]->font());
+    const QFontMetrics fm(view(ResultView::Text)->font());
     const int scrollRoom = twips(300);
     m_textView->layout(area, fm, scrollRoom);
     m_folderView->layout(area, fm, scrollRoom);

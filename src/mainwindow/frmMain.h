@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class QTimer;
 class ResultGridView;
+class ResultViewStack;
 class FolderViewController;
 class SheetViewController;
 class TextViewController;
@@ -125,8 +126,6 @@ private:
     void Form_Load();
     void Form_Activate();
     void Form_QueryUnload();
-    void sLoadWindowPlacement();
-    void sSaveWindowPlacement();
     void sCommandLineCompare();
 
     // Layout.
@@ -154,7 +153,7 @@ private:
     std::unique_ptr<HistoryLists> m_historyLists;
     PathBar *m_pathBar = nullptr;
     LegendBoxes *m_legend = nullptr;
-    std::array<ResultGridView *, 3> m_views{};
+    std::unique_ptr<ResultViewStack> m_views;
     std::unique_ptr<TextViewController> m_textView;
     std::unique_ptr<FolderViewController> m_folderView;
     std::unique_ptr<SheetViewController> m_sheetViewController;

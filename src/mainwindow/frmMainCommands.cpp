@@ -149,7 +149,7 @@ void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QStr
     cb[0]->setEditText(m_ws.cb[0]);
     cb[1]->setEditText(m_ws.cb[1]);
     if (requests.wrapRowHeights)
-        m_views[0]->resizeRowsToContents();
+        view(ResultView::Text)->resizeRowsToContents();
     if (requests.diffbar)
         sDiffbarPrint();
     if (requests.raiseWindow) {

@@ -2,9 +2,10 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/LegendBoxes.h"
-#include "mainwindow/ResultGridView.h"
+#include "mainwindow/ResultViewStack.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
+#include "mainwindow/WindowPlacement.h"
 #include "run/GridFill.h"
 #include "settings/ComparisonOptions.h"
 
@@ -20,8 +21,7 @@ void frmMain::Form_Load() {
     // Font face: empty means the system's fixed-width font.
     const QString face = m_settings.fontFace();
     QFont font = face.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(face);
-    for (ResultGridView *v : m_views)
-        v->setFont(font);
+    m_views->setFont(font);
     pic1->setFont(font);
     m_sheetViewController->setListFont(font);
 
@@ -37,7 +37,7 @@ void frmMain::Form_Load() {
     toggleBinary();
     waitForRun(); // nothing to read: the run only resets the views, before they are styled
 
-    sLoadWindowPlacement();
+    sLoadWindowPlacement(*this, m_settings);
 
     if (m_settings.onTop()) {
         mnuOptionsOnTop->setChecked(true);
@@ -101,7 +101,7 @@ void frmMain::closeEvent(QCloseEvent *event) {
 
 void frmMain::Form_QueryUnload() {
     // Shutting down goes on whatever a write returns: there is no one left to tell.
-    sSaveWindowPlacement();
+    sSaveWindowPlacement(*this, m_settings);
     m_settings.setOnTop(mnuOptionsOnTop->isChecked());
     m_settings.setShowToolbar(mnuViewToolbar->isChecked());
     m_settings.setShowStatusbar(mnuViewStatusbar->isChecked());
@@ -112,30 +112,4 @@ void frmMain::Form_QueryUnload() {
     for (int k = 0; k < 3; ++k)
         m_settings.setColour(k, m_ws.txtState[size_t(k)]);
     m_historyLists->save(m_settings);
-}
-
-// The window's state, and in the normal state its place and size in twips.
-void frmMain::sSaveWindowPlacement() {
-    const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    m_settings.setWindowState(state);
-    if (state != 0)
-        return;
-    const double toTwips = 1440.0 / logicalDpiX();
-    m_settings.setWindowX(qRound(pos().x() * toTwips));
-    m_settings.setWindowY(qRound(pos().y() * toTwips));
-    m_settings.setWindowHeight(qRound(height() * toTwips));
-    m_settings.setWindowWidth(qRound(width() * toTwips));
-}
-
-void frmMain::sLoadWindowPlacement() {
-    const int state = m_settings.windowState();
-    if (state == 0) {
-        move(twips(m_settings.windowX()), twips(m_settings.windowY()));
-        resize(std::max(twips(m_settings.windowWidth()), 200),
-               std::max(twips(m_settings.windowHeight()), 150));
-    } else if (state == 2) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else if (state == 1) {
-        setWindowState(windowState() | Qt::WindowMinimized);
-    }
 }

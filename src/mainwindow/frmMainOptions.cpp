@@ -8,7 +8,7 @@
 
 void frmMain::showOptions() {
     OptionHost host;
-    host.fontSize = m_views[0]->font().pointSizeF();
+    host.fontSize = view(ResultView::Text)->font().pointSizeF();
     host.legend = m_ws.txtState;
     host.setFontSize = [this](int points) { applyFontSize(points); };
     host.setLegendColour = [this](int index, Color color) {
