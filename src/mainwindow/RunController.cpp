@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -13,9 +14,11 @@ RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *
       m_runner(new ComparisonRunner(this)) {
     connect(m_runner, &ComparisonRunner::progress, this, &RunController::progress);
     connect(m_runner, &ComparisonRunner::finished, this, &RunController::finish);
+    qApp->installEventFilter(this);
 }
 
 RunController::~RunController() {
+    qApp->removeEventFilter(this);
     delete m_runner; // stops and waits for a run in progress
     m_runner = nullptr;
 }
@@ -72,6 +75,22 @@ void RunController::setCommandsAvailable(bool on) {
     m_window->menuBar()->setEnabled(on);
     for (QWidget *control : std::as_const(m_controls))
         control->setEnabled(on);
+}
+
+// An Esc press stops the run in progress, whatever widget has the focus. Outside a run the
+// flag follows the key: set while it is down, cleared by any key released (the repeats of a
+// held key do not count as releases).
+bool RunController::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        m_ws.bAbort = true;
+        m_runner->abort();
+    }
+    if (isBlocked(watched, event))
+        return true;
+    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+        m_ws.bAbort = false;
+    return false;
 }
 
 bool RunController::isBlocked(QObject *watched, QEvent *event) const {

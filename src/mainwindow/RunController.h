@@ -35,6 +35,10 @@ public:
     // Input that would reach the comparison or its result while a run works.
     bool isBlocked(QObject *watched, QEvent *event) const;
 
+protected:
+    // The application's input: Esc, and what a run holds back.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     void progress(const QString &text);
     // The finished result is in the workspace: the window does what the run asked of it on

@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -50,14 +49,12 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
         sDiffbarPrint();
         setStatus(status);
     });
-    qApp->installEventFilter(this);
     Form_Load();
     // After every menu, pop-ups included, exists.
     HelpMenu::installMenuHelp(this, [this](const QString &text) { setStatus(text); });
 }
 
 frmMain::~frmMain() {
-    qApp->removeEventFilter(this);
     m_run.reset();   // stops and waits for a run in progress
     m_views.reset(); // before the workspace, whose grids they show
 }
@@ -254,22 +251,7 @@ void frmMain::pic1_Resize() {
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event) {
-    // An Esc press stops the run in progress, whatever widget has the focus. Outside a run the
-    // flag follows the key: set while it is down, cleared by any key released (the repeats of
-    // a held key do not count as releases).
-    if (event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-            m_ws.bAbort = true;
-            if (m_run) // events arrive while the window is being built
-                m_run->runner().abort();
-        }
-    }
-    if (m_run && m_run->isBlocked(watched, event))
-        return true;
-    if (event->type() == QEvent::KeyRelease) {
-        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
-            m_ws.bAbort = false;
-    } else if (event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::Resize) {
         if (watched == centralWidget())
             layoutClient();
         else if (watched == pic1)

@@ -10,7 +10,6 @@
 #include <QStringList>
 
 #include <array>
-#include <functional>
 #include <memory>
 
 class LegendBoxes;
@@ -41,32 +40,26 @@ public:
     frmMain(const QStringList &arguments, const QString &iniPath, QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // What the views' controllers ask of the window (see ViewHost).
     Workspace &workspace() override { return m_ws; }
     Settings &settings() override { return m_settings; }
     QString pathText(int side) const override;
     void setPathText(int side, const QString &text) override;
     void setStatus(const QString &text) override;
-
     // Starts a comparison of the two path boxes (the one road of every command). It runs on a
     // worker thread; the result on screen stays until the finished one replaces it.
     void runComparison() override;
     bool isRunning() const override;
+    void sDiffbarPrint() override;
+    void g_vs_Change() override;
+    void clearAll() override;
+    void fg_Drop(const QStringList &paths, int mouseCol) override;
+
     ComparisonRunner &runner();
     // Blocks until the comparison in progress has ended and its result is shown (tests).
     void waitForRun();
-    // Redraws the overview bar for the view in front.
-    void sDiffbarPrint() override;
-    // The scroll bar follows the active grid's top row.
-    void g_vs_Change() override;
-
-    // Edit commands, by their menu item, that belong to the window: the path boxes.
-    void clearAll() override;
+    // View item "入れ替え" (PathBar's).
     void swapSides();
-
-    // Files dropped onto a result grid: one goes to the side of the column under the mouse,
-    // two or more fill both path boxes; then a comparison runs.
-    void fg_Drop(const QStringList &paths, int mouseCol) override;
-
     // Runs the options dialog modally; afterwards the main area is laid out again (a new font
     // size) and the folder content mode and the ignore-case flag are read from the file.
     void showOptions();
