@@ -44,9 +44,18 @@ void ResultViewStack::bringToFront(ResultView which, QWidget *sheetView) {
     const bool sheets = which == ResultView::Sheets;
     sheetView->setVisible(sheets);
     sheetView->setEnabled(sheets);
+    if (ResultGridView *v = view(which))
+        v->raise();
 }
 
 void ResultViewStack::setFont(const QFont &font) {
     for (ResultGridView *v : m_views)
         v->setFont(font);
+}
+
+QFont ResultViewStack::setFontSize(int points) {
+    QFont font = m_views[0]->font();
+    font.setPointSize(points > 0 ? points : 9);
+    setFont(font);
+    return font;
 }

@@ -4,7 +4,8 @@
 
 #include <array>
 
-class QFont;
+#include <QFont>
+
 class QWidget;
 class ResultGridView;
 
@@ -26,6 +27,8 @@ public:
     // Shows and enables only the view in front; sheetView is the workbook view's widget.
     void bringToFront(ResultView which, QWidget *sheetView);
     void setFont(const QFont &font);
+    // The grids' font in another size (9 points for a size that is not one); returns it.
+    QFont setFontSize(int points);
 
 private:
     std::array<ResultGridView *, 3> m_views{};

@@ -114,26 +114,16 @@ void frmMain::buildStatusBar() {
     txtState = m_legend->txtState;
 }
 
+// A run reports its requests to the window through the runner (RunController); what reaches
+// the window's own workspace are the commands' pauses and busy pointer, and its signals.
 void frmMain::connectWorkspace() {
     m_ws.processEventsHook = [] { QCoreApplication::processEvents(); };
-    m_ws.addComboHistoryHook = [this](const QString &path) {
-        m_historyLists->sAddComboHistory(path);
-    };
-    m_ws.addRecentHook = [this](const QString &a, const QString &b) {
-        m_historyLists->sAddRecent(a, b);
-    };
-    m_ws.diffbarPrintHook = [this] { sDiffbarPrint(); };
     m_ws.busyHook = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     };
-    m_ws.raiseWindowHook = [this] {
-        raise();
-        activateWindow();
-    };
-    m_ws.wrapRowHeightsHook = [this] { view(ResultView::Text)->resizeRowsToContents(); };
     connect(&m_ws, &Workspace::statusChanged, this,
             [this](const QString &text) { statusPanel->setText(text); });
     connect(&m_ws, &Workspace::viewChanged, this, &frmMain::applyView);
@@ -165,17 +155,11 @@ void frmMain::applyView(ResultView which) {
     m_views->bringToFront(which, m_sheetViewController->widget());
     if (mnuEdit)
         mnuEdit->menuAction()->setVisible(which != ResultView::Sheets);
-    if (ResultGridView *v = view(which))
-        v->raise();
     pic0->vs()->setMinimum(which == ResultView::Binary ? 2 : 1);
 }
 
 void frmMain::applyFontSize(int points) {
-    m_fontSize = points > 0 ? points : 9;
-    QFont font = view(ResultView::Text)->font();
-    font.setPointSize(m_fontSize);
-    m_views->setFont(font);
-    pic1->setFont(font);
+    pic1->setFont(m_views->setFontSize(points));
 }
 
 // ---- Layout ----
@@ -192,12 +176,9 @@ void frmMain::changeEvent(QEvent *event) {
     if (event->type() != QEvent::WindowStateChange)
         return;
     // Maximise and restore redraw the bar at once; a drag-resize only when it ends.
-    if (isMaximized()) {
-        m_maximised = true;
-        layoutClient();
-        sDiffbarPrint();
-    } else if (!isMinimized() && m_maximised) {
-        m_maximised = false;
+    const bool restored = !isMaximized() && !isMinimized() && m_maximised;
+    if (isMaximized() || restored) {
+        m_maximised = isMaximized();
         layoutClient();
         sDiffbarPrint();
     }
@@ -207,25 +188,24 @@ bool frmMain::event(QEvent *event) {
     const bool handled = QMainWindow::event(event);
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (!m_activated) {
-            m_activated = true;
-            Form_Activate();
-        }
+        activateOnce();
         break;
     case QEvent::Show:
         // Without a window manager a window may never become active: the first showing then
         // stands in for the first activation, once the window is on screen.
-        QTimer::singleShot(0, this, [this] {
-            if (!m_activated) {
-                m_activated = true;
-                Form_Activate();
-            }
-        });
+        QTimer::singleShot(0, this, [this] { activateOnce(); });
         break;
     default:
         break;
     }
     return handled;
+}
+
+void frmMain::activateOnce() {
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
 }
 
 void frmMain::layoutClient() {

@@ -94,10 +94,7 @@ public:
     QMenu *mnuView = nullptr;
     QMenu *mnuFile = nullptr;
 
-    const PathHistory &pathHistory() const { return m_historyLists->pathHistory(); }
-    const RecentComparisons &recentComparisons() const {
-        return m_historyLists->recentComparisons();
-    }
+    const HistoryLists &historyLists() const { return *m_historyLists; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,6 +115,7 @@ private:
     // Start-up, first activation and shut-down.
     void Form_Load();
     void Form_Activate();
+    void activateOnce();
     void Form_QueryUnload();
     void sCommandLineCompare();
 
@@ -155,5 +153,4 @@ private:
     bool m_closeAfterRun = false;
     QTimer *m_resizeSettled = nullptr;
     bool m_maximised = false;
-    int m_fontSize = 9;
 };

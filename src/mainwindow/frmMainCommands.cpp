@@ -4,6 +4,7 @@
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/HistoryLists.h"
+#include "mainwindow/LegendBoxes.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/PathBar.h"
 #include "mainwindow/ResultGridView.h"
@@ -12,6 +13,7 @@
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
 #include "run/GridFill.h"
+#include "settings/ui/frmOption.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -213,6 +215,25 @@ void frmMain::saveResult() {
 }
 
 // ---- View and options ----
+
+void frmMain::showOptions() {
+    OptionHost host;
+    host.fontSize = view(ResultView::Text)->font().pointSizeF();
+    host.legend = m_ws.txtState;
+    host.setFontSize = [this](int points) { applyFontSize(points); };
+    host.setLegendColour = [this](int index, Color color) {
+        m_legend->setLegendColour(index, color);
+    };
+    host.setWordWrap = [this](bool on) { m_textView->setWordWrap(on); };
+
+    frmOption dialog(host, m_settings, this);
+    dialog.exec();
+
+    // A new font size changes the column widths the layout measures.
+    pic1_Resize();
+    m_ws.folderContentMode = m_settings.folderContentMode();
+    m_ws.ignoreCase = m_settings.ignoreCase();
+}
 
 void frmMain::toggleToolbar(bool on) {
     Toolbar1->setVisible(on);

@@ -81,8 +81,8 @@ TEST_F(MainWindowTest, StartUpReadsTheSettingsAndShutDownWritesThemBack) {
         EXPECT_EQ(ws.folderContentMode, 2);
         EXPECT_TRUE(ws.fg.wordWrap());
         EXPECT_EQ(w->view(ResultView::Text)->font().pointSize(), 12);
-        ASSERT_EQ(w->recentComparisons().pairs().size(), 2);
-        EXPECT_EQ(w->recentComparisons().pairs()[0].tag(), QStringLiteral("/a|/b"));
+        ASSERT_EQ(w->historyLists().recentComparisons().pairs().size(), 2);
+        EXPECT_EQ(w->historyLists().recentComparisons().pairs()[0].tag(), QStringLiteral("/a|/b"));
         EXPECT_EQ(w->cb[0]->count(), 2);
         EXPECT_EQ(w->cb[1]->itemText(1), QStringLiteral("/old/ニ"));
         EXPECT_TRUE(w->txtState[0]->isVisible());
@@ -125,8 +125,8 @@ TEST_F(MainWindowTest, CommandLinePathsAreComparedAtFirstShowing) {
     EXPECT_EQ(ws.DiffCount, 1);
     EXPECT_EQ(ws.RightOnlyCount, 1);
     EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了     不一致行=1")));
-    EXPECT_EQ(w->pathHistory().entries(), QStringList({b, a}));
-    EXPECT_EQ(w->recentComparisons().pairs().first().tag(), a + "|" + b);
+    EXPECT_EQ(w->historyLists().pathHistory().entries(), QStringList({b, a}));
+    EXPECT_EQ(w->historyLists().recentComparisons().pairs().first().tag(), a + "|" + b);
     // The overview bar was drawn with runs: side 1 has the changed colour somewhere.
     const QImage picture = w->pic0->picture();
     bool changedSeen = false;
