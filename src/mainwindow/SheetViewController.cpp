@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
