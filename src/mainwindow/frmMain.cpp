@@ -1,32 +1,27 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/DiffOverviewBar.h"
-#include "mainwindow/LineViewer.h"
+#include "mainwindow/FolderViewController.h"
+#include "mainwindow/HelpMenu.h"
+#include "mainwindow/HistoryLists.h"
+#include "mainwindow/LegendBoxes.h"
 #include "mainwindow/MainTexts.h"
-#include "mainwindow/ResultGridModel.h"
+#include "mainwindow/PathBar.h"
 #include "mainwindow/ResultGridView.h"
-#include "run/ComparisonRunner.h"
-#include "run/GridFill.h"
-#include "run/TextDiff.h"
+#include "mainwindow/ResultViewStack.h"
+#include "mainwindow/RunController.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDropEvent>
-#include <QFontDatabase>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 
 using namespace MainTexts;
 
@@ -39,11 +34,11 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
     buildToolbar();
     buildStatusBar();
     connectWorkspace();
-    m_runner = new ComparisonRunner(this);
-    connect(m_runner, &ComparisonRunner::progress, this, &frmMain::setStatus);
-    connect(m_runner, &ComparisonRunner::finished, this, &frmMain::runFinished);
-    setupFolderView();
-    setupSheetView();
+    m_run = std::make_unique<RunController>(
+        this, m_ws, QList<QWidget *>{Toolbar1, cb[0], cmd[0], cb[1], cmd[1]});
+    connect(m_run.get(), &RunController::progress, this, &frmMain::setStatus);
+    connect(m_run.get(), &RunController::resultAdopted, this, &frmMain::runFinished);
+    connect(m_run.get(), &RunController::ended, this, &frmMain::runEnded);
     m_resizeSettled = new QTimer(this);
     m_resizeSettled->setSingleShot(true);
     m_resizeSettled->setInterval(250);
@@ -54,18 +49,14 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
         sDiffbarPrint();
         setStatus(status);
     });
-    qApp->installEventFilter(this);
     Form_Load();
-    installMenuHelp(); // after every menu, pop-ups included, exists
+    // After every menu, pop-ups included, exists.
+    HelpMenu::installMenuHelp(this, [this](const QString &text) { setStatus(text); });
 }
 
 frmMain::~frmMain() {
-    qApp->removeEventFilter(this);
-    delete m_runner; // stops and waits for a run in progress
-    m_runner = nullptr;
-    // The views hold models over the workspace's grids: let them go first.
-    for (ResultGridView *v : m_views)
-        delete v;
+    m_run.reset();   // stops and waits for a run in progress
+    m_views.reset(); // before the workspace, whose grids they show
 }
 
 int frmMain::twips(int value) const {
@@ -81,49 +72,18 @@ void frmMain::buildControls() {
     pic1 = new QWidget(client);
     pic1->installEventFilter(this);
 
-    const QString labels[2] = {Path1Label, Path2Label};
-    for (int i = 0; i < 2; ++i) {
-        Label1[i] = new QLabel(labels[i], pic1);
-        Label1[i]->setAlignment(Qt::AlignCenter);
-        Label1[i]->setCursor(Qt::PointingHandCursor);
-        Label1[i]->installEventFilter(this);
-        cb[i] = new QComboBox(pic1);
-        cb[i]->setEditable(true);
-        cb[i]->setMaxVisibleItems(10);
-        cb[i]->setInsertPolicy(QComboBox::NoInsert);
-        cmd[i] = new QToolButton(pic1);
-        cmd[i]->setText(QStringLiteral("..."));
-        cmd[i]->setToolTip(BrowseButtonTip);
-        cmd[i]->installEventFilter(this); // the right button picks a folder
-        connect(cmd[i], &QToolButton::clicked, this, [this, i] { browse(i, false); });
-    }
+    m_pathBar = new PathBar(*this, pic1);
+    cb = m_pathBar->cb;
+    cmd = m_pathBar->cmd;
 
-    ResultGrid *grids[3] = {&m_ws.fg, &m_ws.fgB, &m_ws.fgF};
-    for (int k = 0; k < 3; ++k) {
-        m_views[size_t(k)] = new ResultGridView(grids[k], pic1);
-        connectView(m_views[size_t(k)]);
-    }
+    m_views = std::make_unique<ResultViewStack>(m_ws, pic1);
+    for (ResultGridView *v : m_views->views())
+        connectView(v);
 
-    m_sheetView = new QWidget(pic1);
-    for (int i = 0; i < 2; ++i) {
-        txt[i] = new QPlainTextEdit(m_sheetView);
-        txt[i]->setReadOnly(true);
-        lv[i] = new QTreeWidget(m_sheetView);
-        lv[i]->setColumnCount(3);
-        lv[i]->setRootIsDecorated(false);
-        lv[i]->setAllColumnsShowFocus(true);
-        lv[i]->setHeaderLabels({QString(), QStringLiteral("シート名"), QStringLiteral("範囲")});
-        lv[i]->setAcceptDrops(true);
-        lv[i]->viewport()->setAcceptDrops(true);
-        lv[i]->viewport()->installEventFilter(this); // files dropped onto a sheet list
-    }
-
-    usrText = new LineViewer(pic1);
-    usrText->hide();
-    connect(usrText, &LineViewer::closeRequested, this, [this] {
-        usrText->hide();
-        m_views[0]->setFocus();
-    });
+    m_folderView = std::make_unique<FolderViewController>(*this, view(ResultView::Folder));
+    m_sheetViewController = std::make_unique<SheetViewController>(*this, pic1);
+    m_textView = std::make_unique<TextViewController>(*this, view(ResultView::Text),
+                                                      view(ResultView::Binary));
 
     connect(pic0, &DiffOverviewBar::topRowRequested, this, [this](int row) {
         if (ResultGridView *v = activeView())
@@ -138,58 +98,32 @@ void frmMain::connectView(ResultGridView *view) {
         if (view == activeView())
             g_vs_Change();
     });
-    connect(view, &ResultGridView::activatedAt, this,
-            [this, view](int row) { gridActivated(view, row); });
-    connect(view, &ResultGridView::pasteRequested, this, &frmMain::compareClipboardText);
-    connect(view, &ResultGridView::contextMenuRequested, this,
-            [this](const QPoint &pos) { mnuEdit->popup(pos); });
+    connect(view, &ResultGridView::pasteRequested, this,
+            [this] { m_textView->compareClipboardText(); });
+    // The folder grid has a pop-up menu of its own.
+    if (view->grid() != &m_ws.fgF)
+        connect(view, &ResultGridView::contextMenuRequested, this,
+                [this](const QPoint &pos) { mnuEdit->popup(pos); });
     connect(view, &ResultGridView::filesDropped, this, &frmMain::fg_Drop);
-    if (view->grid() == &m_ws.fg)
-        connect(view, &ResultGridView::viewerRequested, this, &frmMain::showViewer);
 }
 
 void frmMain::buildStatusBar() {
     statusPanel = new QLabel(this);
     statusBar()->addWidget(statusPanel, 1);
-    const QString texts[3] = {LegendChanged, LegendAdded, LegendDeleted};
-    for (int k = 0; k < 3; ++k) {
-        txtState[k] = new QLabel(texts[k], this);
-        txtState[k]->setAlignment(Qt::AlignCenter);
-        txtState[k]->setMinimumWidth(twips(700));
-        txtState[k]->setCursor(Qt::PointingHandCursor);
-        txtState[k]->setToolTip(LegendTip);
-        txtState[k]->setAutoFillBackground(true);
-        txtState[k]->installEventFilter(this);
-        txtState[k]->setVisible(false); // shown at the first activation
-        statusBar()->addPermanentWidget(txtState[k]);
-        setLegendColour(k, m_ws.txtState[size_t(k)]);
-    }
+    m_legend = new LegendBoxes(m_ws, statusBar(), twips(700), this);
+    txtState = m_legend->txtState;
 }
 
-void frmMain::setLegendColour(int index, Color color) {
-    m_ws.txtState[size_t(index)] = color;
-    QPalette palette = txtState[index]->palette();
-    palette.setColor(QPalette::Window, ResultGridModel::toQColor(color));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    txtState[index]->setPalette(palette);
-}
-
+// A run reports its requests to the window through the runner (RunController); what reaches
+// the window's own workspace are the commands' pauses and busy pointer, and its signals.
 void frmMain::connectWorkspace() {
     m_ws.processEventsHook = [] { QCoreApplication::processEvents(); };
-    m_ws.addComboHistoryHook = [this](const QString &path) { sAddComboHistory(path); };
-    m_ws.addRecentHook = [this](const QString &a, const QString &b) { sAddRecent(a, b); };
-    m_ws.diffbarPrintHook = [this] { sDiffbarPrint(); };
     m_ws.busyHook = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     };
-    m_ws.raiseWindowHook = [this] {
-        raise();
-        activateWindow();
-    };
-    m_ws.wrapRowHeightsHook = [this] { m_views[0]->resizeRowsToContents(); };
     connect(&m_ws, &Workspace::statusChanged, this,
             [this](const QString &text) { statusPanel->setText(text); });
     connect(&m_ws, &Workspace::viewChanged, this, &frmMain::applyView);
@@ -199,53 +133,33 @@ void frmMain::setStatus(const QString &text) {
     m_ws.setStatus(text);
 }
 
+QString frmMain::pathText(int side) const {
+    return cb[size_t(side)]->currentText();
+}
+
+void frmMain::setPathText(int side, const QString &text) {
+    cb[size_t(side)]->setEditText(text);
+}
+
 ResultGridView *frmMain::view(ResultView which) const {
-    switch (which) {
-    case ResultView::Text:
-        return m_views[0];
-    case ResultView::Binary:
-        return m_views[1];
-    case ResultView::Folder:
-        return m_views[2];
-    case ResultView::Sheets:
-        break;
-    }
-    return nullptr;
+    return m_views ? m_views->view(which) : nullptr;
 }
 
 ResultGridView *frmMain::activeView() const {
-    for (ResultGridView *v : m_views) {
-        if (v->grid()->isEnabled())
-            return v;
-    }
-    return nullptr;
+    return m_views ? m_views->activeView() : nullptr;
 }
 
 // Brings one view to the front: only it is shown and enabled; the Edit menu belongs to the
 // grids and is hidden in the workbook view.
 void frmMain::applyView(ResultView which) {
-    for (ResultGridView *v : m_views) {
-        const bool front = v == view(which);
-        v->setVisible(front);
-        v->setEnabled(front);
-    }
-    const bool sheets = which == ResultView::Sheets;
-    m_sheetView->setVisible(sheets);
-    m_sheetView->setEnabled(sheets);
+    m_views->bringToFront(which, m_sheetViewController->widget());
     if (mnuEdit)
-        mnuEdit->menuAction()->setVisible(!sheets);
-    if (ResultGridView *v = view(which))
-        v->raise();
+        mnuEdit->menuAction()->setVisible(which != ResultView::Sheets);
     pic0->vs()->setMinimum(which == ResultView::Binary ? 2 : 1);
 }
 
 void frmMain::applyFontSize(int points) {
-    m_fontSize = points > 0 ? points : 9;
-    QFont font = m_views[0]->font();
-    font.setPointSize(m_fontSize);
-    for (ResultGridView *v : m_views)
-        v->setFont(font);
-    pic1->setFont(font);
+    pic1->setFont(m_views->setFontSize(points));
 }
 
 // ---- Layout ----
@@ -262,12 +176,9 @@ void frmMain::changeEvent(QEvent *event) {
     if (event->type() != QEvent::WindowStateChange)
         return;
     // Maximise and restore redraw the bar at once; a drag-resize only when it ends.
-    if (isMaximized()) {
-        m_maximised = true;
-        layoutClient();
-        sDiffbarPrint();
-    } else if (!isMinimized() && m_maximised) {
-        m_maximised = false;
+    const bool restored = !isMaximized() && !isMinimized() && m_maximised;
+    if (isMaximized() || restored) {
+        m_maximised = isMaximized();
         layoutClient();
         sDiffbarPrint();
     }
@@ -277,25 +188,24 @@ bool frmMain::event(QEvent *event) {
     const bool handled = QMainWindow::event(event);
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (!m_activated) {
-            m_activated = true;
-            Form_Activate();
-        }
+        activateOnce();
         break;
     case QEvent::Show:
         // Without a window manager a window may never become active: the first showing then
         // stands in for the first activation, once the window is on screen.
-        QTimer::singleShot(0, this, [this] {
-            if (!m_activated) {
-                m_activated = true;
-                Form_Activate();
-            }
-        });
+        QTimer::singleShot(0, this, [this] { activateOnce(); });
         break;
     default:
         break;
     }
     return handled;
+}
+
+void frmMain::activateOnce() {
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
 }
 
 void frmMain::layoutClient() {
@@ -310,146 +220,22 @@ void frmMain::layoutClient() {
 
 void frmMain::pic1_Resize() {
     const int W = pic1->width(), H = pic1->height();
-    const int rowHeight = twips(360);
-    const int labelWidth = twips(450);
-    const int buttonWidth = twips(330);
-    const int boxWidth = std::max(twips(600), W / 2 - twips(1200));
-    Label1[0]->setGeometry(0, 0, labelWidth, rowHeight);
-    cb[0]->setGeometry(labelWidth, 0, boxWidth, rowHeight);
-    cmd[0]->setGeometry(labelWidth + boxWidth, 0, buttonWidth, rowHeight);
-    const int label2Left = std::max(labelWidth + boxWidth + buttonWidth, W / 2 - twips(80));
-    Label1[1]->setGeometry(label2Left, 0, labelWidth, rowHeight);
-    cb[1]->setGeometry(label2Left + labelWidth, 0, boxWidth + twips(40), rowHeight);
-    cmd[1]->setGeometry(cb[1]->geometry().right() + 1, 0, buttonWidth, rowHeight);
-    for (QComboBox *box : cb)
-        box->view()->setMinimumWidth(box->width() + 256);
-
+    const int rowHeight = m_pathBar->layout(W, logicalDpiX());
     const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
-    const QFontMetrics fm(m_views[0]->font());
-    auto measure = [&](const char *sample) {
-        return fm.horizontalAdvance(QString::fromLatin1(sample)) + 10;
-    };
+    const QFontMetrics fm(view(ResultView::Text)->font());
     const int scrollRoom = twips(300);
-    // Text and binary grids: number columns by template, the two text columns share the rest.
-    const char *numberTemplates[2] = {"00000000", "0000000000"};
-    for (int k = 0; k < 2; ++k) {
-        ResultGridView *v = m_views[size_t(k)];
-        v->setGeometry(area);
-        const int number = measure(numberTemplates[k]);
-        const int rest = std::max(0, W - scrollRoom - 2 * number);
-        v->setColumnWidth(0, number);
-        v->setColumnWidth(2, number);
-        v->setColumnWidth(1, rest / 2);
-        v->setColumnWidth(3, rest - rest / 2);
-    }
-    // Folder grid: size, type and date by template, the two name columns share the rest.
-    ResultGridView *f = m_views[2];
-    f->setGeometry(area);
-    const int size = measure("_000000000"), type = measure("_00000000"),
-              date = measure("_0000/00/00 00:00:00");
-    // In a narrow window the names keep a readable width; the grid then scrolls sideways.
-    const int name =
-        std::max(measure("_0000000000"), (W - scrollRoom - 2 * (size + type + date)) / 2);
-    const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
-    for (int c = 0; c < 10; ++c) {
-        f->setColumnWidth(c, widths[c]);
-        f->setColumnHidden(c, c >= 8);
-    }
-    // Workbook view: information boxes on top, sheet lists below.
-    m_sheetView->setGeometry(area);
-    // The information boxes hold three lines (name, date, sheet count) in whatever font.
-    const int half = W / 2;
-    const int infoHeight =
-        std::max(twips(990) - rowHeight,
-                 3 * txt[0]->fontMetrics().lineSpacing() + 2 * txt[0]->frameWidth() + 12);
-    txt[0]->setGeometry(0, 0, half, infoHeight);
-    txt[1]->setGeometry(W - half, 0, half, infoHeight);
-    lv[0]->setGeometry(0, infoHeight, half, std::max(0, area.height() - infoHeight));
-    lv[1]->setGeometry(W - half, infoHeight, half, std::max(0, area.height() - infoHeight));
-
-    if (usrText->isVisible())
-        showViewer();
-}
-
-bool frmMain::isBlockedDuringRun(QObject *watched, QEvent *event) const {
-    if (!m_running || !watched->isWidgetType())
-        return false;
-    auto *widget = static_cast<QWidget *>(watched);
-    if (widget->window() != this || qobject_cast<QScrollBar *>(widget))
-        return false; // other windows, and scrolling the result on screen, stay free
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
+    m_textView->layout(area, fm, scrollRoom);
+    m_folderView->layout(area, fm, scrollRoom);
+    m_sheetViewController->layout(area, twips(990) - rowHeight);
+    m_textView->followLayout();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event) {
-    // An Esc press stops the run in progress, whatever widget has the focus. Outside a run the
-    // flag follows the key: set while it is down, cleared by any key released (the repeats of
-    // a held key do not count as releases).
-    if (event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-            m_ws.bAbort = true;
-            m_runner->abort();
-        }
-    }
-    if (isBlockedDuringRun(watched, event))
-        return true;
-    if (event->type() == QEvent::KeyRelease) {
-        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
-            m_ws.bAbort = false;
-    } else if (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop) {
-        for (int i = 0; i < 2; ++i) {
-            if (watched != lv[i]->viewport())
-                continue;
-            auto *drop = static_cast<QDropEvent *>(event);
-            if (!drop->mimeData()->hasUrls())
-                return false;
-            drop->acceptProposedAction();
-            if (event->type() == QEvent::Drop) {
-                QStringList paths;
-                for (const QUrl &url : drop->mimeData()->urls()) {
-                    if (url.isLocalFile())
-                        paths << url.toLocalFile();
-                }
-                lv_Drop(i, paths);
-            }
-            return true;
-        }
-    } else if (event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::Resize) {
         if (watched == centralWidget())
             layoutClient();
         else if (watched == pic1)
             pic1_Resize();
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        for (int i = 0; i < 2; ++i) {
-            if (watched == Label1[i] && mouse->button() == Qt::LeftButton) {
-                cb[i]->setFocus();
-                cb[i]->lineEdit()->selectAll();
-                return true;
-            }
-            if (watched == cmd[i] && mouse->button() == Qt::RightButton) {
-                browse(i, true);
-                return true;
-            }
-        }
-        for (int k = 0; k < 3; ++k) {
-            if (watched == txtState[k] && mouse->button() == Qt::LeftButton) {
-                changeLegendColour(k);
-                return true;
-            }
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

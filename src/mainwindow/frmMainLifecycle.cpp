@@ -1,11 +1,12 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
-#include "mainwindow/DiffOverviewBar.h"
-#include "mainwindow/ResultGridView.h"
-#include "run/ComparisonRunner.h"
+#include "mainwindow/LegendBoxes.h"
+#include "mainwindow/ResultViewStack.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
+#include "mainwindow/WindowPlacement.h"
 #include "run/GridFill.h"
-#include "run/TextDiff.h"
 #include "settings/ComparisonOptions.h"
 
 #include <QAction>
@@ -13,11 +14,6 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QTreeWidget>
 
 void frmMain::Form_Load() {
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
@@ -25,11 +21,9 @@ void frmMain::Form_Load() {
     // Font face: empty means the system's fixed-width font.
     const QString face = m_settings.fontFace();
     QFont font = face.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(face);
-    for (ResultGridView *v : m_views)
-        v->setFont(font);
+    m_views->setFont(font);
     pic1->setFont(font);
-    for (QTreeWidget *list : lv)
-        list->setFont(font);
+    m_sheetViewController->setListFont(font);
 
     m_ws.sShowView(ResultView::Text);
 
@@ -43,7 +37,7 @@ void frmMain::Form_Load() {
     toggleBinary();
     waitForRun(); // nothing to read: the run only resets the views, before they are styled
 
-    sLoadWindowPlacement();
+    sLoadWindowPlacement(*this, m_settings);
 
     if (m_settings.onTop()) {
         mnuOptionsOnTop->setChecked(true);
@@ -66,32 +60,18 @@ void frmMain::Form_Load() {
     sSetupGridColumns(m_ws);
 
     for (int k = 0; k < 3; ++k)
-        setLegendColour(k, options.colours[size_t(k)]);
+        m_legend->setLegendColour(k, options.colours[size_t(k)]);
 
-    const bool wrap = m_settings.wordWrap();
-    m_ws.fg.setWordWrap(wrap);
-    m_views[0]->setWordWrap(wrap);
+    m_textView->setWordWrap(m_settings.wordWrap());
 
     m_ws.folderContentMode = options.folderContentMode;
     m_ws.ignoreCase = options.ignoreCase;
 
-    loadRecentComparisons();
-}
-
-// Oldest first, so that History01 ends up on top. A value that does not hold a pair (edited
-// by hand) is passed over.
-void frmMain::loadRecentComparisons() {
-    for (int n = RecentComparisons::MaxEntries; n >= 1; --n) {
-        RecentComparisons::Pair pair;
-        if (RecentComparisons::splitPair(m_settings.recentComparison(n), &pair))
-            m_recent.add(pair.path1, pair.path2);
-    }
-    refreshRecentMenu();
+    m_historyLists->loadRecentComparisons(m_settings);
 }
 
 void frmMain::Form_Activate() {
-    m_history = PathHistory::restored(m_settings.pathHistory());
-    refreshComboLists();
+    m_historyLists->loadPathHistory(m_settings);
     sCommandLineCompare();
     for (QLabel *legend : txtState)
         legend->setVisible(true);
@@ -108,9 +88,9 @@ void frmMain::sCommandLineCompare() {
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
-    if (m_running) {
+    if (isRunning()) {
         // A comparison is under way: stop it first; the window closes when it has ended.
-        m_runner->abort();
+        runner().abort();
         m_closeAfterRun = true;
         event->ignore();
         return;
@@ -121,7 +101,7 @@ void frmMain::closeEvent(QCloseEvent *event) {
 
 void frmMain::Form_QueryUnload() {
     // Shutting down goes on whatever a write returns: there is no one left to tell.
-    sSaveWindowPlacement();
+    sSaveWindowPlacement(*this, m_settings);
     m_settings.setOnTop(mnuOptionsOnTop->isChecked());
     m_settings.setShowToolbar(mnuViewToolbar->isChecked());
     m_settings.setShowStatusbar(mnuViewStatusbar->isChecked());
@@ -131,74 +111,5 @@ void frmMain::Form_QueryUnload() {
     m_settings.setCsv(tbCsv->isChecked());
     for (int k = 0; k < 3; ++k)
         m_settings.setColour(k, m_ws.txtState[size_t(k)]);
-    m_settings.setPathHistory(m_history.entries());
-    const QList<RecentComparisons::Pair> &pairs = m_recent.pairs();
-    for (int n = 1; n <= pairs.size(); ++n)
-        m_settings.setRecentComparison(n, pairs[n - 1].tag());
-}
-
-// The window's state, and in the normal state its place and size in twips.
-void frmMain::sSaveWindowPlacement() {
-    const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-    m_settings.setWindowState(state);
-    if (state != 0)
-        return;
-    const double toTwips = 1440.0 / logicalDpiX();
-    m_settings.setWindowX(qRound(pos().x() * toTwips));
-    m_settings.setWindowY(qRound(pos().y() * toTwips));
-    m_settings.setWindowHeight(qRound(height() * toTwips));
-    m_settings.setWindowWidth(qRound(width() * toTwips));
-}
-
-void frmMain::sLoadWindowPlacement() {
-    const int state = m_settings.windowState();
-    if (state == 0) {
-        move(twips(m_settings.windowX()), twips(m_settings.windowY()));
-        resize(std::max(twips(m_settings.windowWidth()), 200),
-               std::max(twips(m_settings.windowHeight()), 150));
-    } else if (state == 2) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else if (state == 1) {
-        setWindowState(windowState() | Qt::WindowMinimized);
-    }
-}
-
-// ---- History lists ----
-
-void frmMain::sAddComboHistory(const QString &path) {
-    m_history.add(path);
-    refreshComboLists();
-}
-
-void frmMain::refreshComboLists() {
-    for (QComboBox *box : cb) {
-        const QString text = box->currentText();
-        const QSignalBlocker block(box);
-        box->clear();
-        box->addItems(m_history.entries());
-        box->setEditText(text);
-    }
-}
-
-void frmMain::sAddRecent(const QString &path1, const QString &path2) {
-    m_recent.add(path1, path2);
-    refreshRecentMenu();
-}
-
-// The recent comparisons stand between their own separator and the one above "終了": path 1,
-// and path 2 in the menu's right-hand column.
-void frmMain::refreshRecentMenu() {
-    qDeleteAll(m_recentActions);
-    m_recentActions.clear();
-    m_recentSeparator->setVisible(!m_recent.pairs().isEmpty());
-    for (const RecentComparisons::Pair &pair : m_recent.pairs()) {
-        auto *action = new QAction(pair.path1 + QLatin1Char('\t') + pair.path2, mnuFile);
-        connect(action, &QAction::triggered, this, [this, pair] {
-            cb[0]->setEditText(pair.path1);
-            cb[1]->setEditText(pair.path2);
-            runComparison();
-        });
-        mnuFile->insertAction(m_exitSeparator, action);
-        m_recentActions << action;
-    }
+    m_historyLists->save(m_settings);
 }

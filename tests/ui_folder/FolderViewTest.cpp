@@ -1,4 +1,5 @@
 #include "folder/ui/frmDialog.h"
+#include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
@@ -41,11 +42,11 @@ protected:
         w->workspace().sShowView(ResultView::Folder);
         w->cb[0]->setEditText(left());
         w->cb[1]->setEditText(right());
-        w->startInstance = [this](const QStringList &paths) {
+        w->folderView().startInstance = [this](const QStringList &paths) {
             started << paths;
             return true;
         };
-        w->openPath = [this](const QString &path) {
+        w->folderView().openPath = [this](const QString &path) {
             opened << path;
             return true;
         };
@@ -154,27 +155,28 @@ TEST_F(FolderViewTest, MenuOpensOnTheFolderGridAndEnablesByCurrentEntry) {
     fill(SortRows);
     w->workspace().setStatus(QString());
     Q_EMIT view()->contextMenuRequested(QPoint(10, 10));
-    EXPECT_TRUE(w->mnuFolder->isVisible());
+    EXPECT_TRUE(w->folderView().mnuFolder->isVisible());
     EXPECT_FALSE(w->mnuEdit->isVisible());
-    w->mnuFolder->hide();
+    w->folderView().mnuFolder->hide();
 
-    QAction *open = w->mnuFolderItem[20], *copy = w->mnuFolderItem[22],
-            *trash = w->mnuFolderItem[24];
+    FolderViewController &folder = w->folderView();
+    QAction *open = folder.item(FolderCommand::Open), *copy = folder.item(FolderCommand::CopyFiles),
+            *trash = folder.item(FolderCommand::Trash);
     view()->setCurrentCell(1, 0); // b.txt on the left
-    w->mnuFolder_Click();
+    w->folderView().mnuFolder_Click();
     EXPECT_TRUE(open->isEnabled());
     EXPECT_TRUE(copy->isEnabled());
     EXPECT_TRUE(trash->isEnabled());
 
     view()->setCurrentCell(4, 5); // c.md exists only on the left
-    w->mnuFolder_Click();
+    w->folderView().mnuFolder_Click();
     EXPECT_FALSE(open->isEnabled());
     EXPECT_FALSE(copy->isEnabled());
     EXPECT_FALSE(trash->isEnabled());
 
     view()->setCurrentCell(4, 2);
     w->cb[1]->setEditText(files.filePath("no such folder")); // the boxes as they stand now
-    w->mnuFolder_Click();
+    w->folderView().mnuFolder_Click();
     EXPECT_TRUE(open->isEnabled());
     EXPECT_FALSE(copy->isEnabled());
     EXPECT_TRUE(trash->isEnabled());
@@ -182,19 +184,19 @@ TEST_F(FolderViewTest, MenuOpensOnTheFolderGridAndEnablesByCurrentEntry) {
     // The other grids keep the Edit menu.
     Q_EMIT w->view(ResultView::Text)->contextMenuRequested(QPoint(10, 10));
     EXPECT_TRUE(w->mnuEdit->isVisible());
-    EXPECT_FALSE(w->mnuFolder->isVisible());
+    EXPECT_FALSE(w->folderView().mnuFolder->isVisible());
     w->mnuEdit->hide();
 }
 
 TEST_F(FolderViewTest, PairsGoToASecondInstanceWithTheirExistingSidesOnly) {
     fill(SortRows);
     view()->setCurrentCell(1, 0);
-    w->mnuFolderItem_Click(9);
+    w->folderView().mnuFolderItem_Click(FolderCommand::ComparePair);
     view()->setCurrentCell(4, 0);
-    w->mnuFolderItem_Click(9);
+    w->folderView().mnuFolderItem_Click(FolderCommand::ComparePair);
     view()->setCurrentCell(5, 6);
-    w->fgF_DblClick(5); // FDClk 1 by default: compare
-    w->fgF_DblClick(0); // the header row does nothing
+    w->folderView().fgF_DblClick(5); // FDClk 1 by default: compare
+    w->folderView().fgF_DblClick(0); // the header row does nothing
     ASSERT_EQ(started.size(), 3);
     EXPECT_EQ(started[0], QStringList({left() + "/b.txt", right() + "/b.txt"}));
     EXPECT_EQ(started[1], QStringList({left() + "/c.md"}));
@@ -207,11 +209,11 @@ TEST_F(FolderViewTest, PairsGoToASecondInstanceWithTheirExistingSidesOnly) {
     files.write("setting.ini", "[Corvane]\nFDClk=0\n");
     files.write("left/b.txt", "B");
     view()->setCurrentCell(1, 0);
-    w->fgF_DblClick(1);
+    w->folderView().fgF_DblClick(1);
     view()->setCurrentCell(3, 0); // A.txt is not on disk
-    w->fgF_DblClick(3);
+    w->folderView().fgF_DblClick(3);
     view()->setCurrentCell(5, 1); // no left entry: the left folder
-    w->fgF_DblClick(5);
+    w->folderView().fgF_DblClick(5);
     EXPECT_EQ(opened, QStringList({left() + "/b.txt", left() + "/"}));
     EXPECT_EQ(started.size(), 3);
 }
@@ -233,7 +235,7 @@ TEST_F(FolderViewTest, CopyListsTheSelectedNamesOfItsSideAndCopiesAfterConfirmat
 
     QStringList listed, kinds;
     bool okEnabled = false;
-    w->execDialog = [&](frmDialog &dialog) {
+    w->folderView().execDialog = [&](frmDialog &dialog) {
         listed = dialog.names();
         for (int r = dialog.firstListRow(); r < dialog.fg->rowCount(); ++r)
             kinds << dialog.fg->item(r, 0)->text();
@@ -242,7 +244,7 @@ TEST_F(FolderViewTest, CopyListsTheSelectedNamesOfItsSideAndCopiesAfterConfirmat
         return int(QDialog::Accepted);
     };
     select(1, 5, 0);
-    w->mnuFolderItem_Click(22);
+    w->folderView().mnuFolderItem_Click(FolderCommand::CopyFiles);
     w->waitForRun(); // the folders are compared again after the copy
     EXPECT_EQ(listed, QStringList({"one.txt", "dir", "two.txt"}));
     EXPECT_EQ(kinds, QStringList({"ファイル", Folder, "ファイル"}));
@@ -253,7 +255,7 @@ TEST_F(FolderViewTest, CopyListsTheSelectedNamesOfItsSideAndCopiesAfterConfirmat
 
     // Delete on the right side, cancelled: nothing moves.
     fill({{{}, {"r1.txt", "2 byte", "txt", "2"}}});
-    w->execDialog = [&](frmDialog &dialog) {
+    w->folderView().execDialog = [&](frmDialog &dialog) {
         listed = dialog.names();
         EXPECT_EQ(dialog.kind(), FileOperationKind::Trash);
         return int(QDialog::Rejected);

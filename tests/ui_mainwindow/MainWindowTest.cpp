@@ -1,6 +1,9 @@
 #include "engine/EngineTexts.h"
 #include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/HelpMenu.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextViewController.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/Clipboard.h"
 #include "settings/IniFile.h"
@@ -78,8 +81,8 @@ TEST_F(MainWindowTest, StartUpReadsTheSettingsAndShutDownWritesThemBack) {
         EXPECT_EQ(ws.folderContentMode, 2);
         EXPECT_TRUE(ws.fg.wordWrap());
         EXPECT_EQ(w->view(ResultView::Text)->font().pointSize(), 12);
-        ASSERT_EQ(w->recentComparisons().pairs().size(), 2);
-        EXPECT_EQ(w->recentComparisons().pairs()[0].tag(), QStringLiteral("/a|/b"));
+        ASSERT_EQ(w->historyLists().recentComparisons().pairs().size(), 2);
+        EXPECT_EQ(w->historyLists().recentComparisons().pairs()[0].tag(), QStringLiteral("/a|/b"));
         EXPECT_EQ(w->cb[0]->count(), 2);
         EXPECT_EQ(w->cb[1]->itemText(1), QStringLiteral("/old/ニ"));
         EXPECT_TRUE(w->txtState[0]->isVisible());
@@ -122,8 +125,8 @@ TEST_F(MainWindowTest, CommandLinePathsAreComparedAtFirstShowing) {
     EXPECT_EQ(ws.DiffCount, 1);
     EXPECT_EQ(ws.RightOnlyCount, 1);
     EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了     不一致行=1")));
-    EXPECT_EQ(w->pathHistory().entries(), QStringList({b, a}));
-    EXPECT_EQ(w->recentComparisons().pairs().first().tag(), a + "|" + b);
+    EXPECT_EQ(w->historyLists().pathHistory().entries(), QStringList({b, a}));
+    EXPECT_EQ(w->historyLists().recentComparisons().pairs().first().tag(), a + "|" + b);
     // The overview bar was drawn with runs: side 1 has the changed colour somewhere.
     const QImage picture = w->pic0->picture();
     bool changedSeen = false;
@@ -153,10 +156,10 @@ TEST_F(MainWindowTest, DroppedFilesFillThePathBoxesBySideAndCompare) {
     EXPECT_EQ(w->cb[0]->currentText(), b);
     EXPECT_EQ(w->cb[1]->currentText(), a);
     // A sheet list takes one file for its own side.
-    w->lv_Drop(1, {b});
+    w->sheetView().lv_Drop(1, {b});
     w->waitForRun();
     EXPECT_EQ(w->cb[1]->currentText(), b);
-    w->lv_Drop(0, {a});
+    w->sheetView().lv_Drop(0, {a});
     w->waitForRun();
     EXPECT_EQ(w->cb[0]->currentText(), a);
 }
@@ -178,14 +181,14 @@ TEST_F(MainWindowTest, DifferenceWalkMovesBetweenBlocksAndReportsTheEnd) {
     ResultGrid &g = w->workspace().fg;
     ResultGridView *v = w->view(ResultView::Text);
     v->setCurrentCell(1, 1);
-    w->moveToDifference(true);
+    w->textView().moveToDifference(true);
     EXPECT_EQ(g.row(), 2); // the changed row
-    w->moveToDifference(true);
+    w->textView().moveToDifference(true);
     EXPECT_EQ(g.row(), 3); // the adjacent added row, of another colour
-    w->moveToDifference(true);
+    w->textView().moveToDifference(true);
     EXPECT_EQ(g.row(), 3);
     EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
-    w->moveToDifference(false);
+    w->textView().moveToDifference(false);
     EXPECT_EQ(g.row(), 2);
 }
 
@@ -194,7 +197,7 @@ TEST_F(MainWindowTest, ClipboardTextBecomesTheSideUnderTheCursor) {
     auto w = open({a, QString()});
     setClipboardText(QStringLiteral("SAME LINE\r\nPASTED"));
     w->view(ResultView::Text)->setCurrentCell(1, 3);
-    w->compareClipboardText();
+    w->textView().compareClipboardText();
     w->waitForRun();
     EXPECT_EQ(w->cb[1]->currentText(), ClipboardWord);
     EXPECT_EQ(w->workspace().clipboardSlot[1], QStringLiteral("SAME LINE\r\nPASTED"));
@@ -207,7 +210,7 @@ TEST_F(MainWindowTest, ClipboardTextBecomesTheSideUnderTheCursor) {
     EXPECT_EQ(w->workspace().fg.text(2, 1), QStringLiteral("PASTED"));
     // An empty clipboard does nothing.
     setClipboardText(QString());
-    w->compareClipboardText();
+    w->textView().compareClipboardText();
     w->waitForRun();
     EXPECT_EQ(w->cb[0]->currentText(), ClipboardWord);
 }
@@ -217,7 +220,7 @@ TEST_F(MainWindowTest, ExternalEditorGetsThePathAndLineWithoutAShell) {
     files.write("setting.ini", "[Corvane]\nEditer=/usr/bin/touch \"%F.%L\"\n");
     auto w = open({a, b});
     w->view(ResultView::Text)->setCurrentCell(2, 1);
-    w->openInEditor();
+    w->textView().openInEditor();
     const QString expected = a + ".2";
     QElapsedTimer t;
     t.start();
@@ -272,8 +275,8 @@ TEST_F(MainWindowTest, HighlightedMenuItemsShowTheirHelpText) {
             break;
         }
     }
-    EXPECT_TRUE(frmMain::versionText().startsWith(QStringLiteral("Corvane Ver")));
-    EXPECT_TRUE(frmMain::versionText().contains(QStringLiteral("\t作者 ")));
+    EXPECT_TRUE(HelpMenu::versionText().startsWith(QStringLiteral("Corvane Ver")));
+    EXPECT_TRUE(HelpMenu::versionText().contains(QStringLiteral("\t作者 ")));
 }
 
 TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {

@@ -1,4 +1,5 @@
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/TextViewController.h"
 #include "mainwindow/frmMain.h"
 #include "oneline/ui/frmText.h"
 #include "platform/ui/Clipboard.h"
@@ -32,7 +33,7 @@ protected:
         QApplication::processEvents();
         w->waitForRun();
         // Record what the window shows instead of running it modally.
-        w->execOneLine = [this](frmText &window) {
+        w->textView().execOneLine = [this](frmText &window) {
             ++shown;
             lines = window.rtb->toPlainText();
             leftCaption = window.lblLeft->text();
@@ -102,15 +103,15 @@ TEST_F(OneLineCommandTest, ExternalEditorComparesTheLineOfAClipboardSide) {
     auto w = open("[Corvane]\nEditer=true %F\n");
     setClipboardText(QStringLiteral("SAME LINE\r\nPASTED TEXT"));
     w->view(ResultView::Text)->setCurrentCell(1, 3);
-    w->compareClipboardText();
+    w->textView().compareClipboardText();
     w->waitForRun();
     ASSERT_EQ(w->cb[1]->currentText(), QStringLiteral("Clipboard"));
     w->view(ResultView::Text)->setCurrentCell(2, 3);
-    w->openInEditor();
+    w->textView().openInEditor();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(lines, QStringLiteral("OLD TEXT\nPASTED TEXT"));
     // The file side still goes to the editor.
     w->view(ResultView::Text)->setCurrentCell(2, 1);
-    w->openInEditor();
+    w->textView().openInEditor();
     EXPECT_EQ(shown, 1);
 }

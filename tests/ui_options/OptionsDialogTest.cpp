@@ -50,11 +50,11 @@ protected:
             .arg(d.cbo[0]->currentText(), d.txt[0]->text(), d.txt[1]->text())
             .arg(d.optDC[1]->isChecked())
             .arg(d.optFDC[1]->isChecked())
-            .arg(d.chk[5]->isChecked())
-            .arg(d.chk[6]->isChecked())
-            .arg(int(d.chk[11]->checkState()))
-            .arg(d.chk[12]->isChecked())
-            .arg(d.chk[15]->isChecked())
+            .arg(d.chkWrap->isChecked())
+            .arg(d.chkIgnoreCase->isChecked())
+            .arg(int(d.chkContent->checkState()))
+            .arg(d.chkContentText->isChecked())
+            .arg(d.chkMulti->isChecked())
             .arg(d.stateColour(0))
             .arg(d.stateColour(1))
             .arg(d.stateColour(2));
@@ -113,10 +113,10 @@ TEST_F(OptionsDialogTest, ApplyWritesEveryKeyAndSetsTheWindowOkCloses) {
     dialog.txt[1]->setText("/opt/hex edit");
     dialog.optDC[1]->setChecked(true);
     dialog.optFDC[0]->setChecked(true);
-    dialog.chk[5]->setChecked(true);
-    dialog.chk[6]->setChecked(true);
-    dialog.chk[11]->click();
-    dialog.chk[15]->setChecked(false);
+    dialog.chkWrap->setChecked(true);
+    dialog.chkIgnoreCase->setChecked(true);
+    dialog.chkContent->click();
+    dialog.chkMulti->setChecked(false);
     dialog.setStateColour(1, 0x123456);
 
     dialog.cmdMenu[1]->click();
@@ -130,8 +130,8 @@ TEST_F(OptionsDialogTest, ApplyWritesEveryKeyAndSetsTheWindowOkCloses) {
     EXPECT_EQ(wraps, std::vector<bool>{true});
     EXPECT_NE(dialog.result(), QDialog::Accepted); // Apply leaves the dialog open
 
-    dialog.chk[5]->setChecked(false);
-    dialog.chk[11]->click();
+    dialog.chkWrap->setChecked(false);
+    dialog.chkContent->click();
     dialog.cmdMenu[0]->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(ini("Return") + ini("FFile"), "00");
@@ -170,28 +170,28 @@ TEST_F(OptionsDialogTest, InitialiseAsksResetsOnlyTheControlsAndCancelKeepsTheFi
 TEST_F(OptionsDialogTest, StoredTextContentModeKeepsItsGreyStateUntilClicked) {
     writeIni("FFile=2\n");
     frmOption dialog(host(), Settings(iniPath()));
-    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::PartiallyChecked);
-    EXPECT_TRUE(dialog.chk[12]->isChecked());
+    EXPECT_EQ(dialog.chkContent->checkState(), Qt::PartiallyChecked);
+    EXPECT_TRUE(dialog.chkContentText->isChecked());
     ASSERT_TRUE(dialog.apply());
     EXPECT_EQ(ini("FFile"), "2");
 
     // Clicks move between checked and unchecked only; the grey state is never reached again.
     const Qt::CheckState expected[3] = {Qt::Checked, Qt::Unchecked, Qt::Checked};
     for (Qt::CheckState state : expected) {
-        dialog.chk[11]->click();
-        EXPECT_EQ(dialog.chk[11]->checkState(), state);
-        EXPECT_FALSE(dialog.chk[12]->isChecked());
+        dialog.chkContent->click();
+        EXPECT_EQ(dialog.chkContent->checkState(), state);
+        EXPECT_FALSE(dialog.chkContentText->isChecked());
         ASSERT_TRUE(dialog.apply());
         EXPECT_EQ(ini("FFile"), state == Qt::Checked ? "1" : "0");
     }
 
     // The text-content box chooses mode 2 and shows it in the first box's grey state.
-    dialog.chk[12]->click();
-    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::PartiallyChecked);
+    dialog.chkContentText->click();
+    EXPECT_EQ(dialog.chkContent->checkState(), Qt::PartiallyChecked);
     ASSERT_TRUE(dialog.apply());
     EXPECT_EQ(ini("FFile"), "2");
-    dialog.chk[12]->click();
-    EXPECT_EQ(dialog.chk[11]->checkState(), Qt::Unchecked);
+    dialog.chkContentText->click();
+    EXPECT_EQ(dialog.chkContent->checkState(), Qt::Unchecked);
     EXPECT_EQ(dialog.contentMode(), 0);
 }
 
@@ -304,8 +304,8 @@ TEST_F(OptionsDialogTest, MainWindowOpensItAndRereadsFolderAndCaseModes) {
         }
         opened = true;
         dialog->cbo[0]->setEditText("14");
-        dialog->chk[11]->click();
-        dialog->chk[6]->setChecked(true);
+        dialog->chkContent->click();
+        dialog->chkIgnoreCase->setChecked(true);
         dialog->setStateColour(2, 0x010203);
         dialog->cmdMenu[0]->click();
     });

@@ -1,3 +1,4 @@
+#include "mainwindow/SheetViewController.h"
 #include "mainwindow/frmMain.h"
 #include "settings/Settings.h"
 #include "sheet/ui/SheetCompareWindow.h"
@@ -48,12 +49,16 @@ protected:
         QApplication::processEvents();
         QApplication::processEvents();
         w->waitForRun();
-        w->openInSpreadsheet = [this](const QStringList &paths) { spreadsheetOpened << paths; };
-        w->openPath = [this](const QString &path) {
+        sheets().openInSpreadsheet = [this](const QStringList &paths) {
+            spreadsheetOpened << paths;
+        };
+        sheets().openPath = [this](const QString &path) {
             opened << path;
             return true;
         };
     }
+
+    SheetViewController &sheets() { return w->sheetView(); }
 
     // Rows Sheet1|Sheet1, Data|(gap), Sheet2|Sheet2, as the alignment builds them.
     void fillAligned() {
@@ -66,19 +71,23 @@ protected:
     }
 
     QPoint rowCentre(int list, int row) {
-        return w->lv[size_t(list)]->visualItemRect(w->lv[size_t(list)]->topLevelItem(row)).center();
+        return sheets()
+            .lv[size_t(list)]
+            ->visualItemRect(sheets().lv[size_t(list)]->topLevelItem(row))
+            .center();
     }
     void click(int list, int row, Qt::KeyboardModifiers mods = Qt::NoModifier,
                Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(w->lv[size_t(list)]->viewport(), button, mods, rowCentre(list, row));
+        QTest::mouseClick(sheets().lv[size_t(list)]->viewport(), button, mods,
+                          rowCentre(list, row));
     }
     int selected(int list) {
-        const auto items = w->lv[size_t(list)]->selectedItems();
-        return items.isEmpty() ? -1 : w->lv[size_t(list)]->indexOfTopLevelItem(items.first());
+        const auto items = sheets().lv[size_t(list)]->selectedItems();
+        return items.isEmpty() ? -1 : sheets().lv[size_t(list)]->indexOfTopLevelItem(items.first());
     }
     void select(int left, int right) {
-        w->lv[0]->setCurrentItem(w->lv[0]->topLevelItem(left));
-        w->lv[1]->setCurrentItem(w->lv[1]->topLevelItem(right));
+        sheets().lv[0]->setCurrentItem(sheets().lv[0]->topLevelItem(left));
+        sheets().lv[1]->setCurrentItem(sheets().lv[1]->topLevelItem(right));
     }
 
     TempFiles files;
@@ -91,13 +100,13 @@ protected:
 
 TEST_F(SheetListsTest, ListsAndInformationFollowTheWorkspace) {
     fillAligned();
-    QTreeWidget *right = w->lv[1];
+    QTreeWidget *right = sheets().lv[1];
     ASSERT_EQ(right->topLevelItemCount(), 3);
     EXPECT_EQ(right->topLevelItem(2)->text(0), "2");
     EXPECT_EQ(right->topLevelItem(2)->text(1), "Sheet2");
-    EXPECT_EQ(w->lv[0]->topLevelItem(2)->text(2), "B2:D9");
+    EXPECT_EQ(sheets().lv[0]->topLevelItem(2)->text(2), "B2:D9");
     EXPECT_TRUE(right->topLevelItem(1)->text(0).isEmpty());
-    EXPECT_EQ(w->txt[0]->toPlainText(), "ファイル名：a.xlsx\n更新日時：x\nシート数：3");
+    EXPECT_EQ(sheets().txt[0]->toPlainText(), "ファイル名：a.xlsx\n更新日時：x\nシート数：3");
 
     // Another view in front keeps the selection; a run that empties the lists empties them.
     select(2, 2);
@@ -107,8 +116,8 @@ TEST_F(SheetListsTest, ListsAndInformationFollowTheWorkspace) {
     w->workspace().lv = {};
     w->workspace().workbookInfo = {};
     w->workspace().sShowView(ResultView::Text);
-    EXPECT_EQ(w->lv[0]->topLevelItemCount(), 0);
-    EXPECT_TRUE(w->txt[0]->toPlainText().isEmpty());
+    EXPECT_EQ(sheets().lv[0]->topLevelItemCount(), 0);
+    EXPECT_TRUE(sheets().txt[0]->toPlainText().isEmpty());
 }
 
 TEST_F(SheetListsTest, ClickSelectsTheFacingRowUnlessCtrlIsHeld) {
@@ -127,7 +136,7 @@ TEST_F(SheetListsTest, ClickSelectsTheFacingRowUnlessCtrlIsHeld) {
 
 TEST_F(SheetListsTest, RightButtonAndMenuKeyOpenThePopupForTheirSide) {
     fillAligned();
-    const QList<QAction *> actions = w->mnuList->actions();
+    const QList<QAction *> actions = sheets().mnuList->actions();
     ASSERT_EQ(actions.size(), 5);
     EXPECT_EQ(actions[0]->text(), "シートの比較(&C)");
     EXPECT_TRUE(actions[1]->isSeparator());
@@ -139,22 +148,22 @@ TEST_F(SheetListsTest, RightButtonAndMenuKeyOpenThePopupForTheirSide) {
     w->cb[0]->setEditText(files.filePath("missing.xlsx"));
     w->cb[1]->setEditText(book);
     click(1, 0, Qt::NoModifier, Qt::RightButton);
-    EXPECT_TRUE(w->mnuList->isVisible());
-    w->mnuList->hide();
-    w->mnuListOpen->trigger(); // the right list's file
-    QTest::keyRelease(w->lv[0], Qt::Key_Menu);
-    EXPECT_TRUE(w->mnuList->isVisible());
-    w->mnuList->hide();
-    w->mnuListOpen->trigger(); // the left file does not exist
+    EXPECT_TRUE(sheets().mnuList->isVisible());
+    sheets().mnuList->hide();
+    sheets().mnuListOpen->trigger(); // the right list's file
+    QTest::keyRelease(sheets().lv[0], Qt::Key_Menu);
+    EXPECT_TRUE(sheets().mnuList->isVisible());
+    sheets().mnuList->hide();
+    sheets().mnuListOpen->trigger(); // the left file does not exist
     EXPECT_EQ(opened, QStringList{book});
 
-    w->mnuListClear->trigger();
-    EXPECT_EQ(w->lv[0]->topLevelItemCount(), 0);
+    sheets().mnuListClear->trigger();
+    EXPECT_EQ(sheets().lv[0]->topLevelItemCount(), 0);
     EXPECT_TRUE(w->cb[1]->currentText().isEmpty());
 
     // Ctrl+V in a list compares the clipboard text.
     QApplication::clipboard()->setText("one\r\ntwo");
-    QTest::keyClick(w->lv[0], Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(sheets().lv[0], Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(w->cb[0]->currentText(), "Clipboard");
     EXPECT_EQ(w->workspace().clipboardSlot[0], "one\r\ntwo");
 }
@@ -163,10 +172,10 @@ TEST_F(SheetListsTest, GapRowComparesNothing) {
     fillAligned();
     w->workspace().setStatus("before");
     select(1, 1);
-    w->CompareSheets();
-    w->mnuListCompare->trigger();
+    sheets().CompareSheets();
+    sheets().mnuListCompare->trigger();
     EXPECT_EQ(w->workspace().statusText(), "before");
-    EXPECT_EQ(w->sheetCompareWindow(), nullptr);
+    EXPECT_EQ(sheets().sheetCompareWindow(), nullptr);
     EXPECT_TRUE(spreadsheetOpened.isEmpty());
 }
 
@@ -193,10 +202,10 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     w->workspace().sShowView(ResultView::Sheets);
     QApplication::processEvents();
     click(0, 1); // a double-click's first click pairs the facing row
-    QTest::mouseDClick(w->lv[0]->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0, 1));
+    QTest::mouseDClick(sheets().lv[0]->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0, 1));
 
     EXPECT_EQ(w->workspace().statusText(), "完了");
-    SheetCompareWindow *window = w->sheetCompareWindow();
+    SheetCompareWindow *window = sheets().sheetCompareWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->windowTitle().contains("Data"));
     const auto &legend = w->workspace().txtState;
@@ -213,7 +222,7 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     EXPECT_EQ(window->model(1)->data(window->model(1)->index(2, 2)).toString(), "new");
     EXPECT_EQ(window->model(0)->headerData(2, Qt::Horizontal).toString(), "C");
 
-    const QStringList copies = w->sheetCopies();
+    const QStringList copies = sheets().sheetCopies();
     ASSERT_EQ(copies.size(), 2);
     EXPECT_EQ(spreadsheetOpened, QList<QStringList>{copies});
     for (const QString &copy : copies) {
@@ -230,11 +239,11 @@ TEST_F(SheetListsTest, UnreadableWorkbookOrMissingSheetIsNamedNotDone) {
     w->cb[1]->setEditText(right);
     w->workspace().setSheetLists({Rows{{"1", "Data", "A1"}}, Rows{{"1", "Gone", "A1"}}}, {});
     select(0, 0);
-    w->CompareSheets();
+    sheets().CompareSheets();
     const QString status = w->workspace().statusText();
     EXPECT_TRUE(status.contains("broken.xlsx")) << status.toStdString();
     EXPECT_TRUE(status.contains("Gone")) << status.toStdString();
-    EXPECT_EQ(w->sheetCompareWindow(), nullptr);
+    EXPECT_EQ(sheets().sheetCompareWindow(), nullptr);
     EXPECT_TRUE(spreadsheetOpened.isEmpty());
 }
 

@@ -181,33 +181,33 @@ void frmOption::buildControls() {
     optDC[0]->setGeometry(10, 15, 180, 20);
     optDC[1] = new QRadioButton(OneLine, dc);
     optDC[1]->setGeometry(200, 15, 180, 20);
-    chk[5] = new QCheckBox(Wrap, this);
-    chk[5]->setGeometry(15, 233, 200, 22);
-    chk[5]->setToolTip(WrapTip);
-    chk[6] = new QCheckBox(IgnoreCase, this);
-    chk[6]->setGeometry(230, 233, W - 245, 22);
-    chk[6]->setToolTip(IgnoreCaseTip);
+    chkWrap = new QCheckBox(Wrap, this);
+    chkWrap->setGeometry(15, 233, 200, 22);
+    chkWrap->setToolTip(WrapTip);
+    chkIgnoreCase = new QCheckBox(IgnoreCase, this);
+    chkIgnoreCase->setGeometry(230, 233, W - 245, 22);
+    chkIgnoreCase->setToolTip(IgnoreCaseTip);
 
     // Folder comparison: content check, multi-instance, double-click action.
     frame(FrameFolder, 5, 265, W - 10, 76);
-    chk[11] = new ContentCheckBox(Content, this);
-    chk[11]->setGeometry(15, 280, 145, 20);
-    chk[11]->setToolTip(ContentTip);
-    chk[12] = new QCheckBox(ContentText, this);
-    chk[12]->setGeometry(162, 280, 200, 20);
-    chk[12]->setToolTip(ContentTextTip);
-    chk[15] = new QCheckBox(Multi, this);
-    chk[15]->setGeometry(364, 280, W - 374, 20);
-    chk[15]->setToolTip(MultiTip);
+    chkContent = new ContentCheckBox(Content, this);
+    chkContent->setGeometry(15, 280, 145, 20);
+    chkContent->setToolTip(ContentTip);
+    chkContentText = new QCheckBox(ContentText, this);
+    chkContentText->setGeometry(162, 280, 200, 20);
+    chkContentText->setToolTip(ContentTextTip);
+    chkMulti = new QCheckBox(Multi, this);
+    chkMulti->setGeometry(364, 280, W - 374, 20);
+    chkMulti->setToolTip(MultiTip);
     // The text-content box stands for FFile = 2, which the first box shows as its grey
     // state: the two boxes always tell the same mode.
-    connect(chk[12], &QCheckBox::clicked, this, [this](bool on) {
+    connect(chkContentText, &QCheckBox::clicked, this, [this](bool on) {
         if (on)
-            chk[11]->setCheckState(Qt::PartiallyChecked);
-        else if (chk[11]->checkState() == Qt::PartiallyChecked)
-            chk[11]->setCheckState(Qt::Unchecked);
+            chkContent->setCheckState(Qt::PartiallyChecked);
+        else if (chkContent->checkState() == Qt::PartiallyChecked)
+            chkContent->setCheckState(Qt::Unchecked);
     });
-    connect(chk[11], &QCheckBox::clicked, this, [this] { chk[12]->setChecked(false); });
+    connect(chkContent, &QCheckBox::clicked, this, [this] { chkContentText->setChecked(false); });
     QGroupBox *fdc = frame(FrameDoubleClick, 10, 300, W - 20, 37);
     optFDC[0] = new QRadioButton(OpenFile, fdc);
     optFDC[0]->setGeometry(10, 15, 180, 20);
@@ -261,17 +261,17 @@ void frmOption::Form_Load() {
     txt[1]->setText(m_settings.binaryEditor());
     txtLabel->setText(EditorHint);
 
-    chk[5]->setChecked(m_settings.wordWrap());
-    chk[6]->setChecked(m_settings.ignoreCase());
+    chkWrap->setChecked(m_settings.wordWrap());
+    chkIgnoreCase->setChecked(m_settings.ignoreCase());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
     const int content = m_settings.folderContentMode();
-    chk[11]->setCheckState(content == 1   ? Qt::Checked
-                           : content == 2 ? Qt::PartiallyChecked
-                                          : Qt::Unchecked);
-    chk[12]->setChecked(content == 2);
-    chk[15]->setChecked(m_settings.multipleInstances());
+    chkContent->setCheckState(content == 1   ? Qt::Checked
+                              : content == 2 ? Qt::PartiallyChecked
+                                             : Qt::Unchecked);
+    chkContentText->setChecked(content == 2);
+    chkMulti->setChecked(m_settings.multipleInstances());
     (m_settings.folderDoubleClickAction() == 1 ? optFDC[1] : optFDC[0])->setChecked(true);
 
     // A value outside the list selects nothing; Apply then keeps "no zoom" as -1.
@@ -280,9 +280,9 @@ void frmOption::Form_Load() {
 }
 
 int frmOption::contentMode() const {
-    if (chk[12]->isChecked())
+    if (chkContentText->isChecked())
         return 2;
-    switch (chk[11]->checkState()) {
+    switch (chkContent->checkState()) {
     case Qt::Checked:
         return 1;
     case Qt::PartiallyChecked:
@@ -352,13 +352,13 @@ bool frmOption::apply() {
     written = m_settings.setBinaryEditor(txt[1]->text()) && written;
     written = m_settings.setDoubleClickAction(optDC[1]->isChecked() ? 1 : 0) && written;
     written = m_settings.setFolderDoubleClickAction(optFDC[1]->isChecked() ? 1 : 0) && written;
-    written = m_settings.setWordWrap(chk[5]->isChecked()) && written;
-    written = m_settings.setIgnoreCase(chk[6]->isChecked()) && written;
+    written = m_settings.setWordWrap(chkWrap->isChecked()) && written;
+    written = m_settings.setIgnoreCase(chkIgnoreCase->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
-    written = m_settings.setMultipleInstances(chk[15]->isChecked()) && written;
+    written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
     if (m_host.setWordWrap)
-        m_host.setWordWrap(chk[5]->isChecked());
+        m_host.setWordWrap(chkWrap->isChecked());
 
     // Closing as if all were stored would lose the user's settings without a word.
     if (!written) {
@@ -379,11 +379,11 @@ void frmOption::initialise() {
         setStateColour(k, Settings::DefaultColours[size_t(k)]);
     optDC[0]->setChecked(true);
     optFDC[1]->setChecked(true);
-    chk[5]->setChecked(false);
-    chk[6]->setChecked(false);
-    chk[11]->setCheckState(Qt::Unchecked);
-    chk[12]->setChecked(false);
-    chk[15]->setChecked(true);
+    chkWrap->setChecked(false);
+    chkIgnoreCase->setChecked(false);
+    chkContent->setCheckState(Qt::Unchecked);
+    chkContentText->setChecked(false);
+    chkMulti->setChecked(true);
 }
 
 void frmOption::pickEditor(int index) {

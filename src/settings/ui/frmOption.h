@@ -77,7 +77,11 @@ public:
     std::array<QLineEdit *, 2> txt{};   // 0 text editor, 1 binary editor
     QLabel *txtLabel = nullptr;         // the editor command hint
     std::array<QPushButton *, 6> cmdMenu{};
-    std::array<QCheckBox *, 16> chk{};      // 5 wrap, 6 case, 11, 12 content, 15 multi
+    QCheckBox *chkWrap = nullptr;           // wrap long lines in the text grid
+    QCheckBox *chkIgnoreCase = nullptr;     // compare without regard to case
+    QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
+    QCheckBox *chkContentText = nullptr;    // ... by content as text
+    QCheckBox *chkMulti = nullptr;          // a folder pair opens in a second instance
     std::array<QRadioButton *, 2> optDC{};  // text grid: 0 editor, 1 one-line window
     std::array<QRadioButton *, 2> optFDC{}; // folder grid: 0 open, 1 one-line comparison
     std::array<QLabel *, 22> Label1{};      // 0, 1 the text boxes'; 20, 21 the combo boxes'

@@ -1,32 +1,32 @@
 // The folder view's commands: sorting by a header click, the folder menu, opening an entry,
 // comparing a pair, and copying or trashing entries after confirmation.
-#include "mainwindow/frmMain.h"
+#include "mainwindow/FolderViewController.h"
 
+#include "engine/Workspace.h"
 #include "folder/FileOperations.h"
 #include "folder/FolderSort.h"
 #include "folder/ui/frmDialog.h"
+#include "mainwindow/DesktopOpen.h"
+#include "mainwindow/EventHook.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
+#include "mainwindow/TextViewController.h"
+#include "mainwindow/ViewHost.h"
 #include "platform/NativePath.h"
+#include "settings/Settings.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QToolBar>
-#include <QUrl>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 #include <utility>
 
@@ -48,52 +48,28 @@ const QString NoTrashQuestion =
     QStringLiteral("次の項目はごみ箱が使えないため、ごみ箱へ移動できません。\n完全に削除しますか？"
                    "（元に戻せません）\n\n");
 
-// Captions of the folder menu by item index; "-" is a separator.
-struct FolderMenuItem {
-    int index;
+// The menu from top to bottom; a separator stands before the items that start a group.
+struct FolderMenuEntry {
+    FolderCommand command;
     QString caption;
+    bool separatorBefore;
 };
-const FolderMenuItem FolderMenuItems[] = {
-    {1, QStringLiteral("コピー(&C)")},
-    {2, QStringLiteral("１列選択(&R)")},
-    {3, QStringLiteral("全て選択(&A)")},
-    {5, QStringLiteral("-")},
-    {6, QStringLiteral("前の差分に移動(&P)")},
-    {7, QStringLiteral("次の差分に移動(&N)")},
-    {8, QStringLiteral("-")},
-    {9, QStringLiteral("１行比較(&1)")},
-    {15, QStringLiteral("-")},
-    {16, QStringLiteral("クリア(&L)")},
-    {19, QStringLiteral("-")},
-    {20, QStringLiteral("開く(&O)")},
-    {22, QStringLiteral("ファイルコピー(&F)")},
-    {24, QStringLiteral("ごみ箱に移動(&T)")},
-};
-
-// Routes one object's events to a function; frmMain's own filter belongs to the whole window.
-class EventHook : public QObject {
-public:
-    EventHook(QObject *parent, std::function<bool(QEvent *)> fn)
-        : QObject(parent), m_fn(std::move(fn)) {}
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override { return m_fn(event); }
-
-private:
-    std::function<bool(QEvent *)> m_fn;
+const FolderMenuEntry FolderMenuEntries[] = {
+    {FolderCommand::Copy, QStringLiteral("コピー(&C)"), false},
+    {FolderCommand::SelectColumn, QStringLiteral("１列選択(&R)"), false},
+    {FolderCommand::SelectAll, QStringLiteral("全て選択(&A)"), false},
+    {FolderCommand::PreviousDifference, QStringLiteral("前の差分に移動(&P)"), true},
+    {FolderCommand::NextDifference, QStringLiteral("次の差分に移動(&N)"), false},
+    {FolderCommand::ComparePair, QStringLiteral("１行比較(&1)"), true},
+    {FolderCommand::Clear, QStringLiteral("クリア(&L)"), true},
+    {FolderCommand::Open, QStringLiteral("開く(&O)"), true},
+    {FolderCommand::CopyFiles, QStringLiteral("ファイルコピー(&F)"), false},
+    {FolderCommand::Trash, QStringLiteral("ごみ箱に移動(&T)"), false},
 };
 
 bool isFolder(const QString &path) {
     NativeStat st;
     return !path.isEmpty() && fNativeStat(path, &st) && st.isDir;
-}
-
-// A file URL that keeps the exact bytes of names that are not UTF-8.
-QUrl nativeFileUrl(const QString &path) {
-    const QByteArray bytes = fEncodeNativeName(path);
-    if (QString::fromUtf8(bytes) == path)
-        return QUrl::fromLocalFile(path);
-    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
 }
 
 // "name (reason)" for each failure, as much as a status line can carry.
@@ -112,47 +88,53 @@ QString describeFailures(const FileOperationResult &result) {
 
 } // namespace
 
-void frmMain::setupFolderView() {
-    mnuFolder = new QMenu(this);
-    for (const FolderMenuItem &item : FolderMenuItems) {
-        if (item.caption == QLatin1String("-")) {
-            mnuFolder->addSeparator();
-            continue;
-        }
-        QAction *action = mnuFolder->addAction(item.caption);
-        mnuFolderItem[size_t(item.index)] = action;
-        const int index = item.index;
-        connect(action, &QAction::triggered, this, [this, index] { mnuFolderItem_Click(index); });
-    }
-    connect(mnuFolder, &QMenu::aboutToShow, this, &frmMain::mnuFolder_Click);
-
+FolderViewController::FolderViewController(ViewHost &host, ResultGridView *view)
+    : m_host(host), m_view(view) {
+    buildMenu();
     startInstance = [](const QStringList &paths) {
         return QProcess::startDetached(QCoreApplication::applicationFilePath(), paths);
     };
-    openPath = [](const QString &path) { return QDesktopServices::openUrl(nativeFileUrl(path)); };
+    openPath = openWithDesktop;
     execDialog = [](frmDialog &dialog) { return dialog.exec(); };
     askDeleteForGood = [this](const QStringList &names) {
         QStringList shown = names.mid(0, 20);
         if (names.size() > shown.size())
             shown << QStringLiteral("...");
-        return QMessageBox::question(
-                   this, NoTrashTitle, NoTrashQuestion + shown.join(QLatin1Char('\n')),
-                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        return QMessageBox::question(m_host.dialogParent(), NoTrashTitle,
+                                     NoTrashQuestion + shown.join(QLatin1Char('\n')),
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     };
+    installHooks();
+}
 
-    ResultGridView *v = view(ResultView::Folder);
+void FolderViewController::buildMenu() {
+    mnuFolder = new QMenu(m_host.dialogParent());
+    for (const FolderMenuEntry &entry : FolderMenuEntries) {
+        if (entry.separatorBefore)
+            mnuFolder->addSeparator();
+        QAction *action = mnuFolder->addAction(entry.caption);
+        m_items[size_t(entry.command)] = action;
+        const FolderCommand command = entry.command;
+        connect(action, &QAction::triggered, this,
+                [this, command] { mnuFolderItem_Click(command); });
+    }
+    connect(mnuFolder, &QMenu::aboutToShow, this, &FolderViewController::mnuFolder_Click);
+}
+
+void FolderViewController::installHooks() {
+    ResultGridView *v = m_view;
     // The right button and the menu key open the folder menu here, not the Edit menu.
-    disconnect(v, &ResultGridView::contextMenuRequested, this, nullptr);
     connect(v, &ResultGridView::contextMenuRequested, this,
             [this](const QPoint &pos) { mnuFolder->popup(pos); });
-    connect(v, &ResultGridView::activatedAt, this, &frmMain::fgF_DblClick);
+    connect(v, &ResultGridView::activatedAt, this, &FolderViewController::fgF_DblClick);
     v->installEventFilter(new EventHook(v, [this](QEvent *event) {
         if (event->type() != QEvent::KeyPress)
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() != Qt::Key_Delete || key->modifiers() != Qt::NoModifier)
             return false;
-        mnuFolderItem_Click(24); // no enabling rule for the key
+        mnuFolderItem_Click(FolderCommand::Trash); // no enabling rule for the key
         return true;
     }));
     // A click sorts when it starts and ends on one header cell; a press on a cell's edge
@@ -181,141 +163,159 @@ void frmMain::setupFolderView() {
     }));
 }
 
+void FolderViewController::layout(const QRect &area, const QFontMetrics &fm, int scrollRoom) {
+    auto measure = [&](const char *sample) {
+        return fm.horizontalAdvance(QString::fromLatin1(sample)) + 10;
+    };
+    m_view->setGeometry(area);
+    const int size = measure("_000000000"), type = measure("_00000000"),
+              date = measure("_0000/00/00 00:00:00");
+    // In a narrow window the names keep a readable width; the grid then scrolls sideways.
+    const int name = std::max(measure("_0000000000"),
+                              (area.width() - scrollRoom - 2 * (size + type + date)) / 2);
+    const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
+    for (int c = 0; c < 10; ++c) {
+        m_view->setColumnWidth(c, widths[c]);
+        m_view->setColumnHidden(c, c >= 8);
+    }
+}
+
 // ---- Sorting ----
 
-void frmMain::fgF_HeaderClick(int col) {
-    ResultGrid &g = m_ws.fgF;
+void FolderViewController::fgF_HeaderClick(int col) {
+    Workspace &ws = m_host.workspace();
+    ResultGrid &g = ws.fgF;
     // The internal size columns have no width on screen; nothing else may be a key.
     if (col < 0 || col > 7 || g.rows() <= g.fixedRows())
         return;
-    m_ws.setBusy(true);
-    setStatus(Sorting);
+    ws.setBusy(true);
+    m_host.setStatus(Sorting);
     sSortFolderGrid(g, col);
-    sDiffbarPrint();
-    view(ResultView::Folder)->setCurrentCell(std::max(g.row(), g.fixedRows()), col);
+    m_host.sDiffbarPrint();
+    m_view->setCurrentCell(std::max(g.row(), g.fixedRows()), col);
     // With the overview bar hidden nothing else ends the progress text.
-    if (m_ws.statusText() == Sorting)
-        setStatus(Done);
-    m_ws.setBusy(false);
+    if (ws.statusText() == Sorting)
+        m_host.setStatus(Done);
+    ws.setBusy(false);
 }
 
 // ---- Menu ----
 
-void frmMain::mnuFolder_Click() {
-    const ResultGrid &g = m_ws.fgF;
+void FolderViewController::mnuFolder_Click() {
+    const ResultGrid &g = m_host.workspace().fgF;
     const int r = g.row();
     const int nameCol = g.col() < 4 ? 0 : 4;
     const bool named = r >= g.fixedRows() && r < g.rows() && !g.isEmpty(r, nameCol);
-    mnuFolderItem[20]->setEnabled(named);
-    mnuFolderItem[22]->setEnabled(named && isFolder(cb[0]->currentText()) &&
-                                  isFolder(cb[1]->currentText()));
-    mnuFolderItem[24]->setEnabled(named);
+    item(FolderCommand::Open)->setEnabled(named);
+    item(FolderCommand::CopyFiles)
+        ->setEnabled(named && isFolder(m_host.pathText(0)) && isFolder(m_host.pathText(1)));
+    item(FolderCommand::Trash)->setEnabled(named);
 }
 
-void frmMain::mnuFolderItem_Click(int index) {
-    switch (index) {
-    case 1:
-        copySelection();
+void FolderViewController::mnuFolderItem_Click(FolderCommand command) {
+    TextViewController &edit = m_host.textView(); // the Edit menu's grid commands
+    switch (command) {
+    case FolderCommand::Copy:
+        edit.copySelection();
         break;
-    case 2:
-        selectColumn();
+    case FolderCommand::SelectColumn:
+        edit.selectColumn();
         break;
-    case 3:
-        selectAll();
+    case FolderCommand::SelectAll:
+        edit.selectAll();
         break;
-    case 6:
-        moveToDifference(false);
+    case FolderCommand::PreviousDifference:
+        edit.moveToDifference(false);
         break;
-    case 7:
-        moveToDifference(true);
+    case FolderCommand::NextDifference:
+        edit.moveToDifference(true);
         break;
-    case 9:
+    case FolderCommand::ComparePair:
         compareFolderPair();
         break;
-    case 16:
-        clearAll();
+    case FolderCommand::Clear:
+        m_host.clearAll();
         break;
-    case 20:
+    case FolderCommand::Open:
         openFolderEntry();
         break;
-    case 22:
+    case FolderCommand::CopyFiles:
         startFileOperation(FileOperationKind::Copy);
         break;
-    case 24:
+    case FolderCommand::Trash:
         startFileOperation(FileOperationKind::Trash);
-        break;
-    default:
         break;
     }
 }
 
 // ---- Opening and comparing entries ----
 
-void frmMain::fgF_DblClick(int mouseRow) {
-    if (mouseRow < m_ws.fgF.fixedRows())
+void FolderViewController::fgF_DblClick(int mouseRow) {
+    if (mouseRow < m_host.workspace().fgF.fixedRows())
         return;
-    if (m_settings.folderDoubleClickAction() == 1)
+    if (m_host.settings().folderDoubleClickAction() == 1)
         compareFolderPair();
     else
         openFolderEntry();
 }
 
-void frmMain::compareFolderPair() {
-    const ResultGrid &g = m_ws.fgF;
+void FolderViewController::compareFolderPair() {
+    Workspace &ws = m_host.workspace();
+    const ResultGrid &g = ws.fgF;
     const int r = g.row();
     if (r < g.fixedRows() || r >= g.rows())
         return;
-    const bool multi = m_settings.multipleInstances();
-    const QString left = fJoinPath(cb[0]->currentText(), g.text(r, 0));
-    const QString right = fJoinPath(cb[1]->currentText(), g.text(r, 4));
+    const bool multi = m_host.settings().multipleInstances();
+    const QString left = fJoinPath(m_host.pathText(0), g.text(r, 0));
+    const QString right = fJoinPath(m_host.pathText(1), g.text(r, 4));
     // The dates tell which sides hold the entry.
     const bool onlyRight = g.isEmpty(r, 3);
     const bool onlyLeft = !onlyRight && g.isEmpty(r, 7);
     if (multi) {
-        ResultGridView *v = view(ResultView::Folder);
-        m_ws.setBusy(true);
-        v->setEnabled(false);
-        setStatus(StartingInstance);
+        ws.setBusy(true);
+        m_view->setEnabled(false);
+        m_host.setStatus(StartingInstance);
         startInstance(onlyRight  ? QStringList{right}
                       : onlyLeft ? QStringList{left}
                                  : QStringList{left, right});
-        v->setEnabled(true);
-        m_ws.setBusy(false);
-        setStatus(QString());
+        m_view->setEnabled(true);
+        ws.setBusy(false);
+        m_host.setStatus(QString());
         return;
     }
     // Through the path boxes, so that they name what the window then shows.
-    cb[0]->setEditText(onlyRight ? QString() : left);
-    cb[1]->setEditText(onlyLeft ? QString() : right);
-    runComparison();
+    m_host.setPathText(0, onlyRight ? QString() : left);
+    m_host.setPathText(1, onlyLeft ? QString() : right);
+    m_host.runComparison();
 }
 
-void frmMain::openFolderEntry() {
-    const ResultGrid &g = m_ws.fgF;
+void FolderViewController::openFolderEntry() {
+    Workspace &ws = m_host.workspace();
+    const ResultGrid &g = ws.fgF;
     const int r = g.row();
     if (r < g.fixedRows() || r >= g.rows())
         return;
-    m_ws.setBusy(true);
+    ws.setBusy(true);
     const int side = g.col() < 4 ? 0 : 1;
+    const QString folder = m_host.pathText(side);
     // An empty name leaves the side's folder itself.
-    const QString path = fJoinPath(cb[side]->currentText(), g.text(r, side == 0 ? 0 : 4));
-    setStatus(OpeningEntry);
+    const QString path = fJoinPath(folder, g.text(r, side == 0 ? 0 : 4));
+    m_host.setStatus(OpeningEntry);
     NativeStat st;
-    if (!cb[side]->currentText().isEmpty() && fNativeStat(path, &st))
+    if (!folder.isEmpty() && fNativeStat(path, &st))
         openPath(path); // a folder opens in the file manager the same way
-    m_ws.setBusy(false);
-    setStatus(QString());
+    ws.setBusy(false);
+    m_host.setStatus(QString());
 }
 
 // ---- File operations ----
 
-QStringList frmMain::selectedFolderNames(int side) const {
-    const ResultGridView *v = view(ResultView::Folder);
-    const ResultGrid &g = m_ws.fgF;
+QStringList FolderViewController::selectedFolderNames(int side) const {
+    const ResultGrid &g = m_host.workspace().fgF;
     int top = g.row(), bottom = g.row();
-    for (const QItemSelectionRange &range : v->selectionModel()->selection()) {
-        top = std::min(top, v->gridModel()->gridRow(range.top()));
-        bottom = std::max(bottom, v->gridModel()->gridRow(range.bottom()));
+    for (const QItemSelectionRange &range : m_view->selectionModel()->selection()) {
+        top = std::min(top, m_view->gridModel()->gridRow(range.top()));
+        bottom = std::max(bottom, m_view->gridModel()->gridRow(range.bottom()));
     }
     QStringList names;
     const int nameCol = side == 0 ? 0 : 4;
@@ -326,15 +326,15 @@ QStringList frmMain::selectedFolderNames(int side) const {
     return names;
 }
 
-void frmMain::startFileOperation(FileOperationKind kind) {
-    if (m_fileOperationRunning || m_running)
+void FolderViewController::startFileOperation(FileOperationKind kind) {
+    if (m_fileOperationRunning || m_host.isRunning())
         return;
-    const int side = m_ws.fgF.col() < 4 ? 0 : 1;
-    const QString folder = cb[side]->currentText();
-    const QString other = cb[1 - side]->currentText();
+    const int side = m_host.workspace().fgF.col() < 4 ? 0 : 1;
+    const QString folder = m_host.pathText(side);
+    const QString other = m_host.pathText(1 - side);
     const bool copy = kind == FileOperationKind::Copy;
-    frmDialog dialog(kind, folder, other, selectedFolderNames(side),
-                     view(ResultView::Text)->font().family(), this);
+    frmDialog dialog(kind, folder, other, selectedFolderNames(side), m_view->font().family(),
+                     m_host.dialogParent());
     if (execDialog(dialog) != QDialog::Accepted)
         return;
     const QStringList names = dialog.names();
@@ -343,11 +343,9 @@ void frmMain::startFileOperation(FileOperationKind kind) {
 
     // The window takes no commands while files are being changed under it.
     m_fileOperationRunning = true;
-    centralWidget()->setEnabled(false);
-    menuBar()->setEnabled(false);
-    Toolbar1->setEnabled(false);
+    m_host.lockWindow(true);
     QProgressDialog progress(copy ? Copying : Trashing, QStringLiteral("キャンセル"), 0, 1000,
-                             this);
+                             m_host.dialogParent());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500); // short operations pass without a window
     progress.setAutoReset(false);
@@ -360,13 +358,11 @@ void frmMain::startFileOperation(FileOperationKind kind) {
         copy ? fCopyEntries(folder, other, names, report)
              : fMoveEntriesToTrash(folder, names, askDeleteForGood, report);
     progress.close();
-    centralWidget()->setEnabled(true);
-    menuBar()->setEnabled(true);
-    Toolbar1->setEnabled(true);
+    m_host.lockWindow(false);
     m_fileOperationRunning = false;
 
     // The view shows what the folders really hold now, whatever went wrong.
-    runComparison();
+    m_host.runComparison();
     QStringList problems;
     if (!result.failures.isEmpty())
         problems << (copy ? CopyFailed : TrashFailed) + describeFailures(result);
@@ -375,5 +371,5 @@ void frmMain::startFileOperation(FileOperationKind kind) {
     if (!result.deletedForGood.isEmpty())
         problems << DeletedForGood + result.deletedForGood.join(QStringLiteral(", "));
     if (!problems.isEmpty())
-        setStatus(problems.join(QStringLiteral("  ")));
+        m_host.setStatus(problems.join(QStringLiteral("  ")));
 }

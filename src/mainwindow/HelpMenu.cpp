@@ -1,5 +1,5 @@
 // The Help menu and the help texts that status panel 1 shows for the highlighted menu item.
-#include "mainwindow/frmMain.h"
+#include "mainwindow/HelpMenu.h"
 
 #include "mainwindow/MainTexts.h"
 
@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHash>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,7 +28,8 @@ QString readMePath() {
 // Help text by menu caption; items not listed (separators, recent comparisons) clear the panel.
 const QHash<QString, QString> &helpTexts() {
     static const QHash<QString, QString> texts = {
-        {FileCompareFiles, QStringLiteral("パス１→パス２の順にファイルを開くダイアログを表示します")},
+        {FileCompareFiles,
+         QStringLiteral("パス１→パス２の順にファイルを開くダイアログを表示します")},
         {FileCompareFolders,
          QStringLiteral("パス１→パス２の順にフォルダを開くダイアログを表示します")},
         {FileCompare, QStringLiteral("ファイル比較を実行します")},
@@ -39,8 +41,7 @@ const QHash<QString, QString> &helpTexts() {
         {EditPrevious, QStringLiteral("差分のある行に上方向に移動します")},
         {EditNext, QStringLiteral("差分のある行に下方向に移動します")},
         {EditOneLine, QStringLiteral("選択した１行を詳細に比較")},
-        {EditExternal,
-         QStringLiteral("オプションで設定したエディタでテキストファイルを開きます")},
+        {EditExternal, QStringLiteral("オプションで設定したエディタでテキストファイルを開きます")},
         {EditClear, QStringLiteral("画面をクリア")},
         {EditPaste, QStringLiteral("クリップボードの文字を取得して比較対象にします")},
         {ViewToolbar, QStringLiteral("ツールバーの表示/非表示")},
@@ -67,36 +68,37 @@ const QHash<QString, QString> &helpTexts() {
 
 } // namespace
 
-QString frmMain::menuHelpText(const QAction *action) {
+QString HelpMenu::menuHelpText(const QAction *action) {
     if (!action || action->isSeparator())
         return QString();
     return helpTexts().value(action->text());
 }
 
-void frmMain::buildHelpMenu(QMenu *help) {
+void HelpMenu::buildHelpMenu(QMenu *help, QWidget *window) {
     QAction *readMe = help->addAction(HelpReadMe);
-    connect(readMe, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(readMePath())); });
-    connect(help->addAction(HelpHomePage), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(HomePage)); });
-    connect(help->addAction(HelpVersion), &QAction::triggered, this, [this] {
-        QMessageBox::information(this, AppTitle, versionText());
-    });
-    connect(help, &QMenu::aboutToShow, this,
-            [readMe] { readMe->setEnabled(QFileInfo::exists(readMePath())); });
+    QObject::connect(readMe, &QAction::triggered, window,
+                     [] { QDesktopServices::openUrl(QUrl::fromLocalFile(readMePath())); });
+    QObject::connect(help->addAction(HelpHomePage), &QAction::triggered, window,
+                     [] { QDesktopServices::openUrl(QUrl(HomePage)); });
+    QObject::connect(help->addAction(HelpVersion), &QAction::triggered, window,
+                     [window] { QMessageBox::information(window, AppTitle, versionText()); });
+    QObject::connect(help, &QMenu::aboutToShow, window,
+                     [readMe] { readMe->setEnabled(QFileInfo::exists(readMePath())); });
 }
 
-QString frmMain::versionText() {
-    return AppTitle + QStringLiteral(" Ver") + QStringLiteral(CORVANE_VERSION) +
-           QLatin1Char('\t') + QStringLiteral("作者 ") + Author;
+QString HelpMenu::versionText() {
+    return AppTitle + QStringLiteral(" Ver") + QStringLiteral(CORVANE_VERSION) + QLatin1Char('\t') +
+           QStringLiteral("作者 ") + Author;
 }
 
 // Every menu of the window, pop-ups included, shows the help of the item under the pointer;
 // a title of the menu bar empties the panel.
-void frmMain::installMenuHelp() {
-    for (QMenu *menu : findChildren<QMenu *>()) {
-        connect(menu, &QMenu::hovered, this,
-                [this](QAction *action) { setStatus(menuHelpText(action)); });
+void HelpMenu::installMenuHelp(QMainWindow *window,
+                               const std::function<void(const QString &)> &setStatus) {
+    for (QMenu *menu : window->findChildren<QMenu *>()) {
+        QObject::connect(menu, &QMenu::hovered, window,
+                         [setStatus](QAction *action) { setStatus(menuHelpText(action)); });
     }
-    connect(menuBar(), &QMenuBar::hovered, this, [this] { setStatus(QString()); });
+    QObject::connect(window->menuBar(), &QMenuBar::hovered, window,
+                     [setStatus] { setStatus(QString()); });
 }

@@ -1,0 +1,116 @@
+#include "mainwindow/RunController.h"
+
+#include "engine/Workspace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScrollBar>
+
+RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *> controls)
+    : m_window(window), m_ws(ws), m_controls(std::move(controls)),
+      m_runner(new ComparisonRunner(this)) {
+    connect(m_runner, &ComparisonRunner::progress, this, &RunController::progress);
+    connect(m_runner, &ComparisonRunner::finished, this, &RunController::finish);
+    qApp->installEventFilter(this);
+}
+
+RunController::~RunController() {
+    qApp->removeEventFilter(this);
+    delete m_runner; // stops and waits for a run in progress
+    m_runner = nullptr;
+}
+
+bool RunController::start() {
+    if (m_running)
+        return false; // the run in progress owns the result until it ends
+    m_running = true;
+    auto run = std::make_unique<Workspace>();
+    m_ws.copyRunInputsTo(*run);
+    setCommandsAvailable(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_runner->start(std::move(run));
+    return true;
+}
+
+// The finished run's result replaces the one on screen; then the window does what the run
+// asked of it (history, overview bar, row heights, raising) and shows the summary.
+void RunController::finish() {
+    std::unique_ptr<Workspace> run = m_runner->takeResult();
+    const ComparisonRunner::Requests requests = m_runner->takeRequests();
+    const QString summary = run->statusText();
+    m_ws.adoptResult(*run);
+    Q_EMIT resultAdopted(requests, summary);
+    QApplication::restoreOverrideCursor();
+    setCommandsAvailable(true);
+    m_running = false;
+    Q_EMIT ended();
+}
+
+void RunController::waitForRun() {
+    m_runner->waitForFinished();
+}
+
+// While a run works, nothing that could change the comparison, its options or the result on
+// screen can be used: the menus, the toolbar and the path boxes are greyed, and the input
+// filter keeps clicks, keys and drops away from the views (Esc still stops the run).
+void RunController::setCommandsAvailable(bool on) {
+    if (!on) {
+        m_greyedByRun.clear();
+        for (QAction *action : m_window->findChildren<QAction *>()) {
+            if (action->isEnabled()) {
+                m_greyedByRun << action;
+                action->setEnabled(false);
+            }
+        }
+    } else {
+        for (const QPointer<QAction> &action : std::as_const(m_greyedByRun)) {
+            if (action)
+                action->setEnabled(true);
+        }
+        m_greyedByRun.clear();
+    }
+    m_window->menuBar()->setEnabled(on);
+    for (QWidget *control : std::as_const(m_controls))
+        control->setEnabled(on);
+}
+
+// An Esc press stops the run in progress, whatever widget has the focus. Outside a run the
+// flag follows the key: set while it is down, cleared by any key released (the repeats of a
+// held key do not count as releases).
+bool RunController::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        m_ws.bAbort = true;
+        m_runner->abort();
+    }
+    if (isBlocked(watched, event))
+        return true;
+    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+        m_ws.bAbort = false;
+    return false;
+}
+
+bool RunController::isBlocked(QObject *watched, QEvent *event) const {
+    if (!m_running || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != m_window || qobject_cast<QScrollBar *>(widget))
+        return false; // other windows, and scrolling the result on screen, stay free
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,70 @@
+// The save command: the file dialog with its types, the overwrite question, the export.
+#include "mainwindow/SaveResultDialog.h"
+
+#include "engine/Workspace.h"
+#include "export/ExportTexts.h"
+#include "export/SaveResult.h"
+#include "mainwindow/MainTexts.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <algorithm>
+
+using namespace MainTexts;
+
+namespace {
+
+// The save dialog's types, in the order of its filter list (the filter index is the type).
+struct SaveFilter {
+    QString caption;
+    QString extension;
+};
+const SaveFilter SaveFilters[5] = {
+    {QStringLiteral("HTML ファイル(*.html)"), QStringLiteral(".html")},
+    {QStringLiteral("Microsof Office Excel ブック(*.xls)"), QStringLiteral(".xls")},
+    {QStringLiteral("Microsof Office Excel ブック(*.xlsx)"), QStringLiteral(".xlsx")},
+    {QStringLiteral("CSV ファイル(*.csv)"), QStringLiteral(".csv")},
+    {QStringLiteral("CSV ファイル(UTF-8)(*.csv)"), QStringLiteral(".csv")},
+};
+
+} // namespace
+
+void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings) {
+    if (!ws.activeGrid()) {
+        ws.setStatus(ExportTexts::NotForSheets);
+        return;
+    }
+    QCoreApplication::processEvents();
+    QStringList filters;
+    for (const SaveFilter &f : SaveFilters)
+        filters << f.caption;
+    QFileDialog dialog(parent, SaveTitle);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
+    dialog.setNameFilters(filters);
+    const int stored = settings.saveTypeIndex();
+    dialog.selectNameFilter(filters.value(std::clamp(stored, 1, 5) - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    settings.setSaveTypeIndex(type);
+    QString path = dialog.selectedFiles().first();
+    const QString extension = SaveFilters[type - 1].extension;
+    if (!path.endsWith(extension))
+        path += extension;
+    if (QFileInfo::exists(path) &&
+        QMessageBox::question(parent, SaveTitle,
+                              QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
+            QMessageBox::Yes)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SaveOutcome outcome = SaveResultAs(ws, path, type);
+    QApplication::restoreOverrideCursor();
+    if (!outcome.ok)
+        ws.setStatus(outcome.message);
+    QApplication::beep();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFont;
+class QMenu;
+class QPlainTextEdit;
+class QRect;
+class QTemporaryDir;
+class QTreeWidget;
+class QWidget;
+class SheetCompareWindow;
+class ViewHost;
+
+// The workbook view: the two workbooks' information boxes and sheet lists, the lists' pop-up
+// menu, files dropped onto them, and the comparison of the chosen pair of sheets.
+class SheetViewController : public QObject {
+    Q_OBJECT
+public:
+    // Builds the view inside parent; the pop-up menu and the comparison windows belong to the
+    // host's window.
+    SheetViewController(ViewHost &host, QWidget *parent);
+    ~SheetViewController() override;
+
+    QWidget *widget() const { return m_view; }
+    // Places the view over area; the information boxes are at least minInfoHeight high.
+    void layout(const QRect &area, int minInfoHeight);
+    void setListFont(const QFont &font);
+    // Empties the boxes and the lists (the workspace is emptied by the caller).
+    void clear();
+
+    // Controls, named as the rest of the program knows them.
+    std::array<QPlainTextEdit *, 2> txt{};
+    std::array<QTreeWidget *, 2> lv{};
+    // The lists' pop-up menu "リストポップアップ": compare, open the file, clear.
+    QMenu *mnuList = nullptr;
+    QAction *mnuListCompare = nullptr;
+    QAction *mnuListOpen = nullptr;
+    QAction *mnuListClear = nullptr;
+
+    // Files dropped onto list index: one file goes to the list's own side.
+    void lv_Drop(int index, const QStringList &paths);
+    // Compares the sheets of the selected rows of the two lists cell by cell, writes coloured
+    // copies of both, opens them in the spreadsheet application and in our own window.
+    void CompareSheets();
+    // The window of the last sheet comparison (null when none is open).
+    SheetCompareWindow *sheetCompareWindow() const;
+    // Where the coloured copies of the last comparison were written.
+    QStringList sheetCopies() const { return m_sheetCopies; }
+
+    // Outside effects, replaceable by tests: opening the written copies with the system's
+    // spreadsheet application (when there is one), opening a list's file with the desktop.
+    std::function<void(const QStringList &paths)> openInSpreadsheet;
+    std::function<bool(const QString &path)> openPath;
+
+private:
+    void installListHooks(int index);
+    void sRefreshSheetLists();
+    void lv_Click(int index);
+    void lv_Popup(int index, const QPoint &globalPos);
+    void openListFile();
+    QString nextCopyFolder();
+
+    ViewHost &m_host;
+    QWidget *m_view = nullptr;
+    int m_listPopupIndex = 0;
+    bool m_comparingSheets = false;
+    int m_sheetRun = 0;
+    std::unique_ptr<QTemporaryDir> m_sheetTemp; // the copies live until the program ends
+    QPointer<QWidget> m_sheetWindow;
+    QStringList m_sheetCopies;
+};

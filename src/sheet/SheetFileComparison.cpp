@@ -1,0 +1,93 @@
+#include "sheet/SheetFileComparison.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace {
+
+const QString CannotRead = QStringLiteral("%1 を読み込めませんでした: %2");
+const QString NoSuchSheet = QStringLiteral("シート「%1」が %2 にありません");
+const QString CannotWrite = QStringLiteral("比較結果を書き込めませんでした: %1");
+const QString NoTempFolder = QStringLiteral("一時フォルダを作成できませんでした");
+
+// A file name part made of a sheet or workbook name: no path separators or characters that
+// some file systems refuse.
+QString safeFileName(QString name) {
+    static const QString Refused = QStringLiteral("\\/:*?\"<>|");
+    for (QChar &c : name) {
+        if (Refused.contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+Sheet *findSheet(Workbook &book, const QString &name) {
+    for (Sheet &sheet : book.sheets) {
+        if (sheet.name == name)
+            return &sheet;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int sheetZoomPercent(int index) {
+    switch (index) {
+    case 0:
+        return 100;
+    case 1:
+        return 85;
+    case 2:
+        return 70;
+    default:
+        return 0;
+    }
+}
+
+SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
+    SheetFileComparison result;
+    bool found[2] = {false, false};
+    for (int i = 0; i < 2; ++i) {
+        const QString &path = request.paths[size_t(i)];
+        const QString &name = request.sheetNames[size_t(i)];
+        const QString fileName = QFileInfo(path).fileName();
+        QString error;
+        std::optional<Workbook> book = fReadWorkbook(path, true, &error);
+        if (!book) {
+            result.problems << CannotRead.arg(fileName.isEmpty() ? path : fileName, error);
+            continue;
+        }
+        if (Sheet *sheet = findSheet(*book, name)) {
+            result.sheets[size_t(i)] = std::move(*sheet);
+            found[i] = true;
+        } else {
+            result.problems << NoSuchSheet.arg(name, fileName);
+        }
+    }
+    if (!found[0] || !found[1])
+        return result;
+
+    result.compared = true;
+    result.comparison = fCompareSheets(result.sheets[0], result.sheets[1], request.legend);
+    const QString folder = request.outputFolder ? request.outputFolder() : QString();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        result.problems << NoTempFolder;
+        return result;
+    }
+    const QHash<quint64, Color> *colors[2] = {&result.comparison.leftColors,
+                                              &result.comparison.rightColors};
+    for (int i = 0; i < 2; ++i) {
+        const QString path = QDir(folder).filePath(
+            QStringLiteral("%1_%2_%3.xlsx")
+                .arg(i + 1)
+                .arg(safeFileName(QFileInfo(request.paths[size_t(i)]).completeBaseName()),
+                     safeFileName(request.sheetNames[size_t(i)])));
+        if (fWriteColouredSheet(result.sheets[size_t(i)], *colors[i], request.zoomPercent, path))
+            result.copies << path;
+        else
+            result.problems << CannotWrite.arg(QFileInfo(path).fileName());
+    }
+    return result;
+}
