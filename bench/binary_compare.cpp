@@ -72,12 +72,12 @@ int main(int argc, char **argv) {
     for (bool onlyDifferences : {false, true}) {
         Workspace ws;
         ws.OnlyDF = onlyDifferences;
-        sResetGridHeaders(ws);
+        resetGridHeaders(ws);
         t.start();
-        fDumpFile(ws, 0, left);
-        fDumpFile(ws, 1, right);
+        dumpFile(ws, 0, left);
+        dumpFile(ws, 1, right);
         const double dumped = double(t.nsecsElapsed()) / 1e9;
-        fCompareBinaryRows(ws);
+        compareBinaryRows(ws);
         const double total = double(t.nsecsElapsed()) / 1e9;
         std::printf("%s: dump %.3f s, compare %.3f s, total %.3f s; %d rows, %d changed, "
                     "%d right only\n",

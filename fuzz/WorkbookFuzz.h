@@ -10,7 +10,7 @@ inline int fuzzWorkbook(const uint8_t *data, size_t size, const char *extension)
     const QString path = FuzzSupport::writeInput(data, size, extension);
     for (const bool cells : {false, true}) {
         QString error;
-        const std::optional<Workbook> book = fReadWorkbook(path, cells, &error);
+        const std::optional<Workbook> book = readWorkbook(path, cells, &error);
         if (!book && error.isEmpty())
             __builtin_trap(); // a refusal always says why
         if (book) {

@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString path = FuzzSupport::writeInput(data, size, "odt");
     QString error;
-    const std::optional<QString> text = fReadDocumentText(path, &error);
+    const std::optional<QString> text = readDocumentText(path, &error);
     if (!text && !error.startsWith(DocumentText::CannotRead))
         __builtin_trap(); // a refusal always says why
     return 0;

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QStringList left = linesOf(bytes.left(cut));
     const QStringList right = linesOf(bytes.mid(cut + skip));
     PairTable table;
-    if (!fMatchLines(left, right, params, table))
+    if (!matchLines(left, right, params, table))
         __builtin_trap(); // nothing asked it to stop
     if (table.row(0) != PairTable::Row{} || !coversInOrder(table, int(left.size()), true) ||
         !coversInOrder(table, int(right.size()), false))

@@ -18,7 +18,7 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
         const QString &element = elements[i];
         const QString lower = element.toLower();
         // Existing paths, and web addresses, are the sources.
-        if (fFileExists(element) || fIsWebAddress(element)) {
+        if (fFileExists(element) || isWebAddress(element)) {
             if (request.path1.isEmpty())
                 request.path1 = element;
             else if (request.path2.isEmpty())

@@ -23,7 +23,7 @@ void printLine(FILE *stream, const QString &text) {
 int runBatch(int argc, char **argv, const BatchRequest &request) {
     QCoreApplication app(argc, argv);
     Workspace ws;
-    sSetupGridColumns(ws);
+    setupGridColumns(ws);
     ComparisonOptions::load(Settings(gIniPath())).applyTo(ws);
     const BatchResult result = batchCompare(ws, request);
     if (result.status == BatchTrouble)

@@ -144,7 +144,7 @@ bool readWordXml(const QByteArray &xml, QString *text, QString *reason) {
     QStringList stack; // local names of the open elements; "" for foreign ones
     bool sawRoot = false;
     while (!r.atEnd()) {
-        const auto token = fReadNextSafe(r);
+        const auto token = readNextSafe(r);
         if (token == QXmlStreamReader::StartElement) {
             const QString name = isWord(r) ? r.name().toString() : QString();
             if (!sawRoot) {
@@ -192,7 +192,7 @@ bool readOdfXml(const QByteArray &xml, QString *text, QString *reason) {
     QList<bool> inText; // per open element: is it in the text namespace
     bool sawRoot = false;
     while (!r.atEnd()) {
-        const auto token = fReadNextSafe(r);
+        const auto token = readNextSafe(r);
         if (token == QXmlStreamReader::StartElement) {
             const bool textNs = r.namespaceUri() == OdfText;
             const auto name = r.name();
@@ -246,7 +246,7 @@ QString wordMainPart(ZipPackage &zip) {
         return fallback;
     QXmlStreamReader r(*rels);
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
+        if (readNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
             continue;
         const auto attrs = r.attributes();
         if (attrs.value(QLatin1String("Type")).endsWith(u"/officeDocument")) {
@@ -264,7 +264,7 @@ QString wordMainPart(ZipPackage &zip) {
 QByteArray fileHead(const QString &path) {
     NativeStat st;
     NativeFile f;
-    if (!fNativeStat(path, &st) || !st.isFile || !f.open(path))
+    if (!nativeStat(path, &st) || !st.isFile || !f.open(path))
         return QByteArray();
     QByteArray head(8, '\0');
     const qint64 got = f.read(head.data(), head.size());
@@ -302,7 +302,7 @@ bool readOdt(const QString &path, QString *text, QString *reason) {
 bool readDoc(const QString &path, QString *text, QString *reason,
              const std::function<bool()> &stop) {
     NativeStat st;
-    if (!fNativeStat(path, &st) || !st.isFile)
+    if (!nativeStat(path, &st) || !st.isFile)
         return fail(reason, ZipText::CannotOpen);
     // A newer document saved under the old extension.
     if (fileHead(path).startsWith(ZipMagic))
@@ -314,7 +314,7 @@ bool readDoc(const QString &path, QString *text, QString *reason,
     const QStringList args{QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
                            QStringLiteral("UTF-8.txt"), QFileInfo(path).absoluteFilePath()};
     std::optional<QString> out =
-        fRunConverter(program, args, DocConverterTimeoutMs, reason, MaxConverterOutput, stop);
+        runConverter(program, args, DocConverterTimeoutMs, reason, MaxConverterOutput, stop);
     if (!out)
         return false;
     // The converter ends its output with line ends that are not document text.
@@ -326,7 +326,7 @@ bool readDoc(const QString &path, QString *text, QString *reason,
 
 } // namespace
 
-std::optional<QString> fRunConverter(const QString &program, const QStringList &arguments,
+std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
                                      int timeoutMs, QString *error, qint64 maxOutputBytes,
                                      const std::function<bool()> &stop) {
     const ProgramRun run =
@@ -359,7 +359,7 @@ std::optional<QString> fRunConverter(const QString &program, const QStringList &
     return NormalizeLineEnds(QString::fromUtf8(run.output));
 }
 
-std::optional<QString> fReadDocumentText(const QString &path, QString *error,
+std::optional<QString> readDocumentText(const QString &path, QString *error,
                                          const std::function<bool()> &stop) {
     const QString ext = QFileInfo(path).suffix().toLower();
     QString text;

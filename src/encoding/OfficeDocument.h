@@ -27,7 +27,7 @@ inline const QString ConverterStopped = QStringLiteral("中断しました");
 // "文書を読めません: <reason>" in *error (when given), for a missing, damaged, encrypted or
 // oversized document, or a .doc without a working converter. stop (may be empty) is asked
 // while the converter runs, at least every 50 ms; true ends it ("中断しました").
-std::optional<QString> fReadDocumentText(const QString &path, QString *error,
+std::optional<QString> readDocumentText(const QString &path, QString *error,
                                          const std::function<bool()> &stop = {});
 
 // Runs a converter program (arguments as a list, no shell) and returns its standard output
@@ -35,7 +35,7 @@ std::optional<QString> fReadDocumentText(const QString &path, QString *error,
 // the program cannot be started, exits with a non-zero status or a signal, writes more than
 // maxOutputBytes, or does not finish within timeoutMs, or stop (may be empty; asked at least
 // every 50 ms) answers true. The program is then killed.
-std::optional<QString> fRunConverter(const QString &program, const QStringList &arguments,
+std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
                                      int timeoutMs, QString *error,
                                      qint64 maxOutputBytes = qint64(256) * 1024 * 1024,
                                      const std::function<bool()> &stop = {});

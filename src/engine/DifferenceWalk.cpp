@@ -1,6 +1,6 @@
 #include "engine/DifferenceWalk.h"
 
-int fFindDifference(const ResultGrid &grid, int fromRow, int col, int firstDataRow, bool forward) {
+int findDifference(const ResultGrid &grid, int fromRow, int col, int firstDataRow, bool forward) {
     if (fromRow < 0 || fromRow >= grid.rows() || col < 0 || col >= grid.cols())
         return -1;
     Color blockColor = grid.backColor(fromRow, col);

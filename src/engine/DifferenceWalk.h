@@ -6,4 +6,4 @@
 // rows of the colour the walk starts in belong to the same block and are passed over; after an
 // unpainted row any painted row is a find. Returns the row found, or -1 when the walk reaches
 // the last (first) data row without one.
-int fFindDifference(const ResultGrid &grid, int fromRow, int col, int firstDataRow, bool forward);
+int findDifference(const ResultGrid &grid, int fromRow, int col, int firstDataRow, bool forward);

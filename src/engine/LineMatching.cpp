@@ -341,7 +341,7 @@ void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const Mat
 
 } // namespace
 
-bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
                  PairTable &table, const std::function<bool()> &shouldAbort,
                  const std::function<void(qint64 done, qint64 total)> &progress) {
     const LineIndex x(left, right, params);

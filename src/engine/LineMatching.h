@@ -112,6 +112,6 @@ std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR
 // The matching loop: repeatedly finds the next anchor, lays out the gap before it and emits
 // it. `shouldAbort` is asked every 50 iterations; when it answers true the loop stops and the
 // function returns false (the table holds what was built so far).
-bool fMatchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
                  PairTable &table, const std::function<bool()> &shouldAbort = {},
                  const std::function<void(qint64 done, qint64 total)> &progress = {});

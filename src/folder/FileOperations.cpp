@@ -51,7 +51,7 @@ QString withErrno(const QString &what, int error) {
 }
 
 QByteArray nativePath(const QString &path) {
-    return fEncodeNativeName(path);
+    return encodeNativeName(path);
 }
 
 bool lstatPath(const QString &path, struct stat *st) {
@@ -63,7 +63,7 @@ QString canonical(const QString &path) {
     char *resolved = ::realpath(nativePath(path).constData(), nullptr);
     if (!resolved)
         return QString();
-    const QString result = fDecodeNativeName(QByteArray(resolved));
+    const QString result = decodeNativeName(QByteArray(resolved));
     std::free(resolved);
     return result;
 }
@@ -108,7 +108,7 @@ public:
         if (!S_ISDIR(st.st_mode) || depth > MaxDepth)
             return 0;
         quint64 sum = 0;
-        fListFolder(path, [&](const QString &name) {
+        listFolder(path, [&](const QString &name) {
             sum += measure(fJoinPath(path, name), depth + 1);
             return true;
         });
@@ -253,7 +253,7 @@ private:
             return fail(rel, withErrno(QStringLiteral("フォルダを作れません"), errno));
         }
         QStringList children;
-        if (!fListFolder(source, [&](const QString &name) {
+        if (!listFolder(source, [&](const QString &name) {
                 children << name;
                 return true;
             }))
@@ -319,9 +319,9 @@ bool prepareTrash(const QString &trash) {
 }
 
 QString homeTrash() {
-    QString data = fDecodeNativeName(qgetenv("XDG_DATA_HOME"));
+    QString data = decodeNativeName(qgetenv("XDG_DATA_HOME"));
     if (!data.startsWith(QLatin1Char('/'))) // relative values are to be ignored
-        data = fDecodeNativeName(qgetenv("HOME")) + QStringLiteral("/.local/share");
+        data = decodeNativeName(qgetenv("HOME")) + QStringLiteral("/.local/share");
     return fJoinPath(data, QStringLiteral("Trash"));
 }
 
@@ -453,7 +453,7 @@ bool removeTree(const QString &path, const QString &rel, FileOperationResult &re
             return false;
         }
         QStringList children;
-        fListFolder(path, [&](const QString &name) {
+        listFolder(path, [&](const QString &name) {
             children << name;
             return true;
         });
@@ -477,12 +477,12 @@ bool removeTree(const QString &path, const QString &rel, FileOperationResult &re
 
 } // namespace
 
-bool fIsPlainEntryName(const QString &name) {
+bool isPlainEntryName(const QString &name) {
     return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
+FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
                                  const QStringList &names, const FileOperationProgress &progress,
                                  FileAccess &access) {
     Copier copier(progress, access);
@@ -500,13 +500,13 @@ FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &des
         return result;
     }
     for (const QString &name : names) {
-        if (fIsPlainEntryName(name))
+        if (isPlainEntryName(name))
             copier.totalBytes += Copier::measure(fJoinPath(source, name));
     }
     for (const QString &name : names) {
         if (result.cancelled)
             break;
-        if (!fIsPlainEntryName(name)) {
+        if (!isPlainEntryName(name)) {
             copier.fail(name, BadName);
             continue;
         }
@@ -528,7 +528,7 @@ FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &des
     return result;
 }
 
-FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList &names,
+FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList &names,
                                         const DeleteForGoodQuestion &askDeleteForGood,
                                         const FileOperationProgress &progress) {
     FileOperationResult result;
@@ -541,7 +541,7 @@ FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList
             break;
         }
         ++count;
-        if (!fIsPlainEntryName(name) || base.isEmpty()) {
+        if (!isPlainEntryName(name) || base.isEmpty()) {
             result.failures.append({name, base.isEmpty() ? NoFolder : BadName});
             continue;
         }

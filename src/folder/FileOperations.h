@@ -47,13 +47,13 @@ using FileOperationProgress =
 using DeleteForGoodQuestion = std::function<bool(const QStringList &names)>;
 
 // True for a name that stays inside its folder: not empty, not "." or "..", no "/" or NUL.
-bool fIsPlainEntryName(const QString &name);
+bool isPlainEntryName(const QString &name);
 
 // Copies the named entries of sourceFolder (files, links, folders with all their content)
 // into destinationFolder, replacing existing files there without asking. Existing folders are
 // merged into; an existing file or link is never replaced by a folder. Files are written
 // through access (a test passes one that fails).
-FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &destinationFolder,
+FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
                                  const QStringList &names,
                                  const FileOperationProgress &progress = {},
                                  FileAccess &access = FileAccess::system());
@@ -61,6 +61,6 @@ FileOperationResult fCopyEntries(const QString &sourceFolder, const QString &des
 // Moves the named entries of folder to the trash of the desktop (the freedesktop.org layout,
 // also for names that are not valid UTF-8). Entries whose file system has no usable trash are
 // deleted for good only when askDeleteForGood agrees.
-FileOperationResult fMoveEntriesToTrash(const QString &folder, const QStringList &names,
+FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList &names,
                                         const DeleteForGoodQuestion &askDeleteForGood,
                                         const FileOperationProgress &progress = {});

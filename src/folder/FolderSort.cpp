@@ -23,7 +23,7 @@ quint64 exactSize(const ResultGrid &grid, int r, int c) {
 
 } // namespace
 
-void sSortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
+void sortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
     const int first = grid.fixedRows();
     const int rows = grid.rows();
     if (rows - first < 2)
@@ -67,7 +67,7 @@ void sSortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) 
     grid.setRedraw(redraw);
 }
 
-int fFolderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascending) {
+int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascending) {
     const int d = ascending ? 1 : -1;
     // A folder on either side puts its row before the files.
     for (const int typeCol : {2, 6}) {
@@ -95,13 +95,13 @@ int fFolderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascend
     return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
-bool sSortFolderGrid(ResultGrid &grid, int col) {
+bool sortFolderGrid(ResultGrid &grid, int col) {
     if (col < 0 || col >= grid.cols())
         return false;
     const QString key = QString::number(col);
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
-    sSortGridRows(grid,
-                  [&](int a, int b) { return fFolderRowCompare(grid, a, b, col, ascending) < 0; });
+    sortGridRows(grid,
+                  [&](int a, int b) { return folderRowCompare(grid, a, b, col, ascending) < 0; });
     return ascending;
 }

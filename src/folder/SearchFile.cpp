@@ -37,11 +37,11 @@ struct Entry {
 
 // A symbolic link is listed as what it points to; a broken one (or a loop) as a file of size
 // 0 with the link's own time. False when the entry vanished since it was listed.
-bool sExamine(const QString &folder, const QString &name, Entry *entry) {
+bool examine(const QString &folder, const QString &name, Entry *entry) {
     const QString path = fJoinPath(folder, name);
     NativeStat st;
-    if (!fNativeStat(path, &st, true)) {
-        if (!fNativeStat(path, &st, false))
+    if (!nativeStat(path, &st, true)) {
+        if (!nativeStat(path, &st, false))
             return false;
         st.isDir = false;
         st.isFile = false;
@@ -54,20 +54,20 @@ bool sExamine(const QString &folder, const QString &name, Entry *entry) {
     return true;
 }
 
-void sListEntry(ResultGrid &g, int r, int h, const Entry &e) {
+void listEntry(ResultGrid &g, int r, int h, const Entry &e) {
     g.setText(r, 4 * h, e.name);
     if (e.kind == Kind::Folder) {
         g.setText(r, 4 * h + 2, FolderType);
         g.setText(r, 8 + h, QStringLiteral("0"));
     } else {
         g.setText(r, 8 + h, QString::number(e.size));
-        g.setText(r, 4 * h + 1, fSizeText(e.size));
+        g.setText(r, 4 * h + 1, sizeTextOf(e.size));
         g.setText(r, 4 * h + 2, fGetExtension(e.name));
     }
     g.setText(r, 4 * h + 3, fFormatFileTime(e.modified));
 }
 
-void sColourHalf(ResultGrid &g, int r, int h, Color color) {
+void colourHalf(ResultGrid &g, int r, int h, Color color) {
     for (int c = 4 * h; c < 4 * h + 4; ++c)
         g.setBackColor(r, c, color);
 }
@@ -116,7 +116,7 @@ struct ReadProblem {
 // The user stopped the content comparison inside a file.
 struct StoppedInFile {};
 
-QString sDigest(const QString &path, const std::function<bool()> &stop) {
+QString digestOf(const QString &path, const std::function<bool()> &stop) {
     QString digest;
     try {
         digest = GetFileMD5HashCode(path, modMD5::DefaultBlockSize, stop);
@@ -128,7 +128,7 @@ QString sDigest(const QString &path, const std::function<bool()> &stop) {
     return digest;
 }
 
-QString sText(const QString &path, const std::function<bool()> &stop) {
+QString textOfFile(const QString &path, const std::function<bool()> &stop) {
     const WholeFile file = readWholeFile(path, MaxComparedFileBytes, stop);
     if (file.problem == FileProblem::Stopped)
         throw StoppedInFile{};
@@ -139,7 +139,7 @@ QString sText(const QString &path, const std::function<bool()> &stop) {
 
 // Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
 // row stays.
-void sRemoveRows(ResultGrid &g, const std::vector<bool> &remove) {
+void removeFolderRows(ResultGrid &g, const std::vector<bool> &remove) {
     const int rows = g.rows();
     int target = 1;
     for (int r = 1; r < rows; ++r) {
@@ -165,7 +165,7 @@ void sRemoveRows(ResultGrid &g, const std::vector<bool> &remove) {
 
 } // namespace
 
-QString fSizeText(quint64 size, const QLocale &locale) {
+QString sizeTextOf(quint64 size, const QLocale &locale) {
     constexpr quint64 KB = 1024;
     constexpr quint64 MB = KB * 1024;
     constexpr quint64 GB = MB * 1024;
@@ -228,9 +228,9 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     };
 
     // The first folder, in the order the file system gives.
-    const bool firstOpened = fListFolder(folderPath, [&](const QString &name) {
+    const bool firstOpened = listFolder(folderPath, [&](const QString &name) {
         Entry e;
-        if (!filter.accepts(name) || !sExamine(folderPath, name, &e))
+        if (!filter.accepts(name) || !examine(folderPath, name, &e))
             return true;
         if (anyListed)
             g.appendRow();
@@ -238,7 +238,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         const int r = g.rows() - 1;
         kinds.resize(size_t(g.rows()));
         g.setText(r, 9, QStringLiteral("0"));
-        sListEntry(g, r, side, e);
+        listEntry(g, r, side, e);
         kinds[size_t(r)].half[side] = e.kind;
         return tick();
     });
@@ -258,9 +258,9 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
             index.insert(name, r);
     }
 
-    const bool secondOpened = fListFolder(otherFolderPath, [&](const QString &name) {
+    const bool secondOpened = listFolder(otherFolderPath, [&](const QString &name) {
         Entry e;
-        if (!filter.accepts(name) || !sExamine(otherFolderPath, name, &e))
+        if (!filter.accepts(name) || !examine(otherFolderPath, name, &e))
             return true;
         const QHash<QString, int> &index = e.kind == Kind::Folder ? folderRows : fileRows;
         int r = index.value(name, 0);
@@ -271,11 +271,11 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
             anyListed = true;
             r = g.rows() - 1;
             kinds.resize(size_t(g.rows()));
-            sColourHalf(g, r, 0, ws.txtState[2]);
-            sColourHalf(g, r, 1, ws.txtState[1]);
+            colourHalf(g, r, 0, ws.txtState[2]);
+            colourHalf(g, r, 1, ws.txtState[1]);
             g.setText(r, 8, QStringLiteral("0"));
         }
-        sListEntry(g, r, 1, e);
+        listEntry(g, r, 1, e);
         kinds[size_t(r)].half[1] = e.kind;
         return tick();
     });
@@ -295,8 +295,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         for (int r = 1; r <= k; ++r) {
             const RowKinds &kind = kinds[size_t(r)];
             if (kind.half[1] == Kind::None) {
-                sColourHalf(g, r, 0, ws.txtState[1]);
-                sColourHalf(g, r, 1, ws.txtState[2]);
+                colourHalf(g, r, 0, ws.txtState[1]);
+                colourHalf(g, r, 1, ws.txtState[2]);
                 ++ws.LeftOnlyCount;
             } else {
                 bool differs = false;
@@ -315,9 +315,9 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                     const QString right = fJoinPath(otherFolderPath, g.text(r, 4));
                     if (mode == 1) {
                         // Digests of files of different lengths cannot agree: no need to read.
-                        check(sizesDiffer || sDigest(left, stop) != sDigest(right, stop), 0);
+                        check(sizesDiffer || digestOf(left, stop) != digestOf(right, stop), 0);
                     } else {
-                        check(sText(left, stop) != sText(right, stop), 0);
+                        check(textOfFile(left, stop) != textOfFile(right, stop), 0);
                     }
                 }
                 check(sizesDiffer, 1);
@@ -345,5 +345,5 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         return; // as an abort between rows
     }
     if (anyRemoved)
-        sRemoveRows(g, remove);
+        removeFolderRows(g, remove);
 }

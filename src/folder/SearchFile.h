@@ -17,7 +17,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
 
 // "1024 byte", "1.50 KB", "1,024.00 MB", "5.00 GB": exact, rounded half up to hundredths,
 // with the locale's group separator and decimal point.
-QString fSizeText(quint64 size, const QLocale &locale = QLocale());
+QString sizeTextOf(quint64 size, const QLocale &locale = QLocale());
 
 // The locale's short date, a blank and "HH:mm:ss" (milliseconds dropped). Under the C locale
 // the date is "yyyy/MM/dd".

@@ -69,7 +69,7 @@ const FolderMenuEntry FolderMenuEntries[] = {
 
 bool isFolder(const QString &path) {
     NativeStat st;
-    return !path.isEmpty() && fNativeStat(path, &st) && st.isDir;
+    return !path.isEmpty() && nativeStat(path, &st) && st.isDir;
 }
 
 // "name (reason)" for each failure, as much as a status line can carry.
@@ -190,7 +190,7 @@ void FolderViewController::fgF_HeaderClick(int col) {
         return;
     ws.setBusy(true);
     m_host.setStatus(Sorting);
-    sSortFolderGrid(g, col);
+    sortFolderGrid(g, col);
     m_host.sDiffbarPrint();
     m_view->setCurrentCell(std::max(g.row(), g.fixedRows()), col);
     // With the overview bar hidden nothing else ends the progress text.
@@ -302,7 +302,7 @@ void FolderViewController::openFolderEntry() {
     const QString path = fJoinPath(folder, g.text(r, side == 0 ? 0 : 4));
     m_host.setStatus(OpeningEntry);
     NativeStat st;
-    if (!folder.isEmpty() && fNativeStat(path, &st))
+    if (!folder.isEmpty() && nativeStat(path, &st))
         openPath(path); // a folder opens in the file manager the same way
     ws.setBusy(false);
     m_host.setStatus(QString());
@@ -355,8 +355,8 @@ void FolderViewController::startFileOperation(FileOperationKind kind) {
         return !progress.wasCanceled();
     };
     const FileOperationResult result =
-        copy ? fCopyEntries(folder, other, names, report)
-             : fMoveEntriesToTrash(folder, names, askDeleteForGood, report);
+        copy ? copyEntries(folder, other, names, report)
+             : moveEntriesToTrash(folder, names, askDeleteForGood, report);
     progress.close();
     m_host.lockWindow(false);
     m_fileOperationRunning = false;

@@ -118,9 +118,9 @@ SheetViewController::SheetViewController(ViewHost &host, QWidget *parent) : m_ho
         installListHooks(i);
 
     Workspace &ws = host.workspace();
-    connect(&ws, &Workspace::sheetListsChanged, this, &SheetViewController::sRefreshSheetLists);
+    connect(&ws, &Workspace::sheetListsChanged, this, &SheetViewController::refreshSheetLists);
     // A run may empty the lists in place before it shows another view.
-    connect(&ws, &Workspace::viewChanged, this, &SheetViewController::sRefreshSheetLists);
+    connect(&ws, &Workspace::viewChanged, this, &SheetViewController::refreshSheetLists);
 }
 
 SheetViewController::~SheetViewController() = default;
@@ -213,7 +213,7 @@ void SheetViewController::lv_Drop(int index, const QStringList &paths) {
     m_host.fg_Drop(paths, paths.size() == 1 && index == 1 ? 2 : 0);
 }
 
-void SheetViewController::sRefreshSheetLists() {
+void SheetViewController::refreshSheetLists() {
     const Workspace &ws = m_host.workspace();
     for (int i = 0; i < 2; ++i) {
         QString info = ws.workbookInfo[size_t(i)];

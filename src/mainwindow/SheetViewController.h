@@ -62,7 +62,7 @@ public:
 
 private:
     void installListHooks(int index);
-    void sRefreshSheetLists();
+    void refreshSheetLists();
     void lv_Click(int index);
     void lv_Popup(int index, const QPoint &globalPos);
     void openListFile();

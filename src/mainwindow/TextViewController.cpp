@@ -127,7 +127,7 @@ void TextViewController::moveToDifference(bool forward) {
         return;
     ResultGrid *g = v->grid();
     const int firstDataRow = g == &m_host.workspace().fgB ? 2 : 1;
-    const int row = fFindDifference(*g, g->row(), g->col(), firstDataRow, forward);
+    const int row = findDifference(*g, g->row(), g->col(), firstDataRow, forward);
     v->setFocus();
     if (row < 0) {
         m_host.setStatus(EndReached);
@@ -157,7 +157,7 @@ void TextViewController::openInEditor() {
             m_host.setStatus(EditorFailed + editor);
         return;
     }
-    const QString ext = fLowerExtension(path);
+    const QString ext = lowerExtension(path);
     if (ext == QLatin1String("doc") || ext == QLatin1String("docx")) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
         return;
@@ -167,11 +167,11 @@ void TextViewController::openInEditor() {
         return;
     if (fPathKind(path) == PathFile) {
         const QString command =
-            fExpandEditorCommand(settings.editor(), path, g->text(g->row(), numberCol));
+            expandEditorCommand(settings.editor(), path, g->text(g->row(), numberCol));
         m_host.setStatus(OpeningFile);
-        if (!fStartCommandLine(command))
+        if (!startCommandLine(command))
             m_host.setStatus(EditorFailed + command);
-    } else if (fIsWebAddress(path) || path == ClipboardWord) {
+    } else if (isWebAddress(path) || path == ClipboardWord) {
         // No file to open in an editor: the line is compared on its own instead.
         showOneLine();
     }

@@ -200,7 +200,7 @@ void frmMain::clearAll() {
     cb[1]->setEditText(QString());
     m_ws.cb = {};
     setStatus(QString());
-    sResetGridHeaders(m_ws);
+    resetGridHeaders(m_ws);
     pic0->clearPicture();
     m_ws.workbookInfo = {};
     m_ws.lv[0].clear();

@@ -57,7 +57,7 @@ void frmMain::Form_Load() {
     }
 
     applyFontSize(m_settings.fontSize());
-    sSetupGridColumns(m_ws);
+    setupGridColumns(m_ws);
 
     for (int k = 0; k < 3; ++k)
         m_legend->setLegendColour(k, options.colours[size_t(k)]);

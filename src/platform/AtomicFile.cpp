@@ -15,14 +15,14 @@ namespace {
 constexpr int MaxLinkHops = 40; // as the kernel: beyond this a chain of links is a loop
 
 QByteArray nativeBytes(const QString &path) {
-    return fEncodeNativeName(path);
+    return encodeNativeName(path);
 }
 
 // The file a chain of links ends at; the path itself when it is no link.
 QString followLinks(QString path) {
     for (int hop = 0; hop < MaxLinkHops; ++hop) {
         NativeStat st;
-        if (!fNativeStat(path, &st, false) || !st.isSymLink)
+        if (!nativeStat(path, &st, false) || !st.isSymLink)
             return path;
         const QByteArray bytes = nativeBytes(path);
         QByteArray target(4096, '\0');
@@ -30,7 +30,7 @@ QString followLinks(QString path) {
         if (n <= 0 || n >= target.size())
             return path;
         target.truncate(n);
-        const QString next = fDecodeNativeName(target);
+        const QString next = decodeNativeName(target);
         path = next.startsWith(QLatin1Char('/')) ? next : fJoinPath(parentFolderOf(path), next);
     }
     return path;
@@ -90,7 +90,7 @@ bool AtomicFile::open() {
         return fail(Step::Open, ENOENT);
     m_target = m_links == Links::Follow ? followLinks(m_path) : m_path;
     NativeStat st;
-    if (fNativeStat(m_target, &st, false) && st.isDir)
+    if (nativeStat(m_target, &st, false) && st.isDir)
         return fail(Step::Open, EISDIR);
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -3,7 +3,7 @@
 #include <QProcess>
 #include <QStringList>
 
-QString fExpandEditorCommand(const QString &templateText, const QString &path,
+QString expandEditorCommand(const QString &templateText, const QString &path,
                              const QString &lineNumber) {
     QString command = templateText;
     command.replace(QLatin1String("%L"), lineNumber);
@@ -13,7 +13,7 @@ QString fExpandEditorCommand(const QString &templateText, const QString &path,
     return command;
 }
 
-bool fStartCommandLine(const QString &commandLine) {
+bool startCommandLine(const QString &commandLine) {
     QStringList parts = QProcess::splitCommand(commandLine);
     if (parts.isEmpty())
         return false;
@@ -21,7 +21,7 @@ bool fStartCommandLine(const QString &commandLine) {
     return QProcess::startDetached(program, parts);
 }
 
-QString fDefaultEditorCommand() {
+QString defaultEditorCommand() {
 #ifdef Q_OS_WIN
     return QStringLiteral("notepad %F");
 #else

@@ -57,7 +57,7 @@ WholeFile readWholeFile(const QString &path, qint64 limit, const std::function<b
         return refused(FileProblem::NoName);
     // Examined by name first: opening a pipe or a device is already a step too far.
     NativeStat st;
-    if (!fNativeStat(path, &st))
+    if (!nativeStat(path, &st))
         return refused(FileProblem::Open, errno);
     if (st.isDir)
         return refused(FileProblem::Folder);

@@ -32,7 +32,7 @@ bool isStatusError(QNetworkReply::NetworkError e) {
 
 } // namespace
 
-HttpResult fHttpGet(const QString &address, int timeoutMs, qint64 maxBody,
+HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
                     const std::function<bool()> &stop) {
     HttpResult result;
     const QUrl url(address.trimmed(), QUrl::StrictMode);

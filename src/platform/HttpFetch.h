@@ -37,5 +37,5 @@ constexpr int HttpMaxRedirects = 5;
 // Nothing is stored: no cache, no cookies kept. maxBody lowers the body limit (for tests).
 // stop (may be empty) is asked every 20 ms while the transfer runs; when it answers true the
 // transfer is abandoned at once and the result is "stopped", never a partial page.
-HttpResult fHttpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody,
+HttpResult httpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody,
                     const std::function<bool()> &stop = {});

@@ -24,7 +24,7 @@ constexpr char16_t EscapeBase = 0xDC00;
 
 // Length of the valid UTF-8 sequence at bytes[i], or 0 when the byte there does not start
 // one. Overlong forms, encoded surrogates and code points above U+10FFFF are invalid.
-int sValidSequence(const unsigned char *p, qsizetype remaining, char32_t *cp) {
+int validSequence(const unsigned char *p, qsizetype remaining, char32_t *cp) {
     const unsigned char b0 = p[0];
     if (b0 < 0x80) {
         *cp = b0;
@@ -61,7 +61,7 @@ int sValidSequence(const unsigned char *p, qsizetype remaining, char32_t *cp) {
     return len;
 }
 
-void sAppendUtf8(QByteArray &out, char32_t cp) {
+void appendUtf8(QByteArray &out, char32_t cp) {
     if (cp < 0x80) {
         out.append(char(cp));
     } else if (cp < 0x800) {
@@ -79,13 +79,13 @@ void sAppendUtf8(QByteArray &out, char32_t cp) {
     }
 }
 
-QString sErrnoText(int number) {
+QString errnoMessage(int number) {
     return QString::fromLocal8Bit(std::strerror(number));
 }
 
 } // namespace
 
-QString fDecodeNativeName(const QByteArray &bytes) {
+QString decodeNativeName(const QByteArray &bytes) {
     QString out;
     out.reserve(bytes.size());
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
@@ -93,7 +93,7 @@ QString fDecodeNativeName(const QByteArray &bytes) {
     qsizetype i = 0;
     while (i < n) {
         char32_t cp = 0;
-        const int len = sValidSequence(p + i, n - i, &cp);
+        const int len = validSequence(p + i, n - i, &cp);
         if (len == 0) {
             out.append(QChar(char16_t(EscapeBase + p[i])));
             ++i;
@@ -111,7 +111,7 @@ QString fDecodeNativeName(const QByteArray &bytes) {
     return out;
 }
 
-QByteArray fEncodeNativeName(const QString &name) {
+QByteArray encodeNativeName(const QString &name) {
     QByteArray out;
     out.reserve(name.size() * 3);
     const qsizetype n = name.size();
@@ -119,14 +119,14 @@ QByteArray fEncodeNativeName(const QString &name) {
         const char16_t u = name.at(i).unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < n &&
             QChar::isLowSurrogate(name.at(i + 1).unicode())) {
-            sAppendUtf8(out, QChar::surrogateToUcs4(u, name.at(i + 1).unicode()));
+            appendUtf8(out, QChar::surrogateToUcs4(u, name.at(i + 1).unicode()));
             ++i;
         } else if (u >= 0xDC80 && u <= 0xDCFF) {
             out.append(char(u - EscapeBase));
         } else if (QChar::isSurrogate(u)) {
-            sAppendUtf8(out, 0xFFFD);
+            appendUtf8(out, 0xFFFD);
         } else {
-            sAppendUtf8(out, u);
+            appendUtf8(out, u);
         }
     }
     return out;
@@ -151,14 +151,14 @@ QString lastNameOf(const QString &path) {
 
 QDateTime modificationTime(const QString &path) {
     NativeStat st;
-    return fNativeStat(path, &st) ? st.modified : QDateTime();
+    return nativeStat(path, &st) ? st.modified : QDateTime();
 }
 
 #ifdef Q_OS_UNIX
 
-bool fNativeStat(const QString &path, NativeStat *out, bool followLinks) {
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     *out = NativeStat();
-    const QByteArray bytes = fEncodeNativeName(path);
+    const QByteArray bytes = encodeNativeName(path);
     struct stat st {};
     const int rc = followLinks ? ::stat(bytes.constData(), &st) : ::lstat(bytes.constData(), &st);
     if (rc != 0)
@@ -173,8 +173,8 @@ bool fNativeStat(const QString &path, NativeStat *out, bool followLinks) {
     return true;
 }
 
-bool fListFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry) {
-    DIR *dir = ::opendir(fEncodeNativeName(folder).constData());
+bool listFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry) {
+    DIR *dir = ::opendir(encodeNativeName(folder).constData());
     if (!dir)
         return false;
     while (true) {
@@ -185,7 +185,7 @@ bool fListFolder(const QString &folder, const std::function<bool(const QString &
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        if (!onEntry(fDecodeNativeName(QByteArray(name))))
+        if (!onEntry(decodeNativeName(QByteArray(name))))
             break;
     }
     ::closedir(dir);
@@ -194,7 +194,7 @@ bool fListFolder(const QString &folder, const std::function<bool(const QString &
 
 #else
 
-bool fNativeStat(const QString &path, NativeStat *out, bool followLinks) {
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     *out = NativeStat();
     const QFileInfo info(path);
     const bool link = info.isSymLink();
@@ -214,7 +214,7 @@ bool fNativeStat(const QString &path, NativeStat *out, bool followLinks) {
     return true;
 }
 
-bool fListFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry) {
+bool listFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry) {
     const QDir dir(folder);
     if (!dir.exists())
         return false;
@@ -229,14 +229,14 @@ bool fListFolder(const QString &folder, const std::function<bool(const QString &
 
 #endif
 
-int fOpenForRead(const QString &path) {
+int openForRead(const QString &path) {
 #ifdef Q_OS_UNIX
     // Non-blocking only for the open itself: a pipe without a writer would block it forever.
-    const int fd = ::open(fEncodeNativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(encodeNativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0)
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #else
-    const int fd = ::open(fEncodeNativeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(encodeNativeName(path).constData(), O_RDONLY | O_CLOEXEC);
 #endif
     if (fd < 0)
         return -1;
@@ -256,7 +256,7 @@ NativeFile::~NativeFile() {
 
 bool NativeFile::open(const QString &path) {
     close();
-    m_fd = fOpenForRead(path);
+    m_fd = openForRead(path);
     m_error = m_fd < 0 ? errno : 0;
     return m_fd >= 0;
 }
@@ -295,5 +295,5 @@ void NativeFile::close() {
 }
 
 QString NativeFile::errorText() const {
-    return sErrnoText(m_error);
+    return errnoMessage(m_error);
 }

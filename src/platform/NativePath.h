@@ -13,10 +13,10 @@
 // UTF-8 never encodes a surrogate, so the mapping is unambiguous and round-trips exactly.
 
 // Bytes of a file name or path as text; never fails.
-QString fDecodeNativeName(const QByteArray &bytes);
+QString decodeNativeName(const QByteArray &bytes);
 // The exact bytes again. Lone surrogates U+DC80..U+DCFF become their byte; any other lone
 // surrogate (which decoding never produces) becomes U+FFFD; everything else is UTF-8.
-QByteArray fEncodeNativeName(const QString &name);
+QByteArray encodeNativeName(const QString &name);
 
 struct NativeStat {
     bool exists = false;
@@ -31,16 +31,16 @@ struct NativeStat {
 
 // stat() (or lstat() when followLinks is false). False, with *out reset, when the path does
 // not exist or cannot be examined (a broken link with followLinks).
-bool fNativeStat(const QString &path, NativeStat *out, bool followLinks = true);
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks = true);
 
 // Calls onEntry with the name of every entry of the folder except "." and ".." (hidden ones
 // included), in the order the file system gives them. onEntry returning false stops the
 // listing. Returns false when the folder cannot be opened.
-bool fListFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry);
+bool listFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry);
 
 // Opens a file for reading (close-on-exec). Returns the descriptor, or -1 with errno set; a
 // folder gives -1 with EISDIR. Opening a pipe that has no writer does not wait for one.
-int fOpenForRead(const QString &path);
+int openForRead(const QString &path);
 
 // folder + "/" + name, without doubling a trailing separator.
 QString fJoinPath(const QString &folder, const QString &name);
@@ -56,7 +56,7 @@ QDateTime modificationTime(const QString &path);
 
 // The whole path bytes for a library that opens files by name.
 inline QByteArray nativePathBytes(const QString &path) {
-    return fEncodeNativeName(path);
+    return encodeNativeName(path);
 }
 
 // A file opened for reading in blocks; closed by the destructor.

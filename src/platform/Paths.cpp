@@ -10,7 +10,7 @@ PathKind fPathKind(const QString &path) {
     if (path.isEmpty())
         return PathNone;
     NativeStat st;
-    if (!fNativeStat(path, &st))
+    if (!nativeStat(path, &st))
         return PathNone;
     return st.isDir ? PathFolder : PathFile;
 }
@@ -19,9 +19,9 @@ bool fFileExists(const QString &path) {
     return fPathKind(path) != PathNone;
 }
 
-QString fLowerExtension(const QString &path) {
+QString lowerExtension(const QString &path) {
     // Only the file name counts: a dot in a folder name is no extension.
-    const QString name = fFileName(path);
+    const QString name = fileNameOf(path);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
         return QString();
@@ -33,11 +33,11 @@ QString fGetExtension(const QString &path) {
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
-QString fFileName(const QString &path) {
+QString fileNameOf(const QString &path) {
     return QFileInfo(path).fileName();
 }
 
-bool fIsWebAddress(const QString &path) {
+bool isWebAddress(const QString &path) {
     const QUrl url(path, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
         return false;
@@ -46,6 +46,6 @@ bool fIsWebAddress(const QString &path) {
            scheme == QLatin1String("ftp");
 }
 
-QString fModificationText(const QString &path) {
+QString modificationText(const QString &path) {
     return modificationTime(path).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }

@@ -57,7 +57,7 @@ bool ZipPackage::open(const QString &path) {
     m_error = ZipError::None;
     // A pipe or device would make zip_open block or read without end.
     NativeStat st;
-    if (!fNativeStat(path, &st) || !st.isFile)
+    if (!nativeStat(path, &st) || !st.isFile)
         return fail(ZipError::CannotOpen);
 
     int code = 0;
@@ -177,7 +177,7 @@ QString ZipPackage::errorText() const {
     return ZipText::Damaged;
 }
 
-QXmlStreamReader::TokenType fReadNextSafe(QXmlStreamReader &reader) {
+QXmlStreamReader::TokenType readNextSafe(QXmlStreamReader &reader) {
     const QXmlStreamReader::TokenType token = reader.readNext();
     if (token == QXmlStreamReader::DTD) {
         reader.raiseError(ZipText::Doctype);

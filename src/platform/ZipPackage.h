@@ -77,4 +77,4 @@ private:
 // an internal DTD subset, which is all a "billion laughs" document needs. None of the formats
 // we read has a DOCTYPE, so the readers step with this instead of readNext(): a DTD token ends
 // the document with an error (ZipText::Doctype) before any entity reference can be reached.
-QXmlStreamReader::TokenType fReadNextSafe(QXmlStreamReader &reader);
+QXmlStreamReader::TokenType readNextSafe(QXmlStreamReader &reader);

@@ -64,11 +64,11 @@ bool bytesDiffer(QByteArrayView a, QByteArrayView b) {
 
 } // namespace
 
-bool fDumpFile(Workspace &ws, int side, const QString &path) {
+bool dumpFile(Workspace &ws, int side, const QString &path) {
     ws.sShowView(ResultView::Binary);
     ResultGrid &g = ws.fgB;
     g.setText(0, side == 0 ? 1 : 3,
-              fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
+              fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                   QStringLiteral("]"));
 
     // Only regular files (a pipe or a device may never end), and the whole file is held in
@@ -91,7 +91,7 @@ bool fDumpFile(Workspace &ws, int side, const QString &path) {
     return dumpSide(ws, side, bytes, int(bytes.size() / BytesPerRow) + 1);
 }
 
-bool fDumpBytes(Workspace &ws, int side, const QByteArray &bytes) {
+bool dumpBytes(Workspace &ws, int side, const QByteArray &bytes) {
     ws.sShowView(ResultView::Binary);
     const qsizetype dataRows = (bytes.size() + BytesPerRow - 1) / BytesPerRow;
     if (tooLarge(dataRows)) {
@@ -102,13 +102,13 @@ bool fDumpBytes(Workspace &ws, int side, const QByteArray &bytes) {
     return dumpSide(ws, side, bytes, int(dataRows));
 }
 
-QByteArray fUtf16LeBytes(const QString &text) {
+QByteArray utf16LeBytes(const QString &text) {
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
     qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
     return bytes;
 }
 
-void fCompareBinaryRows(Workspace &ws) {
+void compareBinaryRows(Workspace &ws) {
     ResultGrid &g = ws.fgB;
     const int first = g.fixedRows();
     const int end = g.rows();

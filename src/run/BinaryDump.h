@@ -15,16 +15,16 @@
 // A file that cannot be read leaves the side without rows and is named in ws.runProblems.
 // Processes events after every 1024 bytes; returns false when ws.bAbort stopped it (the rows
 // written so far stay), true otherwise.
-bool fDumpFile(Workspace &ws, int side, const QString &path);
+bool dumpFile(Workspace &ws, int side, const QString &path);
 
-// Dumps a byte array (a stored clipboard text, see fUtf16LeBytes) into one side: ⌈b/16⌉ data
-// rows, header unchanged. Brings fgB to the front; aborts like fDumpFile.
-bool fDumpBytes(Workspace &ws, int side, const QByteArray &bytes);
+// Dumps a byte array (a stored clipboard text, see utf16LeBytes) into one side: ⌈b/16⌉ data
+// rows, header unchanged. Brings fgB to the front; aborts like dumpFile.
+bool dumpBytes(Workspace &ws, int side, const QByteArray &bytes);
 
 // A text as UTF-16 little-endian bytes, two a character, low byte first.
-QByteArray fUtf16LeBytes(const QString &text);
+QByteArray utf16LeBytes(const QString &text);
 
 // Compares the data rows of fgB row by row: a row with only one side's address is coloured
 // and counted as left-only or right-only, a row whose bytes differ as changed. With
 // ws.OnlyDF the other rows are removed; when none is left, one empty data row stays.
-void fCompareBinaryRows(Workspace &ws);
+void compareBinaryRows(Workspace &ws);

@@ -27,7 +27,7 @@ bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path
     try {
         ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
         ws.setSheetLists({}, {});
-        sResetGridHeaders(ws);
+        resetGridHeaders(ws);
     } catch (...) {
     }
     ws.bAbort = false;

@@ -4,7 +4,7 @@
 
 using namespace EngineTexts;
 
-void sSetupGridColumns(Workspace &ws) {
+void setupGridColumns(Workspace &ws) {
     for (int c : {1, 3})
         ws.fg.setColAlignment(c, ResultGrid::AlignLeftCenter);
     for (int c : {1, 3})
@@ -96,7 +96,7 @@ void finishFill(Workspace &ws) {
 
 } // namespace
 
-void sResetGridHeaders(Workspace &ws) {
+void resetGridHeaders(Workspace &ws) {
     emptyGrid(ws.fg, 2);
     ws.fg.setRowHeight(1, ws.fg.rowHeight(0));
     setRowTexts(ws.fg, 0, {LineNumberHeader, TextHeader, LineNumberHeader, TextHeader});
@@ -111,7 +111,7 @@ void sResetGridHeaders(Workspace &ws) {
                  TypeHeader, DateHeader});
 }
 
-void sFillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
+void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
                    const QStringList &right) {
     ResultGrid &g = ws.fg;
     const int n = table.lastRow();
@@ -142,7 +142,7 @@ void sFillTextGrid(Workspace &ws, const PairTable &table, const QStringList &lef
     finishFill(ws);
 }
 
-bool sShowOneSided(Workspace &ws, int side, const QStringList &lines) {
+bool showOneSided(Workspace &ws, int side, const QStringList &lines) {
     ResultGrid &g = ws.fg;
     const int n = int(lines.size());
     g.setRows(std::max(n + 1, 2));

@@ -6,19 +6,19 @@
 #include <QStringList>
 
 // Column alignments of the three grids, set once when the window loads.
-void sSetupGridColumns(Workspace &ws);
+void setupGridColumns(Workspace &ws);
 
 // Empties the three grids and writes their header rows (start of every run).
-void sResetGridHeaders(Workspace &ws);
+void resetGridHeaders(Workspace &ws);
 
 // The line texts are stored without copying: the caller keeps their source texts alive with
 // ws.fg.keepAlive().
 //
 // Fills the text grid from the matching's table: every row, or only the differing rows when
 // the only-differences toggle is down. Colours the rows and counts them.
-void sFillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
+void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
                    const QStringList &right);
 
 // Shows the lines of one side (0 left, 1 right) alone, uncoloured. Polls the abort flag every
 // 1000 lines; returns false when the user aborted (the rows written so far stay).
-bool sShowOneSided(Workspace &ws, int side, const QStringList &lines);
+bool showOneSided(Workspace &ws, int side, const QStringList &lines);

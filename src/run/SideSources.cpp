@@ -19,15 +19,15 @@ std::function<bool()> stopOf(const Workspace &ws) {
 
 QStringList keepLines(Workspace &ws, const QString &text) {
     ws.fg.keepAlive(text);
-    return fSplitLinesShared(text);
+    return splitLinesShared(text);
 }
 
 } // namespace
 
-QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
+QStringList loadFileLines(Workspace &ws, const QString &path, bool document) {
     if (document) {
         QString error;
-        const std::optional<QString> text = fReadDocumentText(path, &error, stopOf(ws));
+        const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
         if (!text) {
             ws.runProblems << error;
             return {};
@@ -46,8 +46,8 @@ QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document) {
     }
 }
 
-QStringList fLoadWebLines(Workspace &ws, const QString &address) {
-    const HttpResult page = fHttpGet(address, 30000, HttpMaxBody, stopOf(ws));
+QStringList loadWebLines(Workspace &ws, const QString &address) {
+    const HttpResult page = httpGet(address, 30000, HttpMaxBody, stopOf(ws));
     if (!page.ok) {
         ws.runProblems << page.error + QStringLiteral(": ") + address;
         return {};
@@ -57,21 +57,21 @@ QStringList fLoadWebLines(Workspace &ws, const QString &address) {
     return keepLines(ws, DecodeByName(DetectEncoding(page.body), page.body));
 }
 
-std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString &path) {
+std::optional<Workbook> loadWorkbookSide(Workspace &ws, int side, const QString &path) {
     QString error;
-    std::optional<Workbook> book = fReadWorkbook(path, false, &error, stopOf(ws));
+    std::optional<Workbook> book = readWorkbook(path, false, &error, stopOf(ws));
     if (!book) {
         ws.runProblems << error + QStringLiteral(": ") + path;
         return std::nullopt;
     }
-    ws.workbookInfo[size_t(side)] = QStringLiteral("ファイル名：") + fFileName(path) +
-                                    QStringLiteral("\r\n更新日時：") + fModificationText(path) +
+    ws.workbookInfo[size_t(side)] = QStringLiteral("ファイル名：") + fileNameOf(path) +
+                                    QStringLiteral("\r\n更新日時：") + modificationText(path) +
                                     QStringLiteral("\r\nシート数：") +
                                     QString::number(book->sheets.size());
     return book;
 }
 
-QList<SheetListItem> fSheetListAlone(const Workbook &book) {
+QList<SheetListItem> sheetListAlone(const Workbook &book) {
     QList<SheetListItem> list;
     for (int k = 0; k < book.sheets.size(); ++k)
         list.append(
@@ -79,14 +79,14 @@ QList<SheetListItem> fSheetListAlone(const Workbook &book) {
     return list;
 }
 
-std::array<QList<SheetListItem>, 2> fAlignSheetLists(const Workbook &left, const Workbook &right) {
+std::array<QList<SheetListItem>, 2> alignSheetLists(const Workbook &left, const Workbook &right) {
     QStringList names[2];
     for (const Sheet &s : left.sheets)
         names[0] << s.name;
     for (const Sheet &s : right.sheets)
         names[1] << s.name;
     PairTable table;
-    fMatchLines(names[0], names[1], MatchParams{}, table);
+    matchLines(names[0], names[1], MatchParams{}, table);
     std::array<QList<SheetListItem>, 2> lists;
     const Workbook *books[2] = {&left, &right};
     for (int r = 1; r <= table.lastRow(); ++r) {

@@ -13,17 +13,17 @@
 
 // The lines of a text file or a word-processor document; they point into a text the text grid
 // keeps alive.
-QStringList fLoadFileLines(Workspace &ws, const QString &path, bool document);
+QStringList loadFileLines(Workspace &ws, const QString &path, bool document);
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
-QStringList fLoadWebLines(Workspace &ws, const QString &address);
+QStringList loadWebLines(Workspace &ws, const QString &address);
 
 // The sheet names and used ranges of a workbook; writes the side's information text.
-std::optional<Workbook> fLoadWorkbookSide(Workspace &ws, int side, const QString &path);
+std::optional<Workbook> loadWorkbookSide(Workspace &ws, int side, const QString &path);
 
 // One workbook's sheets as a sheet list shown alone: number, name, used range.
-QList<SheetListItem> fSheetListAlone(const Workbook &book);
+QList<SheetListItem> sheetListAlone(const Workbook &book);
 
 // Two workbooks' sheet lists aligned by their names as the line matching pairs lines: row k of
 // one list faces row k of the other; a gap row has no number.
-std::array<QList<SheetListItem>, 2> fAlignSheetLists(const Workbook &left, const Workbook &right);
+std::array<QList<SheetListItem>, 2> alignSheetLists(const Workbook &left, const Workbook &right);

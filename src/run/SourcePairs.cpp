@@ -55,7 +55,7 @@ constexpr PairRule Rules[] = {
     {kinds({Hexadecimal}), kinds({Folder}),                               Any,       RightAlone},
 
     // A workbook goes on only to an existing path named like a workbook, or like a CSV under
-    // the toggle. An .xlsx beside a .csv makes the .csv a text file (see fSourceKind), which
+    // the toggle. An .xlsx beside a .csv makes the .csv a text file (see sourceKind), which
     // is then compared as text against the workbook's no lines. A folder named so is listed.
     {kinds({Workbook}),    kinds({Workbook, TextFile}),                   BookOrCsv, Compare},
     {kinds({Workbook}),    kinds({Folder}),                               BookOrCsv, RightAlone},
@@ -95,7 +95,7 @@ bool holds(NameTest test, RightName name) {
 } // namespace
 
 RightName rightNameOf(const Workspace &ws, const QString &rightPath) {
-    const QString ext = fLowerExtension(rightPath);
+    const QString ext = lowerExtension(rightPath);
     return {ext == QLatin1String("xls") || ext == QLatin1String("xlsx"),
             ws.Csv && ext == QLatin1String("csv")};
 }

@@ -32,10 +32,10 @@ public:
         : m_ws(ws), m_path{path1, path2}, m_params(params) {}
 
     void execute() {
-        const SourceKind left = fSourceKind(m_ws, m_path[0], m_path[1]);
+        const SourceKind left = sourceKind(m_ws, m_path[0], m_path[1]);
         if (!loadSide(0, left))
             return; // stopped
-        const SourceKind right = fSourceKind(m_ws, m_path[1], m_path[0]);
+        const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
         switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
         case PairOutcome::LeftAlone:
             showAlone(0, left);
@@ -63,11 +63,11 @@ private:
             return true;
         case SourceKind::Hexadecimal:
             noteExisting(side);
-            return fDumpFile(m_ws, side, m_path[side]);
+            return dumpFile(m_ws, side, m_path[side]);
         case SourceKind::Workbook:
             noteExisting(side);
             m_ws.sShowView(ResultView::Sheets);
-            m_books[side] = fLoadWorkbookSide(m_ws, side, m_path[side]);
+            m_books[side] = loadWorkbookSide(m_ws, side, m_path[side]);
             return true;
         case SourceKind::Document:
         case SourceKind::TextFile:
@@ -79,10 +79,10 @@ private:
             return true;
         case SourceKind::Clipboard:
             if (m_ws.Binary)
-                return fDumpBytes(m_ws, side, fUtf16LeBytes(m_ws.clipboardSlot[side]));
+                return dumpBytes(m_ws, side, utf16LeBytes(m_ws.clipboardSlot[side]));
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[side]);
-            m_lines[side] = fSplitClipboardLinesShared(m_ws.clipboardSlot[side]);
+            m_lines[side] = splitClipboardLinesShared(m_ws.clipboardSlot[side]);
             return true;
         }
         return true;
@@ -113,7 +113,7 @@ private:
         case SourceKind::WebAddress:
             break;
         }
-        sShowOneSided(m_ws, side, m_lines[side]);
+        showOneSided(m_ws, side, m_lines[side]);
     }
 
     // An existing path: into the history and the path boxes.
@@ -127,9 +127,9 @@ private:
         const QString &path = m_path[side];
         m_ws.sShowView(ResultView::Text);
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
-                        fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
+                        fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
-        m_lines[side] = fLoadFileLines(m_ws, path, kind == SourceKind::Document);
+        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document);
     }
 
     // A web address: into the history; its text column is headed by the address itself.
@@ -137,7 +137,7 @@ private:
         m_ws.sAddComboHistory(m_path[side]);
         m_ws.sShowView(ResultView::Text);
         m_ws.fg.setText(0, side == 0 ? 1 : 3, m_path[side]);
-        m_lines[side] = fLoadWebLines(m_ws, m_path[side]);
+        m_lines[side] = loadWebLines(m_ws, m_path[side]);
     }
 
     // The sheet list of the one workbook that was read.
@@ -145,7 +145,7 @@ private:
         std::array<QList<SheetListItem>, 2> lists;
         for (int side = 0; side < 2; ++side) {
             if (m_books[side])
-                lists[size_t(side)] = fSheetListAlone(*m_books[side]);
+                lists[size_t(side)] = sheetListAlone(*m_books[side]);
         }
         m_ws.setSheetLists(lists, m_ws.workbookInfo);
     }
@@ -159,21 +159,21 @@ private:
             return;
         }
         if (m_ws.Binary) {
-            fCompareBinaryRows(m_ws);
+            compareBinaryRows(m_ws);
             m_ws.sDiffbarPrint();
             return;
         }
         if (m_ws.shownView() == ResultView::Sheets) {
             // Two workbooks: their sheet names are aligned as lines are.
             m_ws.setSheetLists(
-                fAlignSheetLists(m_books[0].value_or(Workbook()), m_books[1].value_or(Workbook())),
+                alignSheetLists(m_books[0].value_or(Workbook()), m_books[1].value_or(Workbook())),
                 m_ws.workbookInfo);
             m_ws.raiseWindow();
             return;
         }
         m_ws.setStatus(Analysing);
         PairTable table;
-        const bool finished = fMatchLines(
+        const bool finished = matchLines(
             m_lines[0], m_lines[1], m_params, table,
             [this] {
                 m_ws.processEvents();
@@ -182,7 +182,7 @@ private:
             [this](qint64 done, qint64 total) { m_ws.reportProgress(done, total); });
         if (!finished)
             return;
-        sFillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+        fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
         m_ws.raiseWindow();
     }
 
@@ -207,24 +207,24 @@ QString summary(const Workspace &ws) {
 
 } // namespace
 
-SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath) {
+SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &otherPath) {
     const PathKind pathKind = fPathKind(path);
     if (pathKind == PathFolder)
         return SourceKind::Folder;
     if (pathKind == PathFile) {
         if (ws.Binary)
             return SourceKind::Hexadecimal;
-        const QString ext = fLowerExtension(path);
+        const QString ext = lowerExtension(path);
         if (isWorkbookExtension(ext))
             return SourceKind::Workbook;
         if (ws.Csv && ext == QLatin1String("csv") &&
-            (otherPath.isEmpty() || fLowerExtension(otherPath) == QLatin1String("csv")))
+            (otherPath.isEmpty() || lowerExtension(otherPath) == QLatin1String("csv")))
             return SourceKind::Workbook;
         if (ext == QLatin1String("doc") || ext == QLatin1String("docx"))
             return SourceKind::Document;
         return SourceKind::TextFile;
     }
-    if (fIsWebAddress(path))
+    if (isWebAddress(path))
         return SourceKind::WebAddress;
     if (isClipboard(path))
         return SourceKind::Clipboard;
@@ -255,13 +255,13 @@ QStringList splitShared(const QString &text, bool dropCr) {
 
 } // namespace
 
-QStringList fSplitLinesShared(const QString &text) {
+QStringList splitLinesShared(const QString &text) {
     return splitShared(text, false);
 }
 
 // Clipboard text breaks at CR LF, the clipboard's convention on Windows. Elsewhere text is put
 // on the clipboard with LF alone, so a lone LF breaks the line too; a lone CR never does.
-QStringList fSplitClipboardLinesShared(const QString &text) {
+QStringList splitClipboardLinesShared(const QString &text) {
     return splitShared(text, true);
 }
 
@@ -270,7 +270,7 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
     ws.setSheetLists({}, {});
-    sResetGridHeaders(ws);
+    resetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())
         return;
     if (!isClipboard(path1) && path2 == path1) {

@@ -18,15 +18,15 @@ enum class SourceKind {
 };
 
 // Classifies one side; `otherPath` matters for CSV files under the CSV toggle.
-SourceKind fSourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
+SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
 
 // Splits normalised text at LF: a trailing line break yields a last, empty line; the empty
 // text yields no lines. The lines point into `text` instead of copying it: `text` must stay
 // alive and unchanged while they are used.
-QStringList fSplitLinesShared(const QString &text);
+QStringList splitLinesShared(const QString &text);
 // The same for clipboard text, which breaks at CR LF pairs and at a lone LF (the clipboard's
 // line break outside Windows); a lone CR stays inside a line.
-QStringList fSplitClipboardLinesShared(const QString &text);
+QStringList splitClipboardLinesShared(const QString &text);
 
 // The one entry point of every comparison: classifies both sources, loads them, pairs the
 // lines and fills the result grids of the workspace, with the summary in its status text.

@@ -192,7 +192,7 @@ bool Settings::setFolderDoubleClickAction(int action) {
 }
 
 QString Settings::editor() const {
-    return read(m_path, Editer, fDefaultEditorCommand());
+    return read(m_path, Editer, defaultEditorCommand());
 }
 bool Settings::setEditor(const QString &commandLine) {
     return write(m_path, Editer, commandLine);

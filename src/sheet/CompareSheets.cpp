@@ -27,7 +27,7 @@ bool isNumeric(const CellValue &v) {
 
 } // namespace
 
-bool fCellValuesEqual(const CellValue &a, const CellValue &b) {
+bool cellValuesEqual(const CellValue &a, const CellValue &b) {
     using Kind = CellValue::Kind;
     // An empty cell stands for both the empty text and 0; the empty text is a text, though, and
     // no text equals a number.
@@ -36,7 +36,7 @@ bool fCellValuesEqual(const CellValue &a, const CellValue &b) {
     if (a.kind == Kind::Empty)
         return (b.kind == Kind::Text && b.text.isEmpty()) || (isNumeric(b) && b.number == 0);
     if (b.kind == Kind::Empty)
-        return fCellValuesEqual(b, a);
+        return cellValuesEqual(b, a);
     if (isNumeric(a) && isNumeric(b))
         return a.number == b.number;
     if (a.kind == Kind::Text && b.kind == Kind::Text)
@@ -47,7 +47,7 @@ bool fCellValuesEqual(const CellValue &a, const CellValue &b) {
     return false;
 }
 
-SheetComparison fCompareSheets(const Sheet &left, const Sheet &right,
+SheetComparison compareSheets(const Sheet &left, const Sheet &right,
                                const std::array<Color, 3> &legend) {
     SheetComparison result;
     result.lastRow = std::max(left.lastRow, right.lastRow);
@@ -62,7 +62,7 @@ SheetComparison fCompareSheets(const Sheet &left, const Sheet &right,
         const int col = int(key & 0xFFFFFFFFu);
         if (row < 1 || col < 1 || row > result.lastRow || col > result.lastCol)
             return; // outside the compared range (a used range narrower than its cells)
-        if (fCellValuesEqual(l, r))
+        if (cellValuesEqual(l, r))
             return;
         ++result.changedCells;
         if (l.isEmpty() && !r.isEmpty()) {
@@ -207,7 +207,7 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
 
 } // namespace
 
-WriteResult fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
+WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
                                 int zoomPercent, const QString &path) {
     // Through a link, the file it points to is replaced and the link stays.
     AtomicFile file(path);

@@ -19,14 +19,14 @@ struct SheetComparison {
 // Compares two sheets over the larger of their used ranges. Numbers (dates and truth values
 // included) compare numerically, texts exactly; an empty cell equals the empty text and 0; a
 // number never equals a text. legend: the colours of "変更", "追加", "削除".
-SheetComparison fCompareSheets(const Sheet &left, const Sheet &right,
+SheetComparison compareSheets(const Sheet &left, const Sheet &right,
                                const std::array<Color, 3> &legend);
 
 // Cell values equal in the comparison's sense.
-bool fCellValuesEqual(const CellValue &a, const CellValue &b);
+bool cellValuesEqual(const CellValue &a, const CellValue &b);
 
 // Writes a sheet's values and the comparison's colours as a one-sheet .xlsx workbook (column
 // widths kept, the zoom as a percentage, 0 for none). Fails, saying why, when it could not be
 // written; an earlier file at path then stays as it was.
-WriteResult fWriteColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
+WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
                                 int zoomPercent, const QString &path);

@@ -136,7 +136,7 @@ private:
 
 } // namespace
 
-std::optional<Workbook> fReadCsv(const QString &path, bool cells, QString *error) {
+std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error) {
     const WholeFile file = readWholeFile(path, MaxCsvBytes);
     if (!file.ok()) {
         *error = file.problem == FileProblem::TooLarge ? WorkbookText::TooLarge

@@ -54,7 +54,7 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
         const QString &name = request.sheetNames[size_t(i)];
         const QString fileName = QFileInfo(path).fileName();
         QString error;
-        std::optional<Workbook> book = fReadWorkbook(path, true, &error);
+        std::optional<Workbook> book = readWorkbook(path, true, &error);
         if (!book) {
             result.problems << CannotRead.arg(fileName.isEmpty() ? path : fileName, error);
             continue;
@@ -70,7 +70,7 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
         return result;
 
     result.compared = true;
-    result.comparison = fCompareSheets(result.sheets[0], result.sheets[1], request.legend);
+    result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend);
     const QString folder = request.outputFolder ? request.outputFolder() : QString();
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         result.problems << NoTempFolder;
@@ -84,7 +84,7 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
                 .arg(i + 1)
                 .arg(safeFileName(QFileInfo(request.paths[size_t(i)]).completeBaseName()),
                      safeFileName(request.sheetNames[size_t(i)])));
-        if (fWriteColouredSheet(result.sheets[size_t(i)], *colors[i], request.zoomPercent, path))
+        if (writeColouredSheet(result.sheets[size_t(i)], *colors[i], request.zoomPercent, path))
             result.copies << path;
         else
             result.problems << CannotWrite.arg(QFileInfo(path).fileName());

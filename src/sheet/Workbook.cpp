@@ -47,30 +47,30 @@ QString ColumnLetters(int column) {
     return letters;
 }
 
-double fDateSerial(int year, int month, int day) {
+double dateSerial(int year, int month, int day) {
     const qint64 days = QDate(1899, 12, 31).daysTo(QDate(year, month, day));
     // Serial 60 is the 29 February 1900 that never was; later dates are one further on.
     return double(days >= 60 ? days + 1 : days);
 }
 
-std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error,
+std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
                                       const std::function<bool()> &stop) {
     QString scratch;
     QString &message = error ? *error : scratch;
     message.clear();
     NativeStat st;
-    if (!fNativeStat(path, &st) || !st.isFile) {
+    if (!nativeStat(path, &st) || !st.isFile) {
         message = WorkbookText::CannotOpen;
         return std::nullopt;
     }
     const QString extension = QFileInfo(path).suffix().toLower();
     try {
         if (extension == u"xlsx" || extension == u"xlsm")
-            return fReadXlsx(path, cells, &message);
+            return readXlsx(path, cells, &message);
         if (extension == u"xls")
-            return fReadXls(path, cells, &message, stop);
+            return readXls(path, cells, &message, stop);
         if (extension == u"csv")
-            return fReadCsv(path, cells, &message);
+            return readCsv(path, cells, &message);
     } catch (const std::bad_alloc &) {
         message = WorkbookText::TooLarge;
         return std::nullopt;

@@ -33,7 +33,7 @@ struct ColumnWidth {
 namespace WorkbookLimits {
 constexpr int MaxRows = 1048576;
 constexpr int MaxCols = 16384;
-// Cells kept by one fReadWorkbook call over all sheets; past it the workbook is refused.
+// Cells kept by one readWorkbook call over all sheets; past it the workbook is refused.
 constexpr qsizetype MaxCells = 5000000;
 } // namespace WorkbookLimits
 
@@ -62,7 +62,7 @@ struct Workbook {
 // *error (a message for the status bar) when the file cannot be read: damaged, encrypted,
 // too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
 // format read by a helper program that may hang), at least every 50 ms.
-std::optional<Workbook> fReadWorkbook(const QString &path, bool cells, QString *error,
+std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
                                       const std::function<bool()> &stop = {});
 
 // A1-style column letters of a 1-based column: 1 → A, 26 → Z, 27 → AA, 703 → AAA.

@@ -1,6 +1,6 @@
 #pragma once
 
-// The format readers behind fReadWorkbook, and what they share. Not for use elsewhere.
+// The format readers behind readWorkbook, and what they share. Not for use elsewhere.
 
 #include "sheet/Workbook.h"
 
@@ -62,23 +62,23 @@ private:
     qsizetype &m_budget;
 };
 
-inline bool fOnWorksheet(qint64 row, qint64 col) {
+inline bool onWorksheet(qint64 row, qint64 col) {
     return row >= 1 && row <= WorkbookLimits::MaxRows && col >= 1 && col <= WorkbookLimits::MaxCols;
 }
 
 // Days since the application's epoch for a calendar date, with its fictitious 29 February 1900
 // kept, so that dates from 1 March 1900 on get the serial numbers the application shows.
-double fDateSerial(int year, int month, int day);
+double dateSerial(int year, int month, int day);
 
-std::optional<Workbook> fReadXlsx(const QString &path, bool cells, QString *error);
-// .xls through the helper program corvane-xls-reader (see fXlsReaderMain).
-std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error,
+std::optional<Workbook> readXlsx(const QString &path, bool cells, QString *error);
+// .xls through the helper program corvane-xls-reader (see xlsReaderMain).
+std::optional<Workbook> readXls(const QString &path, bool cells, QString *error,
                                  const std::function<bool()> &stop);
 // The same through a given helper program with a given deadline (for tests).
-std::optional<Workbook> fReadXlsWith(const QString &reader, const QString &path, bool cells,
+std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, bool cells,
                                      QString *error, int timeoutMs,
                                      const std::function<bool()> &stop);
 // The helper program's whole work: reads a path's bytes from standard input, the workbook with
 // FreeXL ("--cells": with every cell), and writes the result to standard output.
-int fXlsReaderMain(int argc, char **argv);
-std::optional<Workbook> fReadCsv(const QString &path, bool cells, QString *error);
+int xlsReaderMain(int argc, char **argv);
+std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error);

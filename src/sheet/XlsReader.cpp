@@ -30,7 +30,7 @@ QString xlsReaderProgram() {
     if (QCoreApplication::instance()) {
         const QString beside = QCoreApplication::applicationDirPath() + name;
         NativeStat st;
-        if (fNativeStat(beside, &st) && st.isFile)
+        if (nativeStat(beside, &st) && st.isFile)
             return beside;
     }
     return QStringLiteral(CORVANE_XLS_READER_FALLBACK);
@@ -54,7 +54,7 @@ std::optional<double> serialOf(const char *text, unsigned char type) {
         const int day = s.mid(8, 2).toInt(&okD);
         if (!okY || !okM || !okD || !QDate::isValid(year, month, day))
             return std::nullopt;
-        serial = fDateSerial(year, month, day);
+        serial = dateSerial(year, month, day);
         if (type == FREEXL_CELL_DATETIME)
             time = QStringView(s).mid(11);
     } else {
@@ -215,7 +215,7 @@ std::optional<Workbook> readBook(QDataStream &in) {
 // its own buffers (found by fuzzing). It therefore runs in a helper program of its own
 // (corvane-xls-reader, beside the main program); a helper that crashes or is killed only means
 // a damaged workbook, and the result comes back through its standard output.
-std::optional<Workbook> fReadXlsWith(const QString &reader, const QString &path, bool cells,
+std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, bool cells,
                                      QString *error, int timeoutMs,
                                      const std::function<bool()> &stop) {
     // The path goes in as its bytes: an argument could not carry a name that is not UTF-8.
@@ -261,17 +261,17 @@ std::optional<Workbook> fReadXlsWith(const QString &reader, const QString &path,
     return book;
 }
 
-std::optional<Workbook> fReadXls(const QString &path, bool cells, QString *error,
+std::optional<Workbook> readXls(const QString &path, bool cells, QString *error,
                                  const std::function<bool()> &stop) {
-    return fReadXlsWith(xlsReaderProgram(), path, cells, error, XlsReaderTimeoutMs, stop);
+    return readXlsWith(xlsReaderProgram(), path, cells, error, XlsReaderTimeoutMs, stop);
 }
 
-int fXlsReaderMain(int argc, char **argv) {
+int xlsReaderMain(int argc, char **argv) {
     const bool cells = argc > 1 && std::strcmp(argv[1], "--cells") == 0;
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
         return 2;
-    const QString path = fDecodeNativeName(input.readAll());
+    const QString path = decodeNativeName(input.readAll());
     QString message;
     std::optional<Workbook> book;
     try {

@@ -1,7 +1,7 @@
-// corvane-xls-reader: reads one .xls workbook for the main program (see fXlsReaderMain).
+// corvane-xls-reader: reads one .xls workbook for the main program (see xlsReaderMain).
 
 #include "sheet/WorkbookReaders.h"
 
 int main(int argc, char **argv) {
-    return fXlsReaderMain(argc, argv);
+    return xlsReaderMain(argc, argv);
 }

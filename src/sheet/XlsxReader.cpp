@@ -58,7 +58,7 @@ std::optional<std::pair<int, int>> cellRef(QStringView ref) {
             return std::nullopt;
         row = row * 10 + (u - u'0');
     }
-    if (!fOnWorksheet(row, col))
+    if (!onWorksheet(row, col))
         return std::nullopt;
     return std::make_pair(int(row), int(col));
 }
@@ -68,7 +68,7 @@ std::optional<std::pair<int, int>> cellRef(QStringView ref) {
 QString readRichText(QXmlStreamReader &r) {
     QString text;
     while (!r.atEnd()) {
-        const auto token = fReadNextSafe(r);
+        const auto token = readNextSafe(r);
         if (token == QXmlStreamReader::EndElement && (r.name() == u"si" || r.name() == u"is"))
             break;
         if (token != QXmlStreamReader::StartElement)
@@ -127,7 +127,7 @@ std::optional<QByteArray> XlsxReader::part(const QString &name) {
 bool XlsxReader::readRelationships(const QByteArray &xml) {
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
+        if (readNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"Relationship")
             continue;
         const auto attrs = r.attributes();
         if (attrs.value(QLatin1String("TargetMode")) == u"External")
@@ -143,7 +143,7 @@ bool XlsxReader::readRelationships(const QByteArray &xml) {
 bool XlsxReader::readSheetList(const QByteArray &xml) {
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"sheet")
+        if (readNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"sheet")
             continue;
         const auto attrs = r.attributes();
         SheetEntry entry;
@@ -161,7 +161,7 @@ bool XlsxReader::readSheetList(const QByteArray &xml) {
 bool XlsxReader::readSharedStrings(const QByteArray &xml) {
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"si")
+        if (readNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"si")
             continue;
         // No read keeps more cells than this, so more distinct strings can only be hostile.
         if (m_strings.size() >= WorkbookLimits::MaxCells)
@@ -178,7 +178,7 @@ bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &b
     QString inlineText;
     bool hasInline = false;
     while (!r.atEnd()) {
-        const auto token = fReadNextSafe(r);
+        const auto token = readNextSafe(r);
         if (token == QXmlStreamReader::EndElement && r.name() == u"c")
             break;
         if (token != QXmlStreamReader::StartElement)
@@ -228,7 +228,7 @@ bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &b
         const QDate date = when.isValid() ? when.date() : QDate::fromString(v, Qt::ISODate);
         if (date.isValid()) {
             value.kind = CellValue::Kind::Number;
-            value.number = fDateSerial(date.year(), date.month(), date.day());
+            value.number = dateSerial(date.year(), date.month(), date.day());
             if (when.isValid())
                 value.number += when.time().msecsSinceStartOfDay() / 86400000.0;
         } else {
@@ -257,7 +257,7 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
     int row = 0;     // the current <row>
     int nextCol = 1; // where a cell without a reference goes
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) != QXmlStreamReader::StartElement)
+        if (readNextSafe(r) != QXmlStreamReader::StartElement)
             continue;
         const auto name = r.name();
         if (name == u"row") {
@@ -267,7 +267,7 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
             } else {
                 bool ok = false;
                 row = number.toInt(&ok);
-                if (!ok || !fOnWorksheet(row, 1))
+                if (!ok || !onWorksheet(row, 1))
                     return fail(ZipText::Damaged);
             }
             nextCol = 1;
@@ -282,7 +282,7 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
                 cellRow = at->first;
                 cellCol = at->second;
             }
-            if (!fOnWorksheet(cellRow, cellCol))
+            if (!onWorksheet(cellRow, cellCol))
                 return fail(ZipText::Damaged);
             nextCol = cellCol + 1;
             if (!readCell(r, cellRow, cellCol, builder)) {
@@ -369,7 +369,7 @@ std::optional<Workbook> XlsxReader::read(const QString &path) {
 
 } // namespace
 
-std::optional<Workbook> fReadXlsx(const QString &path, bool cells, QString *error) {
+std::optional<Workbook> readXlsx(const QString &path, bool cells, QString *error) {
     qsizetype budget = WorkbookLimits::MaxCells;
     XlsxReader reader(cells, budget);
     std::optional<Workbook> book = reader.read(path);

@@ -42,7 +42,7 @@ TEST(BadInputCore, FilesVanishingBetweenListingAndReading) {
             dir.write("R/" + name, "SAME CONTENT\n");
         }
         Workspace ws;
-        sSetupGridColumns(ws);
+        setupGridColumns(ws);
         ws.folderContentMode = mode;
         bool removed = false;
         // The comparison lets events run every hundred rows: the files go away there.
@@ -76,7 +76,7 @@ TEST(BadInputCore, DiskFillingUpAtAnyPointOfACopy) {
         FileFaults disk;
         disk.failingWrite = n;
         const FileOperationResult r =
-            fCopyEntries(dir.filePath("src"), dir.filePath("dst"), {"a.txt", "sub"}, {}, disk);
+            copyEntries(dir.filePath("src"), dir.filePath("dst"), {"a.txt", "sub"}, {}, disk);
         const QStringList after = tree(dir.filePath("dst"));
         for (const QString &path : after)
             EXPECT_TRUE(path == "/a.txt" || path == "/sub" || path == "/sub/b.txt" ||

@@ -102,21 +102,21 @@ TEST(HttpFetch, TheBodyIsTakenWhateverTheStatus) {
     server.on("/empty", response("204 No Content", ""));
     server.on("/close", "HTTP/1.0 200 OK\r\n\r\nuntil the connection closes");
 
-    HttpResult r = fHttpGet(server.url(QStringLiteral("/page")));
+    HttpResult r = httpGet(server.url(QStringLiteral("/page")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body, sjis);
     EXPECT_TRUE(r.error.isEmpty());
 
-    r = fHttpGet(server.url(QStringLiteral("/missing")));
+    r = httpGet(server.url(QStringLiteral("/missing")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body, QByteArray("not found"));
-    r = fHttpGet(server.url(QStringLiteral("/error")));
+    r = httpGet(server.url(QStringLiteral("/error")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body, QByteArray("<html>broken</html>"));
-    r = fHttpGet(server.url(QStringLiteral("/empty")));
+    r = httpGet(server.url(QStringLiteral("/empty")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_TRUE(r.body.isEmpty());
-    r = fHttpGet(server.url(QStringLiteral("/close")));
+    r = httpGet(server.url(QStringLiteral("/close")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body, QByteArray("until the connection closes"));
 }
@@ -129,17 +129,17 @@ TEST(HttpFetch, RedirectsAreFollowedOnlyToWebAddressesAndOnlySoFar) {
     server.on("/loop", response("302 Found", "", "Location: /loop\r\n"));
     server.on("/local", response("302 Found", "", "Location: file:///etc/hostname\r\n"));
 
-    HttpResult r = fHttpGet(server.url(QStringLiteral("/twice")));
+    HttpResult r = httpGet(server.url(QStringLiteral("/twice")));
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body, QByteArray("target"));
 
-    r = fHttpGet(server.url(QStringLiteral("/loop")));
+    r = httpGet(server.url(QStringLiteral("/loop")));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
     // Bounded (Qt may retry a request once on a fresh connection).
     EXPECT_LE(server.requests(), 3 + 2 * (HttpMaxRedirects + 1));
 
-    r = fHttpGet(server.url(QStringLiteral("/local")));
+    r = httpGet(server.url(QStringLiteral("/local")));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
 }
@@ -148,20 +148,20 @@ TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
     QElapsedTimer timer;
     timer.start();
     FakeServer silent(FakeServer::Mode::Silent);
-    HttpResult r = fHttpGet(silent.url(QStringLiteral("/")), 300);
+    HttpResult r = httpGet(silent.url(QStringLiteral("/")), 300);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::NoResponse);
     EXPECT_EQ(silent.requests(), 1);
 
     FakeServer closing(FakeServer::Mode::CloseAtOnce);
-    r = fHttpGet(closing.url(QStringLiteral("/")), 300);
+    r = httpGet(closing.url(QStringLiteral("/")), 300);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.error.startsWith(HttpText::Failed)) << r.error.toStdString();
 
     // Headers promise more than arrives before the connection ends.
     FakeServer cut;
     cut.on("/", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this");
-    r = fHttpGet(cut.url(QStringLiteral("/")), 300);
+    r = httpGet(cut.url(QStringLiteral("/")), 300);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
 
@@ -172,7 +172,7 @@ TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
         ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
         port = gone.serverPort();
     }
-    r = fHttpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), 300);
+    r = httpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), 300);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_LT(timer.elapsed(), 5000);
@@ -180,7 +180,7 @@ TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
     // A byte now and then keeps the idle timer happy, but not the transfer as a whole.
     timer.restart();
     FakeServer trickle(FakeServer::Mode::Trickle);
-    r = fHttpGet(trickle.url(QStringLiteral("/")), 100);
+    r = httpGet(trickle.url(QStringLiteral("/")), 100);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::NoResponse);
     EXPECT_LT(timer.elapsed(), 4000);
@@ -192,14 +192,14 @@ TEST(HttpFetch, BodiesOverTheLimitAreRefused) {
     server.on("/streamed", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(300000, 'x'));
     server.on("/fits", response("200 OK", QByteArray(1000, 'y')));
 
-    HttpResult r = fHttpGet(server.url(QStringLiteral("/declared")), 2000);
+    HttpResult r = httpGet(server.url(QStringLiteral("/declared")), 2000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::TooLarge);
-    r = fHttpGet(server.url(QStringLiteral("/streamed")), 2000, 100000);
+    r = httpGet(server.url(QStringLiteral("/streamed")), 2000, 100000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::TooLarge);
     EXPECT_TRUE(r.body.isEmpty());
-    r = fHttpGet(server.url(QStringLiteral("/fits")), 2000, 1000);
+    r = httpGet(server.url(QStringLiteral("/fits")), 2000, 1000);
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body.size(), 1000);
 }
@@ -209,7 +209,7 @@ TEST(HttpFetch, OnlyWebAddressesAreFetched) {
     for (const char *address :
          {"file:///etc/passwd", "/etc/passwd", "javascript:alert(1)", "", "http://",
           "data:text/plain,x", "gopher://127.0.0.1/", "http://exa mple.com/"}) {
-        const HttpResult r = fHttpGet(QString::fromLatin1(address), 300);
+        const HttpResult r = httpGet(QString::fromLatin1(address), 300);
         EXPECT_FALSE(r.ok) << address;
         EXPECT_EQ(r.error, HttpText::BadAddress) << address;
         EXPECT_TRUE(r.body.isEmpty());
@@ -223,7 +223,7 @@ TEST(HttpFetch, StopEndsAWaitForASilentServer) {
     QElapsedTimer timer;
     timer.start();
     qint64 stoppedAt = -1;
-    const HttpResult r = fHttpGet(silent.url(QStringLiteral("/")), 30000, HttpMaxBody, [&] {
+    const HttpResult r = httpGet(silent.url(QStringLiteral("/")), 30000, HttpMaxBody, [&] {
         if (silent.requests() == 0 || timer.elapsed() < 100)
             return false;
         stoppedAt = timer.elapsed();

@@ -28,7 +28,7 @@ QString odt(TempFiles &tmp, const QString &name, const QByteArray &body) {
 // The text, or the error text prefixed with "ERROR " so a failure prints it.
 QString readText(const QString &path) {
     QString error;
-    const std::optional<QString> text = fReadDocumentText(path, &error);
+    const std::optional<QString> text = readDocumentText(path, &error);
     if (!text)
         return QStringLiteral("ERROR ") + error;
     EXPECT_TRUE(error.isEmpty());
@@ -37,7 +37,7 @@ QString readText(const QString &path) {
 
 QString readError(const QString &path) {
     QString error;
-    EXPECT_FALSE(fReadDocumentText(path, &error)) << path.toStdString();
+    EXPECT_FALSE(readDocumentText(path, &error)) << path.toStdString();
     return error;
 }
 
@@ -219,7 +219,7 @@ TEST(Documents, UnreadableDocumentsSayWhy) {
     EXPECT_EQ(readError(odfCrypto), cannotRead(ZipText::Encrypted));
 
     // No error text wanted: still nothing returned, no crash.
-    EXPECT_FALSE(fReadDocumentText(broken, nullptr));
+    EXPECT_FALSE(readDocumentText(broken, nullptr));
 }
 
 TEST(Documents, EntityBombsAreRefusedQuickly) {
@@ -267,30 +267,30 @@ TEST(Documents, LegacyDocumentsGoThroughTheConverter) {
 TEST(Converter, OutputExitStatusAndTimeout) {
     QString error;
     // Output is UTF-8 with its line ends normalised.
-    const auto out = fRunConverter(QStringLiteral("printf"),
+    const auto out = runConverter(QStringLiteral("printf"),
                                    {QStringLiteral("a\\r\\nb\\rc\\n日本")}, 5000, &error);
     ASSERT_TRUE(out) << error.toStdString();
     EXPECT_EQ(*out, QStringLiteral("a\nb\nc\n日本"));
 
-    EXPECT_FALSE(fRunConverter(QStringLiteral("false"), {}, 5000, &error));
+    EXPECT_FALSE(runConverter(QStringLiteral("false"), {}, 5000, &error));
     EXPECT_EQ(error, DocumentText::ConverterFailed);
-    EXPECT_FALSE(fRunConverter(QStringLiteral("/nonexistent/converter"), {}, 5000, &error));
+    EXPECT_FALSE(runConverter(QStringLiteral("/nonexistent/converter"), {}, 5000, &error));
     EXPECT_EQ(error, DocumentText::ConverterFailed);
 
     // Arguments are never seen by a shell.
     const auto literal =
-        fRunConverter(QStringLiteral("printf"),
+        runConverter(QStringLiteral("printf"),
                       {QStringLiteral("%s"), QStringLiteral("$(echo x);|*")}, 5000, &error);
     ASSERT_TRUE(literal);
     EXPECT_EQ(*literal, QStringLiteral("$(echo x);|*"));
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(fRunConverter(QStringLiteral("sleep"), {QStringLiteral("20")}, 300, &error));
+    EXPECT_FALSE(runConverter(QStringLiteral("sleep"), {QStringLiteral("20")}, 300, &error));
     EXPECT_EQ(error, DocumentText::ConverterTimeout);
     EXPECT_LT(timer.elapsed(), 5000);
 
     // Output beyond the limit stops the program.
-    EXPECT_FALSE(fRunConverter(QStringLiteral("yes"), {}, 10000, &error, 1 << 20));
+    EXPECT_FALSE(runConverter(QStringLiteral("yes"), {}, 10000, &error, 1 << 20));
     EXPECT_EQ(error, ZipText::TooLarge);
 }

@@ -174,7 +174,7 @@ TEST(SafeXml, DoctypeEndsTheDocumentBeforeAnyEntityIsExpanded) {
     QXmlStreamReader r(BillionLaughs + "<lolz>&lol9;</lolz>");
     QString text;
     while (!r.atEnd()) {
-        if (fReadNextSafe(r) == QXmlStreamReader::Characters)
+        if (readNextSafe(r) == QXmlStreamReader::Characters)
             text += r.text();
     }
     EXPECT_TRUE(r.hasError());
@@ -186,14 +186,14 @@ TEST(SafeXml, DoctypeEndsTheDocumentBeforeAnyEntityIsExpanded) {
     QXmlStreamReader ext(
         QByteArray("<!DOCTYPE d [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><d>&x;</d>"));
     while (!ext.atEnd())
-        fReadNextSafe(ext);
+        readNextSafe(ext);
     EXPECT_EQ(ext.errorString(), ZipText::Doctype);
 
     // Documents without one read as usual.
     QXmlStreamReader plain(QByteArray("<?xml version=\"1.0\"?><a>x&amp;y</a>"));
     QString plainText;
     while (!plain.atEnd()) {
-        if (fReadNextSafe(plain) == QXmlStreamReader::Characters)
+        if (readNextSafe(plain) == QXmlStreamReader::Characters)
             plainText += plain.text();
     }
     EXPECT_FALSE(plain.hasError());

@@ -116,9 +116,9 @@ TEST(ByteRows, RemovingOrdinaryRowsInOnePass) {
 TEST(ByteRows, CsvExportWritesTheRowTexts) {
     TempFiles files;
     Workspace ws;
-    ASSERT_TRUE(fDumpBytes(ws, 0, QByteArray("\x01\x02", 2)));
-    ASSERT_TRUE(fDumpBytes(ws, 1, QByteArray("\x01\x03", 2)));
-    fCompareBinaryRows(ws);
+    ASSERT_TRUE(dumpBytes(ws, 0, QByteArray("\x01\x02", 2)));
+    ASSERT_TRUE(dumpBytes(ws, 1, QByteArray("\x01\x03", 2)));
+    compareBinaryRows(ws);
     const QString path = files.filePath(QStringLiteral("out.csv"));
     ASSERT_TRUE(ExportCsvUtf8(ws, ws.fgB, path, QStringLiteral(",")));
     EXPECT_TRUE(QString::fromUtf8(TempFiles::read(path))

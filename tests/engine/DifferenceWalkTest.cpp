@@ -26,24 +26,24 @@ constexpr Color Yellow = 65535, Blue = 16744448;
 
 TEST(DifferenceWalk, NextFromInsideABlockStopsOnTheAdjacentBlockOfAnotherColour) {
     const auto g = gridOf({0, Yellow, Yellow, Blue, Blue, 0, Yellow});
-    EXPECT_EQ(fFindDifference(*g, 2, 1, 1, true), 4);
-    EXPECT_EQ(fFindDifference(*g, 4, 1, 1, true), 7);
-    EXPECT_EQ(fFindDifference(*g, 1, 1, 1, true), 2);
+    EXPECT_EQ(findDifference(*g, 2, 1, 1, true), 4);
+    EXPECT_EQ(findDifference(*g, 4, 1, 1, true), 7);
+    EXPECT_EQ(findDifference(*g, 1, 1, 1, true), 2);
 }
 
 TEST(DifferenceWalk, PreviousFromBelowABlockStopsOnItsLastRow) {
     const auto g = gridOf({0, Yellow, Yellow, 0, 0});
-    EXPECT_EQ(fFindDifference(*g, 4, 0, 1, false), 3);
-    EXPECT_EQ(fFindDifference(*g, 2, 0, 1, false), -1); // inside the first block: nothing above
+    EXPECT_EQ(findDifference(*g, 4, 0, 1, false), 3);
+    EXPECT_EQ(findDifference(*g, 2, 0, 1, false), -1); // inside the first block: nothing above
 }
 
 TEST(DifferenceWalk, EndReachedWithoutAFind) {
     const auto g = gridOf({Yellow, 0, 0});
-    EXPECT_EQ(fFindDifference(*g, 1, 0, 1, true), -1);
-    EXPECT_EQ(fFindDifference(*g, 0, 0, 1, false), -1);
+    EXPECT_EQ(findDifference(*g, 1, 0, 1, true), -1);
+    EXPECT_EQ(findDifference(*g, 0, 0, 1, false), -1);
     // The binary grid's header rows are never visited.
     ResultGrid b(4, 2);
     b.setRows(4);
     b.setBackColor(1, 0, Yellow);
-    EXPECT_EQ(fFindDifference(b, 3, 0, 2, false), -1);
+    EXPECT_EQ(findDifference(b, 3, 0, 2, false), -1);
 }

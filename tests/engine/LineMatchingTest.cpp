@@ -156,7 +156,7 @@ PairTable plainMatch(const QStringList &L, const QStringList &R, const MatchPara
 
 PairTable match(const QStringList &L, const QStringList &R) {
     PairTable t;
-    EXPECT_TRUE(fMatchLines(L, R, MatchParams{}, t));
+    EXPECT_TRUE(matchLines(L, R, MatchParams{}, t));
     return t;
 }
 
@@ -237,7 +237,7 @@ TEST(LineMatching, AbortIsAskedEveryFiftyIterations) {
         a << QString::number(k);
     int asked = 0;
     PairTable t;
-    EXPECT_FALSE(fMatchLines(a, a, MatchParams{}, t, [&] { return ++asked == 2; }));
+    EXPECT_FALSE(matchLines(a, a, MatchParams{}, t, [&] { return ++asked == 2; }));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(t.lastRow(), 100);
 }
@@ -286,7 +286,7 @@ TEST(LineMatching, IndexedMatchingEqualsPlainScanOnRandomInputs) {
         if (round % 7 == 0)
             p = MatchParams{2, 3, 4};
         PairTable fast;
-        ASSERT_TRUE(fMatchLines(L, R, p, fast));
+        ASSERT_TRUE(matchLines(L, R, p, fast));
         const PairTable plain = plainMatch(L, R, p);
         ASSERT_EQ(render(fast, L, R), render(plain, L, R))
             << "round " << round << "\nL=" << L.join('/').toStdString()
@@ -305,7 +305,7 @@ TEST(LineMatching, EmptyLineRunsQualifyOnlyAfterOneHundredOneEqualPairs) {
     L << QStringLiteral("end");
     R << QStringLiteral("end");
     PairTable fast;
-    ASSERT_TRUE(fMatchLines(L, R, MatchParams{}, fast));
+    ASSERT_TRUE(matchLines(L, R, MatchParams{}, fast));
     EXPECT_EQ(render(fast, L, R), render(plainMatch(L, R, MatchParams{}), L, R));
     const LineIndex x(L, R, MatchParams{});
     const auto list = fFindAnchors(x, -1, -1, MatchParams{});

@@ -26,7 +26,7 @@ public:
     FolderPair() {
         EXPECT_TRUE(m_root.isValid());
         for (int side = 0; side < 2; ++side)
-            EXPECT_EQ(::mkdir(fEncodeNativeName(dir(side)).constData(), 0755), 0);
+            EXPECT_EQ(::mkdir(encodeNativeName(dir(side)).constData(), 0755), 0);
     }
     ~FolderPair() { removeTree(m_root.path()); }
 
@@ -35,13 +35,13 @@ public:
                          side == 0 ? QStringLiteral("left") : QStringLiteral("right"));
     }
     QString path(int side, const QByteArray &rawName) const {
-        return fJoinPath(dir(side), fDecodeNativeName(rawName));
+        return fJoinPath(dir(side), decodeNativeName(rawName));
     }
 
     QString file(int side, const QByteArray &rawName, const QByteArray &content,
                  qint64 timeMs = defaultTime()) const {
         const QString p = path(side, rawName);
-        const int fd = ::open(fEncodeNativeName(p).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd = ::open(encodeNativeName(p).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         EXPECT_GE(fd, 0);
         EXPECT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
         ::close(fd);
@@ -50,12 +50,12 @@ public:
     }
     QString folder(int side, const QByteArray &rawName, qint64 timeMs = defaultTime()) const {
         const QString p = path(side, rawName);
-        EXPECT_EQ(::mkdir(fEncodeNativeName(p).constData(), 0755), 0);
+        EXPECT_EQ(::mkdir(encodeNativeName(p).constData(), 0755), 0);
         setTime(p, timeMs);
         return p;
     }
     void link(int side, const QByteArray &rawName, const QByteArray &target) const {
-        EXPECT_EQ(::symlink(target.constData(), fEncodeNativeName(path(side, rawName)).constData()),
+        EXPECT_EQ(::symlink(target.constData(), encodeNativeName(path(side, rawName)).constData()),
                   0);
     }
     // Both sides get the same entry.
@@ -68,22 +68,22 @@ public:
         timespec times[2];
         times[0].tv_sec = times[1].tv_sec = time_t(ms / 1000);
         times[0].tv_nsec = times[1].tv_nsec = long(ms % 1000) * 1000000;
-        EXPECT_EQ(::utimensat(AT_FDCWD, fEncodeNativeName(p).constData(), times, 0), 0);
+        EXPECT_EQ(::utimensat(AT_FDCWD, encodeNativeName(p).constData(), times, 0), 0);
     }
 
     static void removeTree(const QString &p) {
         NativeStat st;
-        if (fNativeStat(p, &st, false) && st.isDir) {
+        if (nativeStat(p, &st, false) && st.isDir) {
             QStringList names;
-            fListFolder(p, [&](const QString &name) {
+            listFolder(p, [&](const QString &name) {
                 names.append(name);
                 return true;
             });
             for (const QString &name : names)
                 removeTree(fJoinPath(p, name));
-            ::rmdir(fEncodeNativeName(p).constData());
+            ::rmdir(encodeNativeName(p).constData());
         } else {
-            ::unlink(fEncodeNativeName(p).constData());
+            ::unlink(encodeNativeName(p).constData());
         }
     }
 
@@ -93,7 +93,7 @@ private:
 
 // A workspace as a run leaves it before the folder scan.
 inline void sPrepare(Workspace &ws, int contentMode = 0, bool onlyDifferences = false) {
-    sResetGridHeaders(ws);
+    resetGridHeaders(ws);
     ws.folderContentMode = contentMode;
     ws.OnlyDF = onlyDifferences;
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;

@@ -78,7 +78,7 @@ TEST(Md5, ErrorsCarryNumberSourceAndDescription) {
     }
     EXPECT_THROW(GetFileMD5HashCode(QString(), 1024), Md5Error);
     NativeStat st;
-    EXPECT_FALSE(fNativeStat(missing, &st));
+    EXPECT_FALSE(nativeStat(missing, &st));
 }
 
 // A stop asked for while a large file is hashed ends it within one block read: the hashing

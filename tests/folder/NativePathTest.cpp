@@ -20,7 +20,7 @@ QByteArray sBytes(std::initializer_list<int> values) {
 
 // Creates a file with the given raw name bytes inside folder and writes content to it.
 void sCreateRaw(const QString &folder, const QByteArray &name, const QByteArray &content) {
-    const QByteArray path = fEncodeNativeName(folder) + '/' + name;
+    const QByteArray path = encodeNativeName(folder) + '/' + name;
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
@@ -31,27 +31,27 @@ void sCreateRaw(const QString &folder, const QByteArray &name, const QByteArray 
 
 TEST(NativeName, ValidUtf8DecodesAsText) {
     const QString text = QStringLiteral("比較フォルダ_ä_😀.txt");
-    EXPECT_EQ(fDecodeNativeName(text.toUtf8()), text);
-    EXPECT_EQ(fEncodeNativeName(text), text.toUtf8());
+    EXPECT_EQ(decodeNativeName(text.toUtf8()), text);
+    EXPECT_EQ(encodeNativeName(text), text.toUtf8());
 }
 
 TEST(NativeName, InvalidBytesBecomeEscapes) {
     // Shift_JIS "あ" (82 A0) is not UTF-8; a lone continuation byte, a truncated sequence,
     // an overlong "/" and an encoded surrogate are escaped byte by byte.
-    EXPECT_EQ(fDecodeNativeName(sBytes({'a', 0x82, 0xA0, 'b'})), QString::fromUtf16(u"a\xDC82\xDCA0"
+    EXPECT_EQ(decodeNativeName(sBytes({'a', 0x82, 0xA0, 'b'})), QString::fromUtf16(u"a\xDC82\xDCA0"
                                                                                     u"b"));
-    EXPECT_EQ(fDecodeNativeName(sBytes({0xE3, 0x81})), QString::fromUtf16(u"\xDCE3\xDC81"));
-    EXPECT_EQ(fDecodeNativeName(sBytes({0xC0, 0xAF})), QString::fromUtf16(u"\xDCC0\xDCAF"));
-    EXPECT_EQ(fDecodeNativeName(sBytes({0xED, 0xA0, 0x80})),
+    EXPECT_EQ(decodeNativeName(sBytes({0xE3, 0x81})), QString::fromUtf16(u"\xDCE3\xDC81"));
+    EXPECT_EQ(decodeNativeName(sBytes({0xC0, 0xAF})), QString::fromUtf16(u"\xDCC0\xDCAF"));
+    EXPECT_EQ(decodeNativeName(sBytes({0xED, 0xA0, 0x80})),
               QString::fromUtf16(u"\xDCED\xDCA0\xDC80"));
-    EXPECT_EQ(fDecodeNativeName(sBytes({0xF4, 0x90, 0x80, 0x80})).size(), 4);
+    EXPECT_EQ(decodeNativeName(sBytes({0xF4, 0x90, 0x80, 0x80})).size(), 4);
     EXPECT_EQ(fJoinPath(QStringLiteral("/"), QStringLiteral("b")), QStringLiteral("/b"));
     // A valid sequence right after an invalid byte is still decoded as a character.
-    EXPECT_EQ(fDecodeNativeName(sBytes({0xFF, 0xE3, 0x81, 0x82})),
+    EXPECT_EQ(decodeNativeName(sBytes({0xFF, 0xE3, 0x81, 0x82})),
               QString::fromUtf16(u"\xDCFF\x3042"));
     // Surrogates that decoding never produces must not be taken for an escape or dropped.
-    EXPECT_EQ(fEncodeNativeName(QString(QChar(char16_t(0xD800)))), sBytes({0xEF, 0xBF, 0xBD}));
-    EXPECT_EQ(fEncodeNativeName(QString(QChar(char16_t(0xDC41)))), sBytes({0xEF, 0xBF, 0xBD}));
+    EXPECT_EQ(encodeNativeName(QString(QChar(char16_t(0xD800)))), sBytes({0xEF, 0xBF, 0xBD}));
+    EXPECT_EQ(encodeNativeName(QString(QChar(char16_t(0xDC41)))), sBytes({0xEF, 0xBF, 0xBD}));
 }
 
 TEST(NativeName, RandomBytesRoundTripExactly) {
@@ -64,10 +64,10 @@ TEST(NativeName, RandomBytesRoundTripExactly) {
         const int n = len(rng);
         for (int k = 0; k < n; ++k)
             bytes.append(char(round % 2 ? highByte(rng) : byte(rng)));
-        const QString text = fDecodeNativeName(bytes);
-        ASSERT_EQ(fEncodeNativeName(text), bytes) << bytes.toHex().constData();
+        const QString text = decodeNativeName(bytes);
+        ASSERT_EQ(encodeNativeName(text), bytes) << bytes.toHex().constData();
         // Decoding the same bytes again is stable (names compare as text).
-        ASSERT_EQ(fDecodeNativeName(fEncodeNativeName(text)), text);
+        ASSERT_EQ(decodeNativeName(encodeNativeName(text)), text);
     }
 }
 
@@ -78,24 +78,24 @@ TEST(NativeFiles, InvalidUtf8NameListedStatedAndRead) {
     sCreateRaw(dir.path(), ".hidden", "");
 
     QStringList names;
-    ASSERT_TRUE(fListFolder(dir.path(), [&](const QString &name) {
+    ASSERT_TRUE(listFolder(dir.path(), [&](const QString &name) {
         names.append(name);
         return true;
     }));
     names.sort();
     ASSERT_EQ(names.size(), 2);
     EXPECT_EQ(names.at(0), QStringLiteral(".hidden"));
-    EXPECT_EQ(fEncodeNativeName(names.at(1)), raw);
+    EXPECT_EQ(encodeNativeName(names.at(1)), raw);
 
     const QString path = fJoinPath(dir.path(), names.at(1));
     NativeStat st;
-    ASSERT_TRUE(fNativeStat(path, &st));
+    ASSERT_TRUE(nativeStat(path, &st));
     EXPECT_TRUE(st.exists);
     EXPECT_FALSE(st.isDir);
     EXPECT_EQ(st.size, 5u);
     EXPECT_TRUE(st.modified.isValid());
     EXPECT_EQ(readWholeFile(path, 100).bytes, QByteArray("hello"));
-    ::unlink(fEncodeNativeName(path).constData()); // QTemporaryDir cannot remove it
+    ::unlink(encodeNativeName(path).constData()); // QTemporaryDir cannot remove it
 }
 
 TEST(NativeFiles, FailuresAreReported) {
@@ -103,14 +103,14 @@ TEST(NativeFiles, FailuresAreReported) {
     for (int k = 0; k < 5; ++k)
         sCreateRaw(dir.path(), QByteArray::number(k), "");
     int seen = 0;
-    EXPECT_TRUE(fListFolder(dir.path(), [&](const QString &) { return ++seen < 2; }));
+    EXPECT_TRUE(listFolder(dir.path(), [&](const QString &) { return ++seen < 2; }));
     EXPECT_EQ(seen, 2);
     EXPECT_FALSE(
-        fListFolder(dir.filePath(QStringLiteral("missing")), [](const QString &) { return true; }));
-    EXPECT_EQ(fOpenForRead(dir.path()), -1);
+        listFolder(dir.filePath(QStringLiteral("missing")), [](const QString &) { return true; }));
+    EXPECT_EQ(openForRead(dir.path()), -1);
     EXPECT_EQ(errno, EISDIR);
     NativeStat st;
     st.exists = true;
-    EXPECT_FALSE(fNativeStat(dir.filePath(QStringLiteral("missing")), &st));
+    EXPECT_FALSE(nativeStat(dir.filePath(QStringLiteral("missing")), &st));
     EXPECT_FALSE(st.exists);
 }

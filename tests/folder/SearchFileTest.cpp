@@ -17,21 +17,21 @@ TEST(FolderSizeText, ThresholdsAndSeparators) {
     const QLocale c = QLocale::c();
     const QLocale en(QLocale::English, QLocale::UnitedStates);
     for (const QLocale &loc : {c, en}) {
-        EXPECT_EQ(fSizeText(0, loc), QStringLiteral("0 byte"));
-        EXPECT_EQ(fSizeText(1024, loc), QStringLiteral("1024 byte"));
-        EXPECT_EQ(fSizeText(1025, loc), QStringLiteral("1.00 KB"));
-        EXPECT_EQ(fSizeText(1536, loc), QStringLiteral("1.50 KB"));
-        EXPECT_EQ(fSizeText(1048576, loc), QStringLiteral("1,024.00 KB"));
-        EXPECT_EQ(fSizeText(1048577, loc), QStringLiteral("1.00 MB"));
-        EXPECT_EQ(fSizeText(1073741824, loc), QStringLiteral("1,024.00 MB"));
-        EXPECT_EQ(fSizeText(5ull * 1073741824, loc), QStringLiteral("5.00 GB"));
+        EXPECT_EQ(sizeTextOf(0, loc), QStringLiteral("0 byte"));
+        EXPECT_EQ(sizeTextOf(1024, loc), QStringLiteral("1024 byte"));
+        EXPECT_EQ(sizeTextOf(1025, loc), QStringLiteral("1.00 KB"));
+        EXPECT_EQ(sizeTextOf(1536, loc), QStringLiteral("1.50 KB"));
+        EXPECT_EQ(sizeTextOf(1048576, loc), QStringLiteral("1,024.00 KB"));
+        EXPECT_EQ(sizeTextOf(1048577, loc), QStringLiteral("1.00 MB"));
+        EXPECT_EQ(sizeTextOf(1073741824, loc), QStringLiteral("1,024.00 MB"));
+        EXPECT_EQ(sizeTextOf(5ull * 1073741824, loc), QStringLiteral("5.00 GB"));
         // Above 4 GiB and up to the largest size: exact, no overflow.
-        EXPECT_EQ(fSizeText(4ull * 1073741824 + 1, loc), QStringLiteral("4.00 GB"));
-        EXPECT_EQ(fSizeText(~0ull, loc), QStringLiteral("17,179,869,184.00 GB"));
+        EXPECT_EQ(sizeTextOf(4ull * 1073741824 + 1, loc), QStringLiteral("4.00 GB"));
+        EXPECT_EQ(sizeTextOf(~0ull, loc), QStringLiteral("17,179,869,184.00 GB"));
     }
     // 1.999 KB rounds to 2.00, never to "1.100".
-    EXPECT_EQ(fSizeText(2047, c), QStringLiteral("2.00 KB"));
-    EXPECT_EQ(fSizeText(1048576, QLocale(QLocale::German)), QStringLiteral("1.024,00 KB"));
+    EXPECT_EQ(sizeTextOf(2047, c), QStringLiteral("2.00 KB"));
+    EXPECT_EQ(sizeTextOf(1048576, QLocale(QLocale::German)), QStringLiteral("1.024,00 KB"));
 }
 
 TEST(FolderDateText, LocaleDateAndSecondsOnly) {
@@ -202,7 +202,7 @@ TEST(FolderScan, NameThatIsNotUtf8IsPairedAndHashed) {
         Workspace ws;
         sCompare(ws, pair, mode);
         ASSERT_EQ(ws.fgF.rows(), 2);
-        EXPECT_EQ(fEncodeNativeName(ws.fgF.text(1, 0)), raw);
+        EXPECT_EQ(encodeNativeName(ws.fgF.text(1, 0)), raw);
         EXPECT_EQ(ws.fgF.text(1, 0), ws.fgF.text(1, 4));
         EXPECT_EQ(sColouredCells(ws, 1), QStringLiteral("0,4")) << mode;
         EXPECT_TRUE(ws.runProblems.isEmpty())
@@ -218,7 +218,7 @@ TEST(FolderScan, LinksPipesAndLoopsDoNotHang) {
         pair.link(side, "broken", "nowhere");
         pair.link(side, "self", ".");
         pair.link(side, "up", "..");
-        EXPECT_EQ(::mkfifo(fEncodeNativeName(pair.path(side, "pipe")).constData(), 0644), 0);
+        EXPECT_EQ(::mkfifo(encodeNativeName(pair.path(side, "pipe")).constData(), 0644), 0);
     }
     pair.both("target", "12345");
     pair.link(0, "good", "target");
@@ -321,7 +321,7 @@ TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
         Workspace ws;
         QObject::connect(&ws, &Workspace::statusChanged, [&](const QString &text) {
             if (text == ScanStatus)
-                ::unlink(fEncodeNativeName(gone).constData());
+                ::unlink(encodeNativeName(gone).constData());
         });
         sCompare(ws, pair, mode, true);
         ASSERT_EQ(ws.runProblems.size(), 1) << mode;

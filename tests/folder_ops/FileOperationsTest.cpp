@@ -16,7 +16,7 @@
 namespace {
 
 QByteArray bytesOf(const QString &path) {
-    return fEncodeNativeName(path);
+    return encodeNativeName(path);
 }
 
 // Writes a file whose path may hold bytes that are not UTF-8.
@@ -47,7 +47,7 @@ bool existsNative(const QString &path) {
 
 QStringList namesIn(const QString &folder) {
     QStringList names;
-    fListFolder(folder, [&](const QString &name) {
+    listFolder(folder, [&](const QString &name) {
         names << name;
         return true;
     });
@@ -113,7 +113,7 @@ TEST_F(FileOperationsTest, CopyReplacesFilesAndFoldersAndKeepsTheirTimes) {
     ASSERT_TRUE(stamp.setFileTime(old, QFileDevice::FileModificationTime));
     stamp.close();
 
-    const FileOperationResult r = fCopyEntries(left(), right(), {"a.txt", "sub"});
+    const FileOperationResult r = copyEntries(left(), right(), {"a.txt", "sub"});
     EXPECT_TRUE(r.succeeded()) << failedNames(r).join(',').toStdString();
     EXPECT_EQ(r.done, QStringList({"a.txt", "sub"}));
     EXPECT_EQ(readNative(right() + "/a.txt"), "NEW CONTENT");
@@ -131,7 +131,7 @@ TEST_F(FileOperationsTest, FailedWriteLeavesTheOldFileWholeAndTheRestGoesOn) {
     FileFaults disk;
     disk.failingWrite = 2; // the disk fills up in the middle of big.dat
 
-    const FileOperationResult r = fCopyEntries(left(), right(), {"big.dat", "small.txt"}, {}, disk);
+    const FileOperationResult r = copyEntries(left(), right(), {"big.dat", "small.txt"}, {}, disk);
     EXPECT_EQ(failedNames(r), QStringList({"big.dat"}));
     EXPECT_TRUE(r.failures.value(0).reason.contains(QString::fromLocal8Bit(strerror(ENOSPC))));
     EXPECT_EQ(r.done, QStringList({"small.txt"}));
@@ -145,7 +145,7 @@ TEST_F(FileOperationsTest, CancelStopsBetweenFilesAndLeavesNoPartialFile) {
     writeNative(left() + "/2.txt", "TWO");
     writeNative(right() + "/2.txt", "OLD TWO");
     int calls = 0;
-    const FileOperationResult r = fCopyEntries(left(), right(), {"1.txt", "2.txt"},
+    const FileOperationResult r = copyEntries(left(), right(), {"1.txt", "2.txt"},
                                                [&](quint64, quint64 total, const QString &name) {
                                                    EXPECT_EQ(total, 6u);
                                                    ++calls;
@@ -163,17 +163,17 @@ TEST_F(FileOperationsTest, FolderIsNeverCopiedIntoItself) {
     const QString inner = left() + "/sub/inner";
     ASSERT_TRUE(QDir().mkpath(inner));
     writeNative(left() + "/sub/f.txt", "F");
-    FileOperationResult r = fCopyEntries(left(), inner, {"sub"});
+    FileOperationResult r = copyEntries(left(), inner, {"sub"});
     EXPECT_EQ(failedNames(r), QStringList({"sub"}));
     EXPECT_TRUE(namesIn(inner).isEmpty());
 
     // The other way round: the destination entry would be the source's own ancestor.
     ASSERT_TRUE(QDir().mkpath(left() + "/sub/sub"));
-    r = fCopyEntries(left() + "/sub", left(), {"sub"});
+    r = copyEntries(left() + "/sub", left(), {"sub"});
     EXPECT_EQ(failedNames(r), QStringList({"sub"}));
 
     // And a folder onto itself.
-    r = fCopyEntries(left(), left() + "/../left", {"sub"});
+    r = copyEntries(left(), left() + "/../left", {"sub"});
     EXPECT_EQ(failedNames(r), QStringList({"sub"}));
     EXPECT_EQ(namesIn(left() + "/sub"), QStringList({"f.txt", "inner", "sub"}));
 }
@@ -186,7 +186,7 @@ TEST_F(FileOperationsTest, NamesAndLinksNeverLeadOutsideTheFolders) {
     writeNative(files.filePath("x.txt"), "X");
 
     const FileOperationResult r =
-        fCopyEntries(left(), right(), {"../x.txt", "..", ".", "", "a/b", "f.txt"});
+        copyEntries(left(), right(), {"../x.txt", "..", ".", "", "a/b", "f.txt"});
     EXPECT_EQ(failedNames(r), QStringList({"../x.txt", "..", ".", "", "a/b"}));
     EXPECT_EQ(namesIn(right()), QStringList({"f.txt"}));
     EXPECT_EQ(namesIn(files.path()), QStringList({"left", "outside", "right", "x.txt"}));
@@ -200,14 +200,14 @@ TEST_F(FileOperationsTest, NamesAndLinksNeverLeadOutsideTheFolders) {
     ASSERT_TRUE(QDir().mkpath(left() + "/dir"));
     writeNative(left() + "/dir/secret.txt", "MINE TOO");
     ASSERT_EQ(::symlink(bytesOf(outside).constData(), bytesOf(right() + "/dir").constData()), 0);
-    const FileOperationResult links = fCopyEntries(left(), right(), {"secret.txt", "dir"});
+    const FileOperationResult links = copyEntries(left(), right(), {"secret.txt", "dir"});
     EXPECT_EQ(failedNames(links), QStringList({"dir"}));
     EXPECT_EQ(readNative(outside + "/secret.txt"), "SECRET");
     EXPECT_FALSE(QFileInfo(right() + "/secret.txt").isSymLink());
     EXPECT_EQ(readNative(right() + "/secret.txt"), "MINE");
 
     // Trashing never takes a name that leaves the folder either.
-    const FileOperationResult t = fMoveEntriesToTrash(right(), {"../outside", ".."}, {});
+    const FileOperationResult t = moveEntriesToTrash(right(), {"../outside", ".."}, {});
     EXPECT_EQ(failedNames(t), QStringList({"../outside", ".."}));
     EXPECT_TRUE(existsNative(outside + "/secret.txt"));
 }
@@ -216,7 +216,7 @@ TEST_F(FileOperationsTest, LinksAreCopiedAsLinksSoALoopEndsAtOnce) {
     ASSERT_TRUE(QDir().mkpath(left() + "/loop"));
     ASSERT_EQ(::symlink("..", bytesOf(left() + "/loop/up").constData()), 0);
     ASSERT_EQ(::symlink("self", bytesOf(left() + "/loop/self").constData()), 0);
-    const FileOperationResult r = fCopyEntries(left(), right(), {"loop"});
+    const FileOperationResult r = copyEntries(left(), right(), {"loop"});
     EXPECT_TRUE(r.succeeded());
     char up[64] = {};
     ASSERT_EQ(::readlink(bytesOf(right() + "/loop/up").constData(), up, sizeof up), 2);
@@ -229,34 +229,34 @@ TEST_F(FileOperationsTest, LinksAreCopiedAsLinksSoALoopEndsAtOnce) {
 TEST_F(FileOperationsTest, SpecialFilesAreReportedNotRead) {
     ASSERT_EQ(::mkfifo(bytesOf(left() + "/pipe").constData(), 0600), 0);
     writeNative(left() + "/ok.txt", "OK");
-    const FileOperationResult r = fCopyEntries(left(), right(), {"pipe", "ok.txt"});
+    const FileOperationResult r = copyEntries(left(), right(), {"pipe", "ok.txt"});
     EXPECT_EQ(failedNames(r), QStringList({"pipe"}));
     EXPECT_EQ(r.done, QStringList({"ok.txt"}));
 }
 
 TEST_F(FileOperationsTest, NamesThatAreNotUtf8AreCopiedAndTrashedByTheirBytes) {
-    const QString name = fDecodeNativeName(QByteArray("caf\xe9 %.txt"));
+    const QString name = decodeNativeName(QByteArray("caf\xe9 %.txt"));
     ASSERT_TRUE(name.contains(QChar(0xDCE9)));
     writeNative(fJoinPath(left(), name), "LATIN-1 NAME");
 
-    FileOperationResult r = fCopyEntries(left(), right(), {name});
+    FileOperationResult r = copyEntries(left(), right(), {name});
     EXPECT_TRUE(r.succeeded());
     EXPECT_EQ(readNative(fJoinPath(right(), name)), "LATIN-1 NAME");
 
-    r = fMoveEntriesToTrash(right(), {name}, {});
+    r = moveEntriesToTrash(right(), {name}, {});
     EXPECT_TRUE(r.succeeded());
     EXPECT_FALSE(existsNative(fJoinPath(right(), name)));
     EXPECT_EQ(readNative(fJoinPath(trash() + "/files", name)), "LATIN-1 NAME");
     const QByteArray info = readNative(fJoinPath(trash() + "/info", name + ".trashinfo"));
     const QByteArray expectedPath =
-        fEncodeNativeName(QDir(right()).canonicalPath()).toPercentEncoding("/") +
+        encodeNativeName(QDir(right()).canonicalPath()).toPercentEncoding("/") +
         "/caf%E9%20%25.txt";
     EXPECT_TRUE(info.startsWith("[Trash Info]\nPath=" + expectedPath + "\nDeletionDate=20"))
         << info.constData();
 
     // A second entry of the same name gets a name of its own in the trash.
     writeNative(fJoinPath(right(), name), "SECOND");
-    r = fMoveEntriesToTrash(right(), {name}, {});
+    r = moveEntriesToTrash(right(), {name}, {});
     EXPECT_TRUE(r.succeeded());
     EXPECT_EQ(readNative(fJoinPath(trash() + "/files", name)), "LATIN-1 NAME");
     EXPECT_EQ(readNative(fJoinPath(trash() + "/files", name + ".2")), "SECOND");
@@ -267,7 +267,7 @@ TEST_F(FileOperationsTest, OrdinaryNamesAndFoldersGoToTheTrash) {
     ASSERT_TRUE(QDir().mkpath(left() + "/folder/inner"));
     bool asked = false;
     const FileOperationResult r =
-        fMoveEntriesToTrash(left(), {"plain.txt", "folder", "missing"}, [&](const QStringList &) {
+        moveEntriesToTrash(left(), {"plain.txt", "folder", "missing"}, [&](const QStringList &) {
             asked = true;
             return true;
         });
@@ -283,7 +283,7 @@ TEST_F(FileOperationsTest, WithoutATrashNothingIsDeletedUnlessTheCallerAgrees) {
     // The trash cannot be made: its parent is a file.
     writeNative(files.filePath("blocker"), "");
     qputenv("XDG_DATA_HOME", QFile::encodeName(files.filePath("blocker/data")));
-    const QString odd = fDecodeNativeName(QByteArray("\xff\xfe.bin"));
+    const QString odd = decodeNativeName(QByteArray("\xff\xfe.bin"));
     writeNative(fJoinPath(left(), odd), "ODD");
     writeNative(left() + "/plain.txt", "PLAIN");
     ASSERT_TRUE(QDir().mkpath(left() + "/tree"));
@@ -294,7 +294,7 @@ TEST_F(FileOperationsTest, WithoutATrashNothingIsDeletedUnlessTheCallerAgrees) {
 
     QStringList askedFor;
     FileOperationResult r =
-        fMoveEntriesToTrash(left(), {odd, "plain.txt", "tree"}, [&](const QStringList &names) {
+        moveEntriesToTrash(left(), {odd, "plain.txt", "tree"}, [&](const QStringList &names) {
             askedFor = names;
             return false;
         });
@@ -304,11 +304,11 @@ TEST_F(FileOperationsTest, WithoutATrashNothingIsDeletedUnlessTheCallerAgrees) {
     EXPECT_EQ(namesIn(left()).size(), 3);
 
     // No question to ask: the same, never a silent deletion.
-    r = fMoveEntriesToTrash(left(), {"plain.txt"}, {});
+    r = moveEntriesToTrash(left(), {"plain.txt"}, {});
     EXPECT_EQ(failedNames(r), QStringList({"plain.txt"}));
     EXPECT_TRUE(existsNative(left() + "/plain.txt"));
 
-    r = fMoveEntriesToTrash(left(), {odd, "plain.txt", "tree"},
+    r = moveEntriesToTrash(left(), {odd, "plain.txt", "tree"},
                             [](const QStringList &) { return true; });
     EXPECT_TRUE(r.succeeded());
     EXPECT_EQ(r.deletedForGood, QStringList({odd, "plain.txt", "tree"}));

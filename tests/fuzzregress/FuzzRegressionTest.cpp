@@ -50,7 +50,7 @@ TEST(FuzzRegression, DamagedXlsIsRefusedOrRead) {
         const QString path = dir.write("book.xls", TempFiles::read(inputPath(name)));
         for (const bool cells : {false, true}) {
             QString error;
-            const std::optional<Workbook> book = fReadWorkbook(path, cells, &error);
+            const std::optional<Workbook> book = readWorkbook(path, cells, &error);
             EXPECT_TRUE(book || !error.isEmpty()) << name.toStdString();
         }
     }
@@ -71,13 +71,13 @@ TEST(FuzzRegression, EverySavedInputEndsCleanly) {
         for (const char *ext : {"xlsx", "xls", "csv"}) {
             QString error;
             const QString path = dir.write(QStringLiteral("in.") + ext, bytes);
-            EXPECT_TRUE(fReadWorkbook(path, true, &error) || !error.isEmpty())
+            EXPECT_TRUE(readWorkbook(path, true, &error) || !error.isEmpty())
                 << name.toStdString();
         }
         for (const char *ext : {"docx", "odt"}) {
             QString error;
             const QString path = dir.write(QStringLiteral("in.") + ext, bytes);
-            EXPECT_TRUE(fReadDocumentText(path, &error) ||
+            EXPECT_TRUE(readDocumentText(path, &error) ||
                         error.startsWith(DocumentText::CannotRead))
                 << name.toStdString();
         }

@@ -15,7 +15,7 @@ namespace {
 
 QStringList namesIn(const QString &folder) {
     QStringList names;
-    fListFolder(folder, [&](const QString &name) {
+    listFolder(folder, [&](const QString &name) {
         names << name;
         return true;
     });
@@ -30,17 +30,17 @@ QString systemText(int error) {
 TEST(AtomicFile, ReplacesTheFileKeepingItsPermissionsAndLinks) {
     TempFiles dir;
     const QString target = dir.write("out.txt", "OLD");
-    ASSERT_EQ(::chmod(fEncodeNativeName(target).constData(), 0640), 0);
+    ASSERT_EQ(::chmod(encodeNativeName(target).constData(), 0640), 0);
     const QString link = dir.filePath("link.txt");
-    ASSERT_EQ(::symlink("out.txt", fEncodeNativeName(link).constData()), 0);
+    ASSERT_EQ(::symlink("out.txt", encodeNativeName(link).constData()), 0);
 
     EXPECT_TRUE(writeWholeFile(link, "NEW"));
     EXPECT_EQ(TempFiles::read(target), QByteArray("NEW"));
     NativeStat st;
-    ASSERT_TRUE(fNativeStat(link, &st, false));
+    ASSERT_TRUE(nativeStat(link, &st, false));
     EXPECT_TRUE(st.isSymLink); // the link stays, its file is replaced
     struct stat mode {};
-    ASSERT_EQ(::stat(fEncodeNativeName(target).constData(), &mode), 0);
+    ASSERT_EQ(::stat(encodeNativeName(target).constData(), &mode), 0);
     EXPECT_EQ(mode.st_mode & 0777, 0640u);
     EXPECT_EQ(namesIn(dir.path()), QStringList({"link.txt", "out.txt"}));
 }

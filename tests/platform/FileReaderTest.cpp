@@ -32,11 +32,11 @@ TEST(FileReader, ReadsUpToTheLimitAndRefusesBeyondIt) {
     EXPECT_TRUE(readWholeFile(empty, 0).bytes.isEmpty());
 
     // Several blocks, and a name that is not UTF-8.
-    const QString odd = fJoinPath(dir.path(), fDecodeNativeName("\xff\xfe.bin"));
+    const QString odd = fJoinPath(dir.path(), decodeNativeName("\xff\xfe.bin"));
     const QByteArray big(3 * 1024 * 1024 + 5, 'b');
     ASSERT_TRUE(writeWholeFile(odd, big));
     EXPECT_EQ(readWholeFile(odd, big.size()).bytes, big);
-    ::unlink(fEncodeNativeName(odd).constData()); // QTemporaryDir cannot spell it
+    ::unlink(encodeNativeName(odd).constData()); // QTemporaryDir cannot spell it
 }
 
 TEST(FileReader, RefusesWhatIsNoRegularFileWithTheSystemsReason) {
@@ -52,13 +52,13 @@ TEST(FileReader, RefusesWhatIsNoRegularFileWithTheSystemsReason) {
 
     // A pipe without a writer would block an open for good, a device may never end.
     const QString fifo = dir.filePath("fifo");
-    ASSERT_EQ(::mkfifo(fEncodeNativeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(encodeNativeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(readWholeFile(fifo, 100).problem, FileProblem::NotRegular);
     EXPECT_EQ(readWholeFile(QStringLiteral("/dev/zero"), 100).problem, FileProblem::NotRegular);
 
     if (::geteuid() != 0) { // root reads everything
         const QString locked = dir.write("locked.txt", "secret");
-        ASSERT_EQ(::chmod(fEncodeNativeName(locked).constData(), 0), 0);
+        ASSERT_EQ(::chmod(encodeNativeName(locked).constData(), 0), 0);
         const WholeFile denied = readWholeFile(locked, 100);
         EXPECT_EQ(denied.problem, FileProblem::Open);
         EXPECT_EQ(denied.errorNumber, EACCES);
@@ -71,7 +71,7 @@ TEST(FileReader, StopEndsTheReadInsideAFile) {
     TempFiles dir;
     const QString sparse = dir.write("sparse.bin", QByteArray());
     const qint64 size = qint64(1) << 30;
-    ASSERT_EQ(::truncate(fEncodeNativeName(sparse).constData(), size), 0);
+    ASSERT_EQ(::truncate(encodeNativeName(sparse).constData(), size), 0);
     int asked = 0;
     QElapsedTimer timer;
     timer.start();

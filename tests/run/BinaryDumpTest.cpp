@@ -18,15 +18,15 @@ QByteArray counting(int n, int start = 0) {
 
 class BinaryDump : public ::testing::Test {
 protected:
-    void SetUp() override { sResetGridHeaders(ws); }
+    void SetUp() override { resetGridHeaders(ws); }
 
     // A fresh run over two files, dumped and compared as the run does it.
     void compareFiles(const QByteArray &left, const QByteArray &right) {
         ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
-        sResetGridHeaders(ws);
-        ASSERT_TRUE(fDumpFile(ws, 0, files.write(QStringLiteral("left.bin"), left)));
-        ASSERT_TRUE(fDumpFile(ws, 1, files.write(QStringLiteral("right.bin"), right)));
-        fCompareBinaryRows(ws);
+        resetGridHeaders(ws);
+        ASSERT_TRUE(dumpFile(ws, 0, files.write(QStringLiteral("left.bin"), left)));
+        ASSERT_TRUE(dumpFile(ws, 1, files.write(QStringLiteral("right.bin"), right)));
+        compareBinaryRows(ws);
     }
     QString text(int r, int c) const { return ws.fgB.text(r, c); }
     // The row's colours left and right (cells 1 and 2 stand for their halves).
@@ -48,7 +48,7 @@ TEST_F(BinaryDump, RowsShowAddressesAndSpacedUpperCaseHex) {
     compareFiles(counting(16, 0xF0) + QByteArray("\r\nA"), QByteArray());
     EXPECT_EQ(ws.shownView(), ResultView::Binary);
     EXPECT_EQ(text(0, 1), QStringLiteral("left.bin [") +
-                              fModificationText(files.filePath(QStringLiteral("left.bin"))) +
+                              modificationText(files.filePath(QStringLiteral("left.bin"))) +
                               QStringLiteral("]"));
     EXPECT_TRUE(text(0, 3).startsWith(QStringLiteral("right.bin [")));
     EXPECT_EQ(text(1, 0), QStringLiteral("アドレス"));
@@ -94,21 +94,21 @@ TEST_F(BinaryDump, RowCountsAndRowStatesAtTheEnds) {
 }
 
 TEST_F(BinaryDump, ClipboardTextIsUtf16LittleEndianInExactlyFittingRows) {
-    EXPECT_EQ(fUtf16LeBytes(QStringLiteral("A\u3042")), QByteArray("A\0\x42\x30", 4));
-    ASSERT_TRUE(fDumpBytes(ws, 0, fUtf16LeBytes(QStringLiteral("AB"))));
+    EXPECT_EQ(utf16LeBytes(QStringLiteral("A\u3042")), QByteArray("A\0\x42\x30", 4));
+    ASSERT_TRUE(dumpBytes(ws, 0, utf16LeBytes(QStringLiteral("AB"))));
     ASSERT_EQ(ws.fgB.rows(), 3);
     EXPECT_EQ(text(2, 1), QStringLiteral("41 00 42 00"));
     EXPECT_EQ(text(0, 1), QStringLiteral("本文"));
 
     // An empty text leaves the headers alone; the right side raises the count, never lowers.
-    sResetGridHeaders(ws);
-    ASSERT_TRUE(fDumpBytes(ws, 0, QByteArray()));
+    resetGridHeaders(ws);
+    ASSERT_TRUE(dumpBytes(ws, 0, QByteArray()));
     EXPECT_EQ(ws.fgB.rows(), 2);
-    ASSERT_TRUE(fDumpBytes(ws, 1, counting(32)));
+    ASSERT_TRUE(dumpBytes(ws, 1, counting(32)));
     EXPECT_EQ(ws.fgB.rows(), 4);
-    ASSERT_TRUE(fDumpBytes(ws, 1, counting(3)));
+    ASSERT_TRUE(dumpBytes(ws, 1, counting(3)));
     EXPECT_EQ(ws.fgB.rows(), 4);
-    fCompareBinaryRows(ws);
+    compareBinaryRows(ws);
     EXPECT_EQ(counts(), (std::array{0, 0, 1}));
 }
 
@@ -141,7 +141,7 @@ TEST_F(BinaryDump, AbortKeepsTheRowsWrittenBeforeIt) {
         if (++polls == 3)
             ws.bAbort = true;
     };
-    EXPECT_FALSE(fDumpFile(ws, 0, files.write(QStringLiteral("big"), counting(10000))));
+    EXPECT_FALSE(dumpFile(ws, 0, files.write(QStringLiteral("big"), counting(10000))));
     EXPECT_EQ(polls, 3);
     // Every address is there; the bytes end at offset 3 * 1024.
     EXPECT_EQ(ws.fgB.rows(), 10000 / 16 + 3);
@@ -151,30 +151,30 @@ TEST_F(BinaryDump, AbortKeepsTheRowsWrittenBeforeIt) {
     EXPECT_EQ(text(firstUnwritten, 0), QStringLiteral("00000C00"));
 
     // A flag already set stops after the first row.
-    sResetGridHeaders(ws);
-    EXPECT_FALSE(fDumpBytes(ws, 0, counting(100)));
+    resetGridHeaders(ws);
+    EXPECT_FALSE(dumpBytes(ws, 0, counting(100)));
     EXPECT_FALSE(ws.fgB.isEmpty(2, 1));
     EXPECT_TRUE(ws.fgB.isEmpty(3, 1));
 }
 
 TEST_F(BinaryDump, UnreadableFileIsReportedAndShowsNoRows) {
     const QString missing = files.filePath(QStringLiteral("missing.bin"));
-    ASSERT_TRUE(fDumpFile(ws, 0, missing));
-    ASSERT_TRUE(fDumpFile(ws, 1, files.write(QStringLiteral("right.bin"), counting(20))));
+    ASSERT_TRUE(dumpFile(ws, 0, missing));
+    ASSERT_TRUE(dumpFile(ws, 1, files.write(QStringLiteral("right.bin"), counting(20))));
     EXPECT_EQ(ws.runProblems, QStringList{QStringLiteral("読み込めません: ") + missing});
     EXPECT_TRUE(ws.fgB.isEmpty(2, 0));
-    fCompareBinaryRows(ws);
+    compareBinaryRows(ws);
     EXPECT_EQ(counts(), (std::array{0, 0, 2}));
 
     // Neither side readable (a folder is no file): one uncounted empty row.
-    sResetGridHeaders(ws);
+    resetGridHeaders(ws);
     ws.runProblems.clear();
     ws.RightOnlyCount = 0;
     ws.OnlyDF = true;
-    ASSERT_TRUE(fDumpFile(ws, 0, missing));
-    ASSERT_TRUE(fDumpFile(ws, 1, files.path()));
+    ASSERT_TRUE(dumpFile(ws, 0, missing));
+    ASSERT_TRUE(dumpFile(ws, 1, files.path()));
     EXPECT_EQ(ws.runProblems.size(), 2);
-    fCompareBinaryRows(ws);
+    compareBinaryRows(ws);
     EXPECT_EQ(ws.fgB.rows(), 3);
     EXPECT_EQ(counts(), (std::array{0, 0, 0}));
 }

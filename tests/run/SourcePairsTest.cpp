@@ -33,7 +33,7 @@ bool isClipboard(const QString &path) {
 const QString AllEntries = QStringLiteral("*.*");
 
 bool isWeb(const QString &path) {
-    return !fFileExists(path) && fIsWebAddress(path);
+    return !fFileExists(path) && isWebAddress(path);
 }
 
 class ReferenceRun {
@@ -42,16 +42,16 @@ public:
         : m_ws(ws), m_path{path1, path2} {}
 
     void execute() {
-        const SourceKind left = fSourceKind(m_ws, m_path[0], m_path[1]);
+        const SourceKind left = sourceKind(m_ws, m_path[0], m_path[1]);
         if (!loadLeft(left))
             return;
-        loadRight(fSourceKind(m_ws, m_path[1], m_path[0]));
+        loadRight(sourceKind(m_ws, m_path[1], m_path[0]));
     }
 
 private:
     bool loadLeft(SourceKind kind) {
         const QString &path2 = m_path[1];
-        const QString ext2 = fLowerExtension(path2);
+        const QString ext2 = lowerExtension(path2);
         const bool rightIsSource = fFileExists(path2) || isWeb(path2) || isClipboard(path2);
         switch (kind) {
         case SourceKind::Folder:
@@ -63,7 +63,7 @@ private:
             return false;
         case SourceKind::Hexadecimal:
             noteExisting(0);
-            if (!fDumpFile(m_ws, 0, m_path[0]))
+            if (!dumpFile(m_ws, 0, m_path[0]))
                 return false;
             if (fFileExists(path2) || isClipboard(path2))
                 return true;
@@ -72,7 +72,7 @@ private:
         case SourceKind::Workbook: {
             noteExisting(0);
             m_ws.sShowView(ResultView::Sheets);
-            m_books[0] = fLoadWorkbookSide(m_ws, 0, m_path[0]);
+            m_books[0] = loadWorkbookSide(m_ws, 0, m_path[0]);
             const bool rightBook =
                 fFileExists(path2) &&
                 (isWorkbookExtension(ext2) || (m_ws.Csv && ext2 == QLatin1String("csv")));
@@ -101,10 +101,10 @@ private:
                 (isClipboard(path2) || isWeb(path2) || fPathKind(path2) == PathFile) &&
                 !isWorkbookExtension(ext2);
             if (m_ws.Binary)
-                return fDumpBytes(m_ws, 0, fUtf16LeBytes(m_ws.clipboardSlot[0])) && goOn;
+                return dumpBytes(m_ws, 0, utf16LeBytes(m_ws.clipboardSlot[0])) && goOn;
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[0]);
-            m_lines[0] = fSplitClipboardLinesShared(m_ws.clipboardSlot[0]);
+            m_lines[0] = splitClipboardLinesShared(m_ws.clipboardSlot[0]);
             if (goOn)
                 return true;
             showAlone(0);
@@ -130,7 +130,7 @@ private:
             return;
         case SourceKind::Hexadecimal:
             noteExisting(1);
-            if (!fDumpFile(m_ws, 1, m_path[1]))
+            if (!dumpFile(m_ws, 1, m_path[1]))
                 return;
             if (fFileExists(path1) || isClipboard(path1))
                 compare();
@@ -140,7 +140,7 @@ private:
         case SourceKind::Workbook:
             noteExisting(1);
             m_ws.sShowView(ResultView::Sheets);
-            m_books[1] = fLoadWorkbookSide(m_ws, 1, m_path[1]);
+            m_books[1] = loadWorkbookSide(m_ws, 1, m_path[1]);
             if (fFileExists(path1))
                 compare();
             else
@@ -160,13 +160,13 @@ private:
             break;
         case SourceKind::Clipboard:
             if (m_ws.Binary) {
-                if (fDumpBytes(m_ws, 1, fUtf16LeBytes(m_ws.clipboardSlot[1])) && leftIsSource)
+                if (dumpBytes(m_ws, 1, utf16LeBytes(m_ws.clipboardSlot[1])) && leftIsSource)
                     compare();
                 return;
             }
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[1]);
-            m_lines[1] = fSplitClipboardLinesShared(m_ws.clipboardSlot[1]);
+            m_lines[1] = splitClipboardLinesShared(m_ws.clipboardSlot[1]);
             break;
         case SourceKind::None:
             return;
@@ -187,28 +187,28 @@ private:
         const QString &path = m_path[side];
         m_ws.sShowView(ResultView::Text);
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
-                        fFileName(path) + QStringLiteral(" [") + fModificationText(path) +
+                        fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
-        m_lines[side] = fLoadFileLines(m_ws, path, kind == SourceKind::Document);
+        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document);
     }
 
     void loadWeb(int side) {
         m_ws.sAddComboHistory(m_path[side]);
         m_ws.sShowView(ResultView::Text);
         m_ws.fg.setText(0, side == 0 ? 1 : 3, m_path[side]);
-        m_lines[side] = fLoadWebLines(m_ws, m_path[side]);
+        m_lines[side] = loadWebLines(m_ws, m_path[side]);
     }
 
     void showSheetsAlone() {
         std::array<QList<SheetListItem>, 2> lists;
         for (int side = 0; side < 2; ++side) {
             if (m_books[side])
-                lists[size_t(side)] = fSheetListAlone(*m_books[side]);
+                lists[size_t(side)] = sheetListAlone(*m_books[side]);
         }
         m_ws.setSheetLists(lists, m_ws.workbookInfo);
     }
 
-    void showAlone(int side) { sShowOneSided(m_ws, side, m_lines[side]); }
+    void showAlone(int side) { showOneSided(m_ws, side, m_lines[side]); }
 
     void compare() {
         if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
@@ -219,13 +219,13 @@ private:
             return;
         }
         if (m_ws.Binary) {
-            fCompareBinaryRows(m_ws);
+            compareBinaryRows(m_ws);
             m_ws.sDiffbarPrint();
             return;
         }
         if (m_ws.shownView() == ResultView::Sheets) {
             m_ws.setSheetLists(
-                fAlignSheetLists(m_books[0].value_or(Workbook()), m_books[1].value_or(Workbook())),
+                alignSheetLists(m_books[0].value_or(Workbook()), m_books[1].value_or(Workbook())),
                 m_ws.workbookInfo);
             m_ws.raiseWindow();
             return;
@@ -233,13 +233,13 @@ private:
         m_ws.setStatus(Analysing);
         PairTable table;
         const bool finished =
-            fMatchLines(m_lines[0], m_lines[1], MatchParams{1, 5, 10}, table, [this] {
+            matchLines(m_lines[0], m_lines[1], MatchParams{1, 5, 10}, table, [this] {
                 m_ws.processEvents();
                 return m_ws.bAbort.load();
             });
         if (!finished)
             return;
-        sFillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+        fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
         m_ws.raiseWindow();
     }
 
@@ -265,7 +265,7 @@ void referenceTextDiff(Workspace &ws, const QString &path1, const QString &path2
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
     ws.setSheetLists({}, {});
-    sResetGridHeaders(ws);
+    resetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())
         return;
     if (!isClipboard(path1) && path2 == path1) {
@@ -336,7 +336,7 @@ void describeList(QStringList &out, const QList<SheetListItem> &list) {
 std::string outcome(const Options &o, const QString &path1, const QString &path2,
                     void (*run)(Workspace &, const QString &, const QString &)) {
     Workspace ws;
-    sSetupGridColumns(ws);
+    setupGridColumns(ws);
     ws.Binary = o.binary;
     ws.Csv = o.csv;
     ws.clipboardSlot[0] = QStringLiteral("SAME LINE\r\nLEFT CLIP\r\nCOMMON TAIL");

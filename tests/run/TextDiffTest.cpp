@@ -229,16 +229,16 @@ TEST_F(TextDiffTest, BinaryModeDumpsFilesAndClipboardTextAndComparesRows) {
 }
 
 TEST(SplitLines, BreaksAtLfOrClipboardBreaksAndPointsIntoTheText) {
-    EXPECT_TRUE(fSplitLinesShared(QString()).isEmpty());
-    EXPECT_TRUE(fSplitClipboardLinesShared(QString()).isEmpty());
+    EXPECT_TRUE(splitLinesShared(QString()).isEmpty());
+    EXPECT_TRUE(splitClipboardLinesShared(QString()).isEmpty());
     // A trailing break gives a last, empty line; a CR stays in normalised text.
-    EXPECT_EQ(fSplitLinesShared("a\r\nb\n"), QStringList({"a\r", "b", ""}));
+    EXPECT_EQ(splitLinesShared("a\r\nb\n"), QStringList({"a\r", "b", ""}));
     // The clipboard breaks at CR LF and at a lone LF, never at a lone CR.
-    EXPECT_EQ(fSplitClipboardLinesShared("a\r\nb\rc\nd\r\n"), QStringList({"a", "b\rc", "d", ""}));
-    EXPECT_EQ(fSplitClipboardLinesShared("\r\n"), QStringList({"", ""}));
+    EXPECT_EQ(splitClipboardLinesShared("a\r\nb\rc\nd\r\n"), QStringList({"a", "b\rc", "d", ""}));
+    EXPECT_EQ(splitClipboardLinesShared("\r\n"), QStringList({"", ""}));
 
     const QString text = QStringLiteral("first\nsecond");
-    const QStringList lines = fSplitLinesShared(text);
+    const QStringList lines = splitLinesShared(text);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[1].constData(), text.constData() + 6);
 }

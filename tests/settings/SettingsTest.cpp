@@ -41,7 +41,7 @@ TEST_F(SettingsTest, EveryKeyHasItsDefaultWithoutAFile) {
     EXPECT_EQ(s.folderContentMode(), 0);
     EXPECT_EQ(s.doubleClickAction(), 0);
     EXPECT_EQ(s.folderDoubleClickAction(), 1);
-    EXPECT_EQ(s.editor(), fDefaultEditorCommand());
+    EXPECT_EQ(s.editor(), defaultEditorCommand());
     EXPECT_EQ(s.binaryEditor(), QString());
     EXPECT_EQ(s.sheetZoom(), 0);
     EXPECT_EQ(s.saveTypeIndex(), 1);

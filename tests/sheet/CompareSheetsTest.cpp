@@ -76,8 +76,8 @@ TEST(CompareSheets, ValueRules) {
         {error(QStringLiteral("#N/A")), CellValue(), false, "an error is not empty"},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(fCellValuesEqual(c.a, c.b), c.equal) << c.why;
-        EXPECT_EQ(fCellValuesEqual(c.b, c.a), c.equal) << c.why << " (swapped)";
+        EXPECT_EQ(cellValuesEqual(c.a, c.b), c.equal) << c.why;
+        EXPECT_EQ(cellValuesEqual(c.b, c.a), c.equal) << c.why << " (swapped)";
     }
 }
 
@@ -95,7 +95,7 @@ TEST(CompareSheets, ColoursFollowTheStateTable) {
     put(left, 7, 7, text(QStringLiteral("same")));
     put(right, 7, 7, text(QStringLiteral("same")));
 
-    const SheetComparison result = fCompareSheets(left, right, Legend);
+    const SheetComparison result = compareSheets(left, right, Legend);
     EXPECT_EQ(result.changedCells, 5);
     const auto at = [](int r, int c) { return Sheet::key(r, c); };
     EXPECT_EQ(result.leftColors.value(at(1, 1)), Legend[1]);
@@ -118,7 +118,7 @@ TEST(CompareSheets, RangeIsTheLargerOfBoth) {
     Sheet left, right;
     put(left, 3, 26, number(1)); // ends in column Z
     put(right, 9, 6, number(1)); // ends in column F
-    const SheetComparison result = fCompareSheets(left, right, Legend);
+    const SheetComparison result = compareSheets(left, right, Legend);
     EXPECT_EQ(result.lastRow, 9);
     EXPECT_EQ(ColumnLetters(result.lastCol), QStringLiteral("Z"));
 
@@ -128,7 +128,7 @@ TEST(CompareSheets, RangeIsTheLargerOfBoth) {
     put(huge, WorkbookLimits::MaxRows, WorkbookLimits::MaxCols, number(2));
     QElapsedTimer timer;
     timer.start();
-    const SheetComparison big = fCompareSheets(huge, empty, Legend);
+    const SheetComparison big = compareSheets(huge, empty, Legend);
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(big.lastRow, WorkbookLimits::MaxRows);
     EXPECT_EQ(big.lastCol, WorkbookLimits::MaxCols);
@@ -149,7 +149,7 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     colors.insert(Sheet::key(3, 3), 0x00FF8000); // a coloured cell with no value
     const QString path = tmp.write(QStringLiteral("out.xlsx"), "an earlier file");
 
-    ASSERT_TRUE(fWriteColouredSheet(sheet, colors, 85, path));
+    ASSERT_TRUE(writeColouredSheet(sheet, colors, 85, path));
     const XlsxPackage::Sheet written = XlsxPackage::read(path);
     ASSERT_TRUE(written.ok);
     EXPECT_EQ(written.cell(QStringLiteral("A1")).value, QStringLiteral("見出し"));
@@ -167,18 +167,18 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
 
     // Our own reader takes the written values back unchanged.
     QString readError;
-    const auto book = fReadWorkbook(path, true, &readError);
+    const auto book = readWorkbook(path, true, &readError);
     ASSERT_TRUE(book) << readError.toStdString();
     const Sheet &back = book->sheets[0];
-    EXPECT_TRUE(fCellValuesEqual(back.cell(1, 1), sheet.cell(1, 1)));
-    EXPECT_TRUE(fCellValuesEqual(back.cell(1, 2), sheet.cell(1, 2)));
+    EXPECT_TRUE(cellValuesEqual(back.cell(1, 1), sheet.cell(1, 1)));
+    EXPECT_TRUE(cellValuesEqual(back.cell(1, 2), sheet.cell(1, 2)));
     EXPECT_EQ(back.cell(2, 1).kind, Kind::Boolean);
     EXPECT_EQ(back.cell(2, 2).text, QStringLiteral("#DIV/0!"));
     EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C3"));
 
     // No zoom, and a folder that does not exist.
-    ASSERT_TRUE(fWriteColouredSheet(sheet, {}, 0, path));
+    ASSERT_TRUE(writeColouredSheet(sheet, {}, 0, path));
     EXPECT_FALSE(XlsxPackage::entry(path, "xl/worksheets/sheet1.xml").contains("zoomScale"));
     EXPECT_FALSE(
-        fWriteColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
+        writeColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
 }

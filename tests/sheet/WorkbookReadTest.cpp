@@ -42,7 +42,7 @@ QString writeSampleBook(TempFiles &tmp) {
 
 std::optional<Workbook> read(const QString &path, bool cells, QString *error = nullptr) {
     QString scratch;
-    return fReadWorkbook(path, cells, error ? error : &scratch);
+    return readWorkbook(path, cells, error ? error : &scratch);
 }
 
 } // namespace
@@ -274,12 +274,12 @@ TEST(WorkbookRead, ColumnLettersAndDisplayText) {
 TEST(WorkbookRead, XlsHelperFailuresStayFailures) {
     TempFiles tmp;
     const QString odd =
-        tmp.path() + QStringLiteral("/") + fDecodeNativeName(QByteArray("\xff\xfe.xls"));
+        tmp.path() + QStringLiteral("/") + decodeNativeName(QByteArray("\xff\xfe.xls"));
     ASSERT_TRUE(writeWholeFile(odd, "not a compound file\n"));
     QString error;
-    EXPECT_FALSE(fReadWorkbook(odd, true, &error));
+    EXPECT_FALSE(readWorkbook(odd, true, &error));
     EXPECT_EQ(error, QStringLiteral("ブックではありません")); // opened, so the name arrived
-    ::unlink(fEncodeNativeName(odd).constData());
+    ::unlink(encodeNativeName(odd).constData());
 
     const QString book = tmp.write(QStringLiteral("book.xls"), "x");
     const QString crash = tmp.write(QStringLiteral("crash.sh"), "#!/bin/sh\nkill -SEGV $$\n");
@@ -287,17 +287,17 @@ TEST(WorkbookRead, XlsHelperFailuresStayFailures) {
     for (const QString &script : {crash, hang})
         QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
 
-    EXPECT_FALSE(fReadXlsWith(crash, book, true, &error, 5000, {}));
+    EXPECT_FALSE(readXlsWith(crash, book, true, &error, 5000, {}));
     EXPECT_EQ(error, QStringLiteral("壊れたファイルです"));
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(fReadXlsWith(hang, book, true, &error, 300, {}));
+    EXPECT_FALSE(readXlsWith(hang, book, true, &error, 300, {}));
     EXPECT_EQ(error, QStringLiteral("読み込みが時間内に終わりません"));
     EXPECT_LT(timer.elapsed(), 3000);
 
     timer.restart();
-    EXPECT_FALSE(fReadXlsWith(hang, book, true, &error, 60000, [] { return true; }));
+    EXPECT_FALSE(readXlsWith(hang, book, true, &error, 60000, [] { return true; }));
     EXPECT_EQ(error, QStringLiteral("中断しました"));
     EXPECT_LT(timer.elapsed(), 2000);
 }

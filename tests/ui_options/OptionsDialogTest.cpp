@@ -97,7 +97,7 @@ TEST_F(OptionsDialogTest, LoadShowsTheStoredValuesAndTheWindowsFontAndColours) {
     }
     writeIni("Zoom=7\n"); // outside the list: nothing selected, written back as "no zoom"
     frmOption dialog(host(), Settings(iniPath()));
-    EXPECT_EQ(shown(dialog), "-1 9 [" + fDefaultEditorCommand() +
+    EXPECT_EQ(shown(dialog), "-1 9 [" + defaultEditorCommand() +
                                  "] [] dc0 fdc1 wrap0 case0 content0/0 multi1 "
                                  "255,65280,16711680");
     ASSERT_TRUE(dialog.apply());
@@ -156,7 +156,7 @@ TEST_F(OptionsDialogTest, InitialiseAsksResetsOnlyTheControlsAndCancelKeepsTheFi
     answer = true;
     dialog.cmdMenu[5]->click();
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(shown(dialog), "0 9 [" + fDefaultEditorCommand() +
+    EXPECT_EQ(shown(dialog), "0 9 [" + defaultEditorCommand() +
                                  "] [] dc0 fdc1 wrap0 case0 content0/0 multi1 "
                                  "65535,16744448,16776960");
 

@@ -101,7 +101,7 @@ void frmDialog::addEntry(const QString &folder, const QString &name) {
     }
     fg->item(last, 1)->setText(name);
     NativeStat st;
-    if (fNativeStat(fJoinPath(folder, name), &st, false))
+    if (nativeStat(fJoinPath(folder, name), &st, false))
         fg->item(last, 0)->setText(st.isDir ? FolderTypeText : FileLabel);
     fg->item(last, 0)->setTextAlignment(Qt::AlignCenter);
 }

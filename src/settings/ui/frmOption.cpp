@@ -373,7 +373,7 @@ void frmOption::initialise() {
         return;
     cbo[0]->setCurrentIndex(1);
     cbo[1]->setCurrentIndex(0);
-    txt[0]->setText(fDefaultEditorCommand());
+    txt[0]->setText(defaultEditorCommand());
     txt[1]->clear();
     for (int k = 0; k < 3; ++k)
         setStateColour(k, Settings::DefaultColours[size_t(k)]);
