@@ -2,10 +2,10 @@
 //   build/bench/text_pipeline LEFT RIGHT
 // Prints seconds per phase, so a regression shows where it happened.
 #include "encoding/Charset.h"
-#include "run/GridFill.h"
 #include "engine/LineMatching.h"
-#include "run/TextDiff.h"
 #include "export/CsvExport.h"
+#include "run/GridFill.h"
+#include "run/TextDiff.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

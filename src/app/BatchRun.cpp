@@ -5,7 +5,6 @@
 #include "run/ComparisonRunner.h"
 #include "run/TextDiff.h"
 
-
 #include <new>
 #include <stdexcept>
 

@@ -123,7 +123,9 @@ QString DecodeUtf8(const QByteArray &bytes) {
 // between them and the control codes are kept as they are.
 namespace {
 
-bool isPermutedControl(uint c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
+bool isPermutedControl(uint c) {
+    return c == 0x1A || c == 0x1C || c == 0x7F;
+}
 
 } // namespace
 

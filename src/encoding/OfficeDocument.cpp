@@ -327,8 +327,8 @@ bool readDoc(const QString &path, QString *text, QString *reason,
 } // namespace
 
 std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
-                                     int timeoutMs, QString *error, qint64 maxOutputBytes,
-                                     const std::function<bool()> &stop) {
+                                    int timeoutMs, QString *error, qint64 maxOutputBytes,
+                                    const std::function<bool()> &stop) {
     const ProgramRun run =
         runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop);
     switch (run.outcome) {
@@ -360,7 +360,7 @@ std::optional<QString> runConverter(const QString &program, const QStringList &a
 }
 
 std::optional<QString> readDocumentText(const QString &path, QString *error,
-                                         const std::function<bool()> &stop) {
+                                        const std::function<bool()> &stop) {
     const QString ext = QFileInfo(path).suffix().toLower();
     QString text;
     QString reason;

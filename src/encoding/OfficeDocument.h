@@ -28,7 +28,7 @@ inline const QString ConverterStopped = QStringLiteral("中断しました");
 // oversized document, or a .doc without a working converter. stop (may be empty) is asked
 // while the converter runs, at least every 50 ms; true ends it ("中断しました").
 std::optional<QString> readDocumentText(const QString &path, QString *error,
-                                         const std::function<bool()> &stop = {});
+                                        const std::function<bool()> &stop = {});
 
 // Runs a converter program (arguments as a list, no shell) and returns its standard output
 // decoded as UTF-8 with line ends normalised to LF. Nothing, with the reason in *error, when
@@ -36,6 +36,6 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
 // maxOutputBytes, or does not finish within timeoutMs, or stop (may be empty; asked at least
 // every 50 ms) answers true. The program is then killed.
 std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
-                                     int timeoutMs, QString *error,
-                                     qint64 maxOutputBytes = qint64(256) * 1024 * 1024,
-                                     const std::function<bool()> &stop = {});
+                                    int timeoutMs, QString *error,
+                                    qint64 maxOutputBytes = qint64(256) * 1024 * 1024,
+                                    const std::function<bool()> &stop = {});

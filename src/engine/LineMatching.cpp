@@ -96,8 +96,8 @@ namespace {
 // enough characters (and lines), or 100 when the first 100 lines hold too few. Returns the
 // first position whose window runs past the end of the text; every later one does too, as
 // the window's end never moves back when its start moves on.
-int windowOffsets(const std::vector<int> &ids, const std::vector<int> &length,
-                  const MatchParams &p, std::vector<int> &offset) {
+int windowOffsets(const std::vector<int> &ids, const std::vector<int> &length, const MatchParams &p,
+                  std::vector<int> &offset) {
     const int n = int(ids.size());
     offset.assign(size_t(n), 0);
     int firstIncomplete = n;
@@ -342,8 +342,8 @@ void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const Mat
 } // namespace
 
 bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
-                 PairTable &table, const std::function<bool()> &shouldAbort,
-                 const std::function<void(qint64 done, qint64 total)> &progress) {
+                PairTable &table, const std::function<bool()> &shouldAbort,
+                const std::function<void(qint64 done, qint64 total)> &progress) {
     const LineIndex x(left, right, params);
     const int nL = x.nL(), nR = x.nR();
     table.reserve(size_t(std::max(nL, nR)));

@@ -8,8 +8,8 @@
 
 // Tuning of the line matching; every comparison uses 1, 5, 10.
 struct MatchParams {
-    int MinRunLines = 1;   // an anchor's run holds at least this many lines
-    int MinRunChars = 5;   // ... and this many characters; inside a gap only longer lines pair
+    int MinRunLines = 1;    // an anchor's run holds at least this many lines
+    int MinRunChars = 5;    // ... and this many characters; inside a gap only longer lines pair
     int MaxCandidates = 10; // left-major scan stops at this many, both scans at twice as many
 };
 
@@ -113,5 +113,5 @@ std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR
 // it. `shouldAbort` is asked every 50 iterations; when it answers true the loop stops and the
 // function returns false (the table holds what was built so far).
 bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
-                 PairTable &table, const std::function<bool()> &shouldAbort = {},
-                 const std::function<void(qint64 done, qint64 total)> &progress = {});
+                PairTable &table, const std::function<bool()> &shouldAbort = {},
+                const std::function<void(qint64 done, qint64 total)> &progress = {});

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-Workspace::Workspace(QObject *parent) : QObject(parent) { sShowView(ResultView::Text); }
+Workspace::Workspace(QObject *parent) : QObject(parent) {
+    sShowView(ResultView::Text);
+}
 
 void Workspace::copyRunInputsTo(Workspace &run) const {
     run.fg.copyLayoutFrom(fg);
@@ -80,9 +82,9 @@ void Workspace::reportProgress(qint64 done, qint64 total) {
     if (m_sinceProgress.isValid() && m_sinceProgress.elapsed() < 100)
         return;
     m_sinceProgress.start();
-    const QString howFar = total > 0 ? QString::number(std::min(done * 100 / total, qint64(100))) +
-                                           QLatin1Char('%')
-                                     : QString::number(done) + QStringLiteral(" 件");
+    const QString howFar =
+        total > 0 ? QString::number(std::min(done * 100 / total, qint64(100))) + QLatin1Char('%')
+                  : QString::number(done) + QStringLiteral(" 件");
     Q_EMIT progressChanged(m_status + QStringLiteral("  ") + howFar);
 }
 

@@ -61,8 +61,8 @@ public:
     // Back colours of the legend boxes txtState(0..2): changed, added, deleted.
     std::array<Color, 3> txtState{DefaultChangedColor, DefaultAddedColor, DefaultDeletedColor};
 
-    bool ignoreCase = false;     // setting Letter
-    int folderContentMode = 0;   // setting FFile: 0 none, 1 MD5, 2 as text
+    bool ignoreCase = false;   // setting Letter
+    int folderContentMode = 0; // setting FFile: 0 none, 1 MD5, 2 as text
 
     // Why a side of the last run could not be loaded (empty when every side loaded). A side
     // that cannot be read must not pass for an empty one: the status text names it.

@@ -483,8 +483,8 @@ bool isPlainEntryName(const QString &name) {
 }
 
 FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
-                                 const QStringList &names, const FileOperationProgress &progress,
-                                 FileAccess &access) {
+                                const QStringList &names, const FileOperationProgress &progress,
+                                FileAccess &access) {
     Copier copier(progress, access);
     FileOperationResult &result = copier.result;
     const QString source = canonical(sourceFolder);
@@ -529,8 +529,8 @@ FileOperationResult copyEntries(const QString &sourceFolder, const QString &dest
 }
 
 FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList &names,
-                                        const DeleteForGoodQuestion &askDeleteForGood,
-                                        const FileOperationProgress &progress) {
+                                       const DeleteForGoodQuestion &askDeleteForGood,
+                                       const FileOperationProgress &progress) {
     FileOperationResult result;
     const QString base = canonical(folder);
     QStringList withoutTrash;

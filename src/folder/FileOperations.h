@@ -54,13 +54,13 @@ bool isPlainEntryName(const QString &name);
 // merged into; an existing file or link is never replaced by a folder. Files are written
 // through access (a test passes one that fails).
 FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
-                                 const QStringList &names,
-                                 const FileOperationProgress &progress = {},
-                                 FileAccess &access = FileAccess::system());
+                                const QStringList &names,
+                                const FileOperationProgress &progress = {},
+                                FileAccess &access = FileAccess::system());
 
 // Moves the named entries of folder to the trash of the desktop (the freedesktop.org layout,
 // also for names that are not valid UTF-8). Entries whose file system has no usable trash are
 // deleted for good only when askDeleteForGood agrees.
 FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList &names,
-                                        const DeleteForGoodQuestion &askDeleteForGood,
-                                        const FileOperationProgress &progress = {});
+                                       const DeleteForGoodQuestion &askDeleteForGood,
+                                       const FileOperationProgress &progress = {});

@@ -102,6 +102,6 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
     sortGridRows(grid,
-                  [&](int a, int b) { return folderRowCompare(grid, a, b, col, ascending) < 0; });
+                 [&](int a, int b) { return folderRowCompare(grid, a, b, col, ascending) < 0; });
     return ascending;
 }

@@ -55,7 +55,8 @@ inline const QString ToolSettings = QStringLiteral("設定");
 
 inline const QString Path1Label = QStringLiteral("ﾊﾟｽ1");
 inline const QString Path2Label = QStringLiteral("ﾊﾟｽ2");
-inline const QString BrowseButtonTip = QStringLiteral("左クリック=ファイルを開く、右クリック=フォルダを開く");
+inline const QString BrowseButtonTip =
+    QStringLiteral("左クリック=ファイルを開く、右クリック=フォルダを開く");
 inline const QString LegendChanged = QStringLiteral("変更");
 inline const QString LegendAdded = QStringLiteral("追加");
 inline const QString LegendDeleted = QStringLiteral("削除");

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 QString expandEditorCommand(const QString &templateText, const QString &path,
-                             const QString &lineNumber) {
+                            const QString &lineNumber) {
     QString command = templateText;
     command.replace(QLatin1String("%L"), lineNumber);
     command.replace(QLatin1String("%l"), lineNumber);

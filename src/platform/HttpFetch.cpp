@@ -33,7 +33,7 @@ bool isStatusError(QNetworkReply::NetworkError e) {
 } // namespace
 
 HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
-                    const std::function<bool()> &stop) {
+                   const std::function<bool()> &stop) {
     HttpResult result;
     const QUrl url(address.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();

@@ -38,4 +38,4 @@ constexpr int HttpMaxRedirects = 5;
 // stop (may be empty) is asked every 20 ms while the transfer runs; when it answers true the
 // transfer is abandoned at once and the result is "stopped", never a partial page.
 HttpResult httpGet(const QString &address, int timeoutMs = 30000, qint64 maxBody = HttpMaxBody,
-                    const std::function<bool()> &stop = {});
+                   const std::function<bool()> &stop = {});

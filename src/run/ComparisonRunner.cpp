@@ -105,6 +105,10 @@ void ComparisonRunner::threadEnded() {
     Q_EMIT finished();
 }
 
-std::unique_ptr<Workspace> ComparisonRunner::takeResult() { return std::move(m_run); }
+std::unique_ptr<Workspace> ComparisonRunner::takeResult() {
+    return std::move(m_run);
+}
 
-ComparisonRunner::Requests ComparisonRunner::takeRequests() { return std::exchange(m_requests, {}); }
+ComparisonRunner::Requests ComparisonRunner::takeRequests() {
+    return std::exchange(m_requests, {});
+}

@@ -20,11 +20,11 @@ class ComparisonRunner : public QObject {
 public:
     // What the run asked of the window on its way; carried out when the result is swapped in.
     struct Requests {
-        QStringList history;                       // sAddComboHistory, in order
-        QList<QPair<QString, QString>> recent;     // sAddRecent, in order
-        bool diffbar = false;                      // redraw the overview bar
-        bool wrapRowHeights = false;               // grow the text grid's wrapped rows
-        bool raiseWindow = false;                  // bring the window to the front
+        QStringList history;                   // sAddComboHistory, in order
+        QList<QPair<QString, QString>> recent; // sAddRecent, in order
+        bool diffbar = false;                  // redraw the overview bar
+        bool wrapRowHeights = false;           // grow the text grid's wrapped rows
+        bool raiseWindow = false;              // bring the window to the front
     };
 
     explicit ComparisonRunner(QObject *parent = nullptr);
@@ -62,7 +62,7 @@ private:
     Requests m_requests;
 };
 
-// Runs fTextDiff(path1, path2) over `ws` and turns an exception thrown inside it into a finished run: the
-// grids are emptied back to their headers, the counters are 0 and the status names the problem.
-// Returns false when that happened.
+// Runs fTextDiff(path1, path2) over `ws` and turns an exception thrown inside it into a finished
+// run: the grids are emptied back to their headers, the counters are 0 and the status names the
+// problem. Returns false when that happened.
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2);

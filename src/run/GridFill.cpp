@@ -112,7 +112,7 @@ void resetGridHeaders(Workspace &ws) {
 }
 
 void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
-                   const QStringList &right) {
+                  const QStringList &right) {
     ResultGrid &g = ws.fg;
     const int n = table.lastRow();
     if (!ws.OnlyDF) {

@@ -17,7 +17,7 @@ void resetGridHeaders(Workspace &ws);
 // Fills the text grid from the matching's table: every row, or only the differing rows when
 // the only-differences toggle is down. Colours the rows and counts them.
 void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
-                   const QStringList &right);
+                  const QStringList &right);
 
 // Shows the lines of one side (0 left, 1 right) alone, uncoloured. Polls the abort flag every
 // 1000 lines; returns false when the user aborted (the rows written so far stay).

@@ -48,7 +48,7 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b) {
 }
 
 SheetComparison compareSheets(const Sheet &left, const Sheet &right,
-                               const std::array<Color, 3> &legend) {
+                              const std::array<Color, 3> &legend) {
     SheetComparison result;
     result.lastRow = std::max(left.lastRow, right.lastRow);
     result.lastCol = std::max(left.lastCol, right.lastCol);
@@ -208,7 +208,7 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
 } // namespace
 
 WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
-                                int zoomPercent, const QString &path) {
+                               int zoomPercent, const QString &path) {
     // Through a link, the file it points to is replaced and the link stays.
     AtomicFile file(path);
     if (!file.open())

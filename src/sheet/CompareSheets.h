@@ -20,7 +20,7 @@ struct SheetComparison {
 // included) compare numerically, texts exactly; an empty cell equals the empty text and 0; a
 // number never equals a text. legend: the colours of "変更", "追加", "削除".
 SheetComparison compareSheets(const Sheet &left, const Sheet &right,
-                               const std::array<Color, 3> &legend);
+                              const std::array<Color, 3> &legend);
 
 // Cell values equal in the comparison's sense.
 bool cellValuesEqual(const CellValue &a, const CellValue &b);
@@ -29,4 +29,4 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b);
 // widths kept, the zoom as a percentage, 0 for none). Fails, saying why, when it could not be
 // written; an earlier file at path then stays as it was.
 WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
-                                int zoomPercent, const QString &path);
+                               int zoomPercent, const QString &path);

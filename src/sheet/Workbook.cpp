@@ -54,7 +54,7 @@ double dateSerial(int year, int month, int day) {
 }
 
 std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
-                                      const std::function<bool()> &stop) {
+                                     const std::function<bool()> &stop) {
     QString scratch;
     QString &message = error ? *error : scratch;
     message.clear();

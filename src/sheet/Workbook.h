@@ -63,7 +63,7 @@ struct Workbook {
 // too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
 // format read by a helper program that may hang), at least every 50 ms.
 std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
-                                      const std::function<bool()> &stop = {});
+                                     const std::function<bool()> &stop = {});
 
 // A1-style column letters of a 1-based column: 1 → A, 26 → Z, 27 → AA, 703 → AAA.
 QString ColumnLetters(int column);

@@ -73,11 +73,11 @@ double dateSerial(int year, int month, int day);
 std::optional<Workbook> readXlsx(const QString &path, bool cells, QString *error);
 // .xls through the helper program corvane-xls-reader (see xlsReaderMain).
 std::optional<Workbook> readXls(const QString &path, bool cells, QString *error,
-                                 const std::function<bool()> &stop);
+                                const std::function<bool()> &stop);
 // The same through a given helper program with a given deadline (for tests).
 std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, bool cells,
-                                     QString *error, int timeoutMs,
-                                     const std::function<bool()> &stop);
+                                    QString *error, int timeoutMs,
+                                    const std::function<bool()> &stop);
 // The helper program's whole work: reads a path's bytes from standard input, the workbook with
 // FreeXL ("--cells": with every cell), and writes the result to standard output.
 int xlsReaderMain(int argc, char **argv);

@@ -216,8 +216,8 @@ std::optional<Workbook> readBook(QDataStream &in) {
 // (corvane-xls-reader, beside the main program); a helper that crashes or is killed only means
 // a damaged workbook, and the result comes back through its standard output.
 std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, bool cells,
-                                     QString *error, int timeoutMs,
-                                     const std::function<bool()> &stop) {
+                                    QString *error, int timeoutMs,
+                                    const std::function<bool()> &stop) {
     // The path goes in as its bytes: an argument could not carry a name that is not UTF-8.
     const QStringList arguments = cells ? QStringList{QStringLiteral("--cells")} : QStringList();
     const ProgramRun run =
@@ -262,7 +262,7 @@ std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, 
 }
 
 std::optional<Workbook> readXls(const QString &path, bool cells, QString *error,
-                                 const std::function<bool()> &stop) {
+                                const std::function<bool()> &stop) {
     return readXlsWith(xlsReaderProgram(), path, cells, error, XlsReaderTimeoutMs, stop);
 }
 

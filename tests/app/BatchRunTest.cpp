@@ -1,11 +1,11 @@
 // End-to-end runs of the real program in batch mode: the bytes it writes, its exit status, and
 // what it prints.
+#include "support/TempFiles.h"
+#include "support/XlsxPackage.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include "support/TempFiles.h"
-#include "support/XlsxPackage.h"
 
 #include <unicode/ucnv.h>
 

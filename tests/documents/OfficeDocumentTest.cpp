@@ -267,8 +267,8 @@ TEST(Documents, LegacyDocumentsGoThroughTheConverter) {
 TEST(Converter, OutputExitStatusAndTimeout) {
     QString error;
     // Output is UTF-8 with its line ends normalised.
-    const auto out = runConverter(QStringLiteral("printf"),
-                                   {QStringLiteral("a\\r\\nb\\rc\\n日本")}, 5000, &error);
+    const auto out = runConverter(QStringLiteral("printf"), {QStringLiteral("a\\r\\nb\\rc\\n日本")},
+                                  5000, &error);
     ASSERT_TRUE(out) << error.toStdString();
     EXPECT_EQ(*out, QStringLiteral("a\nb\nc\n日本"));
 
@@ -280,7 +280,7 @@ TEST(Converter, OutputExitStatusAndTimeout) {
     // Arguments are never seen by a shell.
     const auto literal =
         runConverter(QStringLiteral("printf"),
-                      {QStringLiteral("%s"), QStringLiteral("$(echo x);|*")}, 5000, &error);
+                     {QStringLiteral("%s"), QStringLiteral("$(echo x);|*")}, 5000, &error);
     ASSERT_TRUE(literal);
     EXPECT_EQ(*literal, QStringLiteral("$(echo x);|*"));
 

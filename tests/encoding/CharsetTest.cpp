@@ -118,7 +118,9 @@ TEST(Charset, SevenBitShortcutDecodesAsTheConverterDoes) {
 }
 
 TEST(Charset, AnsiControlCodesMapToThemselves) {
-    const QByteArray bytes("a\x1A" "b\x1C\x7F\x82\xA0\x1A", 8);
+    const QByteArray bytes("a\x1A"
+                           "b\x1C\x7F\x82\xA0\x1A",
+                           8);
     EXPECT_EQ(DecodeAnsi(bytes), QStringLiteral(u"a\u001Ab\u001C\u007Fあ\u001A"));
     EXPECT_EQ(EncodeAnsi(DecodeAnsi(bytes)), bytes);
 }

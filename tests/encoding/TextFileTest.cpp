@@ -4,9 +4,9 @@
 
 #include <QDir>
 
-#include <sys/stat.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 

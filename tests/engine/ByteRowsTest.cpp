@@ -1,7 +1,7 @@
 #include "engine/ResultGrid.h"
 
-#include "run/BinaryDump.h"
 #include "export/CsvExport.h"
+#include "run/BinaryDump.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>

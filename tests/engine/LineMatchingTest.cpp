@@ -165,11 +165,10 @@ QStringList render(const PairTable &t, const QStringList &L, const QStringList &
     QStringList out;
     for (int r = 1; r <= t.lastRow(); ++r) {
         const auto &row = t.row(r);
-        const QString left = row.left < 0 ? QStringLiteral("-")
-                                          : QString::number(row.left + 1) + ' ' + L[row.left];
-        const QString right = row.right < 0
-                                  ? QStringLiteral("-")
-                                  : QString::number(row.right + 1) + ' ' + R[row.right];
+        const QString left =
+            row.left < 0 ? QStringLiteral("-") : QString::number(row.left + 1) + ' ' + L[row.left];
+        const QString right = row.right < 0 ? QStringLiteral("-")
+                                            : QString::number(row.right + 1) + ' ' + R[row.right];
         out << left + " | " + right;
     }
     return out;
@@ -197,12 +196,11 @@ TEST(LineMatching, ShortChangedLineLiesBesideItsReplacement) {
 
 TEST(LineMatching, EqualDistanceCandidatesTakeTheLeftMajorOneFirst) {
     const QStringList L = lines({"alpha line", "beta line", "gamma line", "delta line"});
-    const QStringList R =
-        lines({"alpha line", "NEW one", "gamma line", "beta line", "delta line"});
-    EXPECT_EQ(render(match(L, R), L, R),
-              lines({"1 alpha line | 1 alpha line", "- | 2 NEW one", "- | 3 gamma line",
-                     "2 beta line | 4 beta line", "3 gamma line | -",
-                     "4 delta line | 5 delta line"}));
+    const QStringList R = lines({"alpha line", "NEW one", "gamma line", "beta line", "delta line"});
+    EXPECT_EQ(
+        render(match(L, R), L, R),
+        lines({"1 alpha line | 1 alpha line", "- | 2 NEW one", "- | 3 gamma line",
+               "2 beta line | 4 beta line", "3 gamma line | -", "4 delta line | 5 delta line"}));
 }
 
 TEST(LineMatching, WalkBackStopsAtThePreviousAnchor) {
@@ -245,8 +243,8 @@ TEST(LineMatching, AbortIsAskedEveryFiftyIterations) {
 // The indexed search must give exactly the table of the plain scan over all pairs.
 TEST(LineMatching, IndexedMatchingEqualsPlainScanOnRandomInputs) {
     std::mt19937 rng(20261207);
-    const QStringList alphabet = lines({"", "a", "bb", "abcde", "abcdef", "same line here",
-                                        "x", "   ", "another longer line", "}"});
+    const QStringList alphabet = lines({"", "a", "bb", "abcde", "abcdef", "same line here", "x",
+                                        "   ", "another longer line", "}"});
     for (int round = 0; round < 4000; ++round) {
         // Small alphabets give many duplicates; some rounds use only short lines, so that
         // runs must collect characters over several lines, or long runs of empty lines.
@@ -269,9 +267,14 @@ TEST(LineMatching, IndexedMatchingEqualsPlainScanOnRandomInputs) {
             for (int e = int(rng() % 4); e > 0 && !R.isEmpty(); --e) {
                 const int at = int(rng() % unsigned(R.size()));
                 switch (rng() % 3) {
-                case 0: R.removeAt(at); break;
-                case 1: R.insert(at, alphabet[int(rng() % unsigned(alphabet.size()))]); break;
-                default: R[at] = alphabet[int(rng() % unsigned(alphabet.size()))];
+                case 0:
+                    R.removeAt(at);
+                    break;
+                case 1:
+                    R.insert(at, alphabet[int(rng() % unsigned(alphabet.size()))]);
+                    break;
+                default:
+                    R[at] = alphabet[int(rng() % unsigned(alphabet.size()))];
                 }
             }
         } else {

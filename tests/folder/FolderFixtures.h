@@ -1,9 +1,9 @@
 #pragma once
 
-#include "run/GridFill.h"
 #include "engine/Workspace.h"
 #include "folder/SearchFile.h"
 #include "platform/NativePath.h"
+#include "run/GridFill.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

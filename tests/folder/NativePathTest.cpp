@@ -39,7 +39,7 @@ TEST(NativeName, InvalidBytesBecomeEscapes) {
     // Shift_JIS "あ" (82 A0) is not UTF-8; a lone continuation byte, a truncated sequence,
     // an overlong "/" and an encoded surrogate are escaped byte by byte.
     EXPECT_EQ(decodeNativeName(sBytes({'a', 0x82, 0xA0, 'b'})), QString::fromUtf16(u"a\xDC82\xDCA0"
-                                                                                    u"b"));
+                                                                                   u"b"));
     EXPECT_EQ(decodeNativeName(sBytes({0xE3, 0x81})), QString::fromUtf16(u"\xDCE3\xDC81"));
     EXPECT_EQ(decodeNativeName(sBytes({0xC0, 0xAF})), QString::fromUtf16(u"\xDCC0\xDCAF"));
     EXPECT_EQ(decodeNativeName(sBytes({0xED, 0xA0, 0x80})),

@@ -146,11 +146,11 @@ TEST_F(FileOperationsTest, CancelStopsBetweenFilesAndLeavesNoPartialFile) {
     writeNative(right() + "/2.txt", "OLD TWO");
     int calls = 0;
     const FileOperationResult r = copyEntries(left(), right(), {"1.txt", "2.txt"},
-                                               [&](quint64, quint64 total, const QString &name) {
-                                                   EXPECT_EQ(total, 6u);
-                                                   ++calls;
-                                                   return name != "2.txt";
-                                               });
+                                              [&](quint64, quint64 total, const QString &name) {
+                                                  EXPECT_EQ(total, 6u);
+                                                  ++calls;
+                                                  return name != "2.txt";
+                                              });
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.done, QStringList({"1.txt"}));
     EXPECT_EQ(readNative(right() + "/2.txt"), "OLD TWO");
@@ -309,7 +309,7 @@ TEST_F(FileOperationsTest, WithoutATrashNothingIsDeletedUnlessTheCallerAgrees) {
     EXPECT_TRUE(existsNative(left() + "/plain.txt"));
 
     r = moveEntriesToTrash(left(), {odd, "plain.txt", "tree"},
-                            [](const QStringList &) { return true; });
+                           [](const QStringList &) { return true; });
     EXPECT_TRUE(r.succeeded());
     EXPECT_EQ(r.deletedForGood, QStringList({odd, "plain.txt", "tree"}));
     EXPECT_TRUE(namesIn(left()).isEmpty());

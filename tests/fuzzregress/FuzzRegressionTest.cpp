@@ -71,8 +71,7 @@ TEST(FuzzRegression, EverySavedInputEndsCleanly) {
         for (const char *ext : {"xlsx", "xls", "csv"}) {
             QString error;
             const QString path = dir.write(QStringLiteral("in.") + ext, bytes);
-            EXPECT_TRUE(readWorkbook(path, true, &error) || !error.isEmpty())
-                << name.toStdString();
+            EXPECT_TRUE(readWorkbook(path, true, &error) || !error.isEmpty()) << name.toStdString();
         }
         for (const char *ext : {"docx", "odt"}) {
             QString error;

@@ -13,8 +13,12 @@ namespace {
 
 using Runs = QList<MarkedRun>;
 
-MarkedRun changed(int start, int length) { return {start, length, CharMark::Changed}; }
-MarkedRun added(int start, int length) { return {start, length, CharMark::Added}; }
+MarkedRun changed(int start, int length) {
+    return {start, length, CharMark::Changed};
+}
+MarkedRun added(int start, int length) {
+    return {start, length, CharMark::Added};
+}
 
 void expectPairing(const QString &left, const QString &right, bool ignoreCase,
                    const Runs &expectedLeft, const Runs &expectedRight) {
@@ -41,9 +45,9 @@ TEST(CharWidth, WideAndFullWidthCharactersTakeTwo) {
     EXPECT_EQ(CharWidth(U'あ', 0), 2);
     EXPECT_EQ(CharWidth(U'漢', 3), 2);
     EXPECT_EQ(CharWidth(U'Ａ', 0), 2);
-    EXPECT_EQ(CharWidth(U'한', 0), 2);        // wide, though the code page lacks it
+    EXPECT_EQ(CharWidth(U'한', 0), 2);             // wide, though the code page lacks it
     EXPECT_EQ(CharWidth(char32_t(0x1F600), 0), 2); // an emoji beyond the 16-bit range
-    EXPECT_EQ(CharWidth(U'ｱ', 0), 1);        // half-width katakana: one byte in the code page
+    EXPECT_EQ(CharWidth(U'ｱ', 0), 1);              // half-width katakana: one byte in the code page
 }
 
 TEST(CharWidth, AmbiguousCharactersFollowTheCodePage) {
@@ -87,8 +91,7 @@ TEST(CharPairing, NarrowCharactersMakeUpAWideOne) {
     // The left line ends while the right is catching up: the rest is added.
     expectPairing(WideA, "ab", false, {changed(0, 1)}, {changed(0, 1), added(1, 1)});
     // Overshoot: a wide character catching up turns the difference around.
-    expectPairing(QStringLiteral("aあz"), WideA + "bz", false, {changed(0, 2)},
-                  {changed(0, 2)});
+    expectPairing(QStringLiteral("aあz"), WideA + "bz", false, {changed(0, 2)}, {changed(0, 2)});
     // Equal widths but different characters stay one to one.
     expectPairing(QStringLiteral("あい"), QStringLiteral("あＡ"), false, {changed(1, 1)},
                   {changed(1, 1)});

@@ -1,7 +1,7 @@
 #include "run/BinaryDump.h"
 
-#include "run/GridFill.h"
 #include "platform/Paths.h"
+#include "run/GridFill.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>

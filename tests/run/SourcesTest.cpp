@@ -78,10 +78,10 @@ TEST_F(SourcesTest, WorkbookBesideATextFileIsListedAloneAndCsvFollowsTheToggle) 
 
 TEST_F(SourcesTest, DocumentsCompareAsTextAndAnUnreadableOneSaysWhy) {
     const QString a = dir.filePath("a.docx"), b = dir.filePath("b.docx");
-    DocumentFixtures::writeZip(a, DocumentFixtures::docxEntries(
-                                      paragraphs({"第一段落です", "SECOND PARAGRAPH"})));
-    DocumentFixtures::writeZip(b, DocumentFixtures::docxEntries(
-                                      paragraphs({"第一段落です", "CHANGED PARAGRAPH"})));
+    DocumentFixtures::writeZip(
+        a, DocumentFixtures::docxEntries(paragraphs({"第一段落です", "SECOND PARAGRAPH"})));
+    DocumentFixtures::writeZip(
+        b, DocumentFixtures::docxEntries(paragraphs({"第一段落です", "CHANGED PARAGRAPH"})));
     fTextDiff(ws, a, b);
     EXPECT_EQ(ws.fg.text(1, 1), QStringLiteral("第一段落です"));
     EXPECT_EQ(ws.DiffCount, 1);

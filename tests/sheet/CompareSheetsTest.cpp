@@ -179,6 +179,5 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     // No zoom, and a folder that does not exist.
     ASSERT_TRUE(writeColouredSheet(sheet, {}, 0, path));
     EXPECT_FALSE(XlsxPackage::entry(path, "xl/worksheets/sheet1.xml").contains("zoomScale"));
-    EXPECT_FALSE(
-        writeColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
+    EXPECT_FALSE(writeColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
 }

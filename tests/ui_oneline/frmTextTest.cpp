@@ -1,5 +1,5 @@
-#include "engine/Workspace.h"
 #include "oneline/ui/frmText.h"
+#include "engine/Workspace.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -96,7 +96,8 @@ frmText::frmText(const Workspace &ws, QWidget *owner) : QDialog(owner) {
     }
 
     // The captions need at least their own font's height; 12 pixels is the least.
-    const int captionHeight = std::max(CaptionHeight, fontMetrics().height() + 4); // room for descenders
+    const int captionHeight =
+        std::max(CaptionHeight, fontMetrics().height() + 4); // room for descenders
     const int secondTop = FirstCaptionTop + std::max(CaptionPitch, captionHeight + 3);
     lblLeft = makeCaption(LeftPrefix + ws.cb[0], FirstCaptionTop, captionHeight, this);
     lblRight = makeCaption(RightPrefix + ws.cb[1], secondTop, captionHeight, this);
@@ -123,8 +124,7 @@ frmText::frmText(const Workspace &ws, QWidget *owner) : QDialog(owner) {
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
     cmdClose->setDefault(true);
     const QSize button = cmdClose->sizeHint().expandedTo(QSize(90, 0));
-    cmdClose->setGeometry(0, rtb->geometry().bottom() + 1 + Gap, button.width(),
-                          button.height());
+    cmdClose->setGeometry(0, rtb->geometry().bottom() + 1 + Gap, button.width(), button.height());
 
     // Nothing grows with the height, so only the width can change.
     const int height = cmdClose->geometry().bottom() + 1 + Gap;
