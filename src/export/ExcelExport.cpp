@@ -210,33 +210,7 @@ WriteResult ExportExcel(const Workspace &ws, const ResultGrid &grid, const QStri
     // A result longer than a worksheet is refused whole rather than cut short.
     if (qint64(grid.rows()) + qint64(FirstGridRow) > qint64(LXW_ROW_MAX))
         return WriteResult::failure(ExportTexts::TooManyRows);
-    // Through a link, the file it points to is replaced and the link stays.
-    AtomicFile file(path);
-    if (!file.open())
-        return file.result();
-
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    const QByteArray tempName = nativePathBytes(file.handOver());
-    lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
-    bool ok = false;
-    if (book) {
-        try {
-            ok = writeSheet(book, ws, grid);
-        } catch (const std::exception &) {
-            ok = false; // out of memory: the workbook still has to be closed and freed
-        }
-        // Closing also frees the workbook, so it runs after a failed write too.
-        const lxw_error closed = workbook_close(book);
-        if (closed != LXW_NO_ERROR && ok) {
-            file.cancel();
-            return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
-        }
-    }
-    if (!ok) {
-        file.cancel();
-        return WriteResult::failure(ExportTexts::WorkbookFailed);
-    }
-    file.commit();
-    return file.result();
+    return XlsxSupport::writeWorkbook(
+        path, [&](lxw_workbook *book) { return writeSheet(book, ws, grid); },
+        ExportTexts::WorkbookFailed, false);
 }

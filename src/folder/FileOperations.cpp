@@ -1,5 +1,7 @@
 #include "folder/FileOperations.h"
 
+#include "folder/FileOperationTexts.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
 
@@ -21,18 +23,7 @@
 
 namespace {
 
-// Reasons shown to the user, one per kind of refusal or failure.
-const QString BadName = QStringLiteral("名前が正しくありません");
-const QString NotFound = QStringLiteral("見つかりません");
-const QString NoFolder = QStringLiteral("フォルダがありません");
-const QString SameFolder = QStringLiteral("コピー元とコピー先が同じフォルダです");
-const QString IntoItself = QStringLiteral("フォルダをそれ自身の中にはコピーできません");
-const QString FolderOverFile = QStringLiteral("コピー先に同じ名前のファイルがあります");
-const QString FileOverFolder = QStringLiteral("コピー先に同じ名前のフォルダがあります");
-const QString SpecialFile = QStringLiteral("特殊なファイルはコピーできません");
-const QString TooDeep = QStringLiteral("フォルダの階層が深すぎます");
-const QString NoTrash = QStringLiteral("ごみ箱が使えません");
-const QString Kept = QStringLiteral("削除しませんでした");
+using namespace FileOperationTexts;
 
 constexpr qint64 ChunkSize = 1 << 20;
 constexpr int MaxDepth = 256;        // below this a tree is taken for a mount loop

@@ -1,5 +1,7 @@
 #include "platform/XlsxSupport.h"
 
+#include "platform/NativePath.h"
+
 namespace XlsxSupport {
 
 lxw_color_t fillOf(quint32 bgr) {
@@ -23,6 +25,40 @@ const char *CellText::utf8(QStringView text) {
     char *end = m_encoder.appendToBuffer(m_buffer.data(), text);
     *end = '\0';
     return m_buffer.constData();
+}
+
+WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_workbook *)> &fill,
+                          const QString &failed, bool scratchBeside) {
+    AtomicFile file(path);
+    if (!file.open())
+        return file.result();
+    QByteArray scratch = nativePathBytes(parentFolderOf(file.targetPath()));
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    if (scratchBeside)
+        options.tmpdir = scratch.data();
+    const QByteArray tempName = nativePathBytes(file.handOver());
+    lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
+    bool ok = false;
+    if (book) {
+        try {
+            ok = fill(book);
+        } catch (const std::exception &) {
+            ok = false; // out of memory: the workbook still has to be closed and freed
+        }
+        // Closing also frees the workbook, so it runs after a failed write too.
+        const lxw_error closed = workbook_close(book);
+        if (closed != LXW_NO_ERROR && ok) {
+            file.cancel();
+            return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
+        }
+    }
+    if (!ok) {
+        file.cancel();
+        return WriteResult::failure(failed);
+    }
+    file.commit();
+    return file.result();
 }
 
 } // namespace XlsxSupport

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
 
 #include <xlsxwriter.h>
+
+#include <functional>
 
 // What every workbook we write with the workbook library shares.
 namespace XlsxSupport {
@@ -29,5 +33,12 @@ private:
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     QByteArray m_buffer;
 };
+
+// Writes a workbook in constant-memory mode into a temporary file beside `path` and renames it
+// over `path` (through a link, the file it points to is replaced and the link stays). `fill`
+// writes the sheets and says whether it succeeded; `failed` is the cause given when it did not.
+// With `scratchBeside`, the library's own scratch files go beside the target too.
+WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_workbook *)> &fill,
+                          const QString &failed, bool scratchBeside);
 
 } // namespace XlsxSupport

@@ -209,35 +209,8 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
 
 WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
                                int zoomPercent, const QString &path) {
-    // Through a link, the file it points to is replaced and the link stays.
-    AtomicFile file(path);
-    if (!file.open())
-        return file.result();
-
     // The library's own scratch files go beside the target too, not into a shared folder.
-    QByteArray scratch = nativePathBytes(parentFolderOf(file.targetPath()));
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = scratch.data();
-    const QByteArray tempName = nativePathBytes(file.handOver());
-    lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
-    bool ok = false;
-    if (book) {
-        try {
-            ok = writeSheet(book, sheet, colors, zoomPercent);
-        } catch (const std::exception &) {
-            ok = false; // out of memory: the workbook must still be closed and freed
-        }
-        const lxw_error closed = workbook_close(book);
-        if (closed != LXW_NO_ERROR && ok) {
-            file.cancel();
-            return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
-        }
-    }
-    if (!ok) {
-        file.cancel();
-        return WriteResult::failure(SheetWriteFailed);
-    }
-    file.commit();
-    return file.result();
+    return XlsxSupport::writeWorkbook(
+        path, [&](lxw_workbook *book) { return writeSheet(book, sheet, colors, zoomPercent); },
+        SheetWriteFailed, true);
 }
