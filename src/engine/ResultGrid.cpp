@@ -93,8 +93,6 @@ void ResultGrid::swapContents(ResultGrid &other) {
     std::swap(m_sourceRows, other.m_sourceRows);
     std::swap(m_byteColors, other.m_byteColors);
     std::swap(m_colorStride, other.m_colorStride);
-    std::swap(m_scratch, other.m_scratch);
-    std::swap(m_scratchNext, other.m_scratchNext);
     for (ResultGrid *g : {this, &other}) {
         if (g->m_redraw) {
             Q_EMIT g->contentsChanged();
@@ -288,26 +286,22 @@ int ResultGrid::numberAt(int r, int c) const {
     return std::max(cell(r, c).number, -1);
 }
 
-const QString &ResultGrid::storedText(int r, int c) const {
+QStringView ResultGrid::textView(int r, int c, TextBuffer &buffer) const {
     checkCell(r, c);
-    if (!isByteRow(r))
-        return cell(r, c).text;
-    QString &scratch = m_scratch[m_scratchNext++ % m_scratch.size()];
-    scratch = byteRowText(r, c);
-    return scratch;
-}
-
-QStringView ResultGrid::textView(int r, int c, NumberText &digits) const {
-    const int number = numberAt(r, c);
-    if (number < 0)
-        return storedText(r, c);
+    if (isByteRow(r)) {
+        buffer.made = byteRowText(r, c);
+        return buffer.made;
+    }
+    const Cell &x = cell(r, c);
+    if (x.number < 0)
+        return x.text;
     int at = 12;
-    for (unsigned v = unsigned(number);; v /= 10) {
-        digits.chars[--at] = char16_t(u'0' + v % 10);
+    for (unsigned v = unsigned(x.number);; v /= 10) {
+        buffer.digits[--at] = char16_t(u'0' + v % 10);
         if (v < 10)
             break;
     }
-    return QStringView(digits.chars + at, 12 - at);
+    return QStringView(buffer.digits + at, 12 - at);
 }
 
 Color ResultGrid::backColor(int r, int c) const {
@@ -435,7 +429,6 @@ void ResultGrid::endByteRows() {
     m_sourceRows = {};
     m_byteColors = {};
     m_colorStride = 2;
-    m_scratch = {};
 }
 
 // Writing into a byte row: every data row becomes ordinary cells with the texts and colours

@@ -75,19 +75,17 @@ public:
     // True when the cell holds no text (cheaper than text(r, c).isEmpty()).
     bool isEmpty(int r, int c) const;
     // For readers that walk millions of cells without making strings: the number a cell holds
-    // (-1 when it holds text), and the stored text (empty for a number cell), which is valid
-    // only until the grid is next emptied.
-    // A byte row's text is made on request: storedText() then returns a scratch string that
-    // stays valid for the next three calls of storedText() (so two cells can be compared).
+    // (-1 when it holds text).
     int numberAt(int r, int c) const;
-    const QString &storedText(int r, int c) const;
-    // The cell's text for a reader that uses it at once (the exporters): no string is made
-    // (a number is written into `digits`); valid as long as storedText() would be. Never keep
-    // it: text() gives a string of its own.
-    struct NumberText {
-        char16_t chars[12];
+    // The cell's text for a reader that uses it at once (the exporters, the selection text):
+    // no string is made for a text cell; a number's digits and a byte row's text are written
+    // into the caller's `buffer`. Valid until the grid next changes or `buffer` is used again;
+    // never keep it: text() gives a string of its own.
+    struct TextBuffer {
+        char16_t digits[12];
+        QString made;
     };
-    QStringView textView(int r, int c, NumberText &digits) const;
+    QStringView textView(int r, int c, TextBuffer &buffer) const;
 
     Color backColor(int r, int c) const;
     void setBackColor(int r, int c, Color color);
@@ -199,6 +197,4 @@ private:
     // differently from its half, then 4 a row. Allocated when first painted.
     std::vector<Color> m_byteColors;
     int m_colorStride = 2;
-    mutable std::array<QString, 4> m_scratch;
-    mutable size_t m_scratchNext = 0;
 };

@@ -125,7 +125,7 @@ private:
     void cell(int r, int c) {
         if (r >= m_grid.rows())
             return;
-        ResultGrid::NumberText digits;
+        ResultGrid::TextBuffer digits;
         field(m_grid.textView(r, c, digits));
     }
 

@@ -92,7 +92,7 @@ public:
               lxw_format *format) {
         const int number = grid.numberAt(r, c);
         if (number < 0)
-            return text(row, col, grid.storedText(r, c), format);
+            return text(row, col, grid.textView(r, c, m_buffer), format);
         if (!format)
             return false;
         char digits[16];
@@ -104,6 +104,7 @@ private:
     lxw_worksheet *m_sheet;
     // Stateless: a broken surrogate at the end of one cell must not reach into the next.
     CellText m_text;
+    ResultGrid::TextBuffer m_buffer;
 };
 
 struct Layout {

@@ -57,7 +57,7 @@ void addEscaped(StringEx &out, QStringView text) {
 void addCell(StringEx &out, QStringView open, QStringView close, const ResultGrid &grid, int r,
              int c) {
     out.AddRear(open);
-    ResultGrid::NumberText digits;
+    ResultGrid::TextBuffer digits;
     if (!grid.isEmpty(r, c))
         addEscaped(out, grid.textView(r, c, digits));
     out.AddRear(close);

@@ -143,7 +143,7 @@ QString ResultGridView::selectionText() const {
         for (int c = left; c <= right; ++c) {
             if (c > left)
                 text += QLatin1Char('\t');
-            ResultGrid::NumberText digits;
+            ResultGrid::TextBuffer digits;
             text += g->textView(gr, c, digits);
         }
     }

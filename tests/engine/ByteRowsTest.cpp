@@ -42,9 +42,10 @@ TEST(ByteRows, ReadLikeTextCells) {
     EXPECT_TRUE(g.isEmpty(3, 3));
     EXPECT_TRUE(g.isEmpty(4, 2));
     EXPECT_THROW(g.text(5, 0), std::out_of_range);
-    // Two stored texts can be held at once, as a reader comparing cells does.
-    const QString &a = g.storedText(2, 1);
-    const QString &b = g.storedText(4, 1);
+    // Two views can be held at once, each over its own buffer, as a reader comparing cells does.
+    ResultGrid::TextBuffer first, second;
+    const QStringView a = g.textView(2, 1, first);
+    const QStringView b = g.textView(4, 1, second);
     EXPECT_EQ(a, Row61);
     EXPECT_EQ(b, Tail);
 }

@@ -56,7 +56,7 @@ TEST_F(BinaryDump, RowsShowAddressesAndSpacedUpperCaseHex) {
     EXPECT_EQ(text(2, 1), QStringLiteral("F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF"));
     EXPECT_EQ(text(3, 0), QStringLiteral("00000010"));
     EXPECT_EQ(text(3, 1), QStringLiteral("0D 0A 41"));
-    EXPECT_EQ(ws.fgB.storedText(3, 1), QStringLiteral("0D 0A 41"));
+    EXPECT_EQ(ws.fgB.text(3, 1), QStringLiteral("0D 0A 41"));
     EXPECT_EQ(ws.fgB.numberAt(3, 0), -1);
 }
 
