@@ -1,6 +1,7 @@
 #include "folder/FileOperations.h"
 #include "platform/NativePath.h"
 #include "support/FileFaults.h"
+#include "support/FolderNames.h"
 #include "support/TempFiles.h"
 
 #include <QDir>
@@ -43,16 +44,6 @@ QByteArray readNative(const QString &path) {
 bool existsNative(const QString &path) {
     struct stat st {};
     return ::lstat(bytesOf(path).constData(), &st) == 0;
-}
-
-QStringList namesIn(const QString &folder) {
-    QStringList names;
-    listFolder(folder, [&](const QString &name) {
-        names << name;
-        return true;
-    });
-    names.sort();
-    return names;
 }
 
 QStringList failedNames(const FileOperationResult &r) {

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
 #include "support/FileFaults.h"
+#include "support/FolderNames.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList namesIn(const QString &folder) {
-    QStringList names;
-    listFolder(folder, [&](const QString &name) {
-        names << name;
-        return true;
-    });
-    names.sort();
-    return names;
-}
 
 QString systemText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
