@@ -42,6 +42,7 @@ void RunController::finish() {
     const ComparisonRunner::Requests requests = m_runner->takeRequests();
     const QString summary = run->statusText();
     m_ws.adoptResult(*run);
+    m_ws.bAbort = false; // as a run ends; the key's release was held back during the run
     Q_EMIT resultAdopted(requests, summary);
     QApplication::restoreOverrideCursor();
     setCommandsAvailable(true);
