@@ -62,3 +62,45 @@ TEST(ResultGrid, ChangesAreAnnouncedOnlyWhileRedrawing) {
     g.setRedraw(true);
     EXPECT_EQ(announced, 1);
 }
+
+// A run fills a copy with the layout of the grid on screen, and the finished copy is swapped
+// in whole: texts, colours, byte rows, current cell and layout all change hands.
+TEST(ResultGrid, ARunsCopyStartsEmptyWithTheLayoutAndSwapsInWhole) {
+    ResultGrid shown(4, 2);
+    shown.setRows(3);
+    shown.setText(2, 1, QStringLiteral("old"));
+    shown.setColAlignment(1, ResultGrid::AlignLeftCenter);
+    shown.setTag(QStringLiteral("sorted by name"));
+    shown.setWordWrap(true);
+    shown.setEnabled(true);
+    shown.setCol(3);
+
+    ResultGrid run(1, 0);
+    run.copyLayoutFrom(shown);
+    EXPECT_EQ(run.rows(), 0);
+    EXPECT_EQ(run.cols(), 4);
+    EXPECT_EQ(run.fixedRows(), 2);
+    EXPECT_EQ(run.colAlignment(1), ResultGrid::AlignLeftCenter);
+    EXPECT_EQ(run.tag(), QStringLiteral("sorted by name"));
+    EXPECT_TRUE(run.wordWrap());
+    EXPECT_TRUE(run.isEnabled());
+    EXPECT_EQ(run.col(), 3);
+
+    const QByteArray bytes("0123456789ABCDEF0123");
+    run.setByteSide(0, bytes, 2);
+    run.setRows(4);
+    run.setByteSideShown(0, bytes.size());
+    run.setRowColors(2, 255, 65535);
+    run.setRow(3);
+    int announced = 0;
+    QObject::connect(&shown, &ResultGrid::contentsChanged, [&] { ++announced; });
+    shown.swapContents(run);
+    EXPECT_EQ(announced, 1);
+    EXPECT_EQ(shown.rows(), 4);
+    EXPECT_TRUE(shown.hasByteRows());
+    EXPECT_EQ(shown.text(3, 1), QStringLiteral("30 31 32 33"));
+    EXPECT_EQ(shown.backColor(2, 2), Color(65535));
+    EXPECT_EQ(shown.row(), 3);
+    EXPECT_EQ(run.rows(), 3); // the old result, to be released with the run
+    EXPECT_EQ(run.text(2, 1), QStringLiteral("old"));
+}
