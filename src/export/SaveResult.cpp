@@ -35,6 +35,42 @@ SaveOutcome SaveResult(Workspace &ws, const QString &path) {
     return SaveResultAs(ws, path, ExtIndexFromPath(path));
 }
 
+WriteResult writeResultFile(const Workspace &ws, const ResultGrid &grid, const QString &path,
+                            int type) {
+    try {
+        switch (type) {
+        case SaveTypeHtml:
+            return ExportHtml(ws, grid, path);
+        case SaveTypeXls:
+        case SaveTypeXlsx:
+            // Both write the xlsx package; the name keeps the extension the user chose.
+            return ExportExcel(ws, grid, path);
+        case SaveTypeCsvAnsi:
+            return ExportCsvAnsi(ws, grid, path);
+        default:
+            return ExportCsvUtf8(ws, grid, path, QStringLiteral(","));
+        }
+    } catch (const std::bad_alloc &) {
+        // Out of memory for a huge result: nothing was written (the writers only replace the
+        // file once it is complete).
+        return WriteResult::failure(QString::fromLocal8Bit(std::strerror(ENOMEM)));
+    } catch (const std::exception &e) {
+        // A grid fault: nothing was written either.
+        return WriteResult::failure(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return WriteResult::failure(QString());
+    }
+}
+
+QString saveOutcomeText(const QString &path, const WriteResult &written) {
+    if (written)
+        return ExportTexts::Saved;
+    QString message = ExportTexts::SaveFailed.arg(path);
+    if (!written.cause.isEmpty())
+        message += ExportTexts::FailureCause.arg(written.cause);
+    return message;
+}
+
 SaveOutcome SaveResultAs(Workspace &ws, const QString &path, int type) {
     const ResultGrid *grid = ws.activeGrid();
     if (!grid)
@@ -45,39 +81,9 @@ SaveOutcome SaveResultAs(Workspace &ws, const QString &path, int type) {
 
     ws.setBusy(true);
     ws.setStatus(ExportTexts::Saving);
-    WriteResult written;
-    try {
-        switch (type) {
-        case SaveTypeHtml:
-            written = ExportHtml(ws, *grid, path);
-            break;
-        case SaveTypeXls:
-        case SaveTypeXlsx:
-            // Both write the xlsx package; the name keeps the extension the user chose.
-            written = ExportExcel(ws, *grid, path);
-            break;
-        case SaveTypeCsvAnsi:
-            written = ExportCsvAnsi(ws, *grid, path);
-            break;
-        default:
-            written = ExportCsvUtf8(ws, *grid, path, QStringLiteral(","));
-            break;
-        }
-    } catch (const std::bad_alloc &) {
-        // Out of memory for a huge result: nothing was written (the writers only replace the
-        // file once it is complete).
-        written = WriteResult::failure(QString::fromLocal8Bit(std::strerror(ENOMEM)));
-    } catch (const std::exception &e) {
-        // A grid changed under us: nothing was written either.
-        written = WriteResult::failure(QString::fromLocal8Bit(e.what()));
-    }
+    const WriteResult written = writeResultFile(ws, *grid, path, type);
     ws.setBusy(false);
-    if (written)
-        return finish(ws, true, ExportTexts::Saved);
-    QString message = ExportTexts::SaveFailed.arg(path);
-    if (!written.cause.isEmpty())
-        message += ExportTexts::FailureCause.arg(written.cause);
-    SaveOutcome outcome = finish(ws, false, message);
+    SaveOutcome outcome = finish(ws, bool(written), saveOutcomeText(path, written));
     outcome.cause = written.cause;
     return outcome;
 }

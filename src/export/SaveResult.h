@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "platform/AtomicFile.h"
 
 #include <QString>
 
@@ -22,6 +23,14 @@ struct SaveOutcome {
     QString message; // also shown in the status bar
     QString cause;   // why the file could not be written (the system's words); empty if saved
 };
+
+// Writes `grid` of `ws` to path in the given type. Only reads the workspace and the grid, so a
+// worker thread may write while the window shows them; never throws (running out of memory or
+// a grid fault is a failure with its cause). Nothing is replaced unless the file is complete.
+WriteResult writeResultFile(const Workspace &ws, const ResultGrid &grid, const QString &path,
+                            int type);
+// The status text of a finished save: "完了", or the failure with the path and its cause.
+QString saveOutcomeText(const QString &path, const WriteResult &written);
 
 // Writes the active grid to path in the type its extension names. The status bar shows the
 // progress and the outcome; a write that failed is never reported as done, and its message

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -23,7 +24,6 @@ namespace {
 
 constexpr int WheelStep = 120; // angleDelta of one notch
 constexpr int RowsPerWheelStep = 3;
-constexpr int TwipsPerInch = 1440;
 
 QStringList localFiles(const QMimeData *mime) {
     QStringList paths;
@@ -65,6 +65,13 @@ ResultGridView::ResultGridView(ResultGrid *grid, QWidget *parent)
     // The right button and the menu key are handled here; no second menu from the parents.
     setContextMenuPolicy(Qt::PreventContextMenu);
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    m_fitTimer = new QTimer(this);
+    m_fitTimer->setSingleShot(true);
+    m_fitTimer->setInterval(0);
+    connect(m_fitTimer, &QTimer::timeout, this, &ResultGridView::fitRowsOnScreen);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            &ResultGridView::fitWrappedRows);
 
     connect(grid, &ResultGrid::topRowChanged, this, &ResultGridView::followGridTopRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ResultGridView::followGridAfterReset);
@@ -201,6 +208,7 @@ void ResultGridView::scrollContentsBy(int dx, int dy) {
     if (grid()->topRow() != top)
         grid()->setTopRow(top);
     Q_EMIT topRowChanged(top);
+    fitWrappedRows();
 }
 
 void ResultGridView::followGridTopRow(int gridRow) {
@@ -232,17 +240,39 @@ void ResultGridView::applyRowHeights() {
         }
         return;
     }
-    // Wrap mode only: the heights the comparison measured, in twips.
-    const int dpi = logicalDpiY();
-    const int standard = header->defaultSectionSize();
+    m_rowHeightsSet = true;
+    fitWrappedRows();
+}
+
+void ResultGridView::fitWrappedRows() {
+    if (wordWrap() && grid()->wordWrap())
+        m_fitTimer->start();
+}
+
+// Only the rows on screen are measured, so a result of a million rows stays instant; rows come
+// into view with their own height as the view scrolls. A row never shrinks below the standard
+// height.
+void ResultGridView::fitRowsOnScreen() {
+    if (!wordWrap() || !grid()->wordWrap())
+        return;
+    QHeaderView *header = verticalHeader();
     const int rows = m_model->rowCount();
-    for (int r = 0; r < rows; ++r) {
-        const int twips = g->rowHeight(m_model->gridRow(r));
-        const int height = twips > 0 ? std::max(1, twips * dpi / TwipsPerInch) : standard;
+    const int standard = header->defaultSectionSize();
+    const int bottom = viewport()->height();
+    auto fit = [&](int r) {
+        const int height = std::max(standard, sizeHintForRow(r));
         if (header->sectionSize(r) != height)
             header->resizeSection(r, height);
-    }
-    m_rowHeightsSet = true;
+        return height;
+    };
+    int y = 0;
+    for (int r = std::max(0, verticalScrollBar()->value()); r < rows && y < bottom; ++r)
+        y += fit(r);
+}
+
+void ResultGridView::resizeEvent(QResizeEvent *event) {
+    QTableView::resizeEvent(event);
+    fitWrappedRows();
 }
 
 void ResultGridView::wheelEvent(QWheelEvent *event) {
@@ -373,8 +403,11 @@ void ResultGridView::changeEvent(QEvent *event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-        if (m_rowHeightsSet)
+        if (m_rowHeightsSet) {
+            // Heights measured in the old font: every row starts again from the standard one.
+            verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
             applyRowHeights();
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTableView>
 
+class QTimer;
 class ResultGridModel;
 
 // The view of one result grid (fg, fgB or fgF): a QTableView over a ResultGridModel with the
@@ -38,6 +39,11 @@ public:
     int topRow() const;
     void setTopRow(int gridRow);
     int visibleRows() const;
+    // Wrap mode: the rows on screen grow to show their texts whole (soon after a change of the
+    // contents, the scroll position, the size, the font or a column's width).
+    void fitWrappedRows();
+    // After the grid's wrap mode changed: rows back to the standard height, or fitted.
+    void applyRowHeights();
 
     // A grid has no type-ahead search: on a million rows it would walk the whole model.
     void keyboardSearch(const QString &search) override;
@@ -71,6 +77,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void trackMouse(const QPoint &pos);
@@ -79,7 +86,7 @@ private:
     bool selectedRect(int &top, int &left, int &bottom, int &right) const;
     // Current cell and selection without scrolling the view, as the grid's Row/RowSel do.
     void selectRect(int top, int left, int bottom, int right);
-    void applyRowHeights();
+    void fitRowsOnScreen();
     void followGridTopRow(int gridRow);
     void followGridAfterReset();
 
@@ -89,4 +96,5 @@ private:
     QString m_lastTooltip;
     int m_wheelRemainder = 0;     // part of a wheel step not yet scrolled (fine-grained wheels)
     bool m_rowHeightsSet = false; // rows carry their own heights (wrap mode)
+    QTimer *m_fitTimer;           // coalesces the fitting of wrapped rows
 };

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QThread>
 
 RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *> controls)
     : m_window(window), m_ws(ws), m_controls(std::move(controls)),
@@ -19,6 +20,11 @@ RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *
 
 RunController::~RunController() {
     qApp->removeEventFilter(this);
+    if (m_task) {
+        m_ws.bAbort = true;
+        m_task->wait();
+        delete m_task;
+    }
     delete m_runner; // stops and waits for a run in progress
     m_runner = nullptr;
 }
@@ -26,13 +32,56 @@ RunController::~RunController() {
 bool RunController::start() {
     if (m_running)
         return false; // the run in progress owns the result until it ends
-    m_running = true;
     auto run = std::make_unique<Workspace>();
     m_ws.copyRunInputsTo(*run);
-    setCommandsAvailable(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setBusy(true);
     m_runner->start(std::move(run));
     return true;
+}
+
+bool RunController::startTask(std::function<void()> work, std::function<void()> done) {
+    if (m_running)
+        return false;
+    setBusy(true);
+    m_ws.bAbort = false;
+    m_taskDone = std::move(done);
+    m_task = QThread::create(std::move(work));
+    QThread *task = m_task;
+    connect(task, &QThread::finished, this, [this, task] {
+        if (task == m_task)
+            taskEnded(); // unless waitForRun() has already handled it
+    });
+    m_task->start();
+    return true;
+}
+
+void RunController::taskEnded() {
+    m_task->wait();
+    m_task->deleteLater();
+    m_task = nullptr;
+    m_ws.bAbort = false; // as a run ends
+    const std::function<void()> done = std::exchange(m_taskDone, {});
+    if (done)
+        done();
+    setBusy(false);
+}
+
+void RunController::abort() {
+    m_ws.bAbort = true;
+    m_runner->abort();
+}
+
+void RunController::setBusy(bool busy) {
+    if (busy) {
+        m_running = true;
+        setCommandsAvailable(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    setCommandsAvailable(true);
+    m_running = false;
+    Q_EMIT ended();
 }
 
 // The finished run's result replaces the one on screen; then the window does what the run
@@ -44,13 +93,12 @@ void RunController::finish() {
     m_ws.adoptResult(*run);
     m_ws.bAbort = false; // as a run ends; the key's release was held back during the run
     Q_EMIT resultAdopted(requests, summary);
-    QApplication::restoreOverrideCursor();
-    setCommandsAvailable(true);
-    m_running = false;
-    Q_EMIT ended();
+    setBusy(false);
 }
 
 void RunController::waitForRun() {
+    if (m_task)
+        taskEnded();
     m_runner->waitForFinished();
 }
 
@@ -84,8 +132,7 @@ void RunController::setCommandsAvailable(bool on) {
 bool RunController::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        m_ws.bAbort = true;
-        m_runner->abort();
+        abort();
     }
     if (isBlocked(watched, event))
         return true;

@@ -6,8 +6,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QAction;
 class QEvent;
+class QThread;
 class QMainWindow;
 class QWidget;
 class Workspace;
@@ -28,9 +31,17 @@ public:
 
     // Starts a run over the workspace's sources and options; false while one is running.
     bool start();
+    // Runs a long command other than a comparison (saving, the sheet comparison) the same way:
+    // `work` on a worker thread while the window's commands are greyed and its input held back,
+    // then `done` on the window's thread. `work` may read the workspace and the result on
+    // screen (nothing can change them meanwhile) and should poll the workspace's abort flag
+    // (Esc) where it can stop. False while a run or another command is in progress.
+    bool startTask(std::function<void()> work, std::function<void()> done);
     bool isRunning() const { return m_running; }
+    // Asks the run or command in progress to stop (at its next poll).
+    void abort();
     ComparisonRunner &runner() { return *m_runner; }
-    // Blocks until the run in progress has ended and its result is shown.
+    // Blocks until the run or command in progress has ended and its result is shown.
     void waitForRun();
     // Input that would reach the comparison or its result while a run works.
     bool isBlocked(QObject *watched, QEvent *event) const;
@@ -49,6 +60,8 @@ Q_SIGNALS:
 
 private:
     void finish();
+    void taskEnded();
+    void setBusy(bool busy);
     void setCommandsAvailable(bool on);
 
     QMainWindow *m_window;
@@ -56,5 +69,7 @@ private:
     QList<QWidget *> m_controls;
     ComparisonRunner *m_runner;
     bool m_running = false;
+    QThread *m_task = nullptr;
+    std::function<void()> m_taskDone;
     QList<QPointer<QAction>> m_greyedByRun;
 };

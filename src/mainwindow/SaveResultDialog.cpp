@@ -5,6 +5,7 @@
 #include "export/ExportTexts.h"
 #include "export/SaveResult.h"
 #include "mainwindow/MainTexts.h"
+#include "mainwindow/RunController.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <memory>
 
 using namespace MainTexts;
 
@@ -33,7 +35,7 @@ const SaveFilter SaveFilters[5] = {
 
 } // namespace
 
-void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings) {
+void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, RunController &run) {
     if (!ws.activeGrid()) {
         ws.setStatus(ExportTexts::NotForSheets);
         return;
@@ -61,10 +63,13 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings) {
                               QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
             QMessageBox::Yes)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const SaveOutcome outcome = SaveResultAs(ws, path, type);
-    QApplication::restoreOverrideCursor();
-    if (!outcome.ok)
-        ws.setStatus(outcome.message);
-    QApplication::beep();
+    const ResultGrid *grid = ws.activeGrid();
+    ws.setStatus(ExportTexts::Saving);
+    auto written = std::make_shared<WriteResult>();
+    run.startTask(
+        [&ws, grid, path, type, written] { *written = writeResultFile(ws, *grid, path, type); },
+        [&ws, path, written] {
+            ws.setStatus(saveOutcomeText(path, *written));
+            QApplication::beep();
+        });
 }

@@ -280,30 +280,34 @@ QString SheetViewController::nextCopyFolder() {
 }
 
 void SheetViewController::CompareSheets() {
-    if (m_host.isRunning() || m_comparingSheets)
+    if (m_host.isRunning())
         return;
-    SheetFileRequest request;
+    auto request = std::make_shared<SheetFileRequest>();
     for (int i = 0; i < 2; ++i) {
         const QList<QTreeWidgetItem *> selected = lv[size_t(i)]->selectedItems();
         // A gap row (no sheet number) or no selection at all: nothing to compare.
         if (selected.isEmpty() || selected.first()->text(0).isEmpty())
             return;
-        request.paths[size_t(i)] = m_host.pathText(i);
-        request.sheetNames[size_t(i)] = selected.first()->text(1);
+        request->paths[size_t(i)] = m_host.pathText(i);
+        request->sheetNames[size_t(i)] = selected.first()->text(1);
     }
     Workspace &ws = m_host.workspace();
-    request.legend = ws.txtState;
-    request.zoomPercent = sheetZoomPercent(m_host.settings().sheetZoom());
-    request.outputFolder = [this] { return nextCopyFolder(); };
+    request->legend = ws.txtState;
+    request->zoomPercent = sheetZoomPercent(m_host.settings().sheetZoom());
+    // Asked on the worker thread; nothing else touches the folder meanwhile.
+    request->outputFolder = [this] { return nextCopyFolder(); };
+    request->stop = [&ws] { return ws.bAbort.load(); };
 
-    m_comparingSheets = true;
-    ws.setBusy(true);
     ws.setStatus(ComparingSheets);
-    ws.processEvents();
+    auto result = std::make_shared<SheetFileComparison>();
+    m_host.runInBackground([request, result] { *result = compareSheetFiles(*request); },
+                           [this, request, result] { showSheetComparison(*request, *result); });
+}
 
-    // A failure is named in the status line: a bare "完了" would pass for a comparison
-    // that found no difference.
-    SheetFileComparison result = compareSheetFiles(request);
+// A failure is named in the status line: a bare "完了" would pass for a comparison that found
+// no difference.
+void SheetViewController::showSheetComparison(const SheetFileRequest &request,
+                                              SheetFileComparison &result) {
     if (result.compared) {
         m_sheetCopies = result.copies;
         if (!m_sheetCopies.isEmpty() && openInSpreadsheet)
@@ -321,10 +325,7 @@ void SheetViewController::CompareSheets() {
         window->activateWindow();
         m_sheetWindow = window;
     }
-
-    ws.setStatus(result.problems.isEmpty() ? SheetsDone
-                                           : result.problems.join(QStringLiteral("  ")));
-    ws.setBusy(false);
-    m_comparingSheets = false;
+    m_host.workspace().setStatus(
+        result.problems.isEmpty() ? SheetsDone : result.problems.join(QStringLiteral("  ")));
     QApplication::beep();
 }

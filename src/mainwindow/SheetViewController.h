@@ -8,6 +8,9 @@
 #include <functional>
 #include <memory>
 
+struct SheetFileComparison;
+struct SheetFileRequest;
+
 class QAction;
 class QFont;
 class QMenu;
@@ -67,11 +70,11 @@ private:
     void lv_Popup(int index, const QPoint &globalPos);
     void openListFile();
     QString nextCopyFolder();
+    void showSheetComparison(const SheetFileRequest &request, SheetFileComparison &result);
 
     ViewHost &m_host;
     QWidget *m_view = nullptr;
     int m_listPopupIndex = 0;
-    bool m_comparingSheets = false;
     int m_sheetRun = 0;
     std::unique_ptr<QTemporaryDir> m_sheetTemp; // the copies live until the program ends
     QPointer<QWidget> m_sheetWindow;

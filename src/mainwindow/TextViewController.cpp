@@ -58,6 +58,7 @@ void TextViewController::layout(const QRect &area, const QFontMetrics &fm, int s
 void TextViewController::setWordWrap(bool on) {
     m_host.workspace().fg.setWordWrap(on);
     m_text->setWordWrap(on);
+    m_text->applyRowHeights();
 }
 
 void TextViewController::hideViewer() {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class ResultGridView;
 class Settings;
 class TextViewController;
@@ -22,7 +24,11 @@ public:
     virtual void setPathText(int side, const QString &text) = 0;
     // Starts a comparison of the two path boxes; nothing while one runs.
     virtual void runComparison() = 0;
+    // True while a comparison or a long command runs (see runInBackground).
     virtual bool isRunning() const = 0;
+    // Runs a long command as a comparison runs: `work` on a worker thread while the window's
+    // commands wait, then `done` on the window's thread. False while something runs.
+    virtual bool runInBackground(std::function<void()> work, std::function<void()> done) = 0;
     virtual void setStatus(const QString &text) = 0;
     // Redraws the overview bar, and moves its marker to the active grid's top row.
     virtual void sDiffbarPrint() = 0;

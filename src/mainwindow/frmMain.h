@@ -50,6 +50,7 @@ public:
     // worker thread; the result on screen stays until the finished one replaces it.
     void runComparison() override;
     bool isRunning() const override;
+    bool runInBackground(std::function<void()> work, std::function<void()> done) override;
     void sDiffbarPrint() override;
     void g_vs_Change() override;
     void clearAll() override;

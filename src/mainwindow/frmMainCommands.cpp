@@ -151,7 +151,7 @@ void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QStr
     cb[0]->setEditText(m_ws.cb[0]);
     cb[1]->setEditText(m_ws.cb[1]);
     if (requests.wrapRowHeights)
-        view(ResultView::Text)->resizeRowsToContents();
+        view(ResultView::Text)->fitWrappedRows();
     if (requests.diffbar)
         sDiffbarPrint();
     if (requests.raiseWindow) {
@@ -169,6 +169,10 @@ void frmMain::runEnded() {
 
 bool frmMain::isRunning() const {
     return m_run && m_run->isRunning();
+}
+
+bool frmMain::runInBackground(std::function<void()> work, std::function<void()> done) {
+    return m_run->startTask(std::move(work), std::move(done));
 }
 
 ComparisonRunner &frmMain::runner() {
@@ -211,7 +215,7 @@ void frmMain::clearAll() {
 void frmMain::saveResult() {
     if (isRunning())
         return; // the run in progress owns the result until it ends
-    saveResultWithDialog(this, m_ws, m_settings);
+    saveResultWithDialog(this, m_ws, m_settings, *m_run);
 }
 
 // ---- View and options ----

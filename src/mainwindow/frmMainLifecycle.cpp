@@ -3,6 +3,7 @@
 
 #include "mainwindow/LegendBoxes.h"
 #include "mainwindow/ResultViewStack.h"
+#include "mainwindow/RunController.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
 #include "mainwindow/WindowPlacement.h"
@@ -90,7 +91,7 @@ void frmMain::sCommandLineCompare() {
 void frmMain::closeEvent(QCloseEvent *event) {
     if (isRunning()) {
         // A comparison is under way: stop it first; the window closes when it has ended.
-        runner().abort();
+        m_run->abort();
         m_closeAfterRun = true;
         event->ignore();
         return;

@@ -54,7 +54,7 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
         const QString &name = request.sheetNames[size_t(i)];
         const QString fileName = QFileInfo(path).fileName();
         QString error;
-        std::optional<Workbook> book = readWorkbook(path, true, &error);
+        std::optional<Workbook> book = readWorkbook(path, true, &error, request.stop);
         if (!book) {
             result.problems << CannotRead.arg(fileName.isEmpty() ? path : fileName, error);
             continue;

@@ -19,6 +19,8 @@ struct SheetFileRequest {
     // Where the copies go (created when missing), asked once both sheets were read; empty
     // when there is no such folder.
     std::function<QString()> outputFolder;
+    // Asked while a book is read (may be empty): true stops the reading, named as a failure.
+    std::function<bool()> stop;
 };
 
 struct SheetFileComparison {

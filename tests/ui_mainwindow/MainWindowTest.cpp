@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -292,4 +293,52 @@ TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
     EXPECT_EQ(ini("WinState"), QStringLiteral("2"));
     EXPECT_EQ(ini("W"), QStringLiteral("9000"));
     EXPECT_EQ(ini("X"), QStringLiteral("1500"));
+}
+
+TEST_F(MainWindowTest, WrapModeGrowsTheRowsOnScreenToShowTheirLinesWhole) {
+    files.write("setting.ini", "[Corvane]\nReturn=1\n");
+    QByteArray longLine;
+    for (int k = 0; k < 60; ++k)
+        longLine += "word" + QByteArray::number(k) + " ";
+    QByteArray left = "first line\n" + longLine + "\nlast line\n";
+    QByteArray right = "first line\n" + longLine + "changed\nlast line\n";
+    for (int k = 0; k < 3000; ++k)
+        left += "more " + QByteArray::number(k) + "\n",
+            right += "more " + QByteArray::number(k) + "\n";
+    left += "tail " + longLine + "\n";
+    right += "tail " + longLine + "\n";
+    auto w = open({files.write("l.txt", left), files.write("r.txt", right)});
+    w->resize(900, 600);
+    ResultGridView *view = w->view(ResultView::Text);
+    const int standard = view->verticalHeader()->defaultSectionSize();
+    auto heightOf = [&](const QString &text) {
+        QApplication::processEvents();
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            if (view->model()->index(r, 1).data().toString() == text)
+                return view->rowHeight(r);
+        return -1;
+    };
+    const int wrapped = heightOf(QString::fromLatin1(longLine));
+    EXPECT_GE(wrapped, 3 * standard) << "a 300-character line in a 400-pixel column";
+    EXPECT_EQ(heightOf("first line"), standard);
+
+    // Narrower columns and a larger font need taller rows.
+    w->resize(600, 600);
+    const int narrower = heightOf(QString::fromLatin1(longLine));
+    EXPECT_GT(narrower, wrapped);
+    QFont font = view->font();
+    font.setPointSizeF(font.pointSizeF() * 1.5);
+    view->setFont(font);
+    EXPECT_GT(heightOf(QString::fromLatin1(longLine)), narrower);
+
+    // A row scrolled into view is measured as it comes.
+    const QString far = QString::fromLatin1("tail " + longLine);
+    EXPECT_EQ(heightOf(far), view->verticalHeader()->defaultSectionSize()); // not yet on screen
+    view->setTopRow(view->grid()->rows() - 3);
+    EXPECT_GE(heightOf(far), 3 * view->verticalHeader()->defaultSectionSize());
+
+    // Wrap mode off: every row back to the standard height.
+    w->textView().setWordWrap(false);
+    EXPECT_EQ(heightOf(QString::fromLatin1(longLine)),
+              view->verticalHeader()->defaultSectionSize());
 }

@@ -9,8 +9,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTcpServer>
 #include <QTest>
@@ -204,3 +207,65 @@ TEST_F(RunTransactionTest, AFailureInsideARunIsNamedAndTheWindowStaysUsable) {
 }
 
 } // namespace
+
+TEST_F(RunTransactionTest, ALongCommandWorksLikeARunGreyedAndStoppedByEscape) {
+    auto w = open();
+    std::atomic<bool> started = false;
+    QThread *workedOn = nullptr;
+    QThread *doneOn = nullptr;
+    Workspace &ws = w->workspace();
+    ASSERT_TRUE(w->runInBackground(
+        [&] {
+            workedOn = QThread::currentThread();
+            started = true;
+            while (!ws.bAbort)
+                QThread::msleep(1);
+        },
+        [&] { doneOn = QThread::currentThread(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 2000));
+    EXPECT_TRUE(w->isRunning());
+    EXPECT_FALSE(w->menuBar()->isEnabled());
+    EXPECT_FALSE(w->tbBinary->isEnabled());
+    EXPECT_FALSE(w->runInBackground([] {}, [] {})); // one at a time
+    w->runComparison();                             // waits too
+    EXPECT_FALSE(w->runner().isRunning());
+
+    QTest::keyPress(w->cb[0], Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 2000));
+    EXPECT_NE(workedOn, QThread::currentThread());
+    EXPECT_EQ(doneOn, QThread::currentThread());
+    EXPECT_FALSE(ws.bAbort); // cleared for the next command
+    EXPECT_TRUE(w->menuBar()->isEnabled());
+    EXPECT_TRUE(w->tbBinary->isEnabled());
+}
+
+TEST_F(RunTransactionTest, TheSaveCommandWritesOnAWorkerAndReportsTheOutcome) {
+    writeLongTexts();
+    auto w = open();
+    compare(*w, left, right);
+    w->waitForRun();
+    QAction *save = nullptr;
+    for (QAction *a : w->mnuFile->actions())
+        if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_S))
+            save = a;
+    ASSERT_NE(save, nullptr);
+    auto saveAs = [&](const QString &path) {
+        QTimer::singleShot(200, [path] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectNameFilter(dialog->nameFilters().value(4)); // CSV (UTF-8)
+            // As typed: selectFile() leaves a focused name box alone.
+            dialog->findChild<QLineEdit *>("fileNameEdit")->setText(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        save->trigger();
+        w->waitForRun();
+    };
+
+    const QString csv = files.filePath("result.csv");
+    saveAs(csv);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("保存が完了しました"));
+    const QByteArray written = TempFiles::read(csv);
+    EXPECT_TRUE(written.contains("LINE 19999")) << written.right(200).toStdString();
+    EXPECT_TRUE(w->menuBar()->isEnabled());
+}

@@ -203,6 +203,7 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     QApplication::processEvents();
     click(0, 1); // a double-click's first click pairs the facing row
     QTest::mouseDClick(sheets().lv[0]->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0, 1));
+    w->waitForRun(); // the books are read and compared on a worker thread
 
     EXPECT_EQ(w->workspace().statusText(), "完了");
     SheetCompareWindow *window = sheets().sheetCompareWindow();
@@ -240,6 +241,7 @@ TEST_F(SheetListsTest, UnreadableWorkbookOrMissingSheetIsNamedNotDone) {
     w->workspace().setSheetLists({Rows{{"1", "Data", "A1"}}, Rows{{"1", "Gone", "A1"}}}, {});
     select(0, 0);
     sheets().CompareSheets();
+    w->waitForRun();
     const QString status = w->workspace().statusText();
     EXPECT_TRUE(status.contains("broken.xlsx")) << status.toStdString();
     EXPECT_TRUE(status.contains("Gone")) << status.toStdString();
