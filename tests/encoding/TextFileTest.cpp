@@ -38,6 +38,16 @@ TEST_F(TextFileTest, EncodingsAndLineEndsLoadAlike) {
     EXPECT_EQ(LoadNormalizedText(write("utf16.txt", "\xFF\xFE" + utf16)), lf);
 }
 
+TEST_F(TextFileTest, AsciiAndMarklessUtf16LoadAsWritten) {
+    EXPECT_EQ(LoadNormalizedText(write("hello.txt", "hello\n")), QStringLiteral("hello\n"));
+    EXPECT_EQ(LoadNormalizedText(write("two.txt", "old text\r\nsame\r\n")),
+              QStringLiteral("old text\nsame\n"));
+    const QString text = QStringLiteral("Written by a tool without a mark\r\nLine 2\r\n");
+    const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    EXPECT_EQ(LoadNormalizedText(write("utf16.txt", utf16)),
+              QStringLiteral("Written by a tool without a mark\nLine 2\n"));
+}
+
 TEST_F(TextFileTest, EmptyFileLoadsAsEmptyText) {
     EXPECT_EQ(LoadNormalizedText(write("empty.txt", QByteArray())), QString());
 }
