@@ -81,6 +81,11 @@ TEST_F(TextFileTest, OtherCharsetsSaveWithoutMark) {
     EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA"));
     EXPECT_FALSE(SaveTextAs(QStringLiteral("NO-SUCH-CHARSET"), QStringLiteral("x"), path));
     EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA")); // earlier file intact
+    // The ANSI code page under any of its names writes best fits, never FC FC.
+    for (const char *name : {"Shift_JIS", "cp932", "windows-31j"}) {
+        ASSERT_TRUE(SaveTextAs(QString::fromLatin1(name), QStringLiteral(u"〜ü😀"), path));
+        EXPECT_EQ(read(path), QByteArray("\x81\x60u?")) << name;
+    }
 }
 
 TEST_F(TextFileTest, SaveFailuresReturnFalseAndLeaveNoFile) {
