@@ -59,13 +59,13 @@ UChar32 bestFit(UChar32 c) {
 
 QString bestFitForAnsi(const QString &text) {
     const auto *s = reinterpret_cast<const UChar *>(text.constData());
-    const int32_t n = int32_t(text.size());
-    int32_t k = 0;
+    const qsizetype n = text.size();
+    qsizetype k = 0;
     // Most text needs nothing: find the first character that needs a replacement.
     for (;;) {
         if (k == n)
             return text;
-        const int32_t at = k;
+        const qsizetype at = k;
         UChar32 c;
         U16_NEXT(s, k, n, c);
         if (c >= 0x80 && !isWritable(c)) {
