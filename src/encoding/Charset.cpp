@@ -1,5 +1,6 @@
 #include "encoding/Charset.h"
 
+#include "encoding/AnsiBestFit.h"
 #include "encoding/IcuConvert.h"
 
 #include <QtEndian>
@@ -61,11 +62,12 @@ QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, b
     return text;
 }
 
-QByteArray encode(const char *charset, const QString &text, bool *ok) {
+QByteArray encode(const char *charset, const QString &text, bool *ok, bool fallbacks) {
     *ok = false;
     Converter cnv = openConverter(charset);
     if (!cnv)
         return {};
+    ucnv_setFallback(cnv.get(), fallbacks);
     // A guess that fits mostly-ASCII and double-byte text; the loop grows it when needed.
     QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
     const auto *src = reinterpret_cast<const UChar *>(text.constData());
@@ -151,7 +153,8 @@ QString DecodeAnsi(const QByteArray &bytes) {
     return text;
 }
 
-QByteArray EncodeAnsi(const QString &text) {
+QByteArray EncodeAnsi(const QString &original) {
+    const QString text = bestFitForAnsi(original);
     QByteArray bytes;
     qsizetype from = 0;
     const qsizetype n = text.size();
@@ -160,8 +163,8 @@ QByteArray EncodeAnsi(const QString &text) {
             continue;
         if (k > from) {
             bool ok = false;
-            const QByteArray encoded =
-                IcuConvert::encode(IcuConvert::AnsiCodePage, text.mid(from, k - from), &ok);
+            const QByteArray encoded = IcuConvert::encode(
+                IcuConvert::AnsiCodePage, text.mid(from, k - from), &ok, /*fallbacks=*/true);
             if (from == 0 && k == n)
                 return encoded;
             bytes += encoded;

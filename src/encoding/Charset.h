@@ -19,8 +19,8 @@ QString DecodeEucJp(const QByteArray &bytes);
 QString DecodeUtf7(const QByteArray &bytes);
 QString DecodeUtf8(const QByteArray &bytes);
 
-// The ANSI code page (windows-31j) in both directions. Characters it cannot represent are
-// written as its substitution character.
+// The ANSI code page (windows-31j) in both directions. A character it cannot represent is
+// written as its best fit (see AnsiBestFit.h) or "?", so the bytes are always valid CP932.
 QString DecodeAnsi(const QByteArray &bytes);
 QByteArray EncodeAnsi(const QString &text);
 

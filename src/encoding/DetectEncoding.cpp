@@ -321,6 +321,32 @@ bool windowIsMultiByteUtf8(const QByteArray &bytes, int a) {
            isMultiByteUtf8(p, a / 2 + (last - a), last, &multiByte) && multiByte;
 }
 
+// What the scanned window holds besides the scores: bytes above 0x7F, and where its zero bytes
+// lie. UTF-16LE text of mostly-ASCII characters has its zero bytes at odd indexes; plain ASCII
+// text has none. The scores tell these two apart only by rounding.
+struct WindowBytes {
+    bool highBit = false;
+    bool zeroAtOdd = false;
+    bool zeroAtEven = false;
+};
+
+WindowBytes windowBytes(const QByteArray &bytes, int a) {
+    const Window w = makeWindow(bytes, a);
+    WindowBytes seen;
+    for (int r = 0; r < 2; ++r) {
+        for (qsizetype i = w.start[r]; i <= w.end[r]; ++i) {
+            const uchar c = w.p[i];
+            if (c >= 0x80)
+                seen.highBit = true;
+            else if (c == 0 && i % 2 == 1)
+                seen.zeroAtOdd = true;
+            else if (c == 0)
+                seen.zeroAtEven = true;
+        }
+    }
+    return seen;
+}
+
 } // namespace
 
 QString DetectEncoding(const QByteArray &bytes) {
@@ -346,6 +372,14 @@ QString DetectEncoding(const QByteArray &bytes) {
         if (scores[k] == modJudge::Definitive)
             return checks[k].name;
     }
+    const WindowBytes seen = windowBytes(bytes, a);
+    // Zero bytes at odd indexes only: UTF-16LE without a mark, even where its tail scan (which
+    // may start at an odd index) pairs the bytes wrongly and rules UTF-16 out.
+    if (seen.zeroAtOdd && !seen.zeroAtEven)
+        return EncodingName::Unicode;
+    // Seven-bit bytes without a zero byte are never UTF-16 text; the other scorers decide.
+    if (!seen.highBit && !seen.zeroAtOdd && !seen.zeroAtEven)
+        scores[1] = -1;
     // ...but ties go to the first of SJIS, UNICODE, JIS, UTF7, UTF8, EUC (indexes into checks).
     const int tieOrder[] = {4, 1, 0, 3, 2, 5};
     qint16 best = scores[0];

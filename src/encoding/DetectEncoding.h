@@ -14,7 +14,9 @@ inline const QString Unicode = QStringLiteral("UNICODE");
 } // namespace EncodingName
 
 // Classifies raw bytes as one of the six encodings by scoring a bounded window of the buffer
-// (its head and tail). A byte-order mark or a Japanese escape sequence settles it at once.
+// (its head and tail). A byte-order mark or a Japanese escape sequence settles it at once;
+// then zero bytes at odd indexes only mean UTF-16LE, and seven-bit bytes without a zero byte
+// are never UTF-16.
 QString DetectEncoding(const QByteArray &bytes);
 
 // The scorers, exposed for tests. `a` is the window bound min(last index, 1999).

@@ -14,7 +14,9 @@ inline constexpr const char *AnsiCodePage = "windows-31j";
 // fails for a reason other than a full buffer; the text is then empty.
 QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok);
 
-// Encodes text; unmappable characters become the converter's substitution character.
-QByteArray encode(const char *charset, const QString &text, bool *ok);
+// Encodes text; unmappable characters become the converter's substitution character. With
+// `fallbacks` the converter also writes the characters it maps one way only (the wave dash
+// U+301C as 0x8160 in windows-31j).
+QByteArray encode(const char *charset, const QString &text, bool *ok, bool fallbacks = false);
 
 } // namespace IcuConvert

@@ -6,6 +6,8 @@
 
 #include <QtEndian>
 
+#include <unicode/ucnv.h>
+
 #include <cstring>
 #include <string>
 
@@ -41,6 +43,19 @@ bool isSevenBit(const QByteArray &bytes) {
             return false;
     }
     return true;
+}
+
+// True when the charset is one of the ANSI code page's names (Shift_JIS, cp932, SJIS, ...).
+bool namesAnsiCodePage(const QString &charset) {
+    auto canonical = [](const char *name) {
+        UErrorCode status = U_ZERO_ERROR;
+        UConverter *cnv = ucnv_open(name, &status);
+        const QByteArray result = U_SUCCESS(status) ? ucnv_getName(cnv, &status) : "";
+        ucnv_close(cnv);
+        return U_SUCCESS(status) ? result : QByteArray();
+    };
+    const QByteArray ansi = canonical(IcuConvert::AnsiCodePage);
+    return !ansi.isEmpty() && canonical(charset.toLatin1().constData()) == ansi;
 }
 
 QString decodeOnly(const QString &name, const QByteArray &bytes) {
@@ -122,6 +137,8 @@ WriteResult SaveTextAs(const QString &charset, const QString &text, const QStrin
     if (charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
         mark = QByteArrayLiteral("\xEF\xBB\xBF");
         bytes = text.toUtf8();
+    } else if (namesAnsiCodePage(charset)) {
+        bytes = EncodeAnsi(text); // best fits and "?", never the converter's FC FC
     } else {
         bool ok = false;
         bytes = IcuConvert::encode(charset.toLatin1().constData(), text, &ok);

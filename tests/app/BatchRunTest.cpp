@@ -47,9 +47,8 @@ protected:
     QString program;
 };
 
-// Upper-case content: short lower-case ASCII can be taken for UTF-16 by the detector.
-const QByteArray Left = "ALPHA LINE\nBETA LINE\nGAMMA LINE\nDELTA LINE\n";
-const QByteArray Right = "ALPHA LINE\nNEW ONE\nGAMMA LINE\nBETA LINE\nDELTA LINE\n";
+const QByteArray Left = "alpha line\nbeta line\ngamma line\ndelta line\n";
+const QByteArray Right = "alpha line\nnew one\ngamma line\nbeta line\ndelta line\n";
 
 } // namespace
 
@@ -64,12 +63,30 @@ TEST_F(BatchRunTest, CsvReportOfTwoTextFiles) {
     EXPECT_TRUE(bytes.startsWith(QStringLiteral("\uFEFF\"差分結果\",\"行数\",\"a.txt [").toUtf8()));
     const QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 9); // header, 7 rows, and nothing after the last CR LF
-    EXPECT_EQ(lines[1], QStringLiteral("\"\",\"1\",\"ALPHA LINE\",\"\",\"1\",\"ALPHA LINE\""));
-    EXPECT_EQ(lines[2], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"2\",\"NEW ONE\""));
-    EXPECT_EQ(lines[3], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"3\",\"GAMMA LINE\""));
-    EXPECT_EQ(lines[5], QStringLiteral("\"ADD\",\"3\",\"GAMMA LINE\",\"DEL\",\"\",\"\""));
+    EXPECT_EQ(lines[1], QStringLiteral("\"\",\"1\",\"alpha line\",\"\",\"1\",\"alpha line\""));
+    EXPECT_EQ(lines[2], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"2\",\"new one\""));
+    EXPECT_EQ(lines[3], QStringLiteral("\"DEL\",\"\",\"\",\"ADD\",\"3\",\"gamma line\""));
+    EXPECT_EQ(lines[5], QStringLiteral("\"ADD\",\"3\",\"gamma line\",\"DEL\",\"\",\"\""));
     EXPECT_EQ(lines[7], QStringLiteral("\"\",\"5\",\"\",\"\",\"6\",\"\""));
     EXPECT_EQ(lines[8], QString());
+}
+
+TEST_F(BatchRunTest, ShortLowerCaseTextIsReadAsText) {
+    const QString a = write("a.txt", "old text\nsame\n"), b = write("b.txt", "new text\nsame\n");
+    const QString out = dir.filePath("out.csv");
+    const RunResult r = run({a, b, "/o", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, QStringLiteral("完了     不一致行=1  左のみ存在=0  右のみ存在=0\n"));
+    const QStringList lines = QString::fromUtf8(read(out)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5); // header, two lines, the empty one after the last LF, nothing
+    EXPECT_EQ(lines[1], QStringLiteral("\"CHG\",\"1\",\"old text\",\"CHG\",\"1\",\"new text\""));
+    EXPECT_EQ(lines[2], QStringLiteral("\"\",\"2\",\"same\",\"\",\"2\",\"same\""));
+
+    // Two short shell scripts, one line apart: one changed row, not four one-sided ones.
+    const QString s1 = write("one.sh", "#!/bin/sh\nset -e\ncd /tmp\nexec make all\n");
+    const QString s2 = write("two.sh", "#!/bin/sh\nset -e\ncd /var\nexec make all\n");
+    EXPECT_EQ(run({s1, s2, "/o", out}).out,
+              QStringLiteral("完了     不一致行=1  左のみ存在=0  右のみ存在=0\n"));
 }
 
 TEST_F(BatchRunTest, WorkbookReportOfTwoTextFiles) {
@@ -84,10 +101,10 @@ TEST_F(BatchRunTest, WorkbookReportOfTwoTextFiles) {
     EXPECT_EQ(sheet.cell("B2").value, a);
     EXPECT_EQ(sheet.cell("D2").value, b);
     EXPECT_TRUE(sheet.cell("C3").value.startsWith(QStringLiteral("a.txt [")));
-    EXPECT_EQ(sheet.cell("C4").value, QStringLiteral("ALPHA LINE"));
-    // The right-only line "NEW ONE" in row 5: its side coloured as added (16744448).
+    EXPECT_EQ(sheet.cell("C4").value, QStringLiteral("alpha line"));
+    // The right-only line "new one" in row 5: its side coloured as added (16744448).
     EXPECT_EQ(sheet.cell("D5").value, QStringLiteral("2"));
-    EXPECT_EQ(sheet.cell("E5").value, QStringLiteral("NEW ONE"));
+    EXPECT_EQ(sheet.cell("E5").value, QStringLiteral("new one"));
     EXPECT_EQ(sheet.cell("E5").style.fill, QStringLiteral("FF0080FF"));
     EXPECT_EQ(sheet.cell("B3").style.fill, QStringLiteral("FFC0C0C0"));
 }
@@ -108,20 +125,20 @@ TEST_F(BatchRunTest, HtmlReportWithJoinedOptionAndSixEncodings) {
 }
 
 TEST_F(BatchRunTest, ColoursAndMarkupInTheHtmlReport) {
-    const QString a = write("a.txt", "SAME LINE\nOLD <B>&</B>\n");
-    const QString b = write("b.txt", "SAME LINE\nNEW <B>&</B>\n");
+    const QString a = write("a.txt", "same line\nold <b>&</b>\n");
+    const QString b = write("b.txt", "same line\nnew <b>&</b>\n");
     const QString out = dir.filePath("out.htm");
     EXPECT_EQ(run({a, b, "/o", out}).status, 1);
     const QByteArray page = read(out);
-    EXPECT_TRUE(page.contains("<td bgcolor=#FFFF00>OLD &lt;B&gt;&amp;&lt;/B&gt;</td>\r\n"));
+    EXPECT_TRUE(page.contains("<td bgcolor=#FFFF00>old &lt;b&gt;&amp;&lt;/b&gt;</td>\r\n"));
 }
 
 TEST_F(BatchRunTest, SettingsFileOptionsApplyAndHistoryIsLeftAlone) {
     const QByteArray ini = "[Corvane]\r\nOnlyDF=1\r\nColor0=255\r\nCombo=&1B&5A\r\n"
                            "History01=&1B&5A&26&5A&1B&5A\r\n";
     write("setting.ini", ini);
-    const QString a = write("a.txt", "SAME LINE\nOLD TEXT\nSAME END\n");
-    const QString b = write("b.txt", "SAME LINE\nNEW TEXT\nSAME END\n");
+    const QString a = write("a.txt", "same line\nold text\nsame end\n");
+    const QString b = write("b.txt", "same line\nnew text\nsame end\n");
     const QString out = dir.filePath("out.csv");
     EXPECT_EQ(run({a, b, "/o", out}).status, 1);
     const QStringList lines = QString::fromUtf8(read(out)).split(QStringLiteral("\r\n"));

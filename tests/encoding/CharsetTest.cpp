@@ -20,13 +20,33 @@ TEST(Charset, AnsiIsWindows31j) {
     EXPECT_TRUE(EncodeAnsi(QString()).isEmpty());
 }
 
-TEST(Charset, UnmappableCharactersBecomeTheSubstitute) {
-    const QByteArray sub = EncodeAnsi(QStringLiteral(u"\u00C5"));
-    ASSERT_FALSE(sub.isEmpty());
-    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"a\u00C5b")), "a" + sub + "b");
-    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"\U0001F600")), sub); // one per code point
-    EXPECT_EQ(EncodeAnsi(QStringLiteral("x") + QChar(0xD800) + QStringLiteral("y")),
-              "x" + sub + "y");
+TEST(Charset, UnwritableCharactersBecomeBestFitsOrQuestionMarks) {
+    // The converter's fallbacks for forms other systems use in Japanese text.
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"10〜20")), QByteArray("10\x81\x60"
+                                                                "20"));
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"\u2212\u2016\u2014")),
+              QByteArray("\x81\x7C\x81\x61\x81\x5C"));
+    // Cent, pound and not sign in the code page's full-width forms.
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"¢£¬")), QByteArray("\x81\x91\x81\x92\x81\xCA"));
+    // Accented letters as their base letters; what has no fit becomes "?", one per code point.
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"Müller Åke café")), QByteArray("Muller Ake cafe"));
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"a\U0001F600b한")), QByteArray("a?b?"));
+    EXPECT_EQ(EncodeAnsi(QStringLiteral("x") + QChar(0xD800) + QStringLiteral("y")), "x?y");
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"ü\x1A〜")), QByteArray("u\x1A\x81\x60"));
+    // Characters the code page holds are untouched by any of this.
+    EXPECT_EQ(EncodeAnsi(QStringLiteral(u"～¥")), QByteArray("\x81\x60\x5C"));
+}
+
+TEST(Charset, AnsiOutputIsAlwaysValidShiftJis) {
+    QString every;
+    for (char32_t c = 1; c < 0x30000; ++c) {
+        if (c < 0xD800 || c > 0xDFFF)
+            every += QString::fromUcs4(&c, 1);
+    }
+    every += QChar(0xDC00); // a lone low surrogate
+    const QByteArray bytes = EncodeAnsi(every);
+    EXPECT_TRUE(decodesStrictly("windows-31j", bytes));
+    EXPECT_EQ(bytes.indexOf("\xFC\xFC"), -1);
 }
 
 TEST(Charset, DecodersReadTheirCharsets) {

@@ -27,17 +27,19 @@ TEST(DetectEncoding, TinyBuffersVisitTheMiddleByteTwice) {
     EXPECT_EQ(ScoreUnicode(one, 0), 0);
     EXPECT_EQ(DetectEncoding(one), EncodingName::Sjis);
 
-    // "ab": UNICODE counts the pair twice (200, halved to 100), the others 3 points (75).
+    // "ab": UNICODE counts the pair twice (200, halved to 100), the others 3 points (75); but
+    // seven-bit bytes without a zero byte are no UTF-16 text.
     const QByteArray ab("ab");
     EXPECT_EQ(ScoreUnicode(ab, 1), 100);
     EXPECT_EQ(ScoreSjis(ab, 1), 75);
     EXPECT_EQ(ScoreJis(ab, 1), 75);
-    EXPECT_EQ(DetectEncoding(ab), EncodingName::Unicode);
+    EXPECT_EQ(DetectEncoding(ab), EncodingName::Sjis);
 
     EXPECT_EQ(DetectEncoding(QByteArray()), EncodingName::Sjis);
 }
 
-TEST(DetectEncoding, PlainAsciiTiesGoToSjisUnlessUnicodeRoundsAhead) {
+TEST(DetectEncoding, PlainAsciiIsNeverUtf16) {
+    // UNICODE rounds one point ahead of the other scorers, yet the text is the code page's.
     const QByteArray hello = repeated("hello world\r\n", 10);
     ASSERT_EQ(hello.size(), 130);
     const int a = windowBound(hello);
@@ -47,7 +49,14 @@ TEST(DetectEncoding, PlainAsciiTiesGoToSjisUnlessUnicodeRoundsAhead) {
     EXPECT_EQ(ScoreEuc(hello, a), 50);
     EXPECT_EQ(ScoreUtf8(hello, a), 50);
     EXPECT_EQ(ScoreUtf7(hello, a), 50);
-    EXPECT_EQ(DetectEncoding(hello), EncodingName::Unicode);
+    EXPECT_EQ(DetectEncoding(hello), EncodingName::Sjis);
+
+    // Short lower-case files that used to come out as CJK garbage.
+    for (const QByteArray &text :
+         {QByteArray("hello\n"), QByteArray("old text\nsame\n"), QByteArray("new text\nsame\n"),
+          QByteArray("#!/bin/sh\nset -e\ncd /tmp\nexec make all\n"), QByteArray("{\"a\": true}"),
+          QByteArray("include /etc/ld.so.conf.d/*.conf\n")})
+        EXPECT_EQ(DetectEncoding(text), EncodingName::Sjis) << text.constData();
 
     // A capital letter as a high byte rules UTF-16 out of the head; the tail alone is low.
     const QByteArray upper = repeated("Hello World 2024\r\n", 10);
@@ -105,8 +114,33 @@ TEST(DetectEncoding, SjisIgnoresZeroBytesAtOddIndexes) {
     EXPECT_LE(ScoreSjis(utf16, a), 27);
     EXPECT_GE(ScoreJis(utf16, a), 50);
     EXPECT_GE(ScoreUnicode(utf16, a), 50);
+    EXPECT_EQ(DetectEncoding(utf16), EncodingName::Unicode);
     // A zero byte at an even index is an ordinary control byte.
     EXPECT_EQ(ScoreSjis(QByteArray("\0a", 2), 1), 75);
+}
+
+TEST(DetectEncoding, MarklessUtf16LeIsFoundByItsZeroBytes) {
+    auto utf16le = [](const QString &text) {
+        return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    };
+    // As a Windows tool writes it: CR LF, capitals and digits, longer than the window. The tail
+    // scan starts at an odd index and reads "A" or "4" as high bytes: the scores alone give JIS.
+    QString log;
+    for (int k = 0; k < 200; ++k)
+        log += QStringLiteral("Line %1: Build OK at 12:34\r\n").arg(k);
+    const QByteArray wide = utf16le(log);
+    ASSERT_GT(wide.size(), 2000);
+    EXPECT_LT(ScoreUnicode(wide, 1999), ScoreJis(wide, 1999));
+    EXPECT_EQ(DetectEncoding(wide), EncodingName::Unicode);
+    EXPECT_EQ(DetectEncoding(wide + 'x'), EncodingName::Unicode); // odd length, last byte cut
+
+    // Japanese text whose kanji look like Shift_JIS pairs, with its line ends as zero bytes.
+    const QByteArray japanese = utf16le(repeated(Japanese.toUtf8(), 4));
+    EXPECT_EQ(DetectEncoding(japanese), EncodingName::Unicode);
+
+    // Zero bytes at even indexes (big-endian order) leave the choice to the scores.
+    const QByteArray bigEndian("\0h\0e\0l\0l\0o\0\n", 12);
+    EXPECT_NE(DetectEncoding(bigEndian), EncodingName::Unicode);
 }
 
 TEST(DetectEncoding, MultibyteScorersSkipTheirTrailBytes) {
@@ -192,7 +226,7 @@ TEST(DetectEncodingChoice, MostlyAsciiUtf8WithSomeJapaneseIsNotTakenForShiftJis)
         text += "Paragraph number " + QByteArray::number(k) + " with some filler text.\n";
     EXPECT_EQ(DetectEncoding(text), QStringLiteral("UTF8"));
     // Plain ASCII still goes to the code page, and so does Shift_JIS text.
-    EXPECT_EQ(DetectEncoding("Plain ASCII LINE 45\r\n"), QStringLiteral("SJIS"));
+    EXPECT_EQ(DetectEncoding("plain ascii line\r\n"), QStringLiteral("SJIS"));
     EXPECT_EQ(DetectEncoding(QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a")),
               QStringLiteral("SJIS"));
 }

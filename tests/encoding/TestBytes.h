@@ -25,3 +25,15 @@ inline QByteArray repeated(const QByteArray &unit, int times) {
         out += unit;
     return out;
 }
+
+// Bytes a strict decoder of the charset accepts: no invalid or unassigned sequence anywhere.
+inline bool decodesStrictly(const char *charset, const QByteArray &bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter *cnv = ucnv_open(charset, &status);
+    ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    QByteArray out(bytes.size() * 4 + 16, '\0');
+    ucnv_toUChars(cnv, reinterpret_cast<UChar *>(out.data()), int32_t(out.size() / 2),
+                  bytes.constData(), int32_t(bytes.size()), &status);
+    ucnv_close(cnv);
+    return U_SUCCESS(status);
+}

@@ -38,6 +38,16 @@ TEST_F(TextFileTest, EncodingsAndLineEndsLoadAlike) {
     EXPECT_EQ(LoadNormalizedText(write("utf16.txt", "\xFF\xFE" + utf16)), lf);
 }
 
+TEST_F(TextFileTest, AsciiAndMarklessUtf16LoadAsWritten) {
+    EXPECT_EQ(LoadNormalizedText(write("hello.txt", "hello\n")), QStringLiteral("hello\n"));
+    EXPECT_EQ(LoadNormalizedText(write("two.txt", "old text\r\nsame\r\n")),
+              QStringLiteral("old text\nsame\n"));
+    const QString text = QStringLiteral("Written by a tool without a mark\r\nLine 2\r\n");
+    const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    EXPECT_EQ(LoadNormalizedText(write("utf16.txt", utf16)),
+              QStringLiteral("Written by a tool without a mark\nLine 2\n"));
+}
+
 TEST_F(TextFileTest, EmptyFileLoadsAsEmptyText) {
     EXPECT_EQ(LoadNormalizedText(write("empty.txt", QByteArray())), QString());
 }
@@ -71,6 +81,11 @@ TEST_F(TextFileTest, OtherCharsetsSaveWithoutMark) {
     EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA"));
     EXPECT_FALSE(SaveTextAs(QStringLiteral("NO-SUCH-CHARSET"), QStringLiteral("x"), path));
     EXPECT_EQ(read(path), QByteArray("\xB4\xC1\xBB\xFA")); // earlier file intact
+    // The ANSI code page under any of its names writes best fits, never FC FC.
+    for (const char *name : {"Shift_JIS", "cp932", "windows-31j"}) {
+        ASSERT_TRUE(SaveTextAs(QString::fromLatin1(name), QStringLiteral(u"〜ü😀"), path));
+        EXPECT_EQ(read(path), QByteArray("\x81\x60u?")) << name;
+    }
 }
 
 TEST_F(TextFileTest, SaveFailuresReturnFalseAndLeaveNoFile) {

@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 
+#include <unicode/ucnv.h>
+
 #include <gtest/gtest.h>
 
 using namespace ExportFixtures;
@@ -42,6 +44,26 @@ TEST_F(CsvExport, AnsiFormDiffersOnlyInEncodingAndBom) {
     EXPECT_EQ(bytes, EncodeAnsi(TextResultCsv));
     // "差分結果" in windows-31j.
     EXPECT_TRUE(bytes.startsWith("\"\x8D\xB7\x95\xAA\x8C\x8B\x89\xCA\""));
+}
+
+TEST_F(CsvExport, AnsiFormIsValidShiftJisWhateverTheCells) {
+    ws.fg.setRows(2);
+    setRow(ws.fg, 1,
+           {QStringLiteral("1"), QStringLiteral(u"10〜20 Müller"), QStringLiteral("1"),
+            QStringLiteral(u"−5 😀")});
+    ASSERT_TRUE(ExportCsvAnsi(ws, ws.fg, path()));
+    const QByteArray bytes = readFile(path());
+    const QByteArray row = bytes.split('\n').at(1);
+    EXPECT_EQ(row, QByteArray("\"\",\"1\",\"10\x81\x60"
+                              "20 Muller\",\"\",\"1\",\"\x81\x7C"
+                              "5 ?\"\r"));
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter *strict = ucnv_open("windows-31j", &status);
+    ucnv_setToUCallBack(strict, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    UChar text[512];
+    ucnv_toUChars(strict, text, 512, bytes.constData(), int32_t(bytes.size()), &status);
+    ucnv_close(strict);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
 }
 
 TEST_F(CsvExport, LegendColoursChosenByTheUserAreFollowed) {

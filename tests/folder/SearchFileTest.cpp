@@ -193,6 +193,23 @@ TEST(FolderScan, ContentModes) {
     }
 }
 
+TEST(FolderScan, ShortAsciiTextComparesAsTextIgnoringLineEndsAndMarks) {
+    // Short lower-case ASCII used to be read as UTF-16 on one side only.
+    FolderPair pair;
+    pair.file(0, "lf.txt", "hello\n");
+    pair.file(1, "lf.txt", "hello\r\n");
+    pair.file(0, "mark.txt", "\xEF\xBB\xBFhello\n"); // UTF-8 as Windows tools write it
+    pair.file(1, "mark.txt", "hello\n");             // the same text in the code page
+    pair.file(0, "other.txt", "hello\n");
+    pair.file(1, "other.txt", "hullo\n");
+    Workspace ws;
+    sCompare(ws, pair, 2);
+    // Sizes differ, contents are equal: only the size cells are marked.
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("lf.txt"))), QStringLiteral("1,5"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("mark.txt"))), QStringLiteral("1,5"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("other.txt"))), QStringLiteral("0,4"));
+}
+
 TEST(FolderScan, NameThatIsNotUtf8IsPairedAndHashed) {
     FolderPair pair;
     const QByteArray raw("\x82\xA0\xFF-name.dat");

@@ -51,9 +51,8 @@ protected:
     TempFiles files;
 };
 
-// Upper-case texts: short lower-case ASCII can be taken for UTF-16 by the detector.
-const QByteArray Left = "SAME LINE\nOLD TEXT\nSAME END\n";
-const QByteArray Right = "SAME LINE\nNEW TEXT\nADDED LINE\nSAME END\n";
+const QByteArray Left = "same line\nold text\nsame end\n";
+const QByteArray Right = "same line\nnew text\nadded line\nsame end\n";
 
 } // namespace
 
@@ -137,7 +136,7 @@ TEST_F(MainWindowTest, CommandLinePathsAreComparedAtFirstShowing) {
 
     // One argument alone is shown by itself.
     auto single = open({a});
-    EXPECT_EQ(single->workspace().fg.text(2, 1), QStringLiteral("OLD TEXT"));
+    EXPECT_EQ(single->workspace().fg.text(2, 1), QStringLiteral("old text"));
     EXPECT_TRUE(single->workspace().fg.isEmpty(1, 2));
 }
 
@@ -176,8 +175,8 @@ TEST_F(MainWindowTest, EscapeOutsideARunFollowsTheKey) {
 }
 
 TEST_F(MainWindowTest, DifferenceWalkMovesBetweenBlocksAndReportsTheEnd) {
-    const QString a = files.write("a.txt", "SAME A\nOLD B\nSAME C\nSAME D\n");
-    const QString b = files.write("b.txt", "SAME A\nNEW B\nADDED LINE\nSAME C\nSAME D\n");
+    const QString a = files.write("a.txt", "same a\nold b\nsame c\nsame d\n");
+    const QString b = files.write("b.txt", "same a\nnew b\nadded line\nsame c\nsame d\n");
     auto w = open({a, b});
     ResultGrid &g = w->workspace().fg;
     ResultGridView *v = w->view(ResultView::Text);
