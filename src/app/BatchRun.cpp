@@ -2,7 +2,9 @@
 
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
+#include "platform/SameFile.h"
 #include "run/ComparisonRunner.h"
+#include "run/SourcePairs.h"
 #include "run/TextDiff.h"
 
 #include <new>
@@ -13,15 +15,18 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     const int n = int(elements.size()) - 1;
     if (n <= 1)
         return std::nullopt;
+    int sources = 0;
     for (int i = 1; i <= n; ++i) {
         const QString &element = elements[i];
         const QString lower = element.toLower();
-        // Existing paths, and web addresses, are the sources.
-        if (fFileExists(element) || isWebAddress(element)) {
-            if (request.path1.isEmpty())
+        // Existing paths, and web addresses, are the sources; an empty element is an empty
+        // side, as an empty path box is.
+        if (element.isEmpty() || fFileExists(element) || isWebAddress(element)) {
+            if (sources == 0)
                 request.path1 = element;
-            else if (request.path2.isEmpty())
+            else if (sources == 1)
                 request.path2 = element;
+            ++sources;
         } else if (lower == QLatin1String("/o")) {
             if (i < n) {
                 request.output = elements[i + 1];
@@ -57,6 +62,20 @@ QString oneLine(const QString &text) {
     return line;
 }
 
+namespace {
+
+// Why the request cannot give a true answer (two sources that would not both be read and
+// compared) or would destroy an input (the output is one of them); empty when it can run.
+QString refusedBatch(const Workspace &ws, const BatchRequest &request) {
+    for (const QString &input : {request.path1, request.path2}) {
+        if (isSameFileOnDisk(request.output, input))
+            return QStringLiteral("出力先が比較するファイルと同じです: ") + request.output;
+    }
+    return whyNotCompared(ws, request.path1, request.path2);
+}
+
+} // namespace
+
 BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     BatchResult result;
     if (!request.notFound.isEmpty()) {
@@ -64,8 +83,12 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
             QStringLiteral("見つかりません: ") + request.notFound.join(QStringLiteral(", "));
         return result;
     }
-    if (request.path1.isEmpty()) {
+    if (request.path1.isEmpty() && request.path2.isEmpty()) {
         result.error = QStringLiteral("比較するファイルが指定されていません");
+        return result;
+    }
+    if (const QString why = refusedBatch(ws, request); !why.isEmpty()) {
+        result.error = why;
         return result;
     }
 

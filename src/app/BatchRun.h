@@ -7,7 +7,8 @@
 
 #include <optional>
 
-// What a batch command line asks for: up to two existing paths and the output file.
+// What a batch command line asks for: up to two existing paths (an empty one is an empty
+// side) and the output file.
 struct BatchRequest {
     QString path1;
     QString path2;
@@ -34,5 +35,6 @@ struct BatchResult {
 QString oneLine(const QString &text);
 
 // Compares the request's two paths and saves the result by the output's extension. Never
-// reports success when a source could not be read or the output could not be written.
+// reports success when a source could not be read, two given sources were not compared or
+// the output could not be written; never writes over an input.
 BatchResult batchCompare(Workspace &ws, const BatchRequest &request);

@@ -11,11 +11,14 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #include <vector>
 
 namespace {
 
 const QString FolderType = QStringLiteral("フォルダ");
+const QString CannotList = QStringLiteral("読み取れません: ");
 const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押しで中断)");
 constexpr int ListYieldEvery = 200;
 constexpr int CompareYieldEvery = 100;
@@ -35,14 +38,18 @@ struct Entry {
     QDateTime modified;
 };
 
+enum class Examined { Listed, Vanished, Unreadable };
+
 // A symbolic link is listed as what it points to; a broken one (or a loop) as a file of size
-// 0 with the link's own time. False when the entry vanished since it was listed.
-bool examine(const QString &folder, const QString &name, Entry *entry) {
+// 0 with the link's own time. Vanished when the entry was removed since it was listed;
+// Unreadable when its status cannot be read (errno says why), which is never taken for a
+// missing entry.
+Examined examine(const QString &folder, const QString &name, Entry *entry) {
     const QString path = fJoinPath(folder, name);
     NativeStat st;
     if (!nativeStat(path, &st, true)) {
         if (!nativeStat(path, &st, false))
-            return false;
+            return errno == ENOENT || errno == ENOTDIR ? Examined::Vanished : Examined::Unreadable;
         st.isDir = false;
         st.isFile = false;
         st.size = 0;
@@ -51,7 +58,15 @@ bool examine(const QString &folder, const QString &name, Entry *entry) {
     entry->kind = st.isDir ? Kind::Folder : (st.isFile ? Kind::File : Kind::Special);
     entry->size = st.isDir ? 0 : st.size;
     entry->modified = st.modified;
-    return true;
+    return Examined::Listed;
+}
+
+// Notes a folder or entry the scan could not read, once: a folder without search permission
+// fails every entry alike, so the folder is named instead of each of its entries.
+void noteUnreadable(Workspace &ws, const QString &folder, const QString &name) {
+    const QString problem = CannotList + (errno == EACCES ? folder : fJoinPath(folder, name));
+    if (!ws.runProblems.contains(problem))
+        ws.runProblems.append(problem);
 }
 
 void listEntry(ResultGrid &g, int r, int h, const Entry &e) {
@@ -227,10 +242,29 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         return true;
     };
 
+    // An entry left out because it could not be read might have a partner on the other side:
+    // then no entry is reported as one-sided and no pair is compared.
+    bool incomplete = false;
+    // Examines a listed name; false when it is not listed (filtered, vanished or unreadable).
+    auto admit = [&](const QString &folder, const QString &name, Entry *e) {
+        if (!filter.accepts(name))
+            return false;
+        const Examined examined = examine(folder, name, e);
+        if (examined == Examined::Unreadable) {
+            noteUnreadable(ws, folder, name);
+            incomplete = true;
+        }
+        return examined == Examined::Listed;
+    };
+    auto listingFailed = [&](const QString &folder) {
+        ws.runProblems.append(CannotList + folder);
+        incomplete = true;
+    };
+
     // The first folder, in the order the file system gives.
     const bool firstOpened = listFolder(folderPath, [&](const QString &name) {
         Entry e;
-        if (!filter.accepts(name) || !examine(folderPath, name, &e))
+        if (!admit(folderPath, name, &e))
             return true;
         if (anyListed)
             g.appendRow();
@@ -242,6 +276,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         kinds[size_t(r)].half[side] = e.kind;
         return tick();
     });
+    if (!firstOpened)
+        listingFailed(folderPath);
     if (!firstOpened || aborted || otherFolderPath.isEmpty())
         return;
     const int k = anyListed ? g.rows() - 1 : 0;
@@ -258,28 +294,38 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
             index.insert(name, r);
     }
 
+    std::vector<int> rightOnlyRows;
     const bool secondOpened = listFolder(otherFolderPath, [&](const QString &name) {
         Entry e;
-        if (!filter.accepts(name) || !examine(otherFolderPath, name, &e))
+        if (!admit(otherFolderPath, name, &e))
             return true;
         const QHash<QString, int> &index = e.kind == Kind::Folder ? folderRows : fileRows;
         int r = index.value(name, 0);
         if (r == 0) {
-            ++ws.RightOnlyCount;
             if (anyListed)
                 g.appendRow();
             anyListed = true;
             r = g.rows() - 1;
             kinds.resize(size_t(g.rows()));
-            colourHalf(g, r, 0, ws.txtState[2]);
-            colourHalf(g, r, 1, ws.txtState[1]);
             g.setText(r, 8, QStringLiteral("0"));
+            rightOnlyRows.push_back(r);
         }
         listEntry(g, r, 1, e);
         kinds[size_t(r)].half[1] = e.kind;
         return tick();
     });
-    if (!secondOpened || aborted)
+    if (!secondOpened)
+        listingFailed(otherFolderPath);
+    if (incomplete)
+        return;
+    // Only now is it known that both listings are whole: the second folder's own entries are
+    // marked (also those listed before an abort).
+    for (const int r : rightOnlyRows) {
+        ++ws.RightOnlyCount;
+        colourHalf(g, r, 0, ws.txtState[2]);
+        colourHalf(g, r, 1, ws.txtState[1]);
+    }
+    if (aborted)
         return;
 
     ws.setStatus(ScanStatus);

@@ -20,7 +20,6 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QMenu>
-#include <QProcess>
 #include <QUrl>
 
 using namespace MainTexts;
@@ -154,7 +153,7 @@ void TextViewController::openInEditor() {
         if (fPathKind(path) != PathFile || fPathKind(editor) != PathFile)
             return;
         m_host.setStatus(OpeningFile);
-        if (!QProcess::startDetached(editor, {path}))
+        if (!startCommand({editor, path}))
             m_host.setStatus(EditorFailed + editor);
         return;
     }
@@ -167,11 +166,11 @@ void TextViewController::openInEditor() {
     if (g->row() < 1 || g->row() >= g->rows() || g->isEmpty(g->row(), numberCol))
         return;
     if (fPathKind(path) == PathFile) {
-        const QString command =
-            expandEditorCommand(settings.editor(), path, g->text(g->row(), numberCol));
+        const QString templateText = settings.editor();
+        const QStringList command = editorCommand(templateText, path, g->text(g->row(), numberCol));
         m_host.setStatus(OpeningFile);
-        if (!startCommandLine(command))
-            m_host.setStatus(EditorFailed + command);
+        if (!startCommand(command))
+            m_host.setStatus(EditorFailed + templateText);
     } else if (isWebAddress(path) || path == ClipboardWord) {
         // No file to open in an editor: the line is compared on its own instead.
         showOneLine();

@@ -177,11 +177,14 @@ bool listFolder(const QString &folder, const std::function<bool(const QString &n
     DIR *dir = ::opendir(encodeNativeName(folder).constData());
     if (!dir)
         return false;
+    int failure = 0;
     while (true) {
         errno = 0;
         const dirent *entry = ::readdir(dir);
-        if (!entry)
+        if (!entry) {
+            failure = errno; // 0 at the end of the listing
             break;
+        }
         const char *name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
@@ -189,7 +192,8 @@ bool listFolder(const QString &folder, const std::function<bool(const QString &n
             break;
     }
     ::closedir(dir);
-    return true;
+    errno = failure;
+    return failure == 0;
 }
 
 #else
@@ -204,8 +208,10 @@ bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
         out->modified = info.lastModified();
         return true;
     }
-    if (!info.exists())
+    if (!info.exists()) {
+        errno = ENOENT;
         return false;
+    }
     out->exists = true;
     out->isDir = info.isDir();
     out->isFile = info.isFile();

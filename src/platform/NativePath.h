@@ -29,13 +29,14 @@ struct NativeStat {
     QDateTime modified; // local time, milliseconds kept
 };
 
-// stat() (or lstat() when followLinks is false). False, with *out reset, when the path does
-// not exist or cannot be examined (a broken link with followLinks).
+// stat() (or lstat() when followLinks is false). False, with *out reset and errno set, when
+// the path does not exist or cannot be examined (a broken link with followLinks).
 bool nativeStat(const QString &path, NativeStat *out, bool followLinks = true);
 
 // Calls onEntry with the name of every entry of the folder except "." and ".." (hidden ones
 // included), in the order the file system gives them. onEntry returning false stops the
-// listing. Returns false when the folder cannot be opened.
+// listing. Returns false, with errno set, when the folder cannot be opened or its listing
+// fails part way (then some names may have been given already).
 bool listFolder(const QString &folder, const std::function<bool(const QString &name)> &onEntry);
 
 // Opens a file for reading (close-on-exec). Returns the descriptor, or -1 with errno set; a

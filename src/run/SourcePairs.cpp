@@ -1,5 +1,6 @@
 #include "run/SourcePairs.h"
 
+#include "engine/EngineTexts.h"
 #include "platform/Paths.h"
 
 #include <initializer_list>
@@ -92,6 +93,28 @@ bool holds(NameTest test, RightName name) {
     return false;
 }
 
+QString kindName(SourceKind kind) {
+    switch (kind) {
+    case None:
+        break;
+    case Folder:
+        return QStringLiteral("フォルダ");
+    case Hexadecimal:
+        return QStringLiteral("バイナリ");
+    case Workbook:
+        return QStringLiteral("ブック");
+    case Document:
+        return QStringLiteral("文書");
+    case TextFile:
+        return QStringLiteral("テキスト");
+    case WebAddress:
+        return QStringLiteral("URL");
+    case Clipboard:
+        return ClipboardWord;
+    }
+    return QString();
+}
+
 } // namespace
 
 RightName rightNameOf(const Workspace &ws, const QString &rightPath) {
@@ -106,4 +129,18 @@ PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name) {
             return rule.outcome;
     }
     return LeftAlone;
+}
+
+QString whyNotCompared(const Workspace &ws, const QString &path1, const QString &path2) {
+    if (path1.isEmpty() || path2.isEmpty())
+        return QString();
+    if (path1 == path2 && path1 != ClipboardWord)
+        return EngineTexts::SamePaths;
+    const SourceKind left = sourceKind(ws, path1, path2);
+    const SourceKind right = sourceKind(ws, path2, path1);
+    // A workbook "compared" with text meets no lines of its own: the text passes for added.
+    const bool oneWorkbook = (left == Workbook) != (right == Workbook);
+    if (pairOutcome(left, right, rightNameOf(ws, path2)) == Compare && !oneWorkbook)
+        return QString();
+    return EngineTexts::NotCompared.arg(kindName(left), kindName(right));
 }

@@ -1,51 +1,16 @@
 // End-to-end runs of the real program in batch mode: the bytes it writes, its exit status, and
 // what it prints.
-#include "support/TempFiles.h"
+#include "app/BatchProgram.h"
 #include "support/XlsxPackage.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <unicode/ucnv.h>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-class BatchRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // A copy of the program in a folder of its own, so that its setting.ini is ours.
-        program = dir.filePath("corvane");
-        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_BINARY), program));
-    }
-
-    QString write(const QString &name, const QByteArray &bytes) { return dir.write(name, bytes); }
-    static QByteArray read(const QString &path) { return TempFiles::read(path); }
-
-    RunResult run(const QStringList &args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
-
-    TempFiles dir;
-    QString program;
-};
+using BatchRunTest = BatchProgramTest;
 
 const QByteArray Left = "alpha line\nbeta line\ngamma line\ndelta line\n";
 const QByteArray Right = "alpha line\nnew one\ngamma line\nbeta line\ndelta line\n";

@@ -273,12 +273,14 @@ TEST(FolderScan, OneFolderAloneAndUnreadableFolders) {
     EXPECT_EQ(ws.fgF.text(1, 9), QStringLiteral("1"));
     EXPECT_EQ(sColouredCells(ws, 1), QString());
     EXPECT_EQ(ws.statusText(), QStringLiteral("before"));
+    EXPECT_EQ(ws.runProblems, QStringList());
 
-    // A first folder that cannot be listed lists nothing at all.
+    // A first folder that cannot be listed lists nothing at all, and is named.
     sPrepare(ws);
     SearchFile(ws, pair.path(0, "missing"), QStringLiteral("*.*"), 0, pair.dir(1));
     EXPECT_EQ(ws.fgF.rows(), 2);
     EXPECT_TRUE(ws.fgF.isEmpty(1, 4));
+    EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(0, "missing")});
 
     // A second folder that cannot be listed leaves the first one listed and uncompared.
     sPrepare(ws);
@@ -286,6 +288,12 @@ TEST(FolderScan, OneFolderAloneAndUnreadableFolders) {
     EXPECT_EQ(ws.fgF.text(1, 0), QStringLiteral("a"));
     EXPECT_EQ(sColouredCells(ws, 1), QString());
     EXPECT_EQ(ws.LeftOnlyCount, 0);
+    EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(1, "missing")});
+
+    // Nor is a folder alone that cannot be listed taken for an empty one.
+    sPrepare(ws);
+    SearchFile(ws, pair.path(1, "missing"), QStringLiteral("*.*"), 1, QString());
+    EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(1, "missing")});
 }
 
 TEST(FolderScan, AbortDuringListing) {

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -251,16 +250,17 @@ TEST_F(OptionsDialogTest, ColourBoxesAndEditorPickersTakeOnlyConfirmedChoices) {
     EXPECT_EQ(offered, QColor(255, 0, 0));
     EXPECT_EQ(dialog.stateColour(0), 0x0000FFu);
 
-    // The text editor's setting is a command line: a picked path with blanks is quoted.
-    QString picked = "/opt/My Editor/edit";
+    // The text editor's setting is a command line: a picked path with blanks or quotes is
+    // quoted so that it stays one word.
+    QString picked = "/opt/Bob's \"My Editor\"/edit";
     dialog.pickFile = [&] { return picked; };
     dialog.cmdMenu[3]->click();
     dialog.cmdMenu[4]->click();
-    EXPECT_EQ(QProcess::splitCommand(dialog.txt[0]->text()), QStringList{picked});
+    EXPECT_EQ(splitCommandWords(dialog.txt[0]->text()), QStringList{picked});
     EXPECT_EQ(dialog.txt[1]->text(), picked);
     picked.clear(); // cancelled
     dialog.cmdMenu[4]->click();
-    EXPECT_EQ(dialog.txt[1]->text(), "/opt/My Editor/edit");
+    EXPECT_EQ(dialog.txt[1]->text(), "/opt/Bob's \"My Editor\"/edit");
 }
 
 TEST_F(OptionsDialogTest, LabelClickSelectsAndDroppedFilesFillTheTextBoxes) {
@@ -279,6 +279,13 @@ TEST_F(OptionsDialogTest, LabelClickSelectsAndDroppedFilesFillTheTextBoxes) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(dialog.txt[1], &drop);
     EXPECT_EQ(dialog.txt[1]->text(), "/usr/bin/first");
+    // Dropped onto the text editor's box, a path with a blank stays one word.
+    data.setUrls({QUrl::fromLocalFile("/opt/my editor")});
+    QDragEnterEvent enterText(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.txt[0], &enterText);
+    QDropEvent dropText(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.txt[0], &dropText);
+    EXPECT_EQ(splitCommandWords(dialog.txt[0]->text()), QStringList{"/opt/my editor"});
 }
 
 TEST_F(OptionsDialogTest, MainWindowOpensItAndRereadsFolderAndCaseModes) {

@@ -392,13 +392,14 @@ void frmOption::pickEditor(int index) {
     QString path = pickFile();
     if (path.isEmpty())
         return;
-    path = QDir::toNativeSeparators(path);
-    // The text editor's setting is a command line split like a shell's: a path with blanks
-    // must be quoted or only its first word would be started. The binary editor's setting
-    // is a plain path.
-    if (index == 0 && path.contains(QRegularExpression(QStringLiteral("\\s"))))
-        path = u'"' + path + u'"';
-    txt[size_t(index)]->setText(path);
+    setEditorPath(index, QDir::toNativeSeparators(path));
+}
+
+void frmOption::setEditorPath(int index, const QString &path) {
+    // The text editor's setting is a command line split like a shell's: a path with blanks or
+    // quotes must be quoted or it would not stay one word. The binary editor's setting is a
+    // plain path.
+    txt[size_t(index)]->setText(index == 0 ? quoteCommandWord(path) : path);
 }
 
 void frmOption::txtState_Click(int index) {
@@ -489,7 +490,7 @@ bool frmOption::eventFilter(QObject *watched, QEvent *event) {
                 break;
             drop->acceptProposedAction();
             if (event->type() == QEvent::Drop) {
-                box->setText(path);
+                setEditorPath(box == txt[0] ? 0 : 1, path);
                 box->setFocus();
             }
             return true;

@@ -102,6 +102,8 @@ private:
     void Form_Load();
     void initialise();
     void pickEditor(int index);
+    // A picked or dropped path into editor box `index`, as one word for the text editor.
+    void setEditorPath(int index, const QString &path);
     void txtState_Click(int index);
     void focusChanged(QWidget *now);
     void markFontSize(bool bad);
