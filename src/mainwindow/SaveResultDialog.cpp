@@ -5,11 +5,11 @@
 #include "export/ExportTexts.h"
 #include "export/SaveResult.h"
 #include "mainwindow/MainTexts.h"
+#include "platform/Paths.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -56,7 +56,7 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings) {
     const QString extension = SaveFilters[type - 1].extension;
     if (!path.endsWith(extension))
         path += extension;
-    if (QFileInfo::exists(path) &&
+    if (fFileExists(path) &&
         QMessageBox::question(parent, SaveTitle,
                               QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
             QMessageBox::Yes)
