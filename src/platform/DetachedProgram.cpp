@@ -3,6 +3,8 @@
 #include "platform/NativePath.h"
 
 #ifdef Q_OS_UNIX
+#include <QStandardPaths>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -18,8 +20,13 @@
 bool startDetachedProgram(const QString &program, const QStringList &arguments) {
     // Everything the child needs is made before the fork: after it, in a program with
     // threads, only calls that allocate nothing are safe.
+    // A bare name is looked for on the PATH, as a shell would.
+    const QString file =
+        program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    if (file.isEmpty())
+        return false;
     std::vector<QByteArray> bytes;
-    bytes.push_back(encodeNativeName(program));
+    bytes.push_back(encodeNativeName(file));
     for (const QString &argument : arguments)
         bytes.push_back(encodeNativeName(argument));
     std::vector<char *> argv;

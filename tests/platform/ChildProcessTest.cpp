@@ -91,7 +91,7 @@ TEST(DetachedProgram, ArgumentsArriveAsTheExactBytes) {
     TempFiles dir;
     const QString name = fJoinPath(dir.path(), decodeNativeName("caf\xe9 \x82\xa0.txt"));
     ASSERT_TRUE(startDetachedProgram(
-        QStringLiteral("/bin/sh"),
+        QStringLiteral("sh"),
         {QStringLiteral("-c"), QStringLiteral("echo started > \"$0\""), name}));
     // Nobody waits for the program: look for its file for a while.
     NativeStat st;
@@ -100,4 +100,5 @@ TEST(DetachedProgram, ArgumentsArriveAsTheExactBytes) {
         QThread::msleep(10);
     EXPECT_GT(st.size, 0u);
     EXPECT_FALSE(startDetachedProgram(QStringLiteral("/nonexistent/program"), {}));
+    EXPECT_FALSE(startDetachedProgram(QStringLiteral("no-such-program-anywhere"), {}));
 }
