@@ -1,12 +1,12 @@
 #include "app/BatchRun.h"
 #include "mainwindow/frmMain.h"
+#include "platform/NativePath.h"
 #include "run/GridFill.h"
 #include "settings/ComparisonOptions.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -15,7 +15,8 @@
 namespace {
 
 void printLine(FILE *stream, const QString &text) {
-    std::fputs(text.toUtf8().constData(), stream);
+    // A name that is not UTF-8 shows as a file manager shows it.
+    std::fputs(shownName(text).toUtf8().constData(), stream);
     std::fputs("\n", stream);
 }
 
@@ -56,10 +57,11 @@ bool displayAvailable() {
 } // namespace
 
 int main(int argc, char **argv) {
-    // The arguments arrive already split; file names are decoded as the file system stores them.
+    // The arguments arrive already split and as bytes: a file name that is not UTF-8 is kept
+    // exactly, as every path of the program is.
     QStringList elements;
     for (int i = 0; i < argc; ++i)
-        elements << QFile::decodeName(argv[i]);
+        elements << decodeNativeName(QByteArray(argv[i]));
 
     if (const auto request = parseBatchArgs(elements))
         return runBatch(argc, argv, *request);

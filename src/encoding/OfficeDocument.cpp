@@ -3,9 +3,9 @@
 #include "encoding/Charset.h"
 #include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
+#include "platform/Paths.h"
 #include "platform/ZipPackage.h"
 
-#include <QFileInfo>
 #include <QList>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
@@ -310,11 +310,15 @@ bool readDoc(const QString &path, QString *text, QString *reason,
     const QString program = QStandardPaths::findExecutable(QStringLiteral("antiword"));
     if (program.isEmpty())
         return fail(reason, DocumentText::NoConverter);
-    // The absolute path can never be taken for an option, whatever the file is called.
+    // The converter reads the file we opened, by its descriptor's name: an absolute path that
+    // is never taken for an option and keeps a name that is not UTF-8 exact.
+    NativeFile file;
+    if (!file.open(path))
+        return fail(reason, ZipText::CannotOpen);
     const QStringList args{QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
-                           QStringLiteral("UTF-8.txt"), QFileInfo(path).absoluteFilePath()};
-    std::optional<QString> out =
-        runConverter(program, args, DocConverterTimeoutMs, reason, MaxConverterOutput, stop);
+                           QStringLiteral("UTF-8.txt"), sharedFilePath(file.descriptor())};
+    std::optional<QString> out = runConverter(program, args, DocConverterTimeoutMs, reason,
+                                              MaxConverterOutput, stop, file.descriptor());
     if (!out)
         return false;
     // The converter ends its output with line ends that are not document text.
@@ -328,9 +332,9 @@ bool readDoc(const QString &path, QString *text, QString *reason,
 
 std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
                                     int timeoutMs, QString *error, qint64 maxOutputBytes,
-                                    const std::function<bool()> &stop) {
+                                    const std::function<bool()> &stop, int sharedFile) {
     const ProgramRun run =
-        runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop);
+        runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop, sharedFile);
     switch (run.outcome) {
     case ProgramRun::Outcome::TooMuchOutput:
         fail(error, ZipText::TooLarge);
@@ -361,7 +365,7 @@ std::optional<QString> runConverter(const QString &program, const QStringList &a
 
 std::optional<QString> readDocumentText(const QString &path, QString *error,
                                         const std::function<bool()> &stop) {
-    const QString ext = QFileInfo(path).suffix().toLower();
+    const QString ext = lowerExtension(path);
     QString text;
     QString reason;
     bool ok = false;

@@ -34,8 +34,9 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
 // decoded as UTF-8 with line ends normalised to LF. Nothing, with the reason in *error, when
 // the program cannot be started, exits with a non-zero status or a signal, writes more than
 // maxOutputBytes, or does not finish within timeoutMs, or stop (may be empty; asked at least
-// every 50 ms) answers true. The program is then killed.
+// every 50 ms) answers true. The program is then killed. sharedFile: a descriptor the program
+// inherits (see runProgram).
 std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
                                     int timeoutMs, QString *error,
                                     qint64 maxOutputBytes = qint64(256) * 1024 * 1024,
-                                    const std::function<bool()> &stop = {});
+                                    const std::function<bool()> &stop = {}, int sharedFile = -1);

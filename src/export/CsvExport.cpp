@@ -4,6 +4,7 @@
 #include "export/ExportTexts.h"
 #include "export/GridLayout.h"
 #include "export/StringEx.h"
+#include "platform/NativePath.h"
 
 #include <QStringEncoder>
 
@@ -129,8 +130,17 @@ private:
         field(m_grid.textView(r, c, digits));
     }
 
-    // A quote inside a field is doubled so that the field still ends where it should.
     void field(QStringView text) {
+        // The bytes of a name that is not UTF-8 cannot be encoded: they show as U+FFFD, as a
+        // file manager shows them.
+        if (hasForeignBytes(text))
+            quoted(shownName(text));
+        else
+            quoted(text);
+    }
+
+    // A quote inside a field is doubled so that the field still ends where it should.
+    void quoted(QStringView text) {
         qsizetype from = 0;
         for (qsizetype at = text.indexOf(u'"'); at >= 0; at = text.indexOf(u'"', from)) {
             m_out.add(text.mid(from, at - from));

@@ -45,7 +45,16 @@ void addEscaped(StringEx &out, QStringView text) {
             ref = u"&gt;";
             break;
         default:
-            continue;
+            // A byte of a name that is not UTF-8 (a lone surrogate) shows as U+FFFD, as a file
+            // manager shows it; a pair of surrogates is one character and stays.
+            if (!text[i].isSurrogate())
+                continue;
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            ref = u"\uFFFD";
+            break;
         }
         out.AddRear(text.mid(from, i - from));
         out.AddRear(ref);

@@ -13,17 +13,16 @@
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/TextViewController.h"
 #include "mainwindow/ViewHost.h"
+#include "platform/DetachedProgram.h"
 #include "platform/NativePath.h"
 #include "settings/Settings.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -92,7 +91,7 @@ FolderViewController::FolderViewController(ViewHost &host, ResultGridView *view)
     : m_host(host), m_view(view) {
     buildMenu();
     startInstance = [](const QStringList &paths) {
-        return QProcess::startDetached(QCoreApplication::applicationFilePath(), paths);
+        return startDetachedProgram(programFilePath(), paths);
     };
     openPath = openWithDesktop;
     execDialog = [](frmDialog &dialog) { return dialog.exec(); };

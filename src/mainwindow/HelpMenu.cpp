@@ -1,12 +1,13 @@
 // The Help menu and the help texts that status panel 1 shows for the highlighted menu item.
 #include "mainwindow/HelpMenu.h"
 
+#include "mainwindow/DesktopOpen.h"
 #include "mainwindow/MainTexts.h"
+#include "platform/NativePath.h"
+#include "platform/Paths.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QHash>
 #include <QMainWindow>
 #include <QMenu>
@@ -22,7 +23,7 @@ const QString HomePage = QStringLiteral("https://corvane.example.org/");
 const QString Author = QStringLiteral("Corvane developers");
 
 QString readMePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ReadMe.txt");
+    return fJoinPath(programFolder(), QStringLiteral("ReadMe.txt"));
 }
 
 // Help text by menu caption; items not listed (separators, recent comparisons) clear the panel.
@@ -76,14 +77,13 @@ QString HelpMenu::menuHelpText(const QAction *action) {
 
 void HelpMenu::buildHelpMenu(QMenu *help, QWidget *window) {
     QAction *readMe = help->addAction(HelpReadMe);
-    QObject::connect(readMe, &QAction::triggered, window,
-                     [] { QDesktopServices::openUrl(QUrl::fromLocalFile(readMePath())); });
+    QObject::connect(readMe, &QAction::triggered, window, [] { openWithDesktop(readMePath()); });
     QObject::connect(help->addAction(HelpHomePage), &QAction::triggered, window,
                      [] { QDesktopServices::openUrl(QUrl(HomePage)); });
     QObject::connect(help->addAction(HelpVersion), &QAction::triggered, window,
                      [window] { QMessageBox::information(window, AppTitle, versionText()); });
     QObject::connect(help, &QMenu::aboutToShow, window,
-                     [readMe] { readMe->setEnabled(QFileInfo::exists(readMePath())); });
+                     [readMe] { readMe->setEnabled(fFileExists(readMePath())); });
 }
 
 QString HelpMenu::versionText() {

@@ -1,6 +1,7 @@
 #include "mainwindow/ResultGridView.h"
 
 #include "mainwindow/ResultGridModel.h"
+#include "platform/FileUrl.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,7 +32,7 @@ QStringList localFiles(const QMimeData *mime) {
         return paths;
     for (const QUrl &url : mime->urls()) {
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << localPathOf(url);
     }
     return paths;
 }

@@ -6,11 +6,11 @@
 #include "export/SaveResult.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/RunController.h"
+#include "platform/Paths.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -58,7 +58,7 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, Ru
     const QString extension = SaveFilters[type - 1].extension;
     if (!path.endsWith(extension))
         path += extension;
-    if (QFileInfo::exists(path) &&
+    if (fFileExists(path) &&
         QMessageBox::question(parent, SaveTitle,
                               QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
             QMessageBox::Yes)

@@ -7,15 +7,15 @@
 #include "mainwindow/EventHook.h"
 #include "mainwindow/TextViewController.h"
 #include "mainwindow/ViewHost.h"
+#include "platform/FileUrl.h"
+#include "platform/Paths.h"
 #include "settings/Settings.h"
 #include "sheet/SheetFileComparison.h"
 #include "sheet/ui/SheetCompareWindow.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -110,7 +110,7 @@ SheetViewController::SheetViewController(ViewHost &host, QWidget *parent) : m_ho
         if (!spreadsheetApplicationRegistered())
             return;
         for (const QString &path : paths)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+            openWithDesktop(path);
     };
     openPath = openWithDesktop;
 
@@ -172,7 +172,7 @@ void SheetViewController::installListHooks(int i) {
                 QStringList paths;
                 for (const QUrl &url : drop->mimeData()->urls()) {
                     if (url.isLocalFile())
-                        paths << url.toLocalFile();
+                        paths << localPathOf(url);
                 }
                 lv_Drop(i, paths);
             }
@@ -262,7 +262,7 @@ void SheetViewController::lv_Popup(int index, const QPoint &globalPos) {
 
 void SheetViewController::openListFile() {
     const QString path = m_host.pathText(m_listPopupIndex);
-    if (!path.isEmpty() && QFileInfo(path).isFile())
+    if (fPathKind(path) == PathFile)
         openPath(path);
 }
 
@@ -314,7 +314,7 @@ void SheetViewController::showSheetComparison(const SheetFileRequest &request,
             openInSpreadsheet(m_sheetCopies);
         QString titles[2];
         for (int i = 0; i < 2; ++i)
-            titles[i] = QFileInfo(request.paths[size_t(i)]).fileName() + QStringLiteral("  [") +
+            titles[i] = fileNameOf(request.paths[size_t(i)]) + QStringLiteral("  [") +
                         request.sheetNames[size_t(i)] + QLatin1Char(']');
         auto *window = new SheetCompareWindow(
             std::move(result.sheets[0]), std::move(result.sheets[1]), std::move(result.comparison),

@@ -5,6 +5,7 @@
 #include "engine/DifferenceWalk.h"
 #include "engine/EngineTexts.h"
 #include "engine/Workspace.h"
+#include "mainwindow/DesktopOpen.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridView.h"
@@ -17,10 +18,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QHeaderView>
 #include <QMenu>
-#include <QUrl>
 
 using namespace MainTexts;
 
@@ -159,7 +158,7 @@ void TextViewController::openInEditor() {
     }
     const QString ext = lowerExtension(path);
     if (ext == QLatin1String("doc") || ext == QLatin1String("docx")) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        openWithDesktop(path);
         return;
     }
     const int numberCol = side == 0 ? 0 : 2;

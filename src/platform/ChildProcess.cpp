@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#endif
+
 namespace {
 
 // Longest wait between two looks at the stop check.
@@ -20,13 +24,24 @@ ProgramRun::Outcome killed(QProcess &proc, ProgramRun::Outcome why) {
 
 } // namespace
 
+QString sharedFilePath(int fd) {
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
+
 ProgramRun runProgram(const QString &program, const QStringList &arguments, const QByteArray &input,
-                      int timeoutMs, qint64 maxOutputBytes, const std::function<bool()> &stop) {
+                      int timeoutMs, qint64 maxOutputBytes, const std::function<bool()> &stop,
+                      int sharedFile) {
     ProgramRun run;
     QDeadlineTimer deadline(timeoutMs);
     QProcess proc;
     proc.setProgram(program);
     proc.setArguments(arguments);
+#ifdef Q_OS_UNIX
+    // Our descriptors close on exec; only the child's copy of this one is kept open, so no
+    // other program started meanwhile receives it.
+    if (sharedFile >= 0)
+        proc.setChildProcessModifier([sharedFile] { ::fcntl(sharedFile, F_SETFD, 0); });
+#endif
     if (input.isEmpty())
         proc.setStandardInputFile(QProcess::nullDevice());
     proc.start(input.isEmpty() ? QIODevice::ReadOnly : QIODevice::ReadWrite);

@@ -27,6 +27,13 @@ struct ProgramRun {
 };
 
 // input goes to the program's standard input (nothing: an empty input). stop (may be empty)
-// is asked at least every 50 ms.
+// is asked at least every 50 ms. sharedFile (-1: none) is a descriptor of ours that the program
+// inherits under the same number, so that an argument sharedFilePath(fd) names that file.
 ProgramRun runProgram(const QString &program, const QStringList &arguments, const QByteArray &input,
-                      int timeoutMs, qint64 maxOutputBytes, const std::function<bool()> &stop = {});
+                      int timeoutMs, qint64 maxOutputBytes, const std::function<bool()> &stop = {},
+                      int sharedFile = -1);
+
+// A name by which a program opens the file of an inherited descriptor. Arguments are text that
+// the system's codec encodes, so a file name that is not UTF-8 could not reach a program
+// exactly; the descriptor's name is plain ASCII and means the very file we opened.
+QString sharedFilePath(int fd);

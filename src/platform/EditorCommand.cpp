@@ -1,6 +1,6 @@
 #include "platform/EditorCommand.h"
 
-#include <QProcess>
+#include "platform/DetachedProgram.h"
 
 namespace {
 
@@ -102,7 +102,8 @@ QStringList editorCommand(const QString &templateText, const QString &path,
 bool startCommand(const QStringList &command) {
     if (command.isEmpty() || command.front().isEmpty())
         return false;
-    return QProcess::startDetached(command.front(), command.mid(1));
+    // Exact bytes: a file name that is not UTF-8 reaches the editor as the file system spells it.
+    return startDetachedProgram(command.front(), command.mid(1));
 }
 
 QString quoteCommandWord(const QString &word) {

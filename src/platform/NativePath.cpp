@@ -1,5 +1,7 @@
 #include "platform/NativePath.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -132,6 +134,42 @@ QByteArray encodeNativeName(const QString &name) {
     return out;
 }
 
+namespace {
+
+// Calls onLone(i) for each lone surrogate of text; stops when it returns false.
+template <typename F> void forEachLoneSurrogate(QStringView text, F onLone) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (!QChar::isSurrogate(u))
+            continue;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (!onLone(i))
+            return;
+    }
+}
+
+} // namespace
+
+bool hasForeignBytes(QStringView text) {
+    bool found = false;
+    forEachLoneSurrogate(text, [&](qsizetype) {
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+QString shownName(QStringView name) {
+    QString out = name.toString();
+    forEachLoneSurrogate(name, [&](qsizetype i) {
+        out[i] = QChar::ReplacementCharacter;
+        return true;
+    });
+    return out;
+}
+
 QString fJoinPath(const QString &folder, const QString &name) {
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
@@ -149,12 +187,27 @@ QString lastNameOf(const QString &path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+QString programFolder() {
+    return parentFolderOf(programFilePath());
+}
+
 QDateTime modificationTime(const QString &path) {
     NativeStat st;
     return nativeStat(path, &st) ? st.modified : QDateTime();
 }
 
 #ifdef Q_OS_UNIX
+
+QString programFilePath() {
+#ifdef Q_OS_LINUX
+    // Qt decodes this link with a codec that would turn bytes that are not UTF-8 into U+FFFD.
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", target.data(), size_t(target.size()));
+    if (n > 0 && n < target.size())
+        return decodeNativeName(target.left(n));
+#endif
+    return QCoreApplication::applicationFilePath();
+}
 
 bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     *out = NativeStat();
@@ -197,6 +250,10 @@ bool listFolder(const QString &folder, const std::function<bool(const QString &n
 }
 
 #else
+
+QString programFilePath() {
+    return QCoreApplication::applicationFilePath();
+}
 
 bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     *out = NativeStat();

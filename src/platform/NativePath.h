@@ -17,6 +17,16 @@ QString decodeNativeName(const QByteArray &bytes);
 // The exact bytes again. Lone surrogates U+DC80..U+DCFF become their byte; any other lone
 // surrogate (which decoding never produces) becomes U+FFFD; everything else is UTF-8.
 QByteArray encodeNativeName(const QString &name);
+// True when text holds a byte of a name that is not UTF-8 (a lone surrogate).
+bool hasForeignBytes(QStringView text);
+// A name as a file manager shows it: each byte that is not UTF-8 (a lone surrogate) becomes
+// U+FFFD, so that the text can be written as UTF-8 or any other charset.
+QString shownName(QStringView name);
+
+// The running program's own file, its name spelled as every path here is.
+QString programFilePath();
+// The folder that holds it (its setting.ini, its helper programs).
+QString programFolder();
 
 struct NativeStat {
     bool exists = false;
@@ -75,6 +85,8 @@ public:
     void close();
     // False when the open file is not a regular file (a pipe, a device).
     bool isRegular() const;
+    // The open descriptor, -1 when closed.
+    int descriptor() const { return m_fd; }
 
     // errno of the last failure and its text.
     int errorNumber() const { return m_error; }

@@ -13,6 +13,12 @@ lxw_color_t fillOf(quint32 bgr) {
 }
 
 const char *CellText::utf8(QStringView text) {
+    // The bytes of a name that is not UTF-8 show as U+FFFD, as a file manager shows them.
+    QString shown;
+    if (hasForeignBytes(text)) {
+        shown = shownName(text);
+        text = shown;
+    }
     if (text.size() > MaxCellChars) {
         qsizetype n = MaxCellChars;
         if (text[n - 1].isHighSurrogate())

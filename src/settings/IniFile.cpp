@@ -1,10 +1,10 @@
 #include "settings/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileReader.h"
+#include "platform/NativePath.h"
 
-#include <QCoreApplication>
-#include <QFile>
-
+#include <cerrno>
 #include <climits>
 #include <optional>
 #include <vector>
@@ -46,18 +46,21 @@ struct Document {
 };
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
+// Far beyond any settings file; only guards against reading something else whole.
+constexpr qint64 MaxIniBytes = qint64(1) << 30;
 
 // Empty optional: the file exists but could not be read (a write must then not replace it).
 std::optional<Document> load(const QString &path) {
     Document doc;
-    QFile f(path);
-    if (!f.exists())
+    const WholeFile file = readWholeFile(path, MaxIniBytes);
+    const bool missing = file.problem == FileProblem::NoName ||
+                         (file.problem == FileProblem::Open &&
+                          (file.errorNumber == ENOENT || file.errorNumber == ENOTDIR));
+    if (missing)
         return doc;
-    if (!f.open(QIODevice::ReadOnly))
+    if (!file.ok())
         return std::nullopt;
-    QByteArray all = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
+    QByteArray all = file.bytes;
     doc.exists = true;
     if (all.startsWith(Utf8Bom)) {
         doc.bom = Utf8Bom;
@@ -182,7 +185,7 @@ bool store(const Document &before, const Document &after, const QString &iniPath
 } // namespace
 
 QString gIniPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/setting.ini");
+    return fJoinPath(programFolder(), QStringLiteral("setting.ini"));
 }
 
 QString fReadIni(const QString &section, const QString &key, const QString &iniPath,

@@ -28,7 +28,7 @@ constexpr qint64 MaxReplyBytes = qint64(2) * 1024 * 1024 * 1024 - 1;
 QString xlsReaderProgram() {
     const QString name = QStringLiteral("/corvane-xls-reader");
     if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + name;
+        const QString beside = programFolder() + name;
         NativeStat st;
         if (nativeStat(beside, &st) && st.isFile)
             return beside;

@@ -1,4 +1,6 @@
 #include "encoding/OfficeDocument.h"
+#include "platform/AtomicFile.h"
+#include "platform/NativePath.h"
 #include "platform/ZipPackage.h"
 
 #include "documents/DocumentFixtures.h"
@@ -258,6 +260,10 @@ TEST(Documents, LegacyDocumentsGoThroughTheConverter) {
     const QString error =
         readError(tmp.write(QStringLiteral("-w.doc"), "plain text, not a Word file"));
     EXPECT_TRUE(error.startsWith(cannotRead(DocumentText::ConverterFailed))) << error.toStdString();
+    // A name that is not UTF-8 reaches the converter: it opens the file and finds no Word file.
+    const QString odd = fJoinPath(tmp.path(), decodeNativeName("caf\xe9.doc"));
+    ASSERT_TRUE(writeWholeFile(odd, "plain text, not a Word file"));
+    EXPECT_TRUE(readError(odd).contains(QStringLiteral("not a Word Document")));
     EXPECT_EQ(readError(tmp.write(QStringLiteral("empty.doc"), QByteArray()))
                   .left(DocumentText::CannotRead.size()),
               DocumentText::CannotRead);

@@ -71,6 +71,18 @@ TEST(NativeName, RandomBytesRoundTripExactly) {
     }
 }
 
+TEST(NativeName, ShownNameReplacesOnlyForeignBytes) {
+    // "caf\xE9 😀.txt": the Latin-1 byte shows as U+FFFD, the pair of surrogates stays.
+    const QString name = decodeNativeName(QByteArray("caf\xE9 \xF0\x9F\x98\x80.txt"));
+    EXPECT_TRUE(hasForeignBytes(name));
+    EXPECT_EQ(shownName(name), QStringLiteral("caf\uFFFD 😀.txt"));
+    EXPECT_FALSE(hasForeignBytes(QStringLiteral("比較 😀.txt")));
+    EXPECT_EQ(shownName(QStringLiteral("比較 😀.txt")), QStringLiteral("比較 😀.txt"));
+    // A high surrogate at the end, or one before another high surrogate, is lone too.
+    EXPECT_EQ(shownName(QString::fromUtf16(u"a\xD800\xD800\xDC00")), QStringLiteral("a\uFFFD𐀀"));
+    EXPECT_EQ(shownName(QString::fromUtf16(u"a\xD800")), QStringLiteral("a\uFFFD"));
+}
+
 TEST(NativeFiles, InvalidUtf8NameListedStatedAndRead) {
     QTemporaryDir dir;
     const QByteArray raw = sBytes({'n', 0x82, 0xA0, 0xFF, '.', 't', 'x', 't'});

@@ -1,7 +1,12 @@
 #include "platform/ChildProcess.h"
+#include "platform/AtomicFile.h"
+#include "platform/DetachedProgram.h"
+#include "platform/NativePath.h"
 #include "support/TempFiles.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -62,3 +67,38 @@ TEST(ChildProcess, StopEndsAHangingProgramAtOnce) {
 }
 
 } // namespace
+
+// A name that is not UTF-8 cannot be an argument (the text would be re-encoded): the program
+// gets the file we opened by its descriptor's name, and only the program we mean to get it.
+TEST(ChildProcess, SharedFileReachesTheProgramWhateverItsName) {
+    TempFiles dir;
+    const QString name = fJoinPath(dir.path(), decodeNativeName("caf\xe9.txt"));
+    ASSERT_TRUE(writeWholeFile(name, "exact content\n"));
+    NativeFile file;
+    ASSERT_TRUE(file.open(name));
+    const QString shared = sharedFilePath(file.descriptor());
+    const ProgramRun run =
+        runProgram(QStringLiteral("cat"), {shared}, QByteArray(), 5000, 100, {}, file.descriptor());
+    EXPECT_TRUE(run.succeeded()) << run.errorOut.constData();
+    EXPECT_EQ(run.output, QByteArray("exact content\n"));
+    const ProgramRun notShared =
+        runProgram(QStringLiteral("cat"), {shared}, QByteArray(), 5000, 100);
+    EXPECT_FALSE(notShared.succeeded());
+    EXPECT_TRUE(notShared.output.isEmpty());
+}
+
+TEST(DetachedProgram, ArgumentsArriveAsTheExactBytes) {
+    TempFiles dir;
+    const QString name = fJoinPath(dir.path(), decodeNativeName("caf\xe9 \x82\xa0.txt"));
+    ASSERT_TRUE(startDetachedProgram(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("echo started > \"$0\""), name}));
+    // Nobody waits for the program: look for its file for a while.
+    NativeStat st;
+    QDeadlineTimer deadline(10000);
+    while (!(nativeStat(name, &st) && st.size > 0) && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_GT(st.size, 0u);
+    EXPECT_FALSE(startDetachedProgram(QStringLiteral("/nonexistent/program"), {}));
+    EXPECT_FALSE(startDetachedProgram(QStringLiteral("no-such-program-anywhere"), {}));
+}

@@ -1,10 +1,15 @@
 #include "settings/IniFile.h"
 
+#include "platform/NativePath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +148,20 @@ TEST_F(IniFile, NonAsciiValuesRoundTripBehindABom) {
     const QString value = QStringLiteral("C:\\ユーザー\\比較 😀.txt");
     ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("Editer"), value, path()));
     EXPECT_EQ(read(QStringLiteral("Editer")), value);
+}
+
+// The program's folder may have a name that is not UTF-8: its settings are read and kept.
+TEST_F(IniFile, FileInAFolderWhoseNameIsNotUtf8) {
+    const QString folder = fJoinPath(m_dir.path(), decodeNativeName("caf\xe9"));
+    ASSERT_EQ(::mkdir(encodeNativeName(folder).constData(), 0700), 0);
+    const QString ini = fJoinPath(folder, QStringLiteral("setting.ini"));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("A"), QStringLiteral("1"), ini));
+    ASSERT_TRUE(writeIni(SettingsSection, QStringLiteral("B"), QStringLiteral("2"), ini));
+    EXPECT_EQ(fReadIni(SettingsSection, QStringLiteral("A"), ini, QString()), QStringLiteral("1"));
+    EXPECT_EQ(readIniInt(SettingsSection, QStringLiteral("B"), 0, ini), 2);
+    // Qt could not remove them.
+    ::unlink(encodeNativeName(ini).constData());
+    ::rmdir(encodeNativeName(folder).constData());
 }
 
 } // namespace

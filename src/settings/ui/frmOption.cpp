@@ -1,6 +1,7 @@
 #include "settings/ui/frmOption.h"
 
 #include "platform/EditorCommand.h"
+#include "platform/FileUrl.h"
 #include "settings/ui/OptionTexts.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ QString firstDroppedFile(const QMimeData *data) {
         return QString();
     for (const QUrl &url : data->urls()) {
         if (url.isLocalFile())
-            return QDir::toNativeSeparators(url.toLocalFile());
+            return QDir::toNativeSeparators(localPathOf(url));
     }
     return QString();
 }
