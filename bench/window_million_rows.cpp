@@ -1,8 +1,9 @@
 // Shows a comparison of two generated 1,000,000-line files in the main window (offscreen
 // unless a display is given) and prints: the time from the end of the comparison until the
 // result is painted, the overview bar's drawing time, the time of page scrolls through the
-// whole result, and the memory the views add.
-//   cmake --build build --target window_million_rows && build/window_million_rows [lines]
+// whole result, and the memory the views add. With "wrap" the window is in wrap mode
+// (setting Return=1) and every 10th line is long enough to wrap several times.
+//   cmake --build build --target window_million_rows && build/window_million_rows [lines] [wrap]
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
@@ -28,12 +29,15 @@ long residentKb() {
     return -1;
 }
 
-void writeLines(const QString &path, int lines, int editEvery) {
+void writeLines(const QString &path, int lines, int editEvery, bool longLines) {
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     QByteArray text;
+    const QByteArray filler = QByteArray("some words to wrap ").repeated(20);
     for (int k = 0; k < lines; ++k) {
         text += "RECORD " + QByteArray::number(k);
+        if (longLines && k % 10 == 0)
+            text += ' ' + filler;
         if (editEvery > 0 && k % editEvery == 0)
             text += " CHANGED";
         text += '\n';
@@ -48,21 +52,28 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    const bool wrap = argc > 2 && QByteArray(argv[2]) == "wrap";
     QTemporaryDir dir;
     const QString a = dir.filePath("a.txt"), b = dir.filePath("b.txt");
-    writeLines(a, lines, 0);
-    writeLines(b, lines, 100);
+    writeLines(a, lines, 0, wrap);
+    writeLines(b, lines, 100, wrap);
+    QFile settings(dir.filePath("setting.ini"));
+    settings.open(QIODevice::WriteOnly);
+    settings.write(wrap ? "[Corvane]\nReturn=1\n" : "[Corvane]\n");
+    settings.close();
 
     frmMain window({}, dir.filePath("setting.ini"));
     window.resize(1200, 900);
     window.show();
     QApplication::processEvents();
+    window.waitForRun();
 
     window.cb[0]->setEditText(a);
     window.cb[1]->setEditText(b);
     QElapsedTimer t;
     t.start();
     window.runComparison();
+    window.waitForRun();
     const qint64 compared = t.elapsed();
     const long rssBeforePaint = residentKb();
     ResultGridView *view = window.view(ResultView::Text);
@@ -84,7 +95,7 @@ int main(int argc, char **argv) {
     }
     const double perPage = double(t.elapsed()) / pages;
 
-    std::printf("rows                     %d\n", rows - 1);
+    std::printf("rows                     %d%s\n", rows - 1, wrap ? " (wrap mode)" : "");
     std::printf("comparison run           %lld ms\n", compared);
     std::printf("result on screen after   %lld ms\n", shown);
     std::printf("overview bar drawn in    %lld ms\n", bar);
