@@ -24,6 +24,11 @@ Converter openConverter(const char *charset) {
     return cnv;
 }
 
+thread_local const std::function<bool()> *t_stop = nullptr;
+
+// Input bytes converted between two stop checks: a few milliseconds of work.
+constexpr qsizetype StopSlice = 8 << 20;
+
 bool startsWithUtf8Bom(const QByteArray &bytes) {
     return bytes.startsWith("\xEF\xBB\xBF");
 }
@@ -31,6 +36,14 @@ bool startsWithUtf8Bom(const QByteArray &bytes) {
 } // namespace
 
 namespace IcuConvert {
+
+StopScope::StopScope(const std::function<bool()> &stop) : m_previous(t_stop) {
+    t_stop = stop ? &stop : nullptr;
+}
+
+StopScope::~StopScope() {
+    t_stop = m_previous;
+}
 
 QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok) {
     *ok = false;
@@ -43,11 +56,17 @@ QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, b
     const char *src = bytes.constData() + offset;
     const char *srcEnd = bytes.constData() + bytes.size();
     qsizetype written = 0;
+    // The input goes in slices (the converter keeps a sequence cut at a slice's end), so a stop
+    // check can come between them.
     for (;;) {
+        if (t_stop && (*t_stop)())
+            throw DecodingStopped();
+        const char *sliceEnd = t_stop && srcEnd - src > StopSlice ? src + StopSlice : srcEnd;
         auto *begin = reinterpret_cast<UChar *>(text.data());
         UChar *dst = begin + written;
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_toUnicode(cnv.get(), &dst, begin + text.size(), &src, srcEnd, nullptr, true, &status);
+        ucnv_toUnicode(cnv.get(), &dst, begin + text.size(), &src, sliceEnd, nullptr,
+                       sliceEnd == srcEnd, &status);
         written = dst - begin;
         if (status == U_BUFFER_OVERFLOW_ERROR) {
             text.resize(text.size() + text.size() / 2 + 16);
@@ -55,7 +74,8 @@ QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, b
         }
         if (U_FAILURE(status))
             return {};
-        break;
+        if (src == srcEnd)
+            break;
     }
     text.resize(written);
     *ok = true;

@@ -127,7 +127,13 @@ QString LoadNormalizedText(const QString &path, const std::function<bool()> &sto
     }
     if (file.bytes.isEmpty())
         return {};
-    return DecodeByName(DetectEncoding(file.bytes), file.bytes);
+    try {
+        const IcuConvert::StopScope stopping(stop);
+        return DecodeByName(DetectEncoding(file.bytes), file.bytes);
+    } catch (const IcuConvert::DecodingStopped &) {
+        throw FileReadError("Cannot read '" + shown +
+                            "': " + WholeFile{{}, FileProblem::Stopped}.reason().toStdString());
+    }
 }
 
 WriteResult SaveTextAs(const QString &charset, const QString &text, const QString &path) {

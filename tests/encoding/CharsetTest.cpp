@@ -1,6 +1,7 @@
 #include "encoding/Charset.h"
 #include "TestBytes.h"
 #include "encoding/DetectEncoding.h"
+#include "encoding/IcuConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -143,4 +144,37 @@ TEST(Charset, AnsiControlCodesMapToThemselves) {
                            8);
     EXPECT_EQ(DecodeAnsi(bytes), QStringLiteral(u"a\u001Ab\u001C\u007Fあ\u001A"));
     EXPECT_EQ(EncodeAnsi(DecodeAnsi(bytes)), bytes);
+}
+
+// A run's stop check reaches long conversions: between slices of the input, which must join
+// without losing a character cut at a slice's end.
+TEST(Charset, LongDecodesTakeTheStopCheckBetweenSlices) {
+    QByteArray utf8 = "x"; // one byte ahead, so slice ends fall inside the three-byte characters
+    QByteArray sjis = "x";
+    for (int k = 0; k < 5000000; ++k) {
+        utf8 += "\xE3\x81\x82";
+        sjis += "\x82\xA0";
+    }
+    for (const auto &[charset, bytes] :
+         {std::pair{"UTF-8", utf8}, std::pair{"windows-31j", sjis}}) {
+        const QString whole = DecodeWithCharset(charset, bytes);
+        ASSERT_EQ(whole.size(), 5000001) << charset;
+        int checks = 0;
+        const std::function<bool()> never = [&checks] {
+            ++checks;
+            return false;
+        };
+        {
+            const IcuConvert::StopScope scope(never);
+            EXPECT_EQ(DecodeWithCharset(charset, bytes), whole) << charset;
+        }
+        EXPECT_GE(checks, 2) << charset;
+
+        int calls = 0;
+        const std::function<bool()> secondCall = [&calls] { return ++calls >= 2; };
+        const IcuConvert::StopScope scope(secondCall);
+        EXPECT_THROW(DecodeWithCharset(charset, bytes), IcuConvert::DecodingStopped) << charset;
+    }
+    // Outside a scope nothing is asked.
+    EXPECT_EQ(DecodeWithCharset("UTF-8", utf8).size(), 5000001);
 }
