@@ -19,6 +19,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.Csv = Csv;
     run.txtState = txtState;
     run.ignoreCase = ignoreCase;
+    run.folding = folding;
     run.folderContentMode = folderContentMode;
     run.m_status = m_status;
     run.m_view = m_view;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LineKeys.h"
 #include "engine/ResultGrid.h"
 
 #include <QElapsedTimer>
@@ -61,7 +62,14 @@ public:
     // Back colours of the legend boxes txtState(0..2): changed, added, deleted.
     std::array<Color, 3> txtState{DefaultChangedColor, DefaultAddedColor, DefaultDeletedColor};
 
-    bool ignoreCase = false;   // setting Letter
+    bool ignoreCase = false; // setting Letter
+    LineFolding folding;     // what else a text comparison ignores (see textFolding)
+    // All a text comparison ignores: the folding with letter case from ignoreCase.
+    LineFolding textFolding() const {
+        LineFolding all = folding;
+        all.letterCase = ignoreCase;
+        return all;
+    }
     int folderContentMode = 0; // setting FFile: 0 none, 1 MD5, 2 as text
 
     // Why a side of the last run could not be loaded (empty when every side loaded). A side

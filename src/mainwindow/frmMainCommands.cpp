@@ -13,6 +13,7 @@
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextViewController.h"
 #include "run/GridFill.h"
+#include "settings/ComparisonOptions.h"
 #include "settings/ui/frmOption.h"
 
 #include <QAction>
@@ -237,6 +238,7 @@ void frmMain::showOptions() {
     pic1_Resize();
     m_ws.folderContentMode = m_settings.folderContentMode();
     m_ws.ignoreCase = m_settings.ignoreCase();
+    m_ws.folding = ComparisonOptions::load(m_settings).folding;
 }
 
 void frmMain::toggleToolbar(bool on) {

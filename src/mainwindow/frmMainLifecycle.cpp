@@ -67,6 +67,7 @@ void frmMain::Form_Load() {
 
     m_ws.folderContentMode = options.folderContentMode;
     m_ws.ignoreCase = options.ignoreCase;
+    m_ws.folding = options.folding;
 
     m_historyLists->loadRecentComparisons(m_settings);
 }

@@ -32,14 +32,19 @@ void setRowTexts(ResultGrid &g, int r, std::initializer_list<QString> texts) {
 enum class RowState { Same, LeftOnly, RightOnly, Changed };
 
 RowState classify(const PairTable::Row &row, const QStringList &left, const QStringList &right,
-                  bool ignoreCase) {
+                  const LineFolding &folding) {
+    // An ignored blank line stands beside nothing and is no difference.
     if (row.left < 0)
-        return RowState::RightOnly;
+        return folding.blankLines && isBlankLine(right[row.right]) ? RowState::Same
+                                                                   : RowState::RightOnly;
     if (row.right < 0)
-        return RowState::LeftOnly;
+        return folding.blankLines && isBlankLine(left[row.left]) ? RowState::Same
+                                                                 : RowState::LeftOnly;
     const QString &a = left[row.left];
     const QString &b = right[row.right];
-    if (a == b || (ignoreCase && a.toLower() == b.toLower()))
+    if (a == b || (folding.letterCase && a.toLower() == b.toLower()))
+        return RowState::Same;
+    if (folding.active() && comparisonKey(a, folding) == comparisonKey(b, folding))
         return RowState::Same;
     return RowState::Changed;
 }
@@ -115,11 +120,12 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
                   const QStringList &right) {
     ResultGrid &g = ws.fg;
     const int n = table.lastRow();
+    const LineFolding folding = ws.textFolding();
     if (!ws.OnlyDF) {
         g.setRows(n + 1);
         for (int r = 1; r <= n; ++r) {
             const PairTable::Row &row = table.row(r);
-            colourRow(ws, r, classify(row, left, right, ws.ignoreCase));
+            colourRow(ws, r, classify(row, left, right, folding));
             writeRow(g, r, row, left, right);
         }
         if (g.rows() == 1)
@@ -127,9 +133,11 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
     } else {
         // Equal rows are left out; the shown rows keep their source line numbers. Letter case
         // always counts here, so a row differing only in case is shown as changed.
+        LineFolding caseCounts = folding;
+        caseCounts.letterCase = false;
         for (int r = 1; r <= n; ++r) {
             const PairTable::Row &row = table.row(r);
-            const RowState state = classify(row, left, right, false);
+            const RowState state = classify(row, left, right, caseCounts);
             if (state == RowState::Same)
                 continue;
             if (!g.isEmpty(1, 0) || !g.isEmpty(1, 2))

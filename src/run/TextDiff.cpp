@@ -2,6 +2,7 @@
 
 #include "encoding/Charset.h"
 #include "engine/EngineTexts.h"
+#include "engine/LineKeys.h"
 #include "engine/LineMatching.h"
 #include "folder/SearchFile.h"
 #include "platform/Paths.h"
@@ -173,8 +174,8 @@ private:
         }
         m_ws.setStatus(Analysing);
         PairTable table;
-        const bool finished = matchLines(
-            m_lines[0], m_lines[1], m_params, table,
+        const bool finished = matchFoldedLines(
+            m_lines[0], m_lines[1], m_ws.textFolding(), m_params, table,
             [this] {
                 m_ws.processEvents();
                 return m_ws.bAbort.load();

@@ -10,6 +10,10 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     for (int k = 0; k < 3; ++k)
         options.colours[size_t(k)] = settings.colour(k);
     options.ignoreCase = settings.ignoreCase();
+    options.folding.space = settings.ignoreSpace();
+    options.folding.blankLines = settings.ignoreBlankLines();
+    options.folding.width = settings.ignoreWidth();
+    options.folding.kana = settings.ignoreKana();
     options.folderContentMode = settings.folderContentMode();
     return options;
 }
@@ -20,5 +24,6 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.Csv = csv;
     ws.txtState = colours;
     ws.ignoreCase = ignoreCase;
+    ws.folding = folding;
     ws.folderContentMode = folderContentMode;
 }

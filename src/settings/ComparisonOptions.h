@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LineKeys.h"
 #include "settings/Settings.h"
 
 #include <array>
@@ -14,6 +15,7 @@ struct ComparisonOptions {
     bool csv = false;
     std::array<Color, 3> colours = Settings::DefaultColours;
     bool ignoreCase = false;
+    LineFolding folding; // its letterCase follows ignoreCase
     int folderContentMode = 0;
 
     static ComparisonOptions load(const Settings &settings);

@@ -4,6 +4,8 @@
 #include "settings/IniFile.h"
 #include "settings/SettingCodec.h"
 
+#include <algorithm>
+
 namespace {
 
 // How true is written: the menu check marks as -1, the toolbar toggles and check boxes as 1.
@@ -39,6 +41,10 @@ constexpr BoolKey Return{"Return", false, TrueAs::One};
 constexpr BoolKey Letter{"Letter", false, TrueAs::One};
 constexpr BoolKey FMulti{"FMulti", true, TrueAs::One};
 constexpr IntKey FFile{"FFile", 0};
+constexpr IntKey IgnoreSpace{"IgnoreSpace", 0};
+constexpr BoolKey IgnoreBlankLines{"IgnoreBlankLines", false, TrueAs::One};
+constexpr BoolKey IgnoreWidth{"IgnoreWidth", false, TrueAs::One};
+constexpr BoolKey IgnoreKana{"IgnoreKana", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
@@ -170,6 +176,31 @@ bool Settings::multipleInstances() const {
 }
 bool Settings::setMultipleInstances(bool on) {
     return write(m_path, FMulti, on);
+}
+
+int Settings::ignoreSpace() const {
+    return std::clamp(read(m_path, IgnoreSpace), 0, 2);
+}
+bool Settings::setIgnoreSpace(int mode) {
+    return write(m_path, IgnoreSpace, mode);
+}
+bool Settings::ignoreBlankLines() const {
+    return read(m_path, IgnoreBlankLines);
+}
+bool Settings::setIgnoreBlankLines(bool on) {
+    return write(m_path, IgnoreBlankLines, on);
+}
+bool Settings::ignoreWidth() const {
+    return read(m_path, IgnoreWidth);
+}
+bool Settings::setIgnoreWidth(bool on) {
+    return write(m_path, IgnoreWidth, on);
+}
+bool Settings::ignoreKana() const {
+    return read(m_path, IgnoreKana);
+}
+bool Settings::setIgnoreKana(bool on) {
+    return write(m_path, IgnoreKana, on);
 }
 
 int Settings::folderContentMode() const {

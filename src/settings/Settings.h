@@ -56,6 +56,17 @@ public:
     bool multipleInstances() const;
     bool setMultipleInstances(bool on);
 
+    // What a text comparison ignores beyond letter case (all off by default): white space
+    // (0 none, 1 changes in its amount, 2 all of it), blank lines, character width, kana.
+    int ignoreSpace() const;
+    bool setIgnoreSpace(int mode);
+    bool ignoreBlankLines() const;
+    bool setIgnoreBlankLines(bool on);
+    bool ignoreWidth() const;
+    bool setIgnoreWidth(bool on);
+    bool ignoreKana() const;
+    bool setIgnoreKana(bool on);
+
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;
     bool setFolderContentMode(int mode);

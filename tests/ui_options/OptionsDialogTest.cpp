@@ -324,3 +324,26 @@ TEST_F(OptionsDialogTest, MainWindowOpensItAndRereadsFolderAndCaseModes) {
     EXPECT_EQ(w.workspace().txtState[2], 0x010203u);
     EXPECT_EQ(w.view(ResultView::Folder)->font().pointSize(), 14);
 }
+
+TEST_F(OptionsDialogTest, IgnoreOptionsAreStoredShownAgainAndReset) {
+    writeIni("");
+    {
+        frmOption dialog(host(), Settings(iniPath()));
+        EXPECT_EQ(dialog.cboSpace->currentIndex(), 0);
+        dialog.cboSpace->setCurrentIndex(2);
+        dialog.chkBlankLines->setChecked(true);
+        dialog.chkKana->setChecked(true);
+        dialog.cmdMenu[0]->click();
+    }
+    EXPECT_EQ(ini("IgnoreSpace") + ini("IgnoreBlankLines") + ini("IgnoreWidth") + ini("IgnoreKana"),
+              "2101");
+    frmOption again(host(), Settings(iniPath()));
+    EXPECT_EQ(again.cboSpace->currentIndex(), 2);
+    EXPECT_TRUE(again.chkBlankLines->isChecked());
+    EXPECT_FALSE(again.chkWidth->isChecked());
+    EXPECT_TRUE(again.chkKana->isChecked());
+    again.confirmInitialise = [] { return true; };
+    again.cmdMenu[5]->click();
+    EXPECT_EQ(again.cboSpace->currentIndex(), 0);
+    EXPECT_FALSE(again.chkBlankLines->isChecked() || again.chkKana->isChecked());
+}

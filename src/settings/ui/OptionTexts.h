@@ -29,6 +29,17 @@ inline const QString Browse = QStringLiteral("...");
 inline const QString Wrap = QStringLiteral("折り返しモード");
 inline const QString WrapTip = QStringLiteral("セル内の文字を折り返して全体表示します");
 inline const QString IgnoreCase = QStringLiteral("大文字/小文字を区別しない");
+inline const QString FrameIgnore = QStringLiteral("比較で無視する違い");
+inline const QString IgnoreSpaceLabel = QStringLiteral("空白:");
+inline const QString KeepSpace = QStringLiteral("区別する");
+inline const QString IgnoreSpaceAmount = QStringLiteral("量の違いを無視");
+inline const QString IgnoreAllSpace = QStringLiteral("すべて無視");
+inline const QString IgnoreBlankLines = QStringLiteral("空行を無視");
+inline const QString IgnoreWidth = QStringLiteral("全角/半角を同一視");
+inline const QString IgnoreWidthTip =
+    QStringLiteral("全角と半角の英数字・記号・カタカナを同じ文字として比較する");
+inline const QString IgnoreKana = QStringLiteral("かな/カナを同一視");
+inline const QString IgnoreKanaTip = QStringLiteral("ひらがなとカタカナを同じ文字として比較する");
 inline const QString IgnoreCaseTip = QStringLiteral("大文字/小文字の違いを差分として出力しない");
 inline const QString OpenInEditor = QStringLiteral("外部エディタで開く");
 inline const QString OneLine = QStringLiteral("一行比較");

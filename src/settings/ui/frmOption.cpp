@@ -29,7 +29,7 @@ namespace {
 
 // Inner width and height of the dialog, in pixels.
 constexpr int W = 540;
-constexpr int H = 450;
+constexpr int H = 502;
 
 const QColor FocusLabel(0, 0, 255);
 const QColor FocusBack(170, 255, 255);
@@ -189,16 +189,31 @@ void frmOption::buildControls() {
     chkIgnoreCase->setGeometry(230, 233, W - 245, 22);
     chkIgnoreCase->setToolTip(IgnoreCaseTip);
 
+    // What a text comparison ignores beyond letter case.
+    frame(FrameIgnore, 5, 265, W - 10, 48);
+    label(IgnoreSpaceLabel, 15, 284, 35, 22);
+    cboSpace = new QComboBox(this);
+    cboSpace->setGeometry(50, 284, 105, 22);
+    cboSpace->addItems({KeepSpace, IgnoreSpaceAmount, IgnoreAllSpace});
+    chkBlankLines = new QCheckBox(IgnoreBlankLines, this);
+    chkBlankLines->setGeometry(165, 284, 92, 22);
+    chkWidth = new QCheckBox(IgnoreWidth, this);
+    chkWidth->setGeometry(262, 284, 135, 22);
+    chkKana = new QCheckBox(IgnoreKana, this);
+    chkKana->setGeometry(400, 284, W - 410, 22);
+    chkKana->setToolTip(IgnoreKanaTip);
+    chkWidth->setToolTip(IgnoreWidthTip);
+
     // Folder comparison: content check, multi-instance, double-click action.
-    frame(FrameFolder, 5, 265, W - 10, 76);
+    frame(FrameFolder, 5, 317, W - 10, 76);
     chkContent = new ContentCheckBox(Content, this);
-    chkContent->setGeometry(15, 280, 145, 20);
+    chkContent->setGeometry(15, 332, 145, 20);
     chkContent->setToolTip(ContentTip);
     chkContentText = new QCheckBox(ContentText, this);
-    chkContentText->setGeometry(162, 280, 200, 20);
+    chkContentText->setGeometry(162, 332, 200, 20);
     chkContentText->setToolTip(ContentTextTip);
     chkMulti = new QCheckBox(Multi, this);
-    chkMulti->setGeometry(364, 280, W - 374, 20);
+    chkMulti->setGeometry(364, 332, W - 374, 20);
     chkMulti->setToolTip(MultiTip);
     // The text-content box stands for FFile = 2, which the first box shows as its grey
     // state: the two boxes always tell the same mode.
@@ -209,7 +224,7 @@ void frmOption::buildControls() {
             chkContent->setCheckState(Qt::Unchecked);
     });
     connect(chkContent, &QCheckBox::clicked, this, [this] { chkContentText->setChecked(false); });
-    QGroupBox *fdc = frame(FrameDoubleClick, 10, 300, W - 20, 37);
+    QGroupBox *fdc = frame(FrameDoubleClick, 10, 352, W - 20, 37);
     optFDC[0] = new QRadioButton(OpenFile, fdc);
     optFDC[0]->setGeometry(10, 15, 180, 20);
     optFDC[0]->setToolTip(OpenFileTip);
@@ -218,16 +233,16 @@ void frmOption::buildControls() {
     optFDC[1]->setToolTip(OneLineTip);
 
     // Excel comparison: zoom of the sheets shown.
-    frame(FrameExcel, 5, 346, W - 10, 42);
-    Label1[21] = label(ZoomLabel, 15, 363, 95, 22);
+    frame(FrameExcel, 5, 398, W - 10, 42);
+    Label1[21] = label(ZoomLabel, 15, 415, 95, 22);
     cbo[1] = new QComboBox(this);
-    cbo[1]->setGeometry(110, 363, 80, 22);
+    cbo[1]->setGeometry(110, 415, 80, 22);
     cbo[1]->addItems({QStringLiteral("100%"), QStringLiteral("85%"), QStringLiteral("70%")});
     cbo[1]->setToolTip(ZoomTip);
     for (QComboBox *box : cbo)
         box->installEventFilter(this);
 
-    lblStatus = label(QString(), 10, 391, W - 20, 20);
+    lblStatus = label(QString(), 10, 443, W - 20, 20);
     setTextColour(lblStatus, Qt::red);
 
     // Buttons below the separator line.
@@ -264,6 +279,10 @@ void frmOption::Form_Load() {
 
     chkWrap->setChecked(m_settings.wordWrap());
     chkIgnoreCase->setChecked(m_settings.ignoreCase());
+    cboSpace->setCurrentIndex(m_settings.ignoreSpace());
+    chkBlankLines->setChecked(m_settings.ignoreBlankLines());
+    chkWidth->setChecked(m_settings.ignoreWidth());
+    chkKana->setChecked(m_settings.ignoreKana());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -355,6 +374,10 @@ bool frmOption::apply() {
     written = m_settings.setFolderDoubleClickAction(optFDC[1]->isChecked() ? 1 : 0) && written;
     written = m_settings.setWordWrap(chkWrap->isChecked()) && written;
     written = m_settings.setIgnoreCase(chkIgnoreCase->isChecked()) && written;
+    written = m_settings.setIgnoreSpace(cboSpace->currentIndex()) && written;
+    written = m_settings.setIgnoreBlankLines(chkBlankLines->isChecked()) && written;
+    written = m_settings.setIgnoreWidth(chkWidth->isChecked()) && written;
+    written = m_settings.setIgnoreKana(chkKana->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
@@ -382,6 +405,10 @@ void frmOption::initialise() {
     optFDC[1]->setChecked(true);
     chkWrap->setChecked(false);
     chkIgnoreCase->setChecked(false);
+    cboSpace->setCurrentIndex(0);
+    chkBlankLines->setChecked(false);
+    chkWidth->setChecked(false);
+    chkKana->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkMulti->setChecked(true);

@@ -79,6 +79,10 @@ public:
     std::array<QPushButton *, 6> cmdMenu{};
     QCheckBox *chkWrap = nullptr;           // wrap long lines in the text grid
     QCheckBox *chkIgnoreCase = nullptr;     // compare without regard to case
+    QComboBox *cboSpace = nullptr;          // white space: kept, its amount or all ignored
+    QCheckBox *chkBlankLines = nullptr;     // blank lines neither pair nor count
+    QCheckBox *chkWidth = nullptr;          // full-width and half-width forms are equal
+    QCheckBox *chkKana = nullptr;           // hiragana and katakana are equal
     QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
     QCheckBox *chkContentText = nullptr;    // ... by content as text
     QCheckBox *chkMulti = nullptr;          // a folder pair opens in a second instance

@@ -1,0 +1,141 @@
+#include "engine/LineKeys.h"
+
+namespace {
+
+bool isSpace(QChar c) {
+    return c.isSpace(); // also the ideographic space U+3000
+}
+
+bool isWidthForm(char16_t c) {
+    return (c >= 0xFF01 && c <= 0xFF5E) || (c >= 0xFF61 && c <= 0xFF9F) || c == 0x3000;
+}
+
+// Full-width ASCII and the ideographic space become ASCII; half-width katakana (with their
+// separate voicing marks) become the usual katakana, as compatibility normalisation does, but
+// nothing else of the line is touched.
+QString foldWidth(const QString &line) {
+    QString out;
+    out.reserve(line.size());
+    const qsizetype n = line.size();
+    for (qsizetype k = 0; k < n;) {
+        if (!isWidthForm(line[k].unicode())) {
+            out += line[k++];
+            continue;
+        }
+        const qsizetype from = k;
+        while (k < n && isWidthForm(line[k].unicode()))
+            ++k;
+        out += line.mid(from, k - from).normalized(QString::NormalizationForm_KC);
+    }
+    return out;
+}
+
+void foldKana(QString &line) {
+    for (QChar &c : line) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3041 && u <= 0x3096) || u == 0x309D || u == 0x309E)
+            c = QChar(char16_t(u + 0x60));
+    }
+}
+
+QString foldSpace(const QString &line, int mode) {
+    QString out;
+    out.reserve(line.size());
+    bool inSpace = false;
+    for (QChar c : line) {
+        if (isSpace(c)) {
+            inSpace = true;
+            continue;
+        }
+        // Some white space, whatever its amount, stays one space: present or not is still a
+        // difference (also at the start of the line).
+        if (inSpace && mode == LineFolding::SpaceAmount)
+            out += QLatin1Char(' ');
+        inSpace = false;
+        out += c;
+    }
+    return out; // trailing white space is gone in both modes
+}
+
+} // namespace
+
+bool isBlankLine(const QString &line) {
+    for (QChar c : line) {
+        if (!isSpace(c))
+            return false;
+    }
+    return true;
+}
+
+QString comparisonKey(const QString &line, const LineFolding &folding) {
+    if (!folding.active())
+        return line;
+    QString key = folding.width ? foldWidth(line) : line;
+    if (folding.space != LineFolding::KeepSpace)
+        key = foldSpace(key, folding.space);
+    if (folding.kana)
+        foldKana(key);
+    if (folding.letterCase)
+        key = key.toCaseFolded();
+    return key;
+}
+
+bool matchFoldedLines(const QStringList &left, const QStringList &right, const LineFolding &folding,
+                      const MatchParams &params, PairTable &table,
+                      const std::function<bool()> &shouldAbort,
+                      const std::function<void(qint64, qint64)> &progress) {
+    if (!folding.active())
+        return matchLines(left, right, params, table, shouldAbort, progress);
+    QStringList keys[2];
+    std::vector<int> source[2]; // line index of each key
+    const QStringList *lines[2] = {&left, &right};
+    for (int side = 0; side < 2; ++side) {
+        keys[side].reserve(lines[side]->size());
+        for (int k = 0; k < int(lines[side]->size()); ++k) {
+            const QString &line = (*lines[side])[k];
+            if (folding.blankLines && isBlankLine(line))
+                continue;
+            keys[side] << comparisonKey(line, folding);
+            source[side].push_back(k);
+        }
+    }
+    PairTable keyed;
+    if (!matchLines(keys[0], keys[1], params, keyed, shouldAbort, progress)) {
+        table = keyed;
+        return false;
+    }
+    if (!folding.blankLines) {
+        table = std::move(keyed);
+        return true;
+    }
+    // The blank lines go back before the first row that follows them on their side.
+    int next[2] = {0, 0};
+    auto flushBlanks = [&](int side, int until) {
+        for (; next[side] < until; ++next[side]) {
+            PairTable::Row row;
+            (side == 0 ? row.left : row.right) = next[side];
+            table.append(row);
+        }
+    };
+    table = PairTable();
+    table.reserve(size_t(left.size() + right.size()));
+    for (int r = 1; r <= keyed.lastRow(); ++r) {
+        PairTable::Row row = keyed.row(r);
+        if (row.left >= 0)
+            row.left = source[0][size_t(row.left)];
+        if (row.right >= 0)
+            row.right = source[1][size_t(row.right)];
+        if (row.left >= 0)
+            flushBlanks(0, row.left);
+        if (row.right >= 0)
+            flushBlanks(1, row.right);
+        table.append(row);
+        if (row.left >= 0)
+            next[0] = row.left + 1;
+        if (row.right >= 0)
+            next[1] = row.right + 1;
+    }
+    flushBlanks(0, int(left.size()));
+    flushBlanks(1, int(right.size()));
+    return true;
+}

@@ -1,0 +1,67 @@
+#include "engine/LineKeys.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+LineFolding only(void (*set)(LineFolding &)) {
+    LineFolding f;
+    set(f);
+    return f;
+}
+
+} // namespace
+
+TEST(LineKeys, EachFoldingMakesItsFormsEqualAndNothingElse) {
+    const LineFolding amount = only([](LineFolding &f) { f.space = LineFolding::SpaceAmount; });
+    EXPECT_EQ(comparisonKey(u"a  b\t c  "_s, amount), comparisonKey(u"a b c"_s, amount));
+    EXPECT_NE(comparisonKey(u"ab"_s, amount), comparisonKey(u"a b"_s, amount));
+    EXPECT_NE(comparisonKey(u"  x"_s, amount), comparisonKey(u"x"_s, amount));
+    EXPECT_EQ(comparisonKey(u"\u3000x"_s, amount), comparisonKey(u" x"_s, amount));
+
+    const LineFolding all = only([](LineFolding &f) { f.space = LineFolding::AllSpace; });
+    EXPECT_EQ(comparisonKey(u" a b\tc "_s, all), comparisonKey(u"abc"_s, all));
+
+    const LineFolding width = only([](LineFolding &f) { f.width = true; });
+    EXPECT_EQ(comparisonKey(u"ＡＢＣ１２３！"_s, width), u"ABC123!"_s);
+    EXPECT_EQ(comparisonKey(u"ｶﾞｷﾞｸﾞ ﾊﾟﾝ"_s, width), u"ガギグ パン"_s);
+    EXPECT_EQ(comparisonKey(u"①ｱ"_s, width), u"①ア"_s); // only width forms are folded
+    EXPECT_NE(comparisonKey(u"あ"_s, width), comparisonKey(u"ア"_s, width));
+
+    const LineFolding kana = only([](LineFolding &f) { f.kana = true; });
+    EXPECT_EQ(comparisonKey(u"ひらがなゝ"_s, kana), comparisonKey(u"ヒラガナヽ"_s, kana));
+    EXPECT_NE(comparisonKey(u"ｶ"_s, kana), comparisonKey(u"か"_s, kana)); // width still counts
+
+    LineFolding both = width;
+    both.kana = true;
+    both.letterCase = true;
+    EXPECT_EQ(comparisonKey(u"ｶﾞｸｾｲ Ｎｏ"_s, both), comparisonKey(u"がくせい no"_s, both));
+
+    // Letter case alone does not make a key: the specified exact matching stays.
+    LineFolding caseOnly;
+    caseOnly.letterCase = true;
+    EXPECT_FALSE(caseOnly.active());
+    EXPECT_EQ(comparisonKey(u"ABC"_s, caseOnly), u"ABC"_s);
+}
+
+TEST(LineKeys, IgnoredBlankLinesStayOutOfThePairingAndComeBackInPlace) {
+    const QStringList left{"alpha line", "", "beta line", "gamma line", "  "};
+    const QStringList right{"", "alpha line", "beta line", "", "\t", "gamma line"};
+    LineFolding f;
+    f.blankLines = true;
+    PairTable table;
+    ASSERT_TRUE(matchFoldedLines(left, right, f, MatchParams{}, table));
+    std::vector<PairTable::Row> rows(table.rows().begin() + 1, table.rows().end());
+    const std::vector<PairTable::Row> expected{{-1, 0}, {0, 1},  {1, -1}, {2, 2},
+                                               {-1, 3}, {-1, 4}, {3, 5},  {4, -1}};
+    EXPECT_EQ(rows, expected);
+
+    // Without the option the same texts pair their blank lines as lines.
+    PairTable plain;
+    ASSERT_TRUE(matchFoldedLines(left, right, LineFolding{}, MatchParams{}, plain));
+    PairTable direct;
+    ASSERT_TRUE(matchLines(left, right, MatchParams{}, direct));
+    EXPECT_EQ(plain.rows(), direct.rows());
+}
