@@ -18,7 +18,7 @@ namespace {
 
 using namespace FileOperationTexts;
 
-constexpr int MaxTrashNames = 10000; // numbered names tried beside an existing trashed one
+constexpr int MaxTrashNames = 10000;    // numbered names tried beside an existing trashed one
 constexpr qsizetype MaxBaseBytes = 200; // room for a number and ".trashinfo" within NAME_MAX
 
 QString withErrno(const QString &what, int error) {
@@ -233,7 +233,8 @@ bool moveIntoTrash(const QString &path, const TrashPlace &place, QString *reason
 bool isOwnMountTrash(const QString &folder, const QString &name) {
     if (name != ownTrashName())
         return false;
-    struct stat here {}, up {};
+    struct stat here {
+    }, up{};
     const QByteArray path = nativePathBytes(folder);
     if (::stat(path.constData(), &here) != 0 ||
         ::stat((path.endsWith('/') ? path + ".." : path + "/..").constData(), &up) != 0)

@@ -6,7 +6,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -24,7 +23,7 @@ namespace {
 using namespace FileOperationTexts;
 
 constexpr qint64 ChunkSize = 1 << 20;
-constexpr int MaxDepth = 256;        // below this a tree is taken for a mount loop
+constexpr int MaxDepth = 256; // below this a tree is taken for a mount loop
 
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));

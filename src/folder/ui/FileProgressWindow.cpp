@@ -27,8 +27,7 @@ constexpr int ShownNames = 20;
 } // namespace
 
 FileProgressWindow::FileProgressWindow(FileOperationKind kind, QWidget *parent)
-    : QProgressDialog(parent),
-      m_working(kind == FileOperationKind::Copy ? Copying : Trashing) {
+    : QProgressDialog(parent), m_working(kind == FileOperationKind::Copy ? Copying : Trashing) {
     setWindowTitle(kind == FileOperationKind::Copy ? CopyTitle : TrashTitle);
     setLabelText(m_working);
     setCancelButtonText(CancelText);
