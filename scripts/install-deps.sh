@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools qt6-translations-l10n
   libgl-dev libxkbcommon-dev
   libicu-dev libzip-dev libxlsxwriter-dev libfreexl-dev
   antiword

@@ -1,4 +1,5 @@
 #include "app/BatchRun.h"
+#include "app/QtTranslations.h"
 #include "mainwindow/frmMain.h"
 #include "platform/NativePath.h"
 #include "run/GridFill.h"
@@ -73,6 +74,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    installQtTranslations(app); // without them the standard dialogs stay in English
     frmMain window(elements.mid(1), gIniPath());
     window.show();
     return app.exec();

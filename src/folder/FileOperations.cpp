@@ -1,13 +1,10 @@
 #include "folder/FileOperations.h"
 
+#include "folder/DesktopTrash.h"
 #include "folder/FileOperationTexts.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
-
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <atomic>
@@ -26,8 +23,7 @@ namespace {
 using namespace FileOperationTexts;
 
 constexpr qint64 ChunkSize = 1 << 20;
-constexpr int MaxDepth = 256;        // below this a tree is taken for a mount loop
-constexpr int MaxTrashNames = 10000; // numbered names tried beside an existing trashed one
+constexpr int MaxDepth = 256; // below this a tree is taken for a mount loop
 
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -64,21 +60,6 @@ bool isInside(const QString &path, const QString &folder) {
         return true;
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     return path.startsWith(prefix);
-}
-
-// Writes all of data, retrying short writes.
-bool writeAll(int fd, const char *data, qint64 size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
 }
 
 class Copier {
@@ -236,7 +217,8 @@ private:
         if (depth > MaxDepth)
             return fail(rel, TooDeep);
         struct stat dst {};
-        if (lstatPath(destination, &dst)) {
+        const bool existed = lstatPath(destination, &dst);
+        if (existed) {
             // A link standing at the destination is never followed: it could lead anywhere.
             if (!S_ISDIR(dst.st_mode))
                 return fail(rel, FolderOverFile);
@@ -252,183 +234,29 @@ private:
         bool ok = true;
         for (const QString &name : children) {
             if (result.cancelled)
-                return false;
+                break;
             ok = copyEntry(fJoinPath(source, name), fJoinPath(destination, name),
                            rel + QLatin1Char('/') + name, depth + 1) &&
                  ok;
         }
-        if (result.cancelled)
-            return false;
-        // Mode and time last: writing the content changed the folder's time.
+        // A folder that was there keeps its own mode and time: it was merged into, not copied.
+        if (existed)
+            return ok && !result.cancelled;
+        // The mode last, so nobody else could look in while the content was written.
         ::chmod(nativePath(destination).constData(), (st.st_mode & 0777) | S_IRWXU);
+        if (!ok || result.cancelled)
+            return false;
+        // The source's time only on a complete copy (writing the content changed the time):
+        // an incomplete one must not compare equal with its source.
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         ::utimensat(AT_FDCWD, nativePath(destination).constData(), times, 0);
-        return ok;
+        return true;
     }
 
     const FileOperationProgress &m_progress;
     FileAccess &m_access;
     quint64 m_doneBytes = 0;
 };
-
-// --- trash ------------------------------------------------------------------------------
-
-// True when the path carries bytes that are not UTF-8 (lone surrogates); proper surrogate
-// pairs are ordinary characters that Qt spells correctly.
-bool hasEscapedBytes(const QString &path) {
-    for (qsizetype i = 0; i < path.size(); ++i) {
-        const QChar c = path.at(i);
-        if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return true;
-    }
-    return false;
-}
-
-bool makeFolder(const QString &path) {
-    if (::mkdir(nativePath(path).constData(), 0700) == 0)
-        return true;
-    if (errno != EEXIST)
-        return false;
-    struct stat st {};
-    return lstatPath(path, &st) && S_ISDIR(st.st_mode);
-}
-
-bool makeFolderPath(const QString &path) {
-    if (makeFolder(path))
-        return true;
-    if (errno != ENOENT)
-        return false;
-    const QString parent = parentFolderOf(path);
-    return parent != path && makeFolderPath(parent) && makeFolder(path);
-}
-
-bool prepareTrash(const QString &trash) {
-    return makeFolderPath(trash) && makeFolder(fJoinPath(trash, QStringLiteral("files"))) &&
-           makeFolder(fJoinPath(trash, QStringLiteral("info")));
-}
-
-QString homeTrash() {
-    QString data = decodeNativeName(qgetenv("XDG_DATA_HOME"));
-    if (!data.startsWith(QLatin1Char('/'))) // relative values are to be ignored
-        data = decodeNativeName(qgetenv("HOME")) + QStringLiteral("/.local/share");
-    return fJoinPath(data, QStringLiteral("Trash"));
-}
-
-// Device of the nearest existing folder on the way up to the root.
-bool deviceOf(QString path, dev_t *device) {
-    struct stat st {};
-    while (!path.isEmpty()) {
-        if (::stat(nativePath(path).constData(), &st) == 0) {
-            *device = st.st_dev;
-            return true;
-        }
-        const QString parent = parentFolderOf(path);
-        if (parent == path)
-            break;
-        path = parent;
-    }
-    return false;
-}
-
-// The trash of a mount point that is not the home trash's, and the top folder it belongs to.
-QString topFolderTrash(const QString &path, dev_t device, QString *topFolder) {
-    QString top = canonical(parentFolderOf(path));
-    if (top.isEmpty())
-        return QString();
-    while (top != QStringLiteral("/")) {
-        const QString up = parentFolderOf(top);
-        struct stat st {};
-        if (::stat(nativePath(up).constData(), &st) != 0 || st.st_dev != device)
-            break;
-        top = up;
-    }
-    *topFolder = top;
-    const QString uid = QString::number(::getuid());
-    // An administrator's shared .Trash counts only when it is a real, sticky folder.
-    struct stat st {};
-    const QString shared = fJoinPath(top, QStringLiteral(".Trash"));
-    if (lstatPath(shared, &st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
-        const QString own = fJoinPath(shared, uid);
-        if (prepareTrash(own))
-            return own;
-    }
-    const QString own = fJoinPath(top, QStringLiteral(".Trash-") + uid);
-    if (!makeFolder(own) || !lstatPath(own, &st) || !S_ISDIR(st.st_mode) ||
-        st.st_uid != ::getuid() || !prepareTrash(own))
-        return QString();
-    return own;
-}
-
-QString trashFor(const QString &path, QString *topFolder) {
-    topFolder->clear();
-    struct stat entry {};
-    if (!lstatPath(path, &entry))
-        return QString();
-    const QString home = homeTrash();
-    dev_t homeDevice = 0;
-    if (deviceOf(home, &homeDevice) && homeDevice == entry.st_dev)
-        return prepareTrash(home) ? home : QString();
-    return topFolderTrash(path, entry.st_dev, topFolder);
-}
-
-// Our own move into a freedesktop.org trash: the info file is made first (its exclusive
-// creation reserves the name), then the entry is renamed into files/.
-bool moveIntoTrash(const QString &path, const QString &trash, const QString &topFolder,
-                   QString *reason) {
-    const QString absolute = fJoinPath(canonical(parentFolderOf(path)), lastNameOf(path));
-    QByteArray recorded = nativePath(absolute);
-    if (!topFolder.isEmpty()) {
-        // Below a mount point's trash the path is kept relative to that mount point.
-        const QByteArray top = nativePath(topFolder);
-        recorded = recorded.mid(top.endsWith('/') ? top.size() : top.size() + 1);
-    }
-    QByteArray base = nativePath(lastNameOf(path));
-    if (base.size() > 200) // room for a number and ".trashinfo" within NAME_MAX
-        base.truncate(200);
-    const QByteArray info =
-        "[Trash Info]\nPath=" + recorded.toPercentEncoding("/") + "\nDeletionDate=" +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() +
-        "\n";
-    const QByteArray filesDir = nativePath(fJoinPath(trash, QStringLiteral("files")));
-    const QByteArray infoDir = nativePath(fJoinPath(trash, QStringLiteral("info")));
-    for (int n = 1; n <= MaxTrashNames; ++n) {
-        const QByteArray name = n == 1 ? base : base + '.' + QByteArray::number(n);
-        const QByteArray infoPath = infoDir + '/' + name + ".trashinfo";
-        const QByteArray target = filesDir + '/' + name;
-        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            *reason = withErrno(NoTrash, errno);
-            return false;
-        }
-        struct stat st {};
-        if (::lstat(target.constData(), &st) == 0) { // a leftover without its info file
-            ::close(fd);
-            ::unlink(infoPath.constData());
-            continue;
-        }
-        const bool written = writeAll(fd, info.constData(), info.size()) && ::fsync(fd) == 0;
-        const int writeError = errno;
-        ::close(fd);
-        if (!written) {
-            ::unlink(infoPath.constData());
-            *reason = withErrno(NoTrash, writeError);
-            return false;
-        }
-        if (::rename(nativePath(path).constData(), target.constData()) != 0) {
-            const int error = errno;
-            ::unlink(infoPath.constData());
-            *reason = withErrno(QStringLiteral("ごみ箱へ移動できません"), error);
-            return false;
-        }
-        return true;
-    }
-    *reason = NoTrash;
-    return false;
-}
 
 // Removes a tree for good without following any link; failures are collected by name.
 bool removeTree(const QString &path, const QString &rel, FileOperationResult &result,
@@ -542,40 +370,13 @@ FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList 
             result.failures.append({name, withErrno(NotFound, errno)});
             continue;
         }
-        // Our own search decides whether there is a trash at all: Qt, finding none, files
-        // the entry under "files/" of the current folder and reports success.
-        QString topFolder;
-        const QString trash = trashFor(path, &topFolder);
-        if (trash.isEmpty()) {
+        const TrashPlace place = trashPlaceFor(path);
+        if (!place.isValid()) {
             withoutTrash << name;
             continue;
         }
-        // Qt's own trash for names it can spell; ours for the rest and when Qt gives up.
-        if (!hasEscapedBytes(path)) {
-            QString inTrash;
-            if (QFile::moveToTrash(path, &inTrash)) {
-                if (QDir::isAbsolutePath(inTrash)) {
-                    result.done << name;
-                    continue;
-                }
-                // Not a trash: take the entry back and use ours.
-                const QString stray = QDir::current().absoluteFilePath(inTrash);
-                if (::rename(nativePath(stray).constData(), nativePath(path).constData()) != 0) {
-                    result.failures.append(
-                        {name, withErrno(QStringLiteral("移動先が不明です: ") + stray, errno)});
-                    continue;
-                }
-                QFile::remove(
-                    fJoinPath(parentFolderOf(parentFolderOf(stray)), QStringLiteral("info/")) +
-                    lastNameOf(stray) + QStringLiteral(".trashinfo"));
-            }
-        }
-        if (!lstatPath(path, &st)) { // gone after all
-            result.done << name;
-            continue;
-        }
         QString reason;
-        if (moveIntoTrash(path, trash, topFolder, &reason))
+        if (moveIntoTrash(path, place, &reason))
             result.done << name;
         else
             result.failures.append({name, reason});

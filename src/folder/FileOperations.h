@@ -51,16 +51,18 @@ bool isPlainEntryName(const QString &name);
 
 // Copies the named entries of sourceFolder (files, links, folders with all their content)
 // into destinationFolder, replacing existing files there without asking. Existing folders are
-// merged into; an existing file or link is never replaced by a folder. Files are written
-// through access (a test passes one that fails).
+// merged into and keep their own mode and time; an existing file or link is never replaced by
+// a folder. A folder made by the copy takes the source's time only when everything below it
+// was copied, so an incomplete copy never looks like its source. Files are written through
+// access (a test passes one that fails).
 FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
                                 const QStringList &names,
                                 const FileOperationProgress &progress = {},
                                 FileAccess &access = FileAccess::system());
 
-// Moves the named entries of folder to the trash of the desktop (the freedesktop.org layout,
-// also for names that are not valid UTF-8). Entries whose file system has no usable trash are
-// deleted for good only when askDeleteForGood agrees.
+// Moves the named entries of folder to the trash of the desktop (DesktopTrash.h), from where a
+// file manager can restore them. Entries whose file system has no usable trash are deleted for
+// good only when askDeleteForGood agrees.
 FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList &names,
                                        const DeleteForGoodQuestion &askDeleteForGood,
                                        const FileOperationProgress &progress = {});

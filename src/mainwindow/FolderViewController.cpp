@@ -5,6 +5,7 @@
 #include "engine/Workspace.h"
 #include "folder/FileOperations.h"
 #include "folder/FolderSort.h"
+#include "folder/ui/FileProgressWindow.h"
 #include "folder/ui/frmDialog.h"
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/EventHook.h"
@@ -21,9 +22,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QProgressDialog>
 
 #include <algorithm>
 #include <memory>
@@ -36,16 +35,10 @@ namespace {
 const QString Sorting = QStringLiteral("ソート中...");
 const QString StartingInstance = QStringLiteral("Corvaneでファイルを開きます...");
 const QString OpeningEntry = QStringLiteral("ファイル/フォルダを開きます...");
-const QString Copying = QStringLiteral("コピー中です...");
-const QString Trashing = QStringLiteral("ごみ箱へ移動中です...");
 const QString CopyFailed = QStringLiteral("コピーできませんでした: ");
 const QString TrashFailed = QStringLiteral("ごみ箱へ移動できませんでした: ");
 const QString Cancelled = QStringLiteral("中断しました");
 const QString DeletedForGood = QStringLiteral("完全に削除しました: ");
-const QString NoTrashTitle = QStringLiteral("ごみ箱へ移動");
-const QString NoTrashQuestion =
-    QStringLiteral("次の項目はごみ箱が使えないため、ごみ箱へ移動できません。\n完全に削除しますか？"
-                   "（元に戻せません）\n\n");
 
 // The menu from top to bottom; a separator stands before the items that start a group.
 struct FolderMenuEntry {
@@ -95,15 +88,6 @@ FolderViewController::FolderViewController(ViewHost &host, ResultGridView *view)
     };
     openPath = openWithDesktop;
     execDialog = [](frmDialog &dialog) { return dialog.exec(); };
-    askDeleteForGood = [this](const QStringList &names) {
-        QStringList shown = names.mid(0, 20);
-        if (names.size() > shown.size())
-            shown << QStringLiteral("...");
-        return QMessageBox::question(m_host.dialogParent(), NoTrashTitle,
-                                     NoTrashQuestion + shown.join(QLatin1Char('\n')),
-                                     QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
-    };
     installHooks();
 }
 
@@ -343,25 +327,21 @@ void FolderViewController::startFileOperation(FileOperationKind kind) {
     // The window takes no commands while files are being changed under it.
     m_fileOperationRunning = true;
     m_host.lockWindow(true);
-    QProgressDialog progress(copy ? Copying : Trashing, QStringLiteral("キャンセル"), 0, 1000,
-                             m_host.dialogParent());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500); // short operations pass without a window
-    progress.setAutoReset(false);
+    FileProgressWindow progress(kind, m_host.dialogParent());
     const FileOperationProgress report = [&](quint64 done, quint64 total, const QString &name) {
-        progress.setLabelText((copy ? Copying : Trashing) + QLatin1Char('\n') + name);
-        progress.setValue(total > 0 ? int(std::min<quint64>(1000, done * 1000 / total)) : 0);
-        return !progress.wasCanceled();
+        return progress.report(done, total, name);
     };
-    const FileOperationResult result =
-        copy ? copyEntries(folder, other, names, report)
-             : moveEntriesToTrash(folder, names, askDeleteForGood, report);
+    const DeleteForGoodQuestion ask = [&](const QStringList &names) {
+        return progress.askDeleteForGood(names);
+    };
+    const FileOperationResult result = copy ? copyEntries(folder, other, names, report)
+                                            : moveEntriesToTrash(folder, names, ask, report);
     progress.close();
     m_host.lockWindow(false);
     m_fileOperationRunning = false;
 
-    // The view shows what the folders really hold now, whatever went wrong.
-    m_host.runComparison();
+    // The view shows what the folders really hold now, whatever went wrong; what went wrong
+    // follows the run's summary.
     QStringList problems;
     if (!result.failures.isEmpty())
         problems << (copy ? CopyFailed : TrashFailed) + describeFailures(result);
@@ -369,6 +349,5 @@ void FolderViewController::startFileOperation(FileOperationKind kind) {
         problems << Cancelled;
     if (!result.deletedForGood.isEmpty())
         problems << DeletedForGood + result.deletedForGood.join(QStringLiteral(", "));
-    if (!problems.isEmpty())
-        m_host.setStatus(problems.join(QStringLiteral("  ")));
+    m_host.runComparisonThenTell(problems.join(QStringLiteral("  ")));
 }

@@ -56,11 +56,10 @@ public:
 
     // Outside effects, replaceable by tests: starting a second instance with one or two
     // paths, opening a path with the desktop, showing the confirmation dialog (returns the
-    // dialog's result code), asking whether entries without a trash may be deleted for good.
+    // dialog's result code).
     std::function<bool(const QStringList &paths)> startInstance;
     std::function<bool(const QString &path)> openPath;
     std::function<int(frmDialog &dialog)> execDialog;
-    std::function<bool(const QStringList &names)> askDeleteForGood;
 
 private:
     void buildMenu();

@@ -49,6 +49,7 @@ public:
     // Starts a comparison of the two path boxes (the one road of every command). It runs on a
     // worker thread; the result on screen stays until the finished one replaces it.
     void runComparison() override;
+    void runComparisonThenTell(const QString &outcome) override;
     bool isRunning() const override;
     bool runInBackground(std::function<void()> work, std::function<void()> done) override;
     void sDiffbarPrint() override;
@@ -152,6 +153,7 @@ private:
     bool m_activated = false;
     std::unique_ptr<RunController> m_run;
     bool m_closeAfterRun = false;
+    QString m_outcomeAfterRun; // told after the summary of the run in progress
     QTimer *m_resizeSettled = nullptr;
     bool m_maximised = false;
 };

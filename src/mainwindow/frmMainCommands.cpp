@@ -22,6 +22,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <utility>
+
 using namespace MainTexts;
 
 namespace {
@@ -142,6 +144,18 @@ void frmMain::runComparison() {
     m_run->start();
 }
 
+void frmMain::runComparisonThenTell(const QString &outcome) {
+    if (isRunning())
+        return;
+    runComparison();
+    if (!isRunning()) { // nothing to wait for
+        if (!outcome.isEmpty())
+            setStatus(outcome);
+        return;
+    }
+    m_outcomeAfterRun = outcome;
+}
+
 // The finished run's result is in the workspace: the window does what the run asked of it on
 // its way (history, overview bar, row heights, raising) and shows the summary.
 void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QString &summary) {
@@ -159,10 +173,12 @@ void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QStr
         raise();
         activateWindow();
     }
-    setStatus(summary);
+    const QString outcome = std::exchange(m_outcomeAfterRun, QString());
+    setStatus(outcome.isEmpty() ? summary : summary + QStringLiteral("  ") + outcome);
 }
 
 void frmMain::runEnded() {
+    m_outcomeAfterRun.clear(); // a run that ended without a result tells nothing
     g_vs_Change();
     if (m_closeAfterRun)
         close();

@@ -115,6 +115,65 @@ TEST_F(FileOperationsTest, CopyReplacesFilesAndFoldersAndKeepsTheirTimes) {
     EXPECT_EQ(namesIn(right()), QStringList({"a.txt", "sub"}));
 }
 
+// Sets a folder's (or file's) mode and modification time.
+void setModeAndTime(const QString &path, mode_t mode, time_t seconds) {
+    ASSERT_EQ(::chmod(bytesOf(path).constData(), mode), 0);
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, bytesOf(path).constData(), times, 0), 0);
+}
+
+struct stat statOf(const QString &path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(bytesOf(path).constData(), &st), 0);
+    return st;
+}
+
+TEST_F(FileOperationsTest, OnlyACompleteNewFolderLooksLikeItsSource) {
+    constexpr time_t Old = 1577934245, Older = 1546300800;
+    // Copied whole into a new folder: the source's mode and time.
+    ASSERT_TRUE(QDir().mkpath(left() + "/whole"));
+    writeNative(left() + "/whole/x.txt", "X");
+    setModeAndTime(left() + "/whole", 0750, Old);
+    // Copied in part: the disk fills up in its second file.
+    ASSERT_TRUE(QDir().mkpath(left() + "/part"));
+    writeNative(left() + "/part/a.txt", "A");
+    writeNative(left() + "/part/b.txt", "B");
+    setModeAndTime(left() + "/part", 0755, Old);
+    // Merged into a folder that was there: it keeps its own mode and time.
+    ASSERT_TRUE(QDir().mkpath(left() + "/merge"));
+    writeNative(left() + "/merge/y.txt", "Y");
+    setModeAndTime(left() + "/merge", 0700, Old);
+    ASSERT_TRUE(QDir().mkpath(right() + "/merge"));
+    setModeAndTime(right() + "/merge", 0755, Older);
+
+    FileOperationResult r = copyEntries(left(), right(), {"whole", "merge"});
+    EXPECT_TRUE(r.succeeded());
+    EXPECT_EQ(statOf(right() + "/whole").st_mode & 07777, 0750u);
+    EXPECT_EQ(statOf(right() + "/whole").st_mtim.tv_sec, Old);
+    EXPECT_EQ(statOf(right() + "/merge").st_mode & 07777, 0755u);
+    EXPECT_NE(statOf(right() + "/merge").st_mtim.tv_sec, Old);
+    EXPECT_EQ(readNative(right() + "/merge/y.txt"), "Y");
+
+    FileFaults disk;
+    disk.failingWrite = 2;
+    r = copyEntries(left(), right(), {"part"}, {}, disk);
+    ASSERT_EQ(r.failures.size(), 1);
+    EXPECT_TRUE(r.failures[0].name.startsWith("part/"));
+    EXPECT_EQ(statOf(right() + "/part").st_mode & 07777, 0755u);
+    EXPECT_NE(statOf(right() + "/part").st_mtim.tv_sec, Old);
+
+    // Cancelled part way: the same.
+    ASSERT_TRUE(QDir().mkpath(left() + "/stopped"));
+    writeNative(left() + "/stopped/1.txt", "1");
+    writeNative(left() + "/stopped/2.txt", "2");
+    setModeAndTime(left() + "/stopped", 0755, Old);
+    int files = 0;
+    r = copyEntries(left(), right(), {"stopped"},
+                    [&](quint64, quint64, const QString &) { return ++files < 2; });
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_NE(statOf(right() + "/stopped").st_mtim.tv_sec, Old);
+}
+
 TEST_F(FileOperationsTest, FailedWriteLeavesTheOldFileWholeAndTheRestGoesOn) {
     writeNative(left() + "/big.dat", QByteArray(3 << 20, 'n'));
     writeNative(left() + "/small.txt", "SMALL");

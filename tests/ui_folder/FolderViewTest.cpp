@@ -1,8 +1,10 @@
+#include "folder/ui/FileProgressWindow.h"
 #include "folder/ui/frmDialog.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
+#include "platform/NativePath.h"
 #include "support/TempFiles.h"
 
 #include <QAction>
@@ -10,10 +12,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -300,4 +305,57 @@ TEST_F(FolderViewTest, ConfirmationNeverOffersAnEmptyListAndDeleteTakesEntriesOu
     EXPECT_EQ(dialog.fg->item(0, 1)->text(), left());
     EXPECT_EQ(dialog.fg->item(1, 1)->text(), right());
     EXPECT_FALSE(dialog.cmdMenu[0]->isEnabled());
+}
+
+TEST_F(FolderViewTest, QuestionWithoutATrashStandsInFrontOfTheProgressInJapanese) {
+    // No trash can be made: the data folder's parent is a file.
+    files.write("blocker", "");
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(files.filePath("blocker/data")));
+    files.write("left/a.txt", "A");
+    fill({{{"a.txt", "1 byte", "txt", "1"}, {}}});
+    w->folderView().execDialog = [](frmDialog &) { return int(QDialog::Accepted); };
+
+    QString owner, title;
+    QStringList buttons;
+    bool modal = false, ownerShown = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto *progress = qobject_cast<FileProgressWindow *>(box->parentWidget());
+        owner = progress ? QStringLiteral("progress") : QStringLiteral("other");
+        ownerShown = progress && progress->isVisible();
+        title = progress ? progress->windowTitle() : QString();
+        modal = box->isModal();
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        box->defaultButton()->click(); // "no": nothing is deleted
+    });
+    view()->setCurrentCell(1, 0);
+    w->folderView().mnuFolderItem_Click(FolderCommand::Trash);
+    w->waitForRun();
+    qputenv("XDG_DATA_HOME", savedData);
+
+    EXPECT_EQ(owner, "progress");
+    EXPECT_TRUE(ownerShown);
+    EXPECT_EQ(title, QStringLiteral("ごみ箱へ移動"));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(buttons, QStringList({"はい(&Y)", "いいえ(&N)"}));
+    EXPECT_EQ(TempFiles::read(left() + "/a.txt"), "A");
+    // The fresh comparison's summary does not hide what went wrong.
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+    EXPECT_TRUE(w->statusPanel->text().contains(QStringLiteral("削除しませんでした")))
+        << w->statusPanel->text().toStdString();
+}
+
+TEST(FileProgressWindowTest, NamesItsOperationAndStopsOnCancel) {
+    FileProgressWindow copy(FileOperationKind::Copy, nullptr);
+    EXPECT_EQ(copy.windowTitle(), QStringLiteral("ファイルコピー"));
+    FileProgressWindow trash(FileOperationKind::Trash, nullptr);
+    EXPECT_EQ(trash.windowTitle(), QStringLiteral("ごみ箱へ移動"));
+    EXPECT_TRUE(trash.report(1, 4, decodeNativeName("caf\xe9.txt")));
+    EXPECT_EQ(trash.value(), 250);
+    EXPECT_TRUE(trash.findChild<QLabel *>()->text().endsWith(QStringLiteral("caf\uFFFD.txt")));
+    trash.cancel();
+    EXPECT_FALSE(trash.report(2, 4, "b.txt"));
 }
