@@ -180,6 +180,14 @@ bool OdsReader::readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder) {
         col = int(std::min<qint64>(qint64(col) + span, WorkbookLimits::MaxCols + 1));
     }
     const int last = int(std::min<qint64>(qint64(row) + repeat - 1, WorkbookLimits::MaxRows));
+    if (m_cells) {
+        // Refused before any of it is stored when the repeats alone would pass the budget.
+        qint64 perRow = 0;
+        for (const RowCell &cell : std::as_const(cells))
+            perRow += cell.repeat;
+        if (perRow * (qint64(last) - row + 1) > m_budget)
+            return fail(WorkbookText::TooLarge);
+    }
     for (const RowCell &cell : std::as_const(cells)) {
         // Only the corners matter to a used range; kept cells are each counted.
         for (int y = row; y <= last; y = (m_cells || y == last) ? y + 1 : last) {
