@@ -36,14 +36,14 @@ int repeatCount(const QXmlStreamAttributes &attrs, const char *name, int most) {
 
 // "PT12H30M15.5S" (an ISO duration) as a fraction of a day; negative when unreadable.
 double durationDays(QStringView text) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d+)?)S)?)?$"));
+    static const QRegularExpression pattern(QStringLiteral(
+        "^(-)?P(?:(\\d+)D)?(?:T(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d+)?)S)?)?$"));
     const auto m = pattern.match(text.toString());
     if (!m.hasMatch())
         return -1;
     const double seconds = m.capturedView(2).toDouble() * 86400 +
-                           m.capturedView(3).toDouble() * 3600 +
-                           m.capturedView(4).toDouble() * 60 + m.capturedView(5).toDouble();
+                           m.capturedView(3).toDouble() * 3600 + m.capturedView(4).toDouble() * 60 +
+                           m.capturedView(5).toDouble();
     return (m.capturedView(1).isEmpty() ? 1 : -1) * seconds / 86400;
 }
 
@@ -172,11 +172,12 @@ bool OdsReader::readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder) {
             r.skipCurrentElement();
             continue;
         }
-        const int span = repeatCount(r.attributes(), "number-columns-repeated",
-                                     WorkbookLimits::MaxCols);
+        const int span =
+            repeatCount(r.attributes(), "number-columns-repeated", WorkbookLimits::MaxCols);
         CellValue value = readCell(r);
         if (!value.isEmpty() && col <= WorkbookLimits::MaxCols)
-            cells.append({col, std::min(span, WorkbookLimits::MaxCols - col + 1), std::move(value)});
+            cells.append(
+                {col, std::min(span, WorkbookLimits::MaxCols - col + 1), std::move(value)});
         col = int(std::min<qint64>(qint64(col) + span, WorkbookLimits::MaxCols + 1));
     }
     const int last = int(std::min<qint64>(qint64(row) + repeat - 1, WorkbookLimits::MaxRows));
@@ -193,7 +194,7 @@ bool OdsReader::readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder) {
         for (int y = row; y <= last; y = (m_cells || y == last) ? y + 1 : last) {
             for (int x = cell.col; x < cell.col + cell.repeat;
                  x = (m_cells || x == cell.col + cell.repeat - 1) ? x + 1
-                                                                   : cell.col + cell.repeat - 1) {
+                                                                  : cell.col + cell.repeat - 1) {
                 if (!builder.add(y, x, cell.value))
                     return fail(WorkbookText::TooLarge);
             }

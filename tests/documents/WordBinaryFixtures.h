@@ -29,7 +29,7 @@ struct Piece {
 
 struct DocOptions {
     quint16 nFib = 0x00C1;
-    quint16 flags = 0x1200; // the 1Table stream, extended characters
+    quint16 flags = 0x1200;     // the 1Table stream, extended characters
     bool storeBackwards = true; // pieces stored in reverse order, as after a fast save
     int cutStreamAt = -1;       // truncate the WordDocument stream (damage)
     bool withTable = true;
@@ -80,8 +80,8 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
     put16(word, 0, 0xA5EC);
     put16(word, 2, options.nFib);
     put16(word, 0x0A, options.flags);
-    put16(word, 32, 14); // 16-bit values
-    put16(word, 62, 22); // 32-bit values, from 64
+    put16(word, 32, 14);  // 16-bit values
+    put16(word, 62, 22);  // 32-bit values, from 64
     put16(word, 152, 93); // (offset, length) pairs, from 154
     qint64 cpTotal = 0;
     for (const Piece &p : pieces)
@@ -137,14 +137,21 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
     for (int i = 0; i < runs; ++i)
         put8(word, page + 4 * (runs + 1) + 13 * i, offsets[i]);
     put8(word, page + 511, quint8(runs));
-    const QByteArray papx = QByteArray::fromHex("09" "0000" "08d6" "0600" "0102030405"
-                                                "162401" "172401");
+    const QByteArray papx = QByteArray::fromHex("09"
+                                                "0000"
+                                                "08d6"
+                                                "0600"
+                                                "0102030405"
+                                                "162401"
+                                                "172401");
     for (int i = 0; i < papx.size(); ++i)
         put8(word, page + 2 * 0xE0 + i, quint8(papx[i]));
 
     // The table stream: a property block, the piece table, then the bin table.
     QByteArray table;
-    table += QByteArray::fromHex("01" "0200" "0000");
+    table += QByteArray::fromHex("01"
+                                 "0200"
+                                 "0000");
     table += char(0x02);
     append32(table, quint32(4 * (pieces.size() + 1) + 8 * pieces.size()));
     quint32 cp = 0;

@@ -19,8 +19,8 @@ QString readText(const QString &path) {
 
 QString docxText(TempFiles &tmp, const QByteArray &body) {
     const QString path = tmp.filePath(QStringLiteral("same.docx"));
-    DocumentFixtures::writeZip(
-        path, DocumentFixtures::docxEntries(DocumentFixtures::wordDocument(body)));
+    DocumentFixtures::writeZip(path,
+                               DocumentFixtures::docxEntries(DocumentFixtures::wordDocument(body)));
     return readText(path);
 }
 
@@ -47,7 +47,8 @@ TEST(WordBinary, GivesTheLinesOfTheSameDocumentSavedAsDocx) {
         {QStringLiteral("A1\a\aB1 first\rB1 second\a\ax\ay\a\a"), false, {23, 28}},
         {QStringLiteral("see \x13 HYPERLINK \"http://x\" \x14the link\x15 and page "
                         "\x13 IF \x13 PAGE \x14 1\x15 = 1 \"one\" \x14one\x15\r"),
-         false, {}},
+         false,
+         {}},
         {QStringLiteral("line\vbreak\r\r最後"), false, {}},
     };
     ASSERT_TRUE(writeDoc(doc, pieces));
@@ -57,8 +58,8 @@ TEST(WordBinary, GivesTheLinesOfTheSameDocumentSavedAsDocx) {
     EXPECT_EQ(readText(doc), expected);
 
     const QByteArray table = "<w:tbl><w:tr>" + cell(p("A1")) + cell("<w:p/>") +
-                             cell(p("B1 first") + p("B1 second")) + "</w:tr><w:tr>" +
-                             cell(p("x")) + cell(p("y")) + "</w:tr></w:tbl>";
+                             cell(p("B1 first") + p("B1 second")) + "</w:tr><w:tr>" + cell(p("x")) +
+                             cell(p("y")) + "</w:tr></w:tbl>";
     const QByteArray body = p("第一段落です。") + p("二つ目の段落") +
                             p("Café “quoted”</w:t><w:tab/><w:t>after tab") + table +
                             p("see the link and page one") + p("line</w:t><w:br/><w:t>break") +

@@ -1,5 +1,5 @@
-#include "sheet/Workbook.h"
 #include "sheet/SheetFixtures.h"
+#include "sheet/Workbook.h"
 #include "sheet/WorkbookReaders.h"
 #include "support/TempFiles.h"
 
@@ -23,8 +23,8 @@ QByteArray content(const QByteArray &tables) {
 QString writeOds(TempFiles &tmp, const QString &name, const QByteArray &tables,
                  SheetFixtures::Parts extra = {}) {
     const QString path = tmp.filePath(name);
-    extra.prepend({QStringLiteral("mimetype"),
-                   QByteArray("application/vnd.oasis.opendocument.spreadsheet")});
+    extra.prepend(
+        {QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.spreadsheet")});
     extra.append({QStringLiteral("content.xml"), content(tables)});
     EXPECT_TRUE(SheetFixtures::writeZip(path, extra));
     return path;
