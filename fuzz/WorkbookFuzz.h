@@ -1,7 +1,7 @@
 #pragma once
 
 // The workbook readers on a file with arbitrary content: names and ranges only, then every
-// cell. Shared by the .csv, .xls and .xlsx targets.
+// cell. Shared by the .csv, .ods, .xls and .xlsx targets.
 #include "FuzzSupport.h"
 
 #include "sheet/Workbook.h"

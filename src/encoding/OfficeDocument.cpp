@@ -1,25 +1,24 @@
 #include "encoding/OfficeDocument.h"
 
 #include "encoding/Charset.h"
-#include "platform/ChildProcess.h"
+#include "encoding/WordBinary.h"
+#include "platform/FileReader.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "platform/ZipPackage.h"
 
 #include <QList>
-#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 #include <algorithm>
 
 namespace {
 
-constexpr int DocConverterTimeoutMs = 30000;
 // The text we hand on is held whole in memory; a document that expands beyond this many
 // characters (a few thousand novels) is refused rather than read.
 constexpr qsizetype MaxTextChars = qsizetype(256) * 1024 * 1024;
-// What the converter may write before it is stopped.
-constexpr qint64 MaxConverterOutput = qint64(256) * 1024 * 1024;
+// Largest .doc file read; its streams are held in memory while it is read.
+constexpr qint64 MaxDocFileBytes = qint64(1024) * 1024 * 1024;
 // Longest run of spaces one ODF <text:s> may stand for; larger counts are hostile.
 constexpr int MaxSpaceRun = 1000;
 
@@ -301,67 +300,24 @@ bool readOdt(const QString &path, QString *text, QString *reason) {
 
 bool readDoc(const QString &path, QString *text, QString *reason,
              const std::function<bool()> &stop) {
-    NativeStat st;
-    if (!nativeStat(path, &st) || !st.isFile)
+    const WholeFile file = readWholeFile(path, MaxDocFileBytes, stop);
+    switch (file.problem) {
+    case FileProblem::None:
+        break;
+    case FileProblem::TooLarge:
+        return fail(reason, ZipText::TooLarge);
+    case FileProblem::Stopped:
+        return fail(reason, DocumentText::Stopped);
+    default:
         return fail(reason, ZipText::CannotOpen);
+    }
     // A newer document saved under the old extension.
-    if (fileHead(path).startsWith(ZipMagic))
+    if (file.bytes.startsWith(ZipMagic))
         return readDocx(path, text, reason);
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("antiword"));
-    if (program.isEmpty())
-        return fail(reason, DocumentText::NoConverter);
-    // The converter reads the file we opened, by its descriptor's name: an absolute path that
-    // is never taken for an option and keeps a name that is not UTF-8 exact.
-    NativeFile file;
-    if (!file.open(path))
-        return fail(reason, ZipText::CannotOpen);
-    const QStringList args{QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
-                           QStringLiteral("UTF-8.txt"), sharedFilePath(file.descriptor())};
-    std::optional<QString> out = runConverter(program, args, DocConverterTimeoutMs, reason,
-                                              MaxConverterOutput, stop, file.descriptor());
-    if (!out)
-        return false;
-    // The converter ends its output with line ends that are not document text.
-    while (out->endsWith(u'\n'))
-        out->chop(1);
-    *text = *out;
-    return true;
+    return readWordBinary(file.bytes, text, reason);
 }
 
 } // namespace
-
-std::optional<QString> runConverter(const QString &program, const QStringList &arguments,
-                                    int timeoutMs, QString *error, qint64 maxOutputBytes,
-                                    const std::function<bool()> &stop, int sharedFile) {
-    const ProgramRun run =
-        runProgram(program, arguments, QByteArray(), timeoutMs, maxOutputBytes, stop, sharedFile);
-    switch (run.outcome) {
-    case ProgramRun::Outcome::TooMuchOutput:
-        fail(error, ZipText::TooLarge);
-        return std::nullopt;
-    case ProgramRun::Outcome::Timeout:
-        fail(error, DocumentText::ConverterTimeout);
-        return std::nullopt;
-    case ProgramRun::Outcome::Stopped:
-        fail(error, DocumentText::ConverterStopped);
-        return std::nullopt;
-    case ProgramRun::Outcome::CannotStart:
-        fail(error, DocumentText::ConverterFailed);
-        return std::nullopt;
-    case ProgramRun::Outcome::Crashed:
-    case ProgramRun::Outcome::Exited:
-        break;
-    }
-    if (!run.succeeded()) {
-        QString reason = DocumentText::ConverterFailed;
-        const QString detail = QString::fromUtf8(run.errorOut).section(u'\n', 0, 0).trimmed();
-        if (!detail.isEmpty())
-            reason += QStringLiteral(" (") + detail + u')';
-        fail(error, reason);
-        return std::nullopt;
-    }
-    return NormalizeLineEnds(QString::fromUtf8(run.output));
-}
 
 std::optional<QString> readDocumentText(const QString &path, QString *error,
                                         const std::function<bool()> &stop) {
@@ -369,14 +325,20 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
     QString text;
     QString reason;
     bool ok = false;
-    if (ext == u"docx" || ext == u"docm" || ext == u"dotx" || ext == u"dotm")
+    switch (documentKindOf(ext)) {
+    case DocumentKind::Word:
         ok = readDocx(path, &text, &reason);
-    else if (ext == u"odt" || ext == u"ott")
+        break;
+    case DocumentKind::OpenDocument:
         ok = readOdt(path, &text, &reason);
-    else if (ext == u"doc" || ext == u"dot")
+        break;
+    case DocumentKind::WordBinary:
         ok = readDoc(path, &text, &reason, stop);
-    else
+        break;
+    case DocumentKind::None:
         reason = DocumentText::UnknownKind;
+        break;
+    }
     if (!ok) {
         if (error)
             *error = DocumentText::CannotRead + reason;

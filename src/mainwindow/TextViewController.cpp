@@ -156,8 +156,7 @@ void TextViewController::openInEditor() {
             m_host.setStatus(EditorFailed + editor);
         return;
     }
-    const QString ext = lowerExtension(path);
-    if (ext == QLatin1String("doc") || ext == QLatin1String("docx")) {
+    if (isDocumentExtension(lowerExtension(path))) {
         openWithDesktop(path);
         return;
     }

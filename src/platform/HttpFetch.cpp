@@ -30,6 +30,22 @@ bool isStatusError(QNetworkReply::NetworkError e) {
            e == QNetworkReply::ProtocolInvalidOperationError;
 }
 
+// The words for a failure before any answer came.
+QString failureText(QNetworkReply::NetworkError e, const QString &detail) {
+    switch (e) {
+    case QNetworkReply::ConnectionRefusedError:
+        return HttpText::CannotConnect;
+    case QNetworkReply::HostNotFoundError:
+        return HttpText::HostNotFound;
+    case QNetworkReply::SslHandshakeFailedError:
+        return HttpText::TlsFailed;
+    case QNetworkReply::TimeoutError:
+        return HttpText::NoResponse;
+    default:
+        return HttpText::Failed + QStringLiteral(": ") + detail;
+    }
+}
+
 } // namespace
 
 HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
@@ -47,7 +63,7 @@ HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
     }
     timeoutMs = std::max(1, timeoutMs);
 
-    enum class Stop { None, Timeout, TooLarge, Asked };
+    enum class Stop { None, Timeout, TooSlow, TooLarge, Asked };
     Stop why = Stop::None;
     QByteArray body;
     QEventLoop loop;
@@ -95,7 +111,7 @@ HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
         body.clear();
     });
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
-    QObject::connect(&whole, &QTimer::timeout, &loop, [&] { abortWith(Stop::Timeout); });
+    QObject::connect(&whole, &QTimer::timeout, &loop, [&] { abortWith(Stop::TooSlow); });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer poll;
     poll.setInterval(StopPollMs);
@@ -131,6 +147,9 @@ HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
     case Stop::Timeout:
         result.error = HttpText::NoResponse;
         return result;
+    case Stop::TooSlow:
+        result.error = HttpText::TooSlow;
+        return result;
     case Stop::TooLarge:
         result.error = HttpText::TooLarge;
         return result;
@@ -138,7 +157,7 @@ HttpResult httpGet(const QString &address, int timeoutMs, qint64 maxBody,
         break;
     }
     if (error != QNetworkReply::NoError && !(answered && isStatusError(error))) {
-        result.error = HttpText::Failed + QStringLiteral(": ") + errorText;
+        result.error = failureText(error, errorText);
         return result;
     }
     result.ok = true;

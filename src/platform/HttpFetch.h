@@ -9,6 +9,10 @@
 namespace HttpText {
 inline const QString BadAddress = QStringLiteral("取得できないアドレスです");
 inline const QString NoResponse = QStringLiteral("応答がありません");
+inline const QString TooSlow = QStringLiteral("応答が遅すぎます");
+inline const QString CannotConnect = QStringLiteral("接続できません");
+inline const QString HostNotFound = QStringLiteral("サーバーが見つかりません");
+inline const QString TlsFailed = QStringLiteral("SSL/TLS の接続に失敗しました");
 inline const QString TooLarge = QStringLiteral("大きすぎます");
 inline const QString Failed = QStringLiteral("取得に失敗しました");
 inline const QString NoEventLoop = QStringLiteral("アプリケーションが起動していません");
@@ -32,8 +36,10 @@ constexpr int HttpMaxRedirects = 5;
 // from inside this one). Redirects are followed (at most HttpMaxRedirects, never to another
 // scheme than http or https). Whatever body the server sends counts, whatever the HTTP status:
 // an error page is a page. Fails when the address is not one of those schemes, the server
-// cannot be reached or closes without an answer, nothing arrives for timeoutMs ("応答がありません",
-// also when the whole transfer takes ten times that long), or the body passes HttpMaxBody.
+// cannot be found ("サーバーが見つかりません"), refuses the connection ("接続できません"), fails
+// the secure handshake ("SSL/TLS の接続に失敗しました") or closes without an answer, nothing
+// arrives for timeoutMs ("応答がありません"), the whole transfer takes ten times that long (a
+// server that trickles: "応答が遅すぎます"), or the body passes HttpMaxBody.
 // Nothing is stored: no cache, no cookies kept. maxBody lowers the body limit (for tests).
 // stop (may be empty) is asked every 20 ms while the transfer runs; when it answers true the
 // transfer is abandoned at once and the result is "stopped", never a partial page.

@@ -28,6 +28,37 @@ QString lowerExtension(const QString &path) {
     return name.mid(dot + 1).toLower();
 }
 
+DocumentKind documentKindOf(const QString &lowerExt) {
+    if (lowerExt == u"docx" || lowerExt == u"docm" || lowerExt == u"dotx" || lowerExt == u"dotm")
+        return DocumentKind::Word;
+    if (lowerExt == u"odt" || lowerExt == u"ott")
+        return DocumentKind::OpenDocument;
+    if (lowerExt == u"doc" || lowerExt == u"dot")
+        return DocumentKind::WordBinary;
+    return DocumentKind::None;
+}
+
+WorkbookKind workbookKindOf(const QString &lowerExt) {
+    if (lowerExt == u"xlsx" || lowerExt == u"xlsm" || lowerExt == u"xltx" || lowerExt == u"xltm")
+        return WorkbookKind::OpenXml;
+    if (lowerExt == u"xls")
+        return WorkbookKind::Binary;
+    if (lowerExt == u"ods" || lowerExt == u"ots")
+        return WorkbookKind::OpenDocument;
+    if (lowerExt == u"csv")
+        return WorkbookKind::Csv;
+    return WorkbookKind::None;
+}
+
+bool isWorkbookExtension(const QString &lowerExt) {
+    const WorkbookKind kind = workbookKindOf(lowerExt);
+    return kind != WorkbookKind::None && kind != WorkbookKind::Csv;
+}
+
+bool isDocumentExtension(const QString &lowerExt) {
+    return documentKindOf(lowerExt) != DocumentKind::None;
+}
+
 QString fGetExtension(const QString &path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     return dot < 0 ? QString() : path.mid(dot + 1);

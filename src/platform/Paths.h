@@ -10,6 +10,16 @@ PathKind fPathKind(const QString &path);
 bool fFileExists(const QString &path);
 // The text after the last "." of the path's file name, lower-cased; empty when there is none.
 QString lowerExtension(const QString &path);
+// What a file holds by its extension (lower-cased, as lowerExtension gives it).
+enum class DocumentKind { None, Word, OpenDocument, WordBinary };
+enum class WorkbookKind { None, OpenXml, Binary, OpenDocument, Csv };
+// .docx .docm .dotx .dotm, .odt .ott, .doc .dot
+DocumentKind documentKindOf(const QString &lowerExt);
+// .xlsx .xlsm .xltx .xltm, .xls, .ods .ots, .csv
+WorkbookKind workbookKindOf(const QString &lowerExt);
+// A workbook by its name alone: a CSV file is one only while the CSV toggle is down.
+bool isWorkbookExtension(const QString &lowerExt);
+bool isDocumentExtension(const QString &lowerExt);
 // The text after the last "." of the whole path, as written; empty when there is none.
 QString fGetExtension(const QString &path);
 // The file name of a path (the text after the last separator).

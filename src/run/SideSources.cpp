@@ -29,7 +29,7 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
         if (!text) {
-            ws.runProblems << error;
+            ws.runProblems << error + QStringLiteral(": ") + path;
             return {};
         }
         return keepLines(ws, NormalizeLineEnds(*text));

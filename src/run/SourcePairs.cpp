@@ -119,8 +119,7 @@ QString kindName(SourceKind kind) {
 
 RightName rightNameOf(const Workspace &ws, const QString &rightPath) {
     const QString ext = lowerExtension(rightPath);
-    return {ext == QLatin1String("xls") || ext == QLatin1String("xlsx"),
-            ws.Csv && ext == QLatin1String("csv")};
+    return {isWorkbookExtension(ext), ws.Csv && ext == QLatin1String("csv")};
 }
 
 PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name) {

@@ -12,7 +12,7 @@ enum class PairOutcome {
 
 // The facts of the right path's name that a few rules ask about; a folder's name counts too.
 struct RightName {
-    bool workbook = false;       // ends in .xls or .xlsx
+    bool workbook = false;       // named like a workbook (.xls, .xlsx, .ods, ...)
     bool csvUnderToggle = false; // ends in .csv while the CSV toggle is down
 };
 

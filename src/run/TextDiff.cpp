@@ -15,10 +15,6 @@ using namespace EngineTexts;
 
 namespace {
 
-bool isWorkbookExtension(const QString &ext) {
-    return ext == QLatin1String("xls") || ext == QLatin1String("xlsx");
-}
-
 bool isClipboard(const QString &path) {
     return path == ClipboardWord;
 }
@@ -221,7 +217,7 @@ SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &o
         if (ws.Csv && ext == QLatin1String("csv") &&
             (otherPath.isEmpty() || lowerExtension(otherPath) == QLatin1String("csv")))
             return SourceKind::Workbook;
-        if (ext == QLatin1String("doc") || ext == QLatin1String("docx"))
+        if (isDocumentExtension(ext))
             return SourceKind::Document;
         return SourceKind::TextFile;
     }

@@ -1,10 +1,10 @@
 #include "sheet/Workbook.h"
 
 #include "platform/NativePath.h"
+#include "platform/Paths.h"
 #include "sheet/WorkbookReaders.h"
 
 #include <QDate>
-#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -63,14 +63,19 @@ std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *e
         message = WorkbookText::CannotOpen;
         return std::nullopt;
     }
-    const QString extension = QFileInfo(path).suffix().toLower();
     try {
-        if (extension == u"xlsx" || extension == u"xlsm")
+        switch (workbookKindOf(lowerExtension(path))) {
+        case WorkbookKind::OpenXml:
             return readXlsx(path, cells, &message);
-        if (extension == u"xls")
+        case WorkbookKind::Binary:
             return readXls(path, cells, &message, stop);
-        if (extension == u"csv")
+        case WorkbookKind::OpenDocument:
+            return readOds(path, cells, &message);
+        case WorkbookKind::Csv:
             return readCsv(path, cells, &message);
+        case WorkbookKind::None:
+            break;
+        }
     } catch (const std::bad_alloc &) {
         message = WorkbookText::TooLarge;
         return std::nullopt;

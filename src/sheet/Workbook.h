@@ -58,9 +58,9 @@ struct Workbook {
     QList<Sheet> sheets;
 };
 
-// Reads an .xlsx, .xls or .csv file (the format by the extension). Returns nothing and sets
-// *error (a message for the status bar) when the file cannot be read: damaged, encrypted,
-// too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
+// Reads an .xlsx/.xlsm/.xltx/.xltm, .xls, .ods or .csv file (the format by the extension). Returns
+// nothing and sets *error (a message for the status bar) when the file cannot be read: damaged,
+// encrypted, too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
 // format read by a helper program that may hang), at least every 50 ms.
 std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
                                      const std::function<bool()> &stop = {});

@@ -82,3 +82,4 @@ std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, 
 // FreeXL ("--cells": with every cell), and writes the result to standard output.
 int xlsReaderMain(int argc, char **argv);
 std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error);
+std::optional<Workbook> readOds(const QString &path, bool cells, QString *error);

@@ -7,7 +7,6 @@
 #include "support/TempFiles.h"
 
 #include <QElapsedTimer>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -242,61 +241,9 @@ TEST(Documents, EntityBombsAreRefusedQuickly) {
     EXPECT_LT(timer.elapsed(), 2000);
 }
 
-TEST(Documents, LegacyDocumentsGoThroughTheConverter) {
+TEST(Documents, ADocNamedPackageIsReadAsOne) {
     TempFiles tmp;
-    // A .doc that is really a newer package is read as one.
     const QString disguised = tmp.filePath(QStringLiteral("new.doc"));
     writeZip(disguised, docxEntries(wordDocument("<w:p><w:r><w:t>zip inside</w:t></w:r></w:p>")));
     EXPECT_EQ(readText(disguised), QStringLiteral("zip inside"));
-
-    if (QStandardPaths::findExecutable(QStringLiteral("antiword")).isEmpty()) {
-        EXPECT_EQ(readError(tmp.write(QStringLiteral("x.doc"), "x")),
-                  cannotRead(DocumentText::NoConverter));
-        GTEST_SKIP() << "antiword is not installed";
-    }
-    // Not a Word file, and a name that looks like an option: an error, quickly, not a hang.
-    QElapsedTimer timer;
-    timer.start();
-    const QString error =
-        readError(tmp.write(QStringLiteral("-w.doc"), "plain text, not a Word file"));
-    EXPECT_TRUE(error.startsWith(cannotRead(DocumentText::ConverterFailed))) << error.toStdString();
-    // A name that is not UTF-8 reaches the converter: it opens the file and finds no Word file.
-    const QString odd = fJoinPath(tmp.path(), decodeNativeName("caf\xe9.doc"));
-    ASSERT_TRUE(writeWholeFile(odd, "plain text, not a Word file"));
-    EXPECT_TRUE(readError(odd).contains(QStringLiteral("not a Word Document")));
-    EXPECT_EQ(readError(tmp.write(QStringLiteral("empty.doc"), QByteArray()))
-                  .left(DocumentText::CannotRead.size()),
-              DocumentText::CannotRead);
-    EXPECT_LT(timer.elapsed(), 10000);
-}
-
-TEST(Converter, OutputExitStatusAndTimeout) {
-    QString error;
-    // Output is UTF-8 with its line ends normalised.
-    const auto out = runConverter(QStringLiteral("printf"), {QStringLiteral("a\\r\\nb\\rc\\n日本")},
-                                  5000, &error);
-    ASSERT_TRUE(out) << error.toStdString();
-    EXPECT_EQ(*out, QStringLiteral("a\nb\nc\n日本"));
-
-    EXPECT_FALSE(runConverter(QStringLiteral("false"), {}, 5000, &error));
-    EXPECT_EQ(error, DocumentText::ConverterFailed);
-    EXPECT_FALSE(runConverter(QStringLiteral("/nonexistent/converter"), {}, 5000, &error));
-    EXPECT_EQ(error, DocumentText::ConverterFailed);
-
-    // Arguments are never seen by a shell.
-    const auto literal =
-        runConverter(QStringLiteral("printf"),
-                     {QStringLiteral("%s"), QStringLiteral("$(echo x);|*")}, 5000, &error);
-    ASSERT_TRUE(literal);
-    EXPECT_EQ(*literal, QStringLiteral("$(echo x);|*"));
-
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(runConverter(QStringLiteral("sleep"), {QStringLiteral("20")}, 300, &error));
-    EXPECT_EQ(error, DocumentText::ConverterTimeout);
-    EXPECT_LT(timer.elapsed(), 5000);
-
-    // Output beyond the limit stops the program.
-    EXPECT_FALSE(runConverter(QStringLiteral("yes"), {}, 10000, &error, 1 << 20));
-    EXPECT_EQ(error, ZipText::TooLarge);
 }

@@ -68,12 +68,12 @@ TEST(FuzzRegression, EverySavedInputEndsCleanly) {
             EXPECT_FALSE(DecodeByName(encoding, bytes).contains(QLatin1Char('\r')));
         EXPECT_FALSE(detected.isEmpty());
         TempFiles dir;
-        for (const char *ext : {"xlsx", "xls", "csv"}) {
+        for (const char *ext : {"xlsx", "xls", "csv", "ods"}) {
             QString error;
             const QString path = dir.write(QStringLiteral("in.") + ext, bytes);
             EXPECT_TRUE(readWorkbook(path, true, &error) || !error.isEmpty()) << name.toStdString();
         }
-        for (const char *ext : {"docx", "odt"}) {
+        for (const char *ext : {"docx", "odt", "doc"}) {
             QString error;
             const QString path = dir.write(QStringLiteral("in.") + ext, bytes);
             EXPECT_TRUE(readDocumentText(path, &error) ||

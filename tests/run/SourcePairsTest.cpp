@@ -22,10 +22,6 @@ namespace {
 
 // ---- The reference: the run as two mirrored loaders, one switch per side. ----
 
-bool isWorkbookExtension(const QString &ext) {
-    return ext == QLatin1String("xls") || ext == QLatin1String("xlsx");
-}
-
 bool isClipboard(const QString &path) {
     return path == ClipboardWord;
 }

@@ -1,0 +1,151 @@
+#include "sheet/SheetFixtures.h"
+#include "sheet/Workbook.h"
+#include "sheet/WorkbookReaders.h"
+#include "support/TempFiles.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray content(const QByteArray &tables) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+           "<office:document-content "
+           "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+           "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\">"
+           "<office:body><office:spreadsheet>" +
+           tables + "</office:spreadsheet></office:body></office:document-content>";
+}
+
+QString writeOds(TempFiles &tmp, const QString &name, const QByteArray &tables,
+                 SheetFixtures::Parts extra = {}) {
+    const QString path = tmp.filePath(name);
+    extra.prepend(
+        {QStringLiteral("mimetype"), QByteArray("application/vnd.oasis.opendocument.spreadsheet")});
+    extra.append({QStringLiteral("content.xml"), content(tables)});
+    EXPECT_TRUE(SheetFixtures::writeZip(path, extra));
+    return path;
+}
+
+// The trailing filler an application writes down to the last row and column of a sheet.
+const QByteArray Filler = "<table:table-row table:number-rows-repeated=\"1048570\">"
+                          "<table:table-cell table:number-columns-repeated=\"1024\"/>"
+                          "</table:table-row>";
+
+} // namespace
+
+TEST(OdsWorkbook, ValuesByTypeRepeatsAndSheetsInOrder) {
+    TempFiles tmp;
+    const QByteArray first =
+        "<table:table table:name=\"売上\"><table:table-column table:number-columns-repeated=\"4\"/>"
+        "<table:table-header-rows><table:table-row>"
+        "<table:table-cell office:value-type=\"string\"><text:p>名前</text:p></table:table-cell>"
+        "<table:table-cell office:value-type=\"float\" office:value=\"0.30000000000000004\">"
+        "<text:p>0.3</text:p></table:table-cell>"
+        "<table:table-cell office:value-type=\"percentage\" office:value=\"0.25\"/>"
+        "<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\">"
+        "<text:p>TRUE</text:p></table:table-cell>"
+        "</table:table-row></table:table-header-rows>"
+        "<table:table-row>"
+        "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-05-04\"/>"
+        "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-05-04T12:00:00\"/>"
+        "<table:table-cell office:value-type=\"time\" office:time-value=\"PT06H00M00S\"/>"
+        "<table:table-cell office:value-type=\"string\" calcext:value-type=\"error\" "
+        "table:formula=\"of:=NA()\"><text:p>#N/A</text:p></table:table-cell>"
+        "</table:table-row>"
+        // Two empty cells skipped, then one value repeated over two columns and two rows.
+        "<table:table-row table:number-rows-repeated=\"2\">"
+        "<table:table-cell table:number-columns-repeated=\"2\"/>"
+        "<table:table-cell office:value-type=\"currency\" office:value=\"7\" "
+        "table:number-columns-repeated=\"2\"/></table:table-row>"
+        "<table:table-row-group><table:table-row>"
+        "<table:table-cell office:value-type=\"string\"><text:p>a<text:s text:c=\"2\"/>b</text:p>"
+        "<text:p>second<text:tab/>line</text:p>"
+        "<office:annotation><text:p>a note</text:p></office:annotation></table:table-cell>"
+        "<table:covered-table-cell/></table:table-row></table:table-row-group>" +
+        Filler + "</table:table>";
+    const QByteArray second = "<table:table table:name=\"Empty\">" + Filler + "</table:table>";
+    const QString path = writeOds(tmp, QStringLiteral("book.ODS"), first + second);
+
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    const auto book = readWorkbook(path, true, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    EXPECT_LT(timer.elapsed(), 2000); // the filler costs nothing
+    ASSERT_EQ(book->sheets.size(), 2);
+    const Sheet &s = book->sheets[0];
+    EXPECT_EQ(s.name, QStringLiteral("売上"));
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:D5"));
+    EXPECT_EQ(book->sheets[1].usedRangeAddress(), QStringLiteral("A1"));
+
+    EXPECT_EQ(s.cell(1, 1).text, QStringLiteral("名前"));
+    EXPECT_EQ(s.cell(1, 2).number, 0.30000000000000004);
+    EXPECT_EQ(s.cell(1, 3).displayText(), QStringLiteral("0.25"));
+    EXPECT_EQ(s.cell(1, 4).kind, CellValue::Kind::Boolean);
+    EXPECT_EQ(s.cell(1, 4).displayText(), QStringLiteral("TRUE"));
+    EXPECT_EQ(s.cell(2, 1).number, 45416);
+    EXPECT_EQ(s.cell(2, 2).number, 45416.5);
+    EXPECT_EQ(s.cell(2, 3).number, 0.25);
+    EXPECT_EQ(s.cell(2, 4).kind, CellValue::Kind::Error);
+    EXPECT_EQ(s.cell(2, 4).text, QStringLiteral("#N/A"));
+    for (int row : {3, 4}) {
+        EXPECT_TRUE(s.cell(row, 2).isEmpty());
+        EXPECT_EQ(s.cell(row, 3).number, 7);
+        EXPECT_EQ(s.cell(row, 4).number, 7);
+    }
+    EXPECT_EQ(s.cell(5, 1).text, QStringLiteral("a  b\nsecond\tline"));
+    EXPECT_EQ(s.cells.size(), 13);
+
+    // The sheet list alone reads the same ranges.
+    const auto list = readWorkbook(path, false, &error);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->sheets[0].usedRangeAddress(), QStringLiteral("A1:D5"));
+    EXPECT_TRUE(list->sheets[0].cells.isEmpty());
+}
+
+TEST(OdsWorkbook, HugeRepeatsAreBoundedAndBadFilesSayWhy) {
+    TempFiles tmp;
+    QString error;
+    // A value repeated over a whole sheet: the sheet list reads its corners only, a full read
+    // stops at the cell budget.
+    const QString huge = writeOds(
+        tmp, QStringLiteral("huge.ods"),
+        "<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"99999999\">"
+        "<table:table-cell office:value-type=\"float\" office:value=\"1\" "
+        "table:number-columns-repeated=\"99999\"/></table:table-row></table:table>");
+    const auto corners = readWorkbook(huge, false, &error);
+    ASSERT_TRUE(corners) << error.toStdString();
+    EXPECT_EQ(corners->sheets[0].usedRangeAddress(), QStringLiteral("A1:XFD1048576"));
+    EXPECT_FALSE(readWorkbook(huge, true, &error));
+    EXPECT_EQ(error, WorkbookText::TooLarge);
+
+    const QString crypt = writeOds(
+        tmp, QStringLiteral("crypt.ods"), "",
+        {{QStringLiteral("META-INF/manifest.xml"), QByteArray("<manifest:encryption-data/>")}});
+    EXPECT_FALSE(readWorkbook(crypt, false, &error));
+    EXPECT_EQ(error, WorkbookText::Encrypted);
+
+    const QString noContent = tmp.filePath(QStringLiteral("none.ods"));
+    ASSERT_TRUE(SheetFixtures::writeZip(noContent, {{QStringLiteral("mimetype"), "x"}}));
+    EXPECT_FALSE(readWorkbook(noContent, false, &error));
+    EXPECT_EQ(error, WorkbookText::NotWorkbook);
+
+    const QString other = tmp.filePath(QStringLiteral("other.ods"));
+    ASSERT_TRUE(SheetFixtures::writeZip(other, {{QStringLiteral("content.xml"), "<html/>"}}));
+    EXPECT_FALSE(readWorkbook(other, false, &error));
+    EXPECT_EQ(error, WorkbookText::NotWorkbook);
+
+    const QString cut = tmp.filePath(QStringLiteral("cut.ods"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        cut, {{QStringLiteral("content.xml"),
+               content("<table:table table:name=\"S\"><table:table-row>").left(400)}}));
+    EXPECT_FALSE(readWorkbook(cut, false, &error));
+    EXPECT_EQ(error, WorkbookText::Damaged);
+
+    EXPECT_FALSE(readWorkbook(tmp.write(QStringLiteral("text.ods"), "not a zip"), false, &error));
+    EXPECT_EQ(error, WorkbookText::NotWorkbook);
+}
