@@ -80,3 +80,11 @@ bool isWebAddress(const QString &path) {
 QString modificationText(const QString &path) {
     return modificationTime(path).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
+
+bool isNullDevice(const QString &path) {
+#ifdef Q_OS_WIN
+    return path.compare(QLatin1String("NUL"), Qt::CaseInsensitive) == 0;
+#else
+    return path == QLatin1String("/dev/null");
+#endif
+}

@@ -26,5 +26,9 @@ QString fGetExtension(const QString &path);
 QString fileNameOf(const QString &path);
 // True for an address with an http, https or ftp scheme.
 bool isWebAddress(const QString &path);
+
+// The null device ("/dev/null"; "NUL" on Windows), which diff tools and git pass for the side
+// of a file that does not exist: it stands for an empty side.
+bool isNullDevice(const QString &path);
 // A file's modification time as an unambiguous local date-time text ("2026/12/07 08:31:06").
 QString modificationText(const QString &path);

@@ -131,8 +131,8 @@ PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name) {
 }
 
 QString whyNotCompared(const Workspace &ws, const QString &path1, const QString &path2) {
-    if (path1.isEmpty() || path2.isEmpty())
-        return QString();
+    if (path1.isEmpty() || path2.isEmpty() || isNullDevice(path1) || isNullDevice(path2))
+        return QString(); // one side alone, as asked
     if (path1 == path2 && path1 != ClipboardWord)
         return EngineTexts::SamePaths;
     const SourceKind left = sourceKind(ws, path1, path2);

@@ -205,6 +205,8 @@ QString summary(const Workspace &ws) {
 } // namespace
 
 SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &otherPath) {
+    if (isNullDevice(path))
+        return SourceKind::None; // a file that does not exist on this side
     const PathKind pathKind = fPathKind(path);
     if (pathKind == PathFolder)
         return SourceKind::Folder;

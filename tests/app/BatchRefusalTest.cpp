@@ -157,4 +157,14 @@ TEST_F(BatchRefusalTest, EmptyArgumentIsAnEmptySide) {
     EXPECT_EQ(nothing.status, 2);
     EXPECT_FALSE(nothing.err.contains(QStringLiteral("見つかりません")))
         << nothing.err.toStdString();
+
+#ifndef Q_OS_WIN
+    // The null device, which git's difftool passes for a file added or deleted, is an empty
+    // side too, never "cannot be read".
+    const RunResult added = run({"/dev/null", b, "/o", out});
+    EXPECT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.err, QString());
+    EXPECT_EQ(QString::fromUtf8(read(out)).split(QStringLiteral("\r\n")).value(1), rows[1]);
+    EXPECT_EQ(run({b, "/dev/null", "/o", out}).out, leftAlone.out);
+#endif
 }
