@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools
   libgl-dev libxkbcommon-dev
-  libicu-dev libzip-dev libxlsxwriter-dev libfreexl-dev
+  libicu-dev libzip-dev libxlsxwriter-dev libgsf-1-dev
   antiword
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth imagemagick
