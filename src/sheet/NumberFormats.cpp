@@ -20,7 +20,8 @@ QString builtin(int id) {
         u"0.00%", // 10
         u"0.00E+00",
         u"# ?/?",
-        u"# ?" "?/??", // split: "??/" would be a trigraph
+        u"# ?"
+        "?/??", // split: "??/" would be a trigraph
         u"yyyy/m/d",
         u"d-mmm-yy",
         u"d-mmm",

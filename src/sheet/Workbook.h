@@ -56,9 +56,8 @@ struct Sheet {
     CellValue cell(int row, int col) const { return cells.value(key(row, col)); }
     // The number format text of a cell; empty for General.
     QString numberFormat(const CellValue &value) const {
-        return value.format > 0 && value.format < numberFormats.size()
-                   ? numberFormats[value.format]
-                   : QString();
+        return value.format > 0 && value.format < numberFormats.size() ? numberFormats[value.format]
+                                                                       : QString();
     }
     // The used range in A1 style without dollar signs, from the first to the last used cell
     // ("A1:F20"; "A1" for a single cell or an empty sheet).

@@ -24,8 +24,7 @@ constexpr qint64 BlockBytes = 4 << 20;
 struct Unref {
     void operator()(void *object) const { g_object_unref(object); }
 };
-template <typename T>
-using GsfPtr = std::unique_ptr<T, Unref>;
+template <typename T> using GsfPtr = std::unique_ptr<T, Unref>;
 
 void initGsf() {
     static std::once_flag once;
@@ -33,8 +32,9 @@ void initGsf() {
         gsf_init();
         // A damaged compound file is a refusal we report ourselves; the library's own
         // warnings about it would only reach the terminal.
-        g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
-                          [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
+        g_log_set_handler(
+            "libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+            [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
     });
 }
 

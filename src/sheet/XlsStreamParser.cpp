@@ -54,9 +54,7 @@ private:
                        const std::vector<quint16> &xfFormats);
     bool readSheet(const SheetEntry &entry, Sheet &sheet);
     CellValue number(double value, quint16 xf) const;
-    CellStyle style(quint16 xf) const {
-        return xf < m_styles.size() ? m_styles[xf] : CellStyle{};
-    }
+    CellStyle style(quint16 xf) const { return xf < m_styles.size() ? m_styles[xf] : CellStyle{}; }
 
     QByteArrayView m_stream;
     bool m_cells;

@@ -43,17 +43,20 @@ TEST(XlsRead, EveryCellKindWithFormulaResultsAndFormats) {
     TempFiles tmp;
     Book book = styledBook();
     book.sharedStrings = sst({QStringLiteral("共有"), QStringLiteral("shared")});
-    const QByteArray mulRk = record(0x00BD, cellHead(3, 0, 0).left(4) + u16(0) + u32((10 << 2) | 3) +
-                                                u16(1) + u32((12345 << 2) | 3) + u16(1));
+    const QByteArray mulRk =
+        record(0x00BD, cellHead(3, 0, 0).left(4) + u16(0) + u32((10 << 2) | 3) + u16(1) +
+                           u32((12345 << 2) | 3) + u16(1));
     book.sheets = {
         {QStringLiteral("値"),
          number(0, 0, 1.5) + rk(0, 1, (7 << 2) | 2) + rk(0, 2, 0x3FF00000) + label(0, 3, "ラベル") +
              labelSst(0, 4, 0) + labelSst(0, 5, 1) + boolErr(1, 0, 1, false) +
-             boolErr(1, 1, 0, false) + boolErr(1, 2, 0x07, true) + mulRk +
-             formulaNumber(2, 0, 30) + formulaText(2, 1, QStringLiteral("合計")) +
-             formula(2, 2, special(1, 1)) + formula(2, 3, special(2, 0x2A)) +
-             formula(2, 4, special(3)) + number(4, 0, 0.125, 1) + number(4, 1, 45416, 2) +
-             blank(5, 7, 1)},
+             boolErr(1, 1, 0, false) + boolErr(1, 2, 0x07, true) + mulRk + formulaNumber(2, 0, 30) +
+             formulaText(2, 1, QStringLiteral("合計")) + formula(2, 2, special(1, 1)) +
+             formula(2, 3, special(2, 0x2A)) + formula(2, 4, special(3)) + number(4, 0, 0.125, 1) +
+             number(4, 1, 45416, 2) + blank(5, 7, 1) +
+             record(0x00BE, cellHead(6, 1).left(4) + u16(1) + u16(1) + u16(2)) +
+             // An embedded chart's own substream: its records are no cells of the sheet.
+             bof(0x0020) + number(40, 40, 9) + eof()},
         {QStringLiteral("Formulas only"), formulaNumber(1, 1, 2) + formulaNumber(9, 5, 3)},
         {QStringLiteral("Empty"), QByteArray()},
     };
@@ -91,9 +94,10 @@ TEST(XlsRead, EveryCellKindWithFormulaResultsAndFormats) {
     EXPECT_EQ(s.numberFormat(s.cell(5, 1)), QStringLiteral("0.00%"));
     EXPECT_EQ(s.numberFormat(s.cell(5, 2)), QStringLiteral("yyyy/m/d"));
     EXPECT_EQ(s.numberFormat(s.cell(1, 1)), QString());
-    // The formatted blank at H6 widens the used range but holds no value.
-    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:H6"));
+    // Formatted blanks (H6, B7:C7) widen the used range but hold no value.
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:H7"));
     EXPECT_FALSE(s.cells.contains(Sheet::key(6, 8)));
+    EXPECT_FALSE(s.cells.contains(Sheet::key(7, 2)));
     // A sheet of formulas only keeps its whole used range.
     EXPECT_EQ(read->sheets[1].usedRangeAddress(), QStringLiteral("B2:F10"));
     EXPECT_EQ(read->sheets[2].usedRangeAddress(), QStringLiteral("A1"));
@@ -102,7 +106,7 @@ TEST(XlsRead, EveryCellKindWithFormulaResultsAndFormats) {
     // The sheet lists: the same names and ranges, no cells.
     const auto names = readBook(tmp, book, false);
     ASSERT_TRUE(names);
-    EXPECT_EQ(names->sheets[0].usedRangeAddress(), QStringLiteral("A1:H6"));
+    EXPECT_EQ(names->sheets[0].usedRangeAddress(), QStringLiteral("A1:H7"));
     EXPECT_EQ(names->sheets[1].usedRangeAddress(), QStringLiteral("B2:F10"));
     EXPECT_TRUE(names->sheets[0].cells.isEmpty());
 }
@@ -121,9 +125,10 @@ TEST(XlsRead, SharedStringsSplitOverContinueRecords) {
     third += u16(2) + QByteArray(1, '\x0C') + u16(1) + u32(3) + "xy" + u16(0);
     QByteArray fourth = u16(0) + QByteArray(3, 'p');
     Book book;
-    book.sharedStrings = record(0x00FC, first) + record(0x003C, second) +
-                         record(0x003C, third) + record(0x003C, fourth);
-    book.sheets = {{QStringLiteral("S"), labelSst(0, 0, 0) + labelSst(0, 1, 1) + labelSst(0, 2, 2)}};
+    book.sharedStrings = record(0x00FC, first) + record(0x003C, second) + record(0x003C, third) +
+                         record(0x003C, fourth);
+    book.sheets = {
+        {QStringLiteral("S"), labelSst(0, 0, 0) + labelSst(0, 1, 1) + labelSst(0, 2, 2)}};
     const auto read = readBook(tmp, book);
     ASSERT_TRUE(read);
     const Sheet &s = read->sheets[0];
@@ -151,10 +156,10 @@ TEST(XlsRead, DatesCountedFrom1904BecomeTheUsualSerials) {
     EXPECT_EQ(s.cell(1, 4).number, 1463);
 
     const QPair<const char *, bool> formats[] = {
-        {"yyyy/m/d", true},       {"[$-411]ge.m.d", true}, {"mmm", true},
-        {"d-mmm-yy", true},       {"h:mm:ss", false},      {"[h]:mm", false},
-        {"0.00E+00", false},      {"General", false},      {"\"day\"0", false},
-        {"[Red]#,##0", false},    {"0.0_d", false},        {"h:mm AM/PM", false},
+        {"yyyy/m/d", true},          {"[$-411]ge.m.d", true}, {"mmm", true},
+        {"d-mmm-yy", true},          {"h:mm:ss", false},      {"[h]:mm", false},
+        {"0.00E+00", false},         {"General", false},      {"\"day\"0", false},
+        {"[Red]#,##0", false},       {"0.0_d", false},        {"h:mm AM/PM", false},
         {"yyyy\"年\"m\"月\"", true}, {"mm:ss", false},
     };
     for (const auto &[format, date] : formats)
@@ -238,19 +243,18 @@ TEST(XlsRead, ChangedFormulaResultsAreFlaggedAsInTheXlsxPair) {
         paths << tmp.filePath(QStringLiteral("%1.xls").arg(i));
         ASSERT_TRUE(write(paths.last(), book));
 
-        const QByteArray error = v.error.isEmpty() ? "<c r=\"B2\"><f>0</f><v>0</v></c>"
-                                                   : "<c r=\"B2\" t=\"e\"><f>NA()</f><v>#N/A</v></c>";
+        const QByteArray error = v.error.isEmpty()
+                                     ? "<c r=\"B2\"><f>0</f><v>0</v></c>"
+                                     : "<c r=\"B2\" t=\"e\"><f>NA()</f><v>#N/A</v></c>";
         const QByteArray rows =
             "<row r=\"1\"><c r=\"A1\"><v>10</v></c><c r=\"B1\" t=\"b\"><f>A1&gt;0</f><v>" +
             QByteArray(v.flag ? "1" : "0") + "</v></c><c r=\"C1\"><f>7</f><v>7</v></c></row>" +
             "<row r=\"2\"><c r=\"A2\"><v>" + QByteArray::number(v.input) + "</v></c>" + error +
-            "</row><row r=\"3\"><c r=\"A3\"><f>SUM(A1:A2)</f><v>" +
-            QByteArray::number(v.total) + "</v></c><c r=\"B3\" t=\"str\"><f>\"x\"</f><v>" +
-            v.text.toUtf8() + "</v></c></row>";
+            "</row><row r=\"3\"><c r=\"A3\"><f>SUM(A1:A2)</f><v>" + QByteArray::number(v.total) +
+            "</v></c><c r=\"B3\" t=\"str\"><f>\"x\"</f><v>" + v.text.toUtf8() + "</v></c></row>";
         paths << tmp.filePath(QStringLiteral("%1.xlsx").arg(i));
         ASSERT_TRUE(SheetFixtures::writeZip(
-            paths.last(),
-            SheetFixtures::workbookParts({{"Data", SheetFixtures::sheetXml(rows)}})));
+            paths.last(), SheetFixtures::workbookParts({{"Data", SheetFixtures::sheetXml(rows)}})));
     }
     const auto compare = [&](const QString &left, const QString &right) {
         SheetFileRequest r;

@@ -155,10 +155,9 @@ inline bool writeCompound(const QString &path, const QByteArray &stream,
     }
     GsfOutfile *ole = gsf_outfile_msole_new(out);
     GsfOutput *child = gsf_outfile_new_child(ole, name, FALSE);
-    const bool written =
-        gsf_output_write(child, size_t(stream.size()),
-                         reinterpret_cast<const guint8 *>(stream.constData())) &&
-        gsf_output_close(child);
+    const bool written = gsf_output_write(child, size_t(stream.size()),
+                                          reinterpret_cast<const guint8 *>(stream.constData())) &&
+                         gsf_output_close(child);
     g_object_unref(child);
     const bool closed = gsf_output_close(GSF_OUTPUT(ole));
     g_object_unref(ole);
