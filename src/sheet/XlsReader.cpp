@@ -26,17 +26,33 @@ struct Unref {
 };
 template <typename T> using GsfPtr = std::unique_ptr<T, Unref>;
 
+// Set while this thread reads a compound file: the library's complaints about a damaged one
+// are dropped (we report the refusal ourselves); everything else logs as usual.
+thread_local bool readingCompoundFile = false;
+
+void dropWhileReading(const gchar *domain, GLogLevelFlags level, const gchar *message,
+                      gpointer data) {
+    if (!readingCompoundFile)
+        g_log_default_handler(domain, level, message, data);
+}
+
 void initGsf() {
     static std::once_flag once;
     std::call_once(once, [] {
         gsf_init();
-        // A damaged compound file is a refusal we report ourselves; the library's own
-        // warnings about it would only reach the terminal.
-        g_log_set_handler(
-            "libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
-            [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {}, nullptr);
+        const auto levels =
+            GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                           G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+        // The compound file reader logs under its own domain and, for some damage, none.
+        for (const char *domain : {"libgsf:msole", static_cast<const char *>(nullptr)})
+            g_log_set_handler(domain, levels, dropWhileReading, nullptr);
     });
 }
+
+struct ReadingCompoundFile {
+    ReadingCompoundFile() { readingCompoundFile = true; }
+    ~ReadingCompoundFile() { readingCompoundFile = false; }
+};
 
 // The index of the compound file's entry with this name, whatever its case; -1 when none.
 int childNamed(GsfInfile *file, const char *name) {
@@ -54,6 +70,7 @@ int childNamed(GsfInfile *file, const char *name) {
 std::optional<Workbook> readXlsBytes(const QByteArray &bytes, bool cells, QString *error,
                                      const std::function<bool()> &stop) {
     initGsf();
+    const ReadingCompoundFile quiet;
     GsfPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.constData()),
                                                 bytes.size(), FALSE));
     GError *problem = nullptr;
@@ -63,11 +80,13 @@ std::optional<Workbook> readXlsBytes(const QByteArray &bytes, bool cells, QStrin
         *error = WorkbookText::NotWorkbook;
         return std::nullopt;
     }
-    const int index = childNamed(file.get(), "Workbook");
+    // "Book" holds a workbook written from 1993 to 1997; a file may carry both.
+    int index = childNamed(file.get(), "Workbook");
+    if (index < 0)
+        index = childNamed(file.get(), "Book");
     if (index < 0) {
-        // An encrypted .xlsx is a compound file too; "Book" holds a workbook written before 1997.
+        // An encrypted .xlsx is a compound file too.
         *error = childNamed(file.get(), "EncryptedPackage") >= 0 ? WorkbookText::Encrypted
-                 : childNamed(file.get(), "Book") >= 0           ? WorkbookText::UnknownFormat
                                                                  : WorkbookText::NotWorkbook;
         return std::nullopt;
     }

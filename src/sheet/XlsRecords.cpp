@@ -89,6 +89,16 @@ void XlsCursor::skip(qint64 count) {
     read(nullptr, qsizetype(count));
 }
 
+QByteArray XlsCursor::bytes(qsizetype count) {
+    if (count > remaining()) {
+        m_ok = false;
+        return QByteArray();
+    }
+    QByteArray out(count, Qt::Uninitialized);
+    read(out.data(), count);
+    return out;
+}
+
 qint64 XlsCursor::remaining() const {
     qint64 total = 0;
     for (qsizetype p = m_part; p < m_parts.size(); ++p)

@@ -72,6 +72,7 @@ public:
     quint32 u32();
     double f64();
     void skip(qint64 count);
+    QByteArray bytes(qsizetype count);
     // A string with a 16-bit (BIFF8 XLUnicodeString and the shared strings' entries) or
     // 8-bit (sheet names) character count, its rich-text runs and extra data skipped.
     QString string16();

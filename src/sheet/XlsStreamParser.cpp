@@ -1,5 +1,6 @@
 #include "sheet/XlsStreamParser.h"
 
+#include "encoding/Charset.h"
 #include "sheet/NumberFormats.h"
 #include "sheet/WorkbookReaders.h"
 #include "sheet/XlsRecords.h"
@@ -14,6 +15,9 @@
 namespace {
 
 constexpr quint16 Biff8 = 0x0600;
+constexpr quint16 Biff5 = 0x0500; // 1993 to 1997: no shared strings, texts in a code page
+constexpr quint16 CodePage = 0x0042;
+constexpr quint16 ShiftJis = 932;
 constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
 constexpr quint8 WorksheetType = 0; // in a sheet's list entry
@@ -53,6 +57,7 @@ private:
     void resolveStyles(const QHash<quint16, QString> &customFormats,
                        const std::vector<quint16> &xfFormats);
     bool readSheet(const SheetEntry &entry, Sheet &sheet);
+    QString string(XlsCursor &c, bool shortCount);
     CellValue number(double value, quint16 xf) const;
     CellStyle style(quint16 xf) const { return xf < m_styles.size() ? m_styles[xf] : CellStyle{}; }
 
@@ -64,6 +69,8 @@ private:
     qsizetype m_walked = 0; // stream bytes read for the sheets so far
 
     bool m_date1904 = false;
+    bool m_biff5 = false;
+    quint16 m_codePage = 1252;
     QList<SheetEntry> m_sheets;
     QList<QString> m_strings;
     std::vector<CellStyle> m_styles;
@@ -94,8 +101,9 @@ bool XlsStreamParser::readGlobals() {
     quint16 version = 0, kind = 0;
     if (!records.next(&record) || !readBof(record, &version, &kind))
         return fail(WorkbookText::NotWorkbook);
-    if (version != Biff8 || kind != GlobalsSubstream)
-        return fail(WorkbookText::UnknownFormat); // written before 1997
+    if ((version != Biff8 && version != Biff5) || kind != GlobalsSubstream)
+        return fail(WorkbookText::UnknownFormat); // written before 1993
+    m_biff5 = version == Biff5;
     QHash<quint16, QString> customFormats;
     std::vector<quint16> xfFormats;
     while (records.next(&record)) {
@@ -108,9 +116,12 @@ bool XlsStreamParser::readGlobals() {
         case XlsRecord::DateMode:
             m_date1904 = c.u16() != 0;
             break;
+        case CodePage:
+            m_codePage = c.u16();
+            break;
         case XlsRecord::Format: {
             const quint16 id = c.u16();
-            const QString text = c.string16();
+            const QString text = string(c, m_biff5);
             if (!c.ok())
                 return fail(WorkbookText::Damaged);
             customFormats.insert(id, text);
@@ -127,7 +138,7 @@ bool XlsStreamParser::readGlobals() {
             entry.offset = c.u32();
             c.u8(); // visibility: hidden sheets are listed too
             const quint8 type = c.u8();
-            entry.name = c.string8();
+            entry.name = string(c, true);
             if (!c.ok())
                 return fail(WorkbookText::Damaged);
             if (type == WorksheetType)
@@ -166,21 +177,38 @@ bool XlsStreamParser::readSharedStrings(const XlsRecordData &record) {
 void XlsStreamParser::resolveStyles(const QHash<quint16, QString> &customFormats,
                                     const std::vector<quint16> &xfFormats) {
     m_formats = QStringList{QString()}; // 0: General
-    QHash<QString, quint16> indexOf{{QString(), 0}};
+    // Each format number is looked at once, however many XF records name it.
+    QHash<quint16, CellStyle> byNumber;
     m_styles.reserve(xfFormats.size());
     for (const quint16 id : xfFormats) {
-        const QString text = customFormats.value(id, NumberFormats::builtin(id));
-        auto found = indexOf.constFind(text);
-        if (found == indexOf.constEnd() && m_formats.size() <= 0xFFFF) {
-            found = indexOf.insert(text, quint16(m_formats.size()));
-            m_formats << text;
+        auto found = byNumber.constFind(id);
+        if (found == byNumber.constEnd()) {
+            const QString text = customFormats.value(id, NumberFormats::builtin(id));
+            CellStyle s;
+            if (!text.isEmpty() && m_formats.size() <= 0xFFFF) {
+                s.format = quint16(m_formats.size());
+                s.date = NumberFormats::isDate(text);
+                m_formats << text;
+            }
+            found = byNumber.insert(id, s);
         }
-        CellStyle s;
-        if (found != indexOf.constEnd())
-            s.format = *found;
-        s.date = NumberFormats::isDate(text);
-        m_styles.push_back(s);
+        m_styles.push_back(*found);
     }
+}
+
+QString XlsStreamParser::string(XlsCursor &c, bool shortCount) {
+    if (!m_biff5)
+        return shortCount ? c.string8() : c.string16();
+    const quint16 count = shortCount ? c.u8() : c.u16();
+    const QByteArray bytes = c.bytes(count);
+    if (m_codePage == ShiftJis)
+        return DecodeAnsi(bytes);
+    const QByteArray charset = m_codePage == 10000 || m_codePage == 0x8000
+                                   ? QByteArray("macintosh")
+                                   : "windows-" + QByteArray::number(m_codePage);
+    const QString decoded = DecodeWithCharset(charset.constData(), bytes);
+    // A code page the converter does not know: its ASCII part is still right.
+    return decoded.isEmpty() ? QString::fromLatin1(bytes) : decoded;
 }
 
 CellValue XlsStreamParser::number(double value, quint16 xf) const {
@@ -339,7 +367,7 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
         case XlsRecord::Label:
         case XlsRecord::RString: {
             const quint16 row = c.u16(), col = c.u16(), xf = c.u16();
-            const QString s = c.string16();
+            const QString s = string(c, false);
             ok = c.ok() && add(row, col, text(s, style(xf).format));
             break;
         }
@@ -384,7 +412,7 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
         }
         case XlsRecord::String:
             if (pending.waiting) {
-                const QString s = c.string16();
+                const QString s = string(c, false);
                 ok = c.ok() && add(pending.row, pending.col, text(s, pending.format));
                 pending.waiting = false;
             }

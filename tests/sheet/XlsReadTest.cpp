@@ -166,6 +166,33 @@ TEST(XlsRead, DatesCountedFrom1904BecomeTheUsualSerials) {
         EXPECT_EQ(NumberFormats::isDate(QString::fromUtf8(format)), date) << format;
 }
 
+// The format of 1993 to 1997 (in a stream named "Book"): no shared strings, texts as bytes in
+// the workbook's code page.
+TEST(XlsRead, WorkbooksOfTheEarlierFormatWithTextsInTheirCodePage) {
+    TempFiles tmp;
+    Book book;
+    book.biff5 = true;
+    book.formats = {{164, QStringLiteral("0.0\"円\"")}};
+    book.xfFormats = {0, 164};
+    book.sheets = {{QStringLiteral("集計"), record(0x0204, cellHead(0, 0) + ansi16("日本語")) +
+                                                formula(0, 1, special(0)) +
+                                                record(0x0207, ansi16("結果")) +
+                                                number(1, 0, 2.5, 1) + formulaNumber(1, 1, 4)}};
+    const QString path = tmp.filePath(QStringLiteral("old.xls"));
+    ASSERT_TRUE(writeCompound(path, workbookStream(book), "Book"));
+    QString error;
+    const auto read = readWorkbook(path, true, &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    const Sheet &s = read->sheets[0];
+    EXPECT_EQ(s.name, QStringLiteral("集計"));
+    EXPECT_EQ(s.cell(1, 1).text, QStringLiteral("日本語"));
+    EXPECT_EQ(s.cell(1, 2).text, QStringLiteral("結果"));
+    EXPECT_EQ(s.cell(2, 1).number, 2.5);
+    EXPECT_EQ(s.numberFormat(s.cell(2, 1)), QStringLiteral("0.0\"円\""));
+    EXPECT_EQ(s.cell(2, 2).number, 4);
+    EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:B2"));
+}
+
 TEST(XlsRead, DamagedEncryptedAndOlderStreamsAreRefused) {
     TempFiles tmp;
     Book good;
@@ -177,9 +204,8 @@ TEST(XlsRead, DamagedEncryptedAndOlderStreamsAreRefused) {
     locked.extraGlobals = record(0x002F, u16(1) + QByteArray(52, '\0'));
     EXPECT_EQ(refusal(tmp, workbookStream(locked)), QStringLiteral("暗号化されています"));
     EXPECT_EQ(refusal(tmp, stream, "EncryptedPackage"), QStringLiteral("暗号化されています"));
-    EXPECT_EQ(refusal(tmp, stream, "Book"), QStringLiteral("対応していない形式です"));
     EXPECT_EQ(refusal(tmp, stream, "Other"), QStringLiteral("ブックではありません"));
-    EXPECT_EQ(refusal(tmp, QByteArray("\x09\x08\x04\x00\x00\x05\x05\x00", 8)),
+    EXPECT_EQ(refusal(tmp, QByteArray("\x09\x08\x04\x00\x00\x04\x05\x00", 8)),
               QStringLiteral("対応していない形式です"));
 
     // Cut anywhere after the globals' opening record, the stream is refused as damaged.

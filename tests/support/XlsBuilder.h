@@ -5,6 +5,8 @@
 // For cases no writer at hand produces: shared strings split over CONTINUE records, cached
 // formula results of every kind, 1904 dates, damaged records.
 
+#include "encoding/Charset.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -96,8 +98,17 @@ inline QByteArray special(int kind, int value = 0) {
 inline QByteArray formulaText(int row, int col, const QString &s) {
     return formula(row, col, special(0)) + record(0x0207, string16(s));
 }
-inline QByteArray bof(quint16 kind) {
-    return record(0x0809, u16(0x0600) + u16(kind) + u16(0x0DBB) + u16(0x07CC) + u32(0) + u32(6));
+inline QByteArray bof(quint16 kind, quint16 version = 0x0600) {
+    return record(0x0809, u16(version) + u16(kind) + u16(0x0DBB) + u16(0x07CC) + u32(0) + u32(6));
+}
+// A text as the 1993-1997 format stores it: a count, then the bytes in the Shift_JIS code page.
+inline QByteArray ansi16(const QString &s) {
+    const QByteArray b = EncodeAnsi(s);
+    return u16(quint16(b.size())) + b;
+}
+inline QByteArray ansi8(const QString &s) {
+    const QByteArray b = EncodeAnsi(s);
+    return QByteArray(1, char(b.size())) + b;
 }
 inline QByteArray eof() {
     return record(0x000A, QByteArray());
@@ -110,6 +121,7 @@ struct Book {
     QByteArray sharedStrings;                 // SST and CONTINUE records as they are written
     bool date1904 = false;
     QByteArray extraGlobals; // records placed before the sheet list
+    bool biff5 = false;      // the 1993-1997 format, its texts in Shift_JIS
 };
 
 // An SST record holding the strings, in one record.
@@ -121,24 +133,28 @@ inline QByteArray sst(const QStringList &strings) {
 }
 
 inline QByteArray workbookStream(const Book &book) {
-    QByteArray head = bof(0x0005) + book.extraGlobals;
+    const quint16 version = book.biff5 ? 0x0500 : 0x0600;
+    const auto name = [&](const QString &s) { return book.biff5 ? ansi8(s) : string8(s); };
+    QByteArray head = bof(0x0005, version) + book.extraGlobals;
+    if (book.biff5)
+        head += record(0x0042, u16(932));
     if (book.date1904)
         head += record(0x0022, u16(1));
     for (const auto &[id, text] : book.formats)
-        head += record(0x041E, u16(id) + string16(text));
+        head += record(0x041E, u16(id) + (book.biff5 ? ansi8(text) : string16(text)));
     for (quint16 id : book.xfFormats)
         head += record(0x00E0, u16(0) + u16(id) + QByteArray(16, '\0'));
     QList<QByteArray> substreams;
     qsizetype listSize = 0;
-    for (const auto &[name, cells] : book.sheets) {
-        substreams << bof(0x0010) + cells + eof();
-        listSize += 4 + 6 + string8(name).size();
+    for (const auto &[sheetName, cells] : book.sheets) {
+        substreams << bof(0x0010, version) + cells + eof();
+        listSize += 4 + 6 + name(sheetName).size();
     }
     const QByteArray tail = book.sharedStrings + eof();
     qsizetype offset = head.size() + listSize + tail.size();
     QByteArray list;
     for (qsizetype i = 0; i < book.sheets.size(); ++i) {
-        list += record(0x0085, u32(quint32(offset)) + '\0' + '\0' + string8(book.sheets[i].first));
+        list += record(0x0085, u32(quint32(offset)) + '\0' + '\0' + name(book.sheets[i].first));
         offset += substreams[i].size();
     }
     return head + list + tail + substreams.join();
