@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools qt6-translations-l10n
   libgl-dev libxkbcommon-dev
-  libicu-dev libzip-dev libxlsxwriter-dev libfreexl-dev libgsf-1-dev
+  libicu-dev libzip-dev libxlsxwriter-dev libgsf-1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth imagemagick
   diffutils time bc

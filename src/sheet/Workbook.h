@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -10,8 +11,11 @@
 // One cell's value as a workbook stores it. Dates are numbers (serial days), as the
 // spreadsheet application keeps them.
 struct CellValue {
-    enum class Kind { Empty, Number, Text, Boolean, Error };
+    enum class Kind : quint8 { Empty, Number, Text, Boolean, Error };
     Kind kind = Kind::Empty;
+    // The cell's number format: an index into its sheet's numberFormats (0: none known, shown
+    // as General). Only for showing the value; comparisons ignore it.
+    quint16 format = 0;
     double number = 0; // Number, and Boolean as 1 or 0
     QString text;      // Text, and the error's text ("#DIV/0!") for Error
 
@@ -44,9 +48,17 @@ struct Sheet {
     int firstRow = 0, firstCol = 0, lastRow = 0, lastCol = 0;
     QHash<quint64, CellValue> cells; // key: (row << 32) | col
     QList<ColumnWidth> columnWidths; // only the runs the workbook sets; others are default
+    // The number format texts the cells' format indexes name ("0.00%", "yyyy/m/d"); index 0,
+    // an empty text and any index past the end stand for General.
+    QStringList numberFormats;
 
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
     CellValue cell(int row, int col) const { return cells.value(key(row, col)); }
+    // The number format text of a cell; empty for General.
+    QString numberFormat(const CellValue &value) const {
+        return value.format > 0 && value.format < numberFormats.size() ? numberFormats[value.format]
+                                                                       : QString();
+    }
     // The used range in A1 style without dollar signs, from the first to the last used cell
     // ("A1:F20"; "A1" for a single cell or an empty sheet).
     QString usedRangeAddress() const;
@@ -58,10 +70,10 @@ struct Workbook {
     QList<Sheet> sheets;
 };
 
-// Reads an .xlsx/.xlsm/.xltx/.xltm, .xls, .ods or .csv file (the format by the extension). Returns
-// nothing and sets *error (a message for the status bar) when the file cannot be read: damaged,
-// encrypted, too large, not a workbook. stop (may be empty) is asked while an .xls is read (the one
-// format read by a helper program that may hang), at least every 50 ms.
+// Reads an .xlsx/.xlsm/.xltx/.xltm, .xls, .ods or .csv file (the format by the extension).
+// Returns nothing and sets *error (a message for the status bar) when the file cannot be read:
+// damaged, encrypted, too large, not a workbook. stop (may be empty) is asked while an .xls is
+// read, often enough for Esc to end a read of a large one at once.
 std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
                                      const std::function<bool()> &stop = {});
 

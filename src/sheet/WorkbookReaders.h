@@ -17,9 +17,6 @@ inline const QString Encrypted = QStringLiteral("暗号化されています");
 inline const QString TooLarge = QStringLiteral("大きすぎます");
 inline const QString NotWorkbook = QStringLiteral("ブックではありません");
 inline const QString UnknownFormat = QStringLiteral("対応していない形式です");
-inline const QString NoReader =
-    QStringLiteral("読み込みプログラム corvane-xls-reader がありません");
-inline const QString Timeout = QStringLiteral("読み込みが時間内に終わりません");
 inline const QString Stopped = QStringLiteral("中断しました");
 } // namespace WorkbookText
 
@@ -71,15 +68,12 @@ inline bool onWorksheet(qint64 row, qint64 col) {
 double dateSerial(int year, int month, int day);
 
 std::optional<Workbook> readXlsx(const QString &path, bool cells, QString *error);
-// .xls through the helper program corvane-xls-reader (see xlsReaderMain).
+// .xls: the compound file's workbook stream, read record by record. stop (may be empty) is
+// asked while the file and its records are read.
 std::optional<Workbook> readXls(const QString &path, bool cells, QString *error,
                                 const std::function<bool()> &stop);
-// The same through a given helper program with a given deadline (for tests).
-std::optional<Workbook> readXlsWith(const QString &reader, const QString &path, bool cells,
-                                    QString *error, int timeoutMs,
-                                    const std::function<bool()> &stop);
-// The helper program's whole work: reads a path's bytes from standard input, the workbook with
-// FreeXL ("--cells": with every cell), and writes the result to standard output.
-int xlsReaderMain(int argc, char **argv);
+// The same on a file's bytes already in memory.
+std::optional<Workbook> readXlsBytes(const QByteArray &bytes, bool cells, QString *error,
+                                     const std::function<bool()> &stop = {});
 std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error);
 std::optional<Workbook> readOds(const QString &path, bool cells, QString *error);

@@ -3,6 +3,7 @@
 // line on stderr, and must touch nothing outside its own temporary folder.
 #include "sheet/SheetFixtures.h"
 #include "support/TempFiles.h"
+#include "support/XlsBuilder.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -201,6 +202,34 @@ TEST_F(BadInputBatchTest, TruncatedAndCorruptedPackagesAreRefused) {
             const QString bad = write(QStringLiteral("flip%1.%2").arg(at).arg(name), damaged);
             EXPECT_TRUE(endsCleanly(compare(bad, reference))) << name.toStdString() << " at " << at;
         }
+    }
+}
+
+// Legacy workbooks cut short or overwritten: the compound file library's complaints about them
+// stay off stderr, which holds the one line of the refusal.
+TEST_F(BadInputBatchTest, DamagedXlsWorkbooksAreRefusedInOneLine) {
+    XlsBuilder::Book book;
+    book.sharedStrings = XlsBuilder::sst({QStringLiteral("共有")});
+    QByteArray cells;
+    for (int row = 0; row < 400; ++row)
+        cells += XlsBuilder::number(row, 0, row) + XlsBuilder::labelSst(row, 1, 0) +
+                 XlsBuilder::formulaText(row, 2, QStringLiteral("結果"));
+    book.sheets = {{QStringLiteral("S"), cells}};
+    ASSERT_TRUE(XlsBuilder::write(casePath("good.xls"), book));
+    const QByteArray good = TempFiles::read(casePath("good.xls"));
+    const QString reference = casePath("good.xls");
+    for (const qsizetype keep : {qsizetype(10), qsizetype(600), good.size() / 2, good.size() - 1}) {
+        const RunResult r =
+            compare(write(QStringLiteral("cut%1.xls").arg(keep), good.left(keep)), reference);
+        EXPECT_TRUE(endsCleanly(r)) << "cut at " << keep;
+        EXPECT_EQ(r.status, 2) << "cut at " << keep;
+    }
+    for (qsizetype at = 0; at < good.size(); at += good.size() / 12) {
+        QByteArray damaged = good;
+        for (qsizetype k = at; k < std::min(good.size(), at + 8); ++k)
+            damaged[k] = char(damaged[k] ^ 0x5A);
+        const QString bad = write(QStringLiteral("flip%1.xls").arg(at), damaged);
+        EXPECT_TRUE(endsCleanly(compare(bad, reference))) << "at " << at;
     }
 }
 

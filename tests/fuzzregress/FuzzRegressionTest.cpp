@@ -39,9 +39,8 @@ TEST(FuzzRegression, IniWrittenKeyReadsBack) {
     }
 }
 
-// A damaged .xls on which the workbook library read far past a buffer of its own: the read
-// now runs in a child process, and the workbook is reported as unreadable or read, never a
-// crash of the caller.
+// A damaged .xls on which the former workbook library read far past a buffer of its own: it
+// is reported as unreadable or read, never a crash.
 TEST(FuzzRegression, DamagedXlsIsRefusedOrRead) {
     const QStringList inputs = inputsStartingWith("xls_");
     ASSERT_FALSE(inputs.isEmpty());

@@ -269,9 +269,8 @@ TEST(WorkbookRead, ColumnLettersAndDisplayText) {
     EXPECT_EQ(v.displayText(), QStringLiteral("45306"));
 }
 
-// The .xls helper program: a name that is not UTF-8 reaches it, and a helper that crashes,
-// hangs or is stopped never hangs the caller.
-TEST(WorkbookRead, XlsHelperFailuresStayFailures) {
+// A name that is not UTF-8 reaches the .xls reader.
+TEST(WorkbookRead, XlsNameThatIsNotUtf8IsOpened) {
     TempFiles tmp;
     const QString odd =
         tmp.path() + QStringLiteral("/") + decodeNativeName(QByteArray("\xff\xfe.xls"));
@@ -280,24 +279,4 @@ TEST(WorkbookRead, XlsHelperFailuresStayFailures) {
     EXPECT_FALSE(readWorkbook(odd, true, &error));
     EXPECT_EQ(error, QStringLiteral("ブックではありません")); // opened, so the name arrived
     ::unlink(encodeNativeName(odd).constData());
-
-    const QString book = tmp.write(QStringLiteral("book.xls"), "x");
-    const QString crash = tmp.write(QStringLiteral("crash.sh"), "#!/bin/sh\nkill -SEGV $$\n");
-    const QString hang = tmp.write(QStringLiteral("hang.sh"), "#!/bin/sh\nexec sleep 30\n");
-    for (const QString &script : {crash, hang})
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
-
-    EXPECT_FALSE(readXlsWith(crash, book, true, &error, 5000, {}));
-    EXPECT_EQ(error, QStringLiteral("壊れたファイルです"));
-
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_FALSE(readXlsWith(hang, book, true, &error, 300, {}));
-    EXPECT_EQ(error, QStringLiteral("読み込みが時間内に終わりません"));
-    EXPECT_LT(timer.elapsed(), 3000);
-
-    timer.restart();
-    EXPECT_FALSE(readXlsWith(hang, book, true, &error, 60000, [] { return true; }));
-    EXPECT_EQ(error, QStringLiteral("中断しました"));
-    EXPECT_LT(timer.elapsed(), 2000);
 }
