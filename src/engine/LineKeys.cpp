@@ -1,5 +1,7 @@
 #include "engine/LineKeys.h"
 
+#include "engine/MinimalMatching.h"
+
 namespace {
 
 bool isSpace(QChar c) {
@@ -81,11 +83,15 @@ QString comparisonKey(const QString &line, const LineFolding &folding) {
 }
 
 bool matchFoldedLines(const QStringList &left, const QStringList &right, const LineFolding &folding,
-                      const MatchParams &params, PairTable &table,
+                      const MatchParams &params, bool minimal, PairTable &table,
                       const std::function<bool()> &shouldAbort,
                       const std::function<void(qint64, qint64)> &progress) {
+    auto match = [&](const QStringList &l, const QStringList &r, PairTable &t) {
+        return minimal ? matchLinesMinimal(l, r, t, shouldAbort, progress)
+                       : matchLines(l, r, params, t, shouldAbort, progress);
+    };
     if (!folding.active())
-        return matchLines(left, right, params, table, shouldAbort, progress);
+        return match(left, right, table);
     QStringList keys[2];
     std::vector<int> source[2]; // line index of each key
     const QStringList *lines[2] = {&left, &right};
@@ -100,7 +106,7 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
         }
     }
     PairTable keyed;
-    if (!matchLines(keys[0], keys[1], params, keyed, shouldAbort, progress)) {
+    if (!match(keys[0], keys[1], keyed)) {
         table = keyed;
         return false;
     }

@@ -30,9 +30,10 @@ QString comparisonKey(const QString &line, const LineFolding &folding);
 // A line with nothing but white space.
 bool isBlankLine(const QString &line);
 
-// matchLines over the comparison keys of the lines. With blank lines ignored they stay out of
-// the matching and come back as rows of their own, in their place, beside no line.
+// matchLines (matchLinesMinimal with `minimal`) over the comparison keys of the lines. With blank
+// lines ignored they stay out of the matching and come back as rows of their own, in their place,
+// beside no line.
 bool matchFoldedLines(const QStringList &left, const QStringList &right, const LineFolding &folding,
-                      const MatchParams &params, PairTable &table,
+                      const MatchParams &params, bool minimal, PairTable &table,
                       const std::function<bool()> &shouldAbort = {},
                       const std::function<void(qint64 done, qint64 total)> &progress = {});

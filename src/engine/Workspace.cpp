@@ -20,6 +20,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.txtState = txtState;
     run.ignoreCase = ignoreCase;
     run.folding = folding;
+    run.minimalMatching = minimalMatching;
     run.folderContentMode = folderContentMode;
     run.m_status = m_status;
     run.m_view = m_view;

@@ -62,8 +62,9 @@ public:
     // Back colours of the legend boxes txtState(0..2): changed, added, deleted.
     std::array<Color, 3> txtState{DefaultChangedColor, DefaultAddedColor, DefaultDeletedColor};
 
-    bool ignoreCase = false; // setting Letter
-    LineFolding folding;     // what else a text comparison ignores (see textFolding)
+    bool ignoreCase = false;      // setting Letter
+    LineFolding folding;          // what else a text comparison ignores (see textFolding)
+    bool minimalMatching = false; // setting Minimal: a minimal alignment, not the anchor scan
     // All a text comparison ignores: the folding with letter case from ignoreCase.
     LineFolding textFolding() const {
         LineFolding all = folding;

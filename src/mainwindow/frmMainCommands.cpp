@@ -254,7 +254,9 @@ void frmMain::showOptions() {
     pic1_Resize();
     m_ws.folderContentMode = m_settings.folderContentMode();
     m_ws.ignoreCase = m_settings.ignoreCase();
-    m_ws.folding = ComparisonOptions::load(m_settings).folding;
+    const ComparisonOptions options = ComparisonOptions::load(m_settings);
+    m_ws.folding = options.folding;
+    m_ws.minimalMatching = options.minimal;
 }
 
 void frmMain::toggleToolbar(bool on) {

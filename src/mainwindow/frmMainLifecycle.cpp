@@ -68,6 +68,7 @@ void frmMain::Form_Load() {
     m_ws.folderContentMode = options.folderContentMode;
     m_ws.ignoreCase = options.ignoreCase;
     m_ws.folding = options.folding;
+    m_ws.minimalMatching = options.minimal;
 
     m_historyLists->loadRecentComparisons(m_settings);
 }

@@ -171,7 +171,7 @@ private:
         m_ws.setStatus(Analysing);
         PairTable table;
         const bool finished = matchFoldedLines(
-            m_lines[0], m_lines[1], m_ws.textFolding(), m_params, table,
+            m_lines[0], m_lines[1], m_ws.textFolding(), m_params, m_ws.minimalMatching, table,
             [this] {
                 m_ws.processEvents();
                 return m_ws.bAbort.load();

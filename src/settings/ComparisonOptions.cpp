@@ -14,6 +14,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.folding.blankLines = settings.ignoreBlankLines();
     options.folding.width = settings.ignoreWidth();
     options.folding.kana = settings.ignoreKana();
+    options.minimal = settings.minimalMatching();
     options.folderContentMode = settings.folderContentMode();
     return options;
 }
@@ -25,5 +26,6 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.txtState = colours;
     ws.ignoreCase = ignoreCase;
     ws.folding = folding;
+    ws.minimalMatching = minimal;
     ws.folderContentMode = folderContentMode;
 }

@@ -16,6 +16,7 @@ struct ComparisonOptions {
     std::array<Color, 3> colours = Settings::DefaultColours;
     bool ignoreCase = false;
     LineFolding folding; // its letterCase follows ignoreCase
+    bool minimal = false;
     int folderContentMode = 0;
 
     static ComparisonOptions load(const Settings &settings);

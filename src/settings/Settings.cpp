@@ -45,6 +45,7 @@ constexpr IntKey IgnoreSpace{"IgnoreSpace", 0};
 constexpr BoolKey IgnoreBlankLines{"IgnoreBlankLines", false, TrueAs::One};
 constexpr BoolKey IgnoreWidth{"IgnoreWidth", false, TrueAs::One};
 constexpr BoolKey IgnoreKana{"IgnoreKana", false, TrueAs::One};
+constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
@@ -201,6 +202,13 @@ bool Settings::ignoreKana() const {
 }
 bool Settings::setIgnoreKana(bool on) {
     return write(m_path, IgnoreKana, on);
+}
+
+bool Settings::minimalMatching() const {
+    return read(m_path, Minimal);
+}
+bool Settings::setMinimalMatching(bool on) {
+    return write(m_path, Minimal, on);
 }
 
 int Settings::folderContentMode() const {

@@ -66,6 +66,9 @@ public:
     bool setIgnoreWidth(bool on);
     bool ignoreKana() const;
     bool setIgnoreKana(bool on);
+    // Lines aligned by a minimal diff instead of the anchor scan.
+    bool minimalMatching() const;
+    bool setMinimalMatching(bool on);
 
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;

@@ -52,7 +52,7 @@ TEST(LineKeys, IgnoredBlankLinesStayOutOfThePairingAndComeBackInPlace) {
     LineFolding f;
     f.blankLines = true;
     PairTable table;
-    ASSERT_TRUE(matchFoldedLines(left, right, f, MatchParams{}, table));
+    ASSERT_TRUE(matchFoldedLines(left, right, f, MatchParams{}, false, table));
     std::vector<PairTable::Row> rows(table.rows().begin() + 1, table.rows().end());
     const std::vector<PairTable::Row> expected{{-1, 0}, {0, 1},  {1, -1}, {2, 2},
                                                {-1, 3}, {-1, 4}, {3, 5},  {4, -1}};
@@ -60,7 +60,7 @@ TEST(LineKeys, IgnoredBlankLinesStayOutOfThePairingAndComeBackInPlace) {
 
     // Without the option the same texts pair their blank lines as lines.
     PairTable plain;
-    ASSERT_TRUE(matchFoldedLines(left, right, LineFolding{}, MatchParams{}, plain));
+    ASSERT_TRUE(matchFoldedLines(left, right, LineFolding{}, MatchParams{}, false, plain));
     PairTable direct;
     ASSERT_TRUE(matchLines(left, right, MatchParams{}, direct));
     EXPECT_EQ(plain.rows(), direct.rows());

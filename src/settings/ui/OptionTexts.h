@@ -29,6 +29,9 @@ inline const QString Browse = QStringLiteral("...");
 inline const QString Wrap = QStringLiteral("折り返しモード");
 inline const QString WrapTip = QStringLiteral("セル内の文字を折り返して全体表示します");
 inline const QString IgnoreCase = QStringLiteral("大文字/小文字を区別しない");
+inline const QString Minimal = QStringLiteral("最小差分で比較");
+inline const QString MinimalTip =
+    QStringLiteral("行の対応付けに最小差分のアルゴリズムを使う (大きく並べ替えたテキスト向け)");
 inline const QString FrameIgnore = QStringLiteral("比較で無視する違い");
 inline const QString IgnoreSpaceLabel = QStringLiteral("空白:");
 inline const QString KeepSpace = QStringLiteral("区別する");

@@ -183,10 +183,13 @@ void frmOption::buildControls() {
     optDC[1] = new QRadioButton(OneLine, dc);
     optDC[1]->setGeometry(200, 15, 180, 20);
     chkWrap = new QCheckBox(Wrap, this);
-    chkWrap->setGeometry(15, 233, 200, 22);
+    chkWrap->setGeometry(15, 233, 130, 22);
     chkWrap->setToolTip(WrapTip);
     chkIgnoreCase = new QCheckBox(IgnoreCase, this);
-    chkIgnoreCase->setGeometry(230, 233, W - 245, 22);
+    chkIgnoreCase->setGeometry(150, 233, 190, 22);
+    chkMinimal = new QCheckBox(Minimal, this);
+    chkMinimal->setGeometry(345, 233, W - 360, 22);
+    chkMinimal->setToolTip(MinimalTip);
     chkIgnoreCase->setToolTip(IgnoreCaseTip);
 
     // What a text comparison ignores beyond letter case.
@@ -283,6 +286,7 @@ void frmOption::Form_Load() {
     chkBlankLines->setChecked(m_settings.ignoreBlankLines());
     chkWidth->setChecked(m_settings.ignoreWidth());
     chkKana->setChecked(m_settings.ignoreKana());
+    chkMinimal->setChecked(m_settings.minimalMatching());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -378,6 +382,7 @@ bool frmOption::apply() {
     written = m_settings.setIgnoreBlankLines(chkBlankLines->isChecked()) && written;
     written = m_settings.setIgnoreWidth(chkWidth->isChecked()) && written;
     written = m_settings.setIgnoreKana(chkKana->isChecked()) && written;
+    written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
@@ -409,6 +414,7 @@ void frmOption::initialise() {
     chkBlankLines->setChecked(false);
     chkWidth->setChecked(false);
     chkKana->setChecked(false);
+    chkMinimal->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkMulti->setChecked(true);
