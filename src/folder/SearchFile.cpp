@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -75,14 +76,15 @@ public:
         m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     }
 
-    void write(int r, int h, const Entry &e) {
-        m_grid.setText(r, 4 * h, e.name);
+    // name: the entry's name, or the equal name already in the row (shared, not stored twice).
+    void write(int r, int h, const Entry &e, const QString &name) {
+        m_grid.setText(r, 4 * h, name);
         if (e.kind == Kind::Folder) {
             m_grid.setText(r, 4 * h + 2, FolderType);
             m_grid.setNumber(r, 8 + h, 0);
         } else {
             setSize(r, 8 + h, e.size);
-            m_grid.setText(r, 4 * h + 1, groupedSizeText(e.size, m_grouped));
+            m_grid.setText(r, 4 * h + 1, sizeText(e.size));
             m_grid.setText(r, 4 * h + 2, shared(fGetExtension(e.name)));
         }
         m_grid.setText(r, 4 * h + 3, dateText(e.modified));
@@ -96,6 +98,25 @@ public:
     }
 
 private:
+    QString sizeText(quint64 size) {
+        // Most sizes are of a few thousand texts ("1.50 KB"): those seen are kept to share.
+        constexpr qsizetype MaxKept = 1 << 16;
+        const auto kept = m_sizeTexts.constFind(size);
+        if (kept != m_sizeTexts.constEnd())
+            return kept.value();
+        const QString text = groupedSizeText(size, m_grouped);
+        if (m_sizeTexts.size() < MaxKept) {
+            const auto same = m_textOfText.constFind(text);
+            if (same != m_textOfText.constEnd()) {
+                m_sizeTexts.insert(size, same.value());
+                return same.value();
+            }
+            m_textOfText.insert(text, text);
+            m_sizeTexts.insert(size, text);
+        }
+        return text;
+    }
+
     QString shared(const QString &text) {
         if (text == m_lastType)
             return m_lastType;
@@ -130,6 +151,8 @@ private:
     const QLocale m_locale;
     QLocale m_grouped;
     QString m_lastType;
+    QHash<quint64, QString> m_sizeTexts;
+    QHash<QString, QString> m_textOfText;
     QDate m_day;
     int m_second = -1;
     QString m_dayText;
@@ -208,7 +231,6 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         g.setRows(2);
     side = side == 1 ? 1 : 0;
     std::vector<RowKinds> kinds(size_t(g.rows()));
-    bool anyListed = false;
     bool aborted = false;
     int listed = 0;
 
@@ -249,17 +271,39 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     };
     EntryWriter writer(g);
 
+    // The first row of each name, separately for folders and files: a file and a folder of
+    // the same name never pair, and the first match wins as in a search from the top.
+    QHash<QString, int> folderRows;
+    QHash<QString, int> fileRows;
+    auto indexOf = [&](Kind kind) -> QHash<QString, int> & {
+        return kind == Kind::Folder ? folderRows : fileRows;
+    };
+    const bool pairing = !otherFolderPath.isEmpty();
+    int k = 0;
+    for (const Entry &e : first.entries) {
+        if (e.examined != Examined::Listed)
+            continue;
+        ++k;
+        if (pairing && !indexOf(e.kind).contains(e.name))
+            indexOf(e.kind).insert(e.name, k);
+    }
+    int rightOnly = 0;
+    for (const Entry &e : second.entries)
+        rightOnly += e.examined == Examined::Listed && !indexOf(e.kind).contains(e.name) ? 1 : 0;
+    // All rows are made at once: a grid grown row by row holds up to twice the cells it needs.
+    // Rows not reached (after an abort) are taken away again; one data row always stays.
+    g.setRows(1 + std::max(1, k + rightOnly));
+    kinds.resize(size_t(g.rows()));
+    auto keepRows = [&](int last) { g.setRows(1 + std::max(1, last)); };
+
     // The first folder, in the order the file system gives.
+    int r = 0;
     for (const Entry &e : first.entries) {
         if (!admit(folderPath, e))
             continue;
-        if (anyListed)
-            g.appendRow();
-        anyListed = true;
-        const int r = g.rows() - 1;
-        kinds.resize(size_t(g.rows()));
+        ++r;
         g.setNumber(r, 9, 0);
-        writer.write(r, side, e);
+        writer.write(r, side, e, e.name);
         kinds[size_t(r)].half[side] = e.kind;
         kinds[size_t(r)].size[side] = e.size;
         if (!tick())
@@ -268,48 +312,37 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     aborted = aborted || first.stopped;
     if (!first.opened)
         listingFailed(folderPath);
-    if (!first.opened || aborted || otherFolderPath.isEmpty())
+    if (!first.opened || aborted || !pairing) {
+        keepRows(r);
         return;
-    first = {};
-    const int k = anyListed ? g.rows() - 1 : 0;
-
-    // The first row of each name, separately for folders and files: a file and a folder of
-    // the same name never pair, and the first match wins as in a search from the top.
-    QHash<QString, int> folderRows;
-    QHash<QString, int> fileRows;
-    for (int r = 1; r <= k; ++r) {
-        QHash<QString, int> &index =
-            kinds[size_t(r)].half[0] == Kind::Folder ? folderRows : fileRows;
-        const QString name = g.text(r, 0);
-        if (!index.contains(name))
-            index.insert(name, r);
     }
+    first = {};
 
     std::vector<int> rightOnlyRows;
+    int last = k;
     for (const Entry &e : second.entries) {
         if (!admit(otherFolderPath, e))
             continue;
-        const QHash<QString, int> &index = e.kind == Kind::Folder ? folderRows : fileRows;
-        int r = index.value(e.name, 0);
-        if (r == 0) {
-            if (anyListed)
-                g.appendRow();
-            anyListed = true;
-            r = g.rows() - 1;
-            kinds.resize(size_t(g.rows()));
-            g.setNumber(r, 8, 0);
-            rightOnlyRows.push_back(r);
+        int row = indexOf(e.kind).value(e.name, 0);
+        const QString name = row == 0 ? e.name : g.text(row, 0);
+        if (row == 0) {
+            row = ++last;
+            g.setNumber(row, 8, 0);
+            rightOnlyRows.push_back(row);
         }
-        writer.write(r, 1, e);
-        kinds[size_t(r)].half[1] = e.kind;
-        kinds[size_t(r)].size[1] = e.size;
+        writer.write(row, 1, e, name);
+        kinds[size_t(row)].half[1] = e.kind;
+        kinds[size_t(row)].size[1] = e.size;
         if (!tick())
             break;
     }
+    keepRows(last);
     aborted = aborted || second.stopped;
     if (!second.opened)
         listingFailed(otherFolderPath);
     second = {};
+    folderRows.clear();
+    fileRows.clear();
     if (incomplete)
         return;
     // Only now is it known that both listings are whole: the second folder's own entries are
