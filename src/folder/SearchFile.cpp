@@ -55,6 +55,7 @@ QString dayTextOf(QDate day, const QLocale &locale) {
                                            : locale.toString(day, QLocale::ShortFormat);
 }
 
+// The kinds and exact sizes of a row's two entries.
 struct RowKinds {
     Kind half[2] = {Kind::None, Kind::None};
     quint64 size[2] = {0, 0};
