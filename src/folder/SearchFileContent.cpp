@@ -5,6 +5,7 @@
 #include "folder/modMD5.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
+#include "platform/RegularFile.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -25,9 +26,9 @@ enum class Bytes { Same, Different, Failed };
 // Compares two files block by block. Failed when either cannot be opened or read: the caller
 // then takes the slower way that names the problem.
 Bytes compareBytes(const QString &left, const QString &right, const std::function<bool()> &stop) {
-    NativeFile a;
-    NativeFile b;
-    if (!a.open(left) || !a.isRegular() || !b.open(right) || !b.isRegular())
+    RegularFile a;
+    RegularFile b;
+    if (!a.open(left) || !b.open(right))
         return Bytes::Failed;
     // Kept between calls: a folder of small files would otherwise allocate twice per pair.
     thread_local const std::unique_ptr<char[]> blockA(new char[BlockSize]);
