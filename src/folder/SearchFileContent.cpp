@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@ namespace {
 
 constexpr qint64 BlockSize = qint64(1) << 18;
 constexpr qint64 StopPollMs = 20;
+// Texts of pairs larger than this are compared by the calling thread only, so that no more
+// than one large pair is held decoded at a time.
+constexpr quint64 LargeTextBytes = quint64(32) << 20;
 
 enum class Bytes { Same, Different, Failed };
 
@@ -151,10 +155,15 @@ void ContentComparer::work() {
     const std::function<bool()> stop = [this] { return m_quit.load() || m_abort.load(); };
     for (size_t i = 1; i < m_jobs.size() && !stop(); i += 2) {
         Outcome outcome;
-        try {
-            outcome.check = compare(i, stop);
-        } catch (...) {
-            outcome.error = std::current_exception();
+        const ContentJob &job = m_jobs[i];
+        if (m_mode == 2 && std::max(job.leftSize, job.rightSize) > LargeTextBytes) {
+            outcome.leftToCaller = true;
+        } else {
+            try {
+                outcome.check = compare(i, stop);
+            } catch (...) {
+                outcome.error = std::current_exception();
+            }
         }
         outcome.ready = true;
         const bool failed = bool(outcome.error);
@@ -190,6 +199,8 @@ ContentCheck ContentComparer::result(size_t i, const std::function<bool()> &stop
     }
     if (outcome.error)
         std::rethrow_exception(outcome.error);
+    if (outcome.leftToCaller)
+        return compare(i, stop);
     return outcome.check;
 }
 

@@ -59,6 +59,7 @@ public:
 private:
     struct Outcome {
         bool ready = false;
+        bool leftToCaller = false; // a large text pair: compared by result() itself
         ContentCheck check;
         std::exception_ptr error;
     };
