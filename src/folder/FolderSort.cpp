@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -107,55 +105,11 @@ struct RowKey {
     int type[2] = {0, 0}; // the type texts of both halves, as numbers: equal texts, equal numbers
     bool folder[2] = {false, false};
     quint64 size = 0;
-    int text = 0; // the rank of the key column's text in collation order
+    QString text; // the key column's text
 };
 
-QCollator caseInsensitiveCollator() {
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
-}
-
-// The rank of each text in the user locale's collation without regard to case, equal texts
-// sharing one. Found by sorting on two threads (each with a collator of its own), so that the
-// row sort then compares numbers. (Collation keys would be quicker to compare, but under the C
-// locale they do not ignore case as the comparison does.)
-std::vector<int> collationRanks(const std::vector<QString> &texts) {
-    std::vector<int> order(texts.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto sortPart = [&](auto from, auto to) {
-        const QCollator collator = caseInsensitiveCollator();
-        std::sort(from, to, [&](int a, int b) {
-            return collator.compare(texts[size_t(a)], texts[size_t(b)]) < 0;
-        });
-    };
-    const auto middle = order.begin() + qsizetype(order.size() / 2);
-    std::thread half;
-    try {
-        half = std::thread([&] { sortPart(order.begin(), middle); });
-    } catch (const std::system_error &) {
-        sortPart(order.begin(), middle);
-    }
-    sortPart(middle, order.end());
-    if (half.joinable())
-        half.join();
-    const QCollator collator = caseInsensitiveCollator();
-    const auto less = [&](int a, int b) {
-        return collator.compare(texts[size_t(a)], texts[size_t(b)]) < 0;
-    };
-    std::inplace_merge(order.begin(), middle, order.end(), less);
-    std::vector<int> ranks(texts.size());
-    int rank = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && less(order[i - 1], order[i]))
-            ++rank;
-        ranks[size_t(order[i])] = rank;
-    }
-    return ranks;
-}
-
-// folderRowCompare on keys made by rowKeys.
-int compareKeys(const RowKey &a, const RowKey &b, bool bySize, int d) {
+// folderRowCompare on the keys of two rows.
+int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, bool bySize, int d) {
     for (int h = 0; h < 2; ++h) {
         if (a.type[h] == b.type[h])
             continue;
@@ -166,7 +120,8 @@ int compareKeys(const RowKey &a, const RowKey &b, bool bySize, int d) {
     }
     if (bySize)
         return d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
-    return d * (a.text < b.text ? -1 : a.text > b.text ? 1 : 0);
+    const int r = collator.compare(a.text, b.text);
+    return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
 } // namespace
@@ -179,7 +134,6 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
     grid.setTag(ascending ? key : QString());
     const bool bySize = col == 1 || col == 5;
     std::vector<RowKey> keys(size_t(grid.rows()));
-    std::vector<QString> texts;
     QHash<QString, int> typeNumbers;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
         RowKey &key = keys[size_t(r)];
@@ -194,17 +148,13 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
         if (bySize)
             key.size = exactSize(grid, r, col == 1 ? 8 : 9);
         else
-            texts.push_back(grid.text(r, col));
+            key.text = grid.text(r, col);
     }
-    if (!bySize) {
-        const std::vector<int> ranks = collationRanks(texts);
-        texts.clear();
-        for (int r = grid.fixedRows(); r < grid.rows(); ++r)
-            keys[size_t(r)].text = ranks[size_t(r - grid.fixedRows())];
-    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
     const int d = ascending ? 1 : -1;
     sortGridRows(grid, [&](int a, int b) {
-        return compareKeys(keys[size_t(a)], keys[size_t(b)], bySize, d) < 0;
+        return compareKeys(keys[size_t(a)], keys[size_t(b)], collator, bySize, d) < 0;
     });
     return ascending;
 }
