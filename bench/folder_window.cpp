@@ -58,7 +58,7 @@ int main(int argc, char **argv) {
     }
     // The grid's sort by name alone, and the same order reached by comparing the cells of two
     // rows at every step (as a sort did before its keys were taken once per row), best of
-    // three, from the same shuffled order.
+    // three, each from the order a sort by date leaves.
     ResultGrid &g = window.workspace().fgF;
     qint64 ranked = -1;
     qint64 direct = -1;
