@@ -35,6 +35,7 @@ void Workspace::adoptResult(Workspace &run) {
     RightOnlyCount = run.RightOnlyCount;
     cb = run.cb;
     runProblems = run.runProblems;
+    runNotes = run.runNotes;
     setSheetLists(run.lv, run.workbookInfo);
     sShowView(run.m_view);
     setStatus(run.m_status);

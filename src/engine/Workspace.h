@@ -76,6 +76,9 @@ public:
     // Why a side of the last run could not be loaded (empty when every side loaded). A side
     // that cannot be read must not pass for an empty one: the status text names it.
     QStringList runProblems;
+    // Pairs counted as different without their contents compared (a file too large to compare
+    // as text): the status names them, but unlike runProblems the result stands.
+    QStringList runNotes;
 
     // Set when the user asks the run in progress to stop (Esc); long loops poll it.
     std::atomic<bool> bAbort = false;

@@ -1,6 +1,7 @@
 #include "folder/FolderSort.h"
 
 #include <QCollator>
+#include <QHash>
 
 #include <algorithm>
 #include <numeric>
@@ -16,6 +17,8 @@ struct CellCopy {
 
 quint64 exactSize(const ResultGrid &grid, int r, int c) {
     // Columns 8/9 hold plain decimal digits; a one-sided listing leaves them empty.
+    if (const int number = grid.numberAt(r, c); number >= 0)
+        return quint64(number);
     bool ok = false;
     const quint64 value = grid.text(r, c).toULongLong(&ok);
     return ok ? value : 0;
@@ -95,13 +98,63 @@ int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascendi
     return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
+namespace {
+
+// What folderRowCompare reads of a row, taken once per row rather than once per comparison.
+struct RowKey {
+    int type[2] = {0, 0}; // the type texts of both halves, as numbers: equal texts, equal numbers
+    bool folder[2] = {false, false};
+    quint64 size = 0;
+    QString text; // the key column's text
+};
+
+// folderRowCompare on the keys of two rows.
+int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, bool bySize, int d) {
+    for (int h = 0; h < 2; ++h) {
+        if (a.type[h] == b.type[h])
+            continue;
+        if (a.folder[h])
+            return -d;
+        if (b.folder[h])
+            return d;
+    }
+    if (bySize)
+        return d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
+    const int r = collator.compare(a.text, b.text);
+    return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
+}
+
+} // namespace
+
 bool sortFolderGrid(ResultGrid &grid, int col) {
     if (col < 0 || col >= grid.cols())
         return false;
     const QString key = QString::number(col);
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
-    sortGridRows(grid,
-                 [&](int a, int b) { return folderRowCompare(grid, a, b, col, ascending) < 0; });
+    const bool bySize = col == 1 || col == 5;
+    std::vector<RowKey> keys(size_t(grid.rows()));
+    QHash<QString, int> typeNumbers;
+    for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
+        RowKey &key = keys[size_t(r)];
+        for (int h = 0; h < 2; ++h) {
+            const QString type = grid.text(r, 2 + 4 * h);
+            auto known = typeNumbers.constFind(type);
+            if (known == typeNumbers.constEnd())
+                known = typeNumbers.insert(type, int(typeNumbers.size()));
+            key.type[h] = known.value();
+            key.folder[h] = type == FolderTypeText;
+        }
+        if (bySize)
+            key.size = exactSize(grid, r, col == 1 ? 8 : 9);
+        else
+            key.text = grid.text(r, col);
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const int d = ascending ? 1 : -1;
+    sortGridRows(grid, [&](int a, int b) {
+        return compareKeys(keys[size_t(a)], keys[size_t(b)], collator, bySize, d) < 0;
+    });
     return ascending;
 }

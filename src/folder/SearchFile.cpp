@@ -1,17 +1,16 @@
 #include "folder/SearchFile.h"
 
-#include "encoding/Charset.h"
-#include "encoding/DetectEncoding.h"
 #include "engine/Workspace.h"
-#include "folder/modMD5.h"
-#include "platform/FileReader.h"
+#include "folder/SearchFileContent.h"
+#include "folder/SearchFileListing.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include <vector>
 
@@ -23,86 +22,148 @@ const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押�
 constexpr int ListYieldEvery = 200;
 constexpr int CompareYieldEvery = 100;
 
-// What an entry is. Kept beside the grid because the type column cannot tell a folder from a
-// file whose extension happens to read "フォルダ".
-enum class Kind : quint8 { None, Folder, File, Special };
+// The size text with a locale whose group separator is on.
+QString groupedSizeText(quint64 size, const QLocale &grouped) {
+    constexpr quint64 KB = 1024;
+    constexpr quint64 MB = KB * 1024;
+    constexpr quint64 GB = MB * 1024;
+    quint64 unit = 0;
+    QString suffix;
+    if (size > GB) {
+        unit = GB;
+        suffix = QStringLiteral(" GB");
+    } else if (size > MB) {
+        unit = MB;
+        suffix = QStringLiteral(" MB");
+    } else if (size > KB) {
+        unit = KB;
+        suffix = QStringLiteral(" KB");
+    } else {
+        return QString::number(size) + QStringLiteral(" byte");
+    }
+    // Integer arithmetic: the remainder times 100 stays far below 2^64.
+    const quint64 whole = size / unit;
+    const quint64 hundredths = whole * 100 + ((size % unit) * 100 + unit / 2) / unit;
+    const quint64 cents = hundredths % 100;
+    return grouped.toString(qulonglong(hundredths / 100)) + grouped.decimalPoint() +
+           QString::number(cents / 10) + QString::number(cents % 10) + suffix;
+}
 
+// The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
+QString dayTextOf(QDate day, const QLocale &locale) {
+    return locale.language() == QLocale::C ? day.toString(QStringLiteral("yyyy/MM/dd"))
+                                           : locale.toString(day, QLocale::ShortFormat);
+}
+
+// The kinds and exact sizes of a row's two entries.
 struct RowKinds {
     Kind half[2] = {Kind::None, Kind::None};
+    quint64 size[2] = {0, 0};
 };
-
-struct Entry {
-    QString name;
-    Kind kind = Kind::None;
-    quint64 size = 0;
-    QDateTime modified;
-};
-
-enum class Examined { Listed, Vanished, Unreadable };
-
-// A symbolic link is listed as what it points to; a broken one (or a loop) as a file of size
-// 0 with the link's own time. Vanished when the entry was removed since it was listed;
-// Unreadable when its status cannot be read (errno says why), which is never taken for a
-// missing entry.
-Examined examine(const QString &folder, const QString &name, Entry *entry) {
-    const QString path = fJoinPath(folder, name);
-    NativeStat st;
-    if (!nativeStat(path, &st, true)) {
-        if (!nativeStat(path, &st, false))
-            return errno == ENOENT || errno == ENOTDIR ? Examined::Vanished : Examined::Unreadable;
-        st.isDir = false;
-        st.isFile = false;
-        st.size = 0;
-    }
-    entry->name = name;
-    entry->kind = st.isDir ? Kind::Folder : (st.isFile ? Kind::File : Kind::Special);
-    entry->size = st.isDir ? 0 : st.size;
-    entry->modified = st.modified;
-    return Examined::Listed;
-}
 
 // Notes a folder or entry the scan could not read, once: a folder without search permission
 // fails every entry alike, so the folder is named instead of each of its entries.
-void noteUnreadable(Workspace &ws, const QString &folder, const QString &name) {
-    const QString problem = CannotList + (errno == EACCES ? folder : fJoinPath(folder, name));
+void noteUnreadable(Workspace &ws, const QString &folder, const Entry &e) {
+    const QString problem = CannotList + (e.error == EACCES ? folder : fJoinPath(folder, e.name));
     if (!ws.runProblems.contains(problem))
         ws.runProblems.append(problem);
 }
 
-void listEntry(ResultGrid &g, int r, int h, const Entry &e) {
-    g.setText(r, 4 * h, e.name);
-    if (e.kind == Kind::Folder) {
-        g.setText(r, 4 * h + 2, FolderType);
-        g.setText(r, 8 + h, QStringLiteral("0"));
-    } else {
-        g.setText(r, 8 + h, QString::number(e.size));
-        g.setText(r, 4 * h + 1, sizeTextOf(e.size));
-        g.setText(r, 4 * h + 2, fGetExtension(e.name));
+// Writes entries into the grid. Entries of the same date or extension share one string, and
+// the locale is looked up once.
+class EntryWriter {
+public:
+    explicit EntryWriter(ResultGrid &g) : m_grid(g) {
+        m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     }
-    g.setText(r, 4 * h + 3, fFormatFileTime(e.modified));
-}
+
+    // name: the entry's name, or the equal name already in the row (shared, not stored twice).
+    void write(int r, int h, const Entry &e, const QString &name) {
+        m_grid.setText(r, 4 * h, name);
+        if (e.kind == Kind::Folder) {
+            m_grid.setText(r, 4 * h + 2, FolderType);
+            m_grid.setNumber(r, 8 + h, 0);
+        } else {
+            setSize(r, 8 + h, e.size);
+            m_grid.setText(r, 4 * h + 1, sizeText(e.size));
+            m_grid.setText(r, 4 * h + 2, shared(fGetExtension(e.name)));
+        }
+        m_grid.setText(r, 4 * h + 3, dateText(e.modified));
+    }
+
+    void setSize(int r, int c, quint64 size) {
+        if (size <= quint64(std::numeric_limits<int>::max()))
+            m_grid.setNumber(r, c, int(size));
+        else
+            m_grid.setText(r, c, QString::number(size));
+    }
+
+private:
+    QString sizeText(quint64 size) {
+        // Most sizes are of a few thousand texts ("1.50 KB"): those seen are kept to share.
+        constexpr qsizetype MaxKept = 1 << 16;
+        const auto kept = m_sizeTexts.constFind(size);
+        if (kept != m_sizeTexts.constEnd())
+            return kept.value();
+        const QString text = groupedSizeText(size, m_grouped);
+        if (m_sizeTexts.size() < MaxKept) {
+            const auto same = m_textOfText.constFind(text);
+            if (same != m_textOfText.constEnd()) {
+                m_sizeTexts.insert(size, same.value());
+                return same.value();
+            }
+            m_textOfText.insert(text, text);
+            m_sizeTexts.insert(size, text);
+        }
+        return text;
+    }
+
+    QString shared(const QString &text) {
+        if (text == m_lastType)
+            return m_lastType;
+        m_lastType = text;
+        return text;
+    }
+
+    QString dateText(const QDateTime &time) {
+        if (!time.isValid() || time.timeSpec() != Qt::LocalTime)
+            return fFormatFileTime(time, m_locale);
+        const QDate day = time.date();
+        const int second = time.time().msecsSinceStartOfDay() / 1000;
+        if (day == m_day && second == m_second)
+            return m_dateText;
+        if (day != m_day) {
+            m_day = day;
+            m_dayText = dayTextOf(day, m_locale);
+        }
+        m_second = second;
+        const int hh = second / 3600;
+        const int mm = second / 60 % 60;
+        const int ss = second % 60;
+        const char16_t clock[] = {u' ', char16_t(u'0' + hh / 10), char16_t(u'0' + hh % 10),
+                                  u':', char16_t(u'0' + mm / 10), char16_t(u'0' + mm % 10),
+                                  u':', char16_t(u'0' + ss / 10), char16_t(u'0' + ss % 10)};
+        m_dateText = m_dayText;
+        m_dateText.append(QStringView(clock, 9));
+        return m_dateText;
+    }
+
+    ResultGrid &m_grid;
+    const QLocale m_locale;
+    QLocale m_grouped;
+    QString m_lastType;
+    QHash<quint64, QString> m_sizeTexts;
+    QHash<QString, QString> m_textOfText;
+    QDate m_day;
+    int m_second = -1;
+    QString m_dayText;
+    QString m_dateText;
+};
 
 void colourHalf(ResultGrid &g, int r, int h, Color color) {
     for (int c = 4 * h; c < 4 * h + 4; ++c)
         g.setBackColor(r, c, color);
 }
-
-// Wildcards the way the enumeration understood them: "*.*" means every entry.
-class NameFilter {
-public:
-    explicit NameFilter(const QString &pattern) {
-        if (pattern.isEmpty() || pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
-            return;
-        m_all = false;
-        m_re = QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
-                                  QRegularExpression::CaseInsensitiveOption);
-    }
-    bool accepts(const QString &name) const { return m_all || m_re.match(name).hasMatch(); }
-
-private:
-    bool m_all = true;
-    QRegularExpression m_re;
-};
 
 // Restores redrawing and the cursor on every way out.
 class ScanScope {
@@ -122,35 +183,6 @@ public:
 private:
     Workspace &m_ws;
 };
-
-// Why the content comparison stopped: "読み込めません: <path> (<reason>)".
-struct ReadProblem {
-    QString message;
-};
-
-// The user stopped the content comparison inside a file.
-struct StoppedInFile {};
-
-QString digestOf(const QString &path, const std::function<bool()> &stop) {
-    QString digest;
-    try {
-        digest = GetFileMD5HashCode(path, modMD5::DefaultBlockSize, stop);
-    } catch (const Md5Error &e) {
-        throw ReadProblem{QStringLiteral("読み込めません: %1 (%2)").arg(path, e.description)};
-    }
-    if (digest.isEmpty())
-        throw StoppedInFile{};
-    return digest;
-}
-
-QString textOfFile(const QString &path, const std::function<bool()> &stop) {
-    const WholeFile file = readWholeFile(path, MaxComparedFileBytes, stop);
-    if (file.problem == FileProblem::Stopped)
-        throw StoppedInFile{};
-    if (!file.ok())
-        throw ReadProblem{file.problemText(path)};
-    return file.bytes.isEmpty() ? QString() : DecodeByName(DetectEncoding(file.bytes), file.bytes);
-}
 
 // Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
 // row stays.
@@ -181,39 +213,15 @@ void removeFolderRows(ResultGrid &g, const std::vector<bool> &remove) {
 } // namespace
 
 QString sizeTextOf(quint64 size, const QLocale &locale) {
-    constexpr quint64 KB = 1024;
-    constexpr quint64 MB = KB * 1024;
-    constexpr quint64 GB = MB * 1024;
-    quint64 unit = 0;
-    QString suffix;
-    if (size > GB) {
-        unit = GB;
-        suffix = QStringLiteral(" GB");
-    } else if (size > MB) {
-        unit = MB;
-        suffix = QStringLiteral(" MB");
-    } else if (size > KB) {
-        unit = KB;
-        suffix = QStringLiteral(" KB");
-    } else {
-        return QString::number(size) + QStringLiteral(" byte");
-    }
-    // Integer arithmetic: the remainder times 100 stays far below 2^64.
-    const quint64 whole = size / unit;
-    const quint64 hundredths = whole * 100 + ((size % unit) * 100 + unit / 2) / unit;
     QLocale grouped(locale);
     grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
-    const quint64 cents = hundredths % 100;
-    return grouped.toString(qulonglong(hundredths / 100)) + grouped.decimalPoint() +
-           QString::number(cents / 10) + QString::number(cents % 10) + suffix;
+    return groupedSizeText(size, grouped);
 }
 
 QString fFormatFileTime(const QDateTime &time, const QLocale &locale) {
     const QDateTime local = time.toLocalTime();
-    const QString date = locale.language() == QLocale::C
-                             ? local.date().toString(QStringLiteral("yyyy/MM/dd"))
-                             : locale.toString(local.date(), QLocale::ShortFormat);
-    return date + QLatin1Char(' ') + local.time().toString(QStringLiteral("HH:mm:ss"));
+    return dayTextOf(local.date(), locale) + QLatin1Char(' ') +
+           local.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern, int side,
@@ -223,11 +231,16 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     if (g.rows() < 2)
         g.setRows(2);
     side = side == 1 ? 1 : 0;
-    const NameFilter filter(pattern);
     std::vector<RowKinds> kinds(size_t(g.rows()));
-    bool anyListed = false;
     bool aborted = false;
     int listed = 0;
+
+    // Both folders are read at once; the grid is filled from what was read, in the same order.
+    FolderListing first;
+    FolderListing second;
+    listBoth(
+        folderPath, otherFolderPath, pattern, ws.bAbort,
+        [&ws](int count) { ws.reportProgress(count); }, &first, &second);
 
     // Counts a listed entry and polls the abort key; false means stop.
     auto tick = [&]() {
@@ -245,77 +258,92 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     // An entry left out because it could not be read might have a partner on the other side:
     // then no entry is reported as one-sided and no pair is compared.
     bool incomplete = false;
-    // Examines a listed name; false when it is not listed (filtered, vanished or unreadable).
-    auto admit = [&](const QString &folder, const QString &name, Entry *e) {
-        if (!filter.accepts(name))
-            return false;
-        const Examined examined = examine(folder, name, e);
-        if (examined == Examined::Unreadable) {
-            noteUnreadable(ws, folder, name);
+    // False when the entry is not listed (vanished or unreadable).
+    auto admit = [&](const QString &folder, const Entry &e) {
+        if (e.examined == Examined::Unreadable) {
+            noteUnreadable(ws, folder, e);
             incomplete = true;
         }
-        return examined == Examined::Listed;
+        return e.examined == Examined::Listed;
     };
     auto listingFailed = [&](const QString &folder) {
         ws.runProblems.append(CannotList + folder);
         incomplete = true;
     };
-
-    // The first folder, in the order the file system gives.
-    const bool firstOpened = listFolder(folderPath, [&](const QString &name) {
-        Entry e;
-        if (!admit(folderPath, name, &e))
-            return true;
-        if (anyListed)
-            g.appendRow();
-        anyListed = true;
-        const int r = g.rows() - 1;
-        kinds.resize(size_t(g.rows()));
-        g.setText(r, 9, QStringLiteral("0"));
-        listEntry(g, r, side, e);
-        kinds[size_t(r)].half[side] = e.kind;
-        return tick();
-    });
-    if (!firstOpened)
-        listingFailed(folderPath);
-    if (!firstOpened || aborted || otherFolderPath.isEmpty())
-        return;
-    const int k = anyListed ? g.rows() - 1 : 0;
+    EntryWriter writer(g);
 
     // The first row of each name, separately for folders and files: a file and a folder of
     // the same name never pair, and the first match wins as in a search from the top.
     QHash<QString, int> folderRows;
     QHash<QString, int> fileRows;
-    for (int r = 1; r <= k; ++r) {
-        QHash<QString, int> &index =
-            kinds[size_t(r)].half[0] == Kind::Folder ? folderRows : fileRows;
-        const QString name = g.text(r, 0);
-        if (!index.contains(name))
-            index.insert(name, r);
+    auto indexOf = [&](Kind kind) -> QHash<QString, int> & {
+        return kind == Kind::Folder ? folderRows : fileRows;
+    };
+    const bool pairing = !otherFolderPath.isEmpty();
+    int k = 0;
+    for (const Entry &e : first.entries) {
+        if (e.examined != Examined::Listed)
+            continue;
+        ++k;
+        if (pairing && !indexOf(e.kind).contains(e.name))
+            indexOf(e.kind).insert(e.name, k);
     }
+    int rightOnly = 0;
+    for (const Entry &e : second.entries)
+        rightOnly += e.examined == Examined::Listed && !indexOf(e.kind).contains(e.name) ? 1 : 0;
+    // All rows are made at once: a grid grown row by row holds up to twice the cells it needs.
+    // Rows not reached (after an abort) are taken away again; one data row always stays.
+    g.setRows(1 + std::max(1, k + rightOnly));
+    kinds.resize(size_t(g.rows()));
+    auto keepRows = [&](int last) { g.setRows(1 + std::max(1, last)); };
+
+    // The first folder, in the order the file system gives.
+    int r = 0;
+    for (const Entry &e : first.entries) {
+        if (!admit(folderPath, e))
+            continue;
+        ++r;
+        g.setNumber(r, 9, 0);
+        writer.write(r, side, e, e.name);
+        kinds[size_t(r)].half[side] = e.kind;
+        kinds[size_t(r)].size[side] = e.size;
+        if (!tick())
+            break;
+    }
+    aborted = aborted || first.stopped;
+    if (!first.opened)
+        listingFailed(folderPath);
+    if (!first.opened || aborted || !pairing) {
+        keepRows(r);
+        return;
+    }
+    first = {};
 
     std::vector<int> rightOnlyRows;
-    const bool secondOpened = listFolder(otherFolderPath, [&](const QString &name) {
-        Entry e;
-        if (!admit(otherFolderPath, name, &e))
-            return true;
-        const QHash<QString, int> &index = e.kind == Kind::Folder ? folderRows : fileRows;
-        int r = index.value(name, 0);
-        if (r == 0) {
-            if (anyListed)
-                g.appendRow();
-            anyListed = true;
-            r = g.rows() - 1;
-            kinds.resize(size_t(g.rows()));
-            g.setText(r, 8, QStringLiteral("0"));
-            rightOnlyRows.push_back(r);
+    int last = k;
+    for (const Entry &e : second.entries) {
+        if (!admit(otherFolderPath, e))
+            continue;
+        int row = indexOf(e.kind).value(e.name, 0);
+        const QString name = row == 0 ? e.name : g.text(row, 0);
+        if (row == 0) {
+            row = ++last;
+            g.setNumber(row, 8, 0);
+            rightOnlyRows.push_back(row);
         }
-        listEntry(g, r, 1, e);
-        kinds[size_t(r)].half[1] = e.kind;
-        return tick();
-    });
-    if (!secondOpened)
+        writer.write(row, 1, e, name);
+        kinds[size_t(row)].half[1] = e.kind;
+        kinds[size_t(row)].size[1] = e.size;
+        if (!tick())
+            break;
+    }
+    keepRows(last);
+    aborted = aborted || second.stopped;
+    if (!second.opened)
         listingFailed(otherFolderPath);
+    second = {};
+    folderRows.clear();
+    fileRows.clear();
     if (incomplete)
         return;
     // Only now is it known that both listings are whole: the second folder's own entries are
@@ -337,6 +365,19 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         ws.processEvents();
         return ws.bAbort.load();
     };
+    // Contents only of regular files: a device or pipe may never end.
+    auto needsContent = [&](int r) {
+        const RowKinds &kind = kinds[size_t(r)];
+        return (mode == 1 || mode == 2) && kind.half[0] == Kind::File && kind.half[1] == Kind::File;
+    };
+    std::vector<ContentJob> jobs;
+    for (int r = 1; r <= k; ++r) {
+        const RowKinds &kind = kinds[size_t(r)];
+        if (needsContent(r) && (mode == 2 || kind.size[0] == kind.size[1]))
+            jobs.push_back({g.text(r, 0), kind.size[0], kind.size[1]});
+    }
+    ContentComparer contents(mode, folderPath, otherFolderPath, std::move(jobs), ws.bAbort);
+    size_t nextJob = 0;
     try {
         for (int r = 1; r <= k; ++r) {
             const RowKinds &kind = kinds[size_t(r)];
@@ -353,18 +394,16 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                     g.setBackColor(r, c, ws.txtState[0]);
                     g.setBackColor(r, c + 4, ws.txtState[0]);
                 };
-                const bool sizesDiffer = g.text(r, 8) != g.text(r, 9);
-                // Contents only of regular files: a device or pipe may never end.
-                if ((mode == 1 || mode == 2) && kind.half[0] == Kind::File &&
-                    kind.half[1] == Kind::File) {
-                    const QString left = fJoinPath(folderPath, g.text(r, 0));
-                    const QString right = fJoinPath(otherFolderPath, g.text(r, 4));
-                    if (mode == 1) {
-                        // Digests of files of different lengths cannot agree: no need to read.
-                        check(sizesDiffer || digestOf(left, stop) != digestOf(right, stop), 0);
-                    } else {
-                        check(textOfFile(left, stop) != textOfFile(right, stop), 0);
-                    }
+                const bool sizesDiffer = kind.size[0] != kind.size[1];
+                if (needsContent(r)) {
+                    // Files of different lengths cannot have the same bytes: no need to read.
+                    const ContentCheck content = mode == 1 && sizesDiffer
+                                                     ? ContentCheck{true, {}}
+                                                     : contents.result(nextJob++, stop);
+                    // A pair left uncompared is different, and the status says why.
+                    if (!content.note.isEmpty())
+                        ws.runNotes.append(content.note);
+                    check(content.differs, 0);
                 }
                 check(sizesDiffer, 1);
                 check(g.text(r, 2) != g.text(r, 6), 2);

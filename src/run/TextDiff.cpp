@@ -196,9 +196,9 @@ QString summary(const Workspace &ws) {
         text += DiffCountLabel + QString::number(ws.DiffCount) + LeftOnlyLabel +
                 QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
                 QString::number(ws.RightOnlyCount);
-    if (!ws.runProblems.isEmpty())
-        text +=
-            QStringLiteral("  (") + ws.runProblems.join(QStringLiteral(", ")) + QStringLiteral(")");
+    const QStringList problems = ws.runProblems + ws.runNotes;
+    if (!problems.isEmpty())
+        text += QStringLiteral("  (") + problems.join(QStringLiteral(", ")) + QStringLiteral(")");
     return text;
 }
 
@@ -268,6 +268,7 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
                int MaxCandidates) {
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
+    ws.runNotes.clear();
     ws.setSheetLists({}, {});
     resetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())

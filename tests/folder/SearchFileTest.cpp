@@ -387,3 +387,32 @@ TEST(FolderScan, TenThousandEntriesWithASharedPrefix) {
     EXPECT_EQ(ws.fgF.rows(), 1 + 2 * n / 10);
     EXPECT_LT(ms, 20000);
 }
+
+// A text pair beyond the size limit is not read whole: it counts as different, the note names
+// it, and the rest of the folder is still compared.
+TEST(FolderScan, TextPairBeyondTheLimitIsDifferentAndNamed) {
+    FolderPair pair;
+    const qint64 beyond = MaxComparedFileBytes + 1;
+    const QString bigLeft = pair.file(0, "big.txt", "A");
+    const QString bigRight = pair.file(1, "big.txt", "B");
+    for (const QString &p : {bigLeft, bigRight}) {
+        ASSERT_EQ(::truncate(encodeNativeName(p).constData(), beyond), 0);
+        FolderPair::setTime(p, FolderPair::defaultTime());
+    }
+    pair.file(0, "z-after.txt", "left");
+    pair.file(1, "z-after.txt", "right");
+    pair.both("z-same.txt", "same");
+    Workspace ws;
+    sCompare(ws, pair, 2);
+    EXPECT_TRUE(ws.runProblems.isEmpty());
+    ASSERT_EQ(ws.runNotes.size(), 1);
+    EXPECT_EQ(ws.runNotes[0],
+              QStringLiteral("読み込めません: %1 (1 GB を超えています), 読み込めません: %2 (1 GB "
+                             "を超えています)")
+                  .arg(bigLeft, bigRight));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("big.txt"))), QStringLiteral("0,4"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-after.txt"))),
+              QStringLiteral("0,1,4,5"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-same.txt"))), QString());
+    EXPECT_EQ(ws.DiffCount, 2);
+}

@@ -1,0 +1,109 @@
+#include "folder/SearchFileListing.h"
+
+#include "platform/NativePath.h"
+
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <exception>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Wildcards the way the enumeration understood them: "*.*" means every entry.
+class NameFilter {
+public:
+    explicit NameFilter(const QString &pattern) {
+        if (pattern.isEmpty() || pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+            return;
+        m_all = false;
+        m_re = QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                  QRegularExpression::CaseInsensitiveOption);
+    }
+    bool accepts(const QString &name) const { return m_all || m_re.match(name).hasMatch(); }
+
+private:
+    bool m_all = true;
+    QRegularExpression m_re;
+};
+
+// A symbolic link is listed as what it points to; a broken one (or a loop) as a file of size
+// 0 with the link's own time.
+void examine(const QString &folder, Entry *entry) {
+    const QString path = fJoinPath(folder, entry->name);
+    NativeStat st;
+    if (!nativeStat(path, &st, true)) {
+        if (!nativeStat(path, &st, false)) {
+            const bool gone = errno == ENOENT || errno == ENOTDIR;
+            entry->examined = gone ? Examined::Vanished : Examined::Unreadable;
+            entry->error = errno;
+            return;
+        }
+        st.isDir = false;
+        st.isFile = false;
+        st.size = 0;
+    }
+    entry->examined = Examined::Listed;
+    entry->kind = st.isDir ? Kind::Folder : (st.isFile ? Kind::File : Kind::Special);
+    entry->size = st.isDir ? 0 : st.size;
+    entry->modified = st.modified;
+}
+
+} // namespace
+
+FolderListing listAndExamine(const QString &folder, const QString &pattern,
+                             const std::atomic<bool> &stop,
+                             const std::function<void(int)> &progress, int progressEvery) {
+    const NameFilter filter(pattern);
+    FolderListing listing;
+    listing.opened = listFolder(folder, [&](const QString &name) {
+        if (!filter.accepts(name))
+            return true;
+        Entry &e = listing.entries.emplace_back();
+        e.name = name;
+        examine(folder, &e);
+        const int count = int(listing.entries.size());
+        if (progress && count % progressEvery == 0)
+            progress(count);
+        if (stop) {
+            listing.stopped = true;
+            return false;
+        }
+        return true;
+    });
+    return listing;
+}
+
+void listBoth(const QString &first, const QString &second, const QString &pattern,
+              const std::atomic<bool> &stop, const std::function<void(int)> &progress,
+              FolderListing *firstListing, FolderListing *secondListing) {
+    std::exception_ptr failure;
+    std::thread other;
+    if (!second.isEmpty()) {
+        try {
+            other = std::thread([&] {
+                try {
+                    *secondListing = listAndExamine(second, pattern, stop);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: the second folder is read after the first.
+        }
+    }
+    try {
+        *firstListing = listAndExamine(first, pattern, stop, progress);
+    } catch (...) {
+        if (other.joinable())
+            other.join();
+        throw;
+    }
+    if (other.joinable())
+        other.join();
+    else if (!second.isEmpty())
+        *secondListing = listAndExamine(second, pattern, stop);
+    if (failure)
+        std::rethrow_exception(failure);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+// The listing half of the folder comparison: the entries of one folder with their status,
+// read apart from the grid so that the two folders can be read at the same time.
+
+// What an entry is. Kept beside the grid because the type column cannot tell a folder from a
+// file whose extension happens to read "フォルダ".
+enum class Kind : quint8 { None, Folder, File, Special };
+
+// Vanished: removed since it was listed. Unreadable: its status cannot be read (error says
+// why), which is never taken for a missing entry.
+enum class Examined : quint8 { Listed, Vanished, Unreadable };
+
+struct Entry {
+    QString name;
+    Examined examined = Examined::Listed;
+    Kind kind = Kind::None;
+    int error = 0; // errno when Unreadable
+    quint64 size = 0;
+    QDateTime modified;
+};
+
+struct FolderListing {
+    bool opened = false;  // false: the folder could not be listed (whole)
+    bool stopped = false; // stop was seen: the listing is cut short
+    std::vector<Entry> entries;
+};
+
+// Lists the entries of folder whose names pattern accepts ("*.*" or "*" every entry, any
+// other pattern a case-insensitive wildcard), in the order the file system gives, and examines
+// each. stop is read after every entry. progress (may be empty) is told the running count
+// every progressEvery entries.
+FolderListing listAndExamine(const QString &folder, const QString &pattern,
+                             const std::atomic<bool> &stop,
+                             const std::function<void(int)> &progress = {},
+                             int progressEvery = 200);
+
+// Lists both folders, the second (when not empty) on a thread of its own.
+void listBoth(const QString &first, const QString &second, const QString &pattern,
+              const std::atomic<bool> &stop, const std::function<void(int)> &progress,
+              FolderListing *firstListing, FolderListing *secondListing);
