@@ -1,5 +1,6 @@
 #include "folder/SearchFileListing.h"
 
+#include "folder/DesktopTrash.h"
 #include "platform/NativePath.h"
 
 #include <QRegularExpression>
@@ -58,7 +59,8 @@ FolderListing listAndExamine(const QString &folder, const QString &pattern,
     const NameFilter filter(pattern);
     FolderListing listing;
     listing.opened = listFolder(folder, [&](const QString &name) {
-        if (!filter.accepts(name))
+        // The trash a move to the trash made at the top of a mount is not the user's entry.
+        if (!filter.accepts(name) || isOwnMountTrash(folder, name))
             return true;
         Entry &e = listing.entries.emplace_back();
         e.name = name;
