@@ -18,19 +18,6 @@
 
 namespace {
 
-QByteArray readNative(const QString &path) {
-    const int fd = ::open(encodeNativeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray all;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        all.append(buffer, n);
-    ::close(fd);
-    return all;
-}
-
 void writeNative(const QString &path, const QByteArray &content) {
     const int fd = ::open(encodeNativeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0) << encodeNativeName(path).constData();

@@ -28,19 +28,6 @@ void writeNative(const QString &path, const QByteArray &content) {
     ::close(fd);
 }
 
-QByteArray readNative(const QString &path) {
-    const int fd = ::open(bytesOf(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return "<missing>";
-    QByteArray all;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        all.append(buffer, n);
-    ::close(fd);
-    return all;
-}
-
 bool existsNative(const QString &path) {
     struct stat st {};
     return ::lstat(bytesOf(path).constData(), &st) == 0;
