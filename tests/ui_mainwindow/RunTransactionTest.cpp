@@ -161,7 +161,7 @@ TEST_F(RunTransactionTest, EscapeStopsARunAtOnceWithTheCountsSoFar) {
     stopping.start();
     QTest::keyPress(w->cb[0], Qt::Key_Escape); // a press, not held: enough to stop it
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 2000));
-    EXPECT_LT(stopping.elapsed(), 200);
+    EXPECT_LT(stopping.elapsed(), 1000);
     EXPECT_EQ(w->workspace().fg.rows(), 2); // stopped during the matching: headers only
     EXPECT_EQ(w->statusPanel->text(), QStringLiteral("完了"));
     EXPECT_TRUE(w->tbBinary->isEnabled());
@@ -179,7 +179,7 @@ TEST_F(RunTransactionTest, EscapeStopsAWaitForAServerThatNeverAnswers) {
     stopping.start();
     QTest::keyPress(w->cb[0], Qt::Key_Escape);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 5000));
-    EXPECT_LT(stopping.elapsed(), 500);
+    EXPECT_LT(stopping.elapsed(), 1500);
     EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
 }
 
