@@ -11,6 +11,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth imagemagick
   diffutils time bc
+  desktop-file-utils dpkg-dev file
   clang libclang-rt-14-dev clang-format
 )
 

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
 #include <QStringList>
 
 #include <cstdio>
@@ -74,8 +76,14 @@ int main(int argc, char **argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvane.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane")); // ties the window to its entry
     installQtTranslations(app); // without them the standard dialogs stay in English
-    frmMain window(elements.mid(1), gIniPath());
+    // The window writes its settings when it closes; an installed program keeps them in the
+    // user's configuration folder, which a first run creates.
+    const QString iniPath = gIniPath();
+    QDir().mkpath(parentFolderOf(iniPath));
+    frmMain window(elements.mid(1), iniPath);
     window.show();
     return app.exec();
 }

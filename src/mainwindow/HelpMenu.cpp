@@ -5,6 +5,7 @@
 #include "mainwindow/MainTexts.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
+#include "platform/ProgramPlace.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -23,7 +24,7 @@ const QString HomePage = QStringLiteral("https://corvane.example.org/");
 const QString Author = QStringLiteral("Corvane developers");
 
 QString readMePath() {
-    return fJoinPath(programFolder(), QStringLiteral("ReadMe.txt"));
+    return readMeFilePath();
 }
 
 // Help text by menu caption; items not listed (separators, recent comparisons) clear the panel.

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
+#include "platform/ProgramPlace.h"
 
 #include <cerrno>
 #include <climits>
@@ -185,7 +186,7 @@ bool store(const Document &before, const Document &after, const QString &iniPath
 } // namespace
 
 QString gIniPath() {
-    return fJoinPath(programFolder(), QStringLiteral("setting.ini"));
+    return settingsFilePath();
 }
 
 QString fReadIni(const QString &section, const QString &key, const QString &iniPath,

@@ -14,7 +14,8 @@
 // The section that holds every key of the program.
 inline const QString SettingsSection = QStringLiteral("Corvane");
 
-// Full path of the settings file: setting.ini beside the executable.
+// Full path of the settings file: setting.ini beside the executable, or in the user's
+// configuration folder for an installed program (platform/ProgramPlace.h).
 QString gIniPath();
 
 // The value of key, cut at its first NUL character; defaultValue when the file, the section or
