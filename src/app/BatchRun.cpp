@@ -6,6 +6,7 @@
 #include "run/ComparisonRunner.h"
 #include "run/SourcePairs.h"
 #include "run/TextDiff.h"
+#include "run/UnifiedDiffRun.h"
 
 #include <new>
 #include <stdexcept>
@@ -74,6 +75,13 @@ QString refusedBatch(const Workspace &ws, const BatchRequest &request) {
     return whyNotCompared(ws, request.path1, request.path2);
 }
 
+// The comparison as a unified diff (an output named .diff or .patch).
+SaveOutcome saveUnifiedDiff(const Workspace &ws, const BatchRequest &request) {
+    const WriteResult written = writeUnifiedDiff(ws, request.path1, request.path2, request.output);
+    return {bool(written), written ? QString() : saveOutcomeText(request.output, written),
+            written.cause};
+}
+
 } // namespace
 
 BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
@@ -104,7 +112,8 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
 
     SaveOutcome saved;
     try {
-        saved = SaveResult(ws, request.output);
+        saved = isUnifiedDiffPath(request.output) ? saveUnifiedDiff(ws, request)
+                                                  : SaveResult(ws, request.output);
     } catch (const std::bad_alloc &) {
         saved.cause = QStringLiteral("メモリが足りません");
     } catch (const std::exception &e) {

@@ -7,6 +7,7 @@
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/RunController.h"
 #include "platform/Paths.h"
+#include "run/UnifiedDiffRun.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 using namespace MainTexts;
@@ -25,13 +27,17 @@ struct SaveFilter {
     QString caption;
     QString extension;
 };
-const SaveFilter SaveFilters[5] = {
+const SaveFilter SaveFilters[] = {
     {QStringLiteral("HTML ファイル(*.html)"), QStringLiteral(".html")},
     {QStringLiteral("Microsof Office Excel ブック(*.xls)"), QStringLiteral(".xls")},
     {QStringLiteral("Microsof Office Excel ブック(*.xlsx)"), QStringLiteral(".xlsx")},
     {QStringLiteral("CSV ファイル(*.csv)"), QStringLiteral(".csv")},
     {QStringLiteral("CSV ファイル(UTF-8)(*.csv)"), QStringLiteral(".csv")},
+    {QStringLiteral("unified diff (*.diff *.patch)"), QStringLiteral(".diff")},
 };
+constexpr int SaveTypeCount = int(std::size(SaveFilters));
+// The last type: the compared sources as a unified diff, written from the files themselves.
+constexpr int UnifiedDiffType = SaveTypeCount;
 
 } // namespace
 
@@ -49,14 +55,14 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, Ru
     dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
     dialog.setNameFilters(filters);
     const int stored = settings.saveTypeIndex();
-    dialog.selectNameFilter(filters.value(std::clamp(stored, 1, 5) - 1));
+    dialog.selectNameFilter(filters.value(std::clamp(stored, 1, SaveTypeCount) - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     settings.setSaveTypeIndex(type);
     QString path = dialog.selectedFiles().first();
     const QString extension = SaveFilters[type - 1].extension;
-    if (!path.endsWith(extension))
+    if (!path.endsWith(extension) && !(type == UnifiedDiffType && isUnifiedDiffPath(path)))
         path += extension;
     if (fFileExists(path) &&
         QMessageBox::question(parent, SaveTitle,
@@ -67,7 +73,10 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, Ru
     ws.setStatus(ExportTexts::Saving);
     auto written = std::make_shared<WriteResult>();
     run.startTask(
-        [&ws, grid, path, type, written] { *written = writeResultFile(ws, *grid, path, type); },
+        [&ws, grid, path, type, written] {
+            *written = type == UnifiedDiffType ? writeUnifiedDiff(ws, ws.cb[0], ws.cb[1], path)
+                                               : writeResultFile(ws, *grid, path, type);
+        },
         [&ws, path, written] {
             ws.setStatus(saveOutcomeText(path, *written));
             QApplication::beep();

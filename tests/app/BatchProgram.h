@@ -33,6 +33,8 @@ protected:
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         p.setProcessEnvironment(env);
+        if (!workingDirectory.isEmpty())
+            p.setWorkingDirectory(workingDirectory);
         if (wrapper.isEmpty())
             p.start(program, args);
         else
@@ -44,4 +46,5 @@ protected:
 
     TempFiles dir;
     QString program;
+    QString workingDirectory; // the program's current folder when set
 };

@@ -1,0 +1,174 @@
+#include "run/UnifiedDiffRun.h"
+
+#include "encoding/Charset.h"
+#include "encoding/DetectEncoding.h"
+#include "export/UnifiedDiff.h"
+#include "platform/FileReader.h"
+#include "platform/NativePath.h"
+#include "platform/Paths.h"
+#include "run/ComparisonRunner.h"
+#include "run/TextDiff.h"
+
+#include <algorithm>
+
+bool isUnifiedDiffPath(const QString &path) {
+    const QString ext = lowerExtension(path);
+    return ext == QLatin1String("diff") || ext == QLatin1String("patch");
+}
+
+namespace {
+
+const QString NotFilesOrFolders =
+    QStringLiteral("統一差分形式で保存できるのはファイルどうし、フォルダーどうしの比較だけです");
+
+// The bytes of one side: a side without a file (the null device, an empty path) has none.
+struct SideBytes {
+    QByteArray bytes;
+    bool exists = false;
+    QString problem; // why the file could not be read
+};
+
+SideBytes readSide(const QString &path) {
+    SideBytes side;
+    if (path.isEmpty() || isNullDevice(path))
+        return side;
+    side.exists = true;
+    const WholeFile file = readWholeFile(path, MaxComparedFileBytes);
+    if (!file.ok())
+        side.problem = file.problemText(path);
+    side.bytes = file.bytes;
+    return side;
+}
+
+bool readableAsText(SourceKind kind) {
+    return kind == SourceKind::TextFile || kind == SourceKind::None;
+}
+
+// Text that patch can work on: no NUL byte, no UTF-16 (whose line ends are two bytes).
+bool patchableText(const QByteArray &bytes) {
+    return !looksBinary(bytes) && DetectEncoding(bytes) != EncodingName::Unicode;
+}
+
+// The diff of one pair of files; `fg` holds their comparison when they are text.
+QByteArray filePairDiff(const Workspace &ws, const QString &path1, const QString &path2,
+                        const SideBytes &left, const SideBytes &right, const ResultGrid &fg) {
+    if (left.bytes == right.bytes)
+        return {};
+    const bool text = !ws.Binary && readableAsText(sourceKind(ws, path1, path2)) &&
+                      readableAsText(sourceKind(ws, path2, path1)) && patchableText(left.bytes) &&
+                      patchableText(right.bytes);
+    if (!text)
+        return binaryFilesDiffer(left.exists ? path1 : QStringLiteral("/dev/null"),
+                                 right.exists ? path2 : QStringLiteral("/dev/null"));
+    const int nL = int(lineStarts(left.bytes).size()), nR = int(lineStarts(right.bytes).size());
+    return unifiedDiff({diffLabel(path1, left.exists), left.bytes},
+                       {diffLabel(path2, right.exists), right.bytes},
+                       alignmentFromTextGrid(fg, nL, nR));
+}
+
+// The entries of a folder sorted by their bytes, as diff lists them.
+bool sortedEntries(const QString &folder, QStringList &names) {
+    if (!listFolder(folder, [&names](const QString &name) {
+            names << name;
+            return true;
+        }))
+        return false;
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return encodeNativeName(a) < encodeNativeName(b);
+    });
+    return true;
+}
+
+// One name on both sides.
+QByteArray entryPairDiff(const Workspace &ws, const QString &a, const QString &b,
+                         QString &problem) {
+    NativeStat stA, stB;
+    if (!nativeStat(a, &stA) || !nativeStat(b, &stB)) {
+        problem = QStringLiteral("読み込めません: ") + (stA.exists ? b : a);
+        return {};
+    }
+    if (stA.isDir && stB.isDir)
+        return commonSubdirectories(a, b);
+    if (stA.isDir != stB.isDir)
+        return fileKindsDiffer(a, stA, b, stB);
+    if (!stA.isFile || !stB.isFile)
+        return {}; // pipes, devices and sockets are not read
+    const SideBytes left = readSide(a), right = readSide(b);
+    if (!left.problem.isEmpty() || !right.problem.isEmpty()) {
+        problem = left.problem.isEmpty() ? right.problem : left.problem;
+        return {};
+    }
+    if (left.bytes == right.bytes)
+        return {};
+    // The pair compared on its own, with the folder comparison's options, for its rows.
+    Workspace pair;
+    ws.copyRunInputsTo(pair);
+    pair.OnlyDF = false;
+    const bool text = !ws.Binary && sourceKind(ws, a, b) == SourceKind::TextFile &&
+                      sourceKind(ws, b, a) == SourceKind::TextFile && patchableText(left.bytes) &&
+                      patchableText(right.bytes);
+    if (!text)
+        return binaryFilesDiffer(a, b);
+    if (!runTextDiffGuarded(pair, a, b)) {
+        problem = pair.statusText();
+        return {};
+    }
+    return diffCommandLine(a, b) + filePairDiff(pair, a, b, left, right, pair.fg);
+}
+
+QByteArray folderDiff(const Workspace &ws, const QString &folder1, const QString &folder2,
+                      QString &problem) {
+    QStringList names[2];
+    for (int side = 0; side < 2; ++side) {
+        const QString &folder = side == 0 ? folder1 : folder2;
+        if (!sortedEntries(folder, names[side])) {
+            problem = QStringLiteral("読み込めません: ") + folder;
+            return {};
+        }
+    }
+    QByteArray out;
+    qsizetype i = 0, j = 0;
+    while (problem.isEmpty() && (i < names[0].size() || j < names[1].size())) {
+        const int order =
+            i == names[0].size() ? 1
+            : j == names[1].size()
+                ? -1
+                : encodeNativeName(names[0][i]).compare(encodeNativeName(names[1][j]));
+        if (order < 0) {
+            out += onlyIn(folder1, names[0][i++]);
+        } else if (order > 0) {
+            out += onlyIn(folder2, names[1][j++]);
+        } else {
+            out += entryPairDiff(ws, fJoinPath(folder1, names[0][i]),
+                                 fJoinPath(folder2, names[1][j]), problem);
+            ++i;
+            ++j;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+WriteResult writeUnifiedDiff(const Workspace &ws, const QString &path1, const QString &path2,
+                             const QString &output) {
+    const SourceKind left = sourceKind(ws, path1, path2), right = sourceKind(ws, path2, path1);
+    QString problem;
+    QByteArray out;
+    if (left == SourceKind::Folder && right == SourceKind::Folder) {
+        out = folderDiff(ws, path1, path2, problem);
+    } else {
+        for (const SourceKind kind : {left, right}) {
+            if (kind == SourceKind::Folder || kind == SourceKind::WebAddress ||
+                kind == SourceKind::Clipboard)
+                return WriteResult::failure(NotFilesOrFolders);
+        }
+        const SideBytes a = readSide(path1), b = readSide(path2);
+        problem = a.problem.isEmpty() ? b.problem : a.problem;
+        if (problem.isEmpty())
+            out = filePairDiff(ws, path1, path2, a, b, ws.fg);
+    }
+    if (!problem.isEmpty())
+        return WriteResult::failure(problem);
+    return writeWholeFile(output, out);
+}
