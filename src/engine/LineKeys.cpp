@@ -2,6 +2,9 @@
 
 #include "engine/MinimalMatching.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace {
 
 bool isSpace(QChar c) {
@@ -20,43 +23,17 @@ QString foldWidth(const QString &line) {
     out.reserve(line.size());
     const qsizetype n = line.size();
     for (qsizetype k = 0; k < n;) {
-        if (!isWidthForm(line[k].unicode())) {
-            out += line[k++];
-            continue;
-        }
-        const qsizetype from = k;
+        qsizetype from = k;
+        while (k < n && !isWidthForm(line[k].unicode()))
+            ++k;
+        out.append(QStringView(line).mid(from, k - from));
+        from = k;
         while (k < n && isWidthForm(line[k].unicode()))
             ++k;
-        out += line.mid(from, k - from).normalized(QString::NormalizationForm_KC);
+        if (k > from)
+            out += line.mid(from, k - from).normalized(QString::NormalizationForm_KC);
     }
     return out;
-}
-
-void foldKana(QString &line) {
-    for (QChar &c : line) {
-        const char16_t u = c.unicode();
-        if ((u >= 0x3041 && u <= 0x3096) || u == 0x309D || u == 0x309E)
-            c = QChar(char16_t(u + 0x60));
-    }
-}
-
-QString foldSpace(const QString &line, int mode) {
-    QString out;
-    out.reserve(line.size());
-    bool inSpace = false;
-    for (QChar c : line) {
-        if (isSpace(c)) {
-            inSpace = true;
-            continue;
-        }
-        // Some white space, whatever its amount, stays one space: present or not is still a
-        // difference (also at the start of the line).
-        if (inSpace && mode == LineFolding::SpaceAmount)
-            out += QLatin1Char(' ');
-        inSpace = false;
-        out += c;
-    }
-    return out; // trailing white space is gone in both modes
 }
 
 } // namespace
@@ -72,13 +49,42 @@ bool isBlankLine(const QString &line) {
 QString comparisonKey(const QString &line, const LineFolding &folding) {
     if (!folding.active())
         return line;
-    QString key = folding.width ? foldWidth(line) : line;
-    if (folding.space != LineFolding::KeepSpace)
-        key = foldSpace(key, folding.space);
-    if (folding.kana)
-        foldKana(key);
-    if (folding.letterCase)
-        key = key.toCaseFolded();
+    const bool hasWidthForms =
+        folding.width &&
+        std::any_of(line.cbegin(), line.cend(), [](QChar c) { return isWidthForm(c.unicode()); });
+    const QString source = hasWidthForms ? foldWidth(line) : line;
+    // One pass over the characters folds space, kana and ASCII letter case; other letters
+    // are case-folded as a whole afterwards, only when the line has any.
+    const qsizetype n = source.size();
+    QString key(n, Qt::Uninitialized);
+    const char16_t *in = reinterpret_cast<const char16_t *>(source.constData());
+    char16_t *const begin = reinterpret_cast<char16_t *>(key.data());
+    char16_t *out = begin;
+    const bool foldSpace = folding.space != LineFolding::KeepSpace;
+    bool inSpace = false;
+    bool nonAscii = false;
+    for (qsizetype k = 0; k < n; ++k) {
+        char16_t c = in[k];
+        if (foldSpace && (c < 0x80 ? c == u' ' || (c >= u'\t' && c <= u'\r') : isSpace(QChar(c)))) {
+            inSpace = true;
+            continue;
+        }
+        // Some white space, whatever its amount, stays one space: present or not is still a
+        // difference (also at the start of the line). Trailing white space is dropped.
+        if (inSpace && folding.space == LineFolding::SpaceAmount)
+            *out++ = u' ';
+        inSpace = false;
+        if (folding.kana && ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E))
+            c = char16_t(c + 0x60);
+        if (c >= 0x80)
+            nonAscii = true;
+        else if (folding.letterCase && c >= u'A' && c <= u'Z')
+            c = char16_t(c + (u'a' - u'A'));
+        *out++ = c;
+    }
+    key.truncate(out - begin);
+    if (folding.letterCase && nonAscii)
+        key = std::move(key).toCaseFolded();
     return key;
 }
 
@@ -95,7 +101,7 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
     QStringList keys[2];
     std::vector<int> source[2]; // line index of each key
     const QStringList *lines[2] = {&left, &right};
-    for (int side = 0; side < 2; ++side) {
+    auto buildKeys = [&](int side) {
         keys[side].reserve(lines[side]->size());
         for (int k = 0; k < int(lines[side]->size()); ++k) {
             const QString &line = (*lines[side])[k];
@@ -104,7 +110,11 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
             keys[side] << comparisonKey(line, folding);
             source[side].push_back(k);
         }
-    }
+    };
+    // The two sides' keys are independent: one of them is built on a second core.
+    std::thread rightKeys(buildKeys, 1);
+    buildKeys(0);
+    rightKeys.join();
     PairTable keyed;
     if (!match(keys[0], keys[1], keyed)) {
         table = keyed;
