@@ -154,6 +154,42 @@ void ResultGrid::setRows(int n) {
     changed();
 }
 
+void ResultGrid::reorderRows(const std::vector<int> &order) {
+    if (order.size() != size_t(std::max(m_rows - m_fixedRows, 0)))
+        throw std::invalid_argument("ResultGrid: the order does not list every data row");
+    std::vector<bool> seen(order.size(), false);
+    for (const int r : order) {
+        if (r < m_fixedRows || r >= m_rows || seen[size_t(r - m_fixedRows)])
+            throw std::invalid_argument("ResultGrid: the order does not list every data row");
+        seen[size_t(r - m_fixedRows)] = true;
+    }
+    if (order.empty())
+        return;
+    if (m_byteRows)
+        toCells();
+    const size_t cols = size_t(m_cols);
+    std::vector<Cell> moved(order.size() * cols);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const auto from = m_cells.begin() + std::ptrdiff_t(size_t(order[k]) * cols);
+        std::move(from, from + std::ptrdiff_t(cols), moved.begin() + std::ptrdiff_t(k * cols));
+    }
+    std::move(moved.begin(), moved.end(),
+              m_cells.begin() + std::ptrdiff_t(size_t(m_fixedRows) * cols));
+    if (!m_rowHeight.empty()) {
+        std::vector<int> heights(
+            m_rowHeight.begin(),
+            m_rowHeight.begin() +
+                std::min<std::ptrdiff_t>(m_fixedRows, std::ptrdiff_t(m_rowHeight.size())));
+        heights.resize(size_t(m_rows), 0);
+        for (size_t k = 0; k < order.size(); ++k)
+            heights[size_t(m_fixedRows) + k] = rowHeight(order[k]);
+        while (!heights.empty() && heights.back() == 0)
+            heights.pop_back(); // heights are kept lazily, as far as the last one set
+        m_rowHeight = std::move(heights);
+    }
+    changed();
+}
+
 void ResultGrid::removeRow(int r) {
     if (r < 0 || r >= m_rows)
         throw std::out_of_range("ResultGrid: row outside the grid");

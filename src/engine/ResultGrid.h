@@ -58,6 +58,9 @@ public:
     void removeRow(int r);
     // Removes the rows listed (ascending, no repeats) in one pass; later rows move up.
     void removeRows(const std::vector<int> &rows);
+    // Puts the data rows in a new order: row fixedRows() + k takes what row order[k] held
+    // (cells, colours and height). `order` lists every data row once.
+    void reorderRows(const std::vector<int> &order);
     int cols() const { return m_cols; }
     int fixedRows() const { return m_fixedRows; }
 

@@ -5,15 +5,10 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace {
-
-struct CellCopy {
-    QString text;
-    int number = -1;
-    Color color = ResultGrid::DefaultColor;
-};
 
 quint64 exactSize(const ResultGrid &grid, int r, int c) {
     // Columns 8/9 hold plain decimal digits; a one-sided listing leaves them empty.
@@ -34,40 +29,7 @@ void sortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
     std::vector<int> order(size_t(rows - first));
     std::iota(order.begin(), order.end(), first);
     std::stable_sort(order.begin(), order.end(), less);
-
-    const int cols = grid.cols();
-    std::vector<CellCopy> cells(order.size() * size_t(cols));
-    std::vector<int> heights(order.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        const int r = first + int(k);
-        heights[k] = grid.rowHeight(r);
-        for (int c = 0; c < cols; ++c) {
-            CellCopy &x = cells[k * size_t(cols) + size_t(c)];
-            x.number = grid.numberAt(r, c);
-            if (x.number < 0)
-                x.text = grid.text(r, c);
-            x.color = grid.backColor(r, c);
-        }
-    }
-
-    const bool redraw = grid.redraw();
-    grid.setRedraw(false);
-    for (size_t k = 0; k < order.size(); ++k) {
-        const int target = first + int(k);
-        const size_t source = size_t(order[k] - first);
-        for (int c = 0; c < cols; ++c) {
-            const CellCopy &x = cells[source * size_t(cols) + size_t(c)];
-            if (x.number >= 0)
-                grid.setNumber(target, c, x.number);
-            else
-                grid.setText(target, c, x.text);
-            grid.setBackColor(target, c, x.color);
-        }
-        // Heights are stored lazily; writing a 0 would only grow the table for nothing.
-        if (heights[source] != 0 || grid.rowHeight(target) != 0)
-            grid.setRowHeight(target, heights[source]);
-    }
-    grid.setRedraw(redraw);
+    grid.reorderRows(order);
 }
 
 int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascending) {
@@ -106,6 +68,9 @@ struct RowKey {
     bool folder[2] = {false, false};
     quint64 size = 0;
     QString text; // the key column's text
+    // Its sort key, which orders as the collator does; the C locale's collator compares the
+    // texts themselves (without case) and has no matching keys.
+    std::optional<QCollatorSortKey> sortKey;
 };
 
 // folderRowCompare on the keys of two rows.
@@ -120,7 +85,7 @@ int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, boo
     }
     if (bySize)
         return d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
-    const int r = collator.compare(a.text, b.text);
+    const int r = a.sortKey ? a.sortKey->compare(*b.sortKey) : collator.compare(a.text, b.text);
     return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
@@ -133,6 +98,11 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
     const bool bySize = col == 1 || col == 5;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // A sort key per row costs one collation of its text; comparing two keys is then a byte
+    // comparison that orders as the collator does.
+    const bool byKeys = collator.locale().language() != QLocale::C;
     std::vector<RowKey> keys(size_t(grid.rows()));
     QHash<QString, int> typeNumbers;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
@@ -147,11 +117,11 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
         }
         if (bySize)
             key.size = exactSize(grid, r, col == 1 ? 8 : 9);
+        else if (byKeys)
+            key.sortKey = collator.sortKey(grid.text(r, col));
         else
             key.text = grid.text(r, col);
     }
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     const int d = ascending ? 1 : -1;
     sortGridRows(grid, [&](int a, int b) {
         return compareKeys(keys[size_t(a)], keys[size_t(b)], collator, bySize, d) < 0;

@@ -104,3 +104,25 @@ TEST(ResultGrid, ARunsCopyStartsEmptyWithTheLayoutAndSwapsInWhole) {
     EXPECT_EQ(run.rows(), 3); // the old result, to be released with the run
     EXPECT_EQ(run.text(2, 1), QStringLiteral("old"));
 }
+
+TEST(ResultGrid, ReorderedRowsTakeTheirCellsColoursAndHeights) {
+    ResultGrid g(2, 1);
+    g.setRows(5);
+    for (int r = 1; r < 5; ++r) {
+        g.setText(r, 0, QStringLiteral("row%1").arg(r));
+        g.setNumber(r, 1, r * 10);
+        g.setBackColor(r, 0, Color(r));
+    }
+    g.setRowHeight(2, 300);
+    g.reorderRows({4, 2, 1, 3});
+    EXPECT_EQ(g.text(1, 0), QStringLiteral("row4"));
+    EXPECT_EQ(g.numberAt(2, 1), 20);
+    EXPECT_EQ(g.backColor(3, 0), Color(1));
+    EXPECT_EQ(g.rowHeight(2), 300);
+    EXPECT_EQ(g.rowHeight(3), 0);
+    // An order that misses a row or repeats one would lose cells: it is refused.
+    EXPECT_THROW(g.reorderRows({1, 2, 3}), std::invalid_argument);
+    EXPECT_THROW(g.reorderRows({1, 1, 2, 3}), std::invalid_argument);
+    EXPECT_THROW(g.reorderRows({0, 1, 2, 3}), std::invalid_argument);
+    EXPECT_EQ(g.text(1, 0), QStringLiteral("row4"));
+}

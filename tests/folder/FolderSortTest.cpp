@@ -1,8 +1,11 @@
 #include "folder/FolderSort.h"
 
+#include <QLocale>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 
@@ -56,8 +59,9 @@ QStringList rowsOf(const ResultGrid &g) {
 } // namespace
 
 // A header click orders the rows exactly as comparing the two rows' cells at every step does,
-// for every column, both directions and folders on either side.
-TEST(FolderSort, HeaderClickOrdersAsTheRowComparison) {
+// for every column, both directions and folders on either side; in the C locale (texts
+// compared as they are) and in a Japanese one (the collator's sort keys).
+static void expectHeaderClicksOrderAsTheRowComparison() {
     for (const quint32 seed : {1u, 2u, 3u}) {
         for (int col = 0; col < 8; ++col) {
             ResultGrid grid(10, 1);
@@ -74,8 +78,19 @@ TEST(FolderSort, HeaderClickOrdersAsTheRowComparison) {
                 for (qsizetype i = 0; i < got.size(); ++i)
                     ASSERT_EQ(got[i].toStdString(), want[i].toStdString())
                         << "row " << i + 1 << " seed " << seed << " column " << col << " ascending "
-                        << ascending;
+                        << ascending << " locale " << QLocale().name().toStdString();
             }
         }
     }
+}
+
+TEST(FolderSort, HeaderClickOrdersAsTheRowComparison) {
+    const QLocale before;
+    for (const QLocale &locale : {QLocale::c(), QLocale(QLocale::Japanese, QLocale::Japan)}) {
+        QLocale::setDefault(locale);
+        // The row comparison keeps one collator per thread: a fresh thread takes the locale.
+        std::thread run(expectHeaderClicksOrderAsTheRowComparison);
+        run.join();
+    }
+    QLocale::setDefault(before);
 }
