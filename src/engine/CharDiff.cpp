@@ -27,7 +27,10 @@ char32_t foldCharacter(char32_t c, const LineFolding &folding) {
         else if (c == 0x3000)
             c = U' ';
         else if (c >= 0xFF61 && c <= 0xFF9F)
-            c = QString(QChar(char16_t(c))).normalized(QString::NormalizationForm_KC).at(0).unicode();
+            c = QString(QChar(char16_t(c)))
+                    .normalized(QString::NormalizationForm_KC)
+                    .at(0)
+                    .unicode();
     }
     if (folding.kana && ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E))
         c += 0x60; // hiragana as katakana

@@ -21,6 +21,6 @@ const LineMarks &InlineMarkCache::marks(const ResultGrid &grid, int r, const Lin
     if (m_rows.size() >= MaxRows)
         m_rows.clear();
     ResultGrid::TextBuffer left, right;
-    return *m_rows.insert(r, diffCharacters(grid.textView(r, 1, left), grid.textView(r, 3, right),
-                                            folding));
+    return *m_rows.insert(
+        r, diffCharacters(grid.textView(r, 1, left), grid.textView(r, 3, right), folding));
 }

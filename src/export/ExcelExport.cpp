@@ -10,8 +10,8 @@
 
 #include <xlsxwriter.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <exception>
@@ -54,8 +54,8 @@ public:
     // Every format carries the sheet's font; `marked` makes it the font of changed characters.
     // Null when the library is out of memory.
     lxw_format *get(lxw_color_t fill, bool bordered, bool centred, bool marked = false) {
-        const quint64 key = (quint64(fill) << 3) | (marked ? 4u : 0u) | (bordered ? 2u : 0u) |
-                            (centred ? 1u : 0u);
+        const quint64 key =
+            (quint64(fill) << 3) | (marked ? 4u : 0u) | (bordered ? 2u : 0u) | (centred ? 1u : 0u);
         const auto found = m_cache.find(key);
         if (found != m_cache.end())
             return found->second;

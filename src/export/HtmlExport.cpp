@@ -21,13 +21,12 @@ const QString Head = QStringLiteral(
     "table { border:solid 1px #000000; border-collapse:collapse; border-spacing:0; }\r\n"
     "th {font-size:85%; border:solid 1px #000000; padding:3; background:#F0F0F0; }\r\n"
     "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n");
-const QString HeadEnd = QStringLiteral(
-    "</style>\r\n"
-    "<title>比較結果</title>\r\n"
-    "</head>\r\n"
-    "<body>\r\n"
-    "<center>\r\n"
-    "<table>\r\n");
+const QString HeadEnd = QStringLiteral("</style>\r\n"
+                                       "<title>比較結果</title>\r\n"
+                                       "</head>\r\n"
+                                       "<body>\r\n"
+                                       "<center>\r\n"
+                                       "<table>\r\n");
 
 // The changed characters of a changed pair (setting InlineDiff), in a class of the page's style.
 const QString MarkOpen = QStringLiteral("<span class=\"chg\">");
@@ -154,7 +153,7 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
         }
         for (int c = 0; c < cols; ++c) {
             const int k = GridLayout::legendIndex(ws, grid.backColor(r, c));
-            const QList<CharSpan> *spans = !marked ? nullptr
+            const QList<CharSpan> *spans = !marked  ? nullptr
                                            : c == 1 ? &marks.left
                                            : c == 3 ? &marks.right
                                                     : nullptr;

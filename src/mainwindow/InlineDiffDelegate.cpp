@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
+
 InlineDiffDelegate::InlineDiffDelegate(const Workspace &ws, QObject *parent)
     : QStyledItemDelegate(parent), m_ws(ws) {
     connect(&ws.fg, &ResultGrid::contentsChanged, this, [this] { m_cache.clear(); });
@@ -47,8 +49,8 @@ void InlineDiffDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     // The background and focus as the style paints them, then the text with its marks, laid
     // out as the style lays out item texts (margins, elision, wrapping, alignment).
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    const QRect textRect =
-        style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget)
+                               .adjusted(margin, 0, -margin, 0);
     QString text = opt.text;
     opt.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
@@ -76,33 +78,32 @@ void InlineDiffDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
 
     QTextOption textOption;
-    textOption.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                : QTextOption::ManualWrap);
+    textOption.setWrapMode(wrap ? QTextOption::WordWrap : QTextOption::ManualWrap);
     textOption.setTextDirection(opt.direction);
     textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
     QTextLayout layout(text, opt.font);
     layout.setTextOption(textOption);
     layout.setFormats(ranges);
-    qreal height = 0;
+    qreal height = 0, widthUsed = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(textRect.width());
         line.setPosition(QPointF(0, height));
         height += line.height();
+        widthUsed = std::max(widthUsed, line.naturalTextWidth());
     }
     layout.endLayout();
-
-    qreal top = textRect.top();
-    if (opt.displayAlignment & Qt::AlignVCenter)
-        top += (textRect.height() - height) / 2;
-    else if (opt.displayAlignment & Qt::AlignBottom)
-        top += textRect.height() - height;
+    // Placed in whole pixels, as the style places item texts, so the glyphs stand where they
+    // stand without marks.
+    const QPoint topLeft = QStyle::alignedRect(opt.direction, opt.displayAlignment,
+                                               QSizeF(widthUsed, height).toSize(), textRect)
+                               .topLeft();
     painter->save();
     painter->setClipRect(textRect, Qt::IntersectClip);
     const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (opt.state & QStyle::State_Active) ? QPalette::Normal
-                                                                             : QPalette::Inactive;
+                                                                            : QPalette::Inactive;
     painter->setPen(opt.palette.color(group, QPalette::Text));
-    layout.draw(painter, QPointF(textRect.left(), top));
+    layout.draw(painter, topLeft);
     painter->restore();
 }

@@ -48,7 +48,7 @@ TEST(CharDiff, MarksOnlyTheCharactersThatDiffer) {
 TEST(CharDiff, AnInsertionMarksOnlyTheSideThatHasIt) {
     // Unlike pairing by position, the rest of the line stays in step.
     expectMarks("abcdef", "abXcdef", {}, {{2, 1}});
-    expectMarks("call(a, b)", "call(a, b, c)", {}, {{8, 3}});
+    expectMarks("call(a, b)", "call(a, b, c)", {}, {{9, 3}});
     expectMarks("", "xy", {}, {{0, 2}});
     expectMarks("xy", "", {{0, 2}}, {});
     expectMarks("first second third", "first third", {{6, 7}}, {});
