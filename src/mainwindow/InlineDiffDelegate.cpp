@@ -57,7 +57,10 @@ void InlineDiffDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     const bool wrap = opt.features & QStyleOptionViewItem::WrapText;
     qsizetype kept = text.size();
-    if (!wrap && opt.fontMetrics.horizontalAdvance(text) > textRect.width()) {
+    // Measuring shapes the whole text once more: only for a text that might not fit.
+    const bool mightNotFit = text.size() * opt.fontMetrics.maxWidth() > textRect.width() ||
+                             text.contains(QLatin1Char('\t'));
+    if (!wrap && mightNotFit && opt.fontMetrics.horizontalAdvance(text) > textRect.width()) {
         text = opt.fontMetrics.elidedText(text, opt.textElideMode, textRect.width());
         kept = text.endsWith(QChar(0x2026)) ? text.size() - 1 : text.size();
     }
