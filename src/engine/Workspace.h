@@ -65,6 +65,9 @@ public:
     bool ignoreCase = false;      // setting Letter
     LineFolding folding;          // what else a text comparison ignores (see textFolding)
     bool minimalMatching = false; // setting Minimal: a minimal alignment, not the anchor scan
+    // Setting InlineDiff: the changed characters of a changed pair stand out in the grid and
+    // the HTML and workbook exports. Off in a bare workspace, as today's exports have them.
+    bool inlineDiff = false;
     // All a text comparison ignores: the folding with letter case from ignoreCase.
     LineFolding textFolding() const {
         LineFolding all = folding;

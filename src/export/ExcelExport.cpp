@@ -1,5 +1,6 @@
 #include "export/ExcelExport.h"
 
+#include "engine/InlineMarks.h"
 #include "export/ExportTexts.h"
 #include "export/GridLayout.h"
 #include "platform/NativePath.h"
@@ -9,11 +10,13 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <exception>
 #include <unordered_map>
+#include <vector>
 
 using namespace XlsxSupport;
 
@@ -31,7 +34,9 @@ constexpr int FolderSideCols = 8; // folder grid without its hidden columns
 const char *const FontName = "ＭＳ ゴシック";
 // Colour 15 of the spreadsheet application's default palette.
 constexpr lxw_color_t HeaderGrey = 0xC0C0C0;
-// Outside the library's colour range: a cell without fill.
+// The changed characters of a changed pair (setting InlineDiff). Rich text runs carry only
+// font properties, not a fill, so they stand out in bold dark red.
+constexpr lxw_color_t MarkRed = 0xC00000;
 
 constexpr double NumberWidth = 7;
 constexpr double AddressWidth = 9;
@@ -46,9 +51,11 @@ class Formats {
 public:
     explicit Formats(lxw_workbook *book) : m_book(book) {}
 
-    // Every format carries the sheet's font. Null when the library is out of memory.
-    lxw_format *get(lxw_color_t fill, bool bordered, bool centred) {
-        const quint64 key = (quint64(fill) << 2) | (bordered ? 2u : 0u) | (centred ? 1u : 0u);
+    // Every format carries the sheet's font; `marked` makes it the font of changed characters.
+    // Null when the library is out of memory.
+    lxw_format *get(lxw_color_t fill, bool bordered, bool centred, bool marked = false) {
+        const quint64 key =
+            (quint64(fill) << 3) | (marked ? 4u : 0u) | (bordered ? 2u : 0u) | (centred ? 1u : 0u);
         const auto found = m_cache.find(key);
         if (found != m_cache.end())
             return found->second;
@@ -56,6 +63,10 @@ public:
         if (!format)
             return nullptr;
         format_set_font_name(format, FontName);
+        if (marked) {
+            format_set_bold(format);
+            format_set_font_color(format, MarkRed);
+        }
         if (fill != NoFill) {
             format_set_pattern(format, LXW_PATTERN_SOLID);
             format_set_bg_color(format, fill);
@@ -100,8 +111,49 @@ public:
         return worksheet_write_string(m_sheet, row, col, digits, format) == LXW_NO_ERROR;
     }
 
+    // A text whose marked runs stand out: rich text of plain and marked runs. A text that is one
+    // marked run is a plain string in the marked font (rich text needs two runs or more).
+    bool marked(const ResultGrid &grid, int r, int c, lxw_row_t row, lxw_col_t col,
+                const QList<CharSpan> &spans, Formats &formats, lxw_color_t fill) {
+        QStringView s = grid.textView(r, c, m_buffer);
+        if (s.size() > MaxCellChars)
+            s = s.first(s[MaxCellChars - 1].isHighSurrogate() ? MaxCellChars - 1 : MaxCellChars);
+        lxw_format *plainFont = formats.get(NoFill, false, false);
+        lxw_format *markFont = formats.get(NoFill, false, false, true);
+        if (!plainFont || !markFont)
+            return false;
+        std::vector<QByteArray> texts;
+        std::vector<lxw_rich_string_tuple> runs;
+        const auto add = [&](qsizetype from, qsizetype to, lxw_format *font) {
+            to = std::min(to, s.size());
+            if (to > from) {
+                texts.push_back(m_runText.encode(s.mid(from, to - from)));
+                runs.push_back({font, nullptr});
+            }
+        };
+        qsizetype from = 0;
+        for (const CharSpan &span : spans) {
+            add(from, span.start, plainFont);
+            add(span.start, qsizetype(span.start) + span.length, markFont);
+            from = span.start + span.length;
+        }
+        add(from, s.size(), plainFont);
+        if (runs.size() < 2)
+            return text(row, col, s, formats.get(fill, true, false, !runs.empty()));
+        std::vector<lxw_rich_string_tuple *> list;
+        for (size_t k = 0; k < runs.size(); ++k) {
+            runs[k].string = texts[k].data();
+            list.push_back(&runs[k]);
+        }
+        list.push_back(nullptr);
+        lxw_format *cellFormat = formats.get(fill, true, false);
+        return cellFormat && worksheet_write_rich_string(m_sheet, row, col, list.data(),
+                                                         cellFormat) == LXW_NO_ERROR;
+    }
+
 private:
     lxw_worksheet *m_sheet;
+    QStringEncoder m_runText{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     // Stateless: a broken surrogate at the end of one cell must not reach into the next.
     CellText m_text;
     ResultGrid::TextBuffer m_buffer;
@@ -176,9 +228,17 @@ bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid)
         !out.text(PathRow, rightPathCol, ws.cb[1], pathFormat))
         return false;
 
+    const bool inlineMarks = ws.inlineDiff && &grid == &ws.fg && layout.cols >= SideCols;
+    const LineFolding folding = ws.textFolding();
     for (int r = 0; r < grid.rows(); ++r) {
         const lxw_row_t row = FirstGridRow + lxw_row_t(r);
         const bool header = r < layout.headerRows;
+        LineMarks marks;
+        const bool marked = inlineMarks && !header && isChangedPair(grid, r, ws.txtState[0]);
+        if (marked) {
+            ResultGrid::TextBuffer left, right;
+            marks = diffCharacters(grid.textView(r, 1, left), grid.textView(r, 3, right), folding);
+        }
         // Text and binary grids: each half takes the colour of its text column.
         lxw_color_t leftFill = HeaderGrey;
         lxw_color_t rightFill = HeaderGrey;
@@ -195,6 +255,12 @@ bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid)
             else
                 fill = c < 2 ? leftFill : rightFill;
             const bool centred = !layout.folder && (c == 0 || c == 2);
+            if (marked && (c == 1 || c == 3)) {
+                if (!out.marked(grid, r, c, row, FirstGridCol + lxw_col_t(c),
+                                c == 1 ? marks.left : marks.right, formats, fill))
+                    return false;
+                continue;
+            }
             if (!out.cell(grid, r, c, row, FirstGridCol + lxw_col_t(c),
                           formats.get(fill, true, centred)))
                 return false;

@@ -19,6 +19,8 @@
 // The grid's header rows are grey (#C0C0C0), the grid part has thin borders on every edge,
 // and the written cells and the grid's columns use the font "ＭＳ ゴシック". A cell text
 // longer than a worksheet cell can hold (32,767 characters) is cut at that length.
+// With the workspace's inlineDiff, the differing characters of each changed pair of the text
+// grid are rich text in bold dark red.
 //
 // Fails, saying why, when the workbook could not be written, including a grid with more rows
 // than a worksheet holds; the file at path then stays as it was (an earlier file is replaced

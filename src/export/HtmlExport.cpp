@@ -1,6 +1,7 @@
 #include "export/HtmlExport.h"
 
 #include "encoding/Charset.h"
+#include "engine/InlineMarks.h"
 #include "export/GridLayout.h"
 #include "export/StringEx.h"
 
@@ -19,13 +20,17 @@ const QString Head = QStringLiteral(
     "<style type=\"Text/css\">\r\n"
     "table { border:solid 1px #000000; border-collapse:collapse; border-spacing:0; }\r\n"
     "th {font-size:85%; border:solid 1px #000000; padding:3; background:#F0F0F0; }\r\n"
-    "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n"
-    "</style>\r\n"
-    "<title>比較結果</title>\r\n"
-    "</head>\r\n"
-    "<body>\r\n"
-    "<center>\r\n"
-    "<table>\r\n");
+    "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n");
+const QString HeadEnd = QStringLiteral("</style>\r\n"
+                                       "<title>比較結果</title>\r\n"
+                                       "</head>\r\n"
+                                       "<body>\r\n"
+                                       "<center>\r\n"
+                                       "<table>\r\n");
+
+// The changed characters of a changed pair (setting InlineDiff), in a class of the page's style.
+const QString MarkOpen = QStringLiteral("<span class=\"chg\">");
+const QString MarkClose = QStringLiteral("</span>");
 
 const QString Tail = QStringLiteral("</table>\r\n</center>\r\n</body>\r\n</html>");
 
@@ -64,11 +69,23 @@ void addEscaped(StringEx &out, QStringView text) {
 }
 
 void addCell(StringEx &out, QStringView open, QStringView close, const ResultGrid &grid, int r,
-             int c) {
+             int c, const QList<CharSpan> *marks = nullptr) {
     out.AddRear(open);
     ResultGrid::TextBuffer digits;
-    if (!grid.isEmpty(r, c))
-        addEscaped(out, grid.textView(r, c, digits));
+    if (!grid.isEmpty(r, c)) {
+        const QStringView text = grid.textView(r, c, digits);
+        qsizetype from = 0;
+        if (marks) {
+            for (const CharSpan &span : *marks) {
+                addEscaped(out, text.mid(from, span.start - from));
+                out.AddRear(MarkOpen);
+                addEscaped(out, text.mid(span.start, span.length));
+                out.AddRear(MarkClose);
+                from = span.start + span.length;
+            }
+        }
+        addEscaped(out, text.mid(from));
+    }
     out.AddRear(close);
     out.AddRear(LineEnd);
 }
@@ -95,6 +112,12 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
     StringEx out;
     out.reserve(Head.size() + qsizetype(grid.rows()) * cols * 40);
     out.AddRear(Head);
+    // Only the text grid has changed pairs of lines.
+    const bool inlineMarks = ws.inlineDiff && &grid == &ws.fg && cols >= 4;
+    if (inlineMarks)
+        out.AddRear(QStringLiteral("span.chg { background:") +
+                    ColorToHtml(strongerShade(ws.txtState[0])) + QStringLiteral("; }\r\n"));
+    out.AddRear(HeadEnd);
 
     // Title row: each path spans its side's half of the columns.
     const QString colspanOpen =
@@ -119,12 +142,23 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
     for (size_t k = 0; k < legendOpen.size(); ++k)
         legendOpen[k] = QStringLiteral("<td bgcolor=") + ColorToHtml(ws.txtState[k]) + u'>';
 
+    const LineFolding folding = ws.textFolding();
     for (int r = fixedRows; r < grid.rows(); ++r) {
         out.AddRear(tr);
+        LineMarks marks;
+        const bool marked = inlineMarks && isChangedPair(grid, r, ws.txtState[0]);
+        if (marked) {
+            ResultGrid::TextBuffer left, right;
+            marks = diffCharacters(grid.textView(r, 1, left), grid.textView(r, 3, right), folding);
+        }
         for (int c = 0; c < cols; ++c) {
             const int k = GridLayout::legendIndex(ws, grid.backColor(r, c));
+            const QList<CharSpan> *spans = !marked  ? nullptr
+                                           : c == 1 ? &marks.left
+                                           : c == 3 ? &marks.right
+                                                    : nullptr;
             addCell(out, k >= 0 ? QStringView(legendOpen[size_t(k)]) : QStringView(td), tdEnd, grid,
-                    r, c);
+                    r, c, spans);
         }
         out.AddRear(trEnd);
     }

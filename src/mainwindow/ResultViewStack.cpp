@@ -1,11 +1,14 @@
 #include "mainwindow/ResultViewStack.h"
 
+#include "mainwindow/InlineDiffDelegate.h"
 #include "mainwindow/ResultGridView.h"
 
 ResultViewStack::ResultViewStack(Workspace &ws, QWidget *parent) {
     ResultGrid *grids[3] = {&ws.fg, &ws.fgB, &ws.fgF};
     for (int k = 0; k < 3; ++k)
         m_views[size_t(k)] = new ResultGridView(grids[k], parent);
+    // The text grid's changed pairs show their differing characters.
+    m_views[0]->setItemDelegate(new InlineDiffDelegate(ws, m_views[0]));
 }
 
 ResultViewStack::~ResultViewStack() {

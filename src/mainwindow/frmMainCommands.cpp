@@ -257,6 +257,8 @@ void frmMain::showOptions() {
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
     m_ws.folding = options.folding;
     m_ws.minimalMatching = options.minimal;
+    m_ws.inlineDiff = options.inlineDiff;
+    view(ResultView::Text)->viewport()->update();
 }
 
 void frmMain::toggleToolbar(bool on) {

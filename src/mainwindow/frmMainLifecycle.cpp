@@ -69,6 +69,7 @@ void frmMain::Form_Load() {
     m_ws.ignoreCase = options.ignoreCase;
     m_ws.folding = options.folding;
     m_ws.minimalMatching = options.minimal;
+    m_ws.inlineDiff = options.inlineDiff;
 
     m_historyLists->loadRecentComparisons(m_settings);
 }

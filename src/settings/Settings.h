@@ -69,6 +69,9 @@ public:
     // Lines aligned by a minimal diff instead of the anchor scan.
     bool minimalMatching() const;
     bool setMinimalMatching(bool on);
+    // The differing characters of a changed pair of lines stand out (grid, HTML, workbook).
+    bool inlineDiff() const;
+    bool setInlineDiff(bool on);
 
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;

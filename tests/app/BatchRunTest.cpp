@@ -90,6 +90,7 @@ TEST_F(BatchRunTest, HtmlReportWithJoinedOptionAndSixEncodings) {
 }
 
 TEST_F(BatchRunTest, ColoursAndMarkupInTheHtmlReport) {
+    write("setting.ini", "[Corvane]\nInlineDiff=0\n"); // the cell text whole
     const QString a = write("a.txt", "same line\nold <b>&</b>\n");
     const QString b = write("b.txt", "same line\nnew <b>&</b>\n");
     const QString out = dir.filePath("out.htm");

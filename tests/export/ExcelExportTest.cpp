@@ -151,6 +151,63 @@ TEST_F(ExcelExportTest, FormatsAreSharedAcrossRows) {
     EXPECT_LE(s.cellFormats, 12);
 }
 
+// The XML of one cell of the written sheet, as the library wrote it.
+QString rawCell(const QString &file, const QString &ref) {
+    const QString xml = QString::fromUtf8(XlsxPackage::entry(file, "xl/worksheets/sheet1.xml"));
+    const qsizetype from = xml.indexOf(QStringLiteral("<c r=\"") + ref + u'"');
+    return from < 0 ? QString() : xml.mid(from, xml.indexOf(QStringLiteral("</c>"), from) - from);
+}
+
+TEST_F(ExcelExportTest, ChangedCharactersOfAChangedPairAreRichText) {
+    ws.inlineDiff = true;
+    fillTextResult(ws);
+    ws.fg.setText(1, 1, QStringLiteral("alpha beta"));
+    ws.fg.setText(1, 3, QStringLiteral("alpha BETA!"));
+    const XlsxPackage::Sheet s = exportAndRead(ws.fg);
+    EXPECT_EQ(s.cell("C4").value, QStringLiteral("alpha beta"));
+    EXPECT_EQ(s.cell("E4").value, QStringLiteral("alpha BETA!"));
+    EXPECT_EQ(s.cell("C4").style.fill, Yellow); // the cell keeps its fill and borders
+    EXPECT_TRUE(s.cell("C4").style.thinBox);
+    const QString left = rawCell(path("r.xlsx"), "C4");
+    // A plain run in the sheet's font, then the changed word in bold dark red.
+    EXPECT_TRUE(left.contains(QStringLiteral(">alpha </t></r><r><rPr><b/>")));
+    EXPECT_TRUE(left.contains(QStringLiteral("FFC00000")));
+    EXPECT_TRUE(left.contains(QStringLiteral(">beta</t>")));
+    EXPECT_TRUE(left.contains(Gothic));
+    EXPECT_TRUE(rawCell(path("r.xlsx"), "E4").contains(QStringLiteral(">BETA!</t>")));
+    // Line numbers, one-sided and equal rows stay plain strings.
+    EXPECT_FALSE(rawCell(path("r.xlsx"), "B4").contains(QStringLiteral("<r>")));
+    EXPECT_FALSE(rawCell(path("r.xlsx"), "C5").contains(QStringLiteral("<r>")));
+}
+
+TEST_F(ExcelExportTest, ALineChangedWholeIsOneStringInTheMarkedFont) {
+    ws.inlineDiff = true;
+    fillTextResult(ws); // "alpha" against "ALPHA"
+    const XlsxPackage::Sheet s = exportAndRead(ws.fg);
+    EXPECT_EQ(s.cell("C4").value, QStringLiteral("alpha"));
+    EXPECT_EQ(s.cell("C4").style.font, Gothic);
+    EXPECT_EQ(s.cell("C4").style.fill, Yellow);
+    EXPECT_FALSE(rawCell(path("r.xlsx"), "C4").contains(QStringLiteral("<r>")));
+    const QString styles = QString::fromUtf8(XlsxPackage::entry(path("r.xlsx"), "xl/styles.xml"));
+    EXPECT_TRUE(styles.contains(QStringLiteral("<b/>")));
+}
+
+TEST_F(ExcelExportTest, OnlyTheTextGridIsMarked) {
+    ResultGrid &g = ws.fgB;
+    g.setRows(3);
+    g.setNumber(2, 0, 1);
+    g.setText(2, 1, QStringLiteral("41 42"));
+    g.setNumber(2, 2, 1);
+    g.setText(2, 3, QStringLiteral("41 43"));
+    paintRow(g, 2, 0, 4, changed(ws));
+    exportAndRead(g, "plain.xlsx");
+    ws.inlineDiff = true;
+    exportAndRead(g, "marked.xlsx");
+    for (const char *part : {"xl/worksheets/sheet1.xml", "xl/styles.xml"})
+        EXPECT_EQ(XlsxPackage::entry(path("marked.xlsx"), part),
+                  XlsxPackage::entry(path("plain.xlsx"), part));
+}
+
 TEST_F(ExcelExportTest, BinaryGridGreysBothHeaderRows) {
     ResultGrid &g = ws.fgB;
     g.setRows(4);

@@ -92,6 +92,41 @@ TEST_F(HtmlExport, SmallTextResultExactBytes) {
     EXPECT_EQ(readFile(path()), Bom + expected.toUtf8());
 }
 
+TEST_F(HtmlExport, ChangedCharactersOfAChangedPairAreInMarkedSpans) {
+    ws.inlineDiff = true;
+    fillTextResult(ws);
+    ws.fg.setText(1, 1, QStringLiteral("x < y && z"));
+    ws.fg.setText(1, 3, QStringLiteral("x > y"));
+    ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
+    const QString page = QString::fromUtf8(readFile(path()));
+    // The class is defined once in the style, in a stronger shade of the changed colour.
+    EXPECT_TRUE(page.contains(QStringLiteral("td {font-size:85%; border:solid 1px #000000; "
+                                             "padding:3; }\r\nspan.chg { background:#CCCC00; }"
+                                             "\r\n</style>\r\n")));
+    EXPECT_TRUE(page.contains(QStringLiteral(
+        "<td bgcolor=#FFFF00>x <span class=\"chg\">&lt;</span> y<span class=\"chg\"> "
+        "&amp;&amp; z</span></td>\r\n")));
+    EXPECT_TRUE(page.contains(
+        QStringLiteral("<td bgcolor=#FFFF00>x <span class=\"chg\">&gt;</span> y</td>\r\n")));
+    // One-sided and equal rows, and the line numbers, have no marks.
+    EXPECT_EQ(page.count(QStringLiteral("<span")), 3);
+    EXPECT_TRUE(page.contains(QStringLiteral("<td bgcolor=#FFFF00>1</td>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<td bgcolor=#0080FF>left only</td>")));
+}
+
+TEST_F(HtmlExport, OnlyTheTextGridIsMarked) {
+    // Other grids come out exactly as without the option: no style line either.
+    ResultGrid &g = ws.fgB;
+    g.setRows(3);
+    setRow(g, 2, {"0000", "41 42", "0000", "41 43"});
+    paintRow(g, 2, 0, 4, changed(ws));
+    ASSERT_TRUE(ExportHtml(ws, g, path()));
+    const QByteArray plain = readFile(path());
+    ws.inlineDiff = true;
+    ASSERT_TRUE(ExportHtml(ws, g, path()));
+    EXPECT_EQ(readFile(path()), plain);
+}
+
 TEST_F(HtmlExport, FolderGridExportsEightColumnsUnderColspanFour) {
     ResultGrid &g = ws.fgF;
     g.setRows(2);

@@ -32,6 +32,9 @@ inline const QString IgnoreCase = QStringLiteral("大文字/小文字を区別�
 inline const QString Minimal = QStringLiteral("最小差分で比較");
 inline const QString MinimalTip =
     QStringLiteral("行の対応付けに最小差分のアルゴリズムを使う (大きく並べ替えたテキスト向け)");
+inline const QString InlineDiff = QStringLiteral("変更箇所を強調表示");
+inline const QString InlineDiffTip =
+    QStringLiteral("変更行の中で異なる文字を濃い色で示す (画面・HTML・Excel)");
 inline const QString FrameIgnore = QStringLiteral("比較で無視する違い");
 inline const QString IgnoreSpaceLabel = QStringLiteral("空白:");
 inline const QString KeepSpace = QStringLiteral("区別する");

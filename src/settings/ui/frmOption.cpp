@@ -177,11 +177,14 @@ void frmOption::buildControls() {
     }
     txtLabel = label(EditorHint, 150, 146, W - 165, 38);
     txtLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QGroupBox *dc = frame(FrameDoubleClick, 10, 189, W - 20, 37);
+    QGroupBox *dc = frame(FrameDoubleClick, 10, 189, 375, 37);
     optDC[0] = new QRadioButton(OpenInEditor, dc);
     optDC[0]->setGeometry(10, 15, 180, 20);
     optDC[1] = new QRadioButton(OneLine, dc);
     optDC[1]->setGeometry(200, 15, 180, 20);
+    chkInlineDiff = new QCheckBox(InlineDiff, this);
+    chkInlineDiff->setGeometry(390, 200, W - 400, 22);
+    chkInlineDiff->setToolTip(InlineDiffTip);
     chkWrap = new QCheckBox(Wrap, this);
     chkWrap->setGeometry(15, 233, 130, 22);
     chkWrap->setToolTip(WrapTip);
@@ -287,6 +290,7 @@ void frmOption::Form_Load() {
     chkWidth->setChecked(m_settings.ignoreWidth());
     chkKana->setChecked(m_settings.ignoreKana());
     chkMinimal->setChecked(m_settings.minimalMatching());
+    chkInlineDiff->setChecked(m_settings.inlineDiff());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -383,6 +387,7 @@ bool frmOption::apply() {
     written = m_settings.setIgnoreWidth(chkWidth->isChecked()) && written;
     written = m_settings.setIgnoreKana(chkKana->isChecked()) && written;
     written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
+    written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
@@ -415,6 +420,7 @@ void frmOption::initialise() {
     chkWidth->setChecked(false);
     chkKana->setChecked(false);
     chkMinimal->setChecked(false);
+    chkInlineDiff->setChecked(true);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkMulti->setChecked(true);

@@ -1,0 +1,208 @@
+#include "engine/CharDiff.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The Myers search stops after this many edits, and earlier on long middles: the steps it may
+// take are about (middle length) × (edits), kept under WorkBudget.
+constexpr int MaxEdits = 400;
+constexpr qint64 WorkBudget = 200000;
+
+// One compared unit of a line: a character (or, with SpaceAmount, a run of white space) with
+// its folded key and where it lies in the line's UTF-16 text.
+struct Unit {
+    char32_t key;
+    int offset;
+    int size;
+};
+
+char32_t foldCharacter(char32_t c, const LineFolding &folding) {
+    if (folding.width) {
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c -= 0xFEE0; // full-width ASCII
+        else if (c == 0x3000)
+            c = U' ';
+        else if (c >= 0xFF61 && c <= 0xFF9F)
+            c = QString(QChar(char16_t(c)))
+                    .normalized(QString::NormalizationForm_KC)
+                    .at(0)
+                    .unicode();
+    }
+    if (folding.kana && ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E))
+        c += 0x60; // hiragana as katakana
+    if (folding.letterCase)
+        c = QChar::toCaseFolded(c);
+    return c;
+}
+
+std::vector<Unit> unitsOf(QStringView line, const LineFolding &folding) {
+    std::vector<Unit> units;
+    units.reserve(size_t(line.size()));
+    const qsizetype n = line.size();
+    for (qsizetype k = 0; k < n;) {
+        char32_t code = line[k].unicode();
+        int size = 1;
+        if (QChar::isHighSurrogate(code) && k + 1 < n && line[k + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(line[k], line[k + 1]);
+            size = 2;
+        }
+        if (folding.space != LineFolding::KeepSpace && QChar::isSpace(code)) {
+            qsizetype end = k + 1;
+            while (end < n && line[end].isSpace())
+                ++end;
+            // A run of white space is one space, or nothing; at the end of the line nothing.
+            if (folding.space == LineFolding::SpaceAmount && end < n)
+                units.push_back({U' ', int(k), int(end - k)});
+            k = end;
+            continue;
+        }
+        units.push_back({foldCharacter(code, folding), int(k), size});
+        k += size;
+    }
+    return units;
+}
+
+// A stretch of the middle: `equal` units common to both sides, or an edit that takes `del`
+// units of the left side and `ins` units of the right side.
+struct Stretch {
+    bool equal;
+    int del;
+    int ins;
+};
+
+void append(std::vector<Stretch> &script, bool equal, int del, int ins) {
+    if (!script.empty() && script.back().equal == equal) {
+        script.back().del += del;
+        script.back().ins += ins;
+        return;
+    }
+    script.push_back({equal, del, ins});
+}
+
+// The Myers diff of a[0..n) and b[0..m), as stretches in order; false when it needs more than
+// maxEdits edits.
+bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector<Stretch> &out) {
+    const int offset = maxEdits + 1;
+    std::vector<int> v(size_t(2 * maxEdits + 3), 0);
+    // The furthest x of each diagonal k in [-d, d] after round d, for the way back.
+    std::vector<std::vector<int>> trace;
+    int found = -1;
+    for (int d = 0; d <= maxEdits && found < 0; ++d) {
+        for (int k = -d; k <= d; k += 2) {
+            int x = (k == -d || (k != d && v[size_t(offset + k - 1)] < v[size_t(offset + k + 1)]))
+                        ? v[size_t(offset + k + 1)]
+                        : v[size_t(offset + k - 1)] + 1;
+            int y = x - k;
+            while (x < n && y < m && a[x].key == b[y].key) {
+                ++x;
+                ++y;
+            }
+            v[size_t(offset + k)] = x;
+            if (x >= n && y >= m)
+                found = d;
+        }
+        trace.emplace_back(v.begin() + (offset - d), v.begin() + (offset + d + 1));
+    }
+    if (found < 0)
+        return false;
+
+    std::vector<Stretch> reversed;
+    int x = n, y = m;
+    for (int d = found; d > 0; --d) {
+        const std::vector<int> &prev = trace[size_t(d - 1)]; // diagonals -(d-1) .. d-1
+        const auto at = [&](int k) { return prev[size_t(k + d - 1)]; };
+        const int k = x - y;
+        const bool down = k == -d || (k != d && at(k - 1) < at(k + 1));
+        const int prevK = down ? k + 1 : k - 1;
+        const int prevX = at(prevK);
+        const int prevY = prevX - prevK;
+        const int snake = std::min(x - prevX - (down ? 0 : 1), y - prevY - (down ? 1 : 0));
+        if (snake > 0)
+            append(reversed, true, snake, snake);
+        append(reversed, false, down ? 0 : 1, down ? 1 : 0);
+        x = prevX;
+        y = prevY;
+    }
+    if (x > 0)
+        append(reversed, true, x, x);
+    for (auto it = reversed.rbegin(); it != reversed.rend(); ++it)
+        append(out, it->equal, it->del, it->ins);
+    return true;
+}
+
+// A short match between two edits, no longer than either of them, is a chance match ("ab"
+// against "bc" keeps "b"): the edits and the match become one edit. Repeated until none is left.
+void absorbChanceMatches(std::vector<Stretch> &script) {
+    bool merged = true;
+    while (merged) {
+        merged = false;
+        for (size_t i = 1; i + 1 < script.size(); ++i) {
+            const Stretch &before = script[i - 1];
+            const Stretch &match = script[i];
+            const Stretch &after = script[i + 1];
+            if (!match.equal || before.equal || after.equal)
+                continue;
+            if (match.del > std::max(before.del, before.ins) ||
+                match.del > std::max(after.del, after.ins))
+                continue;
+            const Stretch joined{false, before.del + match.del + after.del,
+                                 before.ins + match.ins + after.ins};
+            script.erase(script.begin() + qsizetype(i - 1), script.begin() + qsizetype(i + 2));
+            script.insert(script.begin() + qsizetype(i - 1), joined);
+            merged = true;
+        }
+    }
+}
+
+void markUnits(QList<CharSpan> &spans, const std::vector<Unit> &units, int from, int count) {
+    for (int u = from; u < from + count; ++u) {
+        const Unit &unit = units[size_t(u)];
+        if (!spans.isEmpty() && spans.last().start + spans.last().length == unit.offset)
+            spans.last().length += unit.size;
+        else
+            spans.append({unit.offset, unit.size});
+    }
+}
+
+} // namespace
+
+LineMarks diffCharacters(QStringView left, QStringView right, const LineFolding &folding) {
+    const std::vector<Unit> a = unitsOf(left, folding);
+    const std::vector<Unit> b = unitsOf(right, folding);
+    int n = int(a.size()), m = int(b.size());
+    int head = 0;
+    while (head < n && head < m && a[size_t(head)].key == b[size_t(head)].key)
+        ++head;
+    while (n > head && m > head && a[size_t(n - 1)].key == b[size_t(m - 1)].key) {
+        --n;
+        --m;
+    }
+    const int midA = n - head, midB = m - head;
+
+    std::vector<Stretch> script;
+    const qint64 length = qint64(midA) + midB;
+    const int maxEdits = int(std::min<qint64>(MaxEdits, length > 0 ? WorkBudget / length : 0));
+    if (midA > 0 && midB > 0 && maxEdits > 0 &&
+        myers(a.data() + head, midA, b.data() + head, midB, maxEdits, script)) {
+        absorbChanceMatches(script);
+    } else {
+        script.clear();
+        append(script, false, midA, midB); // one side empty, or past the cap
+    }
+
+    LineMarks marks;
+    int i = head, j = head;
+    for (const Stretch &s : script) {
+        if (!s.equal) {
+            markUnits(marks.left, a, i, s.del);
+            markUnits(marks.right, b, j, s.ins);
+        }
+        i += s.del;
+        j += s.ins;
+    }
+    return marks;
+}
