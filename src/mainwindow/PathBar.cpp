@@ -64,15 +64,20 @@ PathBar::PathBar(ViewHost &host, QWidget *parent) : QObject(parent), m_host(host
 
 int PathBar::layout(int W, int logicalDpi) {
     auto twips = [logicalDpi](int value) { return qRound(value * logicalDpi / 1440.0); };
-    // The row grows with the font: the boxes, labels and buttons keep room for their text.
+    // The row grows with the font: the boxes, labels and buttons keep room for their text, and
+    // the boxes give up what the labels and buttons need beyond their usual width.
     int rowHeight = twips(360), labelWidth = twips(450), buttonWidth = twips(330);
     for (int i = 0; i < 2; ++i) {
-        rowHeight = std::max(
-            {rowHeight, cb[size_t(i)]->sizeHint().height(), cmd[size_t(i)]->sizeHint().height()});
-        labelWidth = std::max(labelWidth, Label1[size_t(i)]->sizeHint().width() + twips(60));
-        buttonWidth = std::max(buttonWidth, cmd[size_t(i)]->sizeHint().width());
+        rowHeight = std::max(rowHeight, cb[size_t(i)]->sizeHint().height());
+        const QLabel *label = Label1[size_t(i)];
+        labelWidth =
+            std::max(labelWidth, label->fontMetrics().horizontalAdvance(label->text()) + twips(60));
+        const QToolButton *button = cmd[size_t(i)];
+        buttonWidth = std::max(
+            buttonWidth, button->fontMetrics().horizontalAdvance(button->text()) + twips(150));
     }
-    const int boxWidth = std::max(twips(600), W / 2 - twips(1200));
+    const int growth = labelWidth - twips(450) + buttonWidth - twips(330);
+    const int boxWidth = std::max(twips(600), W / 2 - twips(1200) - growth);
     Label1[0]->setGeometry(0, 0, labelWidth, rowHeight);
     cb[0]->setGeometry(labelWidth, 0, boxWidth, rowHeight);
     cmd[0]->setGeometry(labelWidth + boxWidth, 0, buttonWidth, rowHeight);

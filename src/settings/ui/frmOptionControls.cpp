@@ -18,8 +18,8 @@ using namespace OptionTexts;
 
 namespace {
 
-// Check boxes of a frame stand in a grid of two columns, filled row by row.
-constexpr int CheckColumns = 2;
+// Check boxes of a frame stand in a grid of three columns, filled row by row.
+constexpr int CheckColumns = 3;
 
 void addToGrid(QGridLayout *grid, QWidget *widget) {
     const int at = grid->count();
@@ -59,6 +59,7 @@ void frmOption::buildControls() {
     cbo[0] = new QComboBox(general);
     cbo[0]->setEditable(true);
     cbo[0]->setInsertPolicy(QComboBox::NoInsert);
+    cbo[0]->setMinimumContentsLength(3);
     for (const char *size : {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24"})
         cbo[0]->addItem(QString::fromLatin1(size));
     connect(cbo[0], &QComboBox::editTextChanged, this, [this] {
@@ -103,7 +104,7 @@ void frmOption::buildControls() {
         txt[size_t(i)]->setToolTip(editorTips[i]);
         txt[size_t(i)]->installEventFilter(this);
         cmdMenu[size_t(3 + i)] = new QPushButton(Browse, text);
-        cmdMenu[size_t(3 + i)]->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+        cmdMenu[size_t(3 + i)]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         editors->addWidget(Label1[size_t(i)], i, 0);
         editors->addWidget(txt[size_t(i)], i, 1);
         editors->addWidget(cmdMenu[size_t(3 + i)], i, 2);
