@@ -1,6 +1,7 @@
 #include "mainwindow/TooltipText.h"
 
 #include <QStringList>
+#include <QTextDocument>
 
 QString tooltipText(const QString &text, int maxLines, int maxColumns) {
     const QChar ellipsis(0x2026);
@@ -20,5 +21,9 @@ QString tooltipText(const QString &text, int maxLines, int maxColumns) {
     }
     if (cut && !lines.last().endsWith(ellipsis))
         lines.last() += ellipsis;
-    return lines.join(QLatin1Char('\n'));
+    const QString shownText = lines.join(QLatin1Char('\n'));
+    // A tooltip takes text that looks like markup for rich text: a line of an HTML file must
+    // show its tags, not be rendered (nor load the images it names).
+    return Qt::mightBeRichText(shownText) ? Qt::convertFromPlainText(shownText, Qt::WhiteSpacePre)
+                                          : shownText;
 }

@@ -1,6 +1,7 @@
 #include "mainwindow/TooltipText.h"
 
 #include <QStringList>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -31,4 +32,12 @@ TEST(TooltipText, LongLinesAndManyLinesAreCutWithAnEllipsis) {
     const QString tall = QString(5000, u'z') + QStringLiteral("\n") + many.join(u'\n');
     EXPECT_LE(tooltipText(tall).split(u'\n').size(), 20);
     EXPECT_TRUE(tooltipText(tall).endsWith(QChar(0x2026)));
+}
+
+TEST(TooltipText, MarkupInACellIsShownNotRendered) {
+    const QString line = QStringLiteral("<b>bold</b> <img src=\"/etc/x.png\"> & more");
+    QTextDocument shown;
+    shown.setHtml(tooltipText(line));
+    EXPECT_EQ(shown.toPlainText(), line);
+    EXPECT_EQ(tooltipText(QStringLiteral("a < b")), QStringLiteral("a < b")); // plain stays plain
 }
