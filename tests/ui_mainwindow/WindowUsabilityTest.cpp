@@ -1,6 +1,6 @@
 // The main window as a user meets it: menu help texts by real navigation, the binary walk,
 // placement after a maximised start, the path row at a large font, the minimum size, Enter in a
-// path box and clipboard text that ends in a line break.
+// path box, clipboard text that ends in a line break and the default grid font.
 #include "engine/EngineTexts.h"
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/ResultGridView.h"
@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -190,4 +191,17 @@ TEST_F(WindowUsabilityTest, ClipboardTextEndingInALineBreakHasTheEmptyLastLineOf
     EXPECT_EQ(g.rows(), 5); // header, a, b, c and the empty last line
     EXPECT_EQ(
         w->workspace().DiffCount + w->workspace().LeftOnlyCount + w->workspace().RightOnlyCount, 0);
+}
+
+TEST_F(WindowUsabilityTest, WithoutAFontSettingTheGridsTakeAFixedWidthJapaneseFont) {
+    const QString japanese = QStringLiteral("Noto Sans Mono CJK JP");
+    if (!QFontDatabase::hasFamily(japanese))
+        GTEST_SKIP() << "fonts-noto-cjk is not installed";
+    auto w = open();
+    const QFontInfo shown(w->view(ResultView::Text)->font());
+    EXPECT_EQ(shown.family(), japanese);
+    // Digits keep their width whether kana or Latin letters follow.
+    const QFontMetrics metrics(w->view(ResultView::Text)->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("12あ")),
+              metrics.horizontalAdvance(QStringLiteral("12ab")));
 }
