@@ -69,10 +69,9 @@ void DiffOverviewBar::fillRail(QPainter &painter, int x, double y1, double y2, C
         return;
     int top = qRound(y1);
     int bottom = qRound(y2);
-    if (bottom - top < MinSegmentHeight) {
-        top = qRound((y1 + y2) / 2.0 - MinSegmentHeight / 2.0);
-        bottom = top + MinSegmentHeight;
-    }
+    // A short run starts where its first row is drawn, so it never covers the end of the run
+    // before it.
+    bottom = std::max(bottom, top + MinSegmentHeight);
     top = std::max(top, railTop);
     bottom = std::min(bottom, railBottom);
     if (bottom <= top)

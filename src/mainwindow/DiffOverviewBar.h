@@ -49,8 +49,9 @@ public:
     static constexpr int ClickMargin = 17;
     // Width of the two rails; they stay clear of the scroll bar between them (x 12 to 27).
     static constexpr int RailWidth = 5;
-    // A run shorter than this is drawn this high, so that one changed row among a million shows.
-    static constexpr int MinSegmentHeight = 3;
+    // A run shorter than this is drawn this high, so that one changed row among a million shows;
+    // one pixel, so that scattered changes leave the unchanged share of a long file visible.
+    static constexpr int MinSegmentHeight = 1;
     // Above this many rows the 16-bit scroll bar runs in scaled mode (value 0 to ScaledMax).
     static constexpr int RowModeLimit = 32767;
     static constexpr int ScaledMax = 10000;

@@ -9,12 +9,15 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QHash>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QUrl>
+
+#include <algorithm>
 
 using namespace MainTexts;
 
@@ -92,14 +95,77 @@ QString HelpMenu::versionText() {
            QStringLiteral("作者 ") + Author;
 }
 
+namespace {
+
+// One pass through the menus, from the first highlighted title or opened menu until the last
+// menu closes (or the pointer or the keyboard leaves the menu bar with no menu open): the panel's
+// text from before the pass comes back at its end. A chosen command writes its own text afterwards.
+class MenuPass : public QObject {
+public:
+    MenuPass(QMenuBar *bar, std::function<QString()> status,
+             std::function<void(const QString &)> setStatus)
+        : QObject(bar), m_bar(bar), m_status(std::move(status)), m_setStatus(std::move(setStatus)) {
+        bar->installEventFilter(this);
+    }
+    void begin() {
+        if (!m_active) {
+            m_active = true;
+            m_before = m_status();
+        }
+    }
+    void menuShown() {
+        begin();
+        ++m_openMenus;
+    }
+    void menuHidden() {
+        m_openMenus = std::max(0, m_openMenus - 1);
+        end();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        // The pointer leaves the bar, or the keyboard leaves it (Esc or a click elsewhere).
+        if (watched == m_bar &&
+            (event->type() == QEvent::Leave || event->type() == QEvent::FocusOut))
+            end();
+        return false;
+    }
+
+private:
+    void end() {
+        if (m_active && m_openMenus == 0) {
+            m_active = false;
+            m_setStatus(m_before);
+        }
+    }
+
+    QMenuBar *m_bar;
+    std::function<QString()> m_status;
+    std::function<void(const QString &)> m_setStatus;
+    bool m_active = false;
+    int m_openMenus = 0;
+    QString m_before;
+};
+
+} // namespace
+
 // Every menu of the window, pop-ups included, shows the help of the item under the pointer;
-// a title of the menu bar empties the panel.
-void HelpMenu::installMenuHelp(QMainWindow *window,
+// a title of the menu bar empties the panel. The menu bar also reports the items of the menus
+// it opened (after the menu itself has): only its own titles empty the panel.
+void HelpMenu::installMenuHelp(QMainWindow *window, const std::function<QString()> &status,
                                const std::function<void(const QString &)> &setStatus) {
+    QMenuBar *bar = window->menuBar();
+    auto *pass = new MenuPass(bar, status, setStatus);
     for (QMenu *menu : window->findChildren<QMenu *>()) {
         QObject::connect(menu, &QMenu::hovered, window,
                          [setStatus](QAction *action) { setStatus(menuHelpText(action)); });
+        QObject::connect(menu, &QMenu::aboutToShow, pass, [pass] { pass->menuShown(); });
+        QObject::connect(menu, &QMenu::aboutToHide, pass, [pass] { pass->menuHidden(); });
     }
-    QObject::connect(window->menuBar(), &QMenuBar::hovered, window,
-                     [setStatus] { setStatus(QString()); });
+    QObject::connect(bar, &QMenuBar::hovered, pass, [bar, pass, setStatus](QAction *action) {
+        if (!bar->actions().contains(action))
+            return;
+        pass->begin();
+        setStatus(QString());
+    });
 }

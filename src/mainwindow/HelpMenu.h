@@ -17,6 +17,8 @@ QString versionText();
 // Fills the Help menu: the read-me, the home page, the version box (owned by window).
 void buildHelpMenu(QMenu *help, QWidget *window);
 // Every menu of the window, pop-ups included, shows the help of the item under the pointer;
-// a title of the menu bar empties the panel. Call once every menu exists.
-void installMenuHelp(QMainWindow *window, const std::function<void(const QString &)> &setStatus);
+// a title of the menu bar empties the panel; a menu closed without a choice restores the text
+// `status` gave when it opened. Call once every menu exists.
+void installMenuHelp(QMainWindow *window, const std::function<QString()> &status,
+                     const std::function<void(const QString &)> &setStatus);
 } // namespace HelpMenu

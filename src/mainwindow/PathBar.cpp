@@ -17,6 +17,12 @@
 
 using namespace MainTexts;
 
+namespace {
+// The filter list shows its caption as written ("すべてのファイル(*.*)"); the pattern behind it
+// is Qt's "*", which also matches names without an extension.
+constexpr QFileDialog::Options AllFilesOption = QFileDialog::HideNameFilterDetails;
+} // namespace
+
 PathBar::PathBar(ViewHost &host, QWidget *parent) : QObject(parent), m_host(host) {
     const QString labels[2] = {Path1Label, Path2Label};
     for (int i = 0; i < 2; ++i) {
@@ -29,6 +35,9 @@ PathBar::PathBar(ViewHost &host, QWidget *parent) : QObject(parent), m_host(host
         box->setEditable(true);
         box->setMaxVisibleItems(10);
         box->setInsertPolicy(QComboBox::NoInsert);
+        // Enter in a path box compares, as the toolbar's button does.
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this,
+                [this] { m_host.runComparison(); });
         QToolButton *button = new QToolButton(parent);
         cmd[size_t(i)] = button;
         button->setText(QStringLiteral("..."));
@@ -55,10 +64,20 @@ PathBar::PathBar(ViewHost &host, QWidget *parent) : QObject(parent), m_host(host
 
 int PathBar::layout(int W, int logicalDpi) {
     auto twips = [logicalDpi](int value) { return qRound(value * logicalDpi / 1440.0); };
-    const int rowHeight = twips(360);
-    const int labelWidth = twips(450);
-    const int buttonWidth = twips(330);
-    const int boxWidth = std::max(twips(600), W / 2 - twips(1200));
+    // The row grows with the font: the boxes, labels and buttons keep room for their text, and
+    // the boxes give up what the labels and buttons need beyond their usual width.
+    int rowHeight = twips(360), labelWidth = twips(450), buttonWidth = twips(330);
+    for (int i = 0; i < 2; ++i) {
+        rowHeight = std::max(rowHeight, cb[size_t(i)]->sizeHint().height());
+        const QLabel *label = Label1[size_t(i)];
+        labelWidth =
+            std::max(labelWidth, label->fontMetrics().horizontalAdvance(label->text()) + twips(60));
+        const QToolButton *button = cmd[size_t(i)];
+        buttonWidth = std::max(
+            buttonWidth, button->fontMetrics().horizontalAdvance(button->text()) + twips(150));
+    }
+    const int growth = labelWidth - twips(450) + buttonWidth - twips(330);
+    const int boxWidth = std::max(twips(600), W / 2 - twips(1200) - growth);
     Label1[0]->setGeometry(0, 0, labelWidth, rowHeight);
     cb[0]->setGeometry(labelWidth, 0, boxWidth, rowHeight);
     cmd[0]->setGeometry(labelWidth + boxWidth, 0, buttonWidth, rowHeight);
@@ -77,7 +96,7 @@ void PathBar::pickTwo(bool folders) {
     auto pick = [&](const QString &title) {
         return folders ? QFileDialog::getExistingDirectory(m_host.dialogParent(), title)
                        : QFileDialog::getOpenFileName(m_host.dialogParent(), title, QString(),
-                                                      AllFilesFilter);
+                                                      AllFilesFilter, nullptr, AllFilesOption);
     };
     const QString first = pick(folders ? PickFolder1 : PickFile1);
     if (first.isEmpty())
@@ -94,7 +113,8 @@ void PathBar::browse(int side, bool folder) {
         return; // the run in progress owns the result until it ends
     const QString path =
         folder ? QFileDialog::getExistingDirectory(m_host.dialogParent(), BrowseFolder)
-               : QFileDialog::getOpenFileName(m_host.dialogParent(), OpenFile);
+               : QFileDialog::getOpenFileName(m_host.dialogParent(), OpenFile, QString(),
+                                              AllFilesFilter, nullptr, AllFilesOption);
     if (path.isEmpty())
         return;
     cb[side]->setEditText(path);

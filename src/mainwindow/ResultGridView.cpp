@@ -1,5 +1,7 @@
 #include "mainwindow/ResultGridView.h"
 
+#include "mainwindow/TooltipText.h"
+
 #include "mainwindow/ResultGridModel.h"
 #include "platform/FileUrl.h"
 
@@ -344,7 +346,7 @@ void ResultGridView::trackMouse(const QPoint &pos) {
     // The tooltip keeps its text: a string of its own, not one pointing into a source text.
     const QString text = grid()->text(m_mouseRow, m_mouseCol);
     if (text != m_lastTooltip) {
-        setToolTip(text);
+        setToolTip(tooltipText(text));
         m_lastTooltip = text;
     }
 }

@@ -20,14 +20,14 @@ void sSaveWindowPlacement(const QWidget &window, Settings &settings) {
 
 void sLoadWindowPlacement(QWidget &window, const Settings &settings) {
     auto twips = [&window](int value) { return qRound(value * window.logicalDpiX() / 1440.0); };
+    // The stored bounds are the last normal ones whatever the state: a window started maximised
+    // or minimised returns to them when it is restored.
+    window.move(twips(settings.windowX()), twips(settings.windowY()));
+    window.resize(std::max(twips(settings.windowWidth()), window.minimumWidth()),
+                  std::max(twips(settings.windowHeight()), window.minimumHeight()));
     const int state = settings.windowState();
-    if (state == 0) {
-        window.move(twips(settings.windowX()), twips(settings.windowY()));
-        window.resize(std::max(twips(settings.windowWidth()), 200),
-                      std::max(twips(settings.windowHeight()), 150));
-    } else if (state == 2) {
+    if (state == 2)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
-    } else if (state == 1) {
+    else if (state == 1)
         window.setWindowState(window.windowState() | Qt::WindowMinimized);
-    }
 }

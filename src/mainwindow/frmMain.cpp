@@ -49,9 +49,13 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
         sDiffbarPrint();
         setStatus(status);
     });
+    // Below this the legend boxes cover the summary and the grid shows hardly a row.
+    setMinimumSize(twips(MinWindowWidthTwips), twips(MinWindowHeightTwips));
     Form_Load();
     // After every menu, pop-ups included, exists.
-    HelpMenu::installMenuHelp(this, [this](const QString &text) { setStatus(text); });
+    HelpMenu::installMenuHelp(
+        this, [this] { return m_ws.statusText(); },
+        [this](const QString &text) { setStatus(text); });
 }
 
 frmMain::~frmMain() {

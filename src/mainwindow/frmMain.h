@@ -155,5 +155,7 @@ private:
     bool m_closeAfterRun = false;
     QString m_outcomeAfterRun; // told after the summary of the run in progress
     QTimer *m_resizeSettled = nullptr;
+    static constexpr int MinWindowWidthTwips = 7500;  // 500 pixels at 96 dots per inch
+    static constexpr int MinWindowHeightTwips = 5400; // 360 pixels
     bool m_maximised = false;
 };

@@ -16,12 +16,32 @@
 #include <QFontDatabase>
 #include <QLabel>
 
+namespace {
+
+// The grid font when the setting names none: a fixed-width face that has Japanese glyphs, so
+// that digits keep one size whatever follows them; else the system's fixed-width font.
+QFont defaultGridFont() {
+    const QStringList families = {QStringLiteral("Noto Sans Mono CJK JP"),
+                                  QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic")};
+    for (const QString &family : families) {
+        if (QFontDatabase::hasFamily(family) &&
+            QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese)) {
+            QFont font(family);
+            font.setStyleHint(QFont::Monospace);
+            font.setPointSizeF(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF());
+            return font;
+        }
+    }
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+} // namespace
+
 void frmMain::Form_Load() {
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
 
-    // Font face: empty means the system's fixed-width font.
     const QString face = m_settings.fontFace();
-    QFont font = face.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(face);
+    QFont font = face.isEmpty() ? defaultGridFont() : QFont(face);
     m_views->setFont(font);
     pic1->setFont(font);
     m_sheetViewController->setListFont(font);

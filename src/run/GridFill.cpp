@@ -109,6 +109,10 @@ void resetGridHeaders(Workspace &ws) {
     emptyGrid(ws.fgB, 3);
     setRowTexts(ws.fgB, 0, {File1Header, TextHeader, File2Header, TextHeader});
     setRowTexts(ws.fgB, 1, {AddressHeader, ByteColumnsHeader, AddressHeader, ByteColumnsHeader});
+    // The first data row is current, as the text grid's is after a fill: the difference walk
+    // starts there.
+    ws.fgB.setRow(2);
+    ws.fgB.setCol(1);
 
     emptyGrid(ws.fgF, 2);
     setRowTexts(ws.fgF, 0,

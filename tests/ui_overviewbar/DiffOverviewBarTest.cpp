@@ -72,13 +72,32 @@ TEST(DiffOverviewBarDrawing, SingleChangedRowShowsAtHalfHeight) {
     paintRow(g, 500, Changed, Changed);
     Bar b;
     b.draw(g);
-    const int y = yOfRow(1000, 500);
+    const int y = qRound((BarHeight - 36.0) / 999 * 499 + 18); // one pixel, where the row starts
     EXPECT_NEAR(y, BarHeight / 2, 3);
     EXPECT_EQ(pixelAt(b.bar, Left, y), Changed);
     EXPECT_EQ(pixelAt(b.bar, Right, y), Changed);
+    EXPECT_EQ(pixelAt(b.bar, Left, y + 1), White);
+    EXPECT_EQ(pixelAt(b.bar, Left, y - 1), White);
     EXPECT_EQ(pixelAt(b.bar, Left, y - 10), White);
     EXPECT_EQ(pixelAt(b.bar, Right, y + 10), White);
     EXPECT_EQ(pixelAt(b.bar, Left, 100), White);
+}
+
+// 5,000 lines with every 33rd changed (3 %) on a 364-pixel rail: each changed line takes one
+// pixel, so more than half of the rail stays white instead of the whole bar looking changed.
+TEST(DiffOverviewBarDrawing, ScatteredChangesLeaveTheUnchangedShareVisible) {
+    ResultGrid g(4, 1);
+    g.setRows(5001);
+    for (int r = 17; r < 5001; r += 33)
+        paintRow(g, r, Changed, Changed);
+    Bar b;
+    b.draw(g);
+    int coloured = 0, white = 0;
+    for (int y = 18; y < BarHeight - 18; ++y)
+        (pixelAt(b.bar, Left, y) == Changed ? coloured : white) += 1;
+    EXPECT_GE(coloured, 145); // one pixel for nearly every one of the 151 changed lines
+    EXPECT_LE(coloured, 151);
+    EXPECT_GT(white, coloured);
 }
 
 TEST(DiffOverviewBarDrawing, OneSidedBlockThenChangedRowLeavesNoGap) {

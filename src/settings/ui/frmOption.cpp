@@ -17,7 +17,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -26,10 +25,6 @@
 using namespace OptionTexts;
 
 namespace {
-
-// Inner width and height of the dialog, in pixels.
-constexpr int W = 540;
-constexpr int H = 502;
 
 const QColor FocusLabel(0, 0, 255);
 const QColor FocusBack(170, 255, 255);
@@ -77,7 +72,6 @@ frmOption::frmOption(const OptionHost &host, const Settings &settings, QWidget *
     setWindowTitle(Caption);
     if (parent)
         setWindowIcon(parent->windowIcon());
-    setFixedSize(W, H);
 
     confirmInitialise = [this] {
         return QMessageBox::question(this, QStringLiteral("Corvane"), InitialiseQuestion,
@@ -85,7 +79,9 @@ frmOption::frmOption(const OptionHost &host, const Settings &settings, QWidget *
     };
     pickColour = [this](const QColor &initial) { return QColorDialog::getColor(initial, this); };
     pickFile = [this] {
-        return QFileDialog::getOpenFileName(this, PickFileTitle, QString(), AllFilesFilter);
+        // The caption as written, "すべてのファイル(*.*)"; Qt's "*" behind it.
+        return QFileDialog::getOpenFileName(this, PickFileTitle, QString(), AllFilesFilter, nullptr,
+                                            QFileDialog::HideNameFilterDetails);
     };
 
     buildControls();
@@ -116,155 +112,6 @@ std::optional<int> frmOption::parseFontSize(const QString &text) {
     if (points < MinFontSize || points > MaxFontSize)
         return std::nullopt;
     return points;
-}
-
-void frmOption::buildControls() {
-    auto frame = [this](const QString &title, int x, int y, int w, int h) {
-        auto *box = new QGroupBox(title, this);
-        box->setGeometry(x, y, w, h);
-        return box;
-    };
-    auto label = [this](const QString &text, int x, int y, int w, int h) {
-        auto *l = new QLabel(text, this);
-        l->setGeometry(x, y, w, h);
-        return l;
-    };
-
-    // General: font size and the difference colours.
-    frame(FrameGeneral, 5, 2, W - 10, 67);
-    Label1[20] = label(FontSizeLabel, 15, 26, 85, 24);
-    cbo[0] = new QComboBox(this);
-    cbo[0]->setGeometry(100, 26, 70, 24);
-    cbo[0]->setEditable(true);
-    cbo[0]->setInsertPolicy(QComboBox::NoInsert);
-    for (const char *size : {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24"})
-        cbo[0]->addItem(QString::fromLatin1(size));
-    connect(cbo[0], &QComboBox::editTextChanged, this, [this] {
-        if (cbo[0]->property("refused").toBool()) {
-            markFontSize(false);
-            lblStatus->clear();
-        }
-    });
-    label(ColoursLabel, 200, 26, 70, 24);
-    const QString states[3] = {StateChanged, StateAdded, StateDeleted};
-    for (int k = 0; k < 3; ++k) {
-        QLabel *box = label(states[k], 275 + k * 64, 26, 58, 24);
-        box->setAlignment(Qt::AlignCenter);
-        box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        box->setAutoFillBackground(true);
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->setCursor(Qt::PointingHandCursor);
-        box->installEventFilter(this);
-        txtState[size_t(k)] = box;
-    }
-
-    // Text comparison: editors, double-click action, wrap mode, case.
-    frame(FrameText, 5, 74, W - 10, 187);
-    const QString editorLabels[2] = {EditorLabel, BinaryEditorLabel};
-    const QString editorTips[2] = {EditorTip, BinaryEditorTip};
-    for (int i = 0; i < 2; ++i) {
-        const int y = 94 + i * 26;
-        Label1[size_t(i)] = label(editorLabels[i], 15, y, 135, 22);
-        Label1[size_t(i)]->setCursor(Qt::PointingHandCursor);
-        Label1[size_t(i)]->installEventFilter(this);
-        txt[size_t(i)] = new QLineEdit(this);
-        txt[size_t(i)]->setGeometry(150, y, W - 200, 22);
-        txt[size_t(i)]->setToolTip(editorTips[i]);
-        txt[size_t(i)]->installEventFilter(this);
-        auto *pick = new QPushButton(Browse, this);
-        pick->setGeometry(W - 46, y, 30, 22);
-        cmdMenu[size_t(3 + i)] = pick;
-    }
-    txtLabel = label(EditorHint, 150, 146, W - 165, 38);
-    txtLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QGroupBox *dc = frame(FrameDoubleClick, 10, 189, 375, 37);
-    optDC[0] = new QRadioButton(OpenInEditor, dc);
-    optDC[0]->setGeometry(10, 15, 180, 20);
-    optDC[1] = new QRadioButton(OneLine, dc);
-    optDC[1]->setGeometry(200, 15, 180, 20);
-    chkInlineDiff = new QCheckBox(InlineDiff, this);
-    chkInlineDiff->setGeometry(390, 200, W - 400, 22);
-    chkInlineDiff->setToolTip(InlineDiffTip);
-    chkWrap = new QCheckBox(Wrap, this);
-    chkWrap->setGeometry(15, 233, 130, 22);
-    chkWrap->setToolTip(WrapTip);
-    chkIgnoreCase = new QCheckBox(IgnoreCase, this);
-    chkIgnoreCase->setGeometry(150, 233, 190, 22);
-    chkMinimal = new QCheckBox(Minimal, this);
-    chkMinimal->setGeometry(345, 233, W - 360, 22);
-    chkMinimal->setToolTip(MinimalTip);
-    chkIgnoreCase->setToolTip(IgnoreCaseTip);
-
-    // What a text comparison ignores beyond letter case.
-    frame(FrameIgnore, 5, 265, W - 10, 48);
-    label(IgnoreSpaceLabel, 15, 284, 35, 22);
-    cboSpace = new QComboBox(this);
-    cboSpace->setGeometry(50, 284, 105, 22);
-    cboSpace->addItems({KeepSpace, IgnoreSpaceAmount, IgnoreAllSpace});
-    chkBlankLines = new QCheckBox(IgnoreBlankLines, this);
-    chkBlankLines->setGeometry(165, 284, 92, 22);
-    chkWidth = new QCheckBox(IgnoreWidth, this);
-    chkWidth->setGeometry(262, 284, 135, 22);
-    chkKana = new QCheckBox(IgnoreKana, this);
-    chkKana->setGeometry(400, 284, W - 410, 22);
-    chkKana->setToolTip(IgnoreKanaTip);
-    chkWidth->setToolTip(IgnoreWidthTip);
-
-    // Folder comparison: content check, multi-instance, double-click action.
-    frame(FrameFolder, 5, 317, W - 10, 76);
-    chkContent = new ContentCheckBox(Content, this);
-    chkContent->setGeometry(15, 332, 145, 20);
-    chkContent->setToolTip(ContentTip);
-    chkContentText = new QCheckBox(ContentText, this);
-    chkContentText->setGeometry(162, 332, 200, 20);
-    chkContentText->setToolTip(ContentTextTip);
-    chkMulti = new QCheckBox(Multi, this);
-    chkMulti->setGeometry(364, 332, W - 374, 20);
-    chkMulti->setToolTip(MultiTip);
-    // The text-content box stands for FFile = 2, which the first box shows as its grey
-    // state: the two boxes always tell the same mode.
-    connect(chkContentText, &QCheckBox::clicked, this, [this](bool on) {
-        if (on)
-            chkContent->setCheckState(Qt::PartiallyChecked);
-        else if (chkContent->checkState() == Qt::PartiallyChecked)
-            chkContent->setCheckState(Qt::Unchecked);
-    });
-    connect(chkContent, &QCheckBox::clicked, this, [this] { chkContentText->setChecked(false); });
-    QGroupBox *fdc = frame(FrameDoubleClick, 10, 352, W - 20, 37);
-    optFDC[0] = new QRadioButton(OpenFile, fdc);
-    optFDC[0]->setGeometry(10, 15, 180, 20);
-    optFDC[0]->setToolTip(OpenFileTip);
-    optFDC[1] = new QRadioButton(OneLine, fdc);
-    optFDC[1]->setGeometry(200, 15, 180, 20);
-    optFDC[1]->setToolTip(OneLineTip);
-
-    // Excel comparison: zoom of the sheets shown.
-    frame(FrameExcel, 5, 398, W - 10, 42);
-    Label1[21] = label(ZoomLabel, 15, 415, 95, 22);
-    cbo[1] = new QComboBox(this);
-    cbo[1]->setGeometry(110, 415, 80, 22);
-    cbo[1]->addItems({QStringLiteral("100%"), QStringLiteral("85%"), QStringLiteral("70%")});
-    cbo[1]->setToolTip(ZoomTip);
-    for (QComboBox *box : cbo)
-        box->installEventFilter(this);
-
-    lblStatus = label(QString(), 10, 443, W - 20, 20);
-    setTextColour(lblStatus, Qt::red);
-
-    // Buttons below the separator line.
-    const int buttonTop = H - 28, buttonWidth = 80, gap = 6;
-    cmdMenu[5] = new QPushButton(Initialise, this);
-    cmdMenu[5]->setGeometry(8, buttonTop, buttonWidth, 24);
-    cmdMenu[5]->setToolTip(InitialiseTip);
-    const QString captions[3] = {Ok, Apply, Cancel};
-    for (int i = 0; i < 3; ++i) {
-        cmdMenu[size_t(i)] = new QPushButton(captions[i], this);
-        cmdMenu[size_t(i)]->setGeometry(W - 8 - (3 - i) * buttonWidth - (2 - i) * gap, buttonTop,
-                                        buttonWidth, 24);
-    }
-    cmdMenu[0]->setDefault(true);
-    for (int i = 0; i < 6; ++i)
-        connect(cmdMenu[size_t(i)], &QPushButton::clicked, this, [this, i] { cmdMenu_Click(i); });
 }
 
 void frmOption::Form_Load() {
@@ -541,14 +388,4 @@ bool frmOption::eventFilter(QObject *watched, QEvent *event) {
         break;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-// The separator above the buttons, drawn as a sunken line.
-void frmOption::paintEvent(QPaintEvent *event) {
-    QDialog::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawLine(0, height() - 35, width(), height() - 35);
-    painter.setPen(palette().color(QPalette::Light));
-    painter.drawLine(0, height() - 34, width(), height() - 34);
 }

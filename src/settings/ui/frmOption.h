@@ -100,7 +100,6 @@ public:
     std::function<QString()> pickFile;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
