@@ -217,6 +217,16 @@ QString XmlScanner::attribute(QByteArrayView localName) const {
     return value;
 }
 
+bool XmlScanner::plainText() const {
+    if (m_textIsCdata)
+        return false;
+    for (const char c : m_textRaw) {
+        if (c == '&' || c == '\r' || uchar(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 QString XmlScanner::text() const {
     QString value;
     if (m_textIsCdata) {

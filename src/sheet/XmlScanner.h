@@ -29,12 +29,10 @@ public:
     bool hasAttribute(QByteArrayView localName) const;
     // The text on Text.
     QString text() const;
-    // The same as written, when it holds no reference, CDATA section or CR (plainText()):
-    // enough for a number, without making a string.
+    // The same as written, when that is already the text: ASCII without a reference, CDATA
+    // section or CR (plainText()). Enough for a number, without making a string.
     QByteArrayView rawText() const { return m_textRaw; }
-    bool plainText() const {
-        return !m_textIsCdata && !m_textRaw.contains('&') && !m_textRaw.contains('\r');
-    }
+    bool plainText() const;
 
     // On StartElement: the texts inside the element joined, up to its end (which is consumed).
     QString readElementText();

@@ -264,8 +264,13 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
     m_detail->setTextFormat(Qt::PlainText);
     m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_detail->setMinimumWidth(1);
+    // The table makes A1 current on its own when it gets the focus; any other cell is a choice.
     connect(m_views[0]->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { showDetail(current); });
+            [this](const QModelIndex &current) {
+                if (current.row() > 0 || current.column() > 0)
+                    m_walkStarted = true;
+                showDetail(current);
+            });
 
     m_status = new QLabel(this);
     auto *bottom = new QHBoxLayout;
