@@ -40,9 +40,10 @@ bool RunController::start() {
 }
 
 bool RunController::startTask(std::function<void()> work, std::function<void()> done) {
-    if (m_running)
+    if (m_running && !m_inTaskDone)
         return false;
-    setBusy(true);
+    if (!m_running)
+        setBusy(true);
     m_ws.bAbort = false;
     m_taskDone = std::move(done);
     m_task = QThread::create(std::move(work));
@@ -61,9 +62,13 @@ void RunController::taskEnded() {
     m_task = nullptr;
     m_ws.bAbort = false; // as a run ends
     const std::function<void()> done = std::exchange(m_taskDone, {});
-    if (done)
+    if (done) {
+        m_inTaskDone = true;
         done();
-    setBusy(false);
+        m_inTaskDone = false;
+    }
+    if (!m_task)
+        setBusy(false); // unless done started a follow-up task: the command goes on
 }
 
 void RunController::abort() {
@@ -97,7 +102,7 @@ void RunController::finish() {
 }
 
 void RunController::waitForRun() {
-    if (m_task)
+    while (m_task)
         taskEnded();
     m_runner->waitForFinished();
 }

@@ -35,7 +35,8 @@ public:
     // `work` on a worker thread while the window's commands are greyed and its input held back,
     // then `done` on the window's thread. `work` may read the workspace and the result on
     // screen (nothing can change them meanwhile) and should poll the workspace's abort flag
-    // (Esc) where it can stop. False while a run or another command is in progress.
+    // (Esc) where it can stop. False while a run or another command is in progress, except
+    // when called from a task's `done`: the command goes on with a further step.
     bool startTask(std::function<void()> work, std::function<void()> done);
     bool isRunning() const { return m_running; }
     // Asks the run or command in progress to stop (at its next poll).
@@ -71,5 +72,6 @@ private:
     bool m_running = false;
     QThread *m_task = nullptr;
     std::function<void()> m_taskDone;
+    bool m_inTaskDone = false; // a task's done may start the next step as a task of its own
     QList<QPointer<QAction>> m_greyedByRun;
 };

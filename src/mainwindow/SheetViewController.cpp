@@ -300,31 +300,41 @@ void SheetViewController::CompareSheets() {
 
     ws.setStatus(ComparingSheets);
     auto result = std::make_shared<SheetFileComparison>();
-    m_host.runInBackground([request, result] { *result = compareSheetFiles(*request); },
-                           [this, request, result] { showSheetComparison(*request, *result); });
+    m_host.runInBackground([request, result] { *result = readAndCompareSheets(*request); },
+                           [this, request, result] { showSheetComparison(request, result); });
 }
 
-// A failure is named in the status line: a bare "完了" would pass for a comparison that found
-// no difference.
-void SheetViewController::showSheetComparison(const SheetFileRequest &request,
-                                              SheetFileComparison &result) {
-    if (result.compared) {
-        m_sheetCopies = result.copies;
-        if (!m_sheetCopies.isEmpty() && openInSpreadsheet)
-            openInSpreadsheet(m_sheetCopies);
-        QString titles[2];
-        for (int i = 0; i < 2; ++i)
-            titles[i] = fileNameOf(request.paths[size_t(i)]) + QStringLiteral("  [") +
-                        request.sheetNames[size_t(i)] + QLatin1Char(']');
-        auto *window = new SheetCompareWindow(
-            std::move(result.sheets[0]), std::move(result.sheets[1]), std::move(result.comparison),
-            titles[0], titles[1], m_host.dialogParent());
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        window->raise();
-        window->activateWindow();
-        m_sheetWindow = window;
+// The window opens as soon as the sheets are compared; the coloured copies are written after
+// it, and the status line ends the command when they are. A failure is named in the status
+// line: a bare "完了" would pass for a comparison that found no difference.
+void SheetViewController::showSheetComparison(const std::shared_ptr<SheetFileRequest> &request,
+                                              const std::shared_ptr<SheetFileComparison> &result) {
+    if (!result->compared) {
+        finishSheetComparison(*result);
+        return;
     }
+    QString titles[2];
+    for (int i = 0; i < 2; ++i)
+        titles[i] = fileNameOf(request->paths[size_t(i)]) + QStringLiteral("  [") +
+                    request->sheetNames[size_t(i)] + QLatin1Char(']');
+    // The window shares the sheets with the copies' writer; neither changes them.
+    auto *window = new SheetCompareWindow(result->sheets[0], result->sheets[1], result->comparison,
+                                          titles[0], titles[1], m_host.dialogParent());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_sheetWindow = window;
+    m_host.runInBackground([request, result] { writeSheetCopies(*request, *result); },
+                           [this, result] {
+                               m_sheetCopies = result->copies;
+                               if (!m_sheetCopies.isEmpty() && openInSpreadsheet)
+                                   openInSpreadsheet(m_sheetCopies);
+                               finishSheetComparison(*result);
+                           });
+}
+
+void SheetViewController::finishSheetComparison(const SheetFileComparison &result) {
     m_host.workspace().setStatus(
         result.problems.isEmpty() ? SheetsDone : result.problems.join(QStringLiteral("  ")));
     QApplication::beep();

@@ -70,7 +70,9 @@ private:
     void lv_Popup(int index, const QPoint &globalPos);
     void openListFile();
     QString nextCopyFolder();
-    void showSheetComparison(const SheetFileRequest &request, SheetFileComparison &result);
+    void showSheetComparison(const std::shared_ptr<SheetFileRequest> &request,
+                             const std::shared_ptr<SheetFileComparison> &result);
+    void finishSheetComparison(const SheetFileComparison &result);
 
     ViewHost &m_host;
     QWidget *m_view = nullptr;

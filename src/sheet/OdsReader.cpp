@@ -21,6 +21,15 @@ const QString OdfText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:te
 // Longest run of spaces one <text:s> may stand for; larger counts are hostile.
 constexpr int MaxSpaceRun = 1000;
 
+// The formats a cell's value type implies, for showing it; the file's own styles are not read.
+enum OdsFormat : quint16 { General, Date, DateTime, Time, Percent, PercentDecimals };
+const QStringList OdsFormats = {QString(),
+                                QStringLiteral("yyyy/m/d"),
+                                QStringLiteral("yyyy/m/d h:mm:ss"),
+                                QStringLiteral("[h]:mm:ss"),
+                                QStringLiteral("0%"),
+                                QStringLiteral("0.00%")};
+
 // One cell of a row as written, before the row's repeat count is applied.
 struct RowCell {
     int col = 0;
@@ -135,6 +144,7 @@ bool OdsReader::readContent(const QByteArray &xml, Workbook &book) {
 // The rows of one table, wherever they stand in it (header rows, row groups).
 bool OdsReader::readTable(QXmlStreamReader &r, Sheet &sheet) {
     SheetBuilder builder(sheet, m_cells, m_budget);
+    sheet.numberFormats = OdsFormats;
     int row = 1;
     int depth = 1;
     while (depth > 0 && !r.atEnd()) {
@@ -222,13 +232,18 @@ CellValue OdsReader::readCell(QXmlStreamReader &r) {
     bool ok = false;
     if (type == u"float" || type == u"percentage" || type == u"currency") {
         v.number = attrs.value(OdfOffice, QLatin1String("value")).toDouble(&ok);
+        if (type == u"percentage")
+            v.format = v.number * 100 == std::round(v.number * 100) ? Percent : PercentDecimals;
     } else if (type == u"date") {
-        const auto serial = dateValue(attrs.value(OdfOffice, QLatin1String("date-value")));
+        const auto date = attrs.value(OdfOffice, QLatin1String("date-value"));
+        const auto serial = dateValue(date);
         ok = serial.has_value();
         v.number = serial.value_or(0);
+        v.format = date.size() > 10 ? DateTime : Date;
     } else if (type == u"time") {
         v.number = durationDays(attrs.value(OdfOffice, QLatin1String("time-value")));
         ok = v.number >= 0;
+        v.format = Time;
     } else if (type == u"boolean") {
         const auto b = attrs.value(OdfOffice, QLatin1String("boolean-value"));
         ok = b == u"true" || b == u"false";
@@ -243,6 +258,7 @@ CellValue OdsReader::readCell(QXmlStreamReader &r) {
     }
     // A string, or a value we cannot read: the text the cell shows.
     v.kind = CellValue::Kind::Text;
+    v.format = General;
     v.number = 0;
     v.text = type == u"string" && attrs.hasAttribute(OdfOffice, QLatin1String("string-value"))
                  ? attrs.value(OdfOffice, QLatin1String("string-value")).toString()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <future>
 #include <utility>
 
 namespace {
@@ -46,35 +47,60 @@ int sheetZoomPercent(int index) {
     }
 }
 
-SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
-    SheetFileComparison result;
-    bool found[2] = {false, false};
-    for (int i = 0; i < 2; ++i) {
-        const QString &path = request.paths[size_t(i)];
-        const QString &name = request.sheetNames[size_t(i)];
-        const QString fileName = QFileInfo(path).fileName();
-        QString error;
-        std::optional<Workbook> book = readWorkbook(path, true, &error, request.stop);
-        if (!book) {
-            result.problems << CannotRead.arg(fileName.isEmpty() ? path : fileName, error);
-            continue;
-        }
-        if (Sheet *sheet = findSheet(*book, name)) {
-            result.sheets[size_t(i)] = std::move(*sheet);
-            found[i] = true;
-        } else {
-            result.problems << NoSuchSheet.arg(name, fileName);
-        }
-    }
-    if (!found[0] || !found[1])
-        return result;
+namespace {
 
+// One side: the named sheet of a book, or the problem that kept it from being read.
+struct SideRead {
+    std::optional<Sheet> sheet;
+    QString problem;
+};
+
+SideRead readSide(const SheetFileRequest &request, int i) {
+    SideRead side;
+    const QString &path = request.paths[size_t(i)];
+    const QString &name = request.sheetNames[size_t(i)];
+    const QString fileName = QFileInfo(path).fileName();
+    QString error;
+    std::optional<Workbook> book = readWorkbook(path, true, &error, request.stop);
+    if (!book) {
+        side.problem = CannotRead.arg(fileName.isEmpty() ? path : fileName, error);
+    } else if (Sheet *sheet = findSheet(*book, name)) {
+        side.sheet = std::move(*sheet);
+    } else {
+        side.problem = NoSuchSheet.arg(name, fileName);
+    }
+    // The rest of the book is freed here, on the thread that read it.
+    return side;
+}
+
+} // namespace
+
+SheetFileComparison readAndCompareSheets(const SheetFileRequest &request) {
+    SheetFileComparison result;
+    // The two books are read at the same time: each takes a processor of its own.
+    std::future<SideRead> right =
+        std::async(std::launch::async, [&request] { return readSide(request, 1); });
+    SideRead sides[2] = {readSide(request, 0), right.get()};
+    for (const SideRead &side : sides) {
+        if (!side.problem.isEmpty())
+            result.problems << side.problem;
+    }
+    if (!sides[0].sheet || !sides[1].sheet)
+        return result;
+    result.sheets[0] = std::move(*sides[0].sheet);
+    result.sheets[1] = std::move(*sides[1].sheet);
     result.compared = true;
     result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend);
+    return result;
+}
+
+void writeSheetCopies(const SheetFileRequest &request, SheetFileComparison &result) {
+    if (!result.compared)
+        return;
     const QString folder = request.outputFolder ? request.outputFolder() : QString();
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         result.problems << NoTempFolder;
-        return result;
+        return;
     }
     const QHash<quint64, Color> *colors[2] = {&result.comparison.leftColors,
                                               &result.comparison.rightColors};
@@ -89,5 +115,10 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
         else
             result.problems << CannotWrite.arg(QFileInfo(path).fileName());
     }
+}
+
+SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
+    SheetFileComparison result = readAndCompareSheets(request);
+    writeSheetCopies(request, result);
     return result;
 }

@@ -36,6 +36,12 @@ struct SheetFileComparison {
 // passes for a comparison without differences: each one is named in problems.
 SheetFileComparison compareSheetFiles(const SheetFileRequest &request);
 
+// The two steps of compareSheetFiles, for a window that shows the comparison before the
+// copies are written: reading (both books at once) and comparing, then writing the copies of
+// a comparison that was made (sheets and comparison are only read).
+SheetFileComparison readAndCompareSheets(const SheetFileRequest &request);
+void writeSheetCopies(const SheetFileRequest &request, SheetFileComparison &result);
+
 // The zoom of the written copies from the setting's list index: 0 → 100 %, 1 → 85 %,
 // 2 → 70 %, anything else leaves the zoom unset (0).
 int sheetZoomPercent(int index);

@@ -51,6 +51,9 @@ struct Sheet {
     // The number format texts the cells' format indexes name ("0.00%", "yyyy/m/d"); index 0,
     // an empty text and any index past the end stand for General.
     QStringList numberFormats;
+    // The formula text of each cell that holds a formula ("SUM(A1:A3)", without "="), where the
+    // file gives it; only for showing.
+    QHash<quint64, QString> formulas;
 
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
     CellValue cell(int row, int col) const { return cells.value(key(row, col)); }

@@ -29,6 +29,12 @@ public:
 
     // row and col are 1-based and must lie on the worksheet. A cell of kind Empty only widens
     // the used range (a formatted blank). False when the budget is spent.
+    // Room for about this many kept cells, so that a large sheet is not rehashed as it grows.
+    void expect(qsizetype cells) {
+        if (m_keep)
+            m_sheet.cells.reserve(std::min(cells, m_budget));
+    }
+
     bool add(int row, int col, CellValue value) {
         if (m_sheet.lastRow == 0) {
             m_sheet.firstRow = m_sheet.lastRow = row;
@@ -41,15 +47,17 @@ public:
         }
         if (!m_keep || value.kind == CellValue::Kind::Empty)
             return true;
-        auto found = m_sheet.cells.find(Sheet::key(row, col));
-        if (found != m_sheet.cells.end()) {
-            *found = std::move(value); // a repeated cell: the later one wins, as in a rewrite
+        // A repeated cell replaces the earlier one, as in a rewrite; only new cells count.
+        if (m_budget > 0) {
+            const qsizetype before = m_sheet.cells.size();
+            m_sheet.cells.insert(Sheet::key(row, col), std::move(value));
+            m_budget -= m_sheet.cells.size() - before;
             return true;
         }
-        if (m_budget <= 0)
+        auto found = m_sheet.cells.find(Sheet::key(row, col));
+        if (found == m_sheet.cells.end())
             return false;
-        --m_budget;
-        m_sheet.cells.insert(Sheet::key(row, col), std::move(value));
+        *found = std::move(value);
         return true;
     }
 

@@ -5,15 +5,23 @@
 
 #include "platform/NativePath.h"
 #include "platform/ZipPackage.h"
+#include "sheet/FormulaText.h"
+#include "sheet/XlsxStyles.h"
+#include "sheet/XmlScanner.h"
 
 #include <QDate>
 #include <QDir>
 #include <QHash>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <cmath>
 
 namespace {
+
+// Days from the application's 1900 epoch to its 1904 one: a workbook counting from 1904 gives
+// its dates that much lower.
+constexpr double Days1904 = 1462;
 
 struct Relationship {
     QString type;
@@ -39,24 +47,24 @@ QString partName(const QString &target) {
 }
 
 // "XFD1048576" → (1048576, 16384); nothing when it is no cell on the worksheet.
-std::optional<std::pair<int, int>> cellRef(QStringView ref) {
+std::optional<std::pair<int, int>> cellRef(QByteArrayView ref) {
     qint64 col = 0;
     qsizetype i = 0;
     while (i < ref.size() && i < 4) {
-        const char16_t u = ref[i].toUpper().unicode();
-        if (u < u'A' || u > u'Z')
+        const char u = ref[i] >= 'a' && ref[i] <= 'z' ? char(ref[i] - 'a' + 'A') : ref[i];
+        if (u < 'A' || u > 'Z')
             break;
-        col = col * 26 + (u - u'A' + 1);
+        col = col * 26 + (u - 'A' + 1);
         ++i;
     }
     if (i == 0 || i == ref.size() || ref.size() - i > 7)
         return std::nullopt;
     qint64 row = 0;
     for (; i < ref.size(); ++i) {
-        const char16_t u = ref[i].unicode();
-        if (u < u'0' || u > u'9')
+        const char u = ref[i];
+        if (u < '0' || u > '9')
             return std::nullopt;
-        row = row * 10 + (u - u'0');
+        row = row * 10 + (u - '0');
     }
     if (!onWorksheet(row, col))
         return std::nullopt;
@@ -80,6 +88,57 @@ QString readRichText(QXmlStreamReader &r) {
     }
     return text;
 }
+
+// The same from a worksheet's inline string.
+QString readRichText(XmlScanner &r) {
+    QString text;
+    for (;;) {
+        const auto token = r.next();
+        if (token == XmlScanner::End || token == XmlScanner::Invalid ||
+            (token == XmlScanner::EndElement && r.name() == "is"))
+            break;
+        if (token != XmlScanner::StartElement)
+            continue;
+        if (r.name() == "t")
+            text += r.readElementText();
+        else if (r.name() == "rPh")
+            r.skipCurrentElement();
+    }
+    return text;
+}
+
+// The content of a <v>: its text as written when plain (the common case: a number), else
+// resolved into scratch.
+QByteArrayView readValue(XmlScanner &r, QByteArray &scratch) {
+    QByteArrayView value;
+    bool owned = false;
+    for (;;) {
+        const auto token = r.next();
+        if (token == XmlScanner::Text) {
+            if (value.isEmpty() && !owned && r.plainText()) {
+                value = r.rawText();
+                continue;
+            }
+            if (!owned) {
+                scratch = value.toByteArray();
+                owned = true;
+            }
+            scratch += r.plainText() ? r.rawText().toByteArray() : r.text().toUtf8();
+            value = scratch;
+        } else if (token == XmlScanner::StartElement) {
+            r.skipCurrentElement();
+        } else {
+            return value; // the end of <v>, or of the document
+        }
+    }
+}
+
+// A formula's text and, for one that a range shares, where the range's first one stands.
+struct SharedFormula {
+    QString text;
+    int row = 0;
+    int col = 0;
+};
 
 class XlsxReader {
 public:
@@ -105,7 +164,11 @@ private:
     bool readSheetList(const QByteArray &xml);
     bool readSharedStrings(const QByteArray &xml);
     bool readSheet(const QByteArray &xml, Sheet &sheet);
-    bool readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &builder);
+    bool readCell(XmlScanner &r, int row, int col, SheetBuilder &builder, Sheet &sheet);
+    void readFormula(XmlScanner &r, int row, int col, Sheet &sheet);
+    bool sheetXmlDone(const XmlScanner &r) {
+        return !r.hasError() || fail(r.hasDoctype() ? ZipText::Doctype : ZipText::Damaged);
+    }
 
     bool m_cells;
     qsizetype &m_budget;
@@ -114,6 +177,9 @@ private:
     QHash<QString, Relationship> m_relationships;
     QList<SheetEntry> m_sheetList;
     QList<QString> m_strings;
+    XlsxStyles m_styles;
+    bool m_date1904 = false;
+    QHash<int, SharedFormula> m_shared; // by the si number, within one sheet
 };
 
 std::optional<QByteArray> XlsxReader::part(const QString &name) {
@@ -143,7 +209,14 @@ bool XlsxReader::readRelationships(const QByteArray &xml) {
 bool XlsxReader::readSheetList(const QByteArray &xml) {
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
-        if (readNextSafe(r) != QXmlStreamReader::StartElement || r.name() != u"sheet")
+        if (readNextSafe(r) != QXmlStreamReader::StartElement)
+            continue;
+        if (r.name() == u"workbookPr") {
+            const auto system = r.attributes().value(QLatin1String("date1904"));
+            m_date1904 = system == u"1" || system == u"true";
+            continue;
+        }
+        if (r.name() != u"sheet")
             continue;
         const auto attrs = r.attributes();
         SheetEntry entry;
@@ -171,26 +244,31 @@ bool XlsxReader::readSharedStrings(const QByteArray &xml) {
     return xmlDone(r);
 }
 
-bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &builder) {
-    const QString type = r.attributes().value(QLatin1String("t")).toString();
-    QString v;
+bool XlsxReader::readCell(XmlScanner &r, int row, int col, SheetBuilder &builder, Sheet &sheet) {
+    const QByteArrayView type = r.rawAttribute("t");
+    const int style = r.rawAttribute("s").toInt();
+    QByteArray scratch;
+    QByteArrayView v;
     bool hasValue = false;
     QString inlineText;
     bool hasInline = false;
-    while (!r.atEnd()) {
-        const auto token = readNextSafe(r);
-        if (token == QXmlStreamReader::EndElement && r.name() == u"c")
-            break;
-        if (token != QXmlStreamReader::StartElement)
+    for (;;) {
+        const auto token = r.next();
+        if (token == XmlScanner::EndElement || token == XmlScanner::End ||
+            token == XmlScanner::Invalid)
+            break; // the end of <c>: any inner element was read whole
+        if (token != XmlScanner::StartElement)
             continue;
-        if (r.name() == u"v") {
-            v = r.readElementText();
+        if (r.name() == "v") {
+            v = readValue(r, scratch);
             hasValue = true;
-        } else if (r.name() == u"is") {
+        } else if (r.name() == "is") {
             inlineText = readRichText(r);
             hasInline = true;
+        } else if (r.name() == "f" && m_cells) {
+            readFormula(r, row, col, sheet);
         } else {
-            r.skipCurrentElement(); // the formula and extensions
+            r.skipCurrentElement(); // extensions
         }
     }
     if (r.hasError())
@@ -199,33 +277,34 @@ bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &b
     CellValue value;
     if (!m_cells) {
         // Only the used range is wanted: any cell present counts.
-    } else if (type == u"inlineStr") {
+    } else if (type == "inlineStr") {
         if (hasInline) {
             value.kind = CellValue::Kind::Text;
             value.text = inlineText;
         }
     } else if (!hasValue) {
         // A formatted blank, or a formula never calculated.
-    } else if (type == u"s") {
+    } else if (type == "s") {
         bool ok = false;
-        const int index = v.toInt(&ok);
+        const int index = v.trimmed().toInt(&ok);
         if (!ok || index < 0 || index >= m_strings.size())
             return fail(ZipText::Damaged);
         value.kind = CellValue::Kind::Text;
         value.text = m_strings.at(index);
-    } else if (type == u"str") {
+    } else if (type == "str") {
         value.kind = CellValue::Kind::Text;
-        value.text = v;
-    } else if (type == u"b") {
+        value.text = QString::fromUtf8(v);
+    } else if (type == "b") {
         value.kind = CellValue::Kind::Boolean;
-        value.number = v.trimmed() == u"1" || v.trimmed() == u"true" ? 1 : 0;
-    } else if (type == u"e") {
+        value.number = v.trimmed() == "1" || v.trimmed() == "true" ? 1 : 0;
+    } else if (type == "e") {
         value.kind = CellValue::Kind::Error;
-        value.text = v;
-    } else if (type == u"d") {
+        value.text = QString::fromUtf8(v);
+    } else if (type == "d") {
         // An ISO date: what the application would keep is its serial number.
-        const QDateTime when = QDateTime::fromString(v, Qt::ISODateWithMs);
-        const QDate date = when.isValid() ? when.date() : QDate::fromString(v, Qt::ISODate);
+        const QString iso = QString::fromUtf8(v);
+        const QDateTime when = QDateTime::fromString(iso, Qt::ISODateWithMs);
+        const QDate date = when.isValid() ? when.date() : QDate::fromString(iso, Qt::ISODate);
         if (date.isValid()) {
             value.kind = CellValue::Kind::Number;
             value.number = dateSerial(date.year(), date.month(), date.day());
@@ -233,46 +312,70 @@ bool XlsxReader::readCell(QXmlStreamReader &r, int row, int col, SheetBuilder &b
                 value.number += when.time().msecsSinceStartOfDay() / 86400000.0;
         } else {
             value.kind = CellValue::Kind::Text;
-            value.text = v;
+            value.text = iso;
         }
     } else {
         bool ok = false;
-        const double number = QStringView(v).trimmed().toDouble(&ok);
+        const double number = v.trimmed().toDouble(&ok);
         if (ok && std::isfinite(number)) {
             value.kind = CellValue::Kind::Number;
-            value.number = number;
+            // A date counted from 1904 becomes the serial the same date has everywhere else.
+            value.number = m_date1904 && m_styles.isDate(style) ? number + Days1904 : number;
         } else if (!v.isEmpty()) {
             value.kind = CellValue::Kind::Text; // not what a number cell should hold: keep it
-            value.text = v;
+            value.text = QString::fromUtf8(v);
         }
     }
+    value.format = m_styles.formatOf(style);
     if (!builder.add(row, col, std::move(value)))
         return fail(WorkbookText::TooLarge);
     return true;
 }
 
+// A formula's text for showing. A formula shared over a range is written once, in its first
+// cell; the others hold only its number and get the text moved by their distance from it.
+void XlsxReader::readFormula(XmlScanner &r, int row, int col, Sheet &sheet) {
+    const bool shared = r.rawAttribute("t") == "shared";
+    bool numbered = false;
+    const int si = r.rawAttribute("si").toInt(&numbered);
+    QString text = r.readElementText();
+    if (shared && numbered) {
+        if (!text.isEmpty()) {
+            m_shared.insert(si, SharedFormula{text, row, col});
+        } else if (const auto first = m_shared.constFind(si); first != m_shared.constEnd()) {
+            text = shiftFormula(first->text, row - first->row, col - first->col);
+        }
+    }
+    if (!text.isEmpty())
+        sheet.formulas.insert(Sheet::key(row, col), text);
+}
+
 bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
     SheetBuilder builder(sheet, m_cells, m_budget);
-    QXmlStreamReader r(xml);
+    sheet.numberFormats = m_styles.formats();
+    m_shared.clear();
+    // The part is UTF-8 as the application writes it; one in UTF-16 is read the same way.
+    QByteArray utf8;
+    if (xml.startsWith("\xFF\xFE") || xml.startsWith("\xFE\xFF")) {
+        QStringDecoder decode(QStringDecoder::Utf16);
+        utf8 = QString(decode(xml)).toUtf8();
+        utf8.replace("encoding=\"UTF-16\"", "encoding=\"UTF-8\"");
+    }
+    XmlScanner r(utf8.isEmpty() ? QByteArrayView(xml) : QByteArrayView(utf8));
+    // A kept cell takes 20 bytes of XML at the least ("<c r="A1"><v>1</v></c>"), most cells
+    // twice that.
+    builder.expect(xml.size() / 40);
     int row = 0;     // the current <row>
     int nextCol = 1; // where a cell without a reference goes
-    while (!r.atEnd()) {
-        if (readNextSafe(r) != QXmlStreamReader::StartElement)
+    for (;;) {
+        const auto token = r.next();
+        if (token == XmlScanner::End || token == XmlScanner::Invalid)
+            break;
+        if (token != XmlScanner::StartElement)
             continue;
-        const auto name = r.name();
-        if (name == u"row") {
-            const QStringView number = r.attributes().value(QLatin1String("r"));
-            if (number.isEmpty()) {
-                ++row;
-            } else {
-                bool ok = false;
-                row = number.toInt(&ok);
-                if (!ok || !onWorksheet(row, 1))
-                    return fail(ZipText::Damaged);
-            }
-            nextCol = 1;
-        } else if (name == u"c") {
-            const QStringView ref = r.attributes().value(QLatin1String("r"));
+        const QByteArrayView name = r.name();
+        if (name == "c") {
+            const QByteArrayView ref = r.rawAttribute("r");
             int cellRow = row;
             int cellCol = nextCol;
             if (!ref.isEmpty()) {
@@ -285,29 +388,38 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
             if (!onWorksheet(cellRow, cellCol))
                 return fail(ZipText::Damaged);
             nextCol = cellCol + 1;
-            if (!readCell(r, cellRow, cellCol, builder)) {
-                xmlDone(r);
+            if (!readCell(r, cellRow, cellCol, builder, sheet)) {
+                sheetXmlDone(r);
                 return false;
             }
-        } else if (name == u"col") {
-            const auto attrs = r.attributes();
-            if (!attrs.hasAttribute(QLatin1String("width")))
+        } else if (name == "row") {
+            const QByteArrayView number = r.rawAttribute("r");
+            if (number.isEmpty()) {
+                ++row;
+            } else {
+                bool ok = false;
+                row = number.trimmed().toInt(&ok);
+                if (!ok || !onWorksheet(row, 1))
+                    return fail(ZipText::Damaged);
+            }
+            nextCol = 1;
+        } else if (name == "col") {
+            if (!r.hasAttribute("width"))
                 continue;
             ColumnWidth width;
-            width.first =
-                std::clamp(attrs.value(QLatin1String("min")).toInt(), 1, WorkbookLimits::MaxCols);
-            width.last = std::clamp(attrs.value(QLatin1String("max")).toInt(), width.first,
-                                    WorkbookLimits::MaxCols);
-            width.width = attrs.value(QLatin1String("width")).toDouble();
+            width.first = std::clamp(r.rawAttribute("min").toInt(), 1, WorkbookLimits::MaxCols);
+            width.last =
+                std::clamp(r.rawAttribute("max").toInt(), width.first, WorkbookLimits::MaxCols);
+            width.width = r.rawAttribute("width").toDouble();
             if (std::isfinite(width.width) && width.width >= 0)
                 sheet.columnWidths << width;
-        } else if (name == u"sheetData" || name == u"worksheet" || name == u"cols") {
+        } else if (name == "sheetData" || name == "worksheet" || name == "cols") {
             // containers: step inside
         } else {
             r.skipCurrentElement(); // views, formats, merges, the <dimension> that may lie
         }
     }
-    return xmlDone(r);
+    return sheetXmlDone(r);
 }
 
 std::optional<Workbook> XlsxReader::read(const QString &path) {
@@ -331,6 +443,21 @@ std::optional<Workbook> XlsxReader::read(const QString &path) {
         return std::nullopt;
 
     if (m_cells) {
+        QString stylesPart;
+        for (const Relationship &rel : std::as_const(m_relationships)) {
+            if (hasType(rel, "styles"))
+                stylesPart = rel.target;
+        }
+        if (!stylesPart.isEmpty() && m_zip.contains(stylesPart)) {
+            const auto styles = part(stylesPart);
+            bool doctype = false;
+            if (!styles)
+                return std::nullopt;
+            if (!m_styles.read(*styles, &doctype)) {
+                fail(doctype ? ZipText::Doctype : ZipText::Damaged);
+                return std::nullopt;
+            }
+        }
         QString stringsPart;
         for (const Relationship &rel : std::as_const(m_relationships)) {
             if (hasType(rel, "sharedStrings"))

@@ -1,3 +1,4 @@
+#include "sheet/CellFormat.h"
 #include "sheet/SheetFixtures.h"
 #include "sheet/Workbook.h"
 #include "sheet/WorkbookReaders.h"
@@ -89,6 +90,10 @@ TEST(OdsWorkbook, ValuesByTypeRepeatsAndSheetsInOrder) {
     EXPECT_EQ(s.cell(1, 4).displayText(), QStringLiteral("TRUE"));
     EXPECT_EQ(s.cell(2, 1).number, 45416);
     EXPECT_EQ(s.cell(2, 2).number, 45416.5);
+    // Shown as the value type says: the value stays the number.
+    EXPECT_EQ(formattedText(s, s.cell(1, 3)), QStringLiteral("25%"));
+    EXPECT_EQ(formattedText(s, s.cell(2, 1)), QStringLiteral("2024/5/4"));
+    EXPECT_EQ(formattedText(s, s.cell(2, 2)), QStringLiteral("2024/5/4 12:00:00"));
     EXPECT_EQ(s.cell(2, 3).number, 0.25);
     EXPECT_EQ(s.cell(2, 4).kind, CellValue::Kind::Error);
     EXPECT_EQ(s.cell(2, 4).text, QStringLiteral("#N/A"));

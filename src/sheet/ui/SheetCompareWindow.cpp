@@ -1,15 +1,21 @@
 #include "sheet/ui/SheetCompareWindow.h"
 
+#include "sheet/CellFormat.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,6 +27,82 @@ const QString PreviousCaption = QStringLiteral("前の差分(&P)");
 const QString NextCaption = QStringLiteral("次の差分(&N)");
 const QString ChangedCells = QStringLiteral("差分のあるセル数=%1");
 const QString EndReached = QStringLiteral("終端まで検索しました");
+const QString LeftLabel = QStringLiteral("左: ");
+const QString RightLabel = QStringLiteral("右: ");
+const QString FormulaLabel = QStringLiteral("数式: ");
+const QString EmptyValue = QStringLiteral("(空)");
+// A tooltip shows at most this much of a long cell text.
+constexpr int TipMaxLines = 20;
+constexpr int TipMaxChars = 2000;
+// A cell of many lines makes its row at most this many lines high.
+constexpr int MaxRowLines = 8;
+
+// The current cell is framed, not filled: its difference colour stays visible.
+class FramedCurrentDelegate : public QStyledItemDelegate {
+public:
+    explicit FramedCurrentDelegate(QTableView *view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (index != m_view->currentIndex())
+            return;
+        painter->save();
+        QPen pen(option.palette.color(QPalette::Highlight), 2);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter->setPen(pen);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+
+private:
+    QTableView *m_view;
+};
+
+// A tooltip with the whole text of a cell that its column or row cuts off, capped in size.
+class CutOffTips : public QObject {
+public:
+    explicit CutOffTips(QTableView *view) : QObject(view), m_view(view) {}
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = m_view->indexAt(help->pos());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect cell = m_view->visualRect(index);
+        const QFontMetrics metrics(m_view->font());
+        const QStringList lines = text.split(u'\n');
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const bool cut = widest + 8 > cell.width() ||
+                         int(lines.size()) * metrics.lineSpacing() > cell.height() + 2;
+        if (!index.isValid() || text.isEmpty() || !cut) {
+            QToolTip::hideText();
+            return true;
+        }
+        QStringList shown = lines.mid(0, TipMaxLines);
+        QString tip = shown.join(u'\n');
+        if (tip.size() > TipMaxChars)
+            tip = tip.left(TipMaxChars);
+        if (tip.size() < text.size())
+            tip += QStringLiteral("…");
+        QToolTip::showText(help->globalPos(), tip, m_view, cell);
+        return true;
+    }
+
+private:
+    QTableView *m_view;
+};
+
+QString oneLine(QString text) {
+    text.replace(u'\n', QStringLiteral(" ↵ "));
+    return text;
+}
 
 // Colours are stored as 0x00BBGGRR.
 QColor toQColor(Color color) {
@@ -53,24 +135,33 @@ QVariant SheetTableModel::data(const QModelIndex &index, int role) const {
         return {};
     const quint64 key = Sheet::key(index.row() + 1, index.column() + 1);
     switch (role) {
-    case Qt::DisplayRole: {
-        const auto it = m_sheet->cells.constFind(key);
-        return it == m_sheet->cells.constEnd() ? QVariant() : QVariant(it->displayText());
-    }
+    case Qt::DisplayRole:
+        return shownText(index.row() + 1, index.column() + 1);
     case Qt::BackgroundRole: {
         const auto it = m_colors->constFind(key);
         return it == m_colors->constEnd() ? QVariant() : QVariant(toQColor(*it));
     }
     case Qt::TextAlignmentRole: {
-        // Numbers stand to the right as in a spreadsheet, everything else to the left.
+        // As a spreadsheet aligns them: numbers right, truth values and errors centred,
+        // texts left.
         const auto it = m_sheet->cells.constFind(key);
-        const bool number = it != m_sheet->cells.constEnd() && it->kind == CellValue::Kind::Number;
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignVCenter) |
-                                   (number ? Qt::AlignRight : Qt::AlignLeft));
+        Qt::Alignment horizontal = Qt::AlignLeft;
+        if (it != m_sheet->cells.constEnd()) {
+            if (it->kind == CellValue::Kind::Number)
+                horizontal = Qt::AlignRight;
+            else if (it->kind == CellValue::Kind::Boolean || it->kind == CellValue::Kind::Error)
+                horizontal = Qt::AlignHCenter;
+        }
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignVCenter) | horizontal);
     }
     default:
         return {};
     }
+}
+
+QString SheetTableModel::shownText(int row, int col) const {
+    const auto it = m_sheet->cells.constFind(Sheet::key(row, col));
+    return it == m_sheet->cells.constEnd() ? QString() : formattedText(*m_sheet, *it);
 }
 
 QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -113,6 +204,8 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setWordWrap(false);
+        view->setItemDelegate(new FramedCurrentDelegate(view));
+        view->viewport()->installEventFilter(new CutOffTips(view));
         m_views[side] = view;
         auto *column = new QVBoxLayout;
         auto *title = new QLabel(titles[side], this);
@@ -164,6 +257,21 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
     addAction(previousKey);
     addAction(nextKey);
 
+    // A click puts the current cell where the user wants the walk to go on from.
+    for (QTableView *view : m_views)
+        connect(view, &QTableView::pressed, this, [this] { m_walkStarted = true; });
+    m_detail = new QLabel(this);
+    m_detail->setTextFormat(Qt::PlainText);
+    m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_detail->setMinimumWidth(1);
+    // The table makes A1 current on its own when it gets the focus; any other cell is a choice.
+    connect(m_views[0]->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.row() > 0 || current.column() > 0)
+                    m_walkStarted = true;
+                showDetail(current);
+            });
+
     m_status = new QLabel(this);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_previous);
@@ -172,7 +280,9 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tables, 1);
+    layout->addWidget(m_detail);
     layout->addLayout(bottom);
+    fitMultiLineRows();
     showCount();
     resize(1000, 600);
 }
@@ -188,8 +298,64 @@ void SheetCompareWindow::showCount(const QString &extra) {
     m_status->setText(text);
 }
 
+QString SheetCompareWindow::detailText() const {
+    return m_detail->text();
+}
+
+void SheetCompareWindow::showDetail(const QModelIndex &current) {
+    if (!current.isValid()) {
+        m_detail->clear();
+        return;
+    }
+    const int row = current.row() + 1;
+    const int col = current.column() + 1;
+    const quint64 key = Sheet::key(row, col);
+    QString text = ColumnLetters(col) + QString::number(row);
+    const QString *labels[2] = {&LeftLabel, &RightLabel};
+    for (int side = 0; side < 2; ++side) {
+        const Sheet &sheet = m_sheets[side];
+        const CellValue value = sheet.cell(row, col);
+        // The value as the cell shows it and, when the format hides part of it, as it is held.
+        QString shown = formattedText(sheet, value);
+        const QString held = value.displayText();
+        if (value.isEmpty())
+            shown = EmptyValue;
+        else if (held != shown)
+            shown += QStringLiteral(" [") + held + u']';
+        text += QStringLiteral("    ") + *labels[side] + oneLine(shown);
+        const auto formula = sheet.formulas.constFind(key);
+        if (formula != sheet.formulas.constEnd())
+            text += QStringLiteral("  ") + FormulaLabel + u'=' + oneLine(*formula);
+    }
+    m_detail->setText(text);
+}
+
+// Rows holding a text of several lines grow to show them (up to a few lines).
+void SheetCompareWindow::fitMultiLineRows() {
+    QHash<int, int> lines;
+    for (const Sheet &sheet : m_sheets) {
+        for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
+            if (it->kind != CellValue::Kind::Text || !it->text.contains(u'\n'))
+                continue;
+            const int row = keyRow(it.key());
+            const int count = std::min(MaxRowLines, int(it->text.count(u'\n')) + 1);
+            if (count > lines.value(row, 1))
+                lines.insert(row, count);
+        }
+    }
+    const int lineHeight = m_views[0]->fontMetrics().lineSpacing();
+    for (auto it = lines.constBegin(); it != lines.constEnd(); ++it) {
+        if (it.key() < 1 || it.key() > m_models[0]->rowCount())
+            continue;
+        const int height =
+            std::max(m_views[0]->rowHeight(it.key() - 1), it.value() * lineHeight + 6);
+        for (QTableView *view : m_views)
+            view->setRowHeight(it.key() - 1, height);
+    }
+}
+
 void SheetCompareWindow::moveToDifference(bool forward) {
-    const QModelIndex current = m_views[0]->currentIndex();
+    const QModelIndex current = m_walkStarted ? m_views[0]->currentIndex() : QModelIndex();
     // Without a current cell the walk starts before A1 (forward) or after the last cell.
     std::vector<quint64>::const_iterator found = m_diffKeys.cend();
     if (forward) {
@@ -217,6 +383,7 @@ void SheetCompareWindow::moveToDifference(bool forward) {
 }
 
 void SheetCompareWindow::selectCell(int row, int col) {
+    m_walkStarted = true;
     for (QTableView *view : m_views) {
         const QModelIndex index = view->model()->index(row - 1, col - 1);
         view->setCurrentIndex(index);

@@ -27,6 +27,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // What the cell shows (1-based), through its number format.
+    QString shownText(int row, int col) const;
+
 private:
     const Sheet *m_sheet;
     const QHash<quint64, Color> *m_colors;
@@ -46,6 +49,8 @@ public:
     QTableView *view(int side) const { return m_views[side]; }
     SheetTableModel *model(int side) const { return m_models[side]; }
     QString statusText() const;
+    // The line under the tables: the current cell's address, both values, formula texts.
+    QString detailText() const;
 
     // Moves both sides to the next (or previous) coloured cell in row order; at the end the
     // current cell stays and the status line says so.
@@ -54,6 +59,8 @@ public:
 private:
     void selectCell(int row, int col); // 1-based
     void showCount(const QString &extra = QString());
+    void showDetail(const QModelIndex &current);
+    void fitMultiLineRows();
 
     Sheet m_sheets[2];
     SheetComparison m_comparison;
@@ -61,6 +68,10 @@ private:
     SheetTableModel *m_models[2] = {};
     QTableView *m_views[2] = {};
     QLabel *m_status = nullptr;
+    QLabel *m_detail = nullptr;
+    // Until the user or the walk puts the current cell somewhere, F3 starts before A1: the
+    // cell the table makes current on its own is no place the user chose.
+    bool m_walkStarted = false;
     QPushButton *m_previous = nullptr;
     QPushButton *m_next = nullptr;
 };
