@@ -21,6 +21,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.ignoreCase = ignoreCase;
     run.folding = folding;
     run.minimalMatching = minimalMatching;
+    run.sheetAlignRows = sheetAlignRows;
     run.folderContentMode = folderContentMode;
     run.m_status = m_status;
     run.m_view = m_view;

@@ -65,6 +65,7 @@ public:
     bool ignoreCase = false;      // setting Letter
     LineFolding folding;          // what else a text comparison ignores (see textFolding)
     bool minimalMatching = false; // setting Minimal: a minimal alignment, not the anchor scan
+    bool sheetAlignRows = false;  // setting SheetAlignRows: sheet rows paired by their contents
     // All a text comparison ignores: the folding with letter case from ignoreCase.
     LineFolding textFolding() const {
         LineFolding all = folding;

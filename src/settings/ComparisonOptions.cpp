@@ -15,6 +15,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.folding.width = settings.ignoreWidth();
     options.folding.kana = settings.ignoreKana();
     options.minimal = settings.minimalMatching();
+    options.sheetAlignRows = settings.sheetAlignRows();
     options.folderContentMode = settings.folderContentMode();
     return options;
 }
@@ -27,5 +28,6 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.ignoreCase = ignoreCase;
     ws.folding = folding;
     ws.minimalMatching = minimal;
+    ws.sheetAlignRows = sheetAlignRows;
     ws.folderContentMode = folderContentMode;
 }

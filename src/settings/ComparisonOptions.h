@@ -17,6 +17,7 @@ struct ComparisonOptions {
     bool ignoreCase = false;
     LineFolding folding; // its letterCase follows ignoreCase
     bool minimal = false;
+    bool sheetAlignRows = false;
     int folderContentMode = 0;
 
     static ComparisonOptions load(const Settings &settings);

@@ -46,6 +46,7 @@ constexpr BoolKey IgnoreBlankLines{"IgnoreBlankLines", false, TrueAs::One};
 constexpr BoolKey IgnoreWidth{"IgnoreWidth", false, TrueAs::One};
 constexpr BoolKey IgnoreKana{"IgnoreKana", false, TrueAs::One};
 constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
+constexpr BoolKey SheetAlignRows{"SheetAlignRows", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
@@ -209,6 +210,13 @@ bool Settings::minimalMatching() const {
 }
 bool Settings::setMinimalMatching(bool on) {
     return write(m_path, Minimal, on);
+}
+
+bool Settings::sheetAlignRows() const {
+    return read(m_path, SheetAlignRows);
+}
+bool Settings::setSheetAlignRows(bool on) {
+    return write(m_path, SheetAlignRows, on);
 }
 
 int Settings::folderContentMode() const {

@@ -69,6 +69,9 @@ public:
     // Lines aligned by a minimal diff instead of the anchor scan.
     bool minimalMatching() const;
     bool setMinimalMatching(bool on);
+    // Sheet rows paired by their contents before their cells are compared.
+    bool sheetAlignRows() const;
+    bool setSheetAlignRows(bool on);
 
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;

@@ -10,6 +10,7 @@ namespace {
 const QString CannotRead = QStringLiteral("%1 を読み込めませんでした: %2");
 const QString NoSuchSheet = QStringLiteral("シート「%1」が %2 にありません");
 const QString CannotWrite = QStringLiteral("比較結果を書き込めませんでした: %1");
+const QString Stopped = QStringLiteral("中断しました");
 const QString NoTempFolder = QStringLiteral("一時フォルダを作成できませんでした");
 
 // A file name part made of a sheet or workbook name: no path separators or characters that
@@ -69,8 +70,13 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
     if (!found[0] || !found[1])
         return result;
 
+    result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend,
+                                      request.alignRows, request.stop);
+    if (result.comparison.stopped) {
+        result.problems << Stopped;
+        return result;
+    }
     result.compared = true;
-    result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend);
     const QString folder = request.outputFolder ? request.outputFolder() : QString();
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         result.problems << NoTempFolder;

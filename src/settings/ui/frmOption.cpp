@@ -242,6 +242,9 @@ void frmOption::buildControls() {
     cbo[1]->setGeometry(110, 415, 80, 22);
     cbo[1]->addItems({QStringLiteral("100%"), QStringLiteral("85%"), QStringLiteral("70%")});
     cbo[1]->setToolTip(ZoomTip);
+    chkSheetAlignRows = new QCheckBox(SheetAlignRows, this);
+    chkSheetAlignRows->setGeometry(205, 415, W - 215, 22);
+    chkSheetAlignRows->setToolTip(SheetAlignRowsTip);
     for (QComboBox *box : cbo)
         box->installEventFilter(this);
 
@@ -287,6 +290,7 @@ void frmOption::Form_Load() {
     chkWidth->setChecked(m_settings.ignoreWidth());
     chkKana->setChecked(m_settings.ignoreKana());
     chkMinimal->setChecked(m_settings.minimalMatching());
+    chkSheetAlignRows->setChecked(m_settings.sheetAlignRows());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -383,6 +387,7 @@ bool frmOption::apply() {
     written = m_settings.setIgnoreWidth(chkWidth->isChecked()) && written;
     written = m_settings.setIgnoreKana(chkKana->isChecked()) && written;
     written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
+    written = m_settings.setSheetAlignRows(chkSheetAlignRows->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
@@ -415,6 +420,7 @@ void frmOption::initialise() {
     chkWidth->setChecked(false);
     chkKana->setChecked(false);
     chkMinimal->setChecked(false);
+    chkSheetAlignRows->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkMulti->setChecked(true);

@@ -51,7 +51,10 @@ int SheetTableModel::columnCount(const QModelIndex &parent) const {
 QVariant SheetTableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid())
         return {};
-    const quint64 key = Sheet::key(index.row() + 1, index.column() + 1);
+    const int row = sheetRow(index.row());
+    if (row == 0)
+        return {}; // a gap where the other side has a row of its own
+    const quint64 key = Sheet::key(row, index.column() + 1);
     switch (role) {
     case Qt::DisplayRole: {
         const auto it = m_sheet->cells.constFind(key);
@@ -76,8 +79,10 @@ QVariant SheetTableModel::data(const QModelIndex &index, int role) const {
 QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return orientation == Qt::Horizontal ? ColumnLetters(section + 1)
-                                         : QString::number(section + 1);
+    if (orientation == Qt::Horizontal)
+        return ColumnLetters(section + 1);
+    const int row = sheetRow(section);
+    return row == 0 ? QString() : QString::number(row);
 }
 
 SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison comparison,
@@ -87,20 +92,15 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
       m_comparison(std::move(comparison)) {
     setWindowTitle(WindowTitle.arg(m_sheets[0].name, m_sheets[1].name));
 
-    m_diffKeys.reserve(size_t(m_comparison.leftColors.size()));
-    for (auto it = m_comparison.leftColors.constBegin(); it != m_comparison.leftColors.constEnd();
-         ++it)
-        m_diffKeys.push_back(it.key());
-    for (auto it = m_comparison.rightColors.constBegin(); it != m_comparison.rightColors.constEnd();
-         ++it) {
-        if (!m_comparison.leftColors.contains(it.key()))
-            m_diffKeys.push_back(it.key());
-    }
-    // The row sits in the high half of a key: numeric order is row-major order.
-    std::sort(m_diffKeys.begin(), m_diffKeys.end());
+    // Differences come in the result's row-major order, as the walk takes them.
+    m_diffKeys.reserve(m_comparison.differences.size());
+    for (const CellDifference &d : m_comparison.differences)
+        m_diffKeys.push_back(Sheet::key(d.row, d.col));
 
     // Both tables span the whole compared range, so their scroll ranges match.
-    const int rows = std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow});
+    const int rows = m_comparison.rowPairs.empty()
+                         ? std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow})
+                         : m_comparison.rowCount();
     const int cols = std::max({m_comparison.lastCol, m_sheets[0].lastCol, m_sheets[1].lastCol});
     const QHash<quint64, Color> *colors[2] = {&m_comparison.leftColors, &m_comparison.rightColors};
     const QString titles[2] = {leftTitle, rightTitle};
@@ -108,6 +108,8 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
     auto *tables = new QHBoxLayout;
     for (int side = 0; side < 2; ++side) {
         m_models[side] = new SheetTableModel(&m_sheets[side], colors[side], rows, cols, this);
+        if (!m_comparison.rowPairs.empty())
+            m_models[side]->setRowMap(&m_comparison, side);
         auto *view = new QTableView(this);
         view->setModel(m_models[side]);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
