@@ -233,6 +233,51 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     }
 }
 
+TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
+    ASSERT_TRUE(Settings(files.filePath("setting.ini")).setSheetAlignRows(true));
+    const QString left = files.filePath("left.xlsx"), right = files.filePath("right.xlsx");
+    const auto rows = [](const QList<const char *> &texts) {
+        return [texts](int k, lxw_worksheet *s) {
+            if (k == 0)
+                worksheet_write_string(s, 0, 0, "same", nullptr);
+            for (int r = 0; k == 1 && r < texts.size(); ++r)
+                worksheet_write_string(s, lxw_row_t(r), 0, texts[r], nullptr);
+        };
+    };
+    writeWorkbook(left, {"Same", "Data", "Gone"}, rows({"first row", "second row"}));
+    writeWorkbook(right, {"Same", "Data"}, rows({"first row", "inserted", "second row"}));
+    w->cb[0]->setEditText(left);
+    w->cb[1]->setEditText(right);
+    w->runComparison();
+    w->waitForRun();
+    // The marks come from a thread of their own; the window stays usable meanwhile.
+    for (int i = 0; i < 500 && sheets().lv[0]->topLevelItem(1)->text(3) != "差分あり"; ++i)
+        QTest::qWait(10);
+    QTreeWidget *list = sheets().lv[0];
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "一致");
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "差分あり");
+    EXPECT_EQ(list->topLevelItem(1)->background(1).color(), colour(w->workspace().txtState[0]));
+    EXPECT_EQ(list->topLevelItem(2)->text(3), QString()); // no sheet to compare with
+
+    // With rows aligned the inserted row stands alone: the left side shows a gap there.
+    select(1, 1);
+    sheets().CompareSheets();
+    w->waitForRun();
+    SheetCompareWindow *window = sheets().sheetCompareWindow();
+    ASSERT_NE(window, nullptr);
+    SheetTableModel *leftModel = window->model(0);
+    ASSERT_EQ(leftModel->rowCount(), 3);
+    EXPECT_EQ(leftModel->headerData(1, Qt::Vertical).toString(), QString());
+    EXPECT_EQ(leftModel->headerData(2, Qt::Vertical).toString(), "2");
+    EXPECT_EQ(leftModel->data(leftModel->index(2, 0)).toString(), "second row");
+    EXPECT_FALSE(leftModel->data(leftModel->index(1, 0)).isValid());
+    EXPECT_EQ(window->model(1)->data(window->model(1)->index(1, 0), Qt::BackgroundRole)
+                  .value<QColor>(),
+              colour(w->workspace().txtState[1]));
+    EXPECT_TRUE(window->statusText().contains("1"));
+}
+
 TEST_F(SheetListsTest, UnreadableWorkbookOrMissingSheetIsNamedNotDone) {
     const QString right = files.filePath("right.xlsx");
     writeWorkbook(right, {"Data"}, [](int, lxw_worksheet *) {});
@@ -262,9 +307,10 @@ std::unique_ptr<SheetCompareWindow> makeWindow() {
     SheetComparison cmp;
     cmp.lastRow = 200;
     cmp.lastCol = 40;
-    for (auto [r, c] : {std::pair{3, 5}, {10, 1}, {3, 2}}) {
+    for (auto [r, c] : {std::pair{3, 2}, {3, 5}, {10, 1}}) {
         cmp.leftColors.insert(Sheet::key(r, c), 65535);
         cmp.rightColors.insert(Sheet::key(r, c), 65535);
+        cmp.differences.push_back({r, c, r, r, CellState::Changed});
     }
     cmp.changedCells = 3;
     auto window = std::make_unique<SheetCompareWindow>(left, right, cmp, "a", "b");
