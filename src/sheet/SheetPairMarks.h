@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/Workbook.h"
+
 #include <QList>
 #include <QString>
 
@@ -12,6 +14,12 @@ enum class SheetPairMark { None, Same, Differs };
 
 // The sheet names of one row of the two lists; an empty name is a gap on that side.
 using SheetNamePair = std::array<QString, 2>;
+
+// Reads two workbooks whole, at the same time on two threads. Nothing, with *error naming the
+// cause and the file, when one cannot be read or stop (may be empty) answered true.
+std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString, 2> &paths,
+                                                        QString *error,
+                                                        const std::function<bool()> &stop = {});
 
 // Reads both workbooks whole and compares each row's pair of sheets cell by cell (rows aligned
 // by their contents with alignRows). A row with a gap on either side, or naming a sheet the

@@ -1,12 +1,12 @@
 #include "sheet/WorkbookReport.h"
 
 #include "engine/LineMatching.h"
+#include "sheet/SheetPairMarks.h"
 
 #include <utility>
 
 namespace {
 
-const QString CannotRead = QStringLiteral("%1: %2");
 const QString Stopped = QStringLiteral("中断しました");
 
 QString cellAddress(int row, int col) {
@@ -74,17 +74,10 @@ std::optional<WorkbookReport> compareWorkbooks(const QString &leftPath, const QS
                                                const std::function<bool()> &stop) {
     WorkbookReport report;
     report.paths = {leftPath, rightPath};
-    Workbook books[2];
-    for (int side = 0; side < 2; ++side) {
-        QString why;
-        std::optional<Workbook> book = readWorkbook(report.paths[size_t(side)], true, &why, stop);
-        if (!book) {
-            if (error)
-                *error = CannotRead.arg(why, report.paths[size_t(side)]);
-            return std::nullopt;
-        }
-        books[side] = std::move(*book);
-    }
+    std::optional<std::array<Workbook, 2>> read = readWorkbookPair(report.paths, error, stop);
+    if (!read)
+        return std::nullopt;
+    const std::array<Workbook, 2> &books = *read;
 
     // Sheets stand in the order the sheet lists show them. Sheets of the same name are
     // compared, any other is one-sided; two workbooks of one sheet each (two CSV files, named
