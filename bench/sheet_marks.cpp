@@ -85,7 +85,8 @@ int main(int argc, char **argv) {
             std::printf("marks: %s\n", qPrintable(error));
             return 1;
         }
-        const qsizetype differing = std::count(marks->begin(), marks->end(), SheetPairMark::Differs);
+        const qsizetype differing =
+            std::count(marks->begin(), marks->end(), SheetPairMark::Differs);
         std::printf("marks of %d pairs%s: %lld differ, %lld ms\n", sheets,
                     align ? " (rows aligned)" : "", static_cast<long long>(differing),
                     static_cast<long long>(ms));

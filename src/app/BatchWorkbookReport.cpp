@@ -48,9 +48,8 @@ std::optional<BatchResult> batchWorkbookReport(const Workspace &ws, const BatchR
             result.error = error;
             return result;
         }
-        const WriteResult written =
-            writeWorkbookReport(*report, ws.txtState, reportFormatOf(request.output),
-                                request.output);
+        const WriteResult written = writeWorkbookReport(
+            *report, ws.txtState, reportFormatOf(request.output), request.output);
         if (!written) {
             result.error = saveOutcomeText(request.output, written);
             return result;

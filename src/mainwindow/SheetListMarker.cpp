@@ -36,7 +36,8 @@ void SheetListMarker::start(const std::array<QString, 2> &paths, const QList<She
             markSheetPairs(paths, rows, alignRows, &error, stop);
         // Reported on the window's thread, and only while this is still the current work.
         QMetaObject::invokeMethod(
-            self, [self, cancelled, marks, error] {
+            self,
+            [self, cancelled, marks, error] {
                 if (!self || cancelled->load())
                     return;
                 if (marks)

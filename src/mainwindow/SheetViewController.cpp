@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -38,6 +39,8 @@ const QString ListOpen = QStringLiteral("ファイルを開く(&O)");
 const QString ListClear = QStringLiteral("クリア(&L)");
 const QString ComparingSheets = QStringLiteral("エクセル比較中...");
 const QString SheetsDone = QStringLiteral("完了");
+// After "完了": where the coloured copies were written (%1), so they can be found again.
+const QString CopiesFolder = QStringLiteral("  コピーの保存先: %1");
 const QString MarkTitle = QStringLiteral("比較");
 const QString Marking = QStringLiteral("確認中...");
 const QString MarkDiffers = QStringLiteral("差分あり");
@@ -405,7 +408,11 @@ void SheetViewController::showSheetComparison(const SheetFileRequest &request,
         window->activateWindow();
         m_sheetWindow = window;
     }
-    m_host.workspace().setStatus(
-        result.problems.isEmpty() ? SheetsDone : result.problems.join(QStringLiteral("  ")));
+    QString status = result.problems.join(QStringLiteral("  "));
+    if (result.problems.isEmpty())
+        status = SheetsDone + (m_sheetCopies.isEmpty()
+                                   ? QString()
+                                   : CopiesFolder.arg(QFileInfo(m_sheetCopies.first()).path()));
+    m_host.workspace().setStatus(status);
     QApplication::beep();
 }

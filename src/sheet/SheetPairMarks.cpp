@@ -37,8 +37,8 @@ std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString
 }
 
 std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> &paths,
-                                                   const QList<SheetNamePair> &rows,
-                                                   bool alignRows, QString *error,
+                                                   const QList<SheetNamePair> &rows, bool alignRows,
+                                                   QString *error,
                                                    const std::function<bool()> &stop) {
     std::optional<std::array<Workbook, 2>> books = readWorkbookPair(paths, error, stop);
     if (!books)

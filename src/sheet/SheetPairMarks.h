@@ -26,6 +26,6 @@ std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString
 // book lacks, is None. Nothing when a workbook cannot be read (*error says why) or stop (may
 // be empty) answered true.
 std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> &paths,
-                                                   const QList<SheetNamePair> &rows,
-                                                   bool alignRows, QString *error,
+                                                   const QList<SheetNamePair> &rows, bool alignRows,
+                                                   QString *error,
                                                    const std::function<bool()> &stop = {});

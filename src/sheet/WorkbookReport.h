@@ -16,16 +16,16 @@
 // same name, or a sheet only one workbook has.
 struct WorkbookReportRow {
     QString sheet;
-    QString cell;          // "B5"; "B5→B7" when aligned rows put the cell in other rows; empty
-                           // for a sheet row
+    // "B5"; "B5→B7" when aligned rows put the cell in other rows; empty for a sheet row.
+    QString cell;
     CellState state = CellState::Changed;
-    QString left, right;   // the values as text; empty for a missing cell or sheet
+    QString left, right; // the values as text; empty for a missing cell or sheet
 };
 
 struct WorkbookReport {
     std::array<QString, 2> paths;
-    QList<WorkbookReportRow> rows; // sheets in the order of the aligned sheet lists, cells
-                                   // row by row within a sheet
+    // Sheets in the order of the aligned sheet lists, cells row by row within a sheet.
+    QList<WorkbookReportRow> rows;
     int changed = 0;   // cells holding different values on both sides
     int leftOnly = 0;  // cells and sheets only the left workbook has
     int rightOnly = 0; // cells and sheets only the right workbook has

@@ -6,7 +6,6 @@
 
 #include <xlsxwriter.h>
 
-
 namespace {
 
 const QString SheetTitle = QStringLiteral("シート");

@@ -60,8 +60,8 @@ TEST_F(WorkbookReportBatchTest, CellsAndOneSidedSheetsAreListed) {
               QStringList({"\"シート\",\"セル\",\"差分結果\",\"" + a + "\",\"" + b + "\"",
                            "\"集計\",\"B2\",\"CHG\",\"10\",\"12\"",
                            "\"集計\",\"B3\",\"ADD\",\"\",\"\"\"q\"\"y\"",
-                           "\"集計\",\"A4\",\"DEL\",\"x\",\"\"",
-                           "\"Old\",\"\",\"DEL\",\"\",\"\"", "\"New\",\"\",\"ADD\",\"\",\"\""}));
+                           "\"集計\",\"A4\",\"DEL\",\"x\",\"\"", "\"Old\",\"\",\"DEL\",\"\",\"\"",
+                           "\"New\",\"\",\"ADD\",\"\",\"\""}));
 
     // The same workbook twice (two files): nothing differs.
     const QString copy = dir.filePath("copy.xlsx");
@@ -84,8 +84,8 @@ TEST_F(WorkbookReportBatchTest, HtmlAndWorkbookReportsColourTheValues) {
     const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
     ASSERT_TRUE(SheetFixtures::writeZip(
         a, SheetFixtures::workbookParts({{"S", sheetOf({"1,<b>", "0.30000000000000004"})}})));
-    ASSERT_TRUE(SheetFixtures::writeZip(
-        b, SheetFixtures::workbookParts({{"S", sheetOf({"1,", "0.3"})}})));
+    ASSERT_TRUE(
+        SheetFixtures::writeZip(b, SheetFixtures::workbookParts({{"S", sheetOf({"1,", "0.3"})}})));
     write("setting.ini", "[Corvane]\r\nColor0=255\r\nColor1=65280\r\nColor2=16711680\r\n");
 
     const QString html = dir.filePath("report.html");
@@ -137,11 +137,11 @@ TEST_F(WorkbookReportBatchTest, InsertedRowIsOneAddedRowWhenRowsAreAligned) {
     const RunResult aligned = run({a, b, "/o", out});
     EXPECT_EQ(aligned.status, 1);
     EXPECT_EQ(aligned.out, QStringLiteral("完了     不一致行=1  左のみ存在=0  右のみ存在=3\n"));
-    EXPECT_EQ(csvRows(read(out)).mid(1),
-              QStringList({"\"S\",\"A11\",\"ADD\",\"\",\"new item\"",
-                           "\"S\",\"B11\",\"ADD\",\"\",\"999\"",
-                           "\"S\",\"C11\",\"ADD\",\"\",\"added\"",
-                           "\"S\",\"B20→B21\",\"CHG\",\"200\",\"201\""}));
+    EXPECT_EQ(
+        csvRows(read(out)).mid(1),
+        QStringList({"\"S\",\"A11\",\"ADD\",\"\",\"new item\"",
+                     "\"S\",\"B11\",\"ADD\",\"\",\"999\"", "\"S\",\"C11\",\"ADD\",\"\",\"added\"",
+                     "\"S\",\"B20→B21\",\"CHG\",\"200\",\"201\""}));
 }
 
 TEST_F(WorkbookReportBatchTest, CsvFilesUnderTheCsvToggleAreWorkbooks) {

@@ -205,7 +205,10 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     QTest::mouseDClick(sheets().lv[0]->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0, 1));
     w->waitForRun(); // the books are read and compared on a worker thread
 
-    EXPECT_EQ(w->workspace().statusText(), "完了");
+    // The status names the folder of the coloured copies.
+    ASSERT_EQ(sheets().sheetCopies().size(), 2);
+    EXPECT_EQ(w->workspace().statusText(),
+              "完了  コピーの保存先: " + QFileInfo(sheets().sheetCopies()[0]).path());
     SheetCompareWindow *window = sheets().sheetCompareWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->windowTitle().contains("Data"));
@@ -272,9 +275,9 @@ TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
     EXPECT_EQ(leftModel->headerData(2, Qt::Vertical).toString(), "2");
     EXPECT_EQ(leftModel->data(leftModel->index(2, 0)).toString(), "second row");
     EXPECT_FALSE(leftModel->data(leftModel->index(1, 0)).isValid());
-    EXPECT_EQ(window->model(1)->data(window->model(1)->index(1, 0), Qt::BackgroundRole)
-                  .value<QColor>(),
-              colour(w->workspace().txtState[1]));
+    EXPECT_EQ(
+        window->model(1)->data(window->model(1)->index(1, 0), Qt::BackgroundRole).value<QColor>(),
+        colour(w->workspace().txtState[1]));
     EXPECT_TRUE(window->statusText().contains("1"));
 }
 

@@ -98,9 +98,10 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
         m_diffKeys.push_back(Sheet::key(d.row, d.col));
 
     // Both tables span the whole compared range, so their scroll ranges match.
-    const int rows = m_comparison.rowPairs.empty()
-                         ? std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow})
-                         : m_comparison.rowCount();
+    const int rows =
+        m_comparison.rowPairs.empty()
+            ? std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow})
+            : m_comparison.rowCount();
     const int cols = std::max({m_comparison.lastCol, m_sheets[0].lastCol, m_sheets[1].lastCol});
     const QHash<quint64, Color> *colors[2] = {&m_comparison.leftColors, &m_comparison.rightColors};
     const QString titles[2] = {leftTitle, rightTitle};
