@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 using namespace XlsxSupport;
@@ -188,19 +188,23 @@ class SheetWriter {
 public:
     SheetWriter(lxw_workbook *book, lxw_worksheet *sheet) : m_book(book), m_sheet(sheet) {}
 
-    // One format per fill colour: the library keeps each until the workbook closes.
-    lxw_format *format(lxw_color_t fill) {
-        if (fill == NoFill)
+    // One format per fill colour and number format: the library keeps each until the
+    // workbook closes. numberFormat empty: General.
+    lxw_format *format(lxw_color_t fill, const QString &numberFormat) {
+        if (fill == NoFill && numberFormat.isEmpty())
             return nullptr;
-        const auto found = m_formats.find(fill);
+        const auto key = std::make_pair(fill, numberFormat);
+        const auto found = m_formats.find(key);
         if (found != m_formats.end())
             return found->second;
         lxw_format *f = workbook_add_format(m_book);
-        if (f) {
+        if (f && fill != NoFill) {
             format_set_pattern(f, LXW_PATTERN_SOLID);
             format_set_bg_color(f, fill);
         }
-        m_formats.emplace(fill, f);
+        if (f && !numberFormat.isEmpty())
+            format_set_num_format(f, numberFormat.toUtf8().constData());
+        m_formats.emplace(key, f);
         return f;
     }
 
@@ -234,7 +238,7 @@ private:
 
     lxw_workbook *m_book;
     lxw_worksheet *m_sheet;
-    std::unordered_map<lxw_color_t, lxw_format *> m_formats;
+    std::map<std::pair<lxw_color_t, QString>, lxw_format *> m_formats;
     CellText m_text;
 };
 
@@ -287,10 +291,12 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
               col <= WorkbookLimits::MaxCols))
             continue;
         const auto color = colors.constFind(key);
-        lxw_format *format = color == colors.constEnd() ? nullptr : out.format(fillOf(*color));
         const auto cell = sheet.cells.constFind(key);
-        if (!out.write(lxw_row_t(row - 1), lxw_col_t(col - 1),
-                       cell == sheet.cells.constEnd() ? none : *cell, format))
+        const CellValue &value = cell == sheet.cells.constEnd() ? none : *cell;
+        // The cell keeps its number format (dates stay dates), with the fill added.
+        lxw_format *format = out.format(color == colors.constEnd() ? NoFill : fillOf(*color),
+                                        sheet.numberFormat(value));
+        if (!out.write(lxw_row_t(row - 1), lxw_col_t(col - 1), value, format))
             return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "sheet/SheetFileComparison.h"
 
+#include "sheet/XlsxColouredCopy.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -85,11 +87,21 @@ SheetFileComparison compareSheetFiles(const SheetFileRequest &request) {
     const QHash<quint64, Color> *colors[2] = {&result.comparison.leftColors,
                                               &result.comparison.rightColors};
     for (int i = 0; i < 2; ++i) {
-        const QString path = QDir(folder).filePath(
-            QStringLiteral("%1_%2_%3.xlsx")
-                .arg(i + 1)
-                .arg(safeFileName(QFileInfo(request.paths[size_t(i)]).completeBaseName()),
-                     safeFileName(request.sheetNames[size_t(i)])));
+        const QString &source = request.paths[size_t(i)];
+        // An .xlsx or .xlsm is copied whole with fills added; other kinds become a new .xlsx.
+        const QString ext = QFileInfo(source).suffix().toLower();
+        const bool ownPackage = ext == u"xlsx" || ext == u"xlsm";
+        const QString base =
+            QDir(folder).filePath(QStringLiteral("%1_%2_%3.")
+                                      .arg(i + 1)
+                                      .arg(safeFileName(QFileInfo(source).completeBaseName()),
+                                           safeFileName(request.sheetNames[size_t(i)])));
+        if (ownPackage && writeColouredPackage(source, request.sheetNames[size_t(i)], *colors[i],
+                                               request.zoomPercent, base + ext)) {
+            result.copies << base + ext;
+            continue;
+        }
+        const QString path = base + QStringLiteral("xlsx");
         if (writeColouredSheet(result.sheets[size_t(i)], *colors[i], request.zoomPercent, path))
             result.copies << path;
         else

@@ -144,6 +144,10 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     put(sheet, 2, 1, boolean(true));
     put(sheet, 2, 2, error(QStringLiteral("#DIV/0!")));
     sheet.columnWidths << ColumnWidth{2, 2, 30};
+    sheet.numberFormats = {QString(), QStringLiteral("yyyy/m/d")};
+    CellValue date = number(45416);
+    date.format = 1;
+    put(sheet, 4, 1, date);
     QHash<quint64, Color> colors;
     colors.insert(Sheet::key(1, 2), 65535);      // yellow: 0x00BBGGRR
     colors.insert(Sheet::key(3, 3), 0x00FF8000); // a coloured cell with no value
@@ -174,7 +178,9 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     EXPECT_TRUE(cellValuesEqual(back.cell(1, 2), sheet.cell(1, 2)));
     EXPECT_EQ(back.cell(2, 1).kind, Kind::Boolean);
     EXPECT_EQ(back.cell(2, 2).text, QStringLiteral("#DIV/0!"));
-    EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C3"));
+    EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C4"));
+    // The date keeps its number format.
+    EXPECT_TRUE(XlsxPackage::entry(path, "xl/styles.xml").contains("formatCode=\"yyyy/m/d\""));
 
     // No zoom, and a folder that does not exist.
     ASSERT_TRUE(writeColouredSheet(sheet, {}, 0, path));
