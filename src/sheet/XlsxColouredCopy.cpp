@@ -12,6 +12,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <vector>
