@@ -1,5 +1,6 @@
 #include "app/BatchRun.h"
 
+#include "app/BatchWorkbookReport.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
 #include "platform/SameFile.h"
@@ -99,6 +100,9 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
         result.error = why;
         return result;
     }
+
+    if (std::optional<BatchResult> report = batchWorkbookReport(ws, request))
+        return *report;
 
     if (!runTextDiffGuarded(ws, request.path1, request.path2)) {
         result.error = ws.statusText();

@@ -22,6 +22,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.folding = folding;
     run.minimalMatching = minimalMatching;
     run.inlineDiff = inlineDiff;
+    run.sheetAlignRows = sheetAlignRows;
     run.folderContentMode = folderContentMode;
     run.m_status = m_status;
     run.m_view = m_view;

@@ -68,6 +68,7 @@ public:
     // Setting InlineDiff: the changed characters of a changed pair stand out in the grid and
     // the HTML and workbook exports. Off in a bare workspace, as today's exports have them.
     bool inlineDiff = false;
+    bool sheetAlignRows = false; // setting SheetAlignRows: sheet rows paired by their contents
     // All a text comparison ignores: the folding with letter case from ignoreCase.
     LineFolding textFolding() const {
         LineFolding all = folding;

@@ -5,6 +5,7 @@
 #include "engine/Workspace.h"
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/EventHook.h"
+#include "mainwindow/SheetListMarker.h"
 #include "mainwindow/TextViewController.h"
 #include "mainwindow/ViewHost.h"
 #include "platform/FileUrl.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -36,6 +39,14 @@ const QString ListOpen = QStringLiteral("ファイルを開く(&O)");
 const QString ListClear = QStringLiteral("クリア(&L)");
 const QString ComparingSheets = QStringLiteral("エクセル比較中...");
 const QString SheetsDone = QStringLiteral("完了");
+// After "完了": where the coloured copies were written (%1), so they can be found again.
+const QString CopiesFolder = QStringLiteral("  コピーの保存先: %1");
+const QString MarkTitle = QStringLiteral("比較");
+const QString Marking = QStringLiteral("確認中...");
+const QString MarkDiffers = QStringLiteral("差分あり");
+const QString MarkSame = QStringLiteral("一致");
+const QString MarkFailed = QStringLiteral("確認できません");
+constexpr int MarkColumn = 3;
 const QString XlsxMime =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 
@@ -87,10 +98,11 @@ SheetViewController::SheetViewController(ViewHost &host, QWidget *parent) : m_ho
         txt[size_t(i)]->setReadOnly(true);
         QTreeWidget *list = new QTreeWidget(m_view);
         lv[size_t(i)] = list;
-        list->setColumnCount(3);
+        list->setColumnCount(4);
         list->setRootIsDecorated(false);
         list->setAllColumnsShowFocus(true);
-        list->setHeaderLabels({QString(), QStringLiteral("シート名"), QStringLiteral("範囲")});
+        list->setHeaderLabels(
+            {QString(), QStringLiteral("シート名"), QStringLiteral("範囲"), MarkTitle});
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
     }
@@ -117,8 +129,21 @@ SheetViewController::SheetViewController(ViewHost &host, QWidget *parent) : m_ho
     for (int i = 0; i < 2; ++i)
         installListHooks(i);
 
+    m_marker = new SheetListMarker(this);
+    connect(m_marker, &SheetListMarker::marked, this,
+            [this](const QList<SheetPairMark> &marks) { showMarks(marks, QString()); });
+    connect(m_marker, &SheetListMarker::failed, this,
+            [this](const QString &why) { showMarks({}, why); });
+
     Workspace &ws = host.workspace();
-    connect(&ws, &Workspace::sheetListsChanged, this, &SheetViewController::refreshSheetLists);
+    connect(&ws, &Workspace::sheetListsChanged, this, [this] {
+        refreshSheetLists();
+        m_marker->cancel();
+        // After the run has put its status and paths in place.
+        const Workspace &current = m_host.workspace();
+        if (!current.lv[0].isEmpty() && !current.lv[1].isEmpty())
+            QTimer::singleShot(0, this, &SheetViewController::markSheetPairs);
+    });
     // A run may empty the lists in place before it shows another view.
     connect(&ws, &Workspace::viewChanged, this, &SheetViewController::refreshSheetLists);
 }
@@ -203,6 +228,7 @@ void SheetViewController::setListFont(const QFont &font) {
 }
 
 void SheetViewController::clear() {
+    m_marker->cancel();
     for (int i = 0; i < 2; ++i) {
         txt[size_t(i)]->clear();
         lv[size_t(i)]->clear();
@@ -236,6 +262,62 @@ void SheetViewController::refreshSheetLists() {
         // The first pair stands selected, so the menu's compare works at once.
         if (!rows.isEmpty())
             list->setCurrentItem(rows.first());
+    }
+}
+
+bool SheetViewController::isMarking() const {
+    return m_marker->isRunning();
+}
+
+void SheetViewController::markSheetPairs() {
+    const Workspace &ws = m_host.workspace();
+    const qsizetype n = std::min(ws.lv[0].size(), ws.lv[1].size());
+    if (n == 0)
+        return;
+    QList<SheetNamePair> rows;
+    for (qsizetype k = 0; k < n; ++k) {
+        const SheetListItem &left = ws.lv[0][k], &right = ws.lv[1][k];
+        // A gap row has no sheet number; its name stays empty.
+        rows << SheetNamePair{left.number.isEmpty() ? QString() : left.name,
+                              right.number.isEmpty() ? QString() : right.name};
+        for (int i = 0; i < 2; ++i) {
+            QTreeWidgetItem *item = lv[size_t(i)]->topLevelItem(int(k));
+            if (!item)
+                continue;
+            const bool gap = rows.last()[0].isEmpty() || rows.last()[1].isEmpty();
+            item->setText(MarkColumn, gap ? QString() : Marking);
+            for (int c = 0; c < item->columnCount(); ++c)
+                item->setBackground(c, QBrush());
+        }
+    }
+    const Workspace *workspace = &ws;
+    m_marker->start({m_host.pathText(0), m_host.pathText(1)}, rows,
+                    m_host.settings().sheetAlignRows(),
+                    [workspace] { return workspace->bAbort.load(); });
+}
+
+// marks: one SheetPairMark per row; empty with the failure when nothing could be marked.
+void SheetViewController::showMarks(const QList<SheetPairMark> &marks, const QString &failure) {
+    const Color changed = m_host.workspace().txtState[0];
+    const QColor changedColour(int(changed & 0xFF), int((changed >> 8) & 0xFF),
+                               int((changed >> 16) & 0xFF));
+    for (QTreeWidget *list : lv) {
+        for (int k = 0; k < list->topLevelItemCount(); ++k) {
+            QTreeWidgetItem *item = list->topLevelItem(k);
+            if (item->text(MarkColumn).isEmpty())
+                continue; // a gap row
+            const SheetPairMark mark = k < marks.size() ? marks[k] : SheetPairMark::None;
+            if (!failure.isEmpty() || mark == SheetPairMark::None) {
+                item->setText(MarkColumn, MarkFailed);
+                item->setToolTip(MarkColumn, failure);
+                continue;
+            }
+            const bool differs = mark == SheetPairMark::Differs;
+            item->setText(MarkColumn, differs ? MarkDiffers : MarkSame);
+            for (int c = 0; c < list->columnCount(); ++c)
+                item->setBackground(c, differs ? QBrush(changedColour) : QBrush());
+        }
+        list->resizeColumnToContents(MarkColumn);
     }
 }
 
@@ -294,6 +376,7 @@ void SheetViewController::CompareSheets() {
     Workspace &ws = m_host.workspace();
     request->legend = ws.txtState;
     request->zoomPercent = sheetZoomPercent(m_host.settings().sheetZoom());
+    request->alignRows = m_host.settings().sheetAlignRows();
     // Asked on the worker thread; nothing else touches the folder meanwhile.
     request->outputFolder = [this] { return nextCopyFolder(); };
     request->stop = [&ws] { return ws.bAbort.load(); };
@@ -335,7 +418,11 @@ void SheetViewController::showSheetComparison(const std::shared_ptr<SheetFileReq
 }
 
 void SheetViewController::finishSheetComparison(const SheetFileComparison &result) {
-    m_host.workspace().setStatus(
-        result.problems.isEmpty() ? SheetsDone : result.problems.join(QStringLiteral("  ")));
+    QString status = result.problems.join(QStringLiteral("  "));
+    if (result.problems.isEmpty())
+        status = SheetsDone + (m_sheetCopies.isEmpty()
+                                   ? QString()
+                                   : CopiesFolder.arg(QFileInfo(m_sheetCopies.first()).path()));
+    m_host.workspace().setStatus(status);
     QApplication::beep();
 }

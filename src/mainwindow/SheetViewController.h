@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/SheetPairMarks.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -20,6 +22,7 @@ class QTemporaryDir;
 class QTreeWidget;
 class QWidget;
 class SheetCompareWindow;
+class SheetListMarker;
 class ViewHost;
 
 // The workbook view: the two workbooks' information boxes and sheet lists, the lists' pop-up
@@ -57,6 +60,10 @@ public:
     SheetCompareWindow *sheetCompareWindow() const;
     // Where the coloured copies of the last comparison were written.
     QStringList sheetCopies() const { return m_sheetCopies; }
+    // Finds out in the background which facing sheet pairs differ and marks them in the
+    // lists' last column; started whenever a run shows two workbooks' lists.
+    void markSheetPairs();
+    bool isMarking() const;
 
     // Outside effects, replaceable by tests: opening the written copies with the system's
     // spreadsheet application (when there is one), opening a list's file with the desktop.
@@ -73,6 +80,7 @@ private:
     void showSheetComparison(const std::shared_ptr<SheetFileRequest> &request,
                              const std::shared_ptr<SheetFileComparison> &result);
     void finishSheetComparison(const SheetFileComparison &result);
+    void showMarks(const QList<SheetPairMark> &marks, const QString &failure);
 
     ViewHost &m_host;
     QWidget *m_view = nullptr;
@@ -81,4 +89,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_sheetTemp; // the copies live until the program ends
     QPointer<QWidget> m_sheetWindow;
     QStringList m_sheetCopies;
+    SheetListMarker *m_marker = nullptr;
 };

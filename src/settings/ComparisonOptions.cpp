@@ -16,6 +16,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.folding.kana = settings.ignoreKana();
     options.minimal = settings.minimalMatching();
     options.inlineDiff = settings.inlineDiff();
+    options.sheetAlignRows = settings.sheetAlignRows();
     options.folderContentMode = settings.folderContentMode();
     return options;
 }
@@ -29,5 +30,6 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.folding = folding;
     ws.minimalMatching = minimal;
     ws.inlineDiff = inlineDiff;
+    ws.sheetAlignRows = sheetAlignRows;
     ws.folderContentMode = folderContentMode;
 }

@@ -18,6 +18,7 @@ struct ComparisonOptions {
     LineFolding folding; // its letterCase follows ignoreCase
     bool minimal = false;
     bool inlineDiff = true;
+    bool sheetAlignRows = false;
     int folderContentMode = 0;
 
     static ComparisonOptions load(const Settings &settings);

@@ -47,6 +47,7 @@ constexpr BoolKey IgnoreWidth{"IgnoreWidth", false, TrueAs::One};
 constexpr BoolKey IgnoreKana{"IgnoreKana", false, TrueAs::One};
 constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
 constexpr BoolKey InlineDiff{"InlineDiff", true, TrueAs::One};
+constexpr BoolKey SheetAlignRows{"SheetAlignRows", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
@@ -217,6 +218,12 @@ bool Settings::inlineDiff() const {
 }
 bool Settings::setInlineDiff(bool on) {
     return write(m_path, InlineDiff, on);
+}
+bool Settings::sheetAlignRows() const {
+    return read(m_path, SheetAlignRows);
+}
+bool Settings::setSheetAlignRows(bool on) {
+    return write(m_path, SheetAlignRows, on);
 }
 
 int Settings::folderContentMode() const {

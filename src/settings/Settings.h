@@ -72,6 +72,9 @@ public:
     // The differing characters of a changed pair of lines stand out (grid, HTML, workbook).
     bool inlineDiff() const;
     bool setInlineDiff(bool on);
+    // Sheet rows paired by their contents before their cells are compared.
+    bool sheetAlignRows() const;
+    bool setSheetAlignRows(bool on);
 
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 using namespace XlsxSupport;
@@ -47,43 +47,134 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b) {
     return false;
 }
 
+namespace {
+
+CellState stateOf(const CellValue &l, const CellValue &r) {
+    if (l.isEmpty() && !r.isEmpty())
+        return CellState::RightOnly;
+    if (!l.isEmpty() && r.isEmpty())
+        return CellState::LeftOnly;
+    return CellState::Changed;
+}
+
+using CellRef = std::pair<quint64, const CellValue *>;
+
+// The cells of a sheet inside the compared columns and rows, in row-major order.
+std::vector<CellRef> sortedCells(const Sheet &sheet, int lastRow, int lastCol) {
+    std::vector<CellRef> cells;
+    cells.reserve(size_t(sheet.cells.size()));
+    for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
+        const int row = int(it.key() >> 32);
+        const int col = int(it.key() & 0xFFFFFFFFu);
+        if (row >= 1 && row <= lastRow && col >= 1 && col <= lastCol)
+            cells.emplace_back(it.key(), &it.value());
+    }
+    std::sort(cells.begin(), cells.end(),
+              [](const CellRef &a, const CellRef &b) { return a.first < b.first; });
+    return cells;
+}
+
+struct CellSpan {
+    const CellRef *begin = nullptr;
+    const CellRef *end = nullptr;
+};
+
+// The cells of one sheet row (none for row 0).
+CellSpan rowCells(const std::vector<CellRef> &cells, int row) {
+    if (row <= 0)
+        return {};
+    const auto less = [](const CellRef &a, quint64 key) { return a.first < key; };
+    const CellRef *all = cells.data();
+    const CellRef *end = all + cells.size();
+    const CellRef *first = std::lower_bound(all, end, Sheet::key(row, 0), less);
+    return {first, std::lower_bound(first, end, Sheet::key(row + 1, 0), less)};
+}
+
+// Merges two runs of cells in key order; a cell absent on one side is the empty cell there.
+// Two cells absent on both sides are equal, so only the cells either side holds can differ.
+template <typename OnDifference>
+void compareRuns(CellSpan left, CellSpan right, OnDifference onDifference) {
+    static const CellValue none;
+    while (left.begin != left.end || right.begin != right.end) {
+        // An exhausted side sorts after every real key.
+        const quint64 keyL = left.begin != left.end ? left.begin->first : ~quint64(0);
+        const quint64 keyR = right.begin != right.end ? right.begin->first : ~quint64(0);
+        const quint64 key = std::min(keyL, keyR);
+        const CellValue &valueL = keyL == key ? *(left.begin++)->second : none;
+        const CellValue &valueR = keyR == key ? *(right.begin++)->second : none;
+        if (!cellValuesEqual(valueL, valueR))
+            onDifference(key, stateOf(valueL, valueR));
+    }
+}
+
+// Records every differing cell of the facing sheet rows in the result's row-major order.
+void collectDifferences(const Sheet &left, const Sheet &right, SheetComparison &result) {
+    const std::vector<CellRef> cellsL = sortedCells(left, result.lastRow, result.lastCol);
+    const std::vector<CellRef> cellsR = sortedCells(right, result.lastRow, result.lastCol);
+    if (result.rowPairs.empty()) {
+        // Row r faces row r: one merge over both whole sheets.
+        compareRuns({cellsL.data(), cellsL.data() + cellsL.size()},
+                    {cellsR.data(), cellsR.data() + cellsR.size()},
+                    [&](quint64 key, CellState state) {
+                        const int row = int(key >> 32);
+                        const int col = int(key & 0xFFFFFFFFu);
+                        result.differences.push_back({row, col, row, row, state});
+                    });
+        return;
+    }
+    std::vector<CellRef> shiftedR;
+    for (int r = 1; r <= result.rowCount(); ++r) {
+        const int rowL = result.sheetRow(0, r), rowR = result.sheetRow(1, r);
+        // The right row's cells keyed as the left row's, so the two merge by column.
+        const CellSpan spanR = rowCells(cellsR, rowR);
+        shiftedR.clear();
+        for (const CellRef *c = spanR.begin; c != spanR.end; ++c)
+            shiftedR.emplace_back(Sheet::key(rowL, int(c->first & 0xFFFFFFFFu)), c->second);
+        compareRuns(rowCells(cellsL, rowL), {shiftedR.data(), shiftedR.data() + shiftedR.size()},
+                    [&](quint64 key, CellState state) {
+                        const int col = int(key & 0xFFFFFFFFu);
+                        result.differences.push_back({r, col, rowL, rowR, state});
+                    });
+    }
+}
+
+} // namespace
+
 SheetComparison compareSheets(const Sheet &left, const Sheet &right,
-                              const std::array<Color, 3> &legend) {
+                              const std::array<Color, 3> &legend, bool alignRows,
+                              const std::function<bool()> &stop) {
     SheetComparison result;
     result.lastRow = std::max(left.lastRow, right.lastRow);
     result.lastCol = std::max(left.lastCol, right.lastCol);
+    if (alignRows) {
+        // The matching asks only every so often: a stop already given counts at once.
+        std::optional<std::vector<RowPair>> pairs;
+        if (!stop || !stop())
+            pairs = alignSheetRows(left, right, result.lastCol, stop);
+        if (!pairs) {
+            result.stopped = true;
+            return result;
+        }
+        result.rowPairs = std::move(*pairs);
+    }
+    collectDifferences(left, right, result);
+
     const Color changed = legend[0];
     const Color added = legend[1];
     const Color deleted = legend[2];
-
-    // Two cells absent on both sides are equal, so only the cells either side holds can differ.
-    const auto compare = [&](quint64 key, const CellValue &l, const CellValue &r) {
-        const int row = int(key >> 32);
-        const int col = int(key & 0xFFFFFFFFu);
-        if (row < 1 || col < 1 || row > result.lastRow || col > result.lastCol)
-            return; // outside the compared range (a used range narrower than its cells)
-        if (cellValuesEqual(l, r))
-            return;
-        ++result.changedCells;
-        if (l.isEmpty() && !r.isEmpty()) {
-            result.leftColors.insert(key, deleted);
-            result.rightColors.insert(key, added);
-        } else if (!l.isEmpty() && r.isEmpty()) {
-            result.leftColors.insert(key, added);
-            result.rightColors.insert(key, deleted);
-        } else {
-            result.leftColors.insert(key, changed);
-            result.rightColors.insert(key, changed);
-        }
-    };
-    const CellValue none;
-    for (auto it = left.cells.constBegin(); it != left.cells.constEnd(); ++it) {
-        const auto other = right.cells.constFind(it.key());
-        compare(it.key(), it.value(), other == right.cells.constEnd() ? none : other.value());
-    }
-    for (auto it = right.cells.constBegin(); it != right.cells.constEnd(); ++it) {
-        if (!left.cells.contains(it.key()))
-            compare(it.key(), none, it.value());
+    result.changedCells = int(result.differences.size());
+    for (const CellDifference &d : result.differences) {
+        // The side that holds the value takes "追加", the side that lacks it "削除".
+        const Color colorL = d.state == CellState::Changed    ? changed
+                             : d.state == CellState::LeftOnly ? added
+                                                              : deleted;
+        const Color colorR = d.state == CellState::Changed    ? changed
+                             : d.state == CellState::LeftOnly ? deleted
+                                                              : added;
+        if (d.leftRow > 0)
+            result.leftColors.insert(Sheet::key(d.leftRow, d.col), colorL);
+        if (d.rightRow > 0)
+            result.rightColors.insert(Sheet::key(d.rightRow, d.col), colorR);
     }
     return result;
 }
@@ -97,19 +188,23 @@ class SheetWriter {
 public:
     SheetWriter(lxw_workbook *book, lxw_worksheet *sheet) : m_book(book), m_sheet(sheet) {}
 
-    // One format per fill colour: the library keeps each until the workbook closes.
-    lxw_format *format(lxw_color_t fill) {
-        if (fill == NoFill)
+    // One format per fill colour and number format: the library keeps each until the
+    // workbook closes. numberFormat empty: General.
+    lxw_format *format(lxw_color_t fill, const QString &numberFormat) {
+        if (fill == NoFill && numberFormat.isEmpty())
             return nullptr;
-        const auto found = m_formats.find(fill);
+        const auto key = std::make_pair(fill, numberFormat);
+        const auto found = m_formats.find(key);
         if (found != m_formats.end())
             return found->second;
         lxw_format *f = workbook_add_format(m_book);
-        if (f) {
+        if (f && fill != NoFill) {
             format_set_pattern(f, LXW_PATTERN_SOLID);
             format_set_bg_color(f, fill);
         }
-        m_formats.emplace(fill, f);
+        if (f && !numberFormat.isEmpty())
+            format_set_num_format(f, numberFormat.toUtf8().constData());
+        m_formats.emplace(key, f);
         return f;
     }
 
@@ -143,7 +238,7 @@ private:
 
     lxw_workbook *m_book;
     lxw_worksheet *m_sheet;
-    std::unordered_map<lxw_color_t, lxw_format *> m_formats;
+    std::map<std::pair<lxw_color_t, QString>, lxw_format *> m_formats;
     CellText m_text;
 };
 
@@ -196,10 +291,12 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
               col <= WorkbookLimits::MaxCols))
             continue;
         const auto color = colors.constFind(key);
-        lxw_format *format = color == colors.constEnd() ? nullptr : out.format(fillOf(*color));
         const auto cell = sheet.cells.constFind(key);
-        if (!out.write(lxw_row_t(row - 1), lxw_col_t(col - 1),
-                       cell == sheet.cells.constEnd() ? none : *cell, format))
+        const CellValue &value = cell == sheet.cells.constEnd() ? none : *cell;
+        // The cell keeps its number format (dates stay dates), with the fill added.
+        lxw_format *format = out.format(color == colors.constEnd() ? NoFill : fillOf(*color),
+                                        sheet.numberFormat(value));
+        if (!out.write(lxw_row_t(row - 1), lxw_col_t(col - 1), value, format))
             return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "sheet/SheetFileComparison.h"
 
+#include "sheet/XlsxColouredCopy.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,6 +13,7 @@ namespace {
 const QString CannotRead = QStringLiteral("%1 を読み込めませんでした: %2");
 const QString NoSuchSheet = QStringLiteral("シート「%1」が %2 にありません");
 const QString CannotWrite = QStringLiteral("比較結果を書き込めませんでした: %1");
+const QString Stopped = QStringLiteral("中断しました");
 const QString NoTempFolder = QStringLiteral("一時フォルダを作成できませんでした");
 
 // A file name part made of a sheet or workbook name: no path separators or characters that
@@ -89,8 +92,13 @@ SheetFileComparison readAndCompareSheets(const SheetFileRequest &request) {
         return result;
     result.sheets[0] = std::move(*sides[0].sheet);
     result.sheets[1] = std::move(*sides[1].sheet);
+    result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend,
+                                      request.alignRows, request.stop);
+    if (result.comparison.stopped) {
+        result.problems << Stopped;
+        return result;
+    }
     result.compared = true;
-    result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend);
     return result;
 }
 
@@ -105,11 +113,21 @@ void writeSheetCopies(const SheetFileRequest &request, SheetFileComparison &resu
     const QHash<quint64, Color> *colors[2] = {&result.comparison.leftColors,
                                               &result.comparison.rightColors};
     for (int i = 0; i < 2; ++i) {
-        const QString path = QDir(folder).filePath(
-            QStringLiteral("%1_%2_%3.xlsx")
-                .arg(i + 1)
-                .arg(safeFileName(QFileInfo(request.paths[size_t(i)]).completeBaseName()),
-                     safeFileName(request.sheetNames[size_t(i)])));
+        const QString &source = request.paths[size_t(i)];
+        // An .xlsx or .xlsm is copied whole with fills added; other kinds become a new .xlsx.
+        const QString ext = QFileInfo(source).suffix().toLower();
+        const bool ownPackage = ext == u"xlsx" || ext == u"xlsm";
+        const QString base =
+            QDir(folder).filePath(QStringLiteral("%1_%2_%3.")
+                                      .arg(i + 1)
+                                      .arg(safeFileName(QFileInfo(source).completeBaseName()),
+                                           safeFileName(request.sheetNames[size_t(i)])));
+        if (ownPackage && writeColouredPackage(source, request.sheetNames[size_t(i)], *colors[i],
+                                               request.zoomPercent, base + ext)) {
+            result.copies << base + ext;
+            continue;
+        }
+        const QString path = base + QStringLiteral("xlsx");
         if (writeColouredSheet(result.sheets[size_t(i)], *colors[i], request.zoomPercent, path))
             result.copies << path;
         else

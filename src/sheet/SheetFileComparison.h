@@ -16,10 +16,12 @@ struct SheetFileRequest {
     std::array<QString, 2> sheetNames; // the sheet to compare in each
     std::array<Color, 3> legend{};     // colours of "変更", "追加", "削除"
     int zoomPercent = 0;               // of the written copies; 0 leaves the zoom unset
+    bool alignRows = false;            // rows paired by their contents first
     // Where the copies go (created when missing), asked once both sheets were read; empty
     // when there is no such folder.
     std::function<QString()> outputFolder;
-    // Asked while a book is read (may be empty): true stops the reading, named as a failure.
+    // Asked while a book is read and while rows are aligned (may be empty): true stops the
+    // work, named as a failure.
     std::function<bool()> stop;
 };
 

@@ -144,6 +144,10 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     put(sheet, 2, 1, boolean(true));
     put(sheet, 2, 2, error(QStringLiteral("#DIV/0!")));
     sheet.columnWidths << ColumnWidth{2, 2, 30};
+    sheet.numberFormats = {QString(), QStringLiteral("yyyy/m/d")};
+    CellValue date = number(45416);
+    date.format = 1;
+    put(sheet, 4, 1, date);
     QHash<quint64, Color> colors;
     colors.insert(Sheet::key(1, 2), 65535);      // yellow: 0x00BBGGRR
     colors.insert(Sheet::key(3, 3), 0x00FF8000); // a coloured cell with no value
@@ -174,10 +178,61 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     EXPECT_TRUE(cellValuesEqual(back.cell(1, 2), sheet.cell(1, 2)));
     EXPECT_EQ(back.cell(2, 1).kind, Kind::Boolean);
     EXPECT_EQ(back.cell(2, 2).text, QStringLiteral("#DIV/0!"));
-    EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C3"));
+    EXPECT_EQ(back.usedRangeAddress(), QStringLiteral("A1:C4"));
+    // The date keeps its number format.
+    EXPECT_TRUE(XlsxPackage::entry(path, "xl/styles.xml").contains("formatCode=\"yyyy/m/d\""));
 
     // No zoom, and a folder that does not exist.
     ASSERT_TRUE(writeColouredSheet(sheet, {}, 0, path));
     EXPECT_FALSE(XlsxPackage::entry(path, "xl/worksheets/sheet1.xml").contains("zoomScale"));
     EXPECT_FALSE(writeColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
+}
+
+TEST(CompareSheets, AlignedRowsShowAnInsertedRowAlone) {
+    Sheet left, right;
+    for (int r = 1; r <= 12; ++r) {
+        const int shifted = r >= 5 ? r + 1 : r; // a row inserted on the right before row 5
+        for (int c = 1; c <= 3; ++c) {
+            put(left, r, c, text(QStringLiteral("r%1c%2").arg(r).arg(c)));
+            put(right, shifted, c, text(QStringLiteral("r%1c%2").arg(r).arg(c)));
+        }
+    }
+    put(right, 5, 2, number(42));
+    put(right, 10, 3, text(QStringLiteral("edited"))); // left row 9, column C
+    put(left, 20, 1, number(0)); // beyond the right's rows: the range grows, 0 equals nothing
+
+    // By number every cell from the insertion on differs: rows 5 to 13, three cells each.
+    EXPECT_EQ(compareSheets(left, right, Legend).changedCells, 27);
+
+    const SheetComparison result = compareSheets(left, right, Legend, true);
+    ASSERT_FALSE(result.stopped);
+    ASSERT_EQ(result.differences.size(), 2u);
+    const CellDifference &added = result.differences[0];
+    EXPECT_EQ(added.row, 5);
+    EXPECT_EQ(added.col, 2);
+    EXPECT_EQ(added.leftRow, 0);
+    EXPECT_EQ(added.rightRow, 5);
+    EXPECT_EQ(added.state, CellState::RightOnly);
+    const CellDifference &changed = result.differences[1];
+    EXPECT_EQ(changed.row, 10);
+    EXPECT_EQ(changed.col, 3);
+    EXPECT_EQ(changed.leftRow, 9);
+    EXPECT_EQ(changed.rightRow, 10);
+    EXPECT_EQ(changed.state, CellState::Changed);
+    // Colours are keyed by each sheet's own rows, as its coloured copy needs them.
+    EXPECT_EQ(result.rightColors.value(Sheet::key(5, 2)), Legend[1]);
+    EXPECT_EQ(result.leftColors.size(), 1);
+    EXPECT_EQ(result.leftColors.value(Sheet::key(9, 3)), Legend[0]);
+    EXPECT_EQ(result.rightColors.value(Sheet::key(10, 3)), Legend[0]);
+    // The result's rows: the gap on the left, each side's own rows elsewhere.
+    EXPECT_EQ(result.sheetRow(0, 5), 0);
+    EXPECT_EQ(result.sheetRow(1, 5), 5);
+    EXPECT_EQ(result.sheetRow(0, 6), 5);
+    EXPECT_EQ(result.sheetRow(1, 6), 6);
+    EXPECT_EQ(result.rowCount(), 21);
+
+    // Stopped before the rows are paired: nothing is compared.
+    const SheetComparison stopped = compareSheets(left, right, Legend, true, [] { return true; });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_TRUE(stopped.differences.empty());
 }

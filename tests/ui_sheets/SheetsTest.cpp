@@ -205,7 +205,10 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     QTest::mouseDClick(sheets().lv[0]->viewport(), Qt::LeftButton, Qt::NoModifier, rowCentre(0, 1));
     w->waitForRun(); // the books are read and compared on a worker thread
 
-    EXPECT_EQ(w->workspace().statusText(), "完了");
+    // The status names the folder of the coloured copies.
+    ASSERT_EQ(sheets().sheetCopies().size(), 2);
+    EXPECT_EQ(w->workspace().statusText(),
+              "完了  コピーの保存先: " + QFileInfo(sheets().sheetCopies()[0]).path());
     SheetCompareWindow *window = sheets().sheetCompareWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->windowTitle().contains("Data"));
@@ -226,11 +229,62 @@ TEST_F(SheetListsTest, DoubleClickComparesTheChosenSheetsAndShowsTheColours) {
     const QStringList copies = sheets().sheetCopies();
     ASSERT_EQ(copies.size(), 2);
     EXPECT_EQ(spreadsheetOpened, QList<QStringList>{copies});
-    for (const QString &copy : copies) {
+    // The copies are the users' own packages: the left one keeps its sheet "Other" too.
+    const char *dataParts[2] = {"xl/worksheets/sheet2.xml", "xl/worksheets/sheet1.xml"};
+    for (int side = 0; side < 2; ++side) {
+        const QString &copy = copies[side];
         EXPECT_TRUE(QFileInfo(copy).isFile()) << copy.toStdString();
-        EXPECT_TRUE(
-            XlsxPackage::entry(copy, "xl/worksheets/sheet1.xml").contains("zoomScale=\"85\""));
+        EXPECT_TRUE(XlsxPackage::entry(copy, dataParts[side]).contains("zoomScale=\"85\""));
     }
+    EXPECT_TRUE(XlsxPackage::entry(copies[0], "xl/workbook.xml").contains("Other"));
+}
+
+TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
+    ASSERT_TRUE(Settings(files.filePath("setting.ini")).setSheetAlignRows(true));
+    const QString left = files.filePath("left.xlsx"), right = files.filePath("right.xlsx");
+    const auto rows = [](const QList<const char *> &texts) {
+        return [texts](int k, lxw_worksheet *s) {
+            if (k == 0)
+                worksheet_write_string(s, 0, 0, "same", nullptr);
+            for (int r = 0; k == 1 && r < texts.size(); ++r)
+                worksheet_write_string(s, lxw_row_t(r), 0, texts[r], nullptr);
+        };
+    };
+    writeWorkbook(left, {"Same", "Data", "Gone"}, rows({"first row", "second row"}));
+    writeWorkbook(right, {"Same", "Data"}, rows({"first row", "inserted", "second row"}));
+    w->cb[0]->setEditText(left);
+    w->cb[1]->setEditText(right);
+    w->runComparison();
+    w->waitForRun();
+    // The marks come from a thread of their own; the window stays usable meanwhile.
+    for (int i = 0; i < 500 && sheets().lv[0]->topLevelItem(1)->text(3) != "差分あり"; ++i)
+        QTest::qWait(10);
+    QTreeWidget *list = sheets().lv[0];
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "一致");
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "差分あり");
+    EXPECT_EQ(list->topLevelItem(1)->background(1).color(), colour(w->workspace().txtState[0]));
+    EXPECT_EQ(list->topLevelItem(2)->text(3), QString()); // no sheet to compare with
+
+    // With rows aligned the inserted row stands alone: the left side shows a gap there.
+    select(1, 1);
+    sheets().CompareSheets();
+    w->waitForRun();
+    SheetCompareWindow *window = sheets().sheetCompareWindow();
+    ASSERT_NE(window, nullptr);
+    SheetTableModel *leftModel = window->model(0);
+    ASSERT_EQ(leftModel->rowCount(), 3);
+    EXPECT_EQ(leftModel->headerData(1, Qt::Vertical).toString(), QString());
+    EXPECT_EQ(leftModel->headerData(2, Qt::Vertical).toString(), "2");
+    EXPECT_EQ(leftModel->data(leftModel->index(2, 0)).toString(), "second row");
+    EXPECT_FALSE(leftModel->data(leftModel->index(1, 0)).isValid());
+    EXPECT_EQ(
+        window->model(1)->data(window->model(1)->index(1, 0), Qt::BackgroundRole).value<QColor>(),
+        colour(w->workspace().txtState[1]));
+    EXPECT_TRUE(window->statusText().contains("1"));
+    // The detail line names each side's own row: left row 2 faces right row 3.
+    window->view(0)->setCurrentIndex(leftModel->index(2, 0));
+    EXPECT_TRUE(window->detailText().startsWith("A2→A3")) << window->detailText().toStdString();
 }
 
 TEST_F(SheetListsTest, UnreadableWorkbookOrMissingSheetIsNamedNotDone) {
@@ -262,9 +316,10 @@ std::unique_ptr<SheetCompareWindow> makeWindow() {
     SheetComparison cmp;
     cmp.lastRow = 200;
     cmp.lastCol = 40;
-    for (auto [r, c] : {std::pair{3, 5}, {10, 1}, {3, 2}}) {
+    for (auto [r, c] : {std::pair{3, 2}, {3, 5}, {10, 1}}) {
         cmp.leftColors.insert(Sheet::key(r, c), 65535);
         cmp.rightColors.insert(Sheet::key(r, c), 65535);
+        cmp.differences.push_back({r, c, r, r, CellState::Changed});
     }
     cmp.changedCells = 3;
     auto window = std::make_unique<SheetCompareWindow>(left, right, cmp, "a", "b");

@@ -66,6 +66,9 @@ inline const QString OneLineTip =
 
 inline const QString ZoomLabel = QStringLiteral("Excelのズーム");
 inline const QString ZoomTip = QStringLiteral("Excel比較時に表示される表の拡大率");
+inline const QString SheetAlignRows = QStringLiteral("行の挿入・削除を検出");
+inline const QString SheetAlignRowsTip = QStringLiteral(
+    "行の内容で左右の行を対応付けてから比較します (挿入した行が1行の追加として表示されます)");
 
 inline const QString Ok = QStringLiteral("OK");
 inline const QString Apply = QStringLiteral("適用");

@@ -185,6 +185,10 @@ void frmOption::buildControls() {
     cbo[1]->setToolTip(ZoomTip);
     excelRow->addWidget(Label1[21]);
     excelRow->addWidget(cbo[1]);
+    excelRow->addSpacing(16);
+    chkSheetAlignRows = new QCheckBox(SheetAlignRows, excel);
+    chkSheetAlignRows->setToolTip(SheetAlignRowsTip);
+    excelRow->addWidget(chkSheetAlignRows);
     excelRow->addStretch(1);
     page->addWidget(excel);
     for (QComboBox *box : cbo)

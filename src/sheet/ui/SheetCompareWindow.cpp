@@ -133,10 +133,13 @@ int SheetTableModel::columnCount(const QModelIndex &parent) const {
 QVariant SheetTableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid())
         return {};
-    const quint64 key = Sheet::key(index.row() + 1, index.column() + 1);
+    const int row = sheetRow(index.row());
+    if (row == 0)
+        return {}; // a gap where the other side has a row of its own
+    const quint64 key = Sheet::key(row, index.column() + 1);
     switch (role) {
     case Qt::DisplayRole:
-        return shownText(index.row() + 1, index.column() + 1);
+        return shownText(row, index.column() + 1);
     case Qt::BackgroundRole: {
         const auto it = m_colors->constFind(key);
         return it == m_colors->constEnd() ? QVariant() : QVariant(toQColor(*it));
@@ -167,8 +170,10 @@ QString SheetTableModel::shownText(int row, int col) const {
 QVariant SheetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return orientation == Qt::Horizontal ? ColumnLetters(section + 1)
-                                         : QString::number(section + 1);
+    if (orientation == Qt::Horizontal)
+        return ColumnLetters(section + 1);
+    const int row = sheetRow(section);
+    return row == 0 ? QString() : QString::number(row);
 }
 
 SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison comparison,
@@ -178,20 +183,16 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
       m_comparison(std::move(comparison)) {
     setWindowTitle(WindowTitle.arg(m_sheets[0].name, m_sheets[1].name));
 
-    m_diffKeys.reserve(size_t(m_comparison.leftColors.size()));
-    for (auto it = m_comparison.leftColors.constBegin(); it != m_comparison.leftColors.constEnd();
-         ++it)
-        m_diffKeys.push_back(it.key());
-    for (auto it = m_comparison.rightColors.constBegin(); it != m_comparison.rightColors.constEnd();
-         ++it) {
-        if (!m_comparison.leftColors.contains(it.key()))
-            m_diffKeys.push_back(it.key());
-    }
-    // The row sits in the high half of a key: numeric order is row-major order.
-    std::sort(m_diffKeys.begin(), m_diffKeys.end());
+    // Differences come in the result's row-major order, as the walk takes them.
+    m_diffKeys.reserve(m_comparison.differences.size());
+    for (const CellDifference &d : m_comparison.differences)
+        m_diffKeys.push_back(Sheet::key(d.row, d.col));
 
     // Both tables span the whole compared range, so their scroll ranges match.
-    const int rows = std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow});
+    const int rows =
+        m_comparison.rowPairs.empty()
+            ? std::max({m_comparison.lastRow, m_sheets[0].lastRow, m_sheets[1].lastRow})
+            : m_comparison.rowCount();
     const int cols = std::max({m_comparison.lastCol, m_sheets[0].lastCol, m_sheets[1].lastCol});
     const QHash<quint64, Color> *colors[2] = {&m_comparison.leftColors, &m_comparison.rightColors};
     const QString titles[2] = {leftTitle, rightTitle};
@@ -199,6 +200,8 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
     auto *tables = new QHBoxLayout;
     for (int side = 0; side < 2; ++side) {
         m_models[side] = new SheetTableModel(&m_sheets[side], colors[side], rows, cols, this);
+        if (!m_comparison.rowPairs.empty())
+            m_models[side]->setRowMap(&m_comparison, side);
         auto *view = new QTableView(this);
         view->setModel(m_models[side]);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -307,14 +310,23 @@ void SheetCompareWindow::showDetail(const QModelIndex &current) {
         m_detail->clear();
         return;
     }
-    const int row = current.row() + 1;
     const int col = current.column() + 1;
-    const quint64 key = Sheet::key(row, col);
-    QString text = ColumnLetters(col) + QString::number(row);
+    // With aligned rows each side has its own row number (none in a gap).
+    int rows[2];
+    for (int side = 0; side < 2; ++side)
+        rows[side] = m_comparison.sheetRow(side, current.row() + 1);
+    QString text = ColumnLetters(col);
+    if (rows[0] == rows[1])
+        text += QString::number(rows[0]);
+    else
+        text += (rows[0] ? QString::number(rows[0]) : QStringLiteral("-")) + QStringLiteral("→") +
+                ColumnLetters(col) + (rows[1] ? QString::number(rows[1]) : QStringLiteral("-"));
     const QString *labels[2] = {&LeftLabel, &RightLabel};
     for (int side = 0; side < 2; ++side) {
         const Sheet &sheet = m_sheets[side];
-        const CellValue value = sheet.cell(row, col);
+        const int row = rows[side];
+        const quint64 key = Sheet::key(row, col);
+        const CellValue value = row ? sheet.cell(row, col) : CellValue();
         // The value as the cell shows it and, when the format hides part of it, as it is held.
         QString shown = formattedText(sheet, value);
         const QString held = value.displayText();
@@ -332,12 +344,20 @@ void SheetCompareWindow::showDetail(const QModelIndex &current) {
 
 // Rows holding a text of several lines grow to show them (up to a few lines).
 void SheetCompareWindow::fitMultiLineRows() {
+    // With aligned rows a sheet row shows in another result row.
+    QHash<int, int> shownRow[2];
+    for (int r = 1; !m_comparison.rowPairs.empty() && r <= m_comparison.rowCount(); ++r)
+        for (int side = 0; side < 2; ++side)
+            shownRow[side].insert(m_comparison.sheetRow(side, r), r);
     QHash<int, int> lines;
-    for (const Sheet &sheet : m_sheets) {
+    for (int side = 0; side < 2; ++side) {
+        const Sheet &sheet = m_sheets[side];
         for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
             if (it->kind != CellValue::Kind::Text || !it->text.contains(u'\n'))
                 continue;
-            const int row = keyRow(it.key());
+            const int row = m_comparison.rowPairs.empty()
+                                ? keyRow(it.key())
+                                : shownRow[side].value(keyRow(it.key()), 0);
             const int count = std::min(MaxRowLines, int(it->text.count(u'\n')) + 1);
             if (count > lines.value(row, 1))
                 lines.insert(row, count);

@@ -26,15 +26,27 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // Rows of the model become rows of the sheet through the comparison's row pairing (side
+    // 0 left, 1 right); a row where the side has none shows empty.
+    void setRowMap(const SheetComparison *comparison, int side) {
+        m_rowMap = comparison;
+        m_side = side;
+    }
 
     // What the cell shows (1-based), through its number format.
     QString shownText(int row, int col) const;
 
 private:
+    int sheetRow(int modelRow) const {
+        return m_rowMap ? m_rowMap->sheetRow(m_side, modelRow + 1) : modelRow + 1;
+    }
+
     const Sheet *m_sheet;
     const QHash<quint64, Color> *m_colors;
     int m_rows;
     int m_cols;
+    const SheetComparison *m_rowMap = nullptr;
+    int m_side = 0;
 };
 
 // Two compared sheets side by side, scrolled together, with a walk over the coloured cells.
