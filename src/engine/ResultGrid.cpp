@@ -1,5 +1,6 @@
 #include "engine/ResultGrid.h"
 
+#include <limits>
 #include <numeric>
 #include <stdexcept>
 
@@ -77,6 +78,7 @@ void ResultGrid::swapContents(ResultGrid &other) {
     std::swap(m_rows, other.m_rows);
     std::swap(m_cells, other.m_cells);
     std::swap(m_backing, other.m_backing);
+    m_arena.swap(other.m_arena);
     std::swap(m_colAlignment, other.m_colAlignment);
     std::swap(m_rowHeight, other.m_rowHeight);
     std::swap(m_row, other.m_row);
@@ -119,6 +121,7 @@ void ResultGrid::clear() {
         m_colorStride = 2;
     }
     m_backing.clear();
+    m_arena.clear();
     m_rowHeight.clear();
     changed();
 }
@@ -142,8 +145,10 @@ void ResultGrid::setRows(int n) {
     } else {
         m_cells.resize(size_t(n) * size_t(m_cols));
     }
-    if (n == 0)
+    if (n == 0) {
         m_backing.clear(); // no cell points into a source text any more
+        m_arena.clear();
+    }
     if (m_rowHeight.size() > size_t(n))
         m_rowHeight.resize(size_t(n));
     m_rows = n;
@@ -276,31 +281,41 @@ QString ResultGrid::text(int r, int c) const {
     if (isByteRow(r))
         return byteRowText(r, c);
     const Cell &x = cell(r, c);
-    if (x.number >= 0)
-        return QString::number(x.number);
-    if (x.number == SharedText)
-        return QString(x.text.constData(), x.text.size()); // a copy that outlives the source
-    return x.text;
+    if (x.isNumber())
+        return QString::number(x.number());
+    return x.view().toString(); // a copy that outlives the grid's storage
+}
+
+void ResultGrid::storeText(Cell &x, QStringView text) {
+    if (text.size() > std::numeric_limits<qint32>::max())
+        throw std::length_error("ResultGrid: a cell text beyond 2 G characters");
+    x.data = m_arena.store(text);
+    x.length = qint32(text.size());
 }
 
 void ResultGrid::setText(int r, int c, const QString &text) {
     Cell &x = cell(r, c);
-    x.text = text;
-    x.number = OwnText;
+    storeText(x, text);
     changed();
 }
 
 void ResultGrid::setSharedText(int r, int c, const QString &text) {
     Cell &x = cell(r, c);
-    x.text = text;
-    x.number = SharedText;
+    // A text made over raw data points into a source the caller keeps alive; any other text
+    // owns its characters, which end with it, so the grid keeps a copy.
+    if (!text.data_ptr().isMutable() && text.size() <= std::numeric_limits<qint32>::max()) {
+        x.data = reinterpret_cast<const char16_t *>(text.constData());
+        x.length = qint32(text.size());
+    } else {
+        storeText(x, text);
+    }
     changed();
 }
 
 void ResultGrid::setNumber(int r, int c, int number) {
     Cell &x = cell(r, c);
-    x.text = QString();
-    x.number = number < 0 ? OwnText : number;
+    x.data = nullptr;
+    x.length = number < 0 ? 0 : -1 - number;
     changed();
 }
 
@@ -311,15 +326,15 @@ bool ResultGrid::isEmpty(int r, int c) const {
             return rowBytes(r, c / 2).isEmpty();
         return sourceRow(r) >= m_sides[size_t(c / 2)].dataRows;
     }
-    const Cell &x = cell(r, c);
-    return x.number < 0 && x.text.isEmpty();
+    return cell(r, c).length == 0;
 }
 
 int ResultGrid::numberAt(int r, int c) const {
     checkCell(r, c);
     if (isByteRow(r))
         return -1;
-    return std::max(cell(r, c).number, -1);
+    const Cell &x = cell(r, c);
+    return x.isNumber() ? x.number() : -1;
 }
 
 QStringView ResultGrid::textView(int r, int c, TextBuffer &buffer) const {
@@ -329,10 +344,10 @@ QStringView ResultGrid::textView(int r, int c, TextBuffer &buffer) const {
         return buffer.made;
     }
     const Cell &x = cell(r, c);
-    if (x.number < 0)
-        return x.text;
+    if (!x.isNumber())
+        return x.view();
     int at = 12;
-    for (unsigned v = unsigned(x.number);; v /= 10) {
+    for (unsigned v = unsigned(x.number());; v /= 10) {
         buffer.digits[--at] = char16_t(u'0' + v % 10);
         if (v < 10)
             break;
@@ -475,7 +490,7 @@ void ResultGrid::toCells() {
     for (int r = m_fixedRows; r < m_rows; ++r)
         for (int c = 0; c < m_cols; ++c) {
             Cell &x = cells[size_t(r) * size_t(m_cols) + size_t(c)];
-            x.text = byteRowText(r, c);
+            storeText(x, byteRowText(r, c));
             x.color = backColor(r, c);
         }
     m_cells = std::move(cells);

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "engine/TextArena.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -143,14 +145,17 @@ Q_SIGNALS:
     void topRowChanged(int row);
 
 private:
-    static constexpr qint32 OwnText = -1;
-    static constexpr qint32 SharedText = -2; // may point into a kept-alive source text
+    // 16 bytes a cell: a text is a pointer and a length (into a kept-alive source or into the
+    // grid's own arena), a number is kept in the length's place as -1 - number.
     struct Cell {
-        QString text;
+        const char16_t *data = nullptr;
+        qint32 length = 0;
         Color color = DefaultColor;
-        // >= 0: the cell's text is this number in decimal; OwnText or SharedText otherwise.
-        qint32 number = OwnText;
+        bool isNumber() const { return length < 0; }
+        int number() const { return -1 - length; }
+        QStringView view() const { return QStringView(data, isNumber() ? 0 : length); }
     };
+    void storeText(Cell &x, QStringView text); // an own copy of the text into the cell
     const Cell &cell(int r, int c) const;
     Cell &cell(int r, int c); // a byte row is first turned into ordinary cells
     void checkCell(int r, int c) const;
@@ -178,6 +183,7 @@ private:
     int m_rows = 0;
     std::vector<Cell> m_cells;
     QList<QString> m_backing;
+    TextArena m_arena; // the cells' own texts
     std::vector<int> m_colAlignment;
     std::vector<int> m_rowHeight; // grown lazily when a height is set
     int m_row = 0;
