@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStringView>
 
 #include <memory>
@@ -20,4 +21,9 @@ private:
     std::vector<std::unique_ptr<char16_t[]>> m_blocks; // the last one is being filled
     std::vector<std::unique_ptr<char16_t[]>> m_long;   // a block for each long text
     size_t m_used = BlockChars; // characters used of the last block; full when none yet
+    // Short texts already stored, by their characters (views into the blocks). Bounded, so
+    // that a column of unique names cannot make it grow without end.
+    static constexpr int SharedLength = 24;
+    static constexpr qsizetype MaxShared = 4096;
+    QHash<QStringView, const char16_t *> m_shared;
 };
