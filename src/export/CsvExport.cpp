@@ -3,6 +3,7 @@
 #include "encoding/Charset.h"
 #include "export/ExportTexts.h"
 #include "export/GridLayout.h"
+#include "export/PiecesInOrder.h"
 #include "export/StringEx.h"
 #include "platform/NativePath.h"
 
@@ -163,28 +164,42 @@ private:
 namespace {
 
 // Builds the document piece by piece, encodes each piece and writes it, so that a large result
-// never sits in memory whole. The file appears under its name only when all of it was written.
+// never sits in memory whole. Two pieces are made at a time, on the two cores, and written in
+// their order. The file appears under its name only when all of it was written.
 template <typename Sink>
 WriteResult writeCsv(const Workspace &ws, const ResultGrid &grid, const QString &path,
                      const QString &separator, const QByteArray &mark) {
     AtomicFile file(path);
     if (!file.open() || !file.write(mark))
         return file.result();
-    CsvBuilder<Sink> csv(ws, grid, separator);
-    csv.header();
-    int r = 1;
-    do {
-        const int end = std::min(grid.rows(), r + RowsPerPiece);
-        csv.rows(r, end);
-        r = end;
+    struct Piece {
         QByteArray bytes;
-        if (!csv.out().take(bytes)) {
-            file.cancel();
-            return WriteResult::failure(ExportTexts::NotEncodable);
-        }
-        if (!file.write(bytes))
+        bool encoded = false;
+    };
+    // Piece k holds rows from 1 + k * RowsPerPiece on; the first also the header, and there is
+    // a first piece even without rows.
+    const int count = std::max(1, (grid.rows() - 1 + RowsPerPiece - 1) / RowsPerPiece);
+    const std::function<Piece(int)> make = [&](int k) {
+        CsvBuilder<Sink> csv(ws, grid, separator);
+        if (k == 0)
+            csv.header();
+        const int first = 1 + k * RowsPerPiece;
+        csv.rows(first, std::min(grid.rows(), first + RowsPerPiece));
+        Piece piece;
+        piece.encoded = csv.out().take(piece.bytes);
+        return piece;
+    };
+    bool encoded = true;
+    const std::function<bool(Piece &)> write = [&](Piece &piece) {
+        encoded = piece.encoded;
+        return encoded && file.write(piece.bytes);
+    };
+    if (!usePiecesInOrder(count, make, write)) {
+        if (encoded)
             return file.result();
-    } while (r < grid.rows());
+        file.cancel();
+        return WriteResult::failure(ExportTexts::NotEncodable);
+    }
     file.commit();
     return file.result();
 }

@@ -1,9 +1,10 @@
 #include "export/HtmlExport.h"
 
-#include "encoding/Charset.h"
 #include "engine/InlineMarks.h"
 #include "export/GridLayout.h"
+#include "export/PiecesInOrder.h"
 #include "export/StringEx.h"
+#include "platform/AtomicFile.h"
 
 #include <array>
 
@@ -99,21 +100,18 @@ QString ColorToHtml(Color color) {
     return QString::asprintf("#%02X%02X%02X", red, green, blue);
 }
 
-WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path) {
-    const int cols = GridLayout::exportedCols(ws, grid);
-    const int fixedRows = std::min(grid.fixedRows(), grid.rows());
-    const QString tr = QStringLiteral("<tr>\r\n");
-    const QString trEnd = QStringLiteral("</tr>\r\n");
-    const QString th = QStringLiteral("<th>");
-    const QString thEnd = QStringLiteral("</th>");
-    const QString td = QStringLiteral("<td>");
-    const QString tdEnd = QStringLiteral("</td>");
+namespace {
 
-    StringEx out;
-    out.reserve(Head.size() + qsizetype(grid.rows()) * cols * 40);
+// Rows per piece: the page is made and written piece by piece (see usePiecesInOrder).
+constexpr int RowsPerPiece = 20000;
+
+const QString Tr = QStringLiteral("<tr>\r\n");
+const QString TrEnd = QStringLiteral("</tr>\r\n");
+
+// The page up to its data rows: style, title row with the two paths, header rows.
+void addPageHead(StringEx &out, const Workspace &ws, const ResultGrid &grid, int cols,
+                 bool inlineMarks) {
     out.AddRear(Head);
-    // Only the text grid has changed pairs of lines.
-    const bool inlineMarks = ws.inlineDiff && &grid == &ws.fg && cols >= 4;
     if (inlineMarks)
         out.AddRear(QStringLiteral("span.chg { background:") +
                     ColorToHtml(strongerShade(ws.txtState[0])) + QStringLiteral("; }\r\n"));
@@ -122,29 +120,37 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
     // Title row: each path spans its side's half of the columns.
     const QString colspanOpen =
         QStringLiteral("<th  colspan=") + QString::number(cols / 2) + QStringLiteral(">");
-    out.AddRear(tr);
+    out.AddRear(Tr);
     for (const QString &side : ws.cb) {
         out.AddRear(colspanOpen);
         addEscaped(out, side);
-        out.AddRear(thEnd);
+        out.AddRear(QStringLiteral("</th>"));
         out.AddRear(LineEnd);
     }
-    out.AddRear(trEnd);
+    out.AddRear(TrEnd);
 
-    for (int r = 0; r < fixedRows; ++r) {
-        out.AddRear(tr);
+    const QString th = QStringLiteral("<th>");
+    const QString thEnd = QStringLiteral("</th>");
+    for (int r = 0; r < std::min(grid.fixedRows(), grid.rows()); ++r) {
+        out.AddRear(Tr);
         for (int c = 0; c < cols; ++c)
             addCell(out, th, thEnd, grid, r, c);
-        out.AddRear(trEnd);
+        out.AddRear(TrEnd);
     }
+}
 
+// The data rows from `first` to before `end`, each cell in its legend colour.
+void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int cols,
+                 bool inlineMarks, int first, int end) {
+    const QString td = QStringLiteral("<td>");
+    const QString tdEnd = QStringLiteral("</td>");
     std::array<QString, 3> legendOpen;
     for (size_t k = 0; k < legendOpen.size(); ++k)
         legendOpen[k] = QStringLiteral("<td bgcolor=") + ColorToHtml(ws.txtState[k]) + u'>';
 
     const LineFolding folding = ws.textFolding();
-    for (int r = fixedRows; r < grid.rows(); ++r) {
-        out.AddRear(tr);
+    for (int r = first; r < end; ++r) {
+        out.AddRear(Tr);
         LineMarks marks;
         const bool marked = inlineMarks && isChangedPair(grid, r, ws.txtState[0]);
         if (marked) {
@@ -160,9 +166,43 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
             addCell(out, k >= 0 ? QStringView(legendOpen[size_t(k)]) : QStringView(td), tdEnd, grid,
                     r, c, spans);
         }
-        out.AddRear(trEnd);
+        out.AddRear(TrEnd);
     }
+}
 
-    out.AddRear(Tail);
-    return SaveTextAs(QStringLiteral("UTF-8"), out.takeText(), path);
+} // namespace
+
+WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path) {
+    const int cols = GridLayout::exportedCols(ws, grid);
+    const int fixedRows = std::min(grid.fixedRows(), grid.rows());
+    // Only the text grid has changed pairs of lines.
+    const bool inlineMarks = ws.inlineDiff && &grid == &ws.fg && cols >= 4;
+
+    // Piece k holds data rows from fixedRows + k * RowsPerPiece on; the first also the head of
+    // the page, the last its tail. Each piece ends after a row, so the pieces encode to UTF-8
+    // apart exactly as the whole page would.
+    const int dataRows = grid.rows() - fixedRows;
+    const int count = std::max(1, (dataRows + RowsPerPiece - 1) / RowsPerPiece);
+    const std::function<QByteArray(int)> make = [&](int k) {
+        StringEx out;
+        const int first = fixedRows + k * RowsPerPiece;
+        const int end = std::min(grid.rows(), first + RowsPerPiece);
+        out.reserve(qsizetype(end - first) * cols * 40 + (k == 0 ? Head.size() : 0));
+        if (k == 0)
+            addPageHead(out, ws, grid, cols, inlineMarks);
+        addDataRows(out, ws, grid, cols, inlineMarks, first, end);
+        if (k == count - 1)
+            out.AddRear(Tail);
+        return out.takeText().toUtf8();
+    };
+    // UTF-8 with its byte-order mark, as every UTF-8 file we write.
+    AtomicFile file(path);
+    if (!file.open() || !file.write(QByteArrayLiteral("\xEF\xBB\xBF")))
+        return file.result();
+    const std::function<bool(QByteArray &)> write = [&](QByteArray &bytes) {
+        return file.write(bytes);
+    };
+    if (usePiecesInOrder(count, make, write))
+        file.commit();
+    return file.result();
 }

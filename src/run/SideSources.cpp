@@ -24,7 +24,8 @@ QStringList keepLines(Workspace &ws, const QString &text) {
 
 } // namespace
 
-QStringList loadFileLines(Workspace &ws, const QString &path, bool document) {
+QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
+                          std::future<QString> *pending) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -35,7 +36,8 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document) {
         return keepLines(ws, NormalizeLineEnds(*text));
     }
     try {
-        return keepLines(ws, LoadNormalizedText(path, stopOf(ws)));
+        return keepLines(ws, pending && pending->valid() ? pending->get()
+                                                         : LoadNormalizedText(path, stopOf(ws)));
     } catch (const FileTooLargeError &) {
         ws.runProblems << EngineTexts::TooLargeToRead + path;
         return {};
@@ -44,6 +46,12 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document) {
             ws.runProblems << EngineTexts::CannotRead + path;
         return {};
     }
+}
+
+std::future<QString> readTextInBackground(const Workspace &ws, const QString &path) {
+    // The loader's failure (FileReadError) is thrown again where the text is taken.
+    return std::async(std::launch::async,
+                      [&ws, path] { return LoadNormalizedText(path, stopOf(ws)); });
 }
 
 QStringList loadWebLines(Workspace &ws, const QString &address) {

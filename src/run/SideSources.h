@@ -6,14 +6,20 @@
 #include <QStringList>
 
 #include <array>
+#include <future>
 #include <optional>
 
 // Loading one side of a comparison from a file, a document, a web address or a workbook. A side
 // that cannot be read has no lines (or no sheets), and ws.runProblems says why.
 
 // The lines of a text file or a word-processor document; they point into a text the text grid
-// keeps alive.
-QStringList loadFileLines(Workspace &ws, const QString &path, bool document);
+// keeps alive. With `pending`, a text file's text is the one readTextInBackground started.
+QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
+                          std::future<QString> *pending = nullptr);
+
+// Reads, detects and decodes a text file on a thread of its own, so that both sides of a run
+// load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
+std::future<QString> readTextInBackground(const Workspace &ws, const QString &path);
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
 QStringList loadWebLines(Workspace &ws, const QString &address);

@@ -30,9 +30,12 @@ public:
 
     void execute() {
         const SourceKind left = sourceKind(m_ws, m_path[0], m_path[1]);
+        const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
+        // Two text files: the right one is read and decoded while the left one is.
+        if (left == SourceKind::TextFile && right == SourceKind::TextFile)
+            m_pendingRight = readTextInBackground(m_ws, m_path[1]);
         if (!loadSide(0, left))
             return; // stopped
-        const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
         switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
         case PairOutcome::LeftAlone:
             showAlone(0, left);
@@ -126,7 +129,8 @@ private:
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
                         fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
-        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document);
+        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document,
+                                      side == 1 ? &m_pendingRight : nullptr);
     }
 
     // A web address: into the history; its text column is headed by the address itself.
@@ -188,6 +192,8 @@ private:
     MatchParams m_params;
     QStringList m_lines[2];
     std::optional<Workbook> m_books[2];
+    // Declared last: destroyed first, it waits for a background read that was not taken.
+    std::future<QString> m_pendingRight;
 };
 
 QString summary(const Workspace &ws) {

@@ -165,4 +165,31 @@ TEST_F(HtmlExport, UnwritablePathFailsAndLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(missing));
 }
 
+TEST_F(HtmlExport, LargeResultIsOnePageWithItsRowsInOrder) {
+    // More rows than one piece: the pieces, made two at a time, join into one page.
+    ws.inlineDiff = true;
+    const int rows = 45001;
+    ResultGrid &g = ws.fg;
+    g.setRows(rows);
+    for (int r = 1; r < rows; ++r) {
+        g.setNumber(r, 0, r);
+        g.setText(r, 1, QStringLiteral("ab"));
+        g.setNumber(r, 2, r);
+        g.setText(r, 3, QStringLiteral("aX"));
+        paintRow(g, r, 0, 4, changed(ws));
+    }
+    ASSERT_TRUE(ExportHtml(ws, g, path()));
+    const QByteArray bytes = readFile(path());
+    ASSERT_TRUE(bytes.startsWith(Bom + "<html>\r\n"));
+    const QString page = QString::fromUtf8(bytes.mid(Bom.size()));
+    EXPECT_EQ(page.count(QStringLiteral("</html>")), 1);
+    EXPECT_TRUE(page.endsWith(QStringLiteral("</table>\r\n</center>\r\n</body>\r\n</html>")));
+    EXPECT_EQ(page.count(QStringLiteral("<span class=\"chg\">")), 2 * (rows - 1));
+    qsizetype at = 0;
+    for (int r = 1; r < rows; ++r) {
+        at = page.indexOf(QStringLiteral("<td bgcolor=#FFFF00>%1</td>").arg(r), at);
+        ASSERT_GE(at, 0) << "row " << r;
+    }
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "run/TextDiff.h"
+#include "encoding/Charset.h"
 #include "engine/EngineTexts.h"
 #include "run/GridFill.h"
 #include "support/TempFiles.h"
@@ -163,6 +164,36 @@ TEST_F(TextDiffTest, HoldingEscapeStopsTheMatchingWithHeadersOnly) {
     EXPECT_TRUE(ws.fg.isEmpty(1, 0));
     EXPECT_FALSE(ws.bAbort); // cleared when the run ends
     EXPECT_TRUE(ws.statusText().startsWith(Summary));
+}
+
+// Both text files are read at the same time; what went wrong is still told left side first,
+// and a stop while they load ends both reads without passing for a problem.
+TEST_F(TextDiffTest, SidesReadTogetherReportProblemsInOrderAndStopTogether) {
+    auto tooLarge = [&](const QString &name) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(MaxComparedFileBytes + 1));
+        return path;
+    };
+    const QString big1 = tooLarge("big1.txt"), big2 = tooLarge("big2.txt");
+    const QString small = write("small.txt", "text\n");
+    const QString tooLargeText = EngineTexts::TooLargeToRead;
+
+    fTextDiff(ws, big1, big2);
+    EXPECT_EQ(ws.runProblems, QStringList({tooLargeText + big1, tooLargeText + big2}));
+    fTextDiff(ws, small, big2);
+    EXPECT_EQ(ws.runProblems, QStringList({tooLargeText + big2}));
+    EXPECT_EQ(rows(), QStringList({"1 text |  ", "2  |  "}));
+
+    // Files of several blocks: a read asks about a stop between blocks.
+    const QByteArray lines = QByteArray("line\n").repeated(1 << 20);
+    const QString left = write("left.txt", lines), right = write("right.txt", lines + "more\n");
+    ws.bAbort = true; // Esc held as the run starts
+    fTextDiff(ws, left, right);
+    EXPECT_TRUE(ws.runProblems.isEmpty());
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_TRUE(ws.fg.isEmpty(1, 1));
+    EXPECT_FALSE(ws.bAbort);
 }
 
 TEST_F(TextDiffTest, HostileFilesLoadWithoutCrashing) {
