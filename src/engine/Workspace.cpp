@@ -23,6 +23,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.minimalMatching = minimalMatching;
     run.inlineDiff = inlineDiff;
     run.folderContentMode = folderContentMode;
+    run.recursiveFolders = recursiveFolders;
     run.m_status = m_status;
     run.m_view = m_view;
 }

@@ -17,6 +17,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.minimal = settings.minimalMatching();
     options.inlineDiff = settings.inlineDiff();
     options.folderContentMode = settings.folderContentMode();
+    options.recursiveFolders = settings.recursiveFolders();
     return options;
 }
 
@@ -30,4 +31,5 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.minimalMatching = minimal;
     ws.inlineDiff = inlineDiff;
     ws.folderContentMode = folderContentMode;
+    ws.recursiveFolders = recursiveFolders;
 }

@@ -19,6 +19,7 @@ struct ComparisonOptions {
     bool minimal = false;
     bool inlineDiff = true;
     int folderContentMode = 0;
+    bool recursiveFolders = false;
 
     static ComparisonOptions load(const Settings &settings);
     // Sets them on the workspace (a batch run; the window sets them through its controls).
