@@ -3,7 +3,9 @@
 #include "engine/ResultGrid.h"
 #include "engine/Workspace.h"
 #include "folder/FolderSort.h"
+#include "folder/SearchFile.h"
 #include "folder/SearchFileListing.h"
+#include "platform/Paths.h"
 
 #include <QDate>
 #include <QHash>
