@@ -24,6 +24,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.inlineDiff = inlineDiff;
     run.sheetAlignRows = sheetAlignRows;
     run.folderContentMode = folderContentMode;
+    run.recursiveFolders = recursiveFolders;
     run.m_status = m_status;
     run.m_view = m_view;
 }

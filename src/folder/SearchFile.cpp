@@ -1,6 +1,7 @@
 #include "folder/SearchFile.h"
 
 #include "engine/Workspace.h"
+#include "folder/FolderGridWriter.h"
 #include "folder/SearchFileContent.h"
 #include "folder/SearchFileListing.h"
 #include "platform/NativePath.h"
@@ -16,44 +17,10 @@
 
 namespace {
 
-const QString FolderType = QStringLiteral("フォルダ");
 const QString CannotList = QStringLiteral("読み取れません: ");
 const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押しで中断)");
 constexpr int ListYieldEvery = 200;
 constexpr int CompareYieldEvery = 100;
-
-// The size text with a locale whose group separator is on.
-QString groupedSizeText(quint64 size, const QLocale &grouped) {
-    constexpr quint64 KB = 1024;
-    constexpr quint64 MB = KB * 1024;
-    constexpr quint64 GB = MB * 1024;
-    quint64 unit = 0;
-    QString suffix;
-    if (size > GB) {
-        unit = GB;
-        suffix = QStringLiteral(" GB");
-    } else if (size > MB) {
-        unit = MB;
-        suffix = QStringLiteral(" MB");
-    } else if (size > KB) {
-        unit = KB;
-        suffix = QStringLiteral(" KB");
-    } else {
-        return QString::number(size) + QStringLiteral(" byte");
-    }
-    // Integer arithmetic: the remainder times 100 stays far below 2^64.
-    const quint64 whole = size / unit;
-    const quint64 hundredths = whole * 100 + ((size % unit) * 100 + unit / 2) / unit;
-    const quint64 cents = hundredths % 100;
-    return grouped.toString(qulonglong(hundredths / 100)) + grouped.decimalPoint() +
-           QString::number(cents / 10) + QString::number(cents % 10) + suffix;
-}
-
-// The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
-QString dayTextOf(QDate day, const QLocale &locale) {
-    return locale.language() == QLocale::C ? day.toString(QStringLiteral("yyyy/MM/dd"))
-                                           : locale.toString(day, QLocale::ShortFormat);
-}
 
 // The kinds and exact sizes of a row's two entries.
 struct RowKinds {
@@ -69,160 +36,7 @@ void noteUnreadable(Workspace &ws, const QString &folder, const Entry &e) {
         ws.runProblems.append(problem);
 }
 
-// Writes entries into the grid. Entries of the same date or extension share one string, and
-// the locale is looked up once.
-class EntryWriter {
-public:
-    explicit EntryWriter(ResultGrid &g) : m_grid(g) {
-        m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
-    }
-
-    // name: the entry's name, or the equal name already in the row (shared, not stored twice).
-    void write(int r, int h, const Entry &e, const QString &name) {
-        m_grid.setText(r, 4 * h, name);
-        if (e.kind == Kind::Folder) {
-            m_grid.setText(r, 4 * h + 2, FolderType);
-            m_grid.setNumber(r, 8 + h, 0);
-        } else {
-            setSize(r, 8 + h, e.size);
-            m_grid.setText(r, 4 * h + 1, sizeText(e.size));
-            m_grid.setText(r, 4 * h + 2, shared(fGetExtension(e.name)));
-        }
-        m_grid.setText(r, 4 * h + 3, dateText(e.modified));
-    }
-
-    void setSize(int r, int c, quint64 size) {
-        if (size <= quint64(std::numeric_limits<int>::max()))
-            m_grid.setNumber(r, c, int(size));
-        else
-            m_grid.setText(r, c, QString::number(size));
-    }
-
-private:
-    QString sizeText(quint64 size) {
-        // Most sizes are of a few thousand texts ("1.50 KB"): those seen are kept to share.
-        constexpr qsizetype MaxKept = 1 << 16;
-        const auto kept = m_sizeTexts.constFind(size);
-        if (kept != m_sizeTexts.constEnd())
-            return kept.value();
-        const QString text = groupedSizeText(size, m_grouped);
-        if (m_sizeTexts.size() < MaxKept) {
-            const auto same = m_textOfText.constFind(text);
-            if (same != m_textOfText.constEnd()) {
-                m_sizeTexts.insert(size, same.value());
-                return same.value();
-            }
-            m_textOfText.insert(text, text);
-            m_sizeTexts.insert(size, text);
-        }
-        return text;
-    }
-
-    QString shared(const QString &text) {
-        if (text == m_lastType)
-            return m_lastType;
-        m_lastType = text;
-        return text;
-    }
-
-    QString dateText(const QDateTime &time) {
-        if (!time.isValid() || time.timeSpec() != Qt::LocalTime)
-            return fFormatFileTime(time, m_locale);
-        const QDate day = time.date();
-        const int second = time.time().msecsSinceStartOfDay() / 1000;
-        if (day == m_day && second == m_second)
-            return m_dateText;
-        if (day != m_day) {
-            m_day = day;
-            m_dayText = dayTextOf(day, m_locale);
-        }
-        m_second = second;
-        const int hh = second / 3600;
-        const int mm = second / 60 % 60;
-        const int ss = second % 60;
-        const char16_t clock[] = {u' ', char16_t(u'0' + hh / 10), char16_t(u'0' + hh % 10),
-                                  u':', char16_t(u'0' + mm / 10), char16_t(u'0' + mm % 10),
-                                  u':', char16_t(u'0' + ss / 10), char16_t(u'0' + ss % 10)};
-        m_dateText = m_dayText;
-        m_dateText.append(QStringView(clock, 9));
-        return m_dateText;
-    }
-
-    ResultGrid &m_grid;
-    const QLocale m_locale;
-    QLocale m_grouped;
-    QString m_lastType;
-    QHash<quint64, QString> m_sizeTexts;
-    QHash<QString, QString> m_textOfText;
-    QDate m_day;
-    int m_second = -1;
-    QString m_dayText;
-    QString m_dateText;
-};
-
-void colourHalf(ResultGrid &g, int r, int h, Color color) {
-    for (int c = 4 * h; c < 4 * h + 4; ++c)
-        g.setBackColor(r, c, color);
-}
-
-// Restores redrawing and the cursor on every way out.
-class ScanScope {
-public:
-    explicit ScanScope(Workspace &ws) : m_ws(ws) {
-        m_ws.fgF.setRedraw(false);
-        m_ws.setBusy(true);
-    }
-    ~ScanScope() {
-        m_ws.fgF.setRow(1);
-        m_ws.fgF.setRedraw(true);
-        m_ws.setBusy(false);
-    }
-    ScanScope(const ScanScope &) = delete;
-    ScanScope &operator=(const ScanScope &) = delete;
-
-private:
-    Workspace &m_ws;
-};
-
-// Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
-// row stays.
-void removeFolderRows(ResultGrid &g, const std::vector<bool> &remove) {
-    const int rows = g.rows();
-    int target = 1;
-    for (int r = 1; r < rows; ++r) {
-        if (remove[size_t(r)])
-            continue;
-        if (target != r) {
-            for (int c = 0; c < g.cols(); ++c) {
-                g.setText(target, c, g.text(r, c));
-                g.setBackColor(target, c, g.backColor(r, c));
-            }
-        }
-        ++target;
-    }
-    if (target == 1) {
-        for (int c = 0; c < g.cols(); ++c) {
-            g.setText(1, c, QString());
-            g.setBackColor(1, c, ResultGrid::DefaultColor);
-        }
-        target = 2;
-    }
-    g.setRows(target);
-}
-
 } // namespace
-
-QString sizeTextOf(quint64 size, const QLocale &locale) {
-    QLocale grouped(locale);
-    grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return groupedSizeText(size, grouped);
-}
-
-QString fFormatFileTime(const QDateTime &time, const QLocale &locale) {
-    const QDateTime local = time.toLocalTime();
-    return dayTextOf(local.date(), locale) + QLatin1Char(' ') +
-           local.time().toString(QStringLiteral("HH:mm:ss"));
-}
 
 void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern, int side,
                 const QString &otherFolderPath) {

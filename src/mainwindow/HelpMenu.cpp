@@ -53,6 +53,7 @@ const QHash<QString, QString> &helpTexts() {
         {ViewStatusbar, QStringLiteral("ステータスバーの表示/非表示")},
         {ViewDiffbar, QStringLiteral("差分概要の表示/非表示")},
         {ViewRefresh, QStringLiteral("差分概要の情報を最新に更新")},
+        {ViewRecursive, QStringLiteral("フォルダ比較でサブフォルダの中まで比較します")},
         {ViewSwap, QStringLiteral("パス１、パス２の位置を入れ替えます")},
         {OptionsOnTop,
          QStringLiteral("チェックを入れると常に画面の手前に表示されるようになります")},

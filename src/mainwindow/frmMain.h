@@ -88,6 +88,7 @@ public:
     QAction *mnuViewToolbar = nullptr;
     QAction *mnuViewStatusbar = nullptr;
     QAction *mnuViewDiffbar = nullptr;
+    QAction *mnuViewRecursive = nullptr; // folders compared through every level
     QAction *mnuOptionsOnTop = nullptr;
     QAction *tbOnlyDF = nullptr;
     QAction *tbBinary = nullptr;
@@ -131,6 +132,7 @@ private:
     // Commands.
     void saveResult();
     void toggleBinary();
+    void toggleRecursive(bool on);
     void toggleToolbar(bool on);
     void toggleStatusbar(bool on);
     void toggleDiffbar(bool on);

@@ -82,6 +82,10 @@ void frmMain::buildMenus() {
             &frmMain::sDiffbarPrint);
     mnuView->addSeparator();
     connect(addItem(mnuView, ViewSwap), &QAction::triggered, this, &frmMain::swapSides);
+    mnuView->addSeparator();
+    mnuViewRecursive = addItem(mnuView, ViewRecursive);
+    mnuViewRecursive->setCheckable(true);
+    connect(mnuViewRecursive, &QAction::triggered, this, &frmMain::toggleRecursive);
 
     QMenu *options = menuBar()->addMenu(MenuOptions);
     mnuOptionsOnTop = addItem(options, OptionsOnTop);
@@ -258,7 +262,15 @@ void frmMain::showOptions() {
     m_ws.folding = options.folding;
     m_ws.minimalMatching = options.minimal;
     m_ws.inlineDiff = options.inlineDiff;
+    m_ws.recursiveFolders = options.recursiveFolders;
+    mnuViewRecursive->setChecked(options.recursiveFolders);
     view(ResultView::Text)->viewport()->update();
+}
+
+// The next folder comparison goes through every level (or only the top one).
+void frmMain::toggleRecursive(bool on) {
+    m_ws.recursiveFolders = on;
+    m_settings.setRecursiveFolders(on);
 }
 
 void frmMain::toggleToolbar(bool on) {

@@ -90,6 +90,8 @@ void frmMain::Form_Load() {
     m_ws.folding = options.folding;
     m_ws.minimalMatching = options.minimal;
     m_ws.inlineDiff = options.inlineDiff;
+    m_ws.recursiveFolders = options.recursiveFolders;
+    mnuViewRecursive->setChecked(options.recursiveFolders);
 
     m_historyLists->loadRecentComparisons(m_settings);
 }

@@ -5,6 +5,7 @@
 #include "engine/LineKeys.h"
 #include "engine/LineMatching.h"
 #include "folder/SearchFile.h"
+#include "folder/SearchFolderTree.h"
 #include "platform/Paths.h"
 #include "run/BinaryDump.h"
 #include "run/GridFill.h"
@@ -155,7 +156,10 @@ private:
         if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
             m_ws.sAddRecent(m_path[0], m_path[1]);
         if (fPathKind(m_path[0]) == PathFolder && fPathKind(m_path[1]) == PathFolder) {
-            SearchFile(m_ws, m_path[0], AllEntries, 0, m_path[1]);
+            if (m_ws.recursiveFolders)
+                searchFolderTree(m_ws, m_path[0], m_path[1]);
+            else
+                SearchFile(m_ws, m_path[0], AllEntries, 0, m_path[1]);
             m_ws.sDiffbarPrint();
             return;
         }

@@ -79,6 +79,14 @@ bool sortedEntries(const QString &folder, QStringList &names) {
     return true;
 }
 
+QByteArray folderDiff(const Workspace &ws, const QString &folder1, const QString &folder2,
+                      QString &problem);
+
+bool isLinkPath(const QString &path) {
+    NativeStat st;
+    return nativeStat(path, &st, false) && st.isSymLink;
+}
+
 // One name on both sides.
 QByteArray entryPairDiff(const Workspace &ws, const QString &a, const QString &b,
                          QString &problem) {
@@ -87,8 +95,12 @@ QByteArray entryPairDiff(const Workspace &ws, const QString &a, const QString &b
         problem = QStringLiteral("読み込めません: ") + (stA.exists ? b : a);
         return {};
     }
-    if (stA.isDir && stB.isDir)
+    if (stA.isDir && stB.isDir) {
+        // Through every level, as diff -r goes; a linked folder is never entered (no loops).
+        if (ws.recursiveFolders && !isLinkPath(a) && !isLinkPath(b))
+            return folderDiff(ws, a, b, problem);
         return commonSubdirectories(a, b);
+    }
     if (stA.isDir != stB.isDir)
         return fileKindsDiffer(a, stA, b, stB);
     if (!stA.isFile || !stB.isFile)

@@ -18,6 +18,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.inlineDiff = settings.inlineDiff();
     options.sheetAlignRows = settings.sheetAlignRows();
     options.folderContentMode = settings.folderContentMode();
+    options.recursiveFolders = settings.recursiveFolders();
     return options;
 }
 
@@ -32,4 +33,5 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.inlineDiff = inlineDiff;
     ws.sheetAlignRows = sheetAlignRows;
     ws.folderContentMode = folderContentMode;
+    ws.recursiveFolders = recursiveFolders;
 }

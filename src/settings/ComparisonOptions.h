@@ -20,6 +20,7 @@ struct ComparisonOptions {
     bool inlineDiff = true;
     bool sheetAlignRows = false;
     int folderContentMode = 0;
+    bool recursiveFolders = false;
 
     static ComparisonOptions load(const Settings &settings);
     // Sets them on the workspace (a batch run; the window sets them through its controls).

@@ -46,6 +46,7 @@ constexpr BoolKey IgnoreBlankLines{"IgnoreBlankLines", false, TrueAs::One};
 constexpr BoolKey IgnoreWidth{"IgnoreWidth", false, TrueAs::One};
 constexpr BoolKey IgnoreKana{"IgnoreKana", false, TrueAs::One};
 constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
+constexpr BoolKey Recursive{"Recursive", false, TrueAs::One};
 constexpr BoolKey InlineDiff{"InlineDiff", true, TrueAs::One};
 constexpr BoolKey SheetAlignRows{"SheetAlignRows", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
@@ -211,6 +212,13 @@ bool Settings::minimalMatching() const {
 }
 bool Settings::setMinimalMatching(bool on) {
     return write(m_path, Minimal, on);
+}
+
+bool Settings::recursiveFolders() const {
+    return read(m_path, Recursive);
+}
+bool Settings::setRecursiveFolders(bool on) {
+    return write(m_path, Recursive, on);
 }
 
 bool Settings::inlineDiff() const {

@@ -69,6 +69,9 @@ public:
     // Lines aligned by a minimal diff instead of the anchor scan.
     bool minimalMatching() const;
     bool setMinimalMatching(bool on);
+    // A folder comparison goes through every level of both trees.
+    bool recursiveFolders() const;
+    bool setRecursiveFolders(bool on);
     // The differing characters of a changed pair of lines stand out (grid, HTML, workbook).
     bool inlineDiff() const;
     bool setInlineDiff(bool on);

@@ -57,6 +57,9 @@ inline const QString ContentText = QStringLiteral("ファイル内容も比較(�
 inline const QString ContentTextTip =
     QStringLiteral("ファイルの内容をテキストとして比較します（低速）");
 inline const QString Multi = QStringLiteral("多重起動での比較を行う");
+inline const QString Recursive = QStringLiteral("サブフォルダも比較");
+inline const QString RecursiveTip =
+    QStringLiteral("フォルダ比較でサブフォルダの中まですべての階層を比較する");
 inline const QString MultiTip =
     QStringLiteral("下位フォルダなどを比較する際にCorvaneを多重起動させます");
 inline const QString OpenFile = QStringLiteral("ファイルを開く");

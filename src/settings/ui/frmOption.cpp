@@ -138,6 +138,7 @@ void frmOption::Form_Load() {
     chkKana->setChecked(m_settings.ignoreKana());
     chkMinimal->setChecked(m_settings.minimalMatching());
     chkInlineDiff->setChecked(m_settings.inlineDiff());
+    chkRecursive->setChecked(m_settings.recursiveFolders());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -236,6 +237,7 @@ bool frmOption::apply() {
     written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
     written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
+    written = m_settings.setRecursiveFolders(chkRecursive->isChecked()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
     if (m_host.setWordWrap)
@@ -270,6 +272,7 @@ void frmOption::initialise() {
     chkInlineDiff->setChecked(true);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
+    chkRecursive->setChecked(false);
     chkMulti->setChecked(true);
 }
 

@@ -88,6 +88,7 @@ public:
     QCheckBox *chkSheetAlignRows = nullptr; // sheet rows paired by their contents
     QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
     QCheckBox *chkContentText = nullptr;    // ... by content as text
+    QCheckBox *chkRecursive = nullptr;      // folders compared through every level
     QCheckBox *chkMulti = nullptr;          // a folder pair opens in a second instance
     std::array<QRadioButton *, 2> optDC{};  // text grid: 0 editor, 1 one-line window
     std::array<QRadioButton *, 2> optFDC{}; // folder grid: 0 open, 1 one-line comparison

@@ -157,9 +157,12 @@ void frmOption::buildControls() {
     chkContent->setToolTip(ContentTip);
     chkContentText = new QCheckBox(ContentText, folder);
     chkContentText->setToolTip(ContentTextTip);
+    chkRecursive = new QCheckBox(Recursive, folder);
+    chkRecursive->setToolTip(RecursiveTip);
     chkMulti = new QCheckBox(Multi, folder);
     chkMulti->setToolTip(MultiTip);
-    for (QCheckBox *box : {static_cast<QCheckBox *>(chkContent), chkContentText, chkMulti})
+    for (QCheckBox *box :
+         {static_cast<QCheckBox *>(chkContent), chkContentText, chkRecursive, chkMulti})
         addToGrid(folderChecks, box);
     folderColumn->addLayout(folderChecks);
     // The text-content box stands for FFile = 2, which the first box shows as its grey

@@ -1,0 +1,79 @@
+#include "folder/FolderGridWriter.h"
+
+#include "folder/SearchFile.h"
+
+// The size text with a locale whose group separator is on.
+QString groupedSizeText(quint64 size, const QLocale &grouped) {
+    constexpr quint64 KB = 1024;
+    constexpr quint64 MB = KB * 1024;
+    constexpr quint64 GB = MB * 1024;
+    quint64 unit = 0;
+    QString suffix;
+    if (size > GB) {
+        unit = GB;
+        suffix = QStringLiteral(" GB");
+    } else if (size > MB) {
+        unit = MB;
+        suffix = QStringLiteral(" MB");
+    } else if (size > KB) {
+        unit = KB;
+        suffix = QStringLiteral(" KB");
+    } else {
+        return QString::number(size) + QStringLiteral(" byte");
+    }
+    // Integer arithmetic: the remainder times 100 stays far below 2^64.
+    const quint64 whole = size / unit;
+    const quint64 hundredths = whole * 100 + ((size % unit) * 100 + unit / 2) / unit;
+    const quint64 cents = hundredths % 100;
+    return grouped.toString(qulonglong(hundredths / 100)) + grouped.decimalPoint() +
+           QString::number(cents / 10) + QString::number(cents % 10) + suffix;
+}
+
+// The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
+QString dayTextOf(QDate day, const QLocale &locale) {
+    return locale.language() == QLocale::C ? day.toString(QStringLiteral("yyyy/MM/dd"))
+                                           : locale.toString(day, QLocale::ShortFormat);
+}
+
+void colourHalf(ResultGrid &g, int r, int h, Color color) {
+    for (int c = 4 * h; c < 4 * h + 4; ++c)
+        g.setBackColor(r, c, color);
+}
+
+// Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
+// row stays.
+void removeFolderRows(ResultGrid &g, const std::vector<bool> &remove) {
+    const int rows = g.rows();
+    int target = 1;
+    for (int r = 1; r < rows; ++r) {
+        if (remove[size_t(r)])
+            continue;
+        if (target != r) {
+            for (int c = 0; c < g.cols(); ++c) {
+                g.setText(target, c, g.text(r, c));
+                g.setBackColor(target, c, g.backColor(r, c));
+            }
+        }
+        ++target;
+    }
+    if (target == 1) {
+        for (int c = 0; c < g.cols(); ++c) {
+            g.setText(1, c, QString());
+            g.setBackColor(1, c, ResultGrid::DefaultColor);
+        }
+        target = 2;
+    }
+    g.setRows(target);
+}
+
+QString sizeTextOf(quint64 size, const QLocale &locale) {
+    QLocale grouped(locale);
+    grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return groupedSizeText(size, grouped);
+}
+
+QString fFormatFileTime(const QDateTime &time, const QLocale &locale) {
+    const QDateTime local = time.toLocalTime();
+    return dayTextOf(local.date(), locale) + QLatin1Char(' ') +
+           local.time().toString(QStringLiteral("HH:mm:ss"));
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "engine/ResultGrid.h"
+#include "engine/Workspace.h"
+#include "folder/FolderSort.h"
+#include "folder/SearchFile.h"
+#include "folder/SearchFileListing.h"
+#include "platform/Paths.h"
+
+#include <QDate>
+#include <QHash>
+#include <QLocale>
+
+#include <limits>
+#include <vector>
+
+// Writing the folder comparison's entries into its grid: the cell texts of an entry, the
+// colours of a half, the removal of equal rows. Shared by the one-level and the tree scan.
+
+// The size text with a locale whose group separator is on.
+QString groupedSizeText(quint64 size, const QLocale &grouped);
+
+// The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
+QString dayTextOf(QDate day, const QLocale &locale);
+
+// Writes entries into the grid. Entries of the same date or extension share one string, and
+// the locale is looked up once.
+class EntryWriter {
+public:
+    explicit EntryWriter(ResultGrid &g) : m_grid(g) {
+        m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
+    }
+
+    // name: the entry's name, or the equal name already in the row (shared, not stored twice).
+    void write(int r, int h, const Entry &e, const QString &name) {
+        m_grid.setText(r, 4 * h, name);
+        if (e.kind == Kind::Folder) {
+            m_grid.setText(r, 4 * h + 2, FolderTypeText);
+            m_grid.setNumber(r, 8 + h, 0);
+        } else {
+            setSize(r, 8 + h, e.size);
+            m_grid.setText(r, 4 * h + 1, sizeText(e.size));
+            m_grid.setText(r, 4 * h + 2, shared(fGetExtension(e.name)));
+        }
+        m_grid.setText(r, 4 * h + 3, dateText(e.modified));
+    }
+
+    void setSize(int r, int c, quint64 size) {
+        if (size <= quint64(std::numeric_limits<int>::max()))
+            m_grid.setNumber(r, c, int(size));
+        else
+            m_grid.setText(r, c, QString::number(size));
+    }
+
+private:
+    QString sizeText(quint64 size) {
+        // Most sizes are of a few thousand texts ("1.50 KB"): those seen are kept to share.
+        constexpr qsizetype MaxKept = 1 << 16;
+        const auto kept = m_sizeTexts.constFind(size);
+        if (kept != m_sizeTexts.constEnd())
+            return kept.value();
+        const QString text = groupedSizeText(size, m_grouped);
+        if (m_sizeTexts.size() < MaxKept) {
+            const auto same = m_textOfText.constFind(text);
+            if (same != m_textOfText.constEnd()) {
+                m_sizeTexts.insert(size, same.value());
+                return same.value();
+            }
+            m_textOfText.insert(text, text);
+            m_sizeTexts.insert(size, text);
+        }
+        return text;
+    }
+
+    QString shared(const QString &text) {
+        if (text == m_lastType)
+            return m_lastType;
+        m_lastType = text;
+        return text;
+    }
+
+    QString dateText(const QDateTime &time) {
+        if (!time.isValid() || time.timeSpec() != Qt::LocalTime)
+            return fFormatFileTime(time, m_locale);
+        const QDate day = time.date();
+        const int second = time.time().msecsSinceStartOfDay() / 1000;
+        if (day == m_day && second == m_second)
+            return m_dateText;
+        if (day != m_day) {
+            m_day = day;
+            m_dayText = dayTextOf(day, m_locale);
+        }
+        m_second = second;
+        const int hh = second / 3600;
+        const int mm = second / 60 % 60;
+        const int ss = second % 60;
+        const char16_t clock[] = {u' ', char16_t(u'0' + hh / 10), char16_t(u'0' + hh % 10),
+                                  u':', char16_t(u'0' + mm / 10), char16_t(u'0' + mm % 10),
+                                  u':', char16_t(u'0' + ss / 10), char16_t(u'0' + ss % 10)};
+        m_dateText = m_dayText;
+        m_dateText.append(QStringView(clock, 9));
+        return m_dateText;
+    }
+
+    ResultGrid &m_grid;
+    const QLocale m_locale;
+    QLocale m_grouped;
+    QString m_lastType;
+    QHash<quint64, QString> m_sizeTexts;
+    QHash<QString, QString> m_textOfText;
+    QDate m_day;
+    int m_second = -1;
+    QString m_dayText;
+    QString m_dateText;
+};
+
+void colourHalf(ResultGrid &g, int r, int h, Color color);
+
+// Restores redrawing and the cursor on every way out.
+class ScanScope {
+public:
+    explicit ScanScope(Workspace &ws) : m_ws(ws) {
+        m_ws.fgF.setRedraw(false);
+        m_ws.setBusy(true);
+    }
+    ~ScanScope() {
+        m_ws.fgF.setRow(1);
+        m_ws.fgF.setRedraw(true);
+        m_ws.setBusy(false);
+    }
+    ScanScope(const ScanScope &) = delete;
+    ScanScope &operator=(const ScanScope &) = delete;
+
+private:
+    Workspace &m_ws;
+};
+
+// Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
+// row stays.
+void removeFolderRows(ResultGrid &g, const std::vector<bool> &remove);

@@ -1,0 +1,310 @@
+#include "folder/SearchFolderTree.h"
+
+#include "engine/Workspace.h"
+#include "folder/FolderGridWriter.h"
+#include "folder/SearchFileContent.h"
+#include "folder/SearchFileListing.h"
+#include "platform/NativePath.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace {
+
+const QString CannotList = QStringLiteral("読み取れません: ");
+const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押しで中断)");
+const QString EntriesSuffix = QStringLiteral(" 項目");
+const QString AllEntries = QStringLiteral("*");
+constexpr int ListYieldEvery = 200;
+constexpr int CompareYieldEvery = 100;
+
+// What the comparison pass needs to know of a row beyond its cells.
+struct TreeRow {
+    int parent = 0; // the row of the folder pair it lies in; 0 at the top
+    Kind kind[2] = {Kind::None, Kind::None};
+    bool descended = false;  // a folder pair whose contents are the rows below it
+    bool incomplete = false; // a folder pair that could not be read whole
+    int files = 1;           // what a one-sided entry adds to its counter
+    quint64 size[2] = {0, 0};
+};
+
+bool isLink(const QString &path) {
+    NativeStat st;
+    return nativeStat(path, &st, false) && st.isSymLink;
+}
+
+// The files below a folder at every depth; links are counted, never followed.
+int filesBelow(const QString &folder, const std::atomic<bool> &stop) {
+    int files = 0;
+    listFolder(folder, [&](const QString &name) {
+        const QString path = fJoinPath(folder, name);
+        NativeStat st;
+        if (nativeStat(path, &st, false) && st.isDir)
+            files += filesBelow(path, stop);
+        else
+            ++files;
+        return !stop;
+    });
+    return files;
+}
+
+class TreeScan {
+public:
+    TreeScan(Workspace &ws, const QString &left, const QString &right)
+        : m_ws(ws), m_grid(ws.fgF), m_root{left, right}, m_writer(ws.fgF), m_rows(1) {}
+
+    void run() {
+        scanPair(QString(), 0);
+        m_grid.setRows(1 + std::max(1, last()));
+        if (m_aborted)
+            return;
+        compare();
+    }
+
+private:
+    int last() const { return int(m_rows.size()) - 1; }
+
+    void problem(const QString &text) {
+        if (!m_ws.runProblems.contains(text))
+            m_ws.runProblems.append(text);
+    }
+
+    // Lists one pair of folders (rel: their path below the roots) and, depth first, every
+    // pair of folders in it.
+    void scanPair(const QString &rel, int parentRow) {
+        const QString folder[2] = {fJoinPath(m_root[0], rel), fJoinPath(m_root[1], rel)};
+        FolderListing listing[2];
+        listBoth(folder[0], folder[1], AllEntries, m_ws.bAbort, {}, &listing[0], &listing[1]);
+        m_aborted = m_aborted || listing[0].stopped || listing[1].stopped;
+        bool whole = true;
+        for (int s = 0; s < 2; ++s) {
+            if (!listing[s].opened) {
+                problem(CannotList + folder[s]);
+                whole = false;
+            }
+            for (const Entry &e : listing[s].entries) {
+                if (e.examined != Examined::Unreadable)
+                    continue;
+                problem(CannotList +
+                        (e.error == EACCES ? folder[s] : fJoinPath(folder[s], e.name)));
+                whole = false;
+            }
+        }
+        // An entry left out might have had a partner: nothing of this folder is compared.
+        if (!whole) {
+            m_rows[size_t(parentRow)].incomplete = true;
+            if (parentRow == 0)
+                m_topIncomplete = true;
+            return;
+        }
+
+        // Pairs by name within each kind, the first of a name winning, as at the top.
+        std::vector<std::pair<const Entry *, const Entry *>> level;
+        QHash<QString, size_t> folders;
+        QHash<QString, size_t> files;
+        for (const Entry &e : listing[0].entries) {
+            if (e.examined != Examined::Listed)
+                continue;
+            auto &index = e.kind == Kind::Folder ? folders : files;
+            if (!index.contains(e.name))
+                index.insert(e.name, level.size());
+            level.push_back({&e, nullptr});
+        }
+        for (const Entry &e : listing[1].entries) {
+            if (e.examined != Examined::Listed)
+                continue;
+            const auto &index = e.kind == Kind::Folder ? folders : files;
+            const auto found = index.constFind(e.name);
+            if (found != index.constEnd() && level[found.value()].second == nullptr)
+                level[found.value()].second = &e;
+            else
+                level.push_back({nullptr, &e});
+        }
+
+        for (const auto &[left, right] : level) {
+            if (m_aborted)
+                return;
+            const Entry *half[2] = {left, right};
+            const Entry &any = left ? *left : *right;
+            const QString name = rel.isEmpty() ? any.name : rel + QLatin1Char('/') + any.name;
+            const int r = addRow(parentRow);
+            TreeRow row;
+            row.parent = parentRow;
+            for (int h = 0; h < 2; ++h) {
+                if (!half[h]) {
+                    m_grid.setNumber(r, 8 + h, 0);
+                    continue;
+                }
+                m_writer.write(r, h, *half[h], name);
+                row.kind[h] = half[h]->kind;
+                row.size[h] = half[h]->size;
+            }
+            const bool folderPair = left && right && any.kind == Kind::Folder &&
+                                    !isLink(fJoinPath(folder[0], any.name)) &&
+                                    !isLink(fJoinPath(folder[1], any.name));
+            if (!folderPair && any.kind == Kind::Folder && !(left && right)) {
+                const int h = left ? 0 : 1;
+                const QString path = fJoinPath(folder[h], any.name);
+                if (!isLink(path))
+                    noteOneSidedFolder(r, h, path, &row);
+            }
+            row.descended = folderPair;
+            m_rows[size_t(r)] = row;
+            tick();
+            if (folderPair)
+                scanPair(name, r);
+        }
+    }
+
+    int addRow(int parent) {
+        m_rows.push_back({});
+        m_rows.back().parent = parent;
+        const int r = last();
+        if (r >= m_grid.rows())
+            m_grid.setRows(std::max(r + 1, m_grid.rows() * 2));
+        return r;
+    }
+
+    // A folder on one side: its size column names how many entries it holds, and it counts
+    // as the files below it.
+    void noteOneSidedFolder(int r, int h, const QString &path, TreeRow *row) {
+        int entries = 0;
+        listFolder(path, [&](const QString &) {
+            ++entries;
+            return true;
+        });
+        m_grid.setText(r, 4 * h + 1, QString::number(entries) + EntriesSuffix);
+        row->files = std::max(1, filesBelow(path, m_ws.bAbort));
+    }
+
+    void tick() {
+        if (++m_listed % ListYieldEvery != 0)
+            return;
+        m_ws.reportProgress(m_listed);
+        m_ws.processEvents();
+        if (m_ws.bAbort)
+            m_aborted = true;
+    }
+
+    bool needsContent(const TreeRow &row) const {
+        const int mode = m_ws.folderContentMode;
+        return (mode == 1 || mode == 2) && row.kind[0] == Kind::File && row.kind[1] == Kind::File;
+    }
+
+    void compare() {
+        m_ws.setStatus(ScanStatus);
+        const int n = last();
+        const int mode = m_ws.folderContentMode;
+        std::vector<ContentJob> jobs;
+        for (int r = 1; r <= n; ++r) {
+            const TreeRow &row = m_rows[size_t(r)];
+            if (needsContent(row) && (mode == 2 || row.size[0] == row.size[1]))
+                jobs.push_back({m_grid.text(r, 0), row.size[0], row.size[1]});
+        }
+        ContentComparer contents(mode, m_root[0], m_root[1], std::move(jobs), m_ws.bAbort);
+        size_t nextJob = 0;
+        const std::function<bool()> stop = [this] {
+            m_ws.processEvents();
+            return m_ws.bAbort.load();
+        };
+        std::vector<bool> differs(size_t(n) + 1, false);
+        try {
+            for (int r = 1; r <= n; ++r) {
+                differs[size_t(r)] = compareRow(r, contents, nextJob, stop);
+                if (r % CompareYieldEvery == 0) {
+                    m_ws.reportProgress(r, n);
+                    m_ws.processEvents();
+                    if (m_ws.bAbort)
+                        return;
+                }
+            }
+        } catch (const ReadProblem &problem) {
+            m_ws.runProblems.append(problem.message);
+            return;
+        } catch (const StoppedInFile &) {
+            return;
+        }
+        // Children follow their folder: from the bottom up every difference reaches the top.
+        for (int r = n; r >= 1; --r) {
+            const TreeRow &row = m_rows[size_t(r)];
+            if (row.incomplete)
+                differs[size_t(r)] = true;
+            if (differs[size_t(r)] && row.parent != 0)
+                differs[size_t(row.parent)] = true;
+        }
+        std::vector<bool> remove(size_t(m_grid.rows()), false);
+        bool anyRemoved = false;
+        for (int r = 1; r <= n; ++r) {
+            if (m_rows[size_t(r)].descended && differs[size_t(r)]) {
+                m_grid.setBackColor(r, 0, m_ws.txtState[0]);
+                m_grid.setBackColor(r, 4, m_ws.txtState[0]);
+            }
+            if (!differs[size_t(r)] && m_ws.OnlyDF && !m_topIncomplete) {
+                remove[size_t(r)] = true;
+                anyRemoved = true;
+            }
+        }
+        if (anyRemoved)
+            removeFolderRows(m_grid, remove);
+    }
+
+    // Colours row r and counts it; true when it differs.
+    bool compareRow(int r, ContentComparer &contents, size_t &nextJob,
+                    const std::function<bool()> &stop) {
+        const TreeRow &row = m_rows[size_t(r)];
+        if (row.descended)
+            return false; // known once its contents are compared
+        const Color *state = m_ws.txtState.data();
+        if (row.kind[0] == Kind::None || row.kind[1] == Kind::None) {
+            const int h = row.kind[0] == Kind::None ? 1 : 0;
+            colourHalf(m_grid, r, h, state[1]);
+            colourHalf(m_grid, r, 1 - h, state[2]);
+            (h == 0 ? m_ws.LeftOnlyCount : m_ws.RightOnlyCount) += row.files;
+            return true;
+        }
+        bool differs = false;
+        auto check = [&](bool different, int c) {
+            if (!different)
+                return;
+            differs = true;
+            m_grid.setBackColor(r, c, state[0]);
+            m_grid.setBackColor(r, c + 4, state[0]);
+        };
+        const bool sizesDiffer = row.size[0] != row.size[1];
+        if (needsContent(row)) {
+            const ContentCheck content = m_ws.folderContentMode == 1 && sizesDiffer
+                                             ? ContentCheck{true, {}}
+                                             : contents.result(nextJob++, stop);
+            if (!content.note.isEmpty())
+                m_ws.runNotes.append(content.note);
+            check(content.differs, 0);
+        }
+        check(sizesDiffer, 1);
+        check(m_grid.text(r, 2) != m_grid.text(r, 6), 2);
+        check(m_grid.text(r, 3) != m_grid.text(r, 7), 3);
+        if (differs)
+            ++m_ws.DiffCount;
+        return differs;
+    }
+
+    Workspace &m_ws;
+    ResultGrid &m_grid;
+    const QString m_root[2];
+    EntryWriter m_writer;
+    std::vector<TreeRow> m_rows; // by grid row; row 0 stands for the compared folders
+    int m_listed = 0;
+    bool m_aborted = false;
+    bool m_topIncomplete = false;
+};
+
+} // namespace
+
+void searchFolderTree(Workspace &ws, const QString &leftRoot, const QString &rightRoot) {
+    const ScanScope scope(ws);
+    if (ws.fgF.rows() < 2)
+        ws.fgF.setRows(2);
+    TreeScan(ws, leftRoot, rightRoot).run();
+}

@@ -1,0 +1,166 @@
+// The folder comparison through every level: rows in tree order named by relative paths,
+// folder states from their contents, counters of files, links never followed.
+#include "FolderFixtures.h"
+
+#include "folder/SearchFolderTree.h"
+
+#include <unistd.h>
+
+namespace {
+
+void compareTrees(Workspace &ws, const FolderPair &pair, int contentMode = 0,
+                  bool onlyDifferences = false) {
+    sPrepare(ws, contentMode, onlyDifferences);
+    searchFolderTree(ws, pair.dir(0), pair.dir(1));
+}
+
+QStringList names(const Workspace &ws) {
+    QStringList all;
+    for (int r = 1; r < ws.fgF.rows(); ++r)
+        all.append(ws.fgF.isEmpty(r, 0) ? ws.fgF.text(r, 4) : ws.fgF.text(r, 0));
+    return all;
+}
+
+// Every entry follows its folder's row, and a folder's rows are not interrupted by others.
+void expectTreeOrder(const Workspace &ws) {
+    const QStringList all = names(ws);
+    for (qsizetype r = 0; r < all.size(); ++r) {
+        const qsizetype cut = all[r].lastIndexOf(QLatin1Char('/'));
+        if (cut < 0)
+            continue;
+        const QString folder = all[r].left(cut);
+        const qsizetype at = all.indexOf(folder);
+        ASSERT_GE(at, 0) << all[r].toStdString();
+        ASSERT_LT(at, r) << all[r].toStdString();
+        for (qsizetype k = at + 1; k < r; ++k)
+            EXPECT_TRUE(all[k].startsWith(folder + QLatin1Char('/'))) << all[k].toStdString();
+    }
+}
+
+// Both sides: a/same.txt, a/b/c/deep.txt (differs), same/x; left only: old/ (two files and
+// old/sub/one); right only: a/b/new.txt.
+void fillTrees(const FolderPair &pair) {
+    for (int side = 0; side < 2; ++side) {
+        for (const char *folder : {"a", "a/b", "a/b/c", "same"})
+            pair.folder(side, folder);
+        pair.file(side, "a/same.txt", "same");
+        pair.file(side, "a/b/c/deep.txt", side == 0 ? "left" : "right!");
+        pair.file(side, "same/x", "x");
+        pair.file(side, "top.txt", "top");
+    }
+    pair.folder(0, "old");
+    pair.folder(0, "old/sub");
+    pair.file(0, "old/1", "1");
+    pair.file(0, "old/2", "2");
+    pair.file(0, "old/sub/one", "1");
+    pair.file(1, "a/b/new.txt", "new");
+    // The folders' own times differ: only their contents decide.
+    for (const char *folder : {"a", "a/b", "a/b/c", "same"})
+        FolderPair::setTime(pair.path(1, folder), FolderPair::defaultTime() + 5000);
+}
+
+} // namespace
+
+TEST(FolderTree, ChangesAtSeveralDepthsReachEveryFolderAbove) {
+    FolderPair pair;
+    fillTrees(pair);
+    Workspace ws;
+    compareTrees(ws, pair);
+    QStringList expected{"a",           "a/same.txt", "a/b",    "a/b/c",   "a/b/c/deep.txt",
+                         "a/b/new.txt", "same",       "same/x", "top.txt", "old"};
+    QStringList got = names(ws);
+    got.sort();
+    expected.sort();
+    EXPECT_EQ(got, expected);
+    expectTreeOrder(ws);
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(ws.LeftOnlyCount, 3); // the files below old/
+    EXPECT_EQ(ws.RightOnlyCount, 1);
+    EXPECT_EQ(ws.runProblems, QStringList());
+
+    for (const char *changed : {"a", "a/b", "a/b/c"})
+        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, changed)), QStringLiteral("0,4")) << changed;
+    EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, "a"), 0), ws.txtState[0]);
+    for (const char *equal : {"same", "same/x", "a/same.txt", "top.txt"})
+        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, equal)), QString()) << equal;
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "a/b/c/deep.txt")), QStringLiteral("1,5"));
+
+    // The one-sided folder: one row naming how many entries it holds, its side "added".
+    const int old = sRowOf(ws, "old");
+    EXPECT_EQ(ws.fgF.text(old, 1), QStringLiteral("3 項目"));
+    EXPECT_EQ(ws.fgF.text(old, 2), QStringLiteral("フォルダ"));
+    EXPECT_EQ(ws.fgF.backColor(old, 0), ws.txtState[1]);
+    EXPECT_EQ(ws.fgF.backColor(old, 4), ws.txtState[2]);
+    const int added = sRowOf(ws, "a/b/new.txt", 4);
+    EXPECT_TRUE(ws.fgF.isEmpty(added, 0));
+    EXPECT_EQ(ws.fgF.backColor(added, 4), ws.txtState[1]);
+
+    // Contents compared at depth too: the bytes of equal-sized files.
+    pair.file(1, "a/same.txt", "SAME");
+    compareTrees(ws, pair, 1);
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "a/same.txt")), QStringLiteral("0,4"));
+    EXPECT_EQ(ws.DiffCount, 2);
+}
+
+TEST(FolderTree, OnlyDifferencesHidesEqualFilesAndEqualFolders) {
+    FolderPair pair;
+    fillTrees(pair);
+    Workspace ws;
+    compareTrees(ws, pair, 0, true);
+    QStringList got = names(ws);
+    got.sort();
+    EXPECT_EQ(got, (QStringList{"a", "a/b", "a/b/c", "a/b/c/deep.txt", "a/b/new.txt", "old"}));
+    expectTreeOrder(ws);
+
+    // Two equal trees: one empty data row, nothing counted.
+    FolderPair equal;
+    equal.folder(0, "d");
+    equal.folder(1, "d");
+    equal.both("d/f", "f");
+    compareTrees(ws, equal, 1, true);
+    EXPECT_EQ(ws.fgF.rows(), 2);
+    EXPECT_TRUE(ws.fgF.isEmpty(1, 0));
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+}
+
+TEST(FolderTree, LinksAreListedNeverFollowed) {
+    FolderPair pair;
+    for (int side = 0; side < 2; ++side) {
+        pair.folder(side, "d");
+        pair.link(side, "d/self", ".");
+        pair.link(side, "d/up", "../..");
+        pair.link(side, "loop1", "loop2");
+        pair.link(side, "loop2", "loop1");
+    }
+    pair.link(0, "only", "d");
+    Workspace ws;
+    compareTrees(ws, pair);
+    QStringList got = names(ws);
+    got.sort();
+    EXPECT_EQ(got, (QStringList{"d", "d/self", "d/up", "loop1", "loop2", "only"}));
+    EXPECT_EQ(ws.LeftOnlyCount, 1);
+    EXPECT_EQ(ws.DiffCount, 0);
+    EXPECT_EQ(ws.runProblems, QStringList());
+}
+
+TEST(FolderTree, UnreadableSubfolderIsNamedAndItsFolderMarked) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    FolderPair pair;
+    for (int side = 0; side < 2; ++side) {
+        pair.folder(side, "open");
+        pair.folder(side, "open/closed");
+        pair.file(side, "open/closed/f", "f");
+        pair.file(side, "open/g", "g");
+    }
+    const QString closed = pair.path(0, "open/closed");
+    ASSERT_EQ(::chmod(encodeNativeName(closed).constData(), 0), 0);
+    Workspace ws;
+    compareTrees(ws, pair);
+    ::chmod(encodeNativeName(closed).constData(), 0755);
+    EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + closed});
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open/closed")), QStringLiteral("0,4"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open")), QStringLiteral("0,4"));
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open/g")), QString());
+    EXPECT_EQ(sRowOf(ws, "open/closed/f"), 0);
+}
