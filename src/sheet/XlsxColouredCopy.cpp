@@ -28,12 +28,31 @@ struct Edit {
     QString text;
 };
 
-QString applyEdits(QString text, std::vector<Edit> edits) {
+// The edits as if applied one after another from the last offset to the first (edits at one
+// offset in their given order), made in one pass: a sheet part of many megabytes takes tens of
+// thousands of them. Edits never reach past the offset of the next one.
+QString applyEdits(const QString &text, std::vector<Edit> edits) {
     std::stable_sort(edits.begin(), edits.end(),
-                     [](const Edit &a, const Edit &b) { return a.offset > b.offset; });
-    for (const Edit &e : edits)
-        text.replace(e.offset, e.length, e.text);
-    return text;
+                     [](const Edit &a, const Edit &b) { return a.offset < b.offset; });
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    qsizetype done = 0; // characters of text already in out
+    for (size_t k = 0; k < edits.size();) {
+        const qsizetype offset = edits[k].offset;
+        size_t end = k;
+        while (end < edits.size() && edits[end].offset == offset)
+            ++end;
+        const qsizetype next = end < edits.size() ? edits[end].offset : text.size();
+        out.append(QStringView(text).mid(done, offset - done));
+        QString local = text.mid(offset, next - offset);
+        for (size_t e = k; e < end; ++e)
+            local.replace(0, edits[e].length, edits[e].text);
+        out += local;
+        done = next;
+        k = end;
+    }
+    out.append(QStringView(text).mid(done));
+    return out;
 }
 
 // A start tag with the attribute set to value (replaced, or added after the element name).
