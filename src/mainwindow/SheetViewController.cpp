@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -103,6 +104,9 @@ SheetViewController::SheetViewController(ViewHost &host, QWidget *parent) : m_ho
         list->setAllColumnsShowFocus(true);
         list->setHeaderLabels(
             {QString(), QStringLiteral("シート名"), QStringLiteral("範囲"), MarkTitle});
+        // Number, name and range as wide as their texts, so the marks column stays in view.
+        for (int c = 0; c < 3; ++c)
+            list->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
     }
