@@ -205,7 +205,8 @@ SheetCompareWindow::SheetCompareWindow(Sheet left, Sheet right, SheetComparison 
         auto *view = new QTableView(this);
         view->setModel(m_models[side]);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        // The current cell is its frame alone: a selection would fill it over its colour.
+        view->setSelectionMode(QAbstractItemView::NoSelection);
         view->setWordWrap(false);
         view->setItemDelegate(new FramedCurrentDelegate(view));
         view->viewport()->installEventFilter(new CutOffTips(view));
