@@ -25,6 +25,7 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.sheetAlignRows = sheetAlignRows;
     run.folderContentMode = folderContentMode;
     run.recursiveFolders = recursiveFolders;
+    run.excludeNames = excludeNames;
     run.m_status = m_status;
     run.m_view = m_view;
 }

@@ -77,6 +77,9 @@ public:
     }
     int folderContentMode = 0;     // setting FFile: 0 none, 1 MD5, 2 as text
     bool recursiveFolders = false; // setting Recursive: folders compared through every level
+    // Setting ExcludeNames: wildcard patterns, separated by ";", of entry names a folder
+    // comparison leaves out at every level.
+    QString excludeNames;
 
     // Why a side of the last run could not be loaded (empty when every side loaded). A side
     // that cannot be read must not pass for an empty one: the status text names it.

@@ -54,7 +54,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     FolderListing second;
     listBoth(
         folderPath, otherFolderPath, pattern, ws.bAbort,
-        [&ws](int count) { ws.reportProgress(count); }, &first, &second);
+        [&ws](int count) { ws.reportProgress(count); }, &first, &second,
+        NameExclusions(ws.excludeNames));
 
     // Counts a listed entry and polls the abort key; false means stop.
     auto tick = [&]() {

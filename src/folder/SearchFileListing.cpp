@@ -55,12 +55,13 @@ void examine(const QString &folder, Entry *entry) {
 
 FolderListing listAndExamine(const QString &folder, const QString &pattern,
                              const std::atomic<bool> &stop,
-                             const std::function<void(int)> &progress, int progressEvery) {
+                             const std::function<void(int)> &progress, int progressEvery,
+                             const NameExclusions &exclude) {
     const NameFilter filter(pattern);
     FolderListing listing;
     listing.opened = listFolder(folder, [&](const QString &name) {
         // The trash a move to the trash made at the top of a mount is not the user's entry.
-        if (!filter.accepts(name) || isOwnMountTrash(folder, name))
+        if (!filter.accepts(name) || exclude.excludes(name) || isOwnMountTrash(folder, name))
             return true;
         Entry &e = listing.entries.emplace_back();
         e.name = name;
@@ -79,14 +80,15 @@ FolderListing listAndExamine(const QString &folder, const QString &pattern,
 
 void listBoth(const QString &first, const QString &second, const QString &pattern,
               const std::atomic<bool> &stop, const std::function<void(int)> &progress,
-              FolderListing *firstListing, FolderListing *secondListing) {
+              FolderListing *firstListing, FolderListing *secondListing,
+              const NameExclusions &exclude) {
     std::exception_ptr failure;
     std::thread other;
     if (!second.isEmpty()) {
         try {
             other = std::thread([&] {
                 try {
-                    *secondListing = listAndExamine(second, pattern, stop);
+                    *secondListing = listAndExamine(second, pattern, stop, {}, 200, exclude);
                 } catch (...) {
                     failure = std::current_exception();
                 }
@@ -96,7 +98,7 @@ void listBoth(const QString &first, const QString &second, const QString &patter
         }
     }
     try {
-        *firstListing = listAndExamine(first, pattern, stop, progress);
+        *firstListing = listAndExamine(first, pattern, stop, progress, 200, exclude);
     } catch (...) {
         if (other.joinable())
             other.join();
@@ -105,7 +107,7 @@ void listBoth(const QString &first, const QString &second, const QString &patter
     if (other.joinable())
         other.join();
     else if (!second.isEmpty())
-        *secondListing = listAndExamine(second, pattern, stop);
+        *secondListing = listAndExamine(second, pattern, stop, {}, 200, exclude);
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "folder/NameExclusions.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -37,12 +39,14 @@ struct FolderListing {
 // other pattern a case-insensitive wildcard), in the order the file system gives, and examines
 // each. stop is read after every entry. progress (may be empty) is told the running count
 // every progressEvery entries.
+// Names `exclude` leaves out are not listed at all.
 FolderListing listAndExamine(const QString &folder, const QString &pattern,
                              const std::atomic<bool> &stop,
-                             const std::function<void(int)> &progress = {},
-                             int progressEvery = 200);
+                             const std::function<void(int)> &progress = {}, int progressEvery = 200,
+                             const NameExclusions &exclude = {});
 
 // Lists both folders, the second (when not empty) on a thread of its own.
 void listBoth(const QString &first, const QString &second, const QString &pattern,
               const std::atomic<bool> &stop, const std::function<void(int)> &progress,
-              FolderListing *firstListing, FolderListing *secondListing);
+              FolderListing *firstListing, FolderListing *secondListing,
+              const NameExclusions &exclude = {});

@@ -37,13 +37,16 @@ bool isLink(const QString &path) {
 }
 
 // The files below a folder at every depth; links are counted, never followed.
-int filesBelow(const QString &folder, const std::atomic<bool> &stop) {
+int filesBelow(const QString &folder, const NameExclusions &exclude,
+               const std::atomic<bool> &stop) {
     int files = 0;
     listFolder(folder, [&](const QString &name) {
+        if (exclude.excludes(name))
+            return !stop;
         const QString path = fJoinPath(folder, name);
         NativeStat st;
         if (nativeStat(path, &st, false) && st.isDir)
-            files += filesBelow(path, stop);
+            files += filesBelow(path, exclude, stop);
         else
             ++files;
         return !stop;
@@ -54,7 +57,8 @@ int filesBelow(const QString &folder, const std::atomic<bool> &stop) {
 class TreeScan {
 public:
     TreeScan(Workspace &ws, const QString &left, const QString &right)
-        : m_ws(ws), m_grid(ws.fgF), m_root{left, right}, m_writer(ws.fgF), m_rows(1) {}
+        : m_ws(ws), m_grid(ws.fgF), m_root{left, right}, m_writer(ws.fgF), m_rows(1),
+          m_exclude(ws.excludeNames) {}
 
     void run() {
         scanPair(QString(), 0);
@@ -77,7 +81,8 @@ private:
     void scanPair(const QString &rel, int parentRow) {
         const QString folder[2] = {fJoinPath(m_root[0], rel), fJoinPath(m_root[1], rel)};
         FolderListing listing[2];
-        listBoth(folder[0], folder[1], AllEntries, m_ws.bAbort, {}, &listing[0], &listing[1]);
+        listBoth(folder[0], folder[1], AllEntries, m_ws.bAbort, {}, &listing[0], &listing[1],
+                 m_exclude);
         m_aborted = m_aborted || listing[0].stopped || listing[1].stopped;
         bool whole = true;
         for (int s = 0; s < 2; ++s) {
@@ -172,12 +177,13 @@ private:
     // as the files below it.
     void noteOneSidedFolder(int r, int h, const QString &path, TreeRow *row) {
         int entries = 0;
-        listFolder(path, [&](const QString &) {
-            ++entries;
+        listFolder(path, [&](const QString &name) {
+            if (!m_exclude.excludes(name))
+                ++entries;
             return true;
         });
         m_grid.setText(r, 4 * h + 1, QString::number(entries) + EntriesSuffix);
-        row->files = std::max(1, filesBelow(path, m_ws.bAbort));
+        row->files = std::max(1, filesBelow(path, m_exclude, m_ws.bAbort));
     }
 
     void tick() {
@@ -295,6 +301,7 @@ private:
     const QString m_root[2];
     EntryWriter m_writer;
     std::vector<TreeRow> m_rows; // by grid row; row 0 stands for the compared folders
+    NameExclusions m_exclude;    // names left out at every level
     int m_listed = 0;
     bool m_aborted = false;
     bool m_topIncomplete = false;

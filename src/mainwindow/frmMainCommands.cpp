@@ -263,6 +263,7 @@ void frmMain::showOptions() {
     m_ws.minimalMatching = options.minimal;
     m_ws.inlineDiff = options.inlineDiff;
     m_ws.recursiveFolders = options.recursiveFolders;
+    m_ws.excludeNames = options.excludeNames;
     mnuViewRecursive->setChecked(options.recursiveFolders);
     view(ResultView::Text)->viewport()->update();
 }

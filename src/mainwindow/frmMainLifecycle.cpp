@@ -91,6 +91,7 @@ void frmMain::Form_Load() {
     m_ws.minimalMatching = options.minimal;
     m_ws.inlineDiff = options.inlineDiff;
     m_ws.recursiveFolders = options.recursiveFolders;
+    m_ws.excludeNames = options.excludeNames;
     mnuViewRecursive->setChecked(options.recursiveFolders);
 
     m_historyLists->loadRecentComparisons(m_settings);

@@ -19,6 +19,7 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.sheetAlignRows = settings.sheetAlignRows();
     options.folderContentMode = settings.folderContentMode();
     options.recursiveFolders = settings.recursiveFolders();
+    options.excludeNames = settings.excludeNames();
     return options;
 }
 
@@ -34,4 +35,5 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.sheetAlignRows = sheetAlignRows;
     ws.folderContentMode = folderContentMode;
     ws.recursiveFolders = recursiveFolders;
+    ws.excludeNames = excludeNames;
 }

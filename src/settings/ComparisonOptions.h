@@ -21,6 +21,7 @@ struct ComparisonOptions {
     bool sheetAlignRows = false;
     int folderContentMode = 0;
     bool recursiveFolders = false;
+    QString excludeNames;
 
     static ComparisonOptions load(const Settings &settings);
     // Sets them on the workspace (a batch run; the window sets them through its controls).

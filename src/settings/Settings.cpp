@@ -53,6 +53,7 @@ constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
 constexpr TextKey BinaryEditer{"BinaryEditer"};
+constexpr TextKey ExcludeNames{"ExcludeNames"};
 constexpr IntKey Zoom{"Zoom", 0};
 constexpr IntKey ExtIndex{"ExtIndex", 1};
 constexpr TextKey Combo{"Combo"};
@@ -219,6 +220,12 @@ bool Settings::recursiveFolders() const {
 }
 bool Settings::setRecursiveFolders(bool on) {
     return write(m_path, Recursive, on);
+}
+QString Settings::excludeNames() const {
+    return read(m_path, ExcludeNames);
+}
+bool Settings::setExcludeNames(const QString &patterns) {
+    return write(m_path, ExcludeNames, patterns);
 }
 
 bool Settings::inlineDiff() const {

@@ -72,6 +72,9 @@ public:
     // A folder comparison goes through every level of both trees.
     bool recursiveFolders() const;
     bool setRecursiveFolders(bool on);
+    // Entry names a folder comparison leaves out: wildcard patterns separated by ";".
+    QString excludeNames() const;
+    bool setExcludeNames(const QString &patterns);
     // The differing characters of a changed pair of lines stand out (grid, HTML, workbook).
     bool inlineDiff() const;
     bool setInlineDiff(bool on);

@@ -82,3 +82,34 @@ TEST_F(RecursiveBatchTest, UnifiedDiffGoesThroughEveryLevel) {
     run({left, right, "/o", dir.filePath("out.diff")});
     EXPECT_TRUE(read(dir.filePath("out.diff")).contains("Common subdirectories"));
 }
+
+// Names the filter lists are left out at every level, in both modes: what differs only there
+// compares as equal, and nothing of it reaches the report.
+TEST_F(RecursiveBatchTest, ExcludedNamesAreLeftOutAtEveryLevelInBothModes) {
+    for (const char *side : {"left", "right"}) {
+        QDir(dir.path()).mkpath(QStringLiteral("%1/.git/objects").arg(side));
+        QDir(dir.path()).mkpath(QStringLiteral("%1/a/b/node_modules").arg(side));
+    }
+    write("left/.git/objects/x", "one");
+    write("right/.git/objects/x", "two");
+    write("left/main.o", "left only");
+    write("right/a/b/deep.o", "right only");
+    write("right/a/b/node_modules/m.js", "m");
+    write("left/~$book.xlsx", "lock");
+    write("left/Main.O", "case counts");
+
+    for (const char *recursive : {"1", "0"}) {
+        write("setting.ini", QByteArray("[Corvane]\r\nRecursive=") + recursive +
+                                 "\r\nExcludeNames= .git ; *.o;;node_modules;~$*\r\n");
+        const QString csv = dir.filePath("out.csv");
+        const RunResult r = run({left, right, "/o", csv});
+        EXPECT_EQ(r.status, 1) << recursive; // Main.O: patterns keep letter case
+        const QString text = QString::fromUtf8(read(csv));
+        EXPECT_TRUE(text.contains(QStringLiteral("\"Main.O\""))) << text.toStdString();
+        for (const char *gone : {".git", "main.o", "deep.o", "node_modules", "~$book"})
+            EXPECT_FALSE(text.contains(QString::fromLatin1(gone))) << gone << " " << recursive;
+    }
+    QFile::remove(dir.filePath("left/Main.O"));
+    const RunResult equal = run({left, right, "/o", dir.filePath("out.csv")});
+    EXPECT_EQ(equal.status, 0) << equal.out.toStdString();
+}

@@ -60,6 +60,9 @@ inline const QString Multi = QStringLiteral("多重起動での比較を行う")
 inline const QString Recursive = QStringLiteral("サブフォルダも比較");
 inline const QString RecursiveTip =
     QStringLiteral("フォルダ比較でサブフォルダの中まですべての階層を比較する");
+inline const QString ExcludeLabel = QStringLiteral("除外する名前:");
+inline const QString ExcludeTip = QStringLiteral(
+    "比較しないファイル・フォルダの名前 (; で区切る、* と ? が使える) 例: .git;*.o;node_modules");
 inline const QString MultiTip =
     QStringLiteral("下位フォルダなどを比較する際にCorvaneを多重起動させます");
 inline const QString OpenFile = QStringLiteral("ファイルを開く");

@@ -139,6 +139,7 @@ void frmOption::Form_Load() {
     chkMinimal->setChecked(m_settings.minimalMatching());
     chkInlineDiff->setChecked(m_settings.inlineDiff());
     chkRecursive->setChecked(m_settings.recursiveFolders());
+    txtExclude->setText(m_settings.excludeNames());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
 
     // 1 digests, 2 contents as text (the grey state); anything else checks nothing.
@@ -238,6 +239,7 @@ bool frmOption::apply() {
     written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setRecursiveFolders(chkRecursive->isChecked()) && written;
+    written = m_settings.setExcludeNames(txtExclude->text().trimmed()) && written;
     written = m_settings.setMultipleInstances(chkMulti->isChecked()) && written;
 
     if (m_host.setWordWrap)
@@ -273,6 +275,7 @@ void frmOption::initialise() {
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkRecursive->setChecked(false);
+    txtExclude->clear();
     chkMulti->setChecked(true);
 }
 

@@ -89,6 +89,7 @@ public:
     QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
     QCheckBox *chkContentText = nullptr;    // ... by content as text
     QCheckBox *chkRecursive = nullptr;      // folders compared through every level
+    QLineEdit *txtExclude = nullptr;        // entry names a folder comparison leaves out
     QCheckBox *chkMulti = nullptr;          // a folder pair opens in a second instance
     std::array<QRadioButton *, 2> optDC{};  // text grid: 0 editor, 1 one-line window
     std::array<QRadioButton *, 2> optFDC{}; // folder grid: 0 open, 1 one-line comparison

@@ -165,6 +165,14 @@ void frmOption::buildControls() {
          {static_cast<QCheckBox *>(chkContent), chkContentText, chkRecursive, chkMulti})
         addToGrid(folderChecks, box);
     folderColumn->addLayout(folderChecks);
+    auto *excludeRow = new QHBoxLayout;
+    auto *excludeLabel = new QLabel(ExcludeLabel, folder);
+    txtExclude = new QLineEdit(folder);
+    txtExclude->setToolTip(ExcludeTip);
+    excludeLabel->setBuddy(txtExclude);
+    excludeRow->addWidget(excludeLabel);
+    excludeRow->addWidget(txtExclude, 1);
+    folderColumn->addLayout(excludeRow);
     // The text-content box stands for FFile = 2, which the first box shows as its grey
     // state: the two boxes always tell the same mode.
     connect(chkContentText, &QCheckBox::clicked, this, [this](bool on) {
