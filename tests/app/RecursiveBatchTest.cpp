@@ -4,6 +4,10 @@
 #include "support/XlsxPackage.h"
 
 #include <QDir>
+#include <QDirIterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,6 +25,20 @@ protected:
         right = dir.filePath("right");
     }
 
+    // Every entry of both trees gets one modification time, so that files written a second
+    // apart do not differ by their dates.
+    RunResult runSettled(const QStringList &args) {
+        const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+        for (const QString &root : {left, right}) {
+            QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                ::utimensat(AT_FDCWD, QFile::encodeName(it.next()).constData(), times,
+                            AT_SYMLINK_NOFOLLOW);
+        }
+        return run(args);
+    }
+
     QString left;
     QString right;
 };
@@ -29,7 +47,7 @@ protected:
 
 TEST_F(RecursiveBatchTest, EqualTreesEndWithStatusZero) {
     const QString out = dir.filePath("out.csv");
-    const RunResult r = run({left, right, "/o", out});
+    const RunResult r = runSettled({left, right, "/o", out});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, QString());
     EXPECT_EQ(r.out, QStringLiteral("完了\n"));
@@ -43,7 +61,7 @@ TEST_F(RecursiveBatchTest, ReportsNameNestedEntriesByTheirRelativePaths) {
     write("left/gone/y", "y");
 
     const QString csv = dir.filePath("out.csv");
-    const RunResult r = run({left, right, "/o", csv});
+    const RunResult r = runSettled({left, right, "/o", csv});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QString());
     EXPECT_EQ(r.out, QStringLiteral("完了     不一致行=1  左のみ存在=2  右のみ存在=0\n"));
@@ -54,11 +72,11 @@ TEST_F(RecursiveBatchTest, ReportsNameNestedEntriesByTheirRelativePaths) {
     EXPECT_LT(text.indexOf(QStringLiteral("\"a/b\"")), text.indexOf(QStringLiteral("a/b/deep")));
 
     const QString htm = dir.filePath("out.htm");
-    EXPECT_EQ(run({left, right, "/o", htm}).status, 1);
+    EXPECT_EQ(runSettled({left, right, "/o", htm}).status, 1);
     EXPECT_TRUE(read(htm).contains("a/b/deep.txt</td>"));
 
     const QString xlsx = dir.filePath("out.xlsx");
-    EXPECT_EQ(run({left, right, "/o", xlsx}).status, 1);
+    EXPECT_EQ(runSettled({left, right, "/o", xlsx}).status, 1);
     const XlsxPackage::Sheet sheet = XlsxPackage::read(xlsx);
     ASSERT_TRUE(sheet.ok);
     QStringList values;
@@ -71,7 +89,7 @@ TEST_F(RecursiveBatchTest, ReportsNameNestedEntriesByTheirRelativePaths) {
 TEST_F(RecursiveBatchTest, UnifiedDiffGoesThroughEveryLevel) {
     write("right/a/b/deep.txt", "changed\n");
     write("left/a/b/deep.txt", "same\n");
-    const RunResult r = run({left, right, "/o", dir.filePath("out.diff")});
+    const RunResult r = runSettled({left, right, "/o", dir.filePath("out.diff")});
     EXPECT_EQ(r.status, 1);
     const QByteArray diff = read(dir.filePath("out.diff"));
     EXPECT_TRUE(diff.contains("+++ " + right.toUtf8() + "/a/b/deep.txt")) << diff.toStdString();
@@ -79,7 +97,7 @@ TEST_F(RecursiveBatchTest, UnifiedDiffGoesThroughEveryLevel) {
 
     // Off, the folders are named as diff names them without -r.
     write("setting.ini", "[Corvane]\r\nRecursive=0\r\n");
-    run({left, right, "/o", dir.filePath("out.diff")});
+    runSettled({left, right, "/o", dir.filePath("out.diff")});
     EXPECT_TRUE(read(dir.filePath("out.diff")).contains("Common subdirectories"));
 }
 
@@ -102,7 +120,7 @@ TEST_F(RecursiveBatchTest, ExcludedNamesAreLeftOutAtEveryLevelInBothModes) {
         write("setting.ini", QByteArray("[Corvane]\r\nRecursive=") + recursive +
                                  "\r\nExcludeNames= .git ; *.o;;node_modules;~$*\r\n");
         const QString csv = dir.filePath("out.csv");
-        const RunResult r = run({left, right, "/o", csv});
+        const RunResult r = runSettled({left, right, "/o", csv});
         EXPECT_EQ(r.status, 1) << recursive; // Main.O: patterns keep letter case
         const QString text = QString::fromUtf8(read(csv));
         EXPECT_TRUE(text.contains(QStringLiteral("\"Main.O\""))) << text.toStdString();
@@ -110,6 +128,6 @@ TEST_F(RecursiveBatchTest, ExcludedNamesAreLeftOutAtEveryLevelInBothModes) {
             EXPECT_FALSE(text.contains(QString::fromLatin1(gone))) << gone << " " << recursive;
     }
     QFile::remove(dir.filePath("left/Main.O"));
-    const RunResult equal = run({left, right, "/o", dir.filePath("out.csv")});
+    const RunResult equal = runSettled({left, right, "/o", dir.filePath("out.csv")});
     EXPECT_EQ(equal.status, 0) << equal.out.toStdString();
 }
