@@ -275,27 +275,17 @@ bool XmlScanner::decode(QByteArrayView raw, QString *out) {
 
 QString XmlScanner::readElementText() {
     QString result;
-    int depth = 1;
-    while (depth > 0) {
-        switch (next()) {
-        case StartElement:
-            ++depth;
-            break;
-        case EndElement:
-            --depth;
-            break;
-        case Text:
-            result += text();
-            break;
-        case End:
-        case Invalid:
-            return result;
-        }
-    }
+    walkToEnd(&result);
     return result;
 }
 
 void XmlScanner::skipCurrentElement() {
+    walkToEnd(nullptr);
+}
+
+// Reads to the end tag of the current element, adding its texts (nested ones too) to `text`
+// when it is given.
+void XmlScanner::walkToEnd(QString *text) {
     int depth = 1;
     while (depth > 0) {
         switch (next()) {
@@ -306,6 +296,8 @@ void XmlScanner::skipCurrentElement() {
             --depth;
             break;
         case Text:
+            if (text)
+                *text += this->text();
             break;
         case End:
         case Invalid:

@@ -43,6 +43,7 @@ public:
     bool hasDoctype() const { return m_doctype; }
 
 private:
+    void walkToEnd(QString *text);
     Token fail() {
         m_error = true;
         return Invalid;
