@@ -57,6 +57,9 @@ public:
     void link(int side, const QByteArray &rawName, const QByteArray &target) const {
         EXPECT_EQ(::symlink(target.constData(), encodeNativeName(path(side, rawName)).constData()),
                   0);
+        // A link's own time is its creation time; both sides get one so a run that crosses a
+        // second boundary does not mark links different by date.
+        setTime(path(side, rawName), defaultTime(), AT_SYMLINK_NOFOLLOW);
     }
     // Both sides get the same entry.
     void both(const QByteArray &rawName, const QByteArray &content) const {
@@ -64,11 +67,11 @@ public:
         file(1, rawName, content);
     }
 
-    static void setTime(const QString &p, qint64 ms) {
+    static void setTime(const QString &p, qint64 ms, int flags = 0) {
         timespec times[2];
         times[0].tv_sec = times[1].tv_sec = time_t(ms / 1000);
         times[0].tv_nsec = times[1].tv_nsec = long(ms % 1000) * 1000000;
-        EXPECT_EQ(::utimensat(AT_FDCWD, encodeNativeName(p).constData(), times, 0), 0);
+        EXPECT_EQ(::utimensat(AT_FDCWD, encodeNativeName(p).constData(), times, flags), 0);
     }
 
     static void removeTree(const QString &p) {
