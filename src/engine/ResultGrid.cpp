@@ -294,6 +294,10 @@ void ResultGrid::storeText(Cell &x, QStringView text) {
 }
 
 void ResultGrid::setText(int r, int c, const QString &text) {
+    setText(r, c, QStringView(text));
+}
+
+void ResultGrid::setText(int r, int c, QStringView text) {
     Cell &x = cell(r, c);
     storeText(x, text);
     changed();
@@ -335,6 +339,11 @@ int ResultGrid::numberAt(int r, int c) const {
         return -1;
     const Cell &x = cell(r, c);
     return x.isNumber() ? x.number() : -1;
+}
+
+QStringView ResultGrid::storedText(int r, int c) const {
+    checkCell(r, c);
+    return isByteRow(r) ? QStringView() : cell(r, c).view();
 }
 
 QStringView ResultGrid::textView(int r, int c, TextBuffer &buffer) const {

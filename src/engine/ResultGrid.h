@@ -69,6 +69,7 @@ public:
     // The cell's text; always a string of its own, safe to keep.
     QString text(int r, int c) const;
     void setText(int r, int c, const QString &text);
+    void setText(int r, int c, QStringView text);
     // Stores a text that may point into a buffer kept by keepAlive() (a line of a loaded
     // source), without copying it.
     void setSharedText(int r, int c, const QString &text);
@@ -91,6 +92,10 @@ public:
         QString made;
     };
     QStringView textView(int r, int c, TextBuffer &buffer) const;
+    // A text cell's characters (empty for a number), which stay where they are until the grid
+    // is cleared or emptied, also when the cell is given another text or rows are moved: a
+    // reader on another thread may keep it while the grid is coloured.
+    QStringView storedText(int r, int c) const;
 
     Color backColor(int r, int c) const;
     void setBackColor(int r, int c, Color color);

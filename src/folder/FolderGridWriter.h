@@ -23,16 +23,17 @@ QString groupedSizeText(quint64 size, const QLocale &grouped);
 // The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
 QString dayTextOf(QDate day, const QLocale &locale);
 
-// Writes entries into the grid. Entries of the same date or extension share one string, and
-// the locale is looked up once.
+// Writes entries into the grid. Entries of the same date or size share one string, and the
+// locale is looked up once.
 class EntryWriter {
 public:
     explicit EntryWriter(ResultGrid &g) : m_grid(g) {
         m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     }
 
-    // name: the entry's name, or the equal name already in the row (shared, not stored twice).
-    void write(int r, int h, const Entry &e, const QString &name) {
+    // The name cell holds the entry's own name (the tree scan gives its relative path).
+    void write(int r, int h, const Entry &e) { write(r, h, e, e.name()); }
+    void write(int r, int h, const Entry &e, QStringView name) {
         m_grid.setText(r, 4 * h, name);
         if (e.kind == Kind::Folder) {
             m_grid.setText(r, 4 * h + 2, FolderTypeText);
@@ -40,7 +41,7 @@ public:
         } else {
             setSize(r, 8 + h, e.size);
             m_grid.setText(r, 4 * h + 1, sizeText(e.size));
-            m_grid.setText(r, 4 * h + 2, shared(fGetExtension(e.name)));
+            m_grid.setText(r, 4 * h + 2, extensionOf(e.name()));
         }
         m_grid.setText(r, 4 * h + 3, dateText(e.modified));
     }
@@ -72,11 +73,10 @@ private:
         return text;
     }
 
-    QString shared(const QString &text) {
-        if (text == m_lastType)
-            return m_lastType;
-        m_lastType = text;
-        return text;
+    // As fGetExtension, without a copy.
+    static QStringView extensionOf(QStringView name) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        return dot < 0 ? QStringView() : name.mid(dot + 1);
     }
 
     QString dateText(const QDateTime &time) {
@@ -105,7 +105,6 @@ private:
     ResultGrid &m_grid;
     const QLocale m_locale;
     QLocale m_grouped;
-    QString m_lastType;
     QHash<quint64, QString> m_sizeTexts;
     QHash<QString, QString> m_textOfText;
     QDate m_day;

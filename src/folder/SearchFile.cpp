@@ -31,7 +31,7 @@ struct RowKinds {
 // Notes a folder or entry the scan could not read, once: a folder without search permission
 // fails every entry alike, so the folder is named instead of each of its entries.
 void noteUnreadable(Workspace &ws, const QString &folder, const Entry &e) {
-    const QString problem = CannotList + (e.error == EACCES ? folder : fJoinPath(folder, e.name));
+    const QString problem = CannotList + (e.error == EACCES ? folder : fJoinPath(folder, e.name().toString()));
     if (!ws.runProblems.contains(problem))
         ws.runProblems.append(problem);
 }
@@ -89,9 +89,10 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
 
     // The first row of each name, separately for folders and files: a file and a folder of
     // the same name never pair, and the first match wins as in a search from the top.
-    QHash<QString, int> folderRows;
-    QHash<QString, int> fileRows;
-    auto indexOf = [&](Kind kind) -> QHash<QString, int> & {
+    // The keys point into the first listing's names, kept until the second is paired.
+    QHash<QStringView, int> folderRows;
+    QHash<QStringView, int> fileRows;
+    auto indexOf = [&](Kind kind) -> QHash<QStringView, int> & {
         return kind == Kind::Folder ? folderRows : fileRows;
     };
     const bool pairing = !otherFolderPath.isEmpty();
@@ -100,12 +101,12 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         if (e.examined != Examined::Listed)
             continue;
         ++k;
-        if (pairing && !indexOf(e.kind).contains(e.name))
-            indexOf(e.kind).insert(e.name, k);
+        if (pairing && !indexOf(e.kind).contains(e.name()))
+            indexOf(e.kind).insert(e.name(), k);
     }
     int rightOnly = 0;
     for (const Entry &e : second.entries)
-        rightOnly += e.examined == Examined::Listed && !indexOf(e.kind).contains(e.name) ? 1 : 0;
+        rightOnly += e.examined == Examined::Listed && !indexOf(e.kind).contains(e.name()) ? 1 : 0;
     // All rows are made at once: a grid grown row by row holds up to twice the cells it needs.
     // Rows not reached (after an abort) are taken away again; one data row always stays.
     g.setRows(1 + std::max(1, k + rightOnly));
@@ -119,7 +120,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
             continue;
         ++r;
         g.setNumber(r, 9, 0);
-        writer.write(r, side, e, e.name);
+        writer.write(r, side, e);
         kinds[size_t(r)].half[side] = e.kind;
         kinds[size_t(r)].size[side] = e.size;
         if (!tick())
@@ -132,21 +133,20 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         keepRows(r);
         return;
     }
-    first = {};
+    first.entries = {};
 
     std::vector<int> rightOnlyRows;
     int last = k;
     for (const Entry &e : second.entries) {
         if (!admit(otherFolderPath, e))
             continue;
-        int row = indexOf(e.kind).value(e.name, 0);
-        const QString name = row == 0 ? e.name : g.text(row, 0);
+        int row = indexOf(e.kind).value(e.name(), 0);
         if (row == 0) {
             row = ++last;
             g.setNumber(row, 8, 0);
             rightOnlyRows.push_back(row);
         }
-        writer.write(row, 1, e, name);
+        writer.write(row, 1, e);
         kinds[size_t(row)].half[1] = e.kind;
         kinds[size_t(row)].size[1] = e.size;
         if (!tick())
@@ -159,6 +159,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     second = {};
     folderRows.clear();
     fileRows.clear();
+    first = {};
     if (incomplete)
         return;
     // Only now is it known that both listings are whole: the second folder's own entries are
@@ -185,11 +186,19 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         const RowKinds &kind = kinds[size_t(r)];
         return (mode == 1 || mode == 2) && kind.half[0] == Kind::File && kind.half[1] == Kind::File;
     };
+    auto hasJob = [&](int r) {
+        const RowKinds &kind = kinds[size_t(r)];
+        return needsContent(r) && (mode == 2 || kind.size[0] == kind.size[1]);
+    };
+    size_t jobCount = 0;
+    for (int r = 1; r <= k; ++r)
+        jobCount += hasJob(r) ? 1 : 0;
     std::vector<ContentJob> jobs;
+    jobs.reserve(jobCount);
     for (int r = 1; r <= k; ++r) {
         const RowKinds &kind = kinds[size_t(r)];
-        if (needsContent(r) && (mode == 2 || kind.size[0] == kind.size[1]))
-            jobs.push_back({g.text(r, 0), kind.size[0], kind.size[1]});
+        if (hasJob(r))
+            jobs.push_back({g.storedText(r, 0), kind.size[0], kind.size[1]});
     }
     ContentComparer contents(mode, folderPath, otherFolderPath, std::move(jobs), ws.bAbort);
     size_t nextJob = 0;

@@ -135,7 +135,7 @@ ContentCheck compareContents(int mode, const QString &left, quint64 leftSize, co
 ContentComparer::ContentComparer(int mode, const QString &leftFolder, const QString &rightFolder,
                                  std::vector<ContentJob> jobs, const std::atomic<bool> &abort)
     : m_mode(mode), m_folders{leftFolder, rightFolder}, m_jobs(std::move(jobs)), m_abort(abort),
-      m_outcomes(m_jobs.size()) {
+      m_outcomes(m_jobs.size() / 2) {
     if (m_jobs.size() < 2)
         return;
     try {
@@ -169,7 +169,7 @@ void ContentComparer::work() {
         const bool failed = bool(outcome.error);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            m_outcomes[i] = std::move(outcome);
+            m_outcomes[i / 2] = std::move(outcome);
         }
         m_done.notify_all();
         if (failed)
@@ -178,10 +178,10 @@ void ContentComparer::work() {
     // Jobs given up are answered as stopped, so that result() never waits for them.
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        for (size_t i = 1; i < m_jobs.size(); i += 2) {
-            if (!m_outcomes[i].ready) {
-                m_outcomes[i].ready = true;
-                m_outcomes[i].error = std::make_exception_ptr(StoppedInFile{});
+        for (Outcome &outcome : m_outcomes) {
+            if (!outcome.ready) {
+                outcome.ready = true;
+                outcome.error = std::make_exception_ptr(StoppedInFile{});
             }
         }
     }
@@ -194,8 +194,8 @@ ContentCheck ContentComparer::result(size_t i, const std::function<bool()> &stop
     Outcome outcome;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_done.wait(lock, [&] { return m_outcomes[i].ready; });
-        outcome = std::move(m_outcomes[i]);
+        m_done.wait(lock, [&] { return m_outcomes[i / 2].ready; });
+        outcome = std::move(m_outcomes[i / 2]);
     }
     if (outcome.error)
         std::rethrow_exception(outcome.error);
@@ -206,6 +206,7 @@ ContentCheck ContentComparer::result(size_t i, const std::function<bool()> &stop
 
 ContentCheck ContentComparer::compare(size_t i, const std::function<bool()> &stop) const {
     const ContentJob &job = m_jobs[i];
-    return compareContents(m_mode, fJoinPath(m_folders[0], job.name), job.leftSize,
-                           fJoinPath(m_folders[1], job.name), job.rightSize, stop);
+    const QString name = job.name.toString();
+    return compareContents(m_mode, fJoinPath(m_folders[0], name), job.leftSize,
+                           fJoinPath(m_folders[1], name), job.rightSize, stop);
 }

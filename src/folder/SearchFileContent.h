@@ -34,9 +34,10 @@ struct ContentCheck {
 ContentCheck compareContents(int mode, const QString &left, quint64 leftSize, const QString &right,
                              quint64 rightSize, const std::function<bool()> &stop);
 
-// One pair whose contents are to be compared: the entries of one name in the two folders.
+// One pair whose contents are to be compared: the entries of one name in the two folders. The
+// name's characters belong to the caller (the grid's cell) and outlive the comparer.
 struct ContentJob {
-    QString name;
+    QStringView name;
     quint64 leftSize = 0;
     quint64 rightSize = 0;
 };
@@ -70,7 +71,7 @@ private:
     const QString m_folders[2];
     const std::vector<ContentJob> m_jobs;
     const std::atomic<bool> &m_abort;
-    std::vector<Outcome> m_outcomes;
+    std::vector<Outcome> m_outcomes; // of the second thread's jobs (odd i) only, at i / 2
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::atomic<bool> m_quit = false;

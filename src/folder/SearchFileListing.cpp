@@ -31,14 +31,14 @@ private:
 
 // A symbolic link is listed as what it points to; a broken one (or a loop) as a file of size
 // 0 with the link's own time.
-void examine(const QString &folder, Entry *entry) {
-    const QString path = fJoinPath(folder, entry->name);
+void examine(const QString &folder, const QString &name, Entry *entry) {
+    const QString path = fJoinPath(folder, name);
     NativeStat st;
     if (!nativeStat(path, &st, true)) {
         if (!nativeStat(path, &st, false)) {
             const bool gone = errno == ENOENT || errno == ENOTDIR;
             entry->examined = gone ? Examined::Vanished : Examined::Unreadable;
-            entry->error = errno;
+            entry->error = qint16(errno);
             return;
         }
         st.isDir = false;
@@ -64,8 +64,9 @@ FolderListing listAndExamine(const QString &folder, const QString &pattern,
         if (!filter.accepts(name) || exclude.excludes(name) || isOwnMountTrash(folder, name))
             return true;
         Entry &e = listing.entries.emplace_back();
-        e.name = name;
-        examine(folder, &e);
+        e.nameData = listing.names.store(name);
+        e.nameLength = qint32(name.size());
+        examine(folder, name, &e);
         const int count = int(listing.entries.size());
         if (progress && count % progressEvery == 0)
             progress(count);
@@ -75,6 +76,8 @@ FolderListing listAndExamine(const QString &folder, const QString &pattern,
         }
         return true;
     });
+    // A vector grown by doubling holds up to twice what it needs until the scan ends.
+    listing.entries.shrink_to_fit();
     return listing;
 }
 

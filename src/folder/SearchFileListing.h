@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/TextArena.h"
 #include "folder/NameExclusions.h"
 
 #include <QDateTime>
@@ -20,19 +21,34 @@ enum class Kind : quint8 { None, Folder, File, Special };
 // why), which is never taken for a missing entry.
 enum class Examined : quint8 { Listed, Vanished, Unreadable };
 
+// 32 bytes: a folder of a million entries is listed twice at once. The name's characters
+// stay in the listing's own store.
 struct Entry {
-    QString name;
-    Examined examined = Examined::Listed;
-    Kind kind = Kind::None;
-    int error = 0; // errno when Unreadable
+    const char16_t *nameData = nullptr;
     quint64 size = 0;
     QDateTime modified;
-};
+    qint32 nameLength = 0;
+    qint16 error = 0; // errno when Unreadable
+    Examined examined = Examined::Listed;
+    Kind kind = Kind::None;
 
+    // Valid while the listing that made the entry lives.
+    QStringView name() const { return QStringView(nameData, nameLength); }
+};
+static_assert(sizeof(Entry) <= 32);
+
+// Move-only: the entries point into the listing's store of names.
 struct FolderListing {
+    FolderListing() = default;
+    FolderListing(FolderListing &&) = default;
+    FolderListing &operator=(FolderListing &&) = default;
+    FolderListing(const FolderListing &) = delete;
+    FolderListing &operator=(const FolderListing &) = delete;
+
     bool opened = false;  // false: the folder could not be listed (whole)
     bool stopped = false; // stop was seen: the listing is cut short
     std::vector<Entry> entries;
+    TextArena names; // the entries' names, one block for many instead of a string each
 };
 
 // Lists the entries of folder whose names pattern accepts ("*.*" or "*" every entry, any

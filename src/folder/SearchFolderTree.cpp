@@ -94,7 +94,7 @@ private:
                 if (e.examined != Examined::Unreadable)
                     continue;
                 problem(CannotList +
-                        (e.error == EACCES ? folder[s] : fJoinPath(folder[s], e.name)));
+                        (e.error == EACCES ? folder[s] : fJoinPath(folder[s], e.name().toString())));
                 whole = false;
             }
         }
@@ -108,21 +108,21 @@ private:
 
         // Pairs by name within each kind, the first of a name winning, as at the top.
         std::vector<std::pair<const Entry *, const Entry *>> level;
-        QHash<QString, size_t> folders;
-        QHash<QString, size_t> files;
+        QHash<QStringView, size_t> folders;
+        QHash<QStringView, size_t> files;
         for (const Entry &e : listing[0].entries) {
             if (e.examined != Examined::Listed)
                 continue;
             auto &index = e.kind == Kind::Folder ? folders : files;
-            if (!index.contains(e.name))
-                index.insert(e.name, level.size());
+            if (!index.contains(e.name()))
+                index.insert(e.name(), level.size());
             level.push_back({&e, nullptr});
         }
         for (const Entry &e : listing[1].entries) {
             if (e.examined != Examined::Listed)
                 continue;
             const auto &index = e.kind == Kind::Folder ? folders : files;
-            const auto found = index.constFind(e.name);
+            const auto found = index.constFind(e.name());
             if (found != index.constEnd() && level[found.value()].second == nullptr)
                 level[found.value()].second = &e;
             else
@@ -134,7 +134,8 @@ private:
                 return;
             const Entry *half[2] = {left, right};
             const Entry &any = left ? *left : *right;
-            const QString name = rel.isEmpty() ? any.name : rel + QLatin1Char('/') + any.name;
+            const QString ownName = any.name().toString();
+            const QString name = rel.isEmpty() ? ownName : rel + QLatin1Char('/') + ownName;
             const int r = addRow(parentRow);
             TreeRow row;
             row.parent = parentRow;
@@ -148,11 +149,11 @@ private:
                 row.size[h] = half[h]->size;
             }
             const bool folderPair = left && right && any.kind == Kind::Folder &&
-                                    !isLink(fJoinPath(folder[0], any.name)) &&
-                                    !isLink(fJoinPath(folder[1], any.name));
+                                    !isLink(fJoinPath(folder[0], ownName)) &&
+                                    !isLink(fJoinPath(folder[1], ownName));
             if (!folderPair && any.kind == Kind::Folder && !(left && right)) {
                 const int h = left ? 0 : 1;
-                const QString path = fJoinPath(folder[h], any.name);
+                const QString path = fJoinPath(folder[h], ownName);
                 if (!isLink(path))
                     noteOneSidedFolder(r, h, path, &row);
             }
@@ -208,7 +209,7 @@ private:
         for (int r = 1; r <= n; ++r) {
             const TreeRow &row = m_rows[size_t(r)];
             if (needsContent(row) && (mode == 2 || row.size[0] == row.size[1]))
-                jobs.push_back({m_grid.text(r, 0), row.size[0], row.size[1]});
+                jobs.push_back({m_grid.storedText(r, 0), row.size[0], row.size[1]});
         }
         ContentComparer contents(mode, m_root[0], m_root[1], std::move(jobs), m_ws.bAbort);
         size_t nextJob = 0;
