@@ -34,7 +34,8 @@ const char *CellText::utf8(QStringView text) {
 }
 
 WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_workbook *)> &fill,
-                          const QString &failed, bool scratchBeside) {
+                          const QString &failed, bool scratchBeside,
+                          const std::function<bool(const QString &written)> &finish) {
     AtomicFile file(path);
     if (!file.open())
         return file.result();
@@ -43,7 +44,8 @@ WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_work
     options.constant_memory = LXW_TRUE;
     if (scratchBeside)
         options.tmpdir = scratch.data();
-    const QByteArray tempName = nativePathBytes(file.handOver());
+    const QString temp = file.handOver();
+    const QByteArray tempName = nativePathBytes(temp);
     lxw_workbook *book = workbook_new_opt(tempName.constData(), &options);
     bool ok = false;
     if (book) {
@@ -59,6 +61,8 @@ WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_work
             return WriteResult::failure(QString::fromUtf8(lxw_strerror(closed)));
         }
     }
+    if (ok && finish)
+        ok = finish(temp);
     if (!ok) {
         file.cancel();
         return WriteResult::failure(failed);

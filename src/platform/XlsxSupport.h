@@ -37,8 +37,11 @@ private:
 // Writes a workbook in constant-memory mode into a temporary file beside `path` and renames it
 // over `path` (through a link, the file it points to is replaced and the link stays). `fill`
 // writes the sheets and says whether it succeeded; `failed` is the cause given when it did not.
-// With `scratchBeside`, the library's own scratch files go beside the target too.
+// With `scratchBeside`, the library's own scratch files go beside the target too. `finish`
+// (may be empty) edits the closed workbook at the temporary path it is given before the rename;
+// false from it fails the write as `fill` does.
 WriteResult writeWorkbook(const QString &path, const std::function<bool(lxw_workbook *)> &fill,
-                          const QString &failed, bool scratchBeside);
+                          const QString &failed, bool scratchBeside,
+                          const std::function<bool(const QString &written)> &finish = {});
 
 } // namespace XlsxSupport

@@ -2,6 +2,7 @@
 
 #include "platform/NativePath.h"
 #include "platform/XlsxSupport.h"
+#include "sheet/XlsxExactNumbers.h"
 
 #include <QSet>
 #include <QStringEncoder>
@@ -186,7 +187,8 @@ namespace {
 
 class SheetWriter {
 public:
-    SheetWriter(lxw_workbook *book, lxw_worksheet *sheet) : m_book(book), m_sheet(sheet) {}
+    SheetWriter(lxw_workbook *book, lxw_worksheet *sheet, QHash<QByteArray, QByteArray> &exact)
+        : m_book(book), m_sheet(sheet), m_exact(exact) {}
 
     // One format per fill colour and number format: the library keeps each until the
     // workbook closes. numberFormat empty: General.
@@ -213,6 +215,9 @@ public:
         switch (value.kind) {
         case CellValue::Kind::Number:
             result = worksheet_write_number(m_sheet, row, col, value.number, format);
+            if (const auto exact = exactTextIfLost(value.number))
+                m_exact.insert(ColumnLetters(int(col) + 1).toLatin1() + QByteArray::number(row + 1),
+                               *exact);
             break;
         case CellValue::Kind::Boolean:
             result = worksheet_write_boolean(m_sheet, row, col, value.number != 0, format);
@@ -238,6 +243,7 @@ private:
 
     lxw_workbook *m_book;
     lxw_worksheet *m_sheet;
+    QHash<QByteArray, QByteArray> &m_exact; // numbers the library would round, by address
     std::map<std::pair<lxw_color_t, QString>, lxw_format *> m_formats;
     CellText m_text;
 };
@@ -254,7 +260,7 @@ bool validSheetName(const QString &name) {
 }
 
 bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Color> &colors,
-                int zoomPercent) {
+                int zoomPercent, QHash<QByteArray, QByteArray> &exact) {
     const QByteArray name = sheet.name.toUtf8();
     lxw_worksheet *ws =
         workbook_add_worksheet(book, validSheetName(sheet.name) ? name.constData() : nullptr);
@@ -282,7 +288,7 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
     }
     std::sort(keys.begin(), keys.end());
 
-    SheetWriter out(book, ws);
+    SheetWriter out(book, ws, exact);
     const CellValue none;
     for (const quint64 key : keys) {
         const int row = int(key >> 32);
@@ -307,7 +313,10 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
 WriteResult writeColouredSheet(const Sheet &sheet, const QHash<quint64, Color> &colors,
                                int zoomPercent, const QString &path) {
     // The library's own scratch files go beside the target too, not into a shared folder.
+    QHash<QByteArray, QByteArray> exact;
     return XlsxSupport::writeWorkbook(
-        path, [&](lxw_workbook *book) { return writeSheet(book, sheet, colors, zoomPercent); },
-        SheetWriteFailed, true);
+        path,
+        [&](lxw_workbook *book) { return writeSheet(book, sheet, colors, zoomPercent, exact); },
+        SheetWriteFailed, true,
+        [&](const QString &written) { return restoreExactNumbers(written, exact); });
 }

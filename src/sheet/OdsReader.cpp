@@ -2,6 +2,7 @@
 // counts; a run of empty cells is skipped in one step, so the filler rows an application writes
 // down to the sheet's last row cost nothing.
 
+#include "sheet/OdsNumberStyles.h"
 #include "sheet/WorkbookReaders.h"
 
 #include "platform/ZipPackage.h"
@@ -21,7 +22,7 @@ const QString OdfText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:te
 // Longest run of spaces one <text:s> may stand for; larger counts are hostile.
 constexpr int MaxSpaceRun = 1000;
 
-// The formats a cell's value type implies, for showing it; the file's own styles are not read.
+// The formats a cell's value type implies, for showing it when its style names no number style.
 enum OdsFormat : quint16 { General, Date, DateTime, Time, Percent, PercentDecimals };
 const QStringList OdsFormats = {QString(),
                                 QStringLiteral("yyyy/m/d"),
@@ -29,6 +30,12 @@ const QStringList OdsFormats = {QString(),
                                 QStringLiteral("[h]:mm:ss"),
                                 QStringLiteral("0%"),
                                 QStringLiteral("0.00%")};
+
+// The cell style a run of columns gives the cells that name none.
+struct ColumnStyle {
+    int first = 0, last = 0;
+    QString style;
+};
 
 // One cell of a row as written, before the row's repeat count is applied.
 struct RowCell {
@@ -84,14 +91,22 @@ private:
         return false;
     }
     bool readContent(const QByteArray &xml, Workbook &book);
+    void readStyles(ZipPackage &zip);
     bool readTable(QXmlStreamReader &r, Sheet &sheet);
+    void readColumn(QXmlStreamReader &r, int &col);
     bool readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder);
-    CellValue readCell(QXmlStreamReader &r);
+    CellValue readCell(QXmlStreamReader &r, int col);
+    quint16 formatIndex(const QString &cellStyle);
     QString readCellText(QXmlStreamReader &r);
 
     bool m_cells;
     qsizetype &m_budget;
     QString m_error;
+    OdsNumberStyles m_styles;
+    // Of the table being read: its column styles and the format codes its cells use.
+    Sheet *m_sheet = nullptr;
+    QList<ColumnStyle> m_columnStyles;
+    QHash<QString, quint16> m_formatIndexes; // by cell style
 };
 
 std::optional<Workbook> OdsReader::read(const QString &path) {
@@ -111,10 +126,25 @@ std::optional<Workbook> OdsReader::read(const QString &path) {
         fail(zip.error() == ZipError::MissingPart ? WorkbookText::NotWorkbook : zip.errorText());
         return std::nullopt;
     }
+    readStyles(zip);
     Workbook book;
     if (!readContent(*xml, book))
         return std::nullopt;
     return book;
+}
+
+// The named styles of styles.xml, which cell styles of content.xml may inherit from. A
+// package without it (or with a damaged one) only loses the formats.
+void OdsReader::readStyles(ZipPackage &zip) {
+    const std::optional<QByteArray> xml = zip.read(QStringLiteral("styles.xml"));
+    if (!xml)
+        return;
+    QXmlStreamReader r(*xml);
+    while (!r.atEnd()) {
+        if (readNextSafe(r) == QXmlStreamReader::StartElement && r.namespaceUri() == OdfOffice &&
+            (r.name() == u"styles" || r.name() == u"automatic-styles"))
+            m_styles.read(r);
+    }
 }
 
 bool OdsReader::readContent(const QByteArray &xml, Workbook &book) {
@@ -127,6 +157,10 @@ bool OdsReader::readContent(const QByteArray &xml, Workbook &book) {
             if (r.namespaceUri() != OdfOffice || r.name() != u"document-content")
                 return fail(WorkbookText::NotWorkbook);
             sawRoot = true;
+        }
+        if (r.namespaceUri() == OdfOffice && r.name() == u"automatic-styles") {
+            m_styles.read(r);
+            continue;
         }
         if (r.namespaceUri() == OdfTable && r.name() == u"table") {
             Sheet sheet;
@@ -145,7 +179,11 @@ bool OdsReader::readContent(const QByteArray &xml, Workbook &book) {
 bool OdsReader::readTable(QXmlStreamReader &r, Sheet &sheet) {
     SheetBuilder builder(sheet, m_cells, m_budget);
     sheet.numberFormats = OdsFormats;
+    m_sheet = &sheet;
+    m_columnStyles.clear();
+    m_formatIndexes.clear();
     int row = 1;
+    int col = 1;
     int depth = 1;
     while (depth > 0 && !r.atEnd()) {
         const auto token = readNextSafe(r);
@@ -159,14 +197,50 @@ bool OdsReader::readTable(QXmlStreamReader &r, Sheet &sheet) {
         if (table && r.name() == u"table-row") {
             if (!readRow(r, row, builder))
                 return false;
-        } else if (table && (r.name() == u"table-header-rows" || r.name() == u"table-rows" ||
-                             r.name() == u"table-row-group")) {
+        } else if (table && r.name() == u"table-column") {
+            readColumn(r, col);
+        } else if (table &&
+                   (r.name() == u"table-header-rows" || r.name() == u"table-rows" ||
+                    r.name() == u"table-row-group" || r.name() == u"table-columns" ||
+                    r.name() == u"table-header-columns" || r.name() == u"table-column-group")) {
             ++depth;
         } else {
-            r.skipCurrentElement(); // columns, shapes, named ranges
+            r.skipCurrentElement(); // shapes, named ranges
         }
     }
     return !r.hasError() || fail(ZipText::Damaged);
+}
+
+// One column element, repeated as it says; col moves on past it.
+void OdsReader::readColumn(QXmlStreamReader &r, int &col) {
+    const int repeat =
+        repeatCount(r.attributes(), "number-columns-repeated", WorkbookLimits::MaxCols);
+    const QString style =
+        r.attributes().value(OdfTable, QLatin1String("default-cell-style-name")).toString();
+    const int last = int(std::min<qint64>(qint64(col) + repeat - 1, WorkbookLimits::MaxCols));
+    if (!style.isEmpty() && col <= last)
+        m_columnStyles.append({col, last, style});
+    col = last + 1;
+    r.skipCurrentElement();
+}
+
+// The index of a cell style's format code in the sheet's list; 0 when the style gives none.
+quint16 OdsReader::formatIndex(const QString &cellStyle) {
+    const auto found = m_formatIndexes.constFind(cellStyle);
+    if (found != m_formatIndexes.constEnd())
+        return *found;
+    const QString code = m_styles.formatOf(cellStyle);
+    quint16 index = 0;
+    if (!code.isEmpty() && m_sheet->numberFormats.size() <= 0xFFFF) {
+        qsizetype at = m_sheet->numberFormats.indexOf(code);
+        if (at < 0) {
+            at = m_sheet->numberFormats.size();
+            m_sheet->numberFormats << code;
+        }
+        index = quint16(at);
+    }
+    m_formatIndexes.insert(cellStyle, index);
+    return index;
 }
 
 // One row element, repeated as it says; row moves on past it.
@@ -184,7 +258,7 @@ bool OdsReader::readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder) {
         }
         const int span =
             repeatCount(r.attributes(), "number-columns-repeated", WorkbookLimits::MaxCols);
-        CellValue value = readCell(r);
+        CellValue value = readCell(r, col);
         if (!value.isEmpty() && col <= WorkbookLimits::MaxCols)
             cells.append(
                 {col, std::min(span, WorkbookLimits::MaxCols - col + 1), std::move(value)});
@@ -214,8 +288,17 @@ bool OdsReader::readRow(QXmlStreamReader &r, int &row, SheetBuilder &builder) {
     return true;
 }
 
-CellValue OdsReader::readCell(QXmlStreamReader &r) {
+CellValue OdsReader::readCell(QXmlStreamReader &r, int col) {
     const QXmlStreamAttributes attrs = r.attributes();
+    QString style = attrs.value(OdfTable, QLatin1String("style-name")).toString();
+    if (style.isEmpty()) {
+        // The runs are in column order: the last one that starts at or before the cell.
+        const auto after =
+            std::upper_bound(m_columnStyles.cbegin(), m_columnStyles.cend(), col,
+                             [](int c, const ColumnStyle &run) { return c < run.first; });
+        if (after != m_columnStyles.cbegin() && col <= std::prev(after)->last)
+            style = std::prev(after)->style;
+    }
     const auto type = attrs.value(OdfOffice, QLatin1String("value-type"));
     const QString text = readCellText(r);
     CellValue v;
@@ -254,6 +337,9 @@ CellValue OdsReader::readCell(QXmlStreamReader &r) {
     }
     if (ok && std::isfinite(v.number)) {
         v.kind = CellValue::Kind::Number;
+        // The file's own number style, where it has one this reader can write as a code.
+        if (const quint16 format = style.isEmpty() ? 0 : formatIndex(style))
+            v.format = format;
         return v;
     }
     // A string, or a value we cannot read: the text the cell shows.

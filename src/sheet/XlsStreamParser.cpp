@@ -3,6 +3,7 @@
 #include "encoding/Charset.h"
 #include "sheet/NumberFormats.h"
 #include "sheet/WorkbookReaders.h"
+#include "sheet/XlsFormula.h"
 #include "sheet/XlsRecords.h"
 
 #include <QHash>
@@ -17,6 +18,10 @@ namespace {
 constexpr quint16 Biff8 = 0x0600;
 constexpr quint16 Biff5 = 0x0500; // 1993 to 1997: no shared strings, texts in a code page
 constexpr quint16 CodePage = 0x0042;
+constexpr quint16 ExternSheet = 0x0017;
+constexpr quint16 SupBook = 0x01AE;
+constexpr quint16 SharedFormula = 0x04BC;
+constexpr quint16 InternalSupBook = 0x0401; // a SUPBOOK that stands for this workbook itself
 constexpr quint16 ShiftJis = 932;
 constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
@@ -54,6 +59,7 @@ private:
     bool stopAsked();
     bool readGlobals();
     bool readSharedStrings(const XlsRecordData &record);
+    void readExternSheet(const XlsRecordData &record, const QList<bool> &internalBooks);
     void resolveStyles(const QHash<quint16, QString> &customFormats,
                        const std::vector<quint16> &xfFormats);
     bool readSheet(const SheetEntry &entry, Sheet &sheet);
@@ -72,6 +78,8 @@ private:
     bool m_biff5 = false;
     quint16 m_codePage = 1252;
     QList<SheetEntry> m_sheets;
+    QStringList m_allSheetNames; // every sheet of the list, charts too: 3-D references count them
+    QStringList m_externSheets;  // the prefix of each EXTERNSHEET entry, for formula texts
     QList<QString> m_strings;
     std::vector<CellStyle> m_styles;
     QStringList m_formats;
@@ -106,6 +114,7 @@ bool XlsStreamParser::readGlobals() {
     m_biff5 = version == Biff5;
     QHash<quint16, QString> customFormats;
     std::vector<quint16> xfFormats;
+    QList<bool> internalBooks;
     while (records.next(&record)) {
         if (stopAsked())
             return false;
@@ -143,8 +152,16 @@ bool XlsStreamParser::readGlobals() {
                 return fail(WorkbookText::Damaged);
             if (type == WorksheetType)
                 m_sheets << entry;
+            m_allSheetNames << entry.name;
             break;
         }
+        case SupBook:
+            c.u16();
+            internalBooks << (c.u16() == InternalSupBook && c.ok());
+            break;
+        case ExternSheet:
+            readExternSheet(record, internalBooks);
+            break;
         case XlsRecord::Sst:
             if (m_cells && !readSharedStrings(record))
                 return false;
@@ -172,6 +189,27 @@ bool XlsStreamParser::readSharedStrings(const XlsRecordData &record) {
         m_strings << c.string16();
     }
     return c.ok() || fail(WorkbookText::Damaged);
+}
+
+void XlsStreamParser::readExternSheet(const XlsRecordData &record,
+                                      const QList<bool> &internalBooks) {
+    XlsCursor c(record);
+    const quint16 count = m_biff5 ? 0 : c.u16();
+    m_externSheets.clear();
+    for (quint16 i = 0; i < count && c.ok(); ++i) {
+        const quint16 book = c.u16(), first = c.u16(), last = c.u16();
+        const bool known = c.ok() && book < internalBooks.size() && internalBooks[book] &&
+                           first <= last && last < m_allSheetNames.size();
+        QString prefix;
+        if (known && first == last)
+            prefix = xlsSheetPrefix(m_allSheetNames[first]);
+        else if (known) {
+            const QString &a = m_allSheetNames[first], &b = m_allSheetNames[last];
+            const QString both = a + u':' + b;
+            prefix = xlsSheetPrefix(a) == a && xlsSheetPrefix(b) == b ? both : xlsSheetPrefix(both);
+        }
+        m_externSheets << prefix;
+    }
 }
 
 void XlsStreamParser::resolveStyles(const QHash<quint16, QString> &customFormats,
@@ -297,6 +335,8 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
                fail(WorkbookText::TooLarge);
     };
     PendingText pending;
+    XlsSheetFormulas formulas(m_externSheets);
+    const bool withFormulas = m_cells && !m_biff5;
     int depth = 0; // substreams inside the sheet (embedded charts): their records are skipped
     while (records.next(&record)) {
         if (stopAsked())
@@ -315,6 +355,7 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
         if (record.type == XlsRecord::Eof) {
             if (depth-- > 0)
                 continue;
+            formulas.resolve(sheet);
             m_walked += records.position() - entry.offset;
             // Sheets that share their records would make the reading quadratic.
             return m_walked <= m_stream.size() || fail(WorkbookText::Damaged);
@@ -398,18 +439,24 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
             const quint16 format = style(xf).format;
             if ((result >> 48) != 0xFFFF) {
                 ok = add(row, col, number(std::bit_cast<double>(result), xf));
-                break;
+            } else {
+                // Not a number: the first byte says what the result is, the third holds it.
+                const quint8 resultKind = quint8(result), value = quint8(result >> 16);
+                if (resultKind == 0)
+                    pending = PendingText{true, row, col, format};
+                else if (resultKind == 1 || resultKind == 2)
+                    ok = add(row, col, booleanOrError(value, resultKind == 2, format));
+                else
+                    ok = add(row, col, text(QString(), format)); // the empty text
             }
-            // Not a number: the first byte says what the result is, the third holds it.
-            const quint8 resultKind = quint8(result), value = quint8(result >> 16);
-            if (resultKind == 0)
-                pending = PendingText{true, row, col, format};
-            else if (resultKind == 1 || resultKind == 2)
-                ok = add(row, col, booleanOrError(value, resultKind == 2, format));
-            else
-                ok = add(row, col, text(QString(), format)); // the empty text
+            if (ok && withFormulas)
+                formulas.read(c, row, col, sheet);
             break;
         }
+        case SharedFormula:
+            if (withFormulas)
+                formulas.readShared(c);
+            break;
         case XlsRecord::String:
             if (pending.waiting) {
                 const QString s = string(c, false);

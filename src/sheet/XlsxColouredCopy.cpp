@@ -5,6 +5,7 @@
 #include "platform/XlsxSupport.h"
 #include "platform/ZipPackage.h"
 #include "sheet/Workbook.h"
+#include "sheet/WorkbookReaders.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -158,9 +159,10 @@ struct SheetRow {
     std::vector<SheetCell> cells;
 };
 struct SheetLayout {
-    qsizetype view = -1, viewLength = 0; // the first <sheetView> start tag
-    qsizetype viewsAt = -1;              // where a <sheetViews> would go: before these
-    qsizetype dataEnd = -1;              // start of </sheetData>
+    qsizetype dimension = -1, dimensionLength = 0; // the <dimension> tag
+    qsizetype view = -1, viewLength = 0;           // the first <sheetView> start tag
+    qsizetype viewsAt = -1;                        // where a <sheetViews> would go: before these
+    qsizetype dataEnd = -1;                        // start of </sheetData>
     std::vector<SheetRow> rows;
 };
 
@@ -174,6 +176,10 @@ std::optional<SheetLayout> readSheetLayout(const QString &xml) {
         const auto token = readNextSafe(r);
         const auto name = r.name();
         if (token == QXmlStreamReader::StartElement) {
+            if (name == u"dimension" && layout.dimension < 0 && !inData) {
+                layout.dimension = before;
+                layout.dimensionLength = r.characterOffset() - before;
+            }
             if (name == u"sheetView" && layout.view < 0) {
                 layout.view = before;
                 layout.viewLength = r.characterOffset() - before;
@@ -227,6 +233,50 @@ QString fillXml(Color color) {
 
 QString cellRef(int row, int col) {
     return ColumnLetters(col) + QString::number(row);
+}
+
+// A cell's row and column from its A1 reference; nothing for anything else.
+std::optional<std::pair<int, int>> cellOf(QStringView ref) {
+    qint64 col = 0;
+    qsizetype i = 0;
+    for (; i < ref.size() && i < 4 && ref[i] >= u'A' && ref[i] <= u'Z'; ++i)
+        col = col * 26 + (ref[i].unicode() - u'A' + 1);
+    bool ok = false;
+    const int row = ref.mid(i).toInt(&ok);
+    if (!ok || i == 0 || !ref[i].isDigit() || !onWorksheet(row, col))
+        return std::nullopt;
+    return std::make_pair(row, int(col));
+}
+
+// The edit that widens the sheet's <dimension ref="A1:D9"> to cover the coloured cells; none
+// when it already does, when the sheet has none, or when its range cannot be read.
+std::optional<Edit> widenedDimension(const QString &sheet, const SheetLayout &layout,
+                                     const QHash<quint64, Color> &colors) {
+    if (layout.dimension < 0 || colors.isEmpty())
+        return std::nullopt;
+    const QString tag = sheet.mid(layout.dimension, layout.dimensionLength);
+    static const QRegularExpression refPattern(QStringLiteral("\\sref=(\"|')([^\"']*)\\1"));
+    const QStringList corners = refPattern.match(tag).captured(2).split(u':');
+    const auto first = cellOf(corners.first());
+    const auto last = corners.size() == 2 ? cellOf(corners.last()) : first;
+    if (corners.size() > 2 || !first || !last)
+        return std::nullopt;
+    int top = first->first, left = first->second, bottom = last->first, right = last->second;
+    for (auto it = colors.constBegin(); it != colors.constEnd(); ++it) {
+        if (XlsxSupport::fillOf(it.value()) == XlsxSupport::NoFill)
+            continue; // not coloured: no cell is added for it
+        const int row = int(it.key() >> 32), col = int(it.key() & 0xFFFFFFFFu);
+        top = std::min(top, row);
+        left = std::min(left, col);
+        bottom = std::max(bottom, row);
+        right = std::max(right, col);
+    }
+    if (top == first->first && left == first->second && bottom == last->first &&
+        right == last->second)
+        return std::nullopt;
+    const QString ref = cellRef(top, left) + u':' + cellRef(bottom, right);
+    return Edit{layout.dimension, layout.dimensionLength,
+                withAttribute(tag, QStringLiteral("ref"), ref)};
 }
 
 // The new texts of styles.xml and of the sheet part, or nothing when they cannot be edited.
@@ -312,6 +362,8 @@ std::optional<std::pair<QString, QString>> colouredParts(const QString &styles,
     }
     for (auto &[offset, edit] : inserts)
         edits.push_back(std::move(edit));
+    if (auto dimension = widenedDimension(sheet, *layout, colors))
+        edits.push_back(std::move(*dimension));
     // The zoom the settings ask for, on the sheet's first view (or on a view of its own).
     if (zoomPercent >= 10 && zoomPercent <= 400) {
         const QString zoom = QString::number(zoomPercent);

@@ -188,6 +188,40 @@ TEST(CompareSheets, ColouredSheetWrittenAndReadBack) {
     EXPECT_FALSE(writeColouredSheet(sheet, colors, 100, tmp.filePath(QStringLiteral("no/x.xlsx"))));
 }
 
+// The library writes 16 significant digits; the copy must read back bit for bit.
+TEST(CompareSheets, ColouredSheetKeepsEveryNumberExactly) {
+    TempFiles tmp;
+    const double numbers[] = {
+        0.1 + 0.2, 1.0 / 3, -(0.1 + 0.2),      123456789012345678.0, 5e-324, 1.7976931348623157e308,
+        2.5,       0.1,     45416.000000000007};
+    Sheet sheet;
+    sheet.numberFormats = {QString(), QStringLiteral("0.00")};
+    int row = 1;
+    for (const double v : numbers) {
+        CellValue value = number(v);
+        value.format = quint16(row % 2);
+        put(sheet, row, 1, value);
+        put(sheet, row, 2, text(QString::number(v, 'g', 17))); // texts stay as they are
+        ++row;
+    }
+    QHash<quint64, Color> colors;
+    colors.insert(Sheet::key(1, 1), 65535);
+    const QString path = tmp.filePath(QStringLiteral("exact.xlsx"));
+    ASSERT_TRUE(writeColouredSheet(sheet, colors, 100, path));
+    QString error;
+    const auto book = readWorkbook(path, true, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    for (int r = 1; r < row; ++r) {
+        const CellValue back = book->sheets[0].cell(r, 1);
+        EXPECT_EQ(back.kind, Kind::Number) << r;
+        EXPECT_EQ(std::bit_cast<quint64>(back.number), std::bit_cast<quint64>(numbers[r - 1]))
+            << r << ": " << back.number;
+        EXPECT_EQ(book->sheets[0].cell(r, 2).text, sheet.cell(r, 2).text) << r;
+    }
+    EXPECT_EQ(XlsxPackage::read(path).cell(QStringLiteral("A1")).style.fill,
+              QStringLiteral("FFFFFF00"));
+}
+
 TEST(CompareSheets, AlignedRowsShowAnInsertedRowAlone) {
     Sheet left, right;
     for (int r = 1; r <= 12; ++r) {

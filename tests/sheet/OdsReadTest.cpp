@@ -154,3 +154,57 @@ TEST(OdsWorkbook, HugeRepeatsAreBoundedAndBadFilesSayWhy) {
     EXPECT_FALSE(readWorkbook(tmp.write(QStringLiteral("text.ods"), "not a zip"), false, &error));
     EXPECT_EQ(error, WorkbookText::NotWorkbook);
 }
+
+// Number styles of a workbook saved by LibreOffice Calc, shown as Calc shows them (its own
+// CSV export of the same file, "as shown").
+TEST(OdsWorkbook, NumberStylesShowTheValueAsTheApplicationDoes) {
+    QString error;
+    const auto book = readWorkbook(
+        QStringLiteral(CORVANE_SOURCE_DIR "/tests/sheet/files/number_styles.ods"), true, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    const Sheet &s = book->sheets.at(0);
+    const QStringList shown = {
+        QStringLiteral("2024/05/04"),   QStringLiteral("13:05:09"),     QStringLiteral("12.5%"),
+        QStringLiteral("1,234,567.89"), QStringLiteral("-¥1,500"),      QStringLiteral("¥2,500"),
+        QStringLiteral("TRUE"),         QStringLiteral("2024年5月4日"), QStringLiteral("30:15"),
+        QStringLiteral("1.23E+04"),     QStringLiteral("0.5")};
+    for (int row = 1; row <= shown.size(); ++row)
+        EXPECT_EQ(formattedText(s, s.cell(row, 1)), shown[row - 1]) << "row " << row;
+    EXPECT_EQ(formattedText(s, s.cell(1, 2)), QStringLiteral("1,000.00")); // the column's style
+    EXPECT_EQ(s.cell(4, 1).number, 1234567.891); // what is compared keeps every digit
+}
+
+TEST(OdsWorkbook, StylesItCannotWriteLeaveTheFormatOfTheValueType) {
+    TempFiles tmp;
+    const QByteArray styles =
+        "<office:automatic-styles>"
+        "<number:number-style style:name=\"F\"><number:fraction/></number:number-style>"
+        "<number:number-style style:name=\"C\"><number:number/>"
+        "<style:map style:condition=\"value()&gt;100\" style:apply-style-name=\"F\"/>"
+        "</number:number-style>"
+        "<style:style style:name=\"loop1\" style:parent-style-name=\"loop2\"/>"
+        "<style:style style:name=\"loop2\" style:parent-style-name=\"loop1\"/>"
+        "<style:style style:name=\"fraction\" style:data-style-name=\"F\"/>"
+        "<style:style style:name=\"conditional\" style:data-style-name=\"C\"/>"
+        "<style:style style:name=\"missing\" style:data-style-name=\"nowhere\"/>"
+        "</office:automatic-styles>";
+    QByteArray row;
+    for (const char *style : {"loop1", "fraction", "conditional", "missing"})
+        row += "<table:table-cell table:style-name=\"" + QByteArray(style) +
+               "\" office:value-type=\"percentage\" office:value=\"0.25\"/>";
+    QByteArray xml = content("<table:table table:name=\"S\"><table:table-row>" + row +
+                             "</table:table-row></table:table>");
+    xml.replace("<office:body>", styles + "<office:body>");
+    xml.replace("xmlns:text=",
+                "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                "xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\" xmlns:text=");
+    const QString path = tmp.filePath(QStringLiteral("styles.ods"));
+    ASSERT_TRUE(SheetFixtures::writeZip(path, {{QStringLiteral("content.xml"), xml}}));
+    QString error;
+    const auto book = readWorkbook(path, true, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    for (int col = 1; col <= 4; ++col)
+        EXPECT_EQ(formattedText(book->sheets[0], book->sheets[0].cell(1, col)),
+                  QStringLiteral("25%"))
+            << "column " << col;
+}

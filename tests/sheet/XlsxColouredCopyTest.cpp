@@ -81,7 +81,8 @@ TEST(XlsxColouredCopy, FillsAreAddedAndEverythingElseIsKept) {
         << styles.toStdString();
     const QByteArray sheetXml = XlsxPackage::entry(copy, "xl/worksheets/sheet1.xml");
     EXPECT_TRUE(sheetXml.contains("<f>A1*2</f>"));
-    EXPECT_TRUE(sheetXml.contains("<dimension ref=\"A1:B4\"/><sheetViews><sheetView "
+    // The used range the sheet states reaches the added cells C1 and A9.
+    EXPECT_TRUE(sheetXml.contains("<dimension ref=\"A1:C9\"/><sheetViews><sheetView "
                                   "zoomScale=\"70\" workbookViewId=\"0\"/></sheetViews>"));
     EXPECT_TRUE(sheetXml.contains("<mergeCell ref=\"C4:D4\"/>"));
 
@@ -98,6 +99,30 @@ TEST(XlsxColouredCopy, FillsAreAddedAndEverythingElseIsKept) {
     for (const char *name :
          {"xl/worksheets/sheet2.xml", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
         EXPECT_EQ(XlsxPackage::entry(copy, name), XlsxPackage::entry(source, name)) << name;
+}
+
+TEST(XlsxColouredCopy, StatedUsedRangeGrowsOnlyWhenColouredCellsLieBeyondIt) {
+    TempFiles tmp;
+    const auto dimensionAfter = [&](const QByteArray &dimension, int row, int col) {
+        QByteArray sheet = FirstSheet;
+        sheet.replace("<dimension ref=\"A1:B4\"/>", dimension);
+        const QString source = tmp.filePath("book.xlsx"), copy = tmp.filePath("copy.xlsx");
+        EXPECT_TRUE(SheetFixtures::writeZip(source, package(sheet)));
+        QHash<quint64, Color> colors;
+        colors.insert(Sheet::key(row, col), 65535);
+        EXPECT_TRUE(writeColouredPackage(source, QStringLiteral("集計"), colors, 0, copy));
+        const QByteArray xml = XlsxPackage::entry(copy, "xl/worksheets/sheet1.xml");
+        const qsizetype at = xml.indexOf("<dimension");
+        return at < 0 ? QByteArray() : xml.mid(at, xml.indexOf('>', at) - at + 1);
+    };
+    // Inside: the tag stays byte for byte.
+    EXPECT_EQ(dimensionAfter("<dimension ref='A1:B4' />", 2, 2), "<dimension ref='A1:B4' />");
+    // Above and left of it, and a single-cell range.
+    EXPECT_EQ(dimensionAfter("<dimension ref=\"B2:C4\"/>", 1, 1), "<dimension ref=\"A1:C4\"/>");
+    EXPECT_EQ(dimensionAfter("<dimension ref=\"A1\"/>", 3, 28), "<dimension ref=\"A1:AB3\"/>");
+    // None is not added; one that cannot be read is left alone.
+    EXPECT_EQ(dimensionAfter("", 9, 9), QByteArray());
+    EXPECT_EQ(dimensionAfter("<dimension ref=\"1A\"/>", 9, 9), "<dimension ref=\"1A\"/>");
 }
 
 TEST(XlsxColouredCopy, PackagesItCannotEditAreLeftToTheValueCopy) {
