@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -23,6 +25,13 @@ double cpuSeconds(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
     timespec t{};
     clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The largest resident size so far, in MB: which phase sets the peak.
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
 }
 
 } // namespace
@@ -37,8 +46,8 @@ int main(int argc, char **argv) {
     double cpu = cpuSeconds(), own = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     auto lap = [&](const char *what) {
         const double now = cpuSeconds(), ownNow = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)\n", what,
-                    double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own);
+        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)  peak %.0f MB\n", what,
+                    double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own, peakMegabytes());
         cpu = now;
         own = ownNow;
         t.restart();
