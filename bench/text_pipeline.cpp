@@ -5,11 +5,13 @@
 #include "encoding/Charset.h"
 #include "engine/LineMatching.h"
 #include "export/CsvExport.h"
+#include "platform/FreedMemory.h"
 #include "run/GridFill.h"
 #include "run/SideSources.h"
 #include "run/TextDiff.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -34,6 +36,15 @@ double peakMegabytes() {
     return double(usage.ru_maxrss) / 1024.0;
 }
 
+// The resident size now, in MB.
+double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? double(fields[1].toLongLong()) * 4096.0 / 1048576.0 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -41,13 +52,15 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: text_pipeline LEFT RIGHT\n");
         return 2;
     }
+    mapBigBlocksSeparately(); // as the program does
     QElapsedTimer total, t;
     total.start();
     double cpu = cpuSeconds(), own = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     auto lap = [&](const char *what) {
         const double now = cpuSeconds(), ownNow = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)  peak %.0f MB\n", what,
-                    double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own, peakMegabytes());
+        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)  peak %.0f MB, now %.0f MB\n",
+                    what, double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own, peakMegabytes(),
+                    residentMegabytes());
         cpu = now;
         own = ownNow;
         t.restart();

@@ -97,17 +97,21 @@ RunOutcome runTest(const LineIndex &x, int i, int j, const MatchParams &p) {
 
 LineIndex::LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params)
     : m_params(params) {
-    LineInterner interner(size_t(left.size()) + size_t(right.size()));
-    m_idL.reserve(size_t(left.size()));
-    for (const QString &line : left)
-        m_idL.push_back(interner.intern(line));
-    m_idR.reserve(size_t(right.size()));
-    for (const QString &line : right)
-        m_idR.push_back(interner.intern(line));
-    const int ids = interner.count();
-    m_length.resize(size_t(ids));
-    for (int id = 0; id < ids; ++id)
-        m_length[size_t(id)] = interner.length(id);
+    {
+        // The table of distinct lines goes before the windows are built: it is the biggest
+        // part of the index while it lives.
+        LineInterner interner(size_t(left.size()) + size_t(right.size()));
+        m_idL.reserve(size_t(left.size()));
+        for (const QString &line : left)
+            m_idL.push_back(interner.intern(line));
+        m_idR.reserve(size_t(right.size()));
+        for (const QString &line : right)
+            m_idR.push_back(interner.intern(line));
+        m_length.resize(size_t(interner.count()));
+        for (int id = 0; id < interner.count(); ++id)
+            m_length[size_t(id)] = interner.length(id);
+    }
+    const int ids = int(m_length.size());
     buildPositions(m_idL.data(), m_idL.size(), ids, m_offL, m_posL);
     buildPositions(m_idR.data(), m_idR.size(), ids, m_offR, m_posR);
     buildWindows();
