@@ -52,7 +52,6 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: text_pipeline LEFT RIGHT\n");
         return 2;
     }
-    mapBigBlocksSeparately(); // as the program does
     QElapsedTimer total, t;
     total.start();
     double cpu = cpuSeconds(), own = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
@@ -75,6 +74,7 @@ int main(int argc, char **argv) {
     lap("split");
     PairTable table;
     matchLines(left, right, MatchParams{}, table);
+    releaseFreedMemory(); // as a run does
     lap("match");
     resetGridHeaders(ws);
     ws.fg.keepAlive(leftText);

@@ -1,7 +1,6 @@
 #include "app/BatchRun.h"
 #include "app/QtTranslations.h"
 #include "mainwindow/frmMain.h"
-#include "platform/FreedMemory.h"
 #include "platform/NativePath.h"
 #include "run/GridFill.h"
 #include "settings/ComparisonOptions.h"
@@ -61,7 +60,6 @@ bool displayAvailable() {
 } // namespace
 
 int main(int argc, char **argv) {
-    mapBigBlocksSeparately();
     // The arguments arrive already split and as bytes: a file name that is not UTF-8 is kept
     // exactly, as every path of the program is.
     QStringList elements;

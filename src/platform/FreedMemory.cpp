@@ -6,9 +6,8 @@
 #include <malloc.h>
 #endif
 
-void mapBigBlocksSeparately() {
+void releaseFreedMemory() {
 #if defined(__GLIBC__)
-    // A fixed bound also turns off the library's raising of it.
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    malloc_trim(0);
 #endif
 }
