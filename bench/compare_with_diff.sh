@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Times a batch comparison (to CSV) beside `diff --side-by-side` on the same generated pairs and
-# prints the ratios and Corvane's peak memory against the inputs' size.
+# Times a batch comparison (to CSV, and to HTML) beside `diff --side-by-side` and
+# `git diff --no-index` on the same generated pairs and prints the ratios, the CPU times and
+# Corvane's peak memory against the inputs' size; then the same pair in Shift_JIS, EUC-JP and
+# UTF-16 against its UTF-8 time. On a busy machine compare the ratios and CPU times of one run.
 #   bench/compare_with_diff.sh [lines]      (default 1,000,000 lines for the edited pair)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,20 +36,60 @@ edit() { # edit SEED < in > out
   }'
 }
 
+# seconds PROGRAM ARGS...: "wall cpu peak-KB" of one run (its exit status is ignored)
+seconds() {
+  /usr/bin/time -f "%e %U %S %M" -o "$WORK/time" "$@" > "$WORK/out.txt" 2> /dev/null || true
+  awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$WORK/time" | tail -n 1
+}
+
+ratio() { echo "$1 / $2" | bc -l; }
+
 measure() { # measure NAME LEFT RIGHT
   local name=$1 left=$2 right=$3
   local size=$(( $(stat -c %s "$left") + $(stat -c %s "$right") ))
-  local t0 t1 diff_s corvane_s rss
-  t0=$(date +%s.%N)
-  diff --side-by-side --width=200 "$left" "$right" > "$WORK/diff.out" || true
-  t1=$(date +%s.%N)
-  diff_s=$(echo "$t1 - $t0" | bc -l)
-  /usr/bin/time -f "%e %M" -o "$WORK/time" "$CORVANE" "$left" "$right" /o "$WORK/out.csv" > /dev/null || true
-  read -r corvane_s rss < <(tail -n 1 "$WORK/time")
-  printf '%-28s inputs %7.1f MB  diff -y %6.2f s  corvane %6.2f s  ratio %5.2f  peak %7.1f MB (%.2fx inputs)\n' \
-    "$name" "$(echo "$size / 1048576" | bc -l)" "$diff_s" "$corvane_s" \
-    "$(echo "$corvane_s / $diff_s" | bc -l)" "$(echo "$rss / 1024" | bc -l)" \
-    "$(echo "$rss * 1024 / $size" | bc -l)"
+  local diff_s diff_cpu git_s git_cpu csv_s csv_cpu rss html_s html_cpu html_rss
+  read -r diff_s diff_cpu _ < <(seconds diff --side-by-side --width=200 "$left" "$right")
+  read -r git_s git_cpu _ < <(seconds git diff --no-index --no-color "$left" "$right")
+  read -r csv_s csv_cpu rss < <(seconds "$CORVANE" "$left" "$right" /o "$WORK/out.csv")
+  read -r html_s html_cpu html_rss < <(seconds "$CORVANE" "$left" "$right" /o "$WORK/out.html")
+  printf '%s: inputs %.1f MB\n' "$name" "$(echo "$size / 1048576" | bc -l)"
+  printf '  diff -y %6.2f s (cpu %5.2f)   git diff %6.2f s (cpu %5.2f)\n' \
+    "$diff_s" "$diff_cpu" "$git_s" "$git_cpu"
+  printf '  corvane CSV  %6.2f s (cpu %5.2f)  ratio to diff -y %5.2f, to git diff %5.2f  peak %7.1f MB (%.2fx inputs)\n' \
+    "$csv_s" "$csv_cpu" "$(ratio "$csv_s" "$diff_s")" "$(ratio "$csv_s" "$git_s")" \
+    "$(echo "$rss / 1024" | bc -l)" "$(echo "$rss * 1024 / $size" | bc -l)"
+  printf '  corvane HTML %6.2f s (cpu %5.2f)  ratio to diff -y %5.2f, to git diff %5.2f  peak %7.1f MB\n' \
+    "$html_s" "$html_cpu" "$(ratio "$html_s" "$diff_s")" "$(ratio "$html_s" "$git_s")" \
+    "$(echo "$html_rss / 1024" | bc -l)"
+}
+
+# encodings LEFT RIGHT: the CSV time of the pair converted to each encoding against UTF-8's.
+encodings() {
+  local utf8_s utf8_cpu s cpu
+  read -r utf8_s utf8_cpu _ < <(seconds "$CORVANE" "$1" "$2" /o "$WORK/out.csv")
+  printf 'encodings (CSV): UTF-8 %.2f s (cpu %.2f)\n' "$utf8_s" "$utf8_cpu"
+  for enc in SHIFT_JIS EUC-JP UTF-16; do
+    iconv -f UTF-8 -t "$enc" < "$1" > "$WORK/l.$enc"
+    iconv -f UTF-8 -t "$enc" < "$2" > "$WORK/r.$enc"
+    read -r s cpu _ < <(seconds "$CORVANE" "$WORK/l.$enc" "$WORK/r.$enc" /o "$WORK/out.csv")
+    printf '  %-9s %6.2f s (cpu %5.2f)  ratio to UTF-8 %5.2f (cpu %5.2f)\n' "$enc" "$s" "$cpu" \
+      "$(ratio "$s" "$utf8_s")" "$(ratio "$cpu" "$utf8_cpu")"
+    rm -f "$WORK/l.$enc" "$WORK/r.$enc"
+  done
+}
+
+# Japanese text (the generated pairs are ASCII, which every encoding spells alike).
+japanese() { # japanese SEED LINES
+  awk -v seed="$1" -v n="$2" 'BEGIN {
+    srand(seed);
+    split("設定 比較 ファイル 結果 行 テキスト 差分 ａｂｃ 文字 表示", w, " ");
+    for (i = 1; i <= n; i++) {
+      if (rand() < 0.1) { print ""; continue }
+      line = "    ";
+      for (k = 0; k < 5; k++) line = line w[int(rand() * 10) + 1];
+      print line " " i;
+    }
+  }'
 }
 
 gen 1 "$LINES" > "$WORK/a.txt"
@@ -57,3 +99,7 @@ measure "$LINES lines, ~1% edits" "$WORK/a.txt" "$WORK/b.txt"
 gen 3 50000 > "$WORK/c.txt"
 gen 4 50000 | sed 's/value_/other_/; s/record/entry/' > "$WORK/d.txt"
 measure "50000 lines, all different" "$WORK/c.txt" "$WORK/d.txt"
+
+japanese 5 "$(( LINES / 5 ))" > "$WORK/e.txt"
+edit 6 < "$WORK/e.txt" > "$WORK/f.txt"
+encodings "$WORK/e.txt" "$WORK/f.txt"

@@ -5,12 +5,16 @@
 #include "encoding/Charset.h"
 #include "engine/LineMatching.h"
 #include "export/CsvExport.h"
+#include "platform/FreedMemory.h"
 #include "run/GridFill.h"
 #include "run/SideSources.h"
 #include "run/TextDiff.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <ctime>
@@ -25,6 +29,22 @@ double cpuSeconds(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
+// The largest resident size so far, in MB: which phase sets the peak.
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// The resident size now, in MB.
+double residentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? double(fields[1].toLongLong()) * 4096.0 / 1048576.0 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -37,8 +57,9 @@ int main(int argc, char **argv) {
     double cpu = cpuSeconds(), own = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     auto lap = [&](const char *what) {
         const double now = cpuSeconds(), ownNow = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)\n", what,
-                    double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own);
+        std::printf("%-22s %7.3f s  (cpu %.3f s, main thread %.3f s)  peak %.0f MB, now %.0f MB\n",
+                    what, double(t.nsecsElapsed()) / 1e9, now - cpu, ownNow - own, peakMegabytes(),
+                    residentMegabytes());
         cpu = now;
         own = ownNow;
         t.restart();
@@ -53,6 +74,7 @@ int main(int argc, char **argv) {
     lap("split");
     PairTable table;
     matchLines(left, right, MatchParams{}, table);
+    releaseFreedMemory(); // as a run does
     lap("match");
     resetGridHeaders(ws);
     ws.fg.keepAlive(leftText);

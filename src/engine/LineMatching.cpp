@@ -1,10 +1,33 @@
 #include "engine/LineMatching.h"
 
-#include <QHashFunctions>
-
 #include <algorithm>
+#include <cstring>
 
 namespace {
+
+// A quick hash of a line's characters, eight bytes at a step. It only places lines in the
+// table below; which lines are equal is still decided by comparing them.
+size_t lineHash(QStringView line) {
+    const char *p = reinterpret_cast<const char *>(line.data());
+    size_t n = size_t(line.size()) * sizeof(char16_t);
+    quint64 h = 0x9e3779b97f4a7c15ull ^ n;
+    auto mix = [&h](quint64 word) {
+        h = (h ^ word) * 0xff51afd7ed558ccdull;
+        h ^= h >> 32;
+    };
+    for (; n >= 8; n -= 8, p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        mix(word);
+    }
+    if (n > 0) {
+        quint64 word = 0;
+        std::memcpy(&word, p, n);
+        mix(word);
+    }
+    h *= 0xc4ceb9fe1a85ec53ull;
+    return size_t(h ^ (h >> 32));
+}
 
 // Slots of an open-addressing table for this many keys: a power of two, at most half full.
 size_t tableSize(size_t expected) {
@@ -22,7 +45,7 @@ public:
     }
 
     int intern(const QString &line) {
-        const size_t h = qHash(QStringView(line), size_t(0x9e3779b9));
+        const size_t h = lineHash(line);
         for (size_t s = h & m_mask;; s = (s + 1) & m_mask) {
             const int id = m_slots[s];
             if (id < 0) {
@@ -74,19 +97,23 @@ RunOutcome runTest(const LineIndex &x, int i, int j, const MatchParams &p) {
 
 LineIndex::LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params)
     : m_params(params) {
-    LineInterner interner(size_t(left.size()) + size_t(right.size()));
-    m_idL.reserve(size_t(left.size()));
-    for (const QString &line : left)
-        m_idL.push_back(interner.intern(line));
-    m_idR.reserve(size_t(right.size()));
-    for (const QString &line : right)
-        m_idR.push_back(interner.intern(line));
-    const int ids = interner.count();
-    m_length.resize(size_t(ids));
-    for (int id = 0; id < ids; ++id)
-        m_length[size_t(id)] = interner.length(id);
-    buildPositions(m_idL, ids, m_offL, m_posL);
-    buildPositions(m_idR, ids, m_offR, m_posR);
+    {
+        // The table of distinct lines goes before the windows are built: it is the biggest
+        // part of the index while it lives.
+        LineInterner interner(size_t(left.size()) + size_t(right.size()));
+        m_idL.reserve(size_t(left.size()));
+        for (const QString &line : left)
+            m_idL.push_back(interner.intern(line));
+        m_idR.reserve(size_t(right.size()));
+        for (const QString &line : right)
+            m_idR.push_back(interner.intern(line));
+        m_length.resize(size_t(interner.count()));
+        for (int id = 0; id < interner.count(); ++id)
+            m_length[size_t(id)] = interner.length(id);
+    }
+    const int ids = int(m_length.size());
+    buildPositions(m_idL.data(), m_idL.size(), ids, m_offL, m_posL);
+    buildPositions(m_idR.data(), m_idR.size(), ids, m_offR, m_posR);
     buildWindows();
 }
 
@@ -126,6 +153,7 @@ class WindowInterner {
 public:
     explicit WindowInterner(size_t expected) : m_slots(tableSize(expected), -1) {
         m_mask = m_slots.size() - 1;
+        m_windows.reserve(expected);
     }
 
     int intern(const int *ids, int len) {
@@ -165,30 +193,43 @@ void LineIndex::buildWindows() {
     std::vector<int> offL, offR;
     m_windowEndL = windowOffsets(m_idL, m_length, m_params, offL);
     m_windowEndR = windowOffsets(m_idR, m_length, m_params, offR);
-    WindowInterner interner(size_t(m_windowEndL) + size_t(m_windowEndR));
-    m_winL.assign(m_idL.size(), -1);
-    m_winR.assign(m_idR.size(), -1);
+    // A window of one line is known by that line's id; only the longer windows (after short
+    // lines) are interned, with ids after the line ids. Windows of different lengths are never
+    // equal, so equal windows still have equal ids and no others do.
+    const int lineIds = int(m_length.size());
+    size_t longWindows = 0;
     for (int i = 0; i < m_windowEndL; ++i)
-        m_winL[size_t(i)] = interner.intern(m_idL.data() + i, offL[size_t(i)] + 1);
+        longWindows += offL[size_t(i)] > 0 ? 1 : 0;
     for (int j = 0; j < m_windowEndR; ++j)
-        m_winR[size_t(j)] = interner.intern(m_idR.data() + j, offR[size_t(j)] + 1);
-    const std::vector<int> completeL(m_winL.begin(), m_winL.begin() + m_windowEndL);
-    const std::vector<int> completeR(m_winR.begin(), m_winR.begin() + m_windowEndR);
-    buildPositions(completeL, interner.count(), m_winOffL, m_winPosL);
-    buildPositions(completeR, interner.count(), m_winOffR, m_winPosR);
+        longWindows += offR[size_t(j)] > 0 ? 1 : 0;
+    WindowInterner interner(longWindows);
+    auto windowIds = [&](const std::vector<int> &ids, const std::vector<int> &off, int end,
+                         std::vector<int> &win) {
+        win.assign(ids.size(), -1);
+        for (int p = 0; p < end; ++p) {
+            const int last = off[size_t(p)];
+            win[size_t(p)] =
+                last == 0 ? ids[size_t(p)] : lineIds + interner.intern(ids.data() + p, last + 1);
+        }
+    };
+    windowIds(m_idL, offL, m_windowEndL, m_winL);
+    windowIds(m_idR, offR, m_windowEndR, m_winR);
+    const int windowIdCount = lineIds + interner.count();
+    buildPositions(m_winL.data(), size_t(m_windowEndL), windowIdCount, m_winOffL, m_winPosL);
+    buildPositions(m_winR.data(), size_t(m_windowEndR), windowIdCount, m_winOffR, m_winPosR);
 }
 
 // Counting sort of positions by id: off[id] .. off[id + 1] index the ascending positions.
-void LineIndex::buildPositions(const std::vector<int> &ids, int idCount, std::vector<int> &off,
+void LineIndex::buildPositions(const int *ids, size_t n, int idCount, std::vector<int> &off,
                                std::vector<int> &pos) {
     off.assign(size_t(idCount) + 1, 0);
-    for (int id : ids)
-        ++off[size_t(id) + 1];
+    for (size_t p = 0; p < n; ++p)
+        ++off[size_t(ids[p]) + 1];
     for (size_t k = 1; k < off.size(); ++k)
         off[k] += off[k - 1];
-    pos.resize(ids.size());
+    pos.resize(n);
     std::vector<int> fill(off.begin(), off.end() - 1);
-    for (size_t p = 0; p < ids.size(); ++p)
+    for (size_t p = 0; p < n; ++p)
         pos[size_t(fill[size_t(ids[p])]++)] = int(p);
 }
 

@@ -89,7 +89,7 @@ private:
     static Span span(const std::vector<int> &off, const std::vector<int> &pos, int id) {
         return {pos.data() + off[size_t(id)], pos.data() + off[size_t(id) + 1]};
     }
-    static void buildPositions(const std::vector<int> &ids, int idCount, std::vector<int> &off,
+    static void buildPositions(const int *ids, size_t n, int idCount, std::vector<int> &off,
                                std::vector<int> &pos);
     void buildWindows();
 

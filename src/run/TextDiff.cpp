@@ -6,6 +6,7 @@
 #include "engine/LineMatching.h"
 #include "folder/SearchFile.h"
 #include "folder/SearchFolderTree.h"
+#include "platform/FreedMemory.h"
 #include "platform/Paths.h"
 #include "run/BinaryDump.h"
 #include "run/GridFill.h"
@@ -185,6 +186,8 @@ private:
                 return m_ws.bAbort.load();
             },
             [this](qint64 done, qint64 total) { m_ws.reportProgress(done, total); });
+        // The matching's index is freed; its memory goes back before the grid takes its own.
+        releaseFreedMemory();
         if (!finished)
             return;
         fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
