@@ -15,4 +15,13 @@ inline const QString SpecialFile = QStringLiteral("特殊なファイルはコ�
 inline const QString TooDeep = QStringLiteral("フォルダの階層が深すぎます");
 inline const QString NoTrash = QStringLiteral("ごみ箱が使えません");
 inline const QString Kept = QStringLiteral("削除しませんでした");
+// Followed by the relative path of the folder concerned.
+inline const QString LinkedFolder = QStringLiteral("途中のフォルダがシンボリックリンクです: ");
+inline const QString LinkedSourceFolder =
+    QStringLiteral("コピー元の途中のフォルダがシンボリックリンクです: ");
+inline const QString LinkedDestinationFolder =
+    QStringLiteral("コピー先の途中のフォルダがシンボリックリンクです: ");
+inline const QString NotAFolder = QStringLiteral("フォルダではありません: ");
+inline const QString FileInTheWay = QStringLiteral("コピー先に同じ名前のファイルがあります: ");
+inline const QString CannotMakeFolder = QStringLiteral("フォルダを作れません");
 } // namespace FileOperationTexts

@@ -2,6 +2,7 @@
 
 #include "folder/DesktopTrash.h"
 #include "folder/FileOperationTexts.h"
+#include "folder/NestedEntries.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/NativePath.h"
@@ -258,6 +259,74 @@ private:
     quint64 m_doneBytes = 0;
 };
 
+// The folders above nested entries that the destination lacks are made as a copied folder is:
+// private while the copy runs, then the mode of the folder they stand for, and its time only
+// when everything copied into them arrived. Folders that were there are never changed.
+class ParentFolders {
+public:
+    ParentFolders(const QString &source, const QString &destination)
+        : m_source(source), m_destination(destination) {}
+
+    // Makes the missing folders of the relative folder path parent; the reason for the user
+    // when one of them is in the way or cannot be made.
+    QString make(const QString &parent) {
+        if (parent.isEmpty())
+            return QString();
+        QString rel;
+        for (const QString &part : parent.split(QLatin1Char('/'))) {
+            rel = rel.isEmpty() ? part : rel + QLatin1Char('/') + part;
+            const QString path = fJoinPath(m_destination, rel);
+            struct stat st {};
+            if (lstatPath(path, &st)) {
+                // A link could lead out of the destination folder: it is never entered.
+                if (S_ISLNK(st.st_mode))
+                    return LinkedDestinationFolder + rel;
+                if (!S_ISDIR(st.st_mode))
+                    return FileInTheWay + rel;
+                continue;
+            }
+            struct stat source {};
+            if (!lstatPath(fJoinPath(m_source, rel), &source) ||
+                ::mkdir(nativePath(path).constData(), 0700) != 0) {
+                const int error = errno;
+                markIncomplete(parent);
+                return withErrno(CannotMakeFolder, error) + QStringLiteral(": ") + rel;
+            }
+            m_made.push_back({rel, source});
+        }
+        return QString();
+    }
+
+    // Something below parent was not copied: the folders made for it must not look complete.
+    void markIncomplete(const QString &parent) {
+        for (Made &made : m_made) {
+            if (parent == made.rel || parent.startsWith(made.rel + QLatin1Char('/')))
+                made.complete = false;
+        }
+    }
+
+    // Deepest first, so that setting a folder's time never changes its parent's.
+    void finish(bool cancelled) {
+        for (auto made = m_made.rbegin(); made != m_made.rend(); ++made) {
+            const QByteArray path = nativePath(fJoinPath(m_destination, made->rel));
+            ::chmod(path.constData(), (made->source.st_mode & 0777) | S_IRWXU);
+            if (!made->complete || cancelled)
+                continue;
+            const struct timespec times[2] = {made->source.st_atim, made->source.st_mtim};
+            ::utimensat(AT_FDCWD, path.constData(), times, 0);
+        }
+    }
+
+private:
+    struct Made {
+        QString rel;
+        struct stat source;
+        bool complete = true;
+    };
+    const QString m_source, m_destination;
+    std::vector<Made> m_made; // in the order made: a folder before the folders in it
+};
+
 // Removes a tree for good without following any link; failures are collected by name.
 bool removeTree(const QString &path, const QString &rel, FileOperationResult &result,
                 int depth = 0) {
@@ -296,11 +365,6 @@ bool removeTree(const QString &path, const QString &rel, FileOperationResult &re
 
 } // namespace
 
-bool isPlainEntryName(const QString &name) {
-    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
-
 FileOperationResult copyEntries(const QString &sourceFolder, const QString &destinationFolder,
                                 const QStringList &names, const FileOperationProgress &progress,
                                 FileAccess &access) {
@@ -308,42 +372,57 @@ FileOperationResult copyEntries(const QString &sourceFolder, const QString &dest
     FileOperationResult &result = copier.result;
     const QString source = canonical(sourceFolder);
     const QString destination = canonical(destinationFolder);
+    const QStringList entries = outermostEntries(names);
     struct stat st {};
     const bool folders = !source.isEmpty() && !destination.isEmpty() &&
                          ::stat(nativePath(source).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
                          ::stat(nativePath(destination).constData(), &st) == 0 &&
                          S_ISDIR(st.st_mode);
     if (!folders || source == destination) {
-        for (const QString &name : names)
+        for (const QString &name : entries)
             result.failures.append({name, folders ? SameFolder : NoFolder});
         return result;
     }
-    for (const QString &name : names) {
-        if (isPlainEntryName(name))
+    // A nested entry is reached through real folders only: a link on the way could lead out
+    // of the compared folder.
+    auto refusal = [&](const QString &name) {
+        return isRelativeEntryPath(name)
+                   ? checkRealFolders(source, relativeParentOf(name), LinkedSourceFolder)
+                   : BadName;
+    };
+    for (const QString &name : entries) {
+        if (refusal(name).isEmpty())
             copier.totalBytes += Copier::measure(fJoinPath(source, name));
     }
-    for (const QString &name : names) {
+    ParentFolders parents(source, destination);
+    for (const QString &name : entries) {
         if (result.cancelled)
             break;
-        if (!isPlainEntryName(name)) {
-            copier.fail(name, BadName);
+        const QString parent = relativeParentOf(name);
+        QString refused = refusal(name);
+        if (refused.isEmpty())
+            refused = parents.make(parent);
+        if (!refused.isEmpty()) {
+            copier.fail(name, refused);
             continue;
         }
         const QString from = fJoinPath(source, name);
         const QString to = fJoinPath(destination, name);
         struct stat entry {};
-        if (!lstatPath(from, &entry)) {
+        bool copied = false;
+        if (!lstatPath(from, &entry))
             copier.fail(name, withErrno(NotFound, errno));
-            continue;
-        }
         // Either path lying inside the other would make the copy feed on itself.
-        if (S_ISDIR(entry.st_mode) && (isInside(destination, from) || isInside(from, to))) {
+        else if (S_ISDIR(entry.st_mode) && (isInside(destination, from) || isInside(from, to)))
             copier.fail(name, IntoItself);
-            continue;
-        }
-        if (copier.copyEntry(from, to, name, 0))
+        else
+            copied = copier.copyEntry(from, to, name, 0);
+        if (copied)
             result.done << name;
+        else
+            parents.markIncomplete(parent);
     }
+    parents.finish(result.cancelled);
     return result;
 }
 
@@ -352,16 +431,23 @@ FileOperationResult moveEntriesToTrash(const QString &folder, const QStringList 
                                        const FileOperationProgress &progress) {
     FileOperationResult result;
     const QString base = canonical(folder);
+    const QStringList entries = outermostEntries(names);
     QStringList withoutTrash;
     quint64 count = 0;
-    for (const QString &name : names) {
-        if (progress && !progress(count, quint64(names.size()), name)) {
+    for (const QString &name : entries) {
+        if (progress && !progress(count, quint64(entries.size()), name)) {
             result.cancelled = true;
             break;
         }
         ++count;
-        if (!isPlainEntryName(name) || base.isEmpty()) {
+        if (!isRelativeEntryPath(name) || base.isEmpty()) {
             result.failures.append({name, base.isEmpty() ? NoFolder : BadName});
+            continue;
+        }
+        // Only what lies inside the folder goes: never through a link on the way.
+        const QString refused = checkRealFolders(base, relativeParentOf(name), LinkedFolder);
+        if (!refused.isEmpty()) {
+            result.failures.append({name, refused});
             continue;
         }
         const QString path = fJoinPath(base, name);

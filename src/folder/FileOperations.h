@@ -13,9 +13,11 @@
 // operations may have to ask.
 //
 // Safety rules that every operation keeps:
-// - an entry name is a plain name inside its folder (no "/", not "." or ".."); nothing is
-//   written outside the destination folder, and symbolic links are never followed: a link is
-//   copied as a link and trashed as a link;
+// - an entry is named by its path below its folder ("file.txt", "sub/dir/file.txt"), no part
+//   of it empty, "." or ".."; the folders on the way must be real folders on both sides (a link
+//   there is refused), so nothing is written outside the destination folder, and symbolic
+//   links are never followed: a link is copied as a link and trashed as a link;
+// - an entry that lies inside another listed folder is handled once, with its folder;
 // - a folder is never copied into itself or into one of its own sub-folders;
 // - a file is written under a temporary name beside its destination, flushed to disk and only
 //   then renamed over the old file, so a failed or cancelled copy leaves the old file as it was;
@@ -46,11 +48,9 @@ using FileOperationProgress =
 // allows them to be deleted for good; false (or no callback) leaves them where they are.
 using DeleteForGoodQuestion = std::function<bool(const QStringList &names)>;
 
-// True for a name that stays inside its folder: not empty, not "." or "..", no "/" or NUL.
-bool isPlainEntryName(const QString &name);
-
 // Copies the named entries of sourceFolder (files, links, folders with all their content)
-// into destinationFolder, replacing existing files there without asking. Existing folders are
+// into destinationFolder at the same path, replacing existing files there without asking.
+// Folders above a nested entry that the destination lacks are made. Existing folders are
 // merged into and keep their own mode and time; an existing file or link is never replaced by
 // a folder. A folder made by the copy takes the source's time only when everything below it
 // was copied, so an incomplete copy never looks like its source. Files are written through

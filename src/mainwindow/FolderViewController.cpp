@@ -5,6 +5,7 @@
 #include "engine/Workspace.h"
 #include "folder/FileOperations.h"
 #include "folder/FolderSort.h"
+#include "folder/NestedEntries.h"
 #include "folder/ui/FileProgressWindow.h"
 #include "folder/ui/frmDialog.h"
 #include "mainwindow/DesktopOpen.h"
@@ -76,6 +77,53 @@ QString describeFailures(const FileOperationResult &result) {
         parts << QStringLiteral("ほか%1件").arg(more);
     }
     return parts.join(QStringLiteral(", "));
+}
+
+// Where the folder view stood, by the entries' names: the fresh comparison after a file
+// command lists other rows, and the user keeps looking at the same place of the tree.
+struct ViewPlace {
+    QString current, top; // the entries of the current and the top row
+    int currentRow = 0, topRow = 0, col = 0;
+};
+
+QString entryNameAt(const ResultGrid &g, int r) {
+    if (r < g.fixedRows() || r >= g.rows())
+        return QString();
+    return g.isEmpty(r, 0) ? g.text(r, 4) : g.text(r, 0);
+}
+
+ViewPlace rememberPlace(const ResultGridView &view) {
+    const ResultGrid &g = *view.grid();
+    return {entryNameAt(g, g.row()), entryNameAt(g, view.topRow()), g.row(), view.topRow(),
+            g.col()};
+}
+
+// The row of the entry, else of the nearest folder above it still listed (a trashed entry
+// leaves its folder), else the old row number within the grid.
+int rowOfEntry(const ResultGrid &g, const QString &name, int oldRow) {
+    QStringList wanted; // the entry, then its folders upwards
+    for (QString path = name; !path.isEmpty(); path = relativeParentOf(path))
+        wanted << path;
+    int best = -1;
+    qsizetype bestRank = wanted.size();
+    for (int r = g.fixedRows(); r < g.rows() && bestRank > 0; ++r) {
+        for (const int c : {0, 4}) {
+            const qsizetype rank = wanted.indexOf(g.text(r, c));
+            if (rank >= 0 && rank < bestRank) {
+                best = r;
+                bestRank = rank;
+            }
+        }
+    }
+    return best >= 0 ? best : std::clamp(oldRow, g.fixedRows(), g.rows() - 1);
+}
+
+void restorePlace(ResultGridView &view, const ViewPlace &place) {
+    const ResultGrid &g = *view.grid();
+    if (g.rows() <= g.fixedRows())
+        return;
+    view.setCurrentCell(rowOfEntry(g, place.current, place.currentRow), place.col);
+    view.setTopRow(rowOfEntry(g, place.top, place.topRow));
 }
 
 } // namespace
@@ -349,5 +397,10 @@ void FolderViewController::startFileOperation(FileOperationKind kind) {
         problems << Cancelled;
     if (!result.deletedForGood.isEmpty())
         problems << DeletedForGood + result.deletedForGood.join(QStringLiteral(", "));
-    m_host.runComparisonThenTell(problems.join(QStringLiteral("  ")));
+    // Through every level the changed entry may lie deep in a long list: the view stays where
+    // it was. One level down, the fresh comparison starts at the top as it always has.
+    std::function<void()> keepPlace;
+    if (m_host.workspace().recursiveFolders)
+        keepPlace = [this, place = rememberPlace(*m_view)] { restorePlace(*m_view, place); };
+    m_host.runComparisonThenTell(problems.join(QStringLiteral("  ")), std::move(keepPlace));
 }

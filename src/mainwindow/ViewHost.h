@@ -26,7 +26,9 @@ public:
     virtual void runComparison() = 0;
     // The same, and the finished run's summary is followed by outcome: what a command that
     // changed the folders has to tell (failures, a cancel), so the summary does not hide it.
-    virtual void runComparisonThenTell(const QString &outcome) = 0;
+    // afterResult runs once the fresh result is on screen (not when the run ends without one).
+    virtual void runComparisonThenTell(const QString &outcome,
+                                       std::function<void()> afterResult) = 0;
     // True while a comparison or a long command runs (see runInBackground).
     virtual bool isRunning() const = 0;
     // Runs a long command as a comparison runs: `work` on a worker thread while the window's

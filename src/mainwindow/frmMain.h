@@ -49,7 +49,7 @@ public:
     // Starts a comparison of the two path boxes (the one road of every command). It runs on a
     // worker thread; the result on screen stays until the finished one replaces it.
     void runComparison() override;
-    void runComparisonThenTell(const QString &outcome) override;
+    void runComparisonThenTell(const QString &outcome, std::function<void()> afterResult) override;
     bool isRunning() const override;
     bool runInBackground(std::function<void()> work, std::function<void()> done) override;
     void sDiffbarPrint() override;
@@ -155,7 +155,8 @@ private:
     bool m_activated = false;
     std::unique_ptr<RunController> m_run;
     bool m_closeAfterRun = false;
-    QString m_outcomeAfterRun; // told after the summary of the run in progress
+    QString m_outcomeAfterRun;              // told after the summary of the run in progress
+    std::function<void()> m_afterRunResult; // the caller's follow-up once that result is in
     QTimer *m_resizeSettled = nullptr;
     static constexpr int MinWindowWidthTwips = 7500;  // 500 pixels at 96 dots per inch
     static constexpr int MinWindowHeightTwips = 5400; // 360 pixels

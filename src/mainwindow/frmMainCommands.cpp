@@ -148,7 +148,7 @@ void frmMain::runComparison() {
     m_run->start();
 }
 
-void frmMain::runComparisonThenTell(const QString &outcome) {
+void frmMain::runComparisonThenTell(const QString &outcome, std::function<void()> afterResult) {
     if (isRunning())
         return;
     runComparison();
@@ -158,6 +158,7 @@ void frmMain::runComparisonThenTell(const QString &outcome) {
         return;
     }
     m_outcomeAfterRun = outcome;
+    m_afterRunResult = std::move(afterResult);
 }
 
 // The finished run's result is in the workspace: the window does what the run asked of it on
@@ -179,10 +180,13 @@ void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QStr
     }
     const QString outcome = std::exchange(m_outcomeAfterRun, QString());
     setStatus(outcome.isEmpty() ? summary : summary + QStringLiteral("  ") + outcome);
+    if (const std::function<void()> after = std::exchange(m_afterRunResult, {}))
+        after();
 }
 
 void frmMain::runEnded() {
     m_outcomeAfterRun.clear(); // a run that ended without a result tells nothing
+    m_afterRunResult = nullptr;
     g_vs_Change();
     if (m_closeAfterRun)
         close();
