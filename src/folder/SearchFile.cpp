@@ -31,7 +31,8 @@ struct RowKinds {
 // Notes a folder or entry the scan could not read, once: a folder without search permission
 // fails every entry alike, so the folder is named instead of each of its entries.
 void noteUnreadable(Workspace &ws, const QString &folder, const Entry &e) {
-    const QString problem = CannotList + (e.error == EACCES ? folder : fJoinPath(folder, e.name().toString()));
+    const QString problem =
+        CannotList + (e.error == EACCES ? folder : fJoinPath(folder, e.name().toString()));
     if (!ws.runProblems.contains(problem))
         ws.runProblems.append(problem);
 }

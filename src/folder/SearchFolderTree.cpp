@@ -93,8 +93,9 @@ private:
             for (const Entry &e : listing[s].entries) {
                 if (e.examined != Examined::Unreadable)
                     continue;
-                problem(CannotList +
-                        (e.error == EACCES ? folder[s] : fJoinPath(folder[s], e.name().toString())));
+                problem(CannotList + (e.error == EACCES
+                                          ? folder[s]
+                                          : fJoinPath(folder[s], e.name().toString())));
                 whole = false;
             }
         }
