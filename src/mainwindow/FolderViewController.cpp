@@ -295,14 +295,17 @@ void FolderViewController::openFolderEntry() {
 
 QStringList FolderViewController::selectedFolderNames(int side) const {
     const ResultGrid &g = m_host.workspace().fgF;
-    int top = g.row(), bottom = g.row();
+    // Rows as shown: the hidden contents of a collapsed folder go with the folder.
+    const ResultGridModel *model = m_view->gridModel();
+    int top = model->modelRow(g.row()), bottom = top;
     for (const QItemSelectionRange &range : m_view->selectionModel()->selection()) {
-        top = std::min(top, m_view->gridModel()->gridRow(range.top()));
-        bottom = std::max(bottom, m_view->gridModel()->gridRow(range.bottom()));
+        top = std::min(top, range.top());
+        bottom = std::max(bottom, range.bottom());
     }
     QStringList names;
     const int nameCol = side == 0 ? 0 : 4;
-    for (int r = std::max(top, g.fixedRows()); r <= bottom && r < g.rows(); ++r) {
+    for (int k = std::max(top, 0); k <= bottom && k < model->rowCount(); ++k) {
+        const int r = model->gridRow(k);
         if (!g.isEmpty(r, nameCol))
             names << g.text(r, nameCol);
     }
