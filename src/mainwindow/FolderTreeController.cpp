@@ -130,23 +130,24 @@ bool FolderTreeController::onKey(QEvent *event) {
     const int r = g->row();
     if (r < m_tree.firstRow() || r >= m_tree.rows() || !m_tree.hasChildren(r))
         return false;
-    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return false;
+    // "+" takes Shift on many keyboards; Shift with an arrow extends the selection.
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = mods == Qt::NoModifier;
     const bool expanded = m_tree.isExpanded(r);
     switch (key->key()) {
     case Qt::Key_Plus:
-        setExpanded(r, true);
-        return true;
     case Qt::Key_Minus:
-        setExpanded(r, false);
+        if (!plain && mods != Qt::ShiftModifier)
+            return false;
+        setExpanded(r, key->key() == Qt::Key_Plus);
         return true;
     case Qt::Key_Right:
-        if (!isNameColumn(g->col()) || expanded)
+        if (!plain || !isNameColumn(g->col()) || expanded)
             return false;
         setExpanded(r, true);
         return true;
     case Qt::Key_Left:
-        if (!isNameColumn(g->col()) || !expanded)
+        if (!plain || !isNameColumn(g->col()) || !expanded)
             return false;
         setExpanded(r, false);
         return true;
