@@ -175,7 +175,13 @@ void FolderViewController::fgF_HeaderClick(int col) {
     m_host.setStatus(Sorting);
     sortFolderGrid(g, col);
     m_host.sDiffbarPrint();
-    m_view->setCurrentCell(std::max(g.row(), g.fixedRows()), col);
+    // The current row keeps its number; in a tree whose folder there is collapsed, the row
+    // shown above it is taken rather than opening folders the user did not ask for.
+    int row = std::max(g.row(), g.fixedRows());
+    const ResultGridModel *model = m_view->gridModel();
+    if (model->hasRowMap() && model->modelRow(row) < 0)
+        row = model->gridRow(model->shownModelRowAtOrBefore(row));
+    m_view->setCurrentCell(row, col);
     // With the overview bar hidden nothing else ends the progress text.
     if (ws.statusText() == Sorting)
         m_host.setStatus(Done);

@@ -191,8 +191,12 @@ TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {
     };
     clickHeader(); // ascending
     EXPECT_EQ(shown(), (QStringList{"b", "b/c", "b/in.txt", "e", "top.txt"}));
-    clickHeader(); // descending: files first
+    view()->setCurrentCell(rowOf("top.txt"), 0); // the last row
+    clickHeader();                               // descending: files first
+    // The current row number stays; it holds b/c/new.txt now, inside closed b/c: no folder
+    // opens for it, the row shown above it becomes current.
     EXPECT_EQ(shown(), (QStringList{"top.txt", "e", "b", "b/in.txt", "b/c"}));
+    EXPECT_EQ(grid().row(), rowOf("b/c"));
     QStringList all;
     for (int r = 1; r < grid().rows(); ++r)
         all << (grid().isEmpty(r, 0) ? grid().text(r, 4) : grid().text(r, 0));
