@@ -41,8 +41,10 @@ QString FolderTreeController::folderKey(int gridRow) const {
 
 std::optional<std::vector<int>> FolderTreeController::rebuild() {
     m_tree = FolderTree(*m_view->grid());
-    if (!m_tree.isTree())
+    if (!m_tree.isTree()) {
+        m_tree = FolderTree(); // a one-level result keeps nothing beside the grid
         return std::nullopt;
+    }
     if (!m_expandedPaths.isEmpty()) {
         for (int r = m_tree.firstRow(); r < m_tree.rows(); ++r) {
             if (m_tree.hasChildren(r) && m_expandedPaths.contains(folderKey(r)))

@@ -199,3 +199,26 @@ TEST(FolderTree, FolderAloneIsListedThroughEveryLevelUncompared) {
         }
     }
 }
+
+TEST(FolderTree, EscStopsTheListingAtTheNextPollAtAnyDepth) {
+    FolderPair pair;
+    for (int side = 0; side < 2; ++side) {
+        for (const char *folder : {"a", "a/b", "c"})
+            pair.folder(side, folder);
+        for (int k = 0; k < 300; ++k) {
+            pair.file(side, "a/b/" + QByteArray::number(k), "x");
+            pair.file(side, "c/" + QByteArray::number(k), side == 0 ? "x" : "yy");
+        }
+    }
+    Workspace ws;
+    sPrepare(ws);
+    int polls = 0;
+    ws.processEventsHook = [&] {
+        if (++polls == 1)
+            ws.bAbort = true; // Esc, seen at the first poll (200 entries in)
+    };
+    searchFolderTree(ws, pair.dir(0), pair.dir(1));
+    EXPECT_EQ(polls, 1);
+    EXPECT_LE(ws.fgF.rows(), 1 + 200);
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0); // nothing compared
+}
