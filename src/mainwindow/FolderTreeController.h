@@ -31,7 +31,7 @@ public:
     void reveal(int gridRow);
 
     // Pixels of indentation per level, and the marker's square in a cell of `cell`.
-    static constexpr int Indent = 16;
+    static constexpr int Indent = 12;
     static QRect markerRect(const QRect &cell, int depth);
 
 private:

@@ -32,7 +32,7 @@ void FolderTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     if (tree.hasChildren(r)) {
         QStyleOption arrow;
         arrow.initFrom(widget);
-        arrow.rect = marker.adjusted(3, 3, -3, -3);
+        arrow.rect = marker.adjusted(2, 2, -2, -2);
         arrow.palette = opt.palette;
         const bool selected = opt.state & QStyle::State_Selected;
         arrow.palette.setColor(
