@@ -1,5 +1,7 @@
 #include "folder/FolderSort.h"
 
+#include "folder/FolderTree.h"
+
 #include <QCollator>
 #include <QHash>
 
@@ -89,6 +91,28 @@ int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, boo
     return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
+// The rows of a tree with the entries of each folder sorted by `less` and every folder's
+// contents right below it.
+std::vector<int> treeOrder(const FolderTree &tree, const std::function<bool(int, int)> &less) {
+    std::vector<int> order;
+    order.reserve(size_t(tree.rows() - tree.firstRow()));
+    // Sorts the entries from..to (the top level, or a folder's contents), then puts each in
+    // place, followed by its own sorted contents.
+    const std::function<void(int, int)> place = [&](int from, int to) {
+        std::vector<int> entries;
+        for (int r = from; r < to; r = tree.end(r))
+            entries.push_back(r);
+        std::stable_sort(entries.begin(), entries.end(), less);
+        for (const int r : entries) {
+            order.push_back(r);
+            if (tree.hasChildren(r))
+                place(r + 1, tree.end(r));
+        }
+    };
+    place(tree.firstRow(), tree.rows());
+    return order;
+}
+
 } // namespace
 
 bool sortFolderGrid(ResultGrid &grid, int col) {
@@ -123,8 +147,13 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
             key.text = grid.text(r, col);
     }
     const int d = ascending ? 1 : -1;
-    sortGridRows(grid, [&](int a, int b) {
+    const auto less = [&](int a, int b) {
         return compareKeys(keys[size_t(a)], keys[size_t(b)], collator, bySize, d) < 0;
-    });
+    };
+    const FolderTree tree(grid);
+    if (tree.isTree())
+        grid.reorderRows(treeOrder(tree, less));
+    else
+        sortGridRows(grid, less);
     return ascending;
 }

@@ -21,5 +21,7 @@ int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascendi
 
 // Sorts the folder grid by a click on the header of column `col`, alternating between
 // ascending and descending through the grid's tag text (the number of the column of the last
-// ascending sort, or empty). Returns true when this sort ran ascending.
+// ascending sort, or empty). A tree (folders compared through every level) keeps its shape:
+// the entries within each folder are sorted, and each folder's contents follow its row.
+// Returns true when this sort ran ascending.
 bool sortFolderGrid(ResultGrid &grid, int col);

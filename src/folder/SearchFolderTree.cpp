@@ -58,12 +58,15 @@ class TreeScan {
 public:
     TreeScan(Workspace &ws, const QString &left, const QString &right)
         : m_ws(ws), m_grid(ws.fgF), m_root{left, right}, m_writer(ws.fgF), m_rows(1),
-          m_exclude(ws.excludeNames) {}
+          m_exclude(ws.excludeNames), m_alone(left.isEmpty()    ? 1
+                                              : right.isEmpty() ? 0
+                                                                : -1) {}
 
     void run() {
         scanPair(QString(), 0);
         m_grid.setRows(1 + std::max(1, last()));
-        if (m_aborted)
+        // A folder alone is listed, not compared: nothing is coloured or counted.
+        if (m_aborted || m_alone >= 0)
             return;
         compare();
     }
@@ -81,8 +84,14 @@ private:
     void scanPair(const QString &rel, int parentRow) {
         const QString folder[2] = {fJoinPath(m_root[0], rel), fJoinPath(m_root[1], rel)};
         FolderListing listing[2];
-        listBoth(folder[0], folder[1], AllEntries, m_ws.bAbort, {}, &listing[0], &listing[1],
-                 m_exclude);
+        if (m_alone >= 0) {
+            listing[1 - m_alone].opened = true; // nothing on the missing side
+            listBoth(folder[m_alone], QString(), AllEntries, m_ws.bAbort, {}, &listing[m_alone],
+                     nullptr, m_exclude);
+        } else {
+            listBoth(folder[0], folder[1], AllEntries, m_ws.bAbort, {}, &listing[0], &listing[1],
+                     m_exclude);
+        }
         m_aborted = m_aborted || listing[0].stopped || listing[1].stopped;
         bool whole = true;
         for (int s = 0; s < 2; ++s) {
@@ -131,8 +140,12 @@ private:
         }
 
         for (const auto &[left, right] : level) {
-            if (m_aborted)
+            // Read at every entry, not only at every 200th: one entry can be a whole
+            // one-sided tree to count.
+            if (m_aborted || m_ws.bAbort) {
+                m_aborted = true;
                 return;
+            }
             const Entry *half[2] = {left, right};
             const Entry &any = left ? *left : *right;
             const QString ownName = any.name().toString();
@@ -142,17 +155,22 @@ private:
             row.parent = parentRow;
             for (int h = 0; h < 2; ++h) {
                 if (!half[h]) {
-                    m_grid.setNumber(r, 8 + h, 0);
+                    // As a one-level listing of a folder alone: the right size column
+                    // holds 0 under the left folder's entries, the left one stays empty.
+                    if (m_alone < 0 || h == 1)
+                        m_grid.setNumber(r, 8 + h, 0);
                     continue;
                 }
                 m_writer.write(r, h, *half[h], name);
                 row.kind[h] = half[h]->kind;
                 row.size[h] = half[h]->size;
             }
-            const bool folderPair = left && right && any.kind == Kind::Folder &&
-                                    !isLink(fJoinPath(folder[0], ownName)) &&
-                                    !isLink(fJoinPath(folder[1], ownName));
-            if (!folderPair && any.kind == Kind::Folder && !(left && right)) {
+            const bool folderPair = m_alone >= 0 ? any.kind == Kind::Folder &&
+                                                       !isLink(fJoinPath(folder[m_alone], ownName))
+                                                 : left && right && any.kind == Kind::Folder &&
+                                                       !isLink(fJoinPath(folder[0], ownName)) &&
+                                                       !isLink(fJoinPath(folder[1], ownName));
+            if (m_alone < 0 && !folderPair && any.kind == Kind::Folder && !(left && right)) {
                 const int h = left ? 0 : 1;
                 const QString path = fJoinPath(folder[h], ownName);
                 if (!isLink(path))
@@ -182,7 +200,7 @@ private:
         listFolder(path, [&](const QString &name) {
             if (!m_exclude.excludes(name))
                 ++entries;
-            return true;
+            return !m_ws.bAbort;
         });
         m_grid.setText(r, 4 * h + 1, QString::number(entries) + EntriesSuffix);
         row->files = std::max(1, filesBelow(path, m_exclude, m_ws.bAbort));
@@ -307,6 +325,7 @@ private:
     int m_listed = 0;
     bool m_aborted = false;
     bool m_topIncomplete = false;
+    const int m_alone; // the side of a folder listed alone; -1 when two are compared
 };
 
 } // namespace

@@ -17,4 +17,7 @@ class Workspace;
 // links are listed, never followed; a folder that cannot be read is named in ws.runProblems
 // and its folder pair is marked changed. With ws.OnlyDF, equal files and equal folders are
 // left out. ws.fgF must have been reset and the counters zeroed by the caller.
+//
+// With one root empty the other folder is listed alone through every level, into its own
+// half, as a one-level listing of a folder alone is: nothing is compared, coloured or counted.
 void searchFolderTree(Workspace &ws, const QString &leftRoot, const QString &rightRoot);

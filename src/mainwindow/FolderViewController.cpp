@@ -223,7 +223,13 @@ void FolderViewController::fgF_HeaderClick(int col) {
     m_host.setStatus(Sorting);
     sortFolderGrid(g, col);
     m_host.sDiffbarPrint();
-    m_view->setCurrentCell(std::max(g.row(), g.fixedRows()), col);
+    // The current row keeps its number; in a tree whose folder there is collapsed, the row
+    // shown above it is taken rather than opening folders the user did not ask for.
+    int row = std::max(g.row(), g.fixedRows());
+    const ResultGridModel *model = m_view->gridModel();
+    if (model->hasRowMap() && model->modelRow(row) < 0)
+        row = model->gridRow(model->shownModelRowAtOrBefore(row));
+    m_view->setCurrentCell(row, col);
     // With the overview bar hidden nothing else ends the progress text.
     if (ws.statusText() == Sorting)
         m_host.setStatus(Done);
@@ -343,14 +349,17 @@ void FolderViewController::openFolderEntry() {
 
 QStringList FolderViewController::selectedFolderNames(int side) const {
     const ResultGrid &g = m_host.workspace().fgF;
-    int top = g.row(), bottom = g.row();
+    // Rows as shown: the hidden contents of a collapsed folder go with the folder.
+    const ResultGridModel *model = m_view->gridModel();
+    int top = model->modelRow(g.row()), bottom = top;
     for (const QItemSelectionRange &range : m_view->selectionModel()->selection()) {
-        top = std::min(top, m_view->gridModel()->gridRow(range.top()));
-        bottom = std::max(bottom, m_view->gridModel()->gridRow(range.bottom()));
+        top = std::min(top, range.top());
+        bottom = std::max(bottom, range.bottom());
     }
     QStringList names;
     const int nameCol = side == 0 ? 0 : 4;
-    for (int r = std::max(top, g.fixedRows()); r <= bottom && r < g.rows(); ++r) {
+    for (int k = std::max(top, 0); k <= bottom && k < model->rowCount(); ++k) {
+        const int r = model->gridRow(k);
         if (!g.isEmpty(r, nameCol))
             names << g.text(r, nameCol);
     }

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 ResultGridModel::ResultGridModel(ResultGrid *grid, QObject *parent)
     : QAbstractTableModel(parent), m_grid(grid) {
@@ -11,8 +12,46 @@ ResultGridModel::ResultGridModel(ResultGrid *grid, QObject *parent)
     // reset per notification costs one view refresh, never one per cell.
     connect(m_grid, &ResultGrid::contentsChanged, this, [this] {
         beginResetModel();
+        m_map = m_mapSource ? m_mapSource() : std::nullopt;
         endResetModel();
     });
+}
+
+int ResultGridModel::modelRow(int gridRow) const {
+    if (!m_map)
+        return gridRow - m_grid->fixedRows();
+    const auto found = std::lower_bound(m_map->begin(), m_map->end(), gridRow);
+    return found != m_map->end() && *found == gridRow ? int(found - m_map->begin()) : -1;
+}
+
+int ResultGridModel::shownModelRowAtOrBefore(int gridRow) const {
+    if (!m_map)
+        return gridRow - m_grid->fixedRows();
+    const auto after = std::upper_bound(m_map->begin(), m_map->end(), gridRow);
+    return std::max(0, int(after - m_map->begin()) - 1);
+}
+
+void ResultGridModel::setRowMapSource(RowMapSource source) {
+    m_mapSource = std::move(source);
+    beginResetModel();
+    m_map = m_mapSource ? m_mapSource() : std::nullopt;
+    endResetModel();
+}
+
+void ResultGridModel::showRows(int modelRow, const std::vector<int> &gridRows) {
+    if (!m_map || gridRows.empty())
+        return;
+    beginInsertRows(QModelIndex(), modelRow, modelRow + int(gridRows.size()) - 1);
+    m_map->insert(m_map->begin() + modelRow, gridRows.begin(), gridRows.end());
+    endInsertRows();
+}
+
+void ResultGridModel::hideRows(int modelRow, int count) {
+    if (!m_map || count <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), modelRow, modelRow + count - 1);
+    m_map->erase(m_map->begin() + modelRow, m_map->begin() + modelRow + count);
+    endRemoveRows();
 }
 
 QColor ResultGridModel::toQColor(Color color) {
@@ -26,6 +65,8 @@ Color ResultGridModel::fromQColor(const QColor &color) {
 int ResultGridModel::rowCount(const QModelIndex &parent) const {
     if (parent.isValid())
         return 0;
+    if (m_map)
+        return int(m_map->size());
     return std::max(0, m_grid->rows() - m_grid->fixedRows());
 }
 

@@ -90,6 +90,9 @@ void ResultGridView::keyboardSearch(const QString &) {}
 
 void ResultGridView::setCurrentCell(int gridRow, int col) {
     ResultGrid *g = grid();
+    // A row inside a collapsed folder is shown first.
+    if (m_model->hasRowMap() && m_model->modelRow(gridRow) < 0 && m_model->revealRow)
+        m_model->revealRow(gridRow);
     const QModelIndex index = m_model->index(m_model->modelRow(gridRow), col);
     if (index.isValid())
         setCurrentIndex(index); // makes it the only selected cell
@@ -194,7 +197,7 @@ int ResultGridView::topRow() const {
 void ResultGridView::setTopRow(int gridRow) {
     // The scroll range may still be that of the previous contents after a reset.
     executeDelayedItemsLayout();
-    verticalScrollBar()->setValue(std::max(0, m_model->modelRow(gridRow)));
+    verticalScrollBar()->setValue(std::max(0, m_model->shownModelRowAtOrBefore(gridRow)));
 }
 
 int ResultGridView::visibleRows() const {

@@ -1,5 +1,6 @@
 #include "mainwindow/ResultViewStack.h"
 
+#include "mainwindow/FolderTreeController.h"
 #include "mainwindow/InlineDiffDelegate.h"
 #include "mainwindow/ResultGridView.h"
 
@@ -9,6 +10,8 @@ ResultViewStack::ResultViewStack(Workspace &ws, QWidget *parent) {
         m_views[size_t(k)] = new ResultGridView(grids[k], parent);
     // The text grid's changed pairs show their differing characters.
     m_views[0]->setItemDelegate(new InlineDiffDelegate(ws, m_views[0]));
+    // A comparison through every level shows as a tree.
+    new FolderTreeController(m_views[2]);
 }
 
 ResultViewStack::~ResultViewStack() {

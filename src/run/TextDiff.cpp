@@ -96,7 +96,11 @@ private:
         case SourceKind::None:
             return;
         case SourceKind::Folder:
-            SearchFile(m_ws, m_path[side], AllEntries, side, QString());
+            if (m_ws.recursiveFolders)
+                searchFolderTree(m_ws, side == 0 ? m_path[0] : QString(),
+                                 side == 1 ? m_path[1] : QString());
+            else
+                SearchFile(m_ws, m_path[side], AllEntries, side, QString());
             return;
         case SourceKind::Hexadecimal:
             // The dump is on screen already; the overview bar follows it.

@@ -164,3 +164,61 @@ TEST(FolderTree, UnreadableSubfolderIsNamedAndItsFolderMarked) {
     EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open/g")), QString());
     EXPECT_EQ(sRowOf(ws, "open/closed/f"), 0);
 }
+
+TEST(FolderTree, FolderAloneIsListedThroughEveryLevelUncompared) {
+    FolderPair pair;
+    fillTrees(pair);
+    for (const int side : {0, 1}) {
+        Workspace ws;
+        sPrepare(ws, 0, false);
+        searchFolderTree(ws, side == 0 ? pair.dir(0) : QString(),
+                         side == 1 ? pair.dir(1) : QString());
+        QStringList got;
+        for (int r = 1; r < ws.fgF.rows(); ++r) {
+            EXPECT_TRUE(ws.fgF.isEmpty(r, 4 * (1 - side))) << r;
+            got << ws.fgF.text(r, 4 * side);
+        }
+        QStringList expected =
+            side == 0
+                ? QStringList{"a",     "a/same.txt", "a/b",        "a/b/c", "a/b/c/deep.txt",
+                              "same",  "same/x",     "top.txt",    "old",   "old/1",
+                              "old/2", "old/sub",    "old/sub/one"}
+                : QStringList{"a",           "a/same.txt", "a/b",    "a/b/c",  "a/b/c/deep.txt",
+                              "a/b/new.txt", "same",       "same/x", "top.txt"};
+        got.sort();
+        expected.sort();
+        EXPECT_EQ(got, expected) << side;
+        expectTreeOrder(ws);
+        // As a one-level listing of a folder alone: nothing coloured or counted, the other
+        // side's exact size 0 under the left folder's entries.
+        EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+        EXPECT_EQ(ws.runProblems, QStringList());
+        for (int r = 1; r < ws.fgF.rows(); ++r) {
+            EXPECT_EQ(sColouredCells(ws, r), QString()) << r;
+            EXPECT_EQ(ws.fgF.text(r, 8 + (1 - side)), side == 0 ? "0" : "") << r;
+        }
+    }
+}
+
+TEST(FolderTree, EscStopsTheListingAtTheNextPollAtAnyDepth) {
+    FolderPair pair;
+    for (int side = 0; side < 2; ++side) {
+        for (const char *folder : {"a", "a/b", "c"})
+            pair.folder(side, folder);
+        for (int k = 0; k < 300; ++k) {
+            pair.file(side, "a/b/" + QByteArray::number(k), "x");
+            pair.file(side, "c/" + QByteArray::number(k), side == 0 ? "x" : "yy");
+        }
+    }
+    Workspace ws;
+    sPrepare(ws);
+    int polls = 0;
+    ws.processEventsHook = [&] {
+        if (++polls == 1)
+            ws.bAbort = true; // Esc, seen at the first poll (200 entries in)
+    };
+    searchFolderTree(ws, pair.dir(0), pair.dir(1));
+    EXPECT_EQ(polls, 1);
+    EXPECT_LE(ws.fgF.rows(), 1 + 200);
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0); // nothing compared
+}

@@ -1,0 +1,241 @@
+// The folder grid of a comparison through every level shown as a tree: only expanded folders'
+// rows in the view, indented names with markers, and the commands on the rows shown.
+#include "mainwindow/FolderTreeController.h"
+#include "mainwindow/FolderViewController.h"
+#include "mainwindow/ResultGridModel.h"
+#include "mainwindow/ResultGridView.h"
+#include "mainwindow/TextViewController.h"
+#include "mainwindow/frmMain.h"
+#include "support/TempFiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <utime.h>
+
+namespace {
+
+const QDateTime Time(QDate(2024, 5, 6), QTime(7, 8, 9));
+
+class FolderTreeViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w = std::make_unique<frmMain>(QStringList(), files.filePath("setting.ini"));
+        w->resize(1200, 700);
+        w->show();
+        QApplication::processEvents();
+        w->waitForRun();
+        w->folderView().startInstance = [this](const QStringList &paths) {
+            started << paths;
+            return true;
+        };
+        // Both: b/ (b/in.txt equal, b/c/deep.txt differs), e/ (e/x equal), top.txt equal;
+        // right only: b/c/new.txt.
+        for (const QString side : {"left", "right"}) {
+            for (const char *folder : {"b/c", "e"})
+                QDir().mkpath(files.filePath(side + "/" + folder));
+            write(side + "/b/in.txt", "in");
+            write(side + "/b/c/deep.txt", side == "left" ? "left" : "right!");
+            write(side + "/e/x", "x");
+            write(side + "/top.txt", "top");
+        }
+        write("right/b/c/new.txt", "new");
+        for (const QString side : {"left", "right"})
+            for (const char *folder : {"b/c", "b", "e"})
+                setTime(files.filePath(side + "/" + folder));
+    }
+
+    void write(const QString &name, const QByteArray &bytes) {
+        QFile f(files.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        setTime(files.filePath(name));
+    }
+    static void setTime(const QString &path) {
+        const utimbuf times{Time.toSecsSinceEpoch(), Time.toSecsSinceEpoch()};
+        ASSERT_EQ(::utime(QFile::encodeName(path).constData(), &times), 0);
+    }
+
+    void compare(bool recursive) {
+        w->workspace().recursiveFolders = recursive;
+        w->cb[0]->setEditText(files.filePath("left"));
+        w->cb[1]->setEditText(files.filePath("right"));
+        w->runComparison();
+        w->waitForRun();
+        QApplication::processEvents();
+    }
+
+    ResultGrid &grid() { return w->workspace().fgF; }
+    ResultGridView *view() { return w->view(ResultView::Folder); }
+    ResultGridModel *model() { return view()->gridModel(); }
+    FolderTreeController &tree() { return *view()->findChild<FolderTreeController *>(); }
+    int rowOf(const QString &name) {
+        for (int r = 1; r < grid().rows(); ++r)
+            if (grid().text(r, 0) == name || grid().text(r, 4) == name)
+                return r;
+        return -1;
+    }
+    // The names of the rows shown, top to bottom.
+    QStringList shown() {
+        QStringList names;
+        for (int k = 0; k < model()->rowCount(); ++k) {
+            const int r = model()->gridRow(k);
+            names << (grid().isEmpty(r, 0) ? grid().text(r, 4) : grid().text(r, 0));
+        }
+        return names;
+    }
+    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(view(), Qt::Key(k), mods);
+        QApplication::processEvents();
+    }
+
+    TempFiles files;
+    std::unique_ptr<frmMain> w;
+    QList<QStringList> started;
+};
+
+} // namespace
+
+TEST_F(FolderTreeViewTest, TopLevelFirstThenKeysMarkerAndDoubleClickExpandAndCollapse) {
+    compare(true);
+    ASSERT_EQ(grid().rows(), 9); // every entry stays in the grid, for exports and commands
+    QStringList top = shown();
+    top.sort();
+    EXPECT_EQ(top, (QStringList{"b", "e", "top.txt"}));
+
+    const int b = rowOf("b");
+    view()->setCurrentCell(b, 0);
+    view()->setFocus();
+    key(Qt::Key_Right);
+    EXPECT_TRUE(shown().contains("b/c"));
+    EXPECT_TRUE(shown().contains("b/in.txt"));
+    EXPECT_FALSE(shown().contains("b/c/deep.txt"));
+    EXPECT_EQ(grid().col(), 0); // Right opened the folder instead of moving
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid().col(), 1); // an open folder: Right moves on
+
+    // The marker of b/c, in the left name cell.
+    const int c = rowOf("b/c");
+    const QRect cell = view()->visualRect(model()->index(model()->modelRow(c), 0));
+    const QPoint marker = FolderTreeController::markerRect(cell, 1).center();
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, marker);
+    EXPECT_TRUE(shown().contains("b/c/deep.txt"));
+    EXPECT_TRUE(shown().contains("b/c/new.txt"));
+    for (int k = 0; k + 1 < model()->rowCount(); ++k)
+        EXPECT_LT(model()->gridRow(k), model()->gridRow(k + 1));
+
+    // Collapsing b with the current row inside it moves the current row to b.
+    view()->setCurrentCell(rowOf("b/c/deep.txt"), 0);
+    tree().setExpanded(b, false);
+    EXPECT_EQ(grid().row(), b);
+    top = shown();
+    top.sort();
+    EXPECT_EQ(top, (QStringList{"b", "e", "top.txt"}));
+
+    // A double click on a folder row opens it rather than comparing the pair.
+    const QRect row = view()->visualRect(model()->index(model()->modelRow(rowOf("e")), 2));
+    QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    EXPECT_TRUE(shown().contains("e/x"));
+    EXPECT_TRUE(started.isEmpty());
+    view()->setCurrentCell(b, 2);
+    key(Qt::Key_Plus, Qt::ShiftModifier); // b again, with b/c as it was left: open
+    EXPECT_TRUE(shown().contains("b/c/deep.txt"));
+    key(Qt::Key_Minus);
+    EXPECT_FALSE(shown().contains("b/c"));
+}
+
+TEST_F(FolderTreeViewTest, CommandsAndDifferenceWalkActOnTheRowsShown) {
+    compare(true);
+    // b collapsed and selected with the row after it: its hidden contents do not join in.
+    const int b = rowOf("b");
+    const int after = model()->gridRow(model()->modelRow(b) + 1);
+    view()->setCurrentCell(b, 0);
+    view()->selectionModel()->select(QItemSelection(model()->index(model()->modelRow(b), 0),
+                                                    model()->index(model()->modelRow(after), 0)),
+                                     QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(w->folderView().selectedFolderNames(0), (QStringList{"b", grid().text(after, 0)}));
+
+    // The next difference lies in a collapsed folder: it is shown and becomes current.
+    view()->setCurrentCell(b, 1);
+    w->textView().moveToDifference(true);
+    const int deep = rowOf("b/c/deep.txt");
+    EXPECT_EQ(grid().row(), deep);
+    EXPECT_GE(model()->modelRow(deep), 0);
+    EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(deep));
+
+    // A nested pair goes to the second instance by its path below each folder.
+    w->folderView().mnuFolderItem_Click(FolderCommand::ComparePair);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0], (QStringList{files.filePath("left/b/c/deep.txt"),
+                                       files.filePath("right/b/c/deep.txt")}));
+}
+
+TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {
+    compare(true);
+    tree().setExpanded(rowOf("b"), true);
+    QHeaderView *header = view()->horizontalHeader();
+    auto clickHeader = [&] {
+        const QPoint at(header->sectionViewportPosition(0) + 20, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+    clickHeader(); // ascending
+    EXPECT_EQ(shown(), (QStringList{"b", "b/c", "b/in.txt", "e", "top.txt"}));
+    view()->setCurrentCell(rowOf("top.txt"), 0); // the last row
+    clickHeader();                               // descending: files first
+    // The current row number stays; it holds b/c/new.txt now, inside closed b/c: no folder
+    // opens for it, the row shown above it becomes current.
+    EXPECT_EQ(shown(), (QStringList{"top.txt", "e", "b", "b/in.txt", "b/c"}));
+    EXPECT_EQ(grid().row(), rowOf("b/c"));
+    QStringList all;
+    for (int r = 1; r < grid().rows(); ++r)
+        all << (grid().isEmpty(r, 0) ? grid().text(r, 4) : grid().text(r, 0));
+    EXPECT_EQ(all, (QStringList{"top.txt", "e", "e/x", "b", "b/in.txt", "b/c", "b/c/deep.txt",
+                                "b/c/new.txt"}));
+}
+
+TEST_F(FolderTreeViewTest, NameCellsShowOwnNamesIndentedByDepth) {
+    compare(true);
+    tree().setExpanded(rowOf("b"), true);
+    tree().setExpanded(rowOf("b/c"), true);
+    view()->setCurrentCell(rowOf("top.txt"), 7); // no selection over the cells measured
+    QApplication::processEvents();
+    const QImage image = view()->viewport()->grab().toImage();
+    // The first dark pixel of a name cell: where its marker or text starts.
+    auto firstInk = [&](const QString &name) {
+        const QRect cell = view()->visualRect(model()->index(model()->modelRow(rowOf(name)), 0));
+        for (int x = cell.left(); x < cell.right(); ++x)
+            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    return x - cell.left();
+        return -1;
+    };
+    // Folders start with their markers, files with their names (glyphs differ by a pixel).
+    const int top = firstInk("b"), folder = firstInk("b/c");
+    const int one = firstInk("b/in.txt"), two = firstInk("b/c/deep.txt");
+    EXPECT_GE(top, 0);
+    EXPECT_EQ(folder, top + FolderTreeController::Indent);
+    EXPECT_GT(one, folder); // after the marker's room
+    EXPECT_NEAR(two, one + FolderTreeController::Indent, 2);
+    // The cell itself keeps the path relative to the compared folders.
+    EXPECT_EQ(model()->data(model()->index(model()->modelRow(rowOf("b/c/deep.txt")), 0)),
+              QVariant(QStringLiteral("b/c/deep.txt")));
+}
+
+TEST_F(FolderTreeViewTest, OneLevelResultShowsEveryRowWithoutMap) {
+    compare(false);
+    EXPECT_FALSE(model()->hasRowMap());
+    EXPECT_EQ(model()->rowCount(), grid().rows() - 1);
+    EXPECT_EQ(model()->gridRow(0), 1);
+    EXPECT_EQ(model()->modelRow(grid().rows() - 1), grid().rows() - 2);
+}
