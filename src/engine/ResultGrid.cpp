@@ -494,7 +494,8 @@ void ResultGrid::endByteRows() {
 // Writing into a byte row: every data row becomes ordinary cells with the texts and colours
 // it showed.
 void ResultGrid::toCells() {
-    std::vector<Cell> cells(size_t(m_rows) * size_t(m_cols));
+    ReallocArray<Cell> cells;
+    cells.resize(size_t(m_rows) * size_t(m_cols));
     std::move(m_cells.begin(), m_cells.end(), cells.begin());
     for (int r = m_fixedRows; r < m_rows; ++r)
         for (int c = 0; c < m_cols; ++c) {

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include "engine/ReallocArray.h"
 #include "engine/TextArena.h"
 
 #include <algorithm>
@@ -186,7 +187,7 @@ private:
     int m_cols;
     int m_fixedRows;
     int m_rows = 0;
-    std::vector<Cell> m_cells;
+    ReallocArray<Cell> m_cells;
     QList<QString> m_backing;
     TextArena m_arena; // the cells' own texts
     std::vector<int> m_colAlignment;

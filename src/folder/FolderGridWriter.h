@@ -34,7 +34,12 @@ public:
     // The name cell holds the entry's own name (the tree scan gives its relative path).
     void write(int r, int h, const Entry &e) { write(r, h, e, e.name()); }
     void write(int r, int h, const Entry &e, QStringView name) {
-        m_grid.setText(r, 4 * h, name);
+        // A pair's second name points at the first one's characters instead of a copy.
+        const QStringView first = m_grid.storedText(r, 4 * (1 - h));
+        if (!first.isEmpty() && first == name)
+            m_grid.setSharedText(r, 4 * h, rawText(first));
+        else
+            m_grid.setText(r, 4 * h, name);
         if (e.kind == Kind::Folder) {
             m_grid.setText(r, 4 * h + 2, FolderTypeText);
             m_grid.setNumber(r, 8 + h, 0);
@@ -43,7 +48,13 @@ public:
             m_grid.setText(r, 4 * h + 1, sizeText(e.size));
             m_grid.setText(r, 4 * h + 2, extensionOf(e.name()));
         }
-        m_grid.setText(r, 4 * h + 3, dateText(e.modified));
+        const QString &date = dateText(e.modified);
+        if (!m_dateStored.isEmpty() && date == m_dateStored) {
+            m_grid.setSharedText(r, 4 * h + 3, rawText(m_dateStored));
+        } else {
+            m_grid.setText(r, 4 * h + 3, date);
+            m_dateStored = m_grid.storedText(r, 4 * h + 3);
+        }
     }
 
     void setSize(int r, int c, quint64 size) {
@@ -71,6 +82,11 @@ private:
             m_sizeTexts.insert(size, text);
         }
         return text;
+    }
+
+    // A string over characters the grid keeps until it is cleared (its own arena).
+    static QString rawText(QStringView stored) {
+        return QString::fromRawData(reinterpret_cast<const QChar *>(stored.utf16()), stored.size());
     }
 
     // As fGetExtension, without a copy.
@@ -111,6 +127,7 @@ private:
     int m_second = -1;
     QString m_dayText;
     QString m_dateText;
+    QStringView m_dateStored; // the last date text written, in the grid's arena
 };
 
 void colourHalf(ResultGrid &g, int r, int h, Color color);

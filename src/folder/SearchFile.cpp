@@ -22,11 +22,16 @@ const QString ScanStatus = QStringLiteral("解析中です... (Escキー長押�
 constexpr int ListYieldEvery = 200;
 constexpr int CompareYieldEvery = 100;
 
-// The kinds and exact sizes of a row's two entries.
+// The kinds of a row's two entries. Their exact sizes are in the grid's size columns.
 struct RowKinds {
     Kind half[2] = {Kind::None, Kind::None};
-    quint64 size[2] = {0, 0};
 };
+
+// The size listed for half h of row r: a number, or its decimal text beyond the int range.
+quint64 listedSize(const ResultGrid &g, int r, int h) {
+    const int number = g.numberAt(r, 8 + h);
+    return number >= 0 ? quint64(number) : g.text(r, 8 + h).toULongLong();
+}
 
 // Notes a folder or entry the scan could not read, once: a folder without search permission
 // fails every entry alike, so the folder is named instead of each of its entries.
@@ -123,7 +128,6 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         g.setNumber(r, 9, 0);
         writer.write(r, side, e);
         kinds[size_t(r)].half[side] = e.kind;
-        kinds[size_t(r)].size[side] = e.size;
         if (!tick())
             break;
     }
@@ -149,7 +153,6 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         }
         writer.write(row, 1, e);
         kinds[size_t(row)].half[1] = e.kind;
-        kinds[size_t(row)].size[1] = e.size;
         if (!tick())
             break;
     }
@@ -188,8 +191,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         return (mode == 1 || mode == 2) && kind.half[0] == Kind::File && kind.half[1] == Kind::File;
     };
     auto hasJob = [&](int r) {
-        const RowKinds &kind = kinds[size_t(r)];
-        return needsContent(r) && (mode == 2 || kind.size[0] == kind.size[1]);
+        return needsContent(r) && (mode == 2 || listedSize(g, r, 0) == listedSize(g, r, 1));
     };
     size_t jobCount = 0;
     for (int r = 1; r <= k; ++r)
@@ -197,9 +199,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     std::vector<ContentJob> jobs;
     jobs.reserve(jobCount);
     for (int r = 1; r <= k; ++r) {
-        const RowKinds &kind = kinds[size_t(r)];
         if (hasJob(r))
-            jobs.push_back({g.storedText(r, 0), kind.size[0], kind.size[1]});
+            jobs.push_back({g.storedText(r, 0), listedSize(g, r, 0), listedSize(g, r, 1)});
     }
     ContentComparer contents(mode, folderPath, otherFolderPath, std::move(jobs), ws.bAbort);
     size_t nextJob = 0;
@@ -219,7 +220,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                     g.setBackColor(r, c, ws.txtState[0]);
                     g.setBackColor(r, c + 4, ws.txtState[0]);
                 };
-                const bool sizesDiffer = kind.size[0] != kind.size[1];
+                const bool sizesDiffer = listedSize(g, r, 0) != listedSize(g, r, 1);
                 if (needsContent(r)) {
                     // Files of different lengths cannot have the same bytes: no need to read.
                     const ContentCheck content = mode == 1 && sizesDiffer

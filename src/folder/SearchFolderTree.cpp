@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -188,8 +189,10 @@ private:
         m_rows.push_back({});
         m_rows.back().parent = parent;
         const int r = last();
+        // The grid's cells grow in place (see ReallocArray): small steps keep few unused
+        // rows, each holding ten cells.
         if (r >= m_grid.rows())
-            m_grid.setRows(std::max(r + 1, m_grid.rows() * 2));
+            m_grid.setRows(std::max(r + 1, m_grid.rows() + m_grid.rows() / 8 + 4096));
         return r;
     }
 
@@ -320,8 +323,9 @@ private:
     ResultGrid &m_grid;
     const QString m_root[2];
     EntryWriter m_writer;
-    std::vector<TreeRow> m_rows; // by grid row; row 0 stands for the compared folders
-    NameExclusions m_exclude;    // names left out at every level
+    // By grid row; row 0 stands for the compared folders. A deque grows without a second copy.
+    std::deque<TreeRow> m_rows;
+    NameExclusions m_exclude; // names left out at every level
     int m_listed = 0;
     bool m_aborted = false;
     bool m_topIncomplete = false;

@@ -416,3 +416,23 @@ TEST(FolderScan, TextPairBeyondTheLimitIsDifferentAndNamed) {
     EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-same.txt"))), QString());
     EXPECT_EQ(ws.DiffCount, 2);
 }
+
+// Sizes beyond the int range are compared exactly: one byte apart is different, equal is equal.
+TEST(FolderScan, SizesBeyondTheIntRangeCompareExactly) {
+    FolderPair pair;
+    const off_t beyond = off_t(5) << 30;
+    for (const char *name : {"equal.bin", "apart.bin"})
+        for (int side = 0; side < 2; ++side) {
+            const QString p = pair.file(side, name, "x");
+            const off_t size = beyond + (side == 1 && name[0] == 'a' ? 1 : 0);
+            ASSERT_EQ(::truncate(encodeNativeName(p).constData(), size), 0);
+            FolderPair::setTime(p, FolderPair::defaultTime());
+        }
+    Workspace ws;
+    sCompare(ws, pair, 0);
+    ASSERT_EQ(ws.fgF.rows(), 3);
+    EXPECT_EQ(ws.DiffCount, 1);
+    for (int r = 1; r < 3; ++r)
+        EXPECT_EQ(sColouredCells(ws, r).isEmpty(), ws.fgF.text(r, 0) == QLatin1String("equal.bin"))
+            << ws.fgF.text(r, 0).toStdString();
+}
