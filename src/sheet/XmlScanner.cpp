@@ -183,8 +183,12 @@ XmlScanner::Token XmlScanner::endTag() {
 }
 
 QByteArrayView XmlScanner::localName(QByteArrayView name) {
-    const qsizetype colon = name.lastIndexOf(':');
-    return colon < 0 ? name : name.sliced(colon + 1);
+    // Names are short: a plain loop is cheaper than a general search.
+    for (qsizetype i = name.size() - 1; i >= 0; --i) {
+        if (name[i] == ':')
+            return name.sliced(i + 1);
+    }
+    return name;
 }
 
 QByteArrayView XmlScanner::rawAttribute(QByteArrayView localName) const {
