@@ -274,6 +274,13 @@ bool SheetViewController::isMarking() const {
 }
 
 void SheetViewController::markSheetPairs() {
+    // The marks read both books whole, as a sheet comparison does: side by side the two would
+    // share the processors, and the comparison is what the user waits for.
+    if (m_comparingSheets) {
+        m_marksWaiting = true;
+        return;
+    }
+    m_marksWaiting = false;
     const Workspace &ws = m_host.workspace();
     const qsizetype n = std::min(ws.lv[0].size(), ws.lv[1].size());
     if (n == 0)
@@ -386,6 +393,11 @@ void SheetViewController::CompareSheets() {
     request->stop = [&ws] { return ws.bAbort.load(); };
 
     ws.setStatus(ComparingSheets);
+    if (m_marker->isRunning()) {
+        m_marker->cancel(); // started again when the comparison ends
+        m_marksWaiting = true;
+    }
+    m_comparingSheets = true;
     auto result = std::make_shared<SheetFileComparison>();
     m_host.runInBackground([request, result] { *result = readAndCompareSheets(*request); },
                            [this, request, result] { showSheetComparison(request, result); });
@@ -422,6 +434,9 @@ void SheetViewController::showSheetComparison(const std::shared_ptr<SheetFileReq
 }
 
 void SheetViewController::finishSheetComparison(const SheetFileComparison &result) {
+    m_comparingSheets = false;
+    if (m_marksWaiting)
+        markSheetPairs();
     QString status = result.problems.join(QStringLiteral("  "));
     if (result.problems.isEmpty())
         status = SheetsDone + (m_sheetCopies.isEmpty()

@@ -90,4 +90,7 @@ private:
     QPointer<QWidget> m_sheetWindow;
     QStringList m_sheetCopies;
     SheetListMarker *m_marker = nullptr;
+    // A sheet comparison is under way; the marks wait for its end (m_marksWaiting).
+    bool m_comparingSheets = false;
+    bool m_marksWaiting = false;
 };

@@ -70,9 +70,7 @@ std::vector<CellRef> sortedCells(const Sheet &sheet, int lastRow, int lastCol) {
         if (row >= 1 && row <= lastRow && col >= 1 && col <= lastCol)
             cells.emplace_back(it.key(), &it.value());
     }
-    std::sort(cells.begin(), cells.end(),
-              [](const CellRef &a, const CellRef &b) { return a.first < b.first; });
-    return cells;
+    return cells; // the store keeps its cells in key order
 }
 
 struct CellSpan {
@@ -280,8 +278,8 @@ bool writeSheet(lxw_workbook *book, const Sheet &sheet, const QHash<quint64, Col
     // Constant-memory mode takes the cells row by row, left to right: the keys sort that way.
     std::vector<quint64> keys;
     keys.reserve(size_t(sheet.cells.size()));
-    for (auto it = sheet.cells.keyBegin(); it != sheet.cells.keyEnd(); ++it)
-        keys.push_back(*it);
+    for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it)
+        keys.push_back(it.key());
     for (auto it = colors.keyBegin(); it != colors.keyEnd(); ++it) {
         if (!sheet.cells.contains(*it))
             keys.push_back(*it);

@@ -150,10 +150,13 @@ std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error)
     Sheet sheet;
     sheet.name = QFileInfo(path).completeBaseName().left(MaxSheetName);
     qsizetype budget = WorkbookLimits::MaxCells;
-    SheetBuilder builder(sheet, cells, budget);
-    const bool ok = CsvParser(text).parse([&builder](int row, int col, QString field) {
-        return builder.add(row + 1, col + 1, valueOf(std::move(field)));
-    });
+    bool ok = false;
+    {
+        SheetBuilder builder(sheet, cells, budget); // settles the cells as it ends
+        ok = CsvParser(text).parse([&builder](int row, int col, QString field) {
+            return builder.add(row + 1, col + 1, valueOf(std::move(field)));
+        });
+    }
     if (!ok) {
         *error = WorkbookText::TooLarge;
         return std::nullopt;

@@ -14,34 +14,32 @@ constexpr QChar CellSeparator = QChar(0x1F);
 // equal. Empty cells, the empty text and 0 all count as nothing, which is close enough for
 // pairing rows; the cells of paired rows are then compared exactly.
 QStringList rowKeys(const Sheet &sheet, int lastCol) {
-    std::vector<std::vector<std::pair<int, const CellValue *>>> rows(size_t(sheet.lastRow) + 1);
-    for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
-        const int row = int(it.key() >> 32);
-        const int col = int(it.key() & 0xFFFFFFFFu);
-        if (row >= 1 && row <= sheet.lastRow && col >= 1 && col <= lastCol)
-            rows[size_t(row)].emplace_back(col, &it.value());
-    }
     QStringList keys;
     keys.reserve(sheet.lastRow);
-    for (int r = 1; r <= sheet.lastRow; ++r) {
-        auto &cells = rows[size_t(r)];
-        std::sort(cells.begin(), cells.end(),
-                  [](const auto &a, const auto &b) { return a.first < b.first; });
-        QString key;
-        for (const auto &[col, value] : cells) {
-            const bool numeric =
-                value->kind == CellValue::Kind::Number || value->kind == CellValue::Kind::Boolean;
-            if (value->isEmpty() || (numeric && value->number == 0))
-                continue;
-            key += QString::number(col);
-            if (numeric)
-                key += u'n' + QString::number(value->number, 'g', 17);
-            else
-                key += (value->kind == CellValue::Kind::Error ? u'e' : u't') + value->text;
-            key += CellSeparator;
-        }
-        keys << key;
+    QString key;
+    int row = 1; // the row whose key is being built
+    // The store walks the cells row by row, each row from left to right.
+    for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
+        const int cellRow = int(it.key() >> 32);
+        const int col = int(it.key() & 0xFFFFFFFFu);
+        if (cellRow < 1 || cellRow > sheet.lastRow || col < 1 || col > lastCol)
+            continue;
+        for (; row < cellRow; ++row)
+            keys << std::exchange(key, QString());
+        const CellValue &value = it.value();
+        const bool numeric =
+            value.kind == CellValue::Kind::Number || value.kind == CellValue::Kind::Boolean;
+        if (value.isEmpty() || (numeric && value.number == 0))
+            continue;
+        key += QString::number(col);
+        if (numeric)
+            key += u'n' + QString::number(value.number, 'g', 17);
+        else
+            key += (value.kind == CellValue::Kind::Error ? u'e' : u't') + value.text;
+        key += CellSeparator;
     }
+    for (; row <= sheet.lastRow; ++row)
+        keys << std::exchange(key, QString());
     return keys;
 }
 

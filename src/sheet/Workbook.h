@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheet/CellStore.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -46,7 +48,7 @@ constexpr qsizetype MaxCells = 5000000;
 struct Sheet {
     QString name;
     int firstRow = 0, firstCol = 0, lastRow = 0, lastCol = 0;
-    QHash<quint64, CellValue> cells; // key: (row << 32) | col
+    CellStore<CellValue> cells;      // key: (row << 32) | col, in that order
     QList<ColumnWidth> columnWidths; // only the runs the workbook sets; others are default
     // The number format texts the cells' format indexes name ("0.00%", "yyyy/m/d"); index 0,
     // an empty text and any index past the end stand for General.

@@ -26,15 +26,19 @@ class SheetBuilder {
 public:
     SheetBuilder(Sheet &sheet, bool keepCells, qsizetype &cellBudget)
         : m_sheet(sheet), m_keep(keepCells), m_budget(cellBudget) {}
+    // The cells end in key order, however they came.
+    ~SheetBuilder() { m_budget += m_sheet.cells.settle(); }
+    SheetBuilder(const SheetBuilder &) = delete;
+    SheetBuilder &operator=(const SheetBuilder &) = delete;
 
-    // row and col are 1-based and must lie on the worksheet. A cell of kind Empty only widens
-    // the used range (a formatted blank). False when the budget is spent.
-    // Room for about this many kept cells, so that a large sheet is not rehashed as it grows.
+    // Room for about this many kept cells, so that a large sheet is not moved as it grows.
     void expect(qsizetype cells) {
         if (m_keep)
             m_sheet.cells.reserve(std::min(cells, m_budget));
     }
 
+    // row and col are 1-based and must lie on the worksheet. A cell of kind Empty only widens
+    // the used range (a formatted blank). False when the budget is spent.
     bool add(int row, int col, CellValue value) {
         if (m_sheet.lastRow == 0) {
             m_sheet.firstRow = m_sheet.lastRow = row;
@@ -48,10 +52,12 @@ public:
         if (!m_keep || value.kind == CellValue::Kind::Empty)
             return true;
         // A repeated cell replaces the earlier one, as in a rewrite; only new cells count.
+        // Repeats out of order are counted until the cells are settled, which gives them back.
+        if (m_budget == 0)
+            m_budget += m_sheet.cells.settle();
         if (m_budget > 0) {
-            const qsizetype before = m_sheet.cells.size();
-            m_sheet.cells.insert(Sheet::key(row, col), std::move(value));
-            m_budget -= m_sheet.cells.size() - before;
+            if (m_sheet.cells.append(Sheet::key(row, col), std::move(value)))
+                --m_budget;
             return true;
         }
         auto found = m_sheet.cells.find(Sheet::key(row, col));

@@ -265,7 +265,7 @@ bool XlsxReader::readCell(XmlScanner &r, int row, int col, SheetBuilder &builder
         } else if (r.name() == "is") {
             inlineText = readRichText(r);
             hasInline = true;
-        } else if (r.name() == "f" && m_cells) {
+        } else if (r.name() == "f") {
             readFormula(r, row, col, sheet);
         } else {
             r.skipCurrentElement(); // extensions
@@ -275,9 +275,7 @@ bool XlsxReader::readCell(XmlScanner &r, int row, int col, SheetBuilder &builder
         return false;
 
     CellValue value;
-    if (!m_cells) {
-        // Only the used range is wanted: any cell present counts.
-    } else if (type == "inlineStr") {
+    if (type == "inlineStr") {
         if (hasInline) {
             value.kind = CellValue::Kind::Text;
             value.text = inlineText;
@@ -388,6 +386,14 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
             if (!onWorksheet(cellRow, cellCol))
                 return fail(ZipText::Damaged);
             nextCol = cellCol + 1;
+            if (!m_cells) {
+                // Only the used range is wanted: any cell present counts, whatever it holds.
+                builder.add(cellRow, cellCol, CellValue());
+                r.skipCurrentElement();
+                if (r.hasError())
+                    return sheetXmlDone(r);
+                continue;
+            }
             if (!readCell(r, cellRow, cellCol, builder, sheet)) {
                 sheetXmlDone(r);
                 return false;

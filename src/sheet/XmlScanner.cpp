@@ -148,13 +148,14 @@ XmlScanner::Token XmlScanner::startTag() {
             ++p;
         if (p >= size || (m_xml[p] != '"' && m_xml[p] != '\''))
             return fail();
+        // Values are short: one plain loop finds the closing quote and refuses a '<'.
         const char quote = m_xml[p];
-        const qsizetype end = m_xml.indexOf(quote, p + 1);
-        if (end < 0)
+        qsizetype end = p + 1;
+        while (end < size && m_xml[end] != quote && m_xml[end] != '<')
+            ++end;
+        if (end >= size || m_xml[end] != quote)
             return fail();
         const QByteArrayView value = m_xml.sliced(p + 1, end - p - 1);
-        if (value.contains('<'))
-            return fail();
         p = end + 1;
         // Namespace declarations are no attributes of the element.
         if (attrName != "xmlns" && !attrName.startsWith("xmlns:"))
@@ -183,8 +184,12 @@ XmlScanner::Token XmlScanner::endTag() {
 }
 
 QByteArrayView XmlScanner::localName(QByteArrayView name) {
-    const qsizetype colon = name.lastIndexOf(':');
-    return colon < 0 ? name : name.sliced(colon + 1);
+    // Names are short: a plain loop is cheaper than a general search.
+    for (qsizetype i = name.size() - 1; i >= 0; --i) {
+        if (name[i] == ':')
+            return name.sliced(i + 1);
+    }
+    return name;
 }
 
 QByteArrayView XmlScanner::rawAttribute(QByteArrayView localName) const {

@@ -152,6 +152,37 @@ TEST(WorkbookRead, XlsxHugeDimensionStaysSparse) {
     EXPECT_EQ(s.cell(1048576, 16384).number, 2);
 }
 
+// Rows and cells out of order, and a cell written twice (the later one counts), read as the
+// same sheet as the tidy one; a lookup finds every cell and a walk meets them in row order.
+TEST(WorkbookRead, XlsxCellsOutOfOrderAndRepeated) {
+    TempFiles tmp;
+    const QByteArray tidy = SheetFixtures::sheetXml(
+        "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"C1\"><v>3</v></c></row>"
+        "<row r=\"2\"><c r=\"B2\"><v>5</v></c></row><row r=\"4\"><c r=\"A4\"><v>7</v></c></row>");
+    const QByteArray shuffled = SheetFixtures::sheetXml(
+        "<row r=\"4\"><c r=\"A4\"><v>7</v></c></row><row r=\"2\"><c r=\"B2\"><v>4</v></c></row>"
+        "<row r=\"1\"><c r=\"C1\"><v>3</v></c><c r=\"A1\"><v>1</v></c></row>"
+        "<row r=\"2\"><c r=\"B2\"><v>5</v></c></row>");
+    const QString path = tmp.filePath(QStringLiteral("order.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        path, SheetFixtures::workbookParts(
+                  {{QStringLiteral("Tidy"), tidy}, {QStringLiteral("Shuffled"), shuffled}})));
+    const auto book = read(path, true);
+    ASSERT_TRUE(book);
+    for (const Sheet &s : book->sheets) {
+        SCOPED_TRACE(s.name.toStdString());
+        EXPECT_EQ(s.cells.size(), 4);
+        EXPECT_EQ(s.cell(2, 2).number, 5);
+        EXPECT_EQ(s.cell(1, 3).number, 3);
+        EXPECT_FALSE(s.cells.contains(Sheet::key(3, 1)));
+        QList<quint64> keys;
+        for (auto it = s.cells.constBegin(); it != s.cells.constEnd(); ++it)
+            keys << it.key();
+        EXPECT_EQ(keys, (QList<quint64>{Sheet::key(1, 1), Sheet::key(1, 3), Sheet::key(2, 2),
+                                        Sheet::key(4, 1)}));
+    }
+}
+
 TEST(WorkbookRead, UnreadableFilesGiveAnError) {
     TempFiles tmp;
     const QByteArray bomb =

@@ -290,6 +290,31 @@ TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
     EXPECT_TRUE(window->detailText().startsWith("A2→A3")) << window->detailText().toStdString();
 }
 
+// A sheet comparison started before the marks are done has the processors first; the marks
+// still come once it has ended.
+TEST_F(SheetListsTest, MarksComeAfterASheetComparisonStartedBeforeThem) {
+    const QString left = files.filePath("left.xlsx"), right = files.filePath("right.xlsx");
+    const auto fill = [](const char *text) {
+        return [text](int k, lxw_worksheet *s) {
+            worksheet_write_string(s, 0, 0, k ? text : "x", nullptr);
+        };
+    };
+    writeWorkbook(left, {"One", "Two"}, fill("old"));
+    writeWorkbook(right, {"One", "Two"}, fill("new"));
+    w->cb[0]->setEditText(left);
+    w->cb[1]->setEditText(right);
+    w->runComparison();
+    w->waitForRun();
+    select(0, 0);
+    sheets().CompareSheets(); // before the marks have begun
+    w->waitForRun();
+    ASSERT_NE(sheets().sheetCompareWindow(), nullptr);
+    for (int i = 0; i < 500 && sheets().lv[0]->topLevelItem(1)->text(3) != "差分あり"; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(sheets().lv[0]->topLevelItem(0)->text(3), "一致");
+    EXPECT_EQ(sheets().lv[0]->topLevelItem(1)->text(3), "差分あり");
+}
+
 TEST_F(SheetListsTest, UnreadableWorkbookOrMissingSheetIsNamedNotDone) {
     const QString right = files.filePath("right.xlsx");
     writeWorkbook(right, {"Data"}, [](int, lxw_worksheet *) {});
