@@ -52,27 +52,6 @@ QString quoted(const QString &s) {
     return u'"' + out + u'"';
 }
 
-QString errorText(quint8 code) {
-    switch (code) {
-    case 0x00:
-        return QStringLiteral("#NULL!");
-    case 0x07:
-        return QStringLiteral("#DIV/0!");
-    case 0x0F:
-        return QStringLiteral("#VALUE!");
-    case 0x17:
-        return QStringLiteral("#REF!");
-    case 0x1D:
-        return QStringLiteral("#NAME?");
-    case 0x24:
-        return QStringLiteral("#NUM!");
-    case 0x2A:
-        return QStringLiteral("#N/A");
-    default:
-        return QString();
-    }
-}
-
 QString numberText(double v) {
     return v == 0 ? QStringLiteral("0") : QString::number(v, 'G', QLocale::FloatingPointShortest);
 }
@@ -181,7 +160,7 @@ bool FormulaDecoder::token(quint8 ptg) {
         return m_c.ok() && (!(kind & 0x10) || function(4, 1));
     }
     case 0x1C: {
-        const QString error = errorText(m_c.u8());
+        const QString error = xlsErrorText(m_c.u8());
         return m_c.ok() && !error.isEmpty() && push(error);
     }
     case 0x1D: {

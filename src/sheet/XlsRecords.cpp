@@ -173,3 +173,26 @@ double xlsRkNumber(quint32 rk) {
         value = std::bit_cast<double>(quint64(rk & 0xFFFFFFFCu) << 32); // the high half of a double
     return (rk & 0x01) ? value / 100 : value;
 }
+
+QString xlsErrorText(quint8 code) {
+    switch (code) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
+    case 0x2B:
+        return QStringLiteral("#GETTING_DATA");
+    default:
+        return QString();
+    }
+}

@@ -95,3 +95,6 @@ private:
 
 // A number from its 30-bit packed form in RK and MULRK records.
 double xlsRkNumber(quint32 rk);
+
+// The text of an error value's code ("#DIV/0!"); empty for a code no spreadsheet writes.
+QString xlsErrorText(quint8 code);

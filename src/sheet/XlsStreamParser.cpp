@@ -259,33 +259,15 @@ CellValue XlsStreamParser::number(double value, quint16 xf) const {
     return v;
 }
 
-QString errorText(quint8 code) {
-    switch (code) {
-    case 0x00:
-        return QStringLiteral("#NULL!");
-    case 0x07:
-        return QStringLiteral("#DIV/0!");
-    case 0x0F:
-        return QStringLiteral("#VALUE!");
-    case 0x17:
-        return QStringLiteral("#REF!");
-    case 0x1D:
-        return QStringLiteral("#NAME?");
-    case 0x24:
-        return QStringLiteral("#NUM!");
-    case 0x2B:
-        return QStringLiteral("#GETTING_DATA");
-    default:
-        return QStringLiteral("#N/A");
-    }
-}
-
 CellValue booleanOrError(quint8 value, bool isError, quint16 format) {
     CellValue v;
     v.format = format;
     if (isError) {
         v.kind = CellValue::Kind::Error;
-        v.text = errorText(value);
+        // An unknown code reads as the error a spreadsheet shows for it.
+        v.text = xlsErrorText(value);
+        if (v.text.isEmpty())
+            v.text = QStringLiteral("#N/A");
     } else {
         v.kind = CellValue::Kind::Boolean;
         v.number = value ? 1 : 0;
