@@ -208,16 +208,32 @@ bool XmlScanner::hasAttribute(QByteArrayView localName) const {
     return false;
 }
 
+// Line ends written in the file read as one LF, as every XML reader gives them; a carriage
+// return written as a character reference (&#13;) is a character of the text and stays.
+static QByteArrayView withLineFeeds(QByteArrayView raw, QByteArray *scratch) {
+    if (!raw.contains('\r'))
+        return raw;
+    *scratch = raw.toByteArray();
+    scratch->replace("\r\n", "\n");
+    scratch->replace('\r', '\n');
+    return *scratch;
+}
+
 QString XmlScanner::attribute(QByteArrayView localName) const {
+    // An attribute's line breaks and tabs written in the file read as spaces; written as
+    // character references they stay what they are.
+    QByteArray spaced;
+    QByteArrayView raw = withLineFeeds(rawAttribute(localName), &spaced);
+    if (raw.contains('\n') || raw.contains('\t')) {
+        spaced = raw.toByteArray();
+        spaced.replace('\n', ' ');
+        spaced.replace('\t', ' ');
+        raw = spaced;
+    }
     QString value;
-    if (!decode(rawAttribute(localName), &value)) {
+    if (!decode(raw, &value)) {
         m_error = true;
         return QString();
-    }
-    // An attribute's line breaks and tabs read as spaces.
-    for (QChar &c : value) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
     }
     return value;
 }
@@ -233,17 +249,14 @@ bool XmlScanner::plainText() const {
 }
 
 QString XmlScanner::text() const {
+    QByteArray scratch;
+    const QByteArrayView raw = withLineFeeds(m_textRaw, &scratch);
     QString value;
     if (m_textIsCdata) {
-        value = QString::fromUtf8(m_textRaw);
-    } else if (!decode(m_textRaw, &value)) {
+        value = QString::fromUtf8(raw);
+    } else if (!decode(raw, &value)) {
         m_error = true;
         return QString();
-    }
-    // Line ends read as one LF, as every XML reader gives them.
-    if (value.contains(u'\r')) {
-        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        value.replace(u'\r', u'\n');
     }
     return value;
 }

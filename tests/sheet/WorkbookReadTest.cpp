@@ -132,6 +132,33 @@ TEST(WorkbookRead, XlsxCellKindsOrderAndRichText) {
     EXPECT_EQ(book->sheets[1].cell(1, 1).text, QStringLiteral("plain"));
 }
 
+// A carriage return written as a character reference is part of the text, in an inline string
+// as in a shared one; line ends written in the file read as one line feed.
+TEST(WorkbookRead, XlsxCarriageReturnsReadAlikeInlineAndShared) {
+    TempFiles tmp;
+    const QByteArray strings =
+        "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<si><t>c&#13;d</t></si><si><t>x&#13;&#10;y</t></si><si><t>p\r\nq\rr</t></si></sst>";
+    const QByteArray sheet = SheetFixtures::sheetXml(
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c>"
+        "<c r=\"C1\" t=\"s\"><v>2</v></c></row>"
+        "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>c&#13;d</t></is></c>"
+        "<c r=\"B2\" t=\"inlineStr\"><is><t>x&#13;&#10;y</t></is></c>"
+        "<c r=\"C2\" t=\"inlineStr\"><is><t>p\r\nq\rr</t></is></c></row>");
+    const QString path = tmp.filePath(QStringLiteral("cr.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        path, SheetFixtures::workbookParts({{QStringLiteral("S"), sheet}}, strings)));
+    const auto book = read(path, true);
+    ASSERT_TRUE(book);
+    const Sheet &s = book->sheets[0];
+    const QString expected[] = {QStringLiteral("c\rd"), QStringLiteral("x\r\ny"),
+                                QStringLiteral("p\nq\nr")};
+    for (int col = 1; col <= 3; ++col) {
+        EXPECT_EQ(s.cell(1, col).text, expected[col - 1]) << col;
+        EXPECT_EQ(s.cell(2, col).text, expected[col - 1]) << col;
+    }
+}
+
 TEST(WorkbookRead, XlsxHugeDimensionStaysSparse) {
     TempFiles tmp;
     const QByteArray sheet =
