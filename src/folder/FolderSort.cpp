@@ -69,14 +69,15 @@ struct RowKey {
     int type[2] = {0, 0}; // the type texts of both halves, as numbers: equal texts, equal numbers
     bool folder[2] = {false, false};
     quint64 size = 0;
-    QString text; // the key column's text
-    // Its sort key, which orders as the collator does; the C locale's collator compares the
-    // texts themselves (without case) and has no matching keys.
+    // The key column's text case-folded: the C locale's collator compares the texts without
+    // case, which is what a plain comparison of the folded texts does.
+    QString folded;
+    // Its sort key, which orders as the collator does (any other locale).
     std::optional<QCollatorSortKey> sortKey;
 };
 
 // folderRowCompare on the keys of two rows.
-int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, bool bySize, int d) {
+int compareKeys(const RowKey &a, const RowKey &b, bool bySize, int d) {
     for (int h = 0; h < 2; ++h) {
         if (a.type[h] == b.type[h])
             continue;
@@ -87,7 +88,8 @@ int compareKeys(const RowKey &a, const RowKey &b, const QCollator &collator, boo
     }
     if (bySize)
         return d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
-    const int r = a.sortKey ? a.sortKey->compare(*b.sortKey) : collator.compare(a.text, b.text);
+    const int r = a.sortKey ? a.sortKey->compare(*b.sortKey)
+                            : QStringView(a.folded).compare(QStringView(b.folded));
     return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
 }
 
@@ -144,16 +146,21 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
         else if (byKeys)
             key.sortKey = collator.sortKey(grid.text(r, col));
         else
-            key.text = grid.text(r, col);
+            key.folded = grid.text(r, col).toCaseFolded();
     }
     const int d = ascending ? 1 : -1;
     const auto less = [&](int a, int b) {
-        return compareKeys(keys[size_t(a)], keys[size_t(b)], collator, bySize, d) < 0;
+        return compareKeys(keys[size_t(a)], keys[size_t(b)], bySize, d) < 0;
     };
     const FolderTree tree(grid);
-    if (tree.isTree())
+    if (tree.isTree()) {
         grid.reorderRows(treeOrder(tree, less));
-    else
-        sortGridRows(grid, less);
+        return ascending;
+    }
+    // The comparison is called directly here, not through a std::function at every step.
+    std::vector<int> order(size_t(grid.rows() - grid.fixedRows()));
+    std::iota(order.begin(), order.end(), grid.fixedRows());
+    std::stable_sort(order.begin(), order.end(), less);
+    grid.reorderRows(order);
     return ascending;
 }

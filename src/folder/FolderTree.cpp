@@ -10,6 +10,13 @@ QStringView entryNameOf(QStringView path) {
 
 FolderTree::FolderTree(const ResultGrid &grid) : m_first(grid.fixedRows()) {
     const int rows = grid.rows();
+    ResultGrid::TextBuffer buffer;
+    // A one-level result (no '/' in any name) is told quickly and keeps nothing.
+    bool below = false;
+    for (int r = m_first; r < rows && !below; ++r)
+        below = grid.textView(r, grid.isEmpty(r, 0) ? 4 : 0, buffer).contains(u'/');
+    if (!below)
+        return;
     const size_t n = size_t(std::max(0, rows - m_first));
     m_depth.resize(n);
     m_end.resize(n);
@@ -17,7 +24,6 @@ FolderTree::FolderTree(const ResultGrid &grid) : m_first(grid.fixedRows()) {
     m_expanded.assign(n, 0);
     // The folders that enclose the current row, outermost first.
     std::vector<int> open;
-    ResultGrid::TextBuffer buffer;
     for (int r = m_first; r < rows; ++r) {
         // A one-sided row names its entry on the side that holds it.
         const int nameCol = grid.isEmpty(r, 0) ? 4 : 0;

@@ -10,11 +10,14 @@
 namespace {
 
 // A folder grid of varied rows: folders and files on either side or both, names that differ
-// in case, digits, punctuation and script, equal names, sizes beyond what fits an int.
+// in case (also beyond ASCII), digits, punctuation and script, equal names, sizes beyond what fits
+// an int.
 void fill(ResultGrid &g, quint32 seed) {
     QRandomGenerator random(seed);
-    const QStringList stems{"alpha", "Alpha",  "beta", "_under", "10",  "9",
-                            "日本",  "にほん", "Zeta", "a-b",    "a b", "ä"};
+    const QStringList stems{"alpha", "Alpha", "beta", "_under", "10", "9", "日本", "にほん", "Zeta",
+                            "a-b", "a b", "ä",
+                            // Case folding beyond ASCII, also outside the basic plane.
+                            "ß", "SS", "Σ", "ς", "İ", "\U00010400x", "\U00010428x", "ǅ"};
     const QStringList types{FolderTypeText, "txt", "TXT", "", "log"};
     const int rows = 600;
     g.setRows(1 + rows);
