@@ -25,7 +25,7 @@ QStringList keepLines(Workspace &ws, const QString &text) {
 } // namespace
 
 QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<QString> *pending) {
+                          std::future<QString> *pending, bool *stopped) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -44,6 +44,8 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
     } catch (const FileReadError &) {
         if (!ws.bAbort) // stopped by the user, not a file that cannot be read
             ws.runProblems << EngineTexts::CannotRead + path;
+        else if (stopped)
+            *stopped = true;
         return {};
     }
 }

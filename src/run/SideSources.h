@@ -14,8 +14,9 @@
 
 // The lines of a text file or a word-processor document; they point into a text the text grid
 // keeps alive. With `pending`, a text file's text is the one readTextInBackground started.
+// `stopped` (when given) is set when the read ended on the user's stop rather than whole.
 QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<QString> *pending = nullptr);
+                          std::future<QString> *pending = nullptr, bool *stopped = nullptr);
 
 // Reads, detects and decodes a text file on a thread of its own, so that both sides of a run
 // load at the same time; stops with the run (ws.bAbort). ws must outlive the result.

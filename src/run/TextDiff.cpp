@@ -47,7 +47,9 @@ public:
                 showAlone(1, right);
             return;
         case PairOutcome::Compare:
-            if (loadSide(1, right))
+            // A read the stop ended leaves its side empty, and a short comparison may end
+            // before it asks again: it would show the other side as all added or deleted.
+            if (loadSide(1, right) && !m_readStopped)
                 compare();
             return;
         }
@@ -136,7 +138,7 @@ private:
                         fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
         m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document,
-                                      side == 1 ? &m_pendingRight : nullptr);
+                                      side == 1 ? &m_pendingRight : nullptr, &m_readStopped);
     }
 
     // A web address: into the history; its text column is headed by the address itself.
@@ -202,6 +204,7 @@ private:
     QString m_path[2];
     MatchParams m_params;
     QStringList m_lines[2];
+    bool m_readStopped = false; // a side's read ended on the user's stop
     std::optional<Workbook> m_books[2];
     // Declared last: destroyed first, it waits for a background read that was not taken.
     std::future<QString> m_pendingRight;

@@ -194,6 +194,15 @@ TEST_F(TextDiffTest, SidesReadTogetherReportProblemsInOrderAndStopTogether) {
     EXPECT_EQ(ws.fg.rows(), 2);
     EXPECT_TRUE(ws.fg.isEmpty(1, 1));
     EXPECT_FALSE(ws.bAbort);
+
+    // A read long enough to hear the stop beside one too short to: the short side is never
+    // shown compared with an empty one.
+    const QString longer = write("longer.txt", QByteArray("line\n").repeated(24 << 20));
+    ws.bAbort = true;
+    fTextDiff(ws, longer, small);
+    EXPECT_TRUE(ws.runProblems.isEmpty());
+    EXPECT_EQ(ws.fg.rows(), 2);
+    EXPECT_TRUE(ws.fg.isEmpty(1, 3));
 }
 
 TEST_F(TextDiffTest, HostileFilesLoadWithoutCrashing) {
