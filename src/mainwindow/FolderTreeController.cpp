@@ -100,7 +100,8 @@ void FolderTreeController::reveal(int gridRow) {
 bool FolderTreeController::onMouse(QEvent *event) {
     const bool press = event->type() == QEvent::MouseButtonPress;
     const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
-    if (!m_view->gridModel()->hasRowMap() || (!press && !doubleClick))
+    // The type first: the viewport still sends events while the view is being destroyed.
+    if ((!press && !doubleClick) || !m_view->gridModel()->hasRowMap())
         return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton)
