@@ -5,6 +5,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -93,16 +94,16 @@ bool ZipPackage::open(const QString &path) {
     return true;
 }
 
-std::optional<QByteArray> ZipPackage::read(const QString &name) {
+zip_file_t *ZipPackage::openEntry(const QString &name, qint64 maxBytes, qint64 *declared) {
     m_error = ZipError::None;
     if (!m_zip) {
         fail(ZipError::CannotOpen);
-        return std::nullopt;
+        return nullptr;
     }
     const auto found = m_index.constFind(name);
     if (found == m_index.constEnd()) {
         fail(ZipError::MissingPart);
-        return std::nullopt;
+        return nullptr;
     }
     const zip_uint64_t index = zip_uint64_t(found.value());
 
@@ -110,26 +111,69 @@ std::optional<QByteArray> ZipPackage::read(const QString &name) {
     zip_stat_init(&st);
     if (zip_stat_index(m_zip, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) {
         fail(ZipError::Damaged);
-        return std::nullopt;
+        return nullptr;
     }
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
         fail(ZipError::Encrypted);
-        return std::nullopt;
+        return nullptr;
     }
-    // The declared size bounds the read below, so it must itself be within the limits. An
-    // entry that then yields more than it declared is damaged (or hostile) and is dropped.
+    // The declared size bounds the read, so it must itself be within the limits. An entry
+    // that then yields more than it declared is damaged (or hostile) and is dropped.
     const qint64 remaining = m_limits.maxTotalBytes - m_totalRead;
-    if (st.size > zip_uint64_t(std::min(m_limits.maxEntryBytes, remaining))) {
+    const zip_uint64_t wanted = std::min(st.size, zip_uint64_t(maxBytes));
+    if (wanted > zip_uint64_t(std::min(m_limits.maxEntryBytes, remaining))) {
         fail(ZipError::TooLarge);
-        return std::nullopt;
+        return nullptr;
     }
-    const qint64 declared = qint64(st.size);
+    *declared = qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
 
     zip_file_t *file = zip_fopen_index(m_zip, index, 0);
-    if (!file) {
+    if (!file)
         fail(errorFromCode(zip_error_code_zip(zip_get_error(m_zip))));
+    return file;
+}
+
+qint64 ZipPackage::statedSize(const QString &name) const {
+    const auto found = m_index.constFind(name);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (!m_zip || found == m_index.constEnd() ||
+        zip_stat_index(m_zip, zip_uint64_t(found.value()), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        return -1;
+    return qint64(std::min<zip_uint64_t>(st.size, std::numeric_limits<qint64>::max()));
+}
+
+std::optional<QByteArray> ZipPackage::readHead(const QString &name, qint64 maxBytes) {
+    qint64 declared = 0;
+    zip_file_t *file = openEntry(name, maxBytes, &declared);
+    if (!file)
         return std::nullopt;
+    const qint64 want = std::min(declared, maxBytes);
+    QByteArray data(qsizetype(want), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < want) {
+        const zip_int64_t n = zip_fread(file, data.data() + got, zip_uint64_t(want - got));
+        if (n < 0) {
+            fail(errorFromCode(zip_error_code_zip(zip_file_get_error(file))));
+            zip_fclose(file);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += n;
     }
+    zip_fclose(file);
+    data.truncate(qsizetype(got));
+    m_totalRead += got;
+    return data;
+}
+
+std::optional<QByteArray> ZipPackage::read(const QString &name) {
+    qint64 declared = 0;
+    zip_file_t *file = openEntry(name, std::numeric_limits<qint64>::max(), &declared);
+    if (!file)
+        return std::nullopt;
     QByteArray data;
     data.reserve(qsizetype(std::min(declared, MaxReserve)));
     char buffer[ReadChunk];

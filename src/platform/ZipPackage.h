@@ -9,6 +9,7 @@
 #include <optional>
 
 typedef struct zip zip_t;
+typedef struct zip_file zip_file_t;
 
 // Texts of the package reader's failures, shown to the user after "文書を読めません: " and the
 // like.
@@ -55,6 +56,11 @@ public:
     // that exact name, Encrypted, TooLarge when the entry or the package's running total would
     // pass the limits, Damaged for bad data or a size that differs from the declared one.
     std::optional<QByteArray> read(const QString &name);
+    // The first bytes of an entry (at most maxBytes, fewer when it is shorter), for a reader
+    // that finds what it needs at the start of a large part. Fails as read() does.
+    std::optional<QByteArray> readHead(const QString &name, qint64 maxBytes);
+    // The decompressed size an entry states; -1 when there is no such entry.
+    qint64 statedSize(const QString &name) const;
 
     // Bytes handed out by read() so far; counts against ZipLimits::maxTotalBytes.
     qint64 totalRead() const { return m_totalRead; }
@@ -64,6 +70,8 @@ public:
 
 private:
     bool fail(ZipError error);
+    // Opens an entry after the checks both reads share; *declared is its stated size.
+    zip_file_t *openEntry(const QString &name, qint64 maxBytes, qint64 *declared);
 
     ZipLimits m_limits;
     zip_t *m_zip = nullptr;

@@ -149,6 +149,7 @@ public:
 
 private:
     std::optional<QByteArray> part(const QString &name);
+    bool rangeFromDimension(const QString &partName, Sheet &sheet);
     bool fail(const QString &error) {
         if (m_error.isEmpty())
             m_error = error;
@@ -428,6 +429,48 @@ bool XlsxReader::readSheet(const QByteArray &xml, Sheet &sheet) {
     return sheetXmlDone(r);
 }
 
+// A sheet list wants only each sheet's used range. The applications that write workbooks
+// state it in <dimension> at the head of the part, so a large sheet need not be unpacked
+// whole (a 50 MB book holds about 500 MB of sheet text). Parts of ordinary size are read
+// whole, so that their range is always that of their cells. A single-cell statement is not
+// trusted even in a large part: it is also what an empty sheet states, and what some writers
+// state whatever the sheet holds.
+bool XlsxReader::rangeFromDimension(const QString &partName, Sheet &sheet) {
+    constexpr qint64 LargePart = 16 * 1024 * 1024;
+    if (m_zip.statedSize(partName) < LargePart)
+        return false;
+    const auto head = m_zip.readHead(partName, 256 * 1024);
+    if (!head || head->startsWith("\xFF\xFE") || head->startsWith("\xFE\xFF"))
+        return false;
+    XmlScanner r{QByteArrayView(*head)};
+    for (;;) {
+        const auto token = r.next();
+        if (token == XmlScanner::End || token == XmlScanner::Invalid)
+            return false;
+        if (token != XmlScanner::StartElement)
+            continue;
+        const QByteArrayView name = r.name();
+        if (name == "sheetData")
+            return false;
+        if (name != "dimension")
+            continue;
+        const QByteArrayView ref = r.rawAttribute("ref");
+        const qsizetype colon = ref.indexOf(':');
+        if (colon < 0)
+            return false;
+        const auto first = cellRef(ref.first(colon));
+        const auto last = cellRef(ref.sliced(colon + 1));
+        if (!first || !last || first->first > last->first || first->second > last->second ||
+            *first == *last)
+            return false;
+        sheet.firstRow = first->first;
+        sheet.firstCol = first->second;
+        sheet.lastRow = last->first;
+        sheet.lastCol = last->second;
+        return true;
+    }
+}
+
 std::optional<Workbook> XlsxReader::read(const QString &path) {
     if (!m_zip.open(path)) {
         // An encrypted workbook is an OLE compound file carrying the encrypted package.
@@ -488,11 +531,15 @@ std::optional<Workbook> XlsxReader::read(const QString &path) {
         // Chart and dialog sheets are no worksheets: the application does not list them.
         if (!hasType(*rel, "worksheet"))
             continue;
+        Sheet sheet;
+        sheet.name = entry.name;
+        if (!m_cells && rangeFromDimension(rel->target, sheet)) {
+            book.sheets << std::move(sheet);
+            continue;
+        }
         const auto xml = part(rel->target);
         if (!xml)
             return std::nullopt;
-        Sheet sheet;
-        sheet.name = entry.name;
         if (!readSheet(*xml, sheet))
             return std::nullopt;
         book.sheets << std::move(sheet);

@@ -179,6 +179,51 @@ TEST(WorkbookRead, XlsxHugeDimensionStaysSparse) {
     EXPECT_EQ(s.cell(1048576, 16384).number, 2);
 }
 
+// A sheet list takes the range a sheet states at its head instead of unpacking it whole; what
+// an application writes gives the same ranges as reading every cell. A single-cell statement
+// (an empty sheet's, or a writer's that never states more) and a missing one are checked
+// against the cells.
+TEST(WorkbookRead, XlsxSheetListTakesTheStatedRangeOrReadsTheCells) {
+    TempFiles tmp;
+    const QString sample = writeSampleBook(tmp);
+    const auto listed = read(sample, false);
+    const auto whole = read(sample, true);
+    ASSERT_TRUE(listed && whole);
+    ASSERT_EQ(listed->sheets.size(), whole->sheets.size());
+    for (qsizetype i = 0; i < whole->sheets.size(); ++i) {
+        EXPECT_EQ(listed->sheets[i].name, whole->sheets[i].name);
+        EXPECT_EQ(listed->sheets[i].usedRangeAddress(), whole->sheets[i].usedRangeAddress());
+        EXPECT_EQ(listed->sheets[i].lastRow, whole->sheets[i].lastRow);
+    }
+
+    // A large part (past the size where the list reads only its head): its stated range is
+    // taken; a single-cell or reversed statement sends it to its cells.
+    const QByteArray cells = "<row r=\"2\"><c r=\"B2\"><v>1</v></c></row>"
+                             "<row r=\"3\"><c r=\"C3\"><v>2</v></c></row>";
+    const QByteArray large =
+        cells + "<extLst><ext>" + QByteArray(17 * 1024 * 1024, 'x') + "</ext></extLst>";
+    const QString path = tmp.filePath(QStringLiteral("stated.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        path,
+        SheetFixtures::workbookParts(
+            {{QStringLiteral("Stated"),
+              SheetFixtures::sheetXml(large, "<dimension ref=\"A1:D9\"/>")},
+             {QStringLiteral("One"), SheetFixtures::sheetXml(large, "<dimension ref=\"A1\"/>")},
+             {QStringLiteral("None"), SheetFixtures::sheetXml(large)},
+             {QStringLiteral("Reversed"),
+              SheetFixtures::sheetXml(large, "<dimension ref=\"C3:B2\"/>")},
+             {QStringLiteral("Small"),
+              SheetFixtures::sheetXml(cells, "<dimension ref=\"A1:D9\"/>")}})));
+    const auto book = read(path, false);
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->sheets.size(), 5);
+    EXPECT_EQ(book->sheets[0].usedRangeAddress(), QStringLiteral("A1:D9"));
+    EXPECT_EQ(book->sheets[1].usedRangeAddress(), QStringLiteral("B2:C3"));
+    EXPECT_EQ(book->sheets[2].usedRangeAddress(), QStringLiteral("B2:C3"));
+    EXPECT_EQ(book->sheets[3].usedRangeAddress(), QStringLiteral("B2:C3"));
+    EXPECT_EQ(book->sheets[4].usedRangeAddress(), QStringLiteral("B2:C3"));
+}
+
 // Rows and cells out of order, and a cell written twice (the later one counts), read as the
 // same sheet as the tidy one; a lookup finds every cell and a walk meets them in row order.
 TEST(WorkbookRead, XlsxCellsOutOfOrderAndRepeated) {
