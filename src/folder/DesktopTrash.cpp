@@ -231,7 +231,8 @@ bool moveIntoTrash(const QString &path, const TrashPlace &place, QString *reason
 }
 
 bool isOwnMountTrash(const QString &folder, const QString &name) {
-    if (name != ownTrashName())
+    // Asked of every entry listed: the cheap test first.
+    if (!name.startsWith(u".Trash-") || name != ownTrashName())
         return false;
     struct stat here {
     }, up{};

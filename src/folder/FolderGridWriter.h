@@ -3,6 +3,7 @@
 #include "engine/ResultGrid.h"
 #include "engine/Workspace.h"
 #include "folder/FolderSort.h"
+#include "folder/LocalTimeOffsets.h"
 #include "folder/SearchFile.h"
 #include "folder/SearchFileListing.h"
 #include "platform/Paths.h"
@@ -48,7 +49,7 @@ public:
             m_grid.setText(r, 4 * h + 1, sizeText(e.size));
             m_grid.setText(r, 4 * h + 2, extensionOf(e.name()));
         }
-        const QString &date = dateText(e.modified);
+        const QString &date = dateText(e.modifiedMsecs);
         if (!m_dateStored.isEmpty() && date == m_dateStored) {
             m_grid.setSharedText(r, 4 * h + 3, rawText(m_dateStored));
         } else {
@@ -95,11 +96,13 @@ private:
         return dot < 0 ? QStringView() : name.mid(dot + 1);
     }
 
-    QString dateText(const QDateTime &time) {
-        if (!time.isValid() || time.timeSpec() != Qt::LocalTime)
-            return fFormatFileTime(time, m_locale);
-        const QDate day = time.date();
-        const int second = time.time().msecsSinceStartOfDay() / 1000;
+    QString dateText(qint64 msecs) {
+        qint64 dayNumber = 0;
+        int msecsOfDay = 0;
+        if (msecs == Entry::NoTime || !m_offsets.localTime(msecs, &dayNumber, &msecsOfDay))
+            return fFormatFileTime(QDateTime(), m_locale);
+        const QDate day = QDate::fromJulianDay(dayNumber);
+        const int second = msecsOfDay / 1000;
         if (day == m_day && second == m_second)
             return m_dateText;
         if (day != m_day) {
@@ -123,6 +126,7 @@ private:
     QLocale m_grouped;
     QHash<quint64, QString> m_sizeTexts;
     QHash<QString, QString> m_textOfText;
+    LocalTimeOffsets m_offsets;
     QDate m_day;
     int m_second = -1;
     QString m_dayText;

@@ -34,8 +34,8 @@ private:
 void examine(const QString &folder, const QString &name, Entry *entry) {
     const QString path = fJoinPath(folder, name);
     NativeStat st;
-    if (!nativeStat(path, &st, true)) {
-        if (!nativeStat(path, &st, false)) {
+    if (!nativeStat(path, &st, true, false)) {
+        if (!nativeStat(path, &st, false, false)) {
             const bool gone = errno == ENOENT || errno == ENOTDIR;
             entry->examined = gone ? Examined::Vanished : Examined::Unreadable;
             entry->error = qint16(errno);
@@ -48,7 +48,7 @@ void examine(const QString &folder, const QString &name, Entry *entry) {
     entry->examined = Examined::Listed;
     entry->kind = st.isDir ? Kind::Folder : (st.isFile ? Kind::File : Kind::Special);
     entry->size = st.isDir ? 0 : st.size;
-    entry->modified = st.modified;
+    entry->modifiedMsecs = st.modifiedMsecs;
 }
 
 } // namespace

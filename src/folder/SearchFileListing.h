@@ -3,11 +3,12 @@
 #include "engine/TextArena.h"
 #include "folder/NameExclusions.h"
 
-#include <QDateTime>
 #include <QString>
+#include <QtGlobal>
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <vector>
 
 // The listing half of the folder comparison: the entries of one folder with their status,
@@ -26,11 +27,13 @@ enum class Examined : quint8 { Listed, Vanished, Unreadable };
 struct Entry {
     const char16_t *nameData = nullptr;
     quint64 size = 0;
-    QDateTime modified;
+    qint64 modifiedMsecs = NoTime; // since the epoch (UTC)
     qint32 nameLength = 0;
     qint16 error = 0; // errno when Unreadable
     Examined examined = Examined::Listed;
     Kind kind = Kind::None;
+
+    static constexpr qint64 NoTime = std::numeric_limits<qint64>::min();
 
     // Valid while the listing that made the entry lives.
     QStringView name() const { return QStringView(nameData, nameLength); }

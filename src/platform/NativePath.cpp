@@ -216,7 +216,7 @@ QString programFilePath() {
     return QCoreApplication::applicationFilePath();
 }
 
-bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks, bool localTime) {
     *out = NativeStat();
     const QByteArray bytes = encodeNativeName(path);
     struct stat st {};
@@ -229,7 +229,9 @@ bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     out->isSymLink = S_ISLNK(st.st_mode);
     out->size = out->isDir ? 0 : quint64(st.st_size);
     const qint64 ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-    out->modified = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime);
+    out->modifiedMsecs = ms;
+    if (localTime)
+        out->modified = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime);
     return true;
 }
 
@@ -262,7 +264,7 @@ QString programFilePath() {
     return QCoreApplication::applicationFilePath();
 }
 
-bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks, bool) {
     *out = NativeStat();
     const QFileInfo info(path);
     const bool link = info.isSymLink();
@@ -270,6 +272,7 @@ bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
         out->exists = true;
         out->isSymLink = true;
         out->modified = info.lastModified();
+        out->modifiedMsecs = out->modified.toMSecsSinceEpoch();
         return true;
     }
     if (!info.exists()) {
@@ -281,6 +284,7 @@ bool nativeStat(const QString &path, NativeStat *out, bool followLinks) {
     out->isFile = info.isFile();
     out->size = out->isDir ? 0 : quint64(info.size());
     out->modified = info.lastModified();
+    out->modifiedMsecs = out->modified.toMSecsSinceEpoch();
     return true;
 }
 

@@ -36,12 +36,16 @@ struct NativeStat {
     // Set only when the path itself is a symbolic link and links were not followed.
     bool isSymLink = false;
     quint64 size = 0;
-    QDateTime modified; // local time, milliseconds kept
+    QDateTime modified;       // local time, milliseconds kept (unless not asked for)
+    qint64 modifiedMsecs = 0; // the same time, in milliseconds since the epoch (UTC)
 };
 
 // stat() (or lstat() when followLinks is false). False, with *out reset and errno set, when
 // the path does not exist or cannot be examined (a broken link with followLinks).
-bool nativeStat(const QString &path, NativeStat *out, bool followLinks = true);
+// localTime false leaves out->modified invalid: its time-zone lookup is the dearest part of
+// a stat, and a caller with many times converts them together.
+bool nativeStat(const QString &path, NativeStat *out, bool followLinks = true,
+                bool localTime = true);
 
 // Calls onEntry with the name of every entry of the folder except "." and ".." (hidden ones
 // included), in the order the file system gives them. onEntry returning false stops the
