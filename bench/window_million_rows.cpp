@@ -4,6 +4,7 @@
 // whole result, and the memory the views add. With "wrap" the window is in wrap mode
 // (setting Return=1) and every 10th line is long enough to wrap several times.
 //   cmake --build build --target window_million_rows && build/window_million_rows [lines] [wrap]
+//   build/window_million_rows LEFT RIGHT [wrap]     (two files of your own)
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -51,12 +53,21 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int lines = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const bool wrap = argc > 2 && QByteArray(argv[2]) == "wrap";
+    // Two existing files are compared as they are (e.g. the pair bench/compare_with_diff.sh
+    // times in batch); otherwise a pair of the given length is made.
+    const bool given = argc > 2 && QFileInfo(QString::fromLocal8Bit(argv[1])).isFile() &&
+                       QFileInfo(QString::fromLocal8Bit(argv[2])).isFile();
+    const int lines = argc > 1 && !given ? std::atoi(argv[1]) : 1000000;
+    const bool wrap = argc > 2 && QByteArray(argv[argc - 1]) == "wrap";
     QTemporaryDir dir;
-    const QString a = dir.filePath("a.txt"), b = dir.filePath("b.txt");
-    writeLines(a, lines, 0, wrap);
-    writeLines(b, lines, 100, wrap);
+    QString a = dir.filePath("a.txt"), b = dir.filePath("b.txt");
+    if (given) {
+        a = QString::fromLocal8Bit(argv[1]);
+        b = QString::fromLocal8Bit(argv[2]);
+    } else {
+        writeLines(a, lines, 0, wrap);
+        writeLines(b, lines, 100, wrap);
+    }
     QFile settings(dir.filePath("setting.ini"));
     settings.open(QIODevice::WriteOnly);
     settings.write(wrap ? "[Corvane]\nReturn=1\n" : "[Corvane]\n");
