@@ -29,9 +29,34 @@ FolderTreeController::FolderTreeController(ResultGridView *view) : QObject(view)
         new EventHook(this, [this](QEvent *e) { return onMouse(e); }));
 }
 
-QRect FolderTreeController::markerRect(const QRect &cell, int depth) {
-    const int side = std::min(cell.height(), Indent);
-    return QRect(cell.left() + 2 + depth * Indent, cell.center().y() - side / 2 + 1, side, side);
+namespace {
+
+int markerSide(const QRect &cell) {
+    return std::min(cell.height(), FolderTreeController::Indent);
+}
+
+} // namespace
+
+int FolderTreeController::indentStep(const QRect &cell, int depth, int nameWidth) {
+    if (depth <= 0)
+        return Indent;
+    // The name starts 2 px after the marker, which starts 2 px into the cell.
+    const int room = cell.width() - 4 - markerSide(cell) - nameWidth;
+    return std::clamp(room / depth, MinIndent, Indent);
+}
+
+QRect FolderTreeController::markerRect(const QRect &cell, int depth, int step) {
+    const int side = markerSide(cell);
+    return QRect(cell.left() + 2 + depth * step, cell.center().y() - side / 2 + 1, side, side);
+}
+
+QRect FolderTreeController::markerRectAt(const QModelIndex &index) const {
+    const int r = m_view->gridModel()->gridRow(index.row());
+    const int depth = m_tree.depth(r);
+    const QRect cell = m_view->visualRect(index);
+    const QString name = entryNameOf(m_view->grid()->text(r, index.column())).toString();
+    const int step = indentStep(cell, depth, m_view->fontMetrics().horizontalAdvance(name));
+    return markerRect(cell, depth, step);
 }
 
 QString FolderTreeController::folderKey(int gridRow) const {
@@ -115,7 +140,7 @@ bool FolderTreeController::onMouse(QEvent *event) {
         return false;
     const bool onMarker = isNameColumn(index.column()) &&
                           !m_view->grid()->isEmpty(r, index.column()) &&
-                          markerRect(m_view->visualRect(index), m_tree.depth(r)).contains(pos);
+                          markerRectAt(index).contains(pos);
     // A double click on a folder row opens or closes it instead of comparing the pair; on
     // the marker its second press is the second toggle of a quick double click.
     if (onMarker || doubleClick) {

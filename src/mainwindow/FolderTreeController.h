@@ -7,6 +7,7 @@
 #include <QString>
 
 class QEvent;
+class QModelIndex;
 class QRect;
 class ResultGridView;
 
@@ -30,13 +31,19 @@ public:
     // Expands every folder that gridRow lies in.
     void reveal(int gridRow);
 
-    // Pixels of indentation per level, and the marker's square in a cell of `cell`.
+    // Pixels of indentation per level, and the fewest a level keeps when a name is too long.
     static constexpr int Indent = 12;
-    static QRect markerRect(const QRect &cell, int depth);
+    static constexpr int MinIndent = 3;
+    // The indentation per level in a name cell `cell` of a row at `depth` whose name is
+    // nameWidth pixels wide: shrunk towards MinIndent as far as the name needs to show whole.
+    static int indentStep(const QRect &cell, int depth, int nameWidth);
+    // The marker's square in that cell, with that step: where it is drawn and clicked.
+    static QRect markerRect(const QRect &cell, int depth, int step = Indent);
 
 private:
     std::optional<std::vector<int>> rebuild();
     QString folderKey(int gridRow) const;
+    QRect markerRectAt(const QModelIndex &index) const;
     bool onMouse(QEvent *event);
     bool onKey(QEvent *event);
 

@@ -28,7 +28,10 @@ void FolderTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     // Background, selection and focus as the style paints a cell, then marker and name.
     opt.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-    const QRect marker = FolderTreeController::markerRect(opt.rect, depth);
+    // A name too long for its cell takes room from the indentation before it is cut short.
+    const int step =
+        FolderTreeController::indentStep(opt.rect, depth, opt.fontMetrics.horizontalAdvance(name));
+    const QRect marker = FolderTreeController::markerRect(opt.rect, depth, step);
     if (tree.hasChildren(r)) {
         QStyleOption arrow;
         arrow.initFrom(widget);

@@ -13,13 +13,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include <utime.h>
 
@@ -238,4 +241,61 @@ TEST_F(FolderTreeViewTest, OneLevelResultShowsEveryRowWithoutMap) {
     EXPECT_EQ(model()->rowCount(), grid().rows() - 1);
     EXPECT_EQ(model()->gridRow(0), 1);
     EXPECT_EQ(model()->modelRow(grid().rows() - 1), grid().rows() - 2);
+}
+
+TEST_F(FolderTreeViewTest, LongNamesDeepDownTakeRoomFromTheIndentation) {
+    w->resize(640, 700);
+    compare(true); // for the column's width at the window's default size
+    const QRect anyCell = view()->visualRect(model()->index(0, 0));
+    const int side = std::min(anyCell.height(), FolderTreeController::Indent);
+    // Too wide with the full indentation three levels down, narrow enough with a few pixels.
+    const int target = anyCell.width() - 4 - side - 3 * 5;
+    const QFontMetrics metrics = view()->fontMetrics();
+    QString longName = QStringLiteral("n");
+    while (metrics.horizontalAdvance(longName + QLatin1Char('n')) <= target)
+        longName += QLatin1Char('n');
+    ASSERT_GT(metrics.horizontalAdvance(longName), anyCell.width() - 4 - side - 3 * 12);
+    for (const QString side : {"left", "right"}) {
+        QDir().mkpath(files.filePath(side + "/a/b/c/" + longName + "d"));
+        write(side + "/a/b/c/" + longName, "x");
+        write(side + "/a/b/c/s", "x");
+        write(side + "/a/b/c/" + longName + "d/in", "x");
+    }
+    compare(true);
+    for (const char *folder : {"a", "a/b", "a/b/c"})
+        tree().setExpanded(rowOf(folder), true);
+    view()->setCurrentCell(rowOf("top.txt"), 1); // no scrolling, no selection measured
+    QApplication::processEvents();
+    const QImage image = view()->viewport()->grab().toImage();
+    auto cellOf = [&](const QString &name) {
+        return view()->visualRect(model()->index(model()->modelRow(rowOf(name)), 0));
+    };
+    // The first and last columns with dark pixels in a name cell, from its left edge.
+    auto inkSpan = [&](const QString &name) {
+        const QRect cell = cellOf(name);
+        int first = -1, last = -1;
+        for (int x = cell.left(); x < cell.right(); ++x)
+            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    if (first < 0)
+                        first = x - cell.left();
+                    last = x - cell.left();
+                }
+        return std::pair(first, last);
+    };
+    const QString prefix = QStringLiteral("a/b/c/");
+    const auto [shortFirst, shortLast] = inkSpan(prefix + "s");
+    const auto [longFirst, longLast] = inkSpan(prefix + longName);
+    EXPECT_NEAR(shortFirst, 4 + 3 * FolderTreeController::Indent + side, 2); // a short name
+    EXPECT_LT(longFirst, shortFirst - 3 * 4); // a long one moves left...
+    EXPECT_GE(longLast - longFirst + 3, metrics.horizontalAdvance(longName)); // ...and shows whole
+
+    // A click on the arrow where it is drawn opens the folder with the long name.
+    const QString folder = prefix + longName + "d";
+    EXPECT_FALSE(shown().contains(folder + "/in"));
+    const QRect cell = cellOf(folder);
+    const QPoint arrow(cell.left() + inkSpan(folder).first + 3, cell.center().y());
+    EXPECT_LT(arrow.x() - cell.left(), shortFirst - 3 * 4);
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, arrow);
+    EXPECT_TRUE(shown().contains(folder + "/in"));
 }
