@@ -1,22 +1,28 @@
 // Shows a folder comparison through every level in the main window (offscreen unless a display
-// is given) and prints: the time of the comparison run, the time from its end until the top
-// level is painted, the time of expanding a folder (the first at the top, then a folder at the
-// bottom of the tree with every folder above it) and of collapsing it again, and a sort by
-// name, each until the view is painted again.
-//   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT
+// is given) and prints: the time from the start of the run until its top level is painted (the
+// preview the run sends before it scans the folders below), the time of the comparison run,
+// the time from its end until the result is painted, the time of expanding a folder (the first
+// at the top, then a folder at the bottom of the tree with every folder above it) and of
+// collapsing it again, and a sort by name, each until the view is painted again.
+// With ESC_MS, an Esc press ESC_MS after the preview stops the run instead, and the time from
+// the press until the result the run has is painted and the window usable is printed.
+//   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC_MS]
 // (DATA=dir bench/folder_tree_vs_diff.sh leaves its two trees in dir/L and dir/R.)
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
+#include "run/ComparisonRunner.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -36,16 +42,41 @@ int main(int argc, char **argv) {
 
     window.cb[0]->setEditText(QString::fromLocal8Bit(argv[1]));
     window.cb[1]->setEditText(QString::fromLocal8Bit(argv[2]));
-    QElapsedTimer t;
-    t.start();
-    window.runComparison();
-    window.waitForRun();
-    const qint64 compared = t.elapsed();
     ResultGridView *view = window.view(ResultView::Folder);
     auto paint = [&] {
         view->viewport()->repaint();
         QApplication::processEvents();
     };
+    QElapsedTimer t;
+    qint64 previewed = -1;
+    // Connected after the window's own handler: the preview is in the grid when this runs.
+    QObject::connect(&window.runner(), &ComparisonRunner::folderPreview, [&] {
+        view->viewport()->repaint();
+        previewed = t.elapsed();
+    });
+    t.start();
+    window.runComparison();
+    while (window.isRunning() && previewed < 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    std::printf("top level preview after    %lld ms\n", previewed);
+    if (argc > 3) {
+        QElapsedTimer wait;
+        wait.start();
+        while (window.isRunning() && wait.elapsed() < std::atoll(argv[3]))
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        t.restart();
+        QApplication::sendEvent(view, &press);
+        while (window.isRunning())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        paint();
+        std::printf("Esc %s ms after the preview: run over, result painted after %lld ms "
+                    "(%d entries)\n",
+                    argv[3], t.elapsed(), window.workspace().fgF.rows() - 1);
+        return 0;
+    }
+    window.waitForRun();
+    const qint64 compared = t.elapsed();
     t.restart();
     paint();
     const qint64 shown = t.elapsed();

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 // Which result view is in front (and the only one enabled).
 enum class ResultView { Text, Binary, Folder, Sheets };
@@ -105,6 +106,9 @@ public:
     std::function<void()> wrapRowHeightsHook;
     // Brings the main window to the foreground after a text or sheet-list result.
     std::function<void()> raiseWindowHook;
+    // Given the top level of a folder comparison through every level as soon as it is listed,
+    // while the folders below are still scanned; a window shows it until the result is in.
+    std::function<void(std::shared_ptr<ResultGrid>)> folderPreviewHook;
 
     // A run fills a workspace of its own while this one stays on screen: `run` gets the
     // sources and options of this one, grids with the same layout and no rows, and the view in

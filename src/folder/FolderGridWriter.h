@@ -32,6 +32,8 @@ public:
         m_grouped.setNumberOptions(m_grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     }
 
+    ResultGrid &grid() { return m_grid; }
+
     // The name cell holds the entry's own name (the tree scan gives its relative path).
     void write(int r, int h, const Entry &e) { write(r, h, e, e.name()); }
     void write(int r, int h, const Entry &e, QStringView name) {

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -54,6 +56,8 @@ int filesBelow(const QString &folder, const NameExclusions &exclude,
     });
     return files;
 }
+
+using Level = std::vector<std::pair<const Entry *, const Entry *>>;
 
 class TreeScan {
 public:
@@ -118,7 +122,7 @@ private:
         }
 
         // Pairs by name within each kind, the first of a name winning, as at the top.
-        std::vector<std::pair<const Entry *, const Entry *>> level;
+        Level level;
         QHash<QStringView, size_t> folders;
         QHash<QStringView, size_t> files;
         for (const Entry &e : listing[0].entries) {
@@ -140,6 +144,8 @@ private:
                 level.push_back({nullptr, &e});
         }
 
+        if (parentRow == 0 && m_ws.folderPreviewHook)
+            sendPreview(level);
         for (const auto &[left, right] : level) {
             // Read at every entry, not only at every 200th: one entry can be a whole
             // one-sided tree to count.
@@ -152,20 +158,8 @@ private:
             const QString ownName = any.name().toString();
             const QString name = rel.isEmpty() ? ownName : rel + QLatin1Char('/') + ownName;
             const int r = addRow(parentRow);
-            TreeRow row;
+            TreeRow row = writePair(m_writer, r, half, name);
             row.parent = parentRow;
-            for (int h = 0; h < 2; ++h) {
-                if (!half[h]) {
-                    // As a one-level listing of a folder alone: the right size column
-                    // holds 0 under the left folder's entries, the left one stays empty.
-                    if (m_alone < 0 || h == 1)
-                        m_grid.setNumber(r, 8 + h, 0);
-                    continue;
-                }
-                m_writer.write(r, h, *half[h], name);
-                row.kind[h] = half[h]->kind;
-                row.size[h] = half[h]->size;
-            }
             const bool folderPair = m_alone >= 0 ? any.kind == Kind::Folder &&
                                                        !isLink(fJoinPath(folder[m_alone], ownName))
                                                  : left && right && any.kind == Kind::Folder &&
@@ -183,6 +177,65 @@ private:
             if (folderPair)
                 scanPair(name, r);
         }
+    }
+
+    // Writes the cells of a pair (either half may be missing) into row r of the writer's grid.
+    TreeRow writePair(EntryWriter &writer, int r, const Entry *const half[2], QStringView name) {
+        TreeRow row;
+        for (int h = 0; h < 2; ++h) {
+            if (!half[h]) {
+                // As a one-level listing of a folder alone: the right size column
+                // holds 0 under the left folder's entries, the left one stays empty.
+                if (m_alone < 0 || h == 1)
+                    writer.grid().setNumber(r, 8 + h, 0);
+                continue;
+            }
+            writer.write(r, h, *half[h], name);
+            row.kind[h] = half[h]->kind;
+            row.size[h] = half[h]->size;
+        }
+        return row;
+    }
+
+    // The top level as soon as it is listed and paired, for the window to show while the
+    // trees below are scanned: files with their states unless their contents are still to be
+    // compared, folders with no state yet. Nothing is counted; with OnlyDF the files known
+    // to be equal are left out.
+    void sendPreview(const Level &level) {
+        auto preview = std::make_shared<ResultGrid>(m_grid.cols(), m_grid.fixedRows());
+        preview->copyLayoutFrom(m_grid);
+        preview->setRedraw(true); // the run's own grid is not drawn while it is filled
+        preview->setRows(1 + std::max(1, int(level.size())));
+        for (int c = 0; c < m_grid.cols(); ++c)
+            preview->setText(0, c, m_grid.text(0, c));
+        EntryWriter writer(*preview);
+        std::vector<bool> remove(size_t(preview->rows()), false);
+        bool anyRemoved = false;
+        int r = 0;
+        for (const auto &[left, right] : level) {
+            const Entry *half[2] = {left, right};
+            const TreeRow row = writePair(writer, ++r, half, (left ? left : right)->name());
+            if (m_alone >= 0 || row.kind[0] == Kind::Folder || row.kind[1] == Kind::Folder)
+                continue;
+            if (row.kind[0] == Kind::None || row.kind[1] == Kind::None) {
+                colourOneSided(*preview, r, row);
+                continue;
+            }
+            const bool sizesDiffer = row.size[0] != row.size[1];
+            std::optional<bool> content;
+            if (needsContent(row)) {
+                if (m_ws.folderContentMode != 1 || !sizesDiffer)
+                    continue; // known when its contents are compared
+                content = true;
+            }
+            if (!colourPair(*preview, r, row, content) && m_ws.OnlyDF) {
+                remove[size_t(r)] = true;
+                anyRemoved = true;
+            }
+        }
+        if (anyRemoved)
+            removeFolderRows(*preview, remove);
+        m_ws.folderPreviewHook(std::move(preview));
     }
 
     int addRow(int parent) {
@@ -286,36 +339,50 @@ private:
         const TreeRow &row = m_rows[size_t(r)];
         if (row.descended)
             return false; // known once its contents are compared
-        const Color *state = m_ws.txtState.data();
         if (row.kind[0] == Kind::None || row.kind[1] == Kind::None) {
-            const int h = row.kind[0] == Kind::None ? 1 : 0;
-            colourHalf(m_grid, r, h, state[1]);
-            colourHalf(m_grid, r, 1 - h, state[2]);
-            (h == 0 ? m_ws.LeftOnlyCount : m_ws.RightOnlyCount) += row.files;
+            colourOneSided(m_grid, r, row);
+            (row.kind[0] == Kind::None ? m_ws.RightOnlyCount : m_ws.LeftOnlyCount) += row.files;
             return true;
         }
-        bool differs = false;
-        auto check = [&](bool different, int c) {
-            if (!different)
-                return;
-            differs = true;
-            m_grid.setBackColor(r, c, state[0]);
-            m_grid.setBackColor(r, c + 4, state[0]);
-        };
-        const bool sizesDiffer = row.size[0] != row.size[1];
+        std::optional<bool> contentDiffers;
         if (needsContent(row)) {
+            const bool sizesDiffer = row.size[0] != row.size[1];
             const ContentCheck content = m_ws.folderContentMode == 1 && sizesDiffer
                                              ? ContentCheck{true, {}}
                                              : contents.result(nextJob++, stop);
             if (!content.note.isEmpty())
                 m_ws.runNotes.append(content.note);
-            check(content.differs, 0);
+            contentDiffers = content.differs;
         }
-        check(sizesDiffer, 1);
-        check(m_grid.text(r, 2) != m_grid.text(r, 6), 2);
-        check(m_grid.text(r, 3) != m_grid.text(r, 7), 3);
+        const bool differs = colourPair(m_grid, r, row, contentDiffers);
         if (differs)
             ++m_ws.DiffCount;
+        return differs;
+    }
+
+    void colourOneSided(ResultGrid &g, int r, const TreeRow &row) const {
+        const int h = row.kind[0] == Kind::None ? 1 : 0;
+        colourHalf(g, r, h, m_ws.txtState[1]);
+        colourHalf(g, r, 1 - h, m_ws.txtState[2]);
+    }
+
+    // Colours the cells in which a pair of files differs (the name cells by the outcome of a
+    // content check, where one was made); true when they differ.
+    bool colourPair(ResultGrid &g, int r, const TreeRow &row,
+                    std::optional<bool> contentDiffers) const {
+        bool differs = false;
+        auto check = [&](bool different, int c) {
+            if (!different)
+                return;
+            differs = true;
+            g.setBackColor(r, c, m_ws.txtState[0]);
+            g.setBackColor(r, c + 4, m_ws.txtState[0]);
+        };
+        if (contentDiffers)
+            check(*contentDiffers, 0);
+        check(row.size[0] != row.size[1], 1);
+        check(g.text(r, 2) != g.text(r, 6), 2);
+        check(g.text(r, 3) != g.text(r, 7), 3);
         return differs;
     }
 

@@ -15,6 +15,7 @@ RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *
       m_runner(new ComparisonRunner(this)) {
     connect(m_runner, &ComparisonRunner::progress, this, &RunController::progress);
     connect(m_runner, &ComparisonRunner::finished, this, &RunController::finish);
+    connect(m_runner, &ComparisonRunner::folderPreview, this, &RunController::showPreview);
     qApp->installEventFilter(this);
 }
 
@@ -87,6 +88,16 @@ void RunController::setBusy(bool busy) {
     setCommandsAvailable(true);
     m_running = false;
     Q_EMIT ended();
+}
+
+// The top level of a folder comparison in progress takes the place of the result on screen
+// (which the run's result replaces in any case). The commands stay greyed and the input held
+// back as before; the status keeps the run's progress.
+void RunController::showPreview(ResultGrid &grid) {
+    if (!m_running)
+        return;
+    m_ws.fgF.swapContents(grid);
+    m_ws.sShowView(ResultView::Folder);
 }
 
 // The finished run's result replaces the one on screen; then the window does what the run

@@ -13,6 +13,7 @@ class QEvent;
 class QThread;
 class QMainWindow;
 class QWidget;
+class ResultGrid;
 class Workspace;
 
 // A comparison run as the window drives it: a fresh workspace is filled on a worker thread
@@ -60,6 +61,7 @@ Q_SIGNALS:
     void ended();
 
 private:
+    void showPreview(ResultGrid &grid);
     void finish();
     void taskEnded();
     void setBusy(bool busy);

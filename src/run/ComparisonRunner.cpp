@@ -71,6 +71,17 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
     };
     connect(&ws, &Workspace::statusChanged, this, forward);
     connect(&ws, &Workspace::progressChanged, this, forward);
+    // Like the texts, a preview that arrives after its run was handled is dropped.
+    ws.folderPreviewHook = [this, serial](std::shared_ptr<ResultGrid> grid) {
+        grid->moveToThread(thread());
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, grid] {
+                if (serial == m_serial && m_thread)
+                    Q_EMIT folderPreview(*grid);
+            },
+            Qt::QueuedConnection);
+    };
     m_thread = QThread::create([&ws, paths = ws.cb, before = beforeRun] {
         if (before)
             before(ws);

@@ -51,6 +51,9 @@ public:
 Q_SIGNALS:
     // The run's progress texts for the status line.
     void progress(const QString &status);
+    // The top level of a folder comparison through every level, listed before the folders
+    // below it: shown (its contents taken) until the run's result replaces it.
+    void folderPreview(ResultGrid &grid);
     void finished();
 
 private:

@@ -1,5 +1,6 @@
 // A comparison run is a transaction: what the user does while it works cannot change its
 // result, Esc stops it at once, and a failure inside it leaves a usable window.
+#include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
 #include "run/ComparisonRunner.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -268,4 +270,51 @@ TEST_F(RunTransactionTest, TheSaveCommandWritesOnAWorkerAndReportsTheOutcome) {
     const QByteArray written = TempFiles::read(csv);
     EXPECT_TRUE(written.contains("LINE 19999")) << written.right(200).toStdString();
     EXPECT_TRUE(w->menuBar()->isEnabled());
+}
+
+TEST_F(RunTransactionTest, AFolderRunThroughEveryLevelShowsItsTopLevelWhileItWorks) {
+    // Enough entries below the top for the run to poll (and be held) after listing it.
+    for (int k = 0; k < 300; ++k) {
+        files.write(QStringLiteral("L/sub/f%1").arg(k), "x");
+        files.write(QStringLiteral("R/sub/f%1").arg(k), "x");
+    }
+    files.write("L/size.txt", "a");
+    files.write("R/size.txt", "abc");
+    files.write("L/left.txt", "a");
+    files.write("R/right/in.txt", "a");
+    auto w = open("[Corvane]\nRecursive=1\n");
+    QList<QAction *> available;
+    for (QAction *action : w->findChildren<QAction *>())
+        if (action->isEnabled())
+            available << action;
+    holdNextRun(*w);
+    compare(*w, files.filePath("L"), files.filePath("R"));
+    ASSERT_TRUE(w->isRunning());
+    const ResultGrid &g = w->workspace().fgF;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.rows() == 5; }, 5000));
+    EXPECT_EQ(w->workspace().shownView(), ResultView::Folder);
+    EXPECT_EQ(w->view(ResultView::Folder)->gridModel()->rowCount(), 4);
+    QHash<QString, int> rowOf;
+    for (int r = 1; r < g.rows(); ++r)
+        rowOf.insert(g.isEmpty(r, 0) ? g.text(r, 4) : g.text(r, 0), r);
+    EXPECT_EQ(QStringList(rowOf.keys()).size(), 4);
+    const auto &state = w->workspace().txtState;
+    // Files with their states, folders (one-sided too) with none yet.
+    EXPECT_EQ(g.backColor(rowOf["size.txt"], 1), state[0]);
+    EXPECT_EQ(g.backColor(rowOf["left.txt"], 0), state[1]);
+    for (const char *folder : {"sub", "right"})
+        for (const int c : {0, 4})
+            EXPECT_EQ(g.backColor(rowOf[folder], c), ResultGrid::DefaultColor) << folder;
+    // Still a run: every command greyed, no summary yet.
+    for (QAction *action : std::as_const(available))
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_FALSE(w->menuBar()->isEnabled());
+    EXPECT_FALSE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+
+    release();
+    w->waitForRun();
+    QApplication::processEvents(); // a preview sent late is dropped
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+    EXPECT_EQ(g.rows(), 1 + 4 + 300); // the one-sided folder stays one row
+    EXPECT_EQ(w->view(ResultView::Folder)->gridModel()->rowCount(), 4);
 }
