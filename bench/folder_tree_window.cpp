@@ -4,9 +4,10 @@
 // the time from its end until the result is painted, the time of expanding a folder (the first
 // at the top, then a folder at the bottom of the tree with every folder above it) and of
 // collapsing it again, and a sort by name, each until the view is painted again.
-// With ESC_MS, an Esc press ESC_MS after the preview stops the run instead, and the time from
-// the press until the result the run has is painted and the window usable is printed.
-//   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC_MS]
+// With ESC, an Esc press ESC milliseconds after the preview (or, with "compare", as the
+// comparison pass after the listing starts) stops the run instead, and the time from the press
+// until the result the run has is painted and the window usable is printed.
+//   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC]
 // (DATA=dir bench/folder_tree_vs_diff.sh leaves its two trees in dir/L and dir/R.)
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
@@ -60,19 +61,27 @@ int main(int argc, char **argv) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     std::printf("top level preview after    %lld ms\n", previewed);
     if (argc > 3) {
+        // "compare": at the first progress of the comparison pass (a percentage; the listing
+        // counts entries).
+        const bool atCompare = qstrcmp(argv[3], "compare") == 0;
+        bool comparing = false;
+        QObject::connect(&window.runner(), &ComparisonRunner::progress,
+                         [&](const QString &text) { comparing = text.endsWith(QLatin1Char('%')); });
         QElapsedTimer wait;
         wait.start();
-        while (window.isRunning() && wait.elapsed() < std::atoll(argv[3]))
+        while (window.isRunning() &&
+               (atCompare ? !comparing : wait.elapsed() < std::atoll(argv[3])))
             QApplication::processEvents(QEventLoop::AllEvents, 5);
+        const bool stopped = window.isRunning();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         t.restart();
         QApplication::sendEvent(view, &press);
         while (window.isRunning())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         paint();
-        std::printf("Esc %s ms after the preview: run over, result painted after %lld ms "
-                    "(%d entries)\n",
-                    argv[3], t.elapsed(), window.workspace().fgF.rows() - 1);
+        std::printf("Esc at %s%s: run over, result painted after %lld ms (%d entries)\n", argv[3],
+                    stopped ? "" : " (after the run had ended)", t.elapsed(),
+                    window.workspace().fgF.rows() - 1);
         return 0;
     }
     window.waitForRun();

@@ -23,6 +23,7 @@ const QString EntriesSuffix = QStringLiteral(" 項目");
 const QString AllEntries = QStringLiteral("*");
 constexpr int ListYieldEvery = 200;
 constexpr int CompareYieldEvery = 100;
+constexpr size_t MaxPreviewRows = 50000;
 
 // What the comparison pass needs to know of a row beyond its cells.
 struct TreeRow {
@@ -144,7 +145,8 @@ private:
                 level.push_back({nullptr, &e});
         }
 
-        if (parentRow == 0 && m_ws.folderPreviewHook)
+        // A top level this large is most of the work: the preview would only double it.
+        if (parentRow == 0 && m_ws.folderPreviewHook && level.size() <= MaxPreviewRows)
             sendPreview(level);
         for (const auto &[left, right] : level) {
             // Read at every entry, not only at every 200th: one entry can be a whole
@@ -213,6 +215,8 @@ private:
         bool anyRemoved = false;
         int r = 0;
         for (const auto &[left, right] : level) {
+            if (m_ws.bAbort)
+                return;
             const Entry *half[2] = {left, right};
             const TreeRow row = writePair(writer, ++r, half, (left ? left : right)->name());
             if (m_alone >= 0 || row.kind[0] == Kind::Folder || row.kind[1] == Kind::Folder)
