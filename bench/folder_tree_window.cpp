@@ -8,6 +8,7 @@
 // comparison pass after the listing starts) stops the run instead, and the time from the press
 // until the result the run has is painted and the window usable is printed.
 //   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC]
+// FFILE=1 or 2 in the environment compares contents too.
 // (DATA=dir bench/folder_tree_vs_diff.sh leaves its two trees in dir/L and dir/R.)
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
@@ -40,6 +41,7 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
     window.waitForRun();
     window.workspace().recursiveFolders = true;
+    window.workspace().folderContentMode = qEnvironmentVariableIntValue("FFILE"); // 0, 1, 2
 
     window.cb[0]->setEditText(QString::fromLocal8Bit(argv[1]));
     window.cb[1]->setEditText(QString::fromLocal8Bit(argv[2]));
