@@ -175,15 +175,11 @@ void ContentComparer::work() {
         if (failed)
             break; // the caller stops at this job: later ones are never asked for
     }
-    // Jobs given up are answered as stopped, so that result() never waits for them.
+    // Jobs given up are answered as stopped, so that result() never waits for them. (Not
+    // by an outcome each: a stop early in a million pairs would make as many exceptions.)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        for (Outcome &outcome : m_outcomes) {
-            if (!outcome.ready) {
-                outcome.ready = true;
-                outcome.error = std::make_exception_ptr(StoppedInFile{});
-            }
-        }
+        m_workEnded = true;
     }
     m_done.notify_all();
 }
@@ -194,7 +190,9 @@ ContentCheck ContentComparer::result(size_t i, const std::function<bool()> &stop
     Outcome outcome;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_done.wait(lock, [&] { return m_outcomes[i / 2].ready; });
+        m_done.wait(lock, [&] { return m_outcomes[i / 2].ready || m_workEnded; });
+        if (!m_outcomes[i / 2].ready)
+            throw StoppedInFile{};
         outcome = std::move(m_outcomes[i / 2]);
     }
     if (outcome.error)

@@ -74,6 +74,7 @@ private:
     std::vector<Outcome> m_outcomes; // of the second thread's jobs (odd i) only, at i / 2
     std::mutex m_mutex;
     std::condition_variable m_done;
+    bool m_workEnded = false; // the second thread has stopped: jobs not ready are given up
     std::atomic<bool> m_quit = false;
     std::thread m_thread;
 };

@@ -299,6 +299,9 @@ private:
         std::vector<bool> differs(size_t(n) + 1, false);
         try {
             for (int r = 1; r <= n; ++r) {
+                // Read at every row: a hundred pairs of files to open can take long.
+                if (m_ws.bAbort)
+                    return;
                 differs[size_t(r)] = compareRow(r, contents, nextJob, stop);
                 if (r % CompareYieldEvery == 0) {
                     m_ws.reportProgress(r, n);
