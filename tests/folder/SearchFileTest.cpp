@@ -1,8 +1,13 @@
 #include "FolderFixtures.h"
 
 #include "encoding/Charset.h"
+#include "folder/SearchFileContent.h"
 
 #include <QElapsedTimer>
+
+#include <atomic>
+#include <functional>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -435,4 +440,30 @@ TEST(FolderScan, SizesBeyondTheIntRangeCompareExactly) {
     for (int r = 1; r < 3; ++r)
         EXPECT_EQ(sColouredCells(ws, r).isEmpty(), ws.fgF.text(r, 0) == QLatin1String("equal.bin"))
             << ws.fgF.text(r, 0).toStdString();
+}
+
+TEST(FolderContentComparer, AnswersEveryPairInOrderAndGivesUpTheRestWhenStopped) {
+    FolderPair pair;
+    QStringList names;
+    std::vector<ContentJob> jobs;
+    for (int i = 0; i < 6; ++i)
+        names << QStringLiteral("f%1").arg(i);
+    for (int i = 0; i < 6; ++i) {
+        pair.file(0, names[i].toUtf8(), "ab");
+        pair.file(1, names[i].toUtf8(), i % 2 ? "ac" : "ab");
+        jobs.push_back({names[i], 2, 2});
+    }
+    const std::function<bool()> never = [] { return false; };
+    std::atomic<bool> abort = false;
+    {
+        ContentComparer contents(1, pair.dir(0), pair.dir(1), jobs, abort);
+        for (size_t i = 0; i < jobs.size(); ++i)
+            EXPECT_EQ(contents.result(i, never).differs, i % 2 == 1) << i;
+    }
+    // Stopped before the second thread took a pair: the pairs it would have compared are
+    // answered as stopped at once, none is waited for.
+    abort = true;
+    ContentComparer contents(1, pair.dir(0), pair.dir(1), jobs, abort);
+    EXPECT_THROW(contents.result(1, never), StoppedInFile);
+    EXPECT_THROW(contents.result(3, never), StoppedInFile);
 }
