@@ -313,8 +313,20 @@ TEST_F(RunTransactionTest, AFolderRunThroughEveryLevelShowsItsTopLevelWhileItWor
 
     release();
     w->waitForRun();
-    QApplication::processEvents(); // a preview sent late is dropped
     EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
     EXPECT_EQ(g.rows(), 1 + 4 + 300); // the one-sided folder stays one row
     EXPECT_EQ(w->view(ResultView::Folder)->gridModel()->rowCount(), 4);
+
+    // A preview still queued when its run has been handled is dropped, also when the next
+    // run (here of the folders' "sub", 300 entries at the top) has started meanwhile.
+    w->runComparison();
+    w->waitForRun();
+    holdNextRun(*w);
+    compare(*w, files.filePath("L/sub"), files.filePath("R/sub"));
+    QList<int> rowsShown;
+    QObject::connect(&g, &ResultGrid::contentsChanged, [&] { rowsShown << g.rows(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.rows() == 1 + 300; }, 5000));
+    EXPECT_FALSE(rowsShown.contains(5));
+    release();
+    w->waitForRun();
 }
