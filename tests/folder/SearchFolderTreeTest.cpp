@@ -4,6 +4,11 @@
 
 #include "folder/SearchFolderTree.h"
 
+#include <QHash>
+
+#include <memory>
+#include <vector>
+
 #include <unistd.h>
 
 namespace {
@@ -223,4 +228,70 @@ TEST(FolderTree, EscStopsTheListingAtTheNextPollAtAnyDepth) {
     EXPECT_EQ(polls, 1);
     EXPECT_LE(ws.fgF.rows(), 1 + 200);
     EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0); // nothing compared
+}
+
+// The coloured columns of a row of any grid, and the rows by name.
+QString colouredCells(const ResultGrid &g, int r) {
+    QStringList cells;
+    for (int c = 0; c < 8; ++c)
+        if (g.backColor(r, c) != ResultGrid::DefaultColor)
+            cells.append(QString::number(c));
+    return cells.join(QLatin1Char(','));
+}
+QHash<QString, int> rowsByName(const ResultGrid &g) {
+    QHash<QString, int> rows;
+    for (int r = 1; r < g.rows(); ++r)
+        rows.insert(g.isEmpty(r, 0) ? g.text(r, 4) : g.text(r, 0), r);
+    return rows;
+}
+
+TEST(FolderTree, TopLevelPreviewHoldsTheStatesKnownBeforeTheFoldersBelow) {
+    FolderPair pair;
+    fillTrees(pair);
+    pair.file(0, "sized.txt", "a");
+    pair.file(1, "sized.txt", "abc");
+    pair.file(0, "samesize.txt", "ab");
+    pair.file(1, "samesize.txt", "AB");
+    for (const int mode : {0, 1}) {
+        for (const bool onlyDifferences : {false, true}) {
+            SCOPED_TRACE(mode * 10 + onlyDifferences);
+            Workspace ws;
+            std::vector<std::shared_ptr<ResultGrid>> previews;
+            ws.folderPreviewHook = [&](std::shared_ptr<ResultGrid> g) { previews.push_back(g); };
+            compareTrees(ws, pair, mode, onlyDifferences);
+            ASSERT_EQ(previews.size(), 1u); // the top level only
+            const ResultGrid &preview = *previews[0];
+            const QHash<QString, int> shown = rowsByName(preview);
+            const QHash<QString, int> final = rowsByName(ws.fgF);
+            QStringList got = shown.keys();
+            got.sort();
+            // Folders stay whatever they hold; files known to be equal go with OnlyDF.
+            QStringList expected{"a", "old", "same", "sized.txt"};
+            if (!onlyDifferences || mode == 1)
+                expected << "samesize.txt"
+                         << "top.txt";
+            expected.sort();
+            EXPECT_EQ(got, expected);
+            EXPECT_EQ(preview.text(0, 0), ws.fgF.text(0, 0));
+            // Folders (one-sided too) have no state yet; files have their final one unless
+            // their contents are still to be compared.
+            for (const char *folder : {"a", "old"})
+                EXPECT_EQ(colouredCells(preview, shown[folder]), QString()) << folder;
+            EXPECT_EQ(colouredCells(preview, shown["sized.txt"]),
+                      colouredCells(ws.fgF, final["sized.txt"]));
+            EXPECT_EQ(colouredCells(preview, shown["samesize.txt"]),
+                      mode == 0 ? colouredCells(ws.fgF, final["samesize.txt"]) : QString());
+            EXPECT_EQ(preview.text(shown["sized.txt"], 5), ws.fgF.text(final["sized.txt"], 5));
+        }
+    }
+    // A one-sided file is coloured by its side at once.
+    pair.file(0, "lone.txt", "1");
+    Workspace ws;
+    std::shared_ptr<ResultGrid> preview;
+    ws.folderPreviewHook = [&](std::shared_ptr<ResultGrid> g) { preview = g; };
+    compareTrees(ws, pair);
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(colouredCells(*preview, rowsByName(*preview)["lone.txt"]),
+              colouredCells(ws.fgF, rowsByName(ws.fgF)["lone.txt"]));
+    EXPECT_EQ(preview->backColor(rowsByName(*preview)["lone.txt"], 0), ws.txtState[1]);
 }
