@@ -10,6 +10,7 @@
 //   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC]
 // FFILE=1 or 2 in the environment compares contents too.
 // (DATA=dir bench/folder_tree_vs_diff.sh leaves its two trees in dir/L and dir/R.)
+#include "BenchWindow.h"
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
@@ -36,15 +37,9 @@ int main(int argc, char **argv) {
     }
     QTemporaryDir dir;
     frmMain window({}, dir.filePath("setting.ini"));
-    window.resize(1200, 900);
-    window.show();
-    QApplication::processEvents();
-    window.waitForRun();
+    prepareBenchWindow(window, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     window.workspace().recursiveFolders = true;
     window.workspace().folderContentMode = qEnvironmentVariableIntValue("FFILE"); // 0, 1, 2
-
-    window.cb[0]->setEditText(QString::fromLocal8Bit(argv[1]));
-    window.cb[1]->setEditText(QString::fromLocal8Bit(argv[2]));
     ResultGridView *view = window.view(ResultView::Folder);
     auto paint = [&] {
         view->viewport()->repaint();

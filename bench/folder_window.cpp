@@ -4,6 +4,7 @@
 // until the view is painted again.
 //   cmake --build build --target folder_window && build/folder_window LEFT RIGHT
 // (bench/folder_vs_diff.sh with DATA=dir leaves two folders of 100,000 entries in dir/L, dir/R.)
+#include "BenchWindow.h"
 #include "folder/FolderSort.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridView.h"
@@ -27,13 +28,7 @@ int main(int argc, char **argv) {
     }
     QTemporaryDir dir;
     frmMain window({}, dir.filePath("setting.ini"));
-    window.resize(1200, 900);
-    window.show();
-    QApplication::processEvents();
-    window.waitForRun();
-
-    window.cb[0]->setEditText(QString::fromLocal8Bit(argv[1]));
-    window.cb[1]->setEditText(QString::fromLocal8Bit(argv[2]));
+    prepareBenchWindow(window, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     QElapsedTimer t;
     t.start();
     window.runComparison();

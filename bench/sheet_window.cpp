@@ -3,6 +3,7 @@
 // given, and prints the time from the command until the window is painted, split into the
 // background work (reading, comparing, writing the copies) and the window's own part.
 //   cmake --build build --target sheet_window && build/sheet_window [rows] [cols]
+#include "BenchWindow.h"
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/frmMain.h"
 #include "sheet/CompareSheets.h"
@@ -112,14 +113,8 @@ int main(int argc, char **argv) {
     const qint64 freeCpu = cpuMs() - cpu;
 
     frmMain window({}, dir.filePath("setting.ini"));
-    window.resize(1200, 900);
-    window.show();
-    QApplication::processEvents();
-    window.waitForRun();
+    prepareBenchWindow(window, a, b);
     window.sheetView().openInSpreadsheet = [](const QStringList &) {};
-
-    window.cb[0]->setEditText(a);
-    window.cb[1]->setEditText(b);
     window.runComparison();
     window.waitForRun();
     SheetViewController &sheets = window.sheetView();

@@ -5,6 +5,7 @@
 // (setting Return=1) and every 10th line is long enough to wrap several times.
 //   cmake --build build --target window_million_rows && build/window_million_rows [lines] [wrap]
 //   build/window_million_rows LEFT RIGHT [wrap]     (two files of your own)
+#include "BenchWindow.h"
 #include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/frmMain.h"
@@ -74,13 +75,7 @@ int main(int argc, char **argv) {
     settings.close();
 
     frmMain window({}, dir.filePath("setting.ini"));
-    window.resize(1200, 900);
-    window.show();
-    QApplication::processEvents();
-    window.waitForRun();
-
-    window.cb[0]->setEditText(a);
-    window.cb[1]->setEditText(b);
+    prepareBenchWindow(window, a, b);
     QElapsedTimer t;
     t.start();
     window.runComparison();
