@@ -35,6 +35,24 @@ QString dayTextOf(QDate day, const QLocale &locale) {
                                            : locale.toString(day, QLocale::ShortFormat);
 }
 
+bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
+                          std::optional<bool> contentDiffers, Color changed) {
+    bool differs = false;
+    auto check = [&](bool different, int c) {
+        if (!different)
+            return;
+        differs = true;
+        g.setBackColor(r, c, changed);
+        g.setBackColor(r, c + 4, changed);
+    };
+    if (contentDiffers)
+        check(*contentDiffers, 0);
+    check(sizesDiffer, 1);
+    check(g.text(r, 2) != g.text(r, 6), 2);
+    check(g.text(r, 3) != g.text(r, 7), 3);
+    return differs;
+}
+
 void colourHalf(ResultGrid &g, int r, int h, Color color) {
     for (int c = 4 * h; c < 4 * h + 4; ++c)
         g.setBackColor(r, c, color);

@@ -13,6 +13,7 @@
 #include <QLocale>
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 // Writing the folder comparison's entries into its grid: the cell texts of an entry, the
@@ -137,6 +138,11 @@ private:
 };
 
 void colourHalf(ResultGrid &g, int r, int h, Color color);
+
+// Colours the cells in which the two files of row r differ, on both sides: the names by the
+// outcome of a content check where one was made, then size, type and date. True when any does.
+bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
+                          std::optional<bool> contentDiffers, Color changed);
 
 // Restores redrawing and the cursor on every way out.
 class ScanScope {

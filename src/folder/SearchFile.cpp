@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <optional>
 
 #include <vector>
 
@@ -212,15 +213,8 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                 colourHalf(g, r, 1, ws.txtState[2]);
                 ++ws.LeftOnlyCount;
             } else {
-                bool differs = false;
-                auto check = [&](bool different, int c) {
-                    if (!different)
-                        return;
-                    differs = true;
-                    g.setBackColor(r, c, ws.txtState[0]);
-                    g.setBackColor(r, c + 4, ws.txtState[0]);
-                };
                 const bool sizesDiffer = listedSize(g, r, 0) != listedSize(g, r, 1);
+                std::optional<bool> contentDiffers;
                 if (needsContent(r)) {
                     // Files of different lengths cannot have the same bytes: no need to read.
                     const ContentCheck content = mode == 1 && sizesDiffer
@@ -229,12 +223,9 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                     // A pair left uncompared is different, and the status says why.
                     if (!content.note.isEmpty())
                         ws.runNotes.append(content.note);
-                    check(content.differs, 0);
+                    contentDiffers = content.differs;
                 }
-                check(sizesDiffer, 1);
-                check(g.text(r, 2) != g.text(r, 6), 2);
-                check(g.text(r, 3) != g.text(r, 7), 3);
-                if (differs) {
+                if (colourDifferingCells(g, r, sizesDiffer, contentDiffers, ws.txtState[0])) {
                     ++ws.DiffCount;
                 } else if (ws.OnlyDF) {
                     remove[size_t(r)] = true;

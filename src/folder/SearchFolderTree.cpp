@@ -377,20 +377,8 @@ private:
     // content check, where one was made); true when they differ.
     bool colourPair(ResultGrid &g, int r, const TreeRow &row,
                     std::optional<bool> contentDiffers) const {
-        bool differs = false;
-        auto check = [&](bool different, int c) {
-            if (!different)
-                return;
-            differs = true;
-            g.setBackColor(r, c, m_ws.txtState[0]);
-            g.setBackColor(r, c + 4, m_ws.txtState[0]);
-        };
-        if (contentDiffers)
-            check(*contentDiffers, 0);
-        check(row.size[0] != row.size[1], 1);
-        check(g.text(r, 2) != g.text(r, 6), 2);
-        check(g.text(r, 3) != g.text(r, 7), 3);
-        return differs;
+        return colourDifferingCells(g, r, row.size[0] != row.size[1], contentDiffers,
+                                    m_ws.txtState[0]);
     }
 
     Workspace &m_ws;
