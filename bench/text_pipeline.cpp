@@ -66,12 +66,17 @@ int main(int argc, char **argv) {
     };
     t.start();
     Workspace ws;
-    std::future<QString> pendingRight = readTextInBackground(ws, QString::fromLocal8Bit(argv[2]));
+    // The right side is read, decoded and split on a second thread, as a run does it.
+    std::future<LoadedText> pendingRight =
+        readTextInBackground(ws, QString::fromLocal8Bit(argv[2]));
     const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]));
-    const QString rightText = pendingRight.get();
-    lap("read + decode");
-    const QStringList left = splitLinesShared(leftText), right = splitLinesShared(rightText);
-    lap("split");
+    lap("read + decode (left)");
+    const QStringList left = splitLinesShared(leftText);
+    lap("split (left)");
+    const LoadedText loadedRight = pendingRight.get();
+    const QString &rightText = loadedRight.text;
+    const QStringList &right = loadedRight.lines;
+    lap("wait for the right");
     PairTable table;
     matchLines(left, right, MatchParams{}, table);
     releaseFreedMemory(); // as a run does

@@ -9,6 +9,8 @@
 
 #include <QStringEncoder>
 
+#include <type_traits>
+
 namespace {
 
 // Collects the document as UTF-16 and encodes it in the ANSI code page when a piece is done.
@@ -31,11 +33,40 @@ private:
 class Utf8Sink {
 public:
     void add(QStringView s) {
-        const qsizetype need = m_len + m_encoder.requiredSpace(s.size());
-        if (need > m_bytes.size())
-            m_bytes.resize(std::max(need, m_bytes.size() * 2 + 4096));
-        m_len = m_encoder.appendToBuffer(m_bytes.data() + m_len, s) - m_bytes.data();
+        if (!addAscii(s, false))
+            addEncoded(s);
     }
+
+    // A field of ASCII characters alone (nearly every one) is copied byte by byte with its
+    // quotes doubled, in one pass; false, with nothing added, for any other text.
+    bool addAscii(QStringView s, bool doubleQuotes) {
+        const char16_t *from = s.utf16();
+        const qsizetype n = s.size();
+        char16_t all = 0;
+        qsizetype quotes = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            all |= from[i];
+            quotes += from[i] == u'"';
+        }
+        if (all >= 0x80)
+            return false;
+        if (!doubleQuotes)
+            quotes = 0;
+        char *to = room(n + quotes);
+        if (quotes == 0) {
+            for (qsizetype i = 0; i < n; ++i)
+                to[i] = char(from[i]);
+        } else {
+            for (qsizetype i = 0, k = 0; i < n; ++i) {
+                to[k++] = char(from[i]);
+                if (from[i] == u'"')
+                    to[k++] = '"';
+            }
+        }
+        m_len += n + quotes;
+        return true;
+    }
+
     bool take(QByteArray &bytes) {
         m_bytes.truncate(m_len);
         bytes = std::move(m_bytes);
@@ -45,6 +76,18 @@ public:
     }
 
 private:
+    void addEncoded(QStringView s) {
+        room(m_encoder.requiredSpace(s.size()));
+        m_len = m_encoder.appendToBuffer(m_bytes.data() + m_len, s) - m_bytes.data();
+    }
+
+    // Where the next n bytes go, the buffer grown to hold them.
+    char *room(qsizetype n) {
+        if (m_len + n > m_bytes.size())
+            m_bytes.resize(std::max(m_len + n, m_bytes.size() * 2 + 4096));
+        return m_bytes.data() + m_len;
+    }
+
     QStringEncoder m_encoder{QStringEncoder::Utf8};
     QByteArray m_bytes;
     qsizetype m_len = 0;
@@ -132,6 +175,10 @@ private:
     }
 
     void field(QStringView text) {
+        if constexpr (std::is_same_v<Sink, Utf8Sink>) {
+            if (m_out.addAscii(text, true))
+                return;
+        }
         // The bytes of a name that is not UTF-8 cannot be encoded: they show as U+FFFD, as a
         // file manager shows them.
         if (hasForeignBytes(text))

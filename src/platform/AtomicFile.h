@@ -77,6 +77,7 @@ public:
 private:
     bool fail(Step step, int error);
     void closeDescriptor();
+    void startWriteBack();
 
     QString m_path;
     QString m_target;
@@ -84,6 +85,8 @@ private:
     Links m_links;
     FileAccess &m_access;
     int m_fd = -1;
+    qint64 m_written = 0;       // bytes written so far
+    qint64 m_writeBackFrom = 0; // where the disk has not been asked to start yet
     bool m_open = false;
     bool m_keepPermissions = true;
     QString m_error;

@@ -25,7 +25,7 @@ QStringList keepLines(Workspace &ws, const QString &text) {
 } // namespace
 
 QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<QString> *pending, bool *stopped) {
+                          std::future<LoadedText> *pending, bool *stopped) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -36,8 +36,12 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
         return keepLines(ws, NormalizeLineEnds(*text));
     }
     try {
-        return keepLines(ws, pending && pending->valid() ? pending->get()
-                                                         : LoadNormalizedText(path, stopOf(ws)));
+        if (pending && pending->valid()) {
+            LoadedText loaded = pending->get();
+            ws.fg.keepAlive(loaded.text);
+            return std::move(loaded.lines);
+        }
+        return keepLines(ws, LoadNormalizedText(path, stopOf(ws)));
     } catch (const FileTooLargeError &) {
         ws.runProblems << EngineTexts::TooLargeToRead + path;
         return {};
@@ -50,10 +54,13 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
     }
 }
 
-std::future<QString> readTextInBackground(const Workspace &ws, const QString &path) {
+std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path) {
     // The loader's failure (FileReadError) is thrown again where the text is taken.
-    return std::async(std::launch::async,
-                      [&ws, path] { return LoadNormalizedText(path, stopOf(ws)); });
+    return std::async(std::launch::async, [&ws, path] {
+        LoadedText loaded{LoadNormalizedText(path, stopOf(ws)), {}};
+        loaded.lines = splitLinesShared(loaded.text);
+        return loaded;
+    });
 }
 
 QStringList loadWebLines(Workspace &ws, const QString &address) {

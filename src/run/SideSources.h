@@ -12,15 +12,21 @@
 // Loading one side of a comparison from a file, a document, a web address or a workbook. A side
 // that cannot be read has no lines (or no sheets), and ws.runProblems says why.
 
+// A text file read, decoded and split into lines that point into the text.
+struct LoadedText {
+    QString text;
+    QStringList lines;
+};
+
 // The lines of a text file or a word-processor document; they point into a text the text grid
 // keeps alive. With `pending`, a text file's text is the one readTextInBackground started.
 // `stopped` (when given) is set when the read ended on the user's stop rather than whole.
 QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<QString> *pending = nullptr, bool *stopped = nullptr);
+                          std::future<LoadedText> *pending = nullptr, bool *stopped = nullptr);
 
-// Reads, detects and decodes a text file on a thread of its own, so that both sides of a run
-// load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
-std::future<QString> readTextInBackground(const Workspace &ws, const QString &path);
+// Reads, detects, decodes and splits a text file on a thread of its own, so that both sides of
+// a run load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
+std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path);
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
 QStringList loadWebLines(Workspace &ws, const QString &address);

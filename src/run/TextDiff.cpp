@@ -207,7 +207,7 @@ private:
     bool m_readStopped = false; // a side's read ended on the user's stop
     std::optional<Workbook> m_books[2];
     // Declared last: destroyed first, it waits for a background read that was not taken.
-    std::future<QString> m_pendingRight;
+    std::future<LoadedText> m_pendingRight;
 };
 
 QString summary(const Workspace &ws) {
