@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -37,37 +38,66 @@ size_t tableSize(size_t expected) {
     return capacity;
 }
 
-// Gives every distinct line text a small id, in one open-addressing table over both sides.
+// Gives every distinct line text a small id, in one open-addressing table over both sides. A
+// slot keeps the high half of its line's hash beside the id, so most lines that only share a
+// slot are told apart without reading their texts.
 class LineInterner {
 public:
-    explicit LineInterner(size_t expected) : m_slots(tableSize(expected), -1) {
+    explicit LineInterner(size_t expected) : m_slots(tableSize(expected)) {
         m_mask = m_slots.size() - 1;
+        m_texts.reserve(expected);
     }
 
-    int intern(const QString &line) {
-        const size_t h = lineHash(line);
-        for (size_t s = h & m_mask;; s = (s + 1) & m_mask) {
-            const int id = m_slots[s];
-            if (id < 0) {
-                m_slots[s] = int(m_texts.size());
-                m_texts.push_back(&line);
-                m_hashes.push_back(h);
-                return m_slots[s];
+    // Asks the processor for a slot that an intern() a few lines later will read.
+    void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
+
+    int intern(QStringView line, size_t hash) {
+        const quint32 tag = quint32(quint64(hash) >> 32);
+        for (size_t s = hash & m_mask;; s = (s + 1) & m_mask) {
+            Slot &slot = m_slots[s];
+            if (slot.id < 0) {
+                slot = {int(m_texts.size()), tag};
+                m_texts.push_back(line);
+                return slot.id;
             }
-            if (m_hashes[size_t(id)] == h && *m_texts[size_t(id)] == line)
-                return id;
+            if (slot.tag == tag && m_texts[size_t(slot.id)] == line)
+                return slot.id;
         }
     }
 
     int count() const { return int(m_texts.size()); }
-    int length(int id) const { return int(m_texts[size_t(id)]->size()); }
+    int length(int id) const { return int(m_texts[size_t(id)].size()); }
 
 private:
-    std::vector<int> m_slots;
+    struct Slot {
+        int id = -1;
+        quint32 tag = 0;
+    };
+    std::vector<Slot> m_slots;
     size_t m_mask;
-    std::vector<const QString *> m_texts;
-    std::vector<size_t> m_hashes;
+    std::vector<QStringView> m_texts;
 };
+
+std::vector<size_t> lineHashes(const QStringList &lines) {
+    std::vector<size_t> hashes(size_t(lines.size()));
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        hashes[size_t(k)] = lineHash(lines[k]);
+    return hashes;
+}
+
+// Ids of the lines in order, each from the interner; the slots a few lines ahead are fetched
+// while a line is looked up, as they lie anywhere in a table far larger than the cache.
+void internLines(LineInterner &interner, const QStringList &lines,
+                 const std::vector<size_t> &hashes, std::vector<int> &ids) {
+    constexpr size_t Ahead = 8;
+    const size_t n = hashes.size();
+    ids.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+        if (k + Ahead < n)
+            interner.prefetch(hashes[k + Ahead]);
+        ids[k] = interner.intern(lines[qsizetype(k)], hashes[k]);
+    }
+}
 
 enum class RunOutcome { Fails, Qualifies, End };
 
@@ -101,12 +131,19 @@ LineIndex::LineIndex(const QStringList &left, const QStringList &right, const Ma
         // The table of distinct lines goes before the windows are built: it is the biggest
         // part of the index while it lives.
         LineInterner interner(size_t(left.size()) + size_t(right.size()));
-        m_idL.reserve(size_t(left.size()));
-        for (const QString &line : left)
-            m_idL.push_back(interner.intern(line));
-        m_idR.reserve(size_t(right.size()));
-        for (const QString &line : right)
-            m_idR.push_back(interner.intern(line));
+        // The two sides are hashed at the same time, the right one on another core when the
+        // texts are long enough to gain from it.
+        std::vector<size_t> hashesL, hashesR;
+        if (left.size() + right.size() >= 100000) {
+            std::thread rightHashes([&] { hashesR = lineHashes(right); });
+            hashesL = lineHashes(left);
+            rightHashes.join();
+        } else {
+            hashesL = lineHashes(left);
+            hashesR = lineHashes(right);
+        }
+        internLines(interner, left, hashesL, m_idL);
+        internLines(interner, right, hashesR, m_idR);
         m_length.resize(size_t(interner.count()));
         for (int id = 0; id < interner.count(); ++id)
             m_length[size_t(id)] = interner.length(id);
