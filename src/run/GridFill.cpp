@@ -2,6 +2,9 @@
 
 #include "engine/EngineTexts.h"
 
+#include <algorithm>
+#include <thread>
+
 using namespace EngineTexts;
 
 void setupGridColumns(Workspace &ws) {
@@ -49,9 +52,14 @@ RowState classify(const PairTable::Row &row, const QStringList &left, const QStr
     return RowState::Changed;
 }
 
+// How many rows of each kind a fill painted.
+struct StateCounts {
+    int changed = 0, leftOnly = 0, rightOnly = 0;
+};
+
 // Paints a row by its state and counts it: the side that has the line in the "added" colour,
 // the side without it in the "deleted" colour, a changed pair in the "changed" colour.
-void colourRow(Workspace &ws, int r, RowState state) {
+void colourRow(const Workspace &ws, ResultGrid &g, int r, RowState state, StateCounts &counts) {
     Color leftColor = 0, rightColor = 0;
     switch (state) {
     case RowState::Same:
@@ -59,22 +67,28 @@ void colourRow(Workspace &ws, int r, RowState state) {
     case RowState::RightOnly:
         leftColor = ws.txtState[2];
         rightColor = ws.txtState[1];
-        ++ws.RightOnlyCount;
+        ++counts.rightOnly;
         break;
     case RowState::LeftOnly:
         leftColor = ws.txtState[1];
         rightColor = ws.txtState[2];
-        ++ws.LeftOnlyCount;
+        ++counts.leftOnly;
         break;
     case RowState::Changed:
         leftColor = rightColor = ws.txtState[0];
-        ++ws.DiffCount;
+        ++counts.changed;
         break;
     }
     for (int c : {0, 1})
-        ws.fg.setBackColor(r, c, leftColor);
+        g.setBackColor(r, c, leftColor);
     for (int c : {2, 3})
-        ws.fg.setBackColor(r, c, rightColor);
+        g.setBackColor(r, c, rightColor);
+}
+
+void addCounts(Workspace &ws, const StateCounts &counts) {
+    ws.DiffCount += counts.changed;
+    ws.LeftOnlyCount += counts.leftOnly;
+    ws.RightOnlyCount += counts.rightOnly;
 }
 
 void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const QStringList &left,
@@ -120,6 +134,44 @@ void resetGridHeaders(Workspace &ws) {
                  TypeHeader, DateHeader});
 }
 
+namespace {
+
+// True when every line points into a text kept alive elsewhere: the grid then stores no copy,
+// and rows can be written from two threads at once.
+bool allShared(const QStringList &lines) {
+    return std::all_of(lines.cbegin(), lines.cend(),
+                       [](const QString &line) { return !line.data_ptr().isMutable(); });
+}
+
+// Writes and paints every row of the table into a grid of as many rows. A long result is
+// written in two halves at once, on two cores: each row depends on its own lines alone.
+void fillAllRows(Workspace &ws, const PairTable &table, const QStringList &left,
+                 const QStringList &right, const LineFolding &folding) {
+    ResultGrid &g = ws.fg;
+    const int n = table.lastRow();
+    auto fillRows = [&](int from, int to, StateCounts &counts) {
+        for (int r = from; r < to; ++r) {
+            const PairTable::Row &row = table.row(r);
+            colourRow(ws, g, r, classify(row, left, right, folding), counts);
+            writeRow(g, r, row, left, right);
+        }
+    };
+    StateCounts first, second;
+    constexpr int ParallelFrom = 50000;
+    if (n >= ParallelFrom && !g.redraw() && allShared(left) && allShared(right)) {
+        const int half = 1 + n / 2;
+        std::thread secondHalf(fillRows, half, n + 1, std::ref(second));
+        fillRows(1, half, first);
+        secondHalf.join();
+    } else {
+        fillRows(1, n + 1, first);
+    }
+    addCounts(ws, first);
+    addCounts(ws, second);
+}
+
+} // namespace
+
 void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
                   const QStringList &right) {
     ResultGrid &g = ws.fg;
@@ -127,11 +179,7 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
     const LineFolding folding = ws.textFolding();
     if (!ws.OnlyDF) {
         g.setRows(n + 1);
-        for (int r = 1; r <= n; ++r) {
-            const PairTable::Row &row = table.row(r);
-            colourRow(ws, r, classify(row, left, right, folding));
-            writeRow(g, r, row, left, right);
-        }
+        fillAllRows(ws, table, left, right, folding);
         if (g.rows() == 1)
             g.setRows(2);
     } else {
@@ -139,6 +187,7 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
         // always counts here, so a row differing only in case is shown as changed.
         LineFolding caseCounts = folding;
         caseCounts.letterCase = false;
+        StateCounts counts;
         for (int r = 1; r <= n; ++r) {
             const PairTable::Row &row = table.row(r);
             const RowState state = classify(row, left, right, caseCounts);
@@ -148,8 +197,9 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
                 g.appendRow();
             const int target = g.rows() - 1;
             writeRow(g, target, row, left, right);
-            colourRow(ws, target, state);
+            colourRow(ws, g, target, state, counts);
         }
+        addCounts(ws, counts);
     }
     finishFill(ws);
 }
