@@ -11,6 +11,10 @@
 
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Collects the document as UTF-16 and encodes it in the ANSI code page when a piece is done.
@@ -38,32 +42,41 @@ public:
     }
 
     // A field of ASCII characters alone (nearly every one) is copied byte by byte with its
-    // quotes doubled, in one pass; false, with nothing added, for any other text.
+    // quotes doubled, in one pass, eight characters at a step where the processor allows;
+    // false, with nothing added, for any other text.
     bool addAscii(QStringView s, bool doubleQuotes) {
         const char16_t *from = s.utf16();
         const qsizetype n = s.size();
-        char16_t all = 0;
-        qsizetype quotes = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            all |= from[i];
-            quotes += from[i] == u'"';
-        }
-        if (all >= 0x80)
-            return false;
-        if (!doubleQuotes)
-            quotes = 0;
-        char *to = room(n + quotes);
-        if (quotes == 0) {
-            for (qsizetype i = 0; i < n; ++i)
-                to[i] = char(from[i]);
-        } else {
-            for (qsizetype i = 0, k = 0; i < n; ++i) {
-                to[k++] = char(from[i]);
-                if (from[i] == u'"')
-                    to[k++] = '"';
+        char *const to = room(2 * n + 8); // every character a quote, and one step's overrun
+        qsizetype k = 0, out = 0;
+        auto copyOne = [&](char16_t c) {
+            to[out++] = char(c);
+            if (doubleQuotes && c == u'"')
+                to[out++] = '"';
+        };
+#if defined(__SSE2__)
+        const __m128i quote = _mm_set1_epi16(short(u'"'));
+        const __m128i beyondAscii = _mm_set1_epi16(short(0xFF80));
+        const __m128i zero = _mm_setzero_si128();
+        for (; k + 8 <= n; k += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + k));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, beyondAscii), zero)) != 0xFFFF)
+                return false;
+            if (doubleQuotes && _mm_movemask_epi8(_mm_cmpeq_epi16(v, quote)) != 0) {
+                for (qsizetype i = k; i < k + 8; ++i)
+                    copyOne(from[i]);
+                continue;
             }
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(to + out), _mm_packus_epi16(v, v));
+            out += 8;
         }
-        m_len += n + quotes;
+#endif
+        for (; k < n; ++k) {
+            if (from[k] >= 0x80)
+                return false;
+            copyOne(from[k]);
+        }
+        m_len += out;
         return true;
     }
 

@@ -83,6 +83,38 @@ TEST_F(CsvExport, CommaStaysInsideAndQuoteIsDoubled) {
               QByteArray("\"\",\"1\",\"a,b\",\"\",\"1\",\"say \"\"hi\"\"\"\r"));
 }
 
+// Fields are copied several characters at a step: a quote, a character beyond ASCII or the
+// last ASCII character at any place of a field of any length must come out as it went in.
+TEST_F(CsvExport, FieldsOfEveryLengthKeepEveryCharacterWithQuotesDoubled) {
+    const QString specials[] = {QStringLiteral("\""), QStringLiteral("é"), QStringLiteral("\x7f"),
+                                QStringLiteral("日"), QStringLiteral("\xff")};
+    QList<QString> fields;
+    for (int length = 0; length <= 20; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const QString &special : specials) {
+                QString field(length, QLatin1Char('x'));
+                field.replace(at, 1, special);
+                field.replace(length - 1 - at, 1, QStringLiteral("\""));
+                fields << field;
+            }
+        }
+    }
+    ws.fg.setRows(int(fields.size()) + 1);
+    for (int k = 0; k < fields.size(); ++k)
+        setRow(ws.fg, k + 1, {QString(), fields[k], QString(), QStringLiteral("y")});
+    ASSERT_TRUE(ExportCsvUtf8(ws, ws.fg, path(), QStringLiteral(",")));
+    const QList<QByteArray> lines = readFile(path()).mid(Bom.size()).split('\n');
+    ASSERT_EQ(lines.size(), fields.size() + 2);
+    for (int k = 0; k < fields.size(); ++k) {
+        QString doubled = fields[k];
+        doubled.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        EXPECT_EQ(lines[k + 1], (QStringLiteral("\"\",\"\",\"") + doubled +
+                                 QStringLiteral("\",\"\",\"\",\"y\"\r"))
+                                    .toUtf8())
+            << k;
+    }
+}
+
 TEST_F(CsvExport, SeparatorGoesBetweenTheQuotes) {
     ws.fg.setRows(1);
     ASSERT_TRUE(ExportCsvUtf8(ws, ws.fg, path(), QStringLiteral("\t")));
