@@ -7,6 +7,11 @@
 #include "platform/AtomicFile.h"
 
 #include <array>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -35,10 +40,45 @@ const QString MarkClose = QStringLiteral("</span>");
 
 const QString Tail = QStringLiteral("</table>\r\n</center>\r\n</body>\r\n</html>");
 
+// A character that cannot go into the page as it is: markup, or half of a surrogate pair.
+bool needsCare(char16_t c) {
+    return c == u'&' || c == u'<' || c == u'>' || (c & 0xF800) == 0xD800;
+}
+
+// Where the next character that needs care is, from `from` on (the text's size when none):
+// eight characters at a step where the processor has SSE2, as most of a page is plain text.
+qsizetype nextNeedingCare(QStringView text, qsizetype from) {
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype k = from;
+#if defined(__SSE2__)
+    const __m128i amp = _mm_set1_epi16(short(u'&')), lt = _mm_set1_epi16(short(u'<')),
+                  gt = _mm_set1_epi16(short(u'>'));
+    const __m128i surrogateMask = _mm_set1_epi16(short(0xF800)),
+                  surrogate = _mm_set1_epi16(short(0xD800));
+    for (; k + 8 <= n; k += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, lt)),
+                         _mm_or_si128(_mm_cmpeq_epi16(v, gt),
+                                      _mm_cmpeq_epi16(_mm_and_si128(v, surrogateMask), surrogate)));
+        const int mask = _mm_movemask_epi8(hits);
+        if (mask != 0)
+            return k + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    for (; k < n; ++k) {
+        if (needsCare(p[k]))
+            return k;
+    }
+    return n;
+}
+
 // Appends text with the characters that HTML would read as markup replaced.
 void addEscaped(StringEx &out, QStringView text) {
     qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = nextNeedingCare(text, 0); i < text.size();
+         i = nextNeedingCare(text, i + 1)) {
         QStringView ref;
         switch (text[i].unicode()) {
         case u'&':
@@ -53,8 +93,6 @@ void addEscaped(StringEx &out, QStringView text) {
         default:
             // A byte of a name that is not UTF-8 (a lone surrogate) shows as U+FFFD, as a file
             // manager shows it; a pair of surrogates is one character and stays.
-            if (!text[i].isSurrogate())
-                continue;
             if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 ++i;
                 continue;

@@ -165,6 +165,51 @@ TEST_F(HtmlExport, UnwritablePathFailsAndLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(missing));
 }
 
+// Text is scanned several characters at a step for what needs care: markup, a surrogate pair
+// (kept) or a lone surrogate (shown as U+FFFD), at any place of a cell of any length.
+TEST_F(HtmlExport, CellsOfEveryLengthEscapeMarkupAndLoneSurrogatesAtEveryPlace) {
+    const QString specials[] = {
+        QStringLiteral("&"),  QStringLiteral("<"),      QStringLiteral(">"),
+        QStringLiteral("😀"),  QString(QChar(0xD800)),   QString(QChar(0xDC00)),
+        QStringLiteral("日"), QStringLiteral("\uD7FF"), QStringLiteral("\uE000")};
+    auto escaped = [](const QString &text) {
+        QString out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                out += text.mid(i++, 2);
+            else if (c.isSurrogate())
+                out += QChar(0xFFFD);
+            else
+                out += c == u'&'   ? QStringLiteral("&amp;")
+                       : c == u'<' ? QStringLiteral("&lt;")
+                       : c == u'>' ? QStringLiteral("&gt;")
+                                   : QString(c);
+        }
+        return out;
+    };
+    QStringList cells;
+    for (int length = 1; length <= 20; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const QString &special : specials) {
+                QString cell(length, QLatin1Char('x'));
+                cell.replace(at, 1, special);
+                cells << cell;
+            }
+        }
+    }
+    ws.fg.setRows(int(cells.size()) + 1);
+    for (int r = 1; r <= cells.size(); ++r)
+        ws.fg.setText(r, 1, cells[r - 1]);
+    ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
+    const QString page = QString::fromUtf8(readFile(path()).mid(Bom.size()));
+    qsizetype at = 0;
+    for (const QString &cell : cells) {
+        at = page.indexOf(QStringLiteral("<td>") + escaped(cell) + QStringLiteral("</td>"), at);
+        ASSERT_GE(at, 0) << cell.toStdString();
+    }
+}
+
 TEST_F(HtmlExport, LargeResultIsOnePageWithItsRowsInOrder) {
     // More rows than one piece: the pieces, made two at a time, join into one page.
     ws.inlineDiff = true;
