@@ -170,9 +170,50 @@ void markUnits(QList<CharSpan> &spans, const std::vector<Unit> &units, int from,
 
 } // namespace
 
+namespace {
+
+// With nothing folded a unit is a character as it stands, so the common start and end of the
+// two lines can be found on their UTF-16 text, without making units of them: how many code
+// units to leave out at the start and at the end. Neither end splits a surrogate pair, and
+// the end never reaches into the longest common start, so the units of what is left are
+// trimmed on as the whole lines' units would be.
+std::pair<qsizetype, qsizetype> commonEnds(QStringView left, QStringView right) {
+    const qsizetype shorter = std::min(left.size(), right.size());
+    qsizetype head = 0;
+    while (head < shorter && left[head] == right[head])
+        ++head;
+    const qsizetype room = shorter - head;
+    if (head > 0 && left[head - 1].isHighSurrogate())
+        --head;
+    qsizetype tail = 0;
+    while (tail < room && left[left.size() - 1 - tail] == right[right.size() - 1 - tail])
+        ++tail;
+    if (tail > 0 && left[left.size() - tail].isLowSurrogate())
+        --tail;
+    return {head, tail};
+}
+
+bool foldsNothing(const LineFolding &folding) {
+    return folding.space == LineFolding::KeepSpace && !folding.width && !folding.kana &&
+           !folding.letterCase;
+}
+
+} // namespace
+
 LineMarks diffCharacters(QStringView left, QStringView right, const LineFolding &folding) {
-    const std::vector<Unit> a = unitsOf(left, folding);
-    const std::vector<Unit> b = unitsOf(right, folding);
+    qsizetype skipped = 0;
+    if (foldsNothing(folding)) {
+        const auto [head, tail] = commonEnds(left, right);
+        skipped = head;
+        left = left.mid(head, left.size() - head - tail);
+        right = right.mid(head, right.size() - head - tail);
+    }
+    std::vector<Unit> a = unitsOf(left, folding);
+    std::vector<Unit> b = unitsOf(right, folding);
+    for (std::vector<Unit> *units : {&a, &b}) {
+        for (Unit &unit : *units)
+            unit.offset += int(skipped);
+    }
     int n = int(a.size()), m = int(b.size());
     int head = 0;
     while (head < n && head < m && a[size_t(head)].key == b[size_t(head)].key)

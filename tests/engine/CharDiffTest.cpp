@@ -115,6 +115,30 @@ TEST(CharDiff, UnmarkedCharactersAreCommonToBothLines) {
     }
 }
 
+TEST(CharDiff, CommonEndsFoundOnTheTextMarkAsCharactersDo) {
+    // Without folding the common start and end are found on the UTF-16 text before the
+    // characters are made; folding letter case over text without letters finds them
+    // character by character. Both must mark alike, surrogate pairs and lone halves included.
+    const char16_t alphabet[] = {u'1', u'2', u'-', 0xD83D, 0xDE00, 0xDE01, 0xDC00, u'日'};
+    QRandomGenerator random(11);
+    LineFolding characterByCharacter;
+    characterByCharacter.letterCase = true;
+    for (int round = 0; round < 20000; ++round) {
+        QString common, left, right;
+        for (int k = int(random.bounded(6)); k > 0; --k)
+            common += QChar(alphabet[random.bounded(8)]);
+        left = right = common;
+        for (int k = int(random.bounded(5)); k > 0; --k)
+            left.insert(int(random.bounded(int(left.size()) + 1)),
+                        QChar(alphabet[random.bounded(8)]));
+        for (int k = int(random.bounded(5)); k > 0; --k)
+            right.insert(int(random.bounded(int(right.size()) + 1)),
+                         QChar(alphabet[random.bounded(8)]));
+        SCOPED_TRACE(round);
+        ASSERT_EQ(diffCharacters(left, right), diffCharacters(left, right, characterByCharacter));
+    }
+}
+
 TEST(CharDiff, AHugeLineWithScatteredChangesStaysCheap) {
     // Past the cap the whole stretch between the common start and end is marked.
     QString left, right;
