@@ -88,8 +88,9 @@ void append(std::vector<Stretch> &script, bool equal, int del, int ins) {
 bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector<Stretch> &out) {
     const int offset = maxEdits + 1;
     std::vector<int> v(size_t(2 * maxEdits + 3), 0);
-    // The furthest x of each diagonal k in [-d, d] after round d, for the way back.
-    std::vector<std::vector<int>> trace;
+    // The furthest x of each diagonal k in [-d, d] after round d, for the way back: round d's
+    // 2d + 1 values start at d * d in one array (rounds before it hold 1 + 3 + ... + 2d - 1).
+    std::vector<int> trace;
     int found = -1;
     for (int d = 0; d <= maxEdits && found < 0; ++d) {
         for (int k = -d; k <= d; k += 2) {
@@ -105,7 +106,7 @@ bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector
             if (x >= n && y >= m)
                 found = d;
         }
-        trace.emplace_back(v.begin() + (offset - d), v.begin() + (offset + d + 1));
+        trace.insert(trace.end(), v.begin() + (offset - d), v.begin() + (offset + d + 1));
     }
     if (found < 0)
         return false;
@@ -113,8 +114,8 @@ bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector
     std::vector<Stretch> reversed;
     int x = n, y = m;
     for (int d = found; d > 0; --d) {
-        const std::vector<int> &prev = trace[size_t(d - 1)]; // diagonals -(d-1) .. d-1
-        const auto at = [&](int k) { return prev[size_t(k + d - 1)]; };
+        const int *prev = trace.data() + size_t(d - 1) * size_t(d - 1); // diagonals -(d-1) .. d-1
+        const auto at = [&](int k) { return prev[k + d - 1]; };
         const int k = x - y;
         const bool down = k == -d || (k != d && at(k - 1) < at(k + 1));
         const int prevK = down ? k + 1 : k - 1;

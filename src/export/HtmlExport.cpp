@@ -210,6 +210,25 @@ void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int
 
 } // namespace
 
+namespace {
+
+// About how many characters the rows from `first` to before `end` take on the page: their
+// texts and the markup around each cell. Room for it is kept at once, as a piece that grows
+// step by step is copied over and over.
+qsizetype pieceSize(const ResultGrid &grid, int cols, int first, int end) {
+    constexpr qsizetype MarkupPerCell = 32, MarkupPerRow = 16;
+    qsizetype size = qsizetype(end - first) * (cols * MarkupPerCell + MarkupPerRow);
+    if (grid.hasByteRows()) // addresses and hex bytes, made as they are read
+        return size + qsizetype(end - first) * cols * 32;
+    for (int r = first; r < end; ++r) {
+        for (int c = 0; c < cols; ++c)
+            size += grid.storedText(r, c).size();
+    }
+    return size + size / 16; // escapes and marks
+}
+
+} // namespace
+
 WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QString &path) {
     const int cols = GridLayout::exportedCols(ws, grid);
     const int fixedRows = std::min(grid.fixedRows(), grid.rows());
@@ -225,7 +244,7 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
         StringEx out;
         const int first = fixedRows + k * RowsPerPiece;
         const int end = std::min(grid.rows(), first + RowsPerPiece);
-        out.reserve(qsizetype(end - first) * cols * 40 + (k == 0 ? Head.size() : 0));
+        out.reserve(pieceSize(grid, cols, first, end) + (k == 0 ? Head.size() : 0));
         if (k == 0)
             addPageHead(out, ws, grid, cols, inlineMarks);
         addDataRows(out, ws, grid, cols, inlineMarks, first, end);
