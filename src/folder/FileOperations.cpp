@@ -412,8 +412,10 @@ FileOperationResult copyEntries(const QString &sourceFolder, const QString &dest
         bool copied = false;
         if (!lstatPath(from, &entry))
             copier.fail(name, withErrno(NotFound, errno));
-        // Either path lying inside the other would make the copy feed on itself.
-        else if (S_ISDIR(entry.st_mode) && (isInside(destination, from) || isInside(from, to)))
+        // Either path lying inside the other would make the copy feed on itself. The copy's
+        // path is checked itself, not only the destination folder: when one compared folder
+        // holds the other, "p/p" of one side can lie inside "p/p" of the other.
+        else if (S_ISDIR(entry.st_mode) && (isInside(to, from) || isInside(from, to)))
             copier.fail(name, IntoItself);
         else
             copied = copier.copyEntry(from, to, name, 0);
