@@ -399,28 +399,29 @@ FileOperationResult copyEntries(const QString &sourceFolder, const QString &dest
         if (result.cancelled)
             break;
         const QString parent = relativeParentOf(name);
-        QString refused = refusal(name);
-        if (refused.isEmpty())
-            refused = parents.make(parent);
-        if (!refused.isEmpty()) {
-            copier.fail(name, refused);
-            continue;
-        }
         const QString from = fJoinPath(source, name);
         const QString to = fJoinPath(destination, name);
         struct stat entry {};
-        bool copied = false;
-        if (!lstatPath(from, &entry))
-            copier.fail(name, withErrno(NotFound, errno));
-        // Either path lying inside the other would make the copy feed on itself.
-        else if (S_ISDIR(entry.st_mode) && (isInside(destination, from) || isInside(from, to)))
-            copier.fail(name, IntoItself);
-        else
-            copied = copier.copyEntry(from, to, name, 0);
-        if (copied)
+        QString refused = refusal(name);
+        if (refused.isEmpty() && !lstatPath(from, &entry))
+            refused = withErrno(NotFound, errno);
+        // Either path lying inside the other would make the copy feed on itself. The copy's
+        // path is checked itself, not only the destination folder: when one compared folder
+        // holds the other, "p/p" of one side can lie inside "p/p" of the other.
+        else if (refused.isEmpty() && S_ISDIR(entry.st_mode) &&
+                 (isInside(to, from) || isInside(from, to)))
+            refused = IntoItself;
+        // The missing folders on the way only for an entry that is copied: one refused or gone
+        // since it was listed leaves no empty folders behind.
+        if (refused.isEmpty())
+            refused = parents.make(parent);
+        if (refused.isEmpty() && copier.copyEntry(from, to, name, 0)) {
             result.done << name;
-        else
-            parents.markIncomplete(parent);
+            continue;
+        }
+        if (!refused.isEmpty())
+            copier.fail(name, refused);
+        parents.markIncomplete(parent);
     }
     parents.finish(result.cancelled);
     return result;

@@ -189,9 +189,12 @@ void ResultGridView::selectAllCells(bool folderGrid) {
 
 int ResultGridView::topRow() const {
     const int fixed = grid()->fixedRows();
-    if (m_model->rowCount() == 0)
+    const int rows = m_model->rowCount();
+    if (rows == 0)
         return fixed;
-    return m_model->gridRow(verticalScrollBar()->value());
+    // Rows hidden under a collapsed folder leave the scroll range as it was until the next
+    // layout: a position past the rows now shown would read past the row map.
+    return m_model->gridRow(std::min(verticalScrollBar()->value(), rows - 1));
 }
 
 void ResultGridView::setTopRow(int gridRow) {

@@ -13,6 +13,9 @@ namespace {
 
 constexpr int Rows = 65536; // a legacy worksheet's size: offsets wrap around it
 constexpr int Cols = 256;
+// The longest formula text a spreadsheet accepts. Damaged tokens could nest far deeper, and
+// each parenthesis or operator around a long text copies it: 64 KB of them took seconds.
+constexpr qsizetype MaxText = 8192;
 
 // One reference's row or column as the tokens store it, with its relative flag.
 struct Coordinate {
@@ -237,6 +240,9 @@ std::optional<QString> FormulaDecoder::decode() {
     while (m_c.remaining() > 0) {
         const quint8 ptg = m_c.u8();
         if (!token(ptg) || !m_c.ok())
+            return std::nullopt;
+        // Every token changes at most the last text; none may grow past what can be written.
+        if (!m_stack.isEmpty() && m_stack.last().size() > MaxText)
             return std::nullopt;
     }
     if (m_stack.size() != 1)

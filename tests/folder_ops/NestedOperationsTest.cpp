@@ -217,3 +217,41 @@ TEST_F(NestedOperationsTest, FolderAndAnEntryInsideItSelectedTogetherAreHandledO
     EXPECT_EQ(namesIn(trash() + "/info"), QStringList({"b.trashinfo", "f.txt.trashinfo"}));
     EXPECT_TRUE(namesIn(right() + "/a").isEmpty());
 }
+
+TEST_F(NestedOperationsTest, NestedFolderIsNeverCopiedIntoItselfWhenOneFolderHoldsTheOther) {
+    // The right folder is "p" inside the left one: the left's "p/p" is copied to the right's
+    // "p/p", which lies inside it. Neither side's path lies inside the other entry's path as
+    // a plain name would show it; the copy must still be refused, not fed its own output.
+    files.write("left/p/p/f.txt", "F");
+    const QString inner = left() + "/p";
+    FileOperationResult r = copyEntries(left(), inner, {"p/p"});
+    ASSERT_EQ(r.failures.size(), 1) << failures(r).toStdString();
+    EXPECT_EQ(r.failures[0].name, "p/p");
+    EXPECT_EQ(r.failures[0].reason, "フォルダをそれ自身の中にはコピーできません");
+    EXPECT_EQ(namesIn(inner + "/p"), QStringList({"f.txt"}));
+
+    // A file there is copied as any file is.
+    files.write("left/p/q/g.txt", "G");
+    r = copyEntries(left(), inner, {"p/q/g.txt"});
+    EXPECT_TRUE(r.succeeded()) << failures(r).toStdString();
+    EXPECT_EQ(readNative(inner + "/p/q/g.txt"), "G");
+}
+
+TEST_F(NestedOperationsTest, RefusedOrVanishedEntryLeavesNoFoldersOnTheOtherSide) {
+    // The row was listed, then the file went away before the copy: nothing is made for it.
+    ASSERT_TRUE(QDir().mkpath(left() + "/gone/deeper"));
+    FileOperationResult r = copyEntries(left(), right(), {"gone/deeper/f.txt"});
+    ASSERT_EQ(r.failures.size(), 1) << failures(r).toStdString();
+    EXPECT_TRUE(r.failures[0].reason.startsWith("見つかりません"))
+        << r.failures[0].reason.toStdString();
+    EXPECT_TRUE(namesIn(right()).isEmpty());
+
+    // A folder refused as a copy into itself makes none either (here its copy would be made
+    // in a new folder "a" inside the folder itself).
+    files.write("left/a/b/a/b/f.txt", "F");
+    const QString inner = left() + "/a/b";
+    r = copyEntries(left(), inner, {"a/b/a/b"});
+    ASSERT_EQ(r.failures.size(), 1) << failures(r).toStdString();
+    EXPECT_EQ(r.failures[0].reason, "フォルダをそれ自身の中にはコピーできません");
+    EXPECT_EQ(namesIn(left() + "/a/b/a/b"), QStringList({"f.txt"}));
+}

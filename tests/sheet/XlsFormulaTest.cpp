@@ -140,6 +140,28 @@ TEST(XlsFormulaText, SharedFormulaOffsetsCountFromTheCell) {
     EXPECT_EQ(xlsFormulaText(tokens, place), QStringLiteral("IU65536+$A$1+SUM(A1:B3)"));
 }
 
+// Damaged tokens can nest a text far beyond what a spreadsheet writes (8192 characters), and
+// each wrapping copies it: such a formula gets no text, one within the limit still reads.
+TEST(XlsFormulaText, TextLongerThanASpreadsheetAllowsIsGivenUp) {
+    const auto wrapped = [](int parentheses) {
+        return integer(1) + QByteArray(parentheses, char(0x15));
+    };
+    EXPECT_EQ(xlsFormulaText(wrapped(4000), {}), QString(4000, u'(') + u'1' + QString(4000, u')'));
+    EXPECT_EQ(xlsFormulaText(wrapped(4096), {}), QString());
+    EXPECT_EQ(xlsFormulaText(wrapped(20000), {}), QString());
+    // Nested calls and operators whose right side is the long one grow the same way.
+    QByteArray calls = integer(1);
+    for (int i = 0; i < 2000; ++i)
+        calls += func(24); // ABS
+    EXPECT_EQ(xlsFormulaText(calls, {}), QString());
+    QByteArray sums;
+    for (int i = 0; i < 5000; ++i)
+        sums += integer(1);
+    for (int i = 1; i < 5000; ++i)
+        sums += u8(0x03);
+    EXPECT_EQ(xlsFormulaText(sums, {}), QString());
+}
+
 TEST(XlsFormulaText, SheetNamesAreQuotedWhereTheyMustBe) {
     EXPECT_EQ(xlsSheetPrefix(QStringLiteral("Sheet1")), QStringLiteral("Sheet1"));
     EXPECT_EQ(xlsSheetPrefix(QStringLiteral("集計")), QStringLiteral("集計"));
