@@ -71,12 +71,14 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
     };
     connect(&ws, &Workspace::statusChanged, this, forward);
     connect(&ws, &Workspace::progressChanged, this, forward);
-    // Like the texts, a preview that arrives after its run was handled is dropped.
+    // Like the texts, a preview that arrives after its run was handled is dropped. The grid
+    // goes over whole: the worker keeps no share of it, so it always ends on the window's
+    // thread, which it belongs to.
     ws.folderPreviewHook = [this, serial](std::shared_ptr<ResultGrid> grid) {
         grid->moveToThread(thread());
         QMetaObject::invokeMethod(
             this,
-            [this, serial, grid] {
+            [this, serial, grid = std::move(grid)] {
                 if (serial == m_serial && m_thread)
                     Q_EMIT folderPreview(*grid);
             },
