@@ -312,10 +312,12 @@ std::vector<Candidate> fFindAnchors(const LineIndex &x, int lastL, int lastR,
             const RunOutcome outcome = runTest(x, i, *it, p);
             if (outcome == RunOutcome::Fails)
                 continue;
-            if (outcome == RunOutcome::End) {
-                stop = true;
+            // A run that reaches the end of a text ends the look from this line only, as in the
+            // right-major scan. Ending the whole scan there let one short line that meets the
+            // empty last line of two texts ending in a line break hide every nearer anchor:
+            // equal stretches of thousands of lines then stood apart as added and deleted.
+            if (outcome == RunOutcome::End)
                 break;
-            }
             list.push_back({i, *it});
             if (list.size() >= leftMajorLimit)
                 stop = true;

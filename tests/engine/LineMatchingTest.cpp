@@ -51,10 +51,8 @@ std::vector<Candidate> plainFindAnchors(const QStringList &L, const QStringList 
             const Outcome o = plainRunTest(L, R, i, j, p);
             if (o == Outcome::Fails)
                 continue;
-            if (o == Outcome::End) {
-                endLeftMajor = true;
-                break;
-            }
+            if (o == Outcome::End)
+                break; // the look from this line ends; the next line is looked from
             list.push_back({i, j});
             if (int(list.size()) >= p.MaxCandidates) {
                 endLeftMajor = true;
@@ -227,6 +225,28 @@ TEST(LineMatching, LongMovedLineInGapPairsShortOnesOnlyLieSideBySide) {
 TEST(LineMatching, TrailingEmptyLineIsALeftOnlyRow) {
     const QStringList L = lines({"same text", ""}), R = lines({"same text"});
     EXPECT_EQ(render(match(L, R), L, R), lines({"1 same text | 1 same text", "2  | -"}));
+}
+
+TEST(LineMatching, ABlankLineMeetingTheLastEmptyLineStillFindsTheNearestAnchor) {
+    // Both texts end in a line break (an empty last line). After "line one" the right side has
+    // an insertion and lacks "line two"; the left blank line's run test meets the empty last
+    // line and reaches the end. The scan goes on from the next line and pairs the "close" lines
+    // (each long enough to be a run of its own) near by, instead of taking a far pair of the
+    // right-major scan, a blank line and "close" further down, and leaving the rest unpaired.
+    QStringList L = lines({"line one", "", "line two", "close"});
+    QStringList R = lines({"line one", "inserted", "", "close"});
+    for (int k = 0; k < 30; ++k) {
+        const QString body = QStringLiteral("body line %1").arg(k);
+        L << body << QString() << QStringLiteral("close");
+        R << body << QString() << QStringLiteral("close");
+    }
+    L << QString();
+    R << QString();
+    const QStringList rows = render(match(L, R), L, R);
+    EXPECT_EQ(rows.mid(0, 5),
+              lines({"1 line one | 1 line one", "2  | 2 inserted", "3 line two | 3 ",
+                     "4 close | 4 close", "5 body line 0 | 5 body line 0"}));
+    EXPECT_EQ(rows.size(), L.size());
 }
 
 TEST(LineMatching, AbortIsAskedEveryFiftyIterations) {
