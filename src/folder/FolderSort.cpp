@@ -1,5 +1,6 @@
 #include "folder/FolderSort.h"
 
+#include "folder/FolderGridWriter.h"
 #include "folder/FolderTree.h"
 
 #include <QCollator>
@@ -9,19 +10,6 @@
 #include <numeric>
 #include <optional>
 #include <vector>
-
-namespace {
-
-quint64 exactSize(const ResultGrid &grid, int r, int c) {
-    // Columns 8/9 hold plain decimal digits; a one-sided listing leaves them empty.
-    if (const int number = grid.numberAt(r, c); number >= 0)
-        return quint64(number);
-    bool ok = false;
-    const quint64 value = grid.text(r, c).toULongLong(&ok);
-    return ok ? value : 0;
-}
-
-} // namespace
 
 void sortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
     const int first = grid.fixedRows();
@@ -49,8 +37,8 @@ int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascendi
     }
     if (col == 1 || col == 5) {
         const int sizeCol = col == 1 ? 8 : 9;
-        const quint64 sa = exactSize(grid, a, sizeCol);
-        const quint64 sb = exactSize(grid, b, sizeCol);
+        const quint64 sa = storedSize(grid, a, sizeCol);
+        const quint64 sb = storedSize(grid, b, sizeCol);
         return d * (sa < sb ? -1 : sa > sb ? 1 : 0);
     }
     thread_local QCollator collator = [] {
@@ -98,7 +86,7 @@ public:
             key.folder[h] = type == FolderTypeText;
         }
         if (m_bySize)
-            key.size = exactSize(m_grid, r, m_col == 1 ? 8 : 9);
+            key.size = storedSize(m_grid, r, m_col == 1 ? 8 : 9);
         else if (m_byKeys)
             key.sortKey = m_collator.sortKey(m_grid.text(r, m_col));
         else
@@ -182,14 +170,18 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
     RowKeys keys(grid, col, ascending);
-    const FolderTree tree(grid);
-    if (tree.isTree()) {
-        grid.reorderRows(treeOrder(tree, keys));
-        return ascending;
+    std::vector<int> order;
+    {
+        // The tree is let go before the rows move: the views rebuild their own from them.
+        const FolderTree tree(grid);
+        if (tree.isTree())
+            order = treeOrder(tree, keys);
     }
-    std::vector<int> order(size_t(grid.rows() - grid.fixedRows()));
-    std::iota(order.begin(), order.end(), grid.fixedRows());
-    keys.sort(order);
+    if (order.empty()) {
+        order.resize(size_t(grid.rows() - grid.fixedRows()));
+        std::iota(order.begin(), order.end(), grid.fixedRows());
+        keys.sort(order);
+    }
     grid.reorderRows(order);
     return ascending;
 }

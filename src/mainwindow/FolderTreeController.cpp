@@ -65,6 +65,7 @@ QString FolderTreeController::folderKey(int gridRow) const {
 }
 
 std::optional<std::vector<int>> FolderTreeController::rebuild() {
+    m_tree = FolderTree(); // the old tree goes before the new one is made
     m_tree = FolderTree(*m_view->grid());
     if (!m_tree.isTree()) {
         m_tree = FolderTree(); // a one-level result keeps nothing beside the grid
