@@ -7,6 +7,8 @@
 // With ESC, an Esc press ESC milliseconds after the preview (or, with "compare", as the
 // comparison pass after the listing starts) stops the run instead, and the time from the press
 // until the result the run has is painted and the window usable is printed.
+// Each line ends with the resident memory at that point and its peak so far (for the last
+// line, the peak since the run started again).
 //   cmake --build build --target folder_tree_window && build/folder_tree_window LEFT RIGHT [ESC]
 // FFILE=1 or 2 in the environment compares contents too.
 // (DATA=dir bench/folder_tree_vs_diff.sh leaves its two trees in dir/L and dir/R.)
@@ -56,7 +58,12 @@ int main(int argc, char **argv) {
     window.runComparison();
     while (window.isRunning() && previewed < 0)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    std::printf("top level preview after    %lld ms\n", previewed);
+    auto memory = [] {
+        const BenchMemory m = benchMemory();
+        std::printf("   [rss %.0f MB, peak %.0f MB]\n", m.now, m.peak);
+    };
+    std::printf("top level preview after    %lld ms", previewed);
+    memory();
     if (argc > 3) {
         // "compare": at the first progress of the comparison pass (a percentage; the listing
         // counts entries).
@@ -76,9 +83,10 @@ int main(int argc, char **argv) {
         while (window.isRunning())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         paint();
-        std::printf("Esc at %s%s: run over, result painted after %lld ms (%d entries)\n", argv[3],
+        std::printf("Esc at %s%s: run over, result painted after %lld ms (%d entries)", argv[3],
                     stopped ? "" : " (after the run had ended)", t.elapsed(),
                     window.workspace().fgF.rows() - 1);
+        memory();
         return 0;
     }
     window.waitForRun();
@@ -91,13 +99,15 @@ int main(int argc, char **argv) {
     std::printf("entries                    %d\n", window.workspace().fgF.rows() - 1);
     std::printf("rows shown                 %d\n", model->rowCount());
     std::printf("comparison run             %lld ms\n", compared);
-    std::printf("top level on screen after  %lld ms\n", shown);
+    std::printf("top level on screen after  %lld ms", shown);
+    memory();
 
     auto timed = [&](const char *what, auto step) {
         t.restart();
         step();
         paint();
-        std::printf("%-26s %lld ms  (%d rows shown)\n", what, t.elapsed(), model->rowCount());
+        std::printf("%-26s %lld ms  (%d rows shown)", what, t.elapsed(), model->rowCount());
+        memory();
     };
     const int first = model->gridRow(0);
     timed("expand a top folder", [&] { tree->setExpanded(first, true); });
@@ -106,5 +116,13 @@ int main(int argc, char **argv) {
     const int last = window.workspace().fgF.rows() - 1;
     timed("open down to the last row", [&] { view->setCurrentCell(last, 0); });
     timed("sort by name", [&] { window.folderView().fgF_HeaderClick(0); });
+    // The same comparison again, with the first result on screen until the new one replaces
+    // it; its peak is measured on its own.
+    resetPeakMemory();
+    timed("the same run again", [&] {
+        window.runComparison();
+        while (window.isRunning()) // as the window's loop runs: the preview replaces the result
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    });
     return 0;
 }

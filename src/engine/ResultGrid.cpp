@@ -172,14 +172,30 @@ void ResultGrid::reorderRows(const std::vector<int> &order) {
         return;
     if (m_byteRows)
         toCells();
+    // The rows move in place, one cycle of the permutation at a time with one row held aside,
+    // so a sort of a million rows needs no second copy of the cells.
     const size_t cols = size_t(m_cols);
-    std::vector<Cell> moved(order.size() * cols);
-    for (size_t k = 0; k < order.size(); ++k) {
-        const auto from = m_cells.begin() + std::ptrdiff_t(size_t(order[k]) * cols);
-        std::move(from, from + std::ptrdiff_t(cols), moved.begin() + std::ptrdiff_t(k * cols));
+    const size_t first = size_t(m_fixedRows);
+    auto rowAt = [&](size_t k) { return m_cells.begin() + std::ptrdiff_t((first + k) * cols); };
+    std::vector<Cell> held(cols);
+    std::vector<bool> &placed = seen;
+    placed.assign(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        std::move(rowAt(start), rowAt(start) + std::ptrdiff_t(cols), held.begin());
+        size_t to = start;
+        for (;;) {
+            placed[to] = true;
+            const size_t from = size_t(order[to]) - first;
+            if (from == start) {
+                std::move(held.begin(), held.end(), rowAt(to));
+                break;
+            }
+            std::move(rowAt(from), rowAt(from) + std::ptrdiff_t(cols), rowAt(to));
+            to = from;
+        }
     }
-    std::move(moved.begin(), moved.end(),
-              m_cells.begin() + std::ptrdiff_t(size_t(m_fixedRows) * cols));
     if (!m_rowHeight.empty()) {
         std::vector<int> heights(
             m_rowHeight.begin(),

@@ -95,3 +95,11 @@ QString fFormatFileTime(const QDateTime &time, const QLocale &locale) {
     return dayTextOf(local.date(), locale) + QLatin1Char(' ') +
            local.time().toString(QStringLiteral("HH:mm:ss"));
 }
+
+quint64 storedSize(const ResultGrid &g, int r, int c) {
+    if (const int number = g.numberAt(r, c); number >= 0)
+        return quint64(number);
+    bool ok = false;
+    const quint64 value = g.text(r, c).toULongLong(&ok);
+    return ok ? value : 0;
+}

@@ -25,6 +25,10 @@ QString groupedSizeText(quint64 size, const QLocale &grouped);
 // The date part of a date text: the locale's short date, "yyyy/MM/dd" under the C locale.
 QString dayTextOf(QDate day, const QLocale &locale);
 
+// The exact size an internal size column (8 or 9) holds, as EntryWriter::setSize wrote it;
+// 0 for an empty cell.
+quint64 storedSize(const ResultGrid &g, int r, int c);
+
 // Writes entries into the grid. Entries of the same date or size share one string, and the
 // locale is looked up once.
 class EntryWriter {

@@ -1,5 +1,6 @@
 #include "folder/FolderSort.h"
 
+#include "folder/FolderGridWriter.h"
 #include "folder/FolderTree.h"
 
 #include <QCollator>
@@ -9,19 +10,6 @@
 #include <numeric>
 #include <optional>
 #include <vector>
-
-namespace {
-
-quint64 exactSize(const ResultGrid &grid, int r, int c) {
-    // Columns 8/9 hold plain decimal digits; a one-sided listing leaves them empty.
-    if (const int number = grid.numberAt(r, c); number >= 0)
-        return quint64(number);
-    bool ok = false;
-    const quint64 value = grid.text(r, c).toULongLong(&ok);
-    return ok ? value : 0;
-}
-
-} // namespace
 
 void sortGridRows(ResultGrid &grid, const std::function<bool(int, int)> &less) {
     const int first = grid.fixedRows();
@@ -49,8 +37,8 @@ int folderRowCompare(const ResultGrid &grid, int a, int b, int col, bool ascendi
     }
     if (col == 1 || col == 5) {
         const int sizeCol = col == 1 ? 8 : 9;
-        const quint64 sa = exactSize(grid, a, sizeCol);
-        const quint64 sb = exactSize(grid, b, sizeCol);
+        const quint64 sa = storedSize(grid, a, sizeCol);
+        const quint64 sb = storedSize(grid, b, sizeCol);
         return d * (sa < sb ? -1 : sa > sb ? 1 : 0);
     }
     thread_local QCollator collator = [] {
@@ -76,26 +64,84 @@ struct RowKey {
     std::optional<QCollatorSortKey> sortKey;
 };
 
-// folderRowCompare on the keys of two rows.
-int compareKeys(const RowKey &a, const RowKey &b, bool bySize, int d) {
-    for (int h = 0; h < 2; ++h) {
-        if (a.type[h] == b.type[h])
-            continue;
-        if (a.folder[h])
-            return -d;
-        if (b.folder[h])
-            return d;
+// Makes the keys of rows for one sort and compares them as folderRowCompare compares rows.
+class RowKeys {
+public:
+    RowKeys(const ResultGrid &grid, int col, bool ascending)
+        : m_grid(grid), m_col(col), m_bySize(col == 1 || col == 5), m_d(ascending ? 1 : -1) {
+        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+        // A sort key per row costs one collation of its text; comparing two keys is then a
+        // byte comparison that orders as the collator does.
+        m_byKeys = m_collator.locale().language() != QLocale::C;
     }
-    if (bySize)
-        return d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
-    const int r = a.sortKey ? a.sortKey->compare(*b.sortKey)
-                            : QStringView(a.folded).compare(QStringView(b.folded));
-    return d * (r < 0 ? -1 : r > 0 ? 1 : 0);
-}
 
-// The rows of a tree with the entries of each folder sorted by `less` and every folder's
-// contents right below it.
-std::vector<int> treeOrder(const FolderTree &tree, const std::function<bool(int, int)> &less) {
+    RowKey make(int r) {
+        RowKey key;
+        for (int h = 0; h < 2; ++h) {
+            const QString type = m_grid.text(r, 2 + 4 * h);
+            auto known = m_typeNumbers.constFind(type);
+            if (known == m_typeNumbers.constEnd())
+                known = m_typeNumbers.insert(type, int(m_typeNumbers.size()));
+            key.type[h] = known.value();
+            key.folder[h] = type == FolderTypeText;
+        }
+        if (m_bySize)
+            key.size = storedSize(m_grid, r, m_col == 1 ? 8 : 9);
+        else if (m_byKeys)
+            key.sortKey = m_collator.sortKey(m_grid.text(r, m_col));
+        else
+            key.folded = m_grid.text(r, m_col).toCaseFolded();
+        return key;
+    }
+
+    int compare(const RowKey &a, const RowKey &b) const {
+        for (int h = 0; h < 2; ++h) {
+            if (a.type[h] == b.type[h])
+                continue;
+            if (a.folder[h])
+                return -m_d;
+            if (b.folder[h])
+                return m_d;
+        }
+        if (m_bySize)
+            return m_d * (a.size < b.size ? -1 : a.size > b.size ? 1 : 0);
+        const int r = a.sortKey ? a.sortKey->compare(*b.sortKey)
+                                : QStringView(a.folded).compare(QStringView(b.folded));
+        return m_d * (r < 0 ? -1 : r > 0 ? 1 : 0);
+    }
+
+    // Sorts `rows` (stable); their keys live only meanwhile.
+    void sort(std::vector<int> &rows) {
+        std::vector<RowKey> keys;
+        keys.reserve(rows.size());
+        for (const int r : rows)
+            keys.push_back(make(r));
+        std::vector<int> at(rows.size());
+        std::iota(at.begin(), at.end(), 0);
+        std::stable_sort(at.begin(), at.end(), [&](int a, int b) {
+            return compare(keys[size_t(a)], keys[size_t(b)]) < 0;
+        });
+        std::vector<int> sorted;
+        sorted.reserve(rows.size());
+        for (const int k : at)
+            sorted.push_back(rows[size_t(k)]);
+        rows = std::move(sorted);
+    }
+
+private:
+    const ResultGrid &m_grid;
+    int m_col;
+    bool m_bySize;
+    int m_d;
+    bool m_byKeys = false;
+    QCollator m_collator;
+    QHash<QString, int> m_typeNumbers; // equal texts, equal numbers
+};
+
+// The rows of a tree with the entries of each folder sorted and every folder's contents right
+// below it. Keys are made for one folder's entries at a time, so a tree of a million entries
+// never holds a million of them.
+std::vector<int> treeOrder(const FolderTree &tree, RowKeys &keys) {
     std::vector<int> order;
     order.reserve(size_t(tree.rows() - tree.firstRow()));
     // Sorts the entries from..to (the top level, or a folder's contents), then puts each in
@@ -104,7 +150,7 @@ std::vector<int> treeOrder(const FolderTree &tree, const std::function<bool(int,
         std::vector<int> entries;
         for (int r = from; r < to; r = tree.end(r))
             entries.push_back(r);
-        std::stable_sort(entries.begin(), entries.end(), less);
+        keys.sort(entries);
         for (const int r : entries) {
             order.push_back(r);
             if (tree.hasChildren(r))
@@ -123,44 +169,19 @@ bool sortFolderGrid(ResultGrid &grid, int col) {
     const QString key = QString::number(col);
     const bool ascending = grid.tag() != key;
     grid.setTag(ascending ? key : QString());
-    const bool bySize = col == 1 || col == 5;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // A sort key per row costs one collation of its text; comparing two keys is then a byte
-    // comparison that orders as the collator does.
-    const bool byKeys = collator.locale().language() != QLocale::C;
-    std::vector<RowKey> keys(size_t(grid.rows()));
-    QHash<QString, int> typeNumbers;
-    for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
-        RowKey &key = keys[size_t(r)];
-        for (int h = 0; h < 2; ++h) {
-            const QString type = grid.text(r, 2 + 4 * h);
-            auto known = typeNumbers.constFind(type);
-            if (known == typeNumbers.constEnd())
-                known = typeNumbers.insert(type, int(typeNumbers.size()));
-            key.type[h] = known.value();
-            key.folder[h] = type == FolderTypeText;
-        }
-        if (bySize)
-            key.size = exactSize(grid, r, col == 1 ? 8 : 9);
-        else if (byKeys)
-            key.sortKey = collator.sortKey(grid.text(r, col));
-        else
-            key.folded = grid.text(r, col).toCaseFolded();
+    RowKeys keys(grid, col, ascending);
+    std::vector<int> order;
+    {
+        // The tree is let go before the rows move: the views rebuild their own from them.
+        const FolderTree tree(grid);
+        if (tree.isTree())
+            order = treeOrder(tree, keys);
     }
-    const int d = ascending ? 1 : -1;
-    const auto less = [&](int a, int b) {
-        return compareKeys(keys[size_t(a)], keys[size_t(b)], bySize, d) < 0;
-    };
-    const FolderTree tree(grid);
-    if (tree.isTree()) {
-        grid.reorderRows(treeOrder(tree, less));
-        return ascending;
+    if (order.empty()) {
+        order.resize(size_t(grid.rows() - grid.fixedRows()));
+        std::iota(order.begin(), order.end(), grid.fixedRows());
+        keys.sort(order);
     }
-    // The comparison is called directly here, not through a std::function at every step.
-    std::vector<int> order(size_t(grid.rows() - grid.fixedRows()));
-    std::iota(order.begin(), order.end(), grid.fixedRows());
-    std::stable_sort(order.begin(), order.end(), less);
     grid.reorderRows(order);
     return ascending;
 }

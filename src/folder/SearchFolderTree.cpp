@@ -32,8 +32,9 @@ struct TreeRow {
     bool descended = false;  // a folder pair whose contents are the rows below it
     bool incomplete = false; // a folder pair that could not be read whole
     int files = 1;           // what a one-sided entry adds to its counter
-    quint64 size[2] = {0, 0};
 };
+// A million rows are held until the comparison pass ends: the sizes are read from the grid.
+static_assert(sizeof(TreeRow) <= 12);
 
 bool isLink(const QString &path) {
     NativeStat st;
@@ -194,7 +195,6 @@ private:
             }
             writer.write(r, h, *half[h], name);
             row.kind[h] = half[h]->kind;
-            row.size[h] = half[h]->size;
         }
         return row;
     }
@@ -225,14 +225,15 @@ private:
                 colourOneSided(*preview, r, row);
                 continue;
             }
-            const bool sizesDiffer = row.size[0] != row.size[1];
+            const bool sizesDiffer = left->size != right->size;
             std::optional<bool> content;
             if (needsContent(row)) {
                 if (m_ws.folderContentMode != 1 || !sizesDiffer)
                     continue; // known when its contents are compared
                 content = true;
             }
-            if (!colourPair(*preview, r, row, content) && m_ws.OnlyDF) {
+            if (!colourDifferingCells(*preview, r, sizesDiffer, content, m_ws.txtState[0]) &&
+                m_ws.OnlyDF) {
                 remove[size_t(r)] = true;
                 anyRemoved = true;
             }
@@ -287,8 +288,11 @@ private:
         std::vector<ContentJob> jobs;
         for (int r = 1; r <= n; ++r) {
             const TreeRow &row = m_rows[size_t(r)];
-            if (needsContent(row) && (mode == 2 || row.size[0] == row.size[1]))
-                jobs.push_back({m_grid.storedText(r, 0), row.size[0], row.size[1]});
+            if (!needsContent(row))
+                continue;
+            const quint64 size[2] = {sizeOf(r, 0), sizeOf(r, 1)};
+            if (mode == 2 || size[0] == size[1])
+                jobs.push_back({m_grid.storedText(r, 0), size[0], size[1]});
         }
         ContentComparer contents(mode, m_root[0], m_root[1], std::move(jobs), m_ws.bAbort);
         size_t nextJob = 0;
@@ -351,9 +355,9 @@ private:
             (row.kind[0] == Kind::None ? m_ws.RightOnlyCount : m_ws.LeftOnlyCount) += row.files;
             return true;
         }
+        const bool sizesDiffer = sizeOf(r, 0) != sizeOf(r, 1);
         std::optional<bool> contentDiffers;
         if (needsContent(row)) {
-            const bool sizesDiffer = row.size[0] != row.size[1];
             const ContentCheck content = m_ws.folderContentMode == 1 && sizesDiffer
                                              ? ContentCheck{true, {}}
                                              : contents.result(nextJob++, stop);
@@ -361,7 +365,8 @@ private:
                 m_ws.runNotes.append(content.note);
             contentDiffers = content.differs;
         }
-        const bool differs = colourPair(m_grid, r, row, contentDiffers);
+        const bool differs =
+            colourDifferingCells(m_grid, r, sizesDiffer, contentDiffers, m_ws.txtState[0]);
         if (differs)
             ++m_ws.DiffCount;
         return differs;
@@ -373,13 +378,8 @@ private:
         colourHalf(g, r, 1 - h, m_ws.txtState[2]);
     }
 
-    // Colours the cells in which a pair of files differs (the name cells by the outcome of a
-    // content check, where one was made); true when they differ.
-    bool colourPair(ResultGrid &g, int r, const TreeRow &row,
-                    std::optional<bool> contentDiffers) const {
-        return colourDifferingCells(g, r, row.size[0] != row.size[1], contentDiffers,
-                                    m_ws.txtState[0]);
-    }
+    // The exact size of side h's entry in row r (0 when it has none).
+    quint64 sizeOf(int r, int h) const { return storedSize(m_grid, r, 8 + h); }
 
     Workspace &m_ws;
     ResultGrid &m_grid;

@@ -45,6 +45,12 @@ int FolderTreeController::indentStep(const QRect &cell, int depth, int nameWidth
     return std::clamp(room / depth, MinIndent, Indent);
 }
 
+int FolderTreeController::cellWidthFor(int depth, int nameWidth) {
+    // As the delegate places them: 2 px, the levels, the marker, 2 px, the name, and 2 px
+    // to spare so that rounding never cuts its last letter.
+    return 2 + depth * Indent + Indent + 2 + nameWidth + 2;
+}
+
 QRect FolderTreeController::markerRect(const QRect &cell, int depth, int step) {
     const int side = markerSide(cell);
     return QRect(cell.left() + 2 + depth * step, cell.center().y() - side / 2 + 1, side, side);
@@ -65,6 +71,7 @@ QString FolderTreeController::folderKey(int gridRow) const {
 }
 
 std::optional<std::vector<int>> FolderTreeController::rebuild() {
+    m_tree = FolderTree(); // the old tree goes before the new one is made
     m_tree = FolderTree(*m_view->grid());
     if (!m_tree.isTree()) {
         m_tree = FolderTree(); // a one-level result keeps nothing beside the grid

@@ -37,6 +37,9 @@ public:
     // The indentation per level in a name cell `cell` of a row at `depth` whose name is
     // nameWidth pixels wide: shrunk towards MinIndent as far as the name needs to show whole.
     static int indentStep(const QRect &cell, int depth, int nameWidth);
+    // The width a name cell needs to show a name nameWidth pixels wide whole at `depth`,
+    // with the full indentation.
+    static int cellWidthFor(int depth, int nameWidth);
     // The marker's square in that cell, with that step: where it is drawn and clicked.
     static QRect markerRect(const QRect &cell, int depth, int step = Indent);
 

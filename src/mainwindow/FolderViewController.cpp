@@ -10,6 +10,7 @@
 #include "folder/ui/frmDialog.h"
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/EventHook.h"
+#include "mainwindow/FolderColumnWidths.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
@@ -137,6 +138,10 @@ FolderViewController::FolderViewController(ViewHost &host, ResultGridView *view)
     openPath = openWithDesktop;
     execDialog = [](frmDialog &dialog) { return dialog.exec(); };
     installHooks();
+    connect(m_view->gridModel(), &QAbstractItemModel::modelReset, this, [this] {
+        if (m_metrics && m_view->gridModel()->hasRowMap() != m_sizedForTree)
+            sizeColumns();
+    });
 }
 
 void FolderViewController::buildMenu() {
@@ -195,18 +200,19 @@ void FolderViewController::installHooks() {
 }
 
 void FolderViewController::layout(const QRect &area, const QFontMetrics &fm, int scrollRoom) {
-    auto measure = [&](const char *sample) {
-        return fm.horizontalAdvance(QString::fromLatin1(sample)) + 10;
-    };
     m_view->setGeometry(area);
-    const int size = measure("_000000000"), type = measure("_00000000"),
-              date = measure("_0000/00/00 00:00:00");
-    // In a narrow window the names keep a readable width; the grid then scrolls sideways.
-    const int name = std::max(measure("_0000000000"),
-                              (area.width() - scrollRoom - 2 * (size + type + date)) / 2);
-    const int widths[10] = {name, size, type, date, name, size, type, date, 0, 0};
+    m_width = area.width();
+    m_scrollRoom = scrollRoom;
+    m_metrics = fm;
+    sizeColumns();
+}
+
+void FolderViewController::sizeColumns() {
+    m_sizedForTree = m_view->gridModel()->hasRowMap();
+    const std::array<int, 10> widths =
+        folderColumnWidths(m_width, m_scrollRoom, *m_metrics, m_sizedForTree);
     for (int c = 0; c < 10; ++c) {
-        m_view->setColumnWidth(c, widths[c]);
+        m_view->setColumnWidth(c, widths[size_t(c)]);
         m_view->setColumnHidden(c, c >= 8);
     }
 }

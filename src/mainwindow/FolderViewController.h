@@ -1,15 +1,16 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QObject>
 #include <QStringList>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class frmDialog;
 enum class FileOperationKind;
 class QAction;
-class QFontMetrics;
 class QMenu;
 class QRect;
 class ResultGridView;
@@ -37,7 +38,8 @@ class FolderViewController : public QObject {
 public:
     FolderViewController(ViewHost &host, ResultGridView *view);
 
-    // Places the grid over area: size, type and date by template, the names share the rest.
+    // Places the grid over area and sizes its columns (folderColumnWidths); they are sized
+    // again when a tree takes the place of a one-level result or the other way round.
     void layout(const QRect &area, const QFontMetrics &fm, int scrollRoom);
 
     // The pop-up menu and its items.
@@ -67,9 +69,15 @@ private:
     void compareFolderPair();
     void openFolderEntry();
     void startFileOperation(FileOperationKind kind);
+    void sizeColumns();
 
     ViewHost &m_host;
     ResultGridView *m_view;
     std::array<QAction *, FolderCommandCount> m_items{};
     bool m_fileOperationRunning = false;
+    // What the last layout was given, and whether it sized the columns for a tree.
+    int m_width = 0;
+    int m_scrollRoom = 0;
+    std::optional<QFontMetrics> m_metrics;
+    bool m_sizedForTree = false;
 };

@@ -1,6 +1,7 @@
 #include "mainwindow/RunController.h"
 
 #include "engine/Workspace.h"
+#include "platform/FreedMemory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -107,6 +108,10 @@ void RunController::finish() {
     const ComparisonRunner::Requests requests = m_runner->takeRequests();
     const QString summary = run->statusText();
     m_ws.adoptResult(*run);
+    // The run's workspace now holds the replaced result; it and the run's working data (freed
+    // on the worker thread, whose memory the C library keeps) go back to the system.
+    run.reset();
+    releaseFreedMemory();
     m_ws.bAbort = false; // as a run ends; the key's release was held back during the run
     Q_EMIT resultAdopted(requests, summary);
     setBusy(false);

@@ -126,3 +126,29 @@ TEST(ResultGrid, ReorderedRowsTakeTheirCellsColoursAndHeights) {
     EXPECT_THROW(g.reorderRows({0, 1, 2, 3}), std::invalid_argument);
     EXPECT_EQ(g.text(1, 0), QStringLiteral("row4"));
 }
+
+// Rows move in place, cycle by cycle: orders made of several cycles, fixed rows and a
+// reversal must each leave every row's cells where the order puts them.
+TEST(ResultGrid, ReorderWithSeveralCyclesKeepsEveryRow) {
+    const std::vector<std::vector<int>> orders = {
+        {2, 3, 1, 5, 4, 6, 8, 9, 7},  // cycles of 3, 2, 1 and 3
+        {9, 8, 7, 6, 5, 4, 3, 2, 1},  // a reversal: cycles of two around a fixed middle
+        {1, 2, 3, 4, 5, 6, 7, 8, 9},  // nothing moves
+        {5, 9, 2, 7, 1, 3, 8, 6, 4}}; // one long cycle and a fixed row
+    for (const std::vector<int> &order : orders) {
+        ResultGrid g(3, 1);
+        g.setRows(10);
+        for (int r = 1; r < 10; ++r) {
+            g.setText(r, 0, QStringLiteral("row%1").arg(r));
+            g.setNumber(r, 1, r);
+            g.setBackColor(r, 2, Color(r * 3));
+        }
+        g.reorderRows(order);
+        for (size_t k = 0; k < order.size(); ++k) {
+            const int r = int(k) + 1;
+            EXPECT_EQ(g.text(r, 0), QStringLiteral("row%1").arg(order[k]));
+            EXPECT_EQ(g.numberAt(r, 1), order[k]);
+            EXPECT_EQ(g.backColor(r, 2), Color(order[k] * 3));
+        }
+    }
+}

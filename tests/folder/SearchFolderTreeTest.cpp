@@ -295,3 +295,28 @@ TEST(FolderTree, TopLevelPreviewHoldsTheStatesKnownBeforeTheFoldersBelow) {
               colouredCells(ws.fgF, rowsByName(ws.fgF)["lone.txt"]));
     EXPECT_EQ(preview->backColor(rowsByName(*preview)["lone.txt"], 0), ws.txtState[1]);
 }
+
+// The scan reads each pair's sizes back from the grid's size columns: sizes beyond the int
+// range, written there as text, still compare exactly two levels down.
+TEST(FolderTree, SizesBeyondTheIntRangeCompareExactlyDeepDown) {
+    FolderPair pair;
+    const off_t beyond = off_t(5) << 30;
+    for (int side = 0; side < 2; ++side) {
+        pair.folder(side, "d");
+        pair.folder(side, "d/e");
+        for (const char *name : {"d/e/equal.bin", "d/e/apart.bin"}) {
+            const QString p = pair.file(side, name, "x");
+            const off_t size = beyond + (side == 1 && name[4] == 'a' ? 1 : 0);
+            ASSERT_EQ(::truncate(QFile::encodeName(p).constData(), size), 0);
+            FolderPair::setTime(p, FolderPair::defaultTime());
+        }
+    }
+    Workspace ws;
+    compareTrees(ws, pair);
+    ASSERT_EQ(names(ws).size(), 4);
+    expectTreeOrder(ws);
+    EXPECT_EQ(ws.DiffCount, 1);
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("d/e/equal.bin"))), QString());
+    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("d/e/apart.bin"))),
+              QStringLiteral("1,5"));
+}

@@ -98,6 +98,22 @@ protected:
         }
         return names;
     }
+    QRect nameCellOf(const QString &name) {
+        return view()->visualRect(model()->index(model()->modelRow(rowOf(name)), 0));
+    }
+    // The first and last columns with dark pixels in a name cell of `image`, from its left edge.
+    std::pair<int, int> inkSpan(const QImage &image, const QString &name) {
+        const QRect cell = nameCellOf(name);
+        int first = -1, last = -1;
+        for (int x = cell.left(); x < cell.right(); ++x)
+            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    if (first < 0)
+                        first = x - cell.left();
+                    last = x - cell.left();
+                }
+        return {first, last};
+    }
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(view(), Qt::Key(k), mods);
         QApplication::processEvents();
@@ -267,25 +283,9 @@ TEST_F(FolderTreeViewTest, LongNamesDeepDownTakeRoomFromTheIndentation) {
     view()->setCurrentCell(rowOf("top.txt"), 1); // no scrolling, no selection measured
     QApplication::processEvents();
     const QImage image = view()->viewport()->grab().toImage();
-    auto cellOf = [&](const QString &name) {
-        return view()->visualRect(model()->index(model()->modelRow(rowOf(name)), 0));
-    };
-    // The first and last columns with dark pixels in a name cell, from its left edge.
-    auto inkSpan = [&](const QString &name) {
-        const QRect cell = cellOf(name);
-        int first = -1, last = -1;
-        for (int x = cell.left(); x < cell.right(); ++x)
-            for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
-                if (qGray(image.pixel(x, y)) < 128) {
-                    if (first < 0)
-                        first = x - cell.left();
-                    last = x - cell.left();
-                }
-        return std::pair(first, last);
-    };
     const QString prefix = QStringLiteral("a/b/c/");
-    const auto [shortFirst, shortLast] = inkSpan(prefix + "s");
-    const auto [longFirst, longLast] = inkSpan(prefix + longName);
+    const auto [shortFirst, shortLast] = inkSpan(image, prefix + "s");
+    const auto [longFirst, longLast] = inkSpan(image, prefix + longName);
     EXPECT_NEAR(shortFirst, 4 + 3 * FolderTreeController::Indent + side, 2); // a short name
     EXPECT_LT(longFirst, shortFirst - 3 * 4); // a long one moves left...
     EXPECT_GE(longLast - longFirst + 3, metrics.horizontalAdvance(longName)); // ...and shows whole
@@ -293,9 +293,57 @@ TEST_F(FolderTreeViewTest, LongNamesDeepDownTakeRoomFromTheIndentation) {
     // A click on the arrow where it is drawn opens the folder with the long name.
     const QString folder = prefix + longName + "d";
     EXPECT_FALSE(shown().contains(folder + "/in"));
-    const QRect cell = cellOf(folder);
-    const QPoint arrow(cell.left() + inkSpan(folder).first + 3, cell.center().y());
+    const QRect cell = nameCellOf(folder);
+    const QPoint arrow(cell.left() + inkSpan(image, folder).first + 3, cell.center().y());
     EXPECT_LT(arrow.x() - cell.left(), shortFirst - 3 * 4);
     QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, arrow);
     EXPECT_TRUE(shown().contains(folder + "/in"));
+}
+
+// In a window of the default width a tree's names get the room of the dates: a ten-character
+// name three levels down shows whole, with the full indentation. One-level results keep their
+// widths, and a wide window gives a tree the same widths as one level.
+TEST_F(FolderTreeViewTest, NamesThreeLevelsDownShowWholeAtTheDefaultWidth) {
+    for (const QString side : {"left", "right"}) {
+        QDir().mkpath(files.filePath(side + "/a/b/c"));
+        write(side + "/a/b/c/f00023.txt", "x");
+    }
+    auto widths = [&] {
+        QList<int> out;
+        for (int c = 0; c < 8; ++c)
+            out << view()->columnWidth(c);
+        return out;
+    };
+    w->resize(1280, 700);
+    compare(false);
+    const QList<int> wideOneLevel = widths();
+    compare(true);
+    EXPECT_EQ(widths(), wideOneLevel);
+
+    w->resize(640, 700);
+    compare(false);
+    QApplication::processEvents();
+    const QList<int> oneLevel = widths();
+    compare(true);
+    const QList<int> treeWidths = widths();
+    for (const int c : {1, 2, 5, 6})
+        EXPECT_EQ(treeWidths[c], oneLevel[c]);
+    EXPECT_GT(treeWidths[0], oneLevel[0]);
+    EXPECT_EQ(treeWidths[4], treeWidths[0]);
+    EXPECT_LT(treeWidths[3], oneLevel[3]); // the dates make the room
+    EXPECT_EQ(treeWidths[7], treeWidths[3]);
+
+    for (const char *folder : {"a", "a/b", "a/b/c"})
+        tree().setExpanded(rowOf(folder), true);
+    view()->setCurrentCell(rowOf("top.txt"), 1); // no selection measured
+    QApplication::processEvents();
+    const QImage image = view()->viewport()->grab().toImage();
+    const int side = std::min(nameCellOf("a").height(), FolderTreeController::Indent);
+    const auto [first, last] = inkSpan(image, "a/b/c/f00023.txt");
+    EXPECT_NEAR(first, 4 + 3 * FolderTreeController::Indent + side, 2);
+    EXPECT_GE(last - first + 3, view()->fontMetrics().horizontalAdvance("f00023.txt"));
+
+    // Back to one level: the widths it always had.
+    compare(false);
+    EXPECT_EQ(widths(), oneLevel);
 }
