@@ -3,7 +3,7 @@
 #include "engine/MinimalMatching.h"
 
 #include <algorithm>
-#include <thread>
+#include <future>
 
 namespace {
 
@@ -111,10 +111,11 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
             source[side].push_back(k);
         }
     };
-    // The two sides' keys are independent: one of them is built on a second core.
-    std::thread rightKeys(buildKeys, 1);
+    // The two sides' keys are independent: one of them is built on a second core. A failure
+    // on either thread reaches the caller once both have ended.
+    std::future<void> rightKeys = std::async(std::launch::async, buildKeys, 1);
     buildKeys(0);
-    rightKeys.join();
+    rightKeys.get();
     PairTable keyed;
     if (!match(keys[0], keys[1], keyed)) {
         table = keyed;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
+#include <future>
 
 namespace {
 
@@ -135,9 +135,11 @@ LineIndex::LineIndex(const QStringList &left, const QStringList &right, const Ma
         // texts are long enough to gain from it.
         std::vector<size_t> hashesL, hashesR;
         if (left.size() + right.size() >= 100000) {
-            std::thread rightHashes([&] { hashesR = lineHashes(right); });
+            // A failure on either thread reaches the caller once both have ended.
+            std::future<std::vector<size_t>> rightHashes =
+                std::async(std::launch::async, [&] { return lineHashes(right); });
             hashesL = lineHashes(left);
-            rightHashes.join();
+            hashesR = rightHashes.get();
         } else {
             hashesL = lineHashes(left);
             hashesR = lineHashes(right);

@@ -3,7 +3,7 @@
 #include "engine/EngineTexts.h"
 
 #include <algorithm>
-#include <thread>
+#include <future>
 
 using namespace EngineTexts;
 
@@ -160,9 +160,11 @@ void fillAllRows(Workspace &ws, const PairTable &table, const QStringList &left,
     constexpr int ParallelFrom = 50000;
     if (n >= ParallelFrom && !g.redraw() && allShared(left) && allShared(right)) {
         const int half = 1 + n / 2;
-        std::thread secondHalf(fillRows, half, n + 1, std::ref(second));
+        // A failure on either thread reaches the caller once both halves have ended.
+        std::future<void> secondHalf =
+            std::async(std::launch::async, fillRows, half, n + 1, std::ref(second));
         fillRows(1, half, first);
-        secondHalf.join();
+        secondHalf.get();
     } else {
         fillRows(1, n + 1, first);
     }
