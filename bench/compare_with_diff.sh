@@ -36,8 +36,11 @@ edit() { # edit SEED < in > out
   }'
 }
 
-# seconds PROGRAM ARGS...: "wall cpu peak-KB" of one run (its exit status is ignored)
+# seconds PROGRAM ARGS...: "wall cpu peak-KB" of one run (its exit status is ignored). What
+# the run before it wrote is put on disk first: Corvane syncs its output before it renames it
+# into place, and would otherwise also wait for the peer's output still in the page cache.
 seconds() {
+  sync
   /usr/bin/time -f "%e %U %S %M" -o "$WORK/time" "$@" > "$WORK/out.txt" 2> /dev/null || true
   awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$WORK/time" | tail -n 1
 }
