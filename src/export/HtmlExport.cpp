@@ -3,7 +3,7 @@
 #include "engine/InlineMarks.h"
 #include "export/GridLayout.h"
 #include "export/PiecesInOrder.h"
-#include "export/StringEx.h"
+#include "export/Utf8Sink.h"
 #include "platform/AtomicFile.h"
 
 #include <array>
@@ -75,7 +75,7 @@ qsizetype nextNeedingCare(QStringView text, qsizetype from) {
 }
 
 // Appends text with the characters that HTML would read as markup replaced.
-void addEscaped(StringEx &out, QStringView text) {
+void addEscaped(Utf8Sink &out, QStringView text) {
     qsizetype from = 0;
     for (qsizetype i = nextNeedingCare(text, 0); i < text.size();
          i = nextNeedingCare(text, i + 1)) {
@@ -100,16 +100,16 @@ void addEscaped(StringEx &out, QStringView text) {
             ref = u"\uFFFD";
             break;
         }
-        out.AddRear(text.mid(from, i - from));
-        out.AddRear(ref);
+        out.add(text.mid(from, i - from));
+        out.add(ref);
         from = i + 1;
     }
-    out.AddRear(text.mid(from));
+    out.add(text.mid(from));
 }
 
-void addCell(StringEx &out, QStringView open, QStringView close, const ResultGrid &grid, int r,
+void addCell(Utf8Sink &out, QStringView open, QStringView close, const ResultGrid &grid, int r,
              int c, const QList<CharSpan> *marks = nullptr) {
-    out.AddRear(open);
+    out.add(open);
     ResultGrid::TextBuffer digits;
     if (!grid.isEmpty(r, c)) {
         const QStringView text = grid.textView(r, c, digits);
@@ -117,16 +117,16 @@ void addCell(StringEx &out, QStringView open, QStringView close, const ResultGri
         if (marks) {
             for (const CharSpan &span : *marks) {
                 addEscaped(out, text.mid(from, span.start - from));
-                out.AddRear(MarkOpen);
+                out.add(MarkOpen);
                 addEscaped(out, text.mid(span.start, span.length));
-                out.AddRear(MarkClose);
+                out.add(MarkClose);
                 from = span.start + span.length;
             }
         }
         addEscaped(out, text.mid(from));
     }
-    out.AddRear(close);
-    out.AddRear(LineEnd);
+    out.add(close);
+    out.add(LineEnd);
 }
 
 } // namespace
@@ -147,38 +147,38 @@ const QString Tr = QStringLiteral("<tr>\r\n");
 const QString TrEnd = QStringLiteral("</tr>\r\n");
 
 // The page up to its data rows: style, title row with the two paths, header rows.
-void addPageHead(StringEx &out, const Workspace &ws, const ResultGrid &grid, int cols,
+void addPageHead(Utf8Sink &out, const Workspace &ws, const ResultGrid &grid, int cols,
                  bool inlineMarks) {
-    out.AddRear(Head);
+    out.add(Head);
     if (inlineMarks)
-        out.AddRear(QStringLiteral("span.chg { background:") +
-                    ColorToHtml(strongerShade(ws.txtState[0])) + QStringLiteral("; }\r\n"));
-    out.AddRear(HeadEnd);
+        out.add(QStringLiteral("span.chg { background:") +
+                ColorToHtml(strongerShade(ws.txtState[0])) + QStringLiteral("; }\r\n"));
+    out.add(HeadEnd);
 
     // Title row: each path spans its side's half of the columns.
     const QString colspanOpen =
         QStringLiteral("<th  colspan=") + QString::number(cols / 2) + QStringLiteral(">");
-    out.AddRear(Tr);
+    out.add(Tr);
     for (const QString &side : ws.cb) {
-        out.AddRear(colspanOpen);
+        out.add(colspanOpen);
         addEscaped(out, side);
-        out.AddRear(QStringLiteral("</th>"));
-        out.AddRear(LineEnd);
+        out.add(QStringLiteral("</th>"));
+        out.add(LineEnd);
     }
-    out.AddRear(TrEnd);
+    out.add(TrEnd);
 
     const QString th = QStringLiteral("<th>");
     const QString thEnd = QStringLiteral("</th>");
     for (int r = 0; r < std::min(grid.fixedRows(), grid.rows()); ++r) {
-        out.AddRear(Tr);
+        out.add(Tr);
         for (int c = 0; c < cols; ++c)
             addCell(out, th, thEnd, grid, r, c);
-        out.AddRear(TrEnd);
+        out.add(TrEnd);
     }
 }
 
 // The data rows from `first` to before `end`, each cell in its legend colour.
-void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int cols,
+void addDataRows(Utf8Sink &out, const Workspace &ws, const ResultGrid &grid, int cols,
                  bool inlineMarks, int first, int end) {
     const QString td = QStringLiteral("<td>");
     const QString tdEnd = QStringLiteral("</td>");
@@ -188,7 +188,7 @@ void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int
 
     const LineFolding folding = ws.textFolding();
     for (int r = first; r < end; ++r) {
-        out.AddRear(Tr);
+        out.add(Tr);
         LineMarks marks;
         const bool marked = inlineMarks && isChangedPair(grid, r, ws.txtState[0]);
         if (marked) {
@@ -204,7 +204,7 @@ void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int
             addCell(out, k >= 0 ? QStringView(legendOpen[size_t(k)]) : QStringView(td), tdEnd, grid,
                     r, c, spans);
         }
-        out.AddRear(TrEnd);
+        out.add(TrEnd);
     }
 }
 
@@ -212,9 +212,9 @@ void addDataRows(StringEx &out, const Workspace &ws, const ResultGrid &grid, int
 
 namespace {
 
-// About how many characters the rows from `first` to before `end` take on the page: their
-// texts and the markup around each cell. Room for it is kept at once, as a piece that grows
-// step by step is copied over and over.
+// About how many bytes the rows from `first` to before `end` take on the page: their texts
+// (one byte a character, as nearly all are ASCII) and the markup around each cell. Room for it is
+// kept at once, as a piece that grows step by step is copied over and over.
 qsizetype pieceSize(const ResultGrid &grid, int cols, int first, int end) {
     constexpr qsizetype MarkupPerCell = 32, MarkupPerRow = 16;
     qsizetype size = qsizetype(end - first) * (cols * MarkupPerCell + MarkupPerRow);
@@ -241,7 +241,7 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
     const int dataRows = grid.rows() - fixedRows;
     const int count = std::max(1, (dataRows + RowsPerPiece - 1) / RowsPerPiece);
     const std::function<QByteArray(int)> make = [&](int k) {
-        StringEx out;
+        Utf8Sink out;
         const int first = fixedRows + k * RowsPerPiece;
         const int end = std::min(grid.rows(), first + RowsPerPiece);
         out.reserve(pieceSize(grid, cols, first, end) + (k == 0 ? Head.size() : 0));
@@ -249,8 +249,10 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
             addPageHead(out, ws, grid, cols, inlineMarks);
         addDataRows(out, ws, grid, cols, inlineMarks, first, end);
         if (k == count - 1)
-            out.AddRear(Tail);
-        return out.takeText().toUtf8();
+            out.add(Tail);
+        QByteArray bytes;
+        out.take(bytes); // lone surrogates were replaced as the cells were escaped
+        return bytes;
     };
     // UTF-8 with its byte-order mark, as every UTF-8 file we write.
     AtomicFile file(path);
