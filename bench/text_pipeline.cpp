@@ -66,26 +66,31 @@ int main(int argc, char **argv) {
     };
     t.start();
     Workspace ws;
-    // The right side is read, decoded and split on a second thread, as a run does it.
+    // The right side is read, decoded and split on a second thread, as a run does it, the two
+    // sides taking turns to decode.
+    std::mutex decodeTurn;
     std::future<LoadedText> pendingRight =
-        readTextInBackground(ws, QString::fromLocal8Bit(argv[2]));
-    const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]));
+        readTextInBackground(ws, QString::fromLocal8Bit(argv[2]), &decodeTurn);
+    const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]), {}, &decodeTurn);
     lap("read + decode (left)");
-    const QStringList left = splitLinesShared(leftText);
+    QStringList left = splitLinesShared(leftText);
     lap("split (left)");
-    const LoadedText loadedRight = pendingRight.get();
+    LoadedText loadedRight = pendingRight.get();
     const QString &rightText = loadedRight.text;
-    const QStringList &right = loadedRight.lines;
+    QStringList &right = loadedRight.lines;
     lap("wait for the right");
     PairTable table;
     matchLines(left, right, MatchParams{}, table);
-    releaseFreedMemory(); // as a run does
     lap("match");
+    // As a run does: the lines' strings go before the grid is made, only their places stay.
+    const LineViews leftViews(left), rightViews(right);
+    left = right = QStringList();
+    releaseFreedMemory();
     resetGridHeaders(ws);
     ws.fg.keepAlive(leftText);
     ws.fg.keepAlive(rightText);
     ws.fg.setRedraw(false); // a run tells no view of each cell it writes
-    fillTextGrid(ws, table, left, right);
+    fillTextGrid(ws, table, leftViews, rightViews);
     ws.fg.setRedraw(true);
     lap("fill grid");
     QTemporaryDir dir;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <mutex>
 #include <stdexcept>
 
 // Conversion between bytes and text (the stream-conversion module and the ANSI code page).
@@ -52,7 +53,10 @@ public:
 // when the file cannot be read (FileTooLargeError beyond MaxComparedFileBytes); an empty file
 // gives the empty text.
 // stop (may be empty) is asked while the file is read; true ends the read with FileReadError.
-QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop = {});
+// decodeTurn (may be null) is held from the start of the decoding until the file's bytes are
+// freed: two files loaded at once then never hold both their bytes and their texts.
+QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop = {},
+                           std::mutex *decodeTurn = nullptr);
 
 // Writes text in the named charset (callers pass "UTF-8": the file starts with EF BB BF),
 // replacing an existing file. The file is written under a temporary name and renamed into

@@ -105,7 +105,9 @@ QString DecodeByName(const QString &encodingName, const QByteArray &bytes) {
     return NormalizeLineEnds(decodeOnly(encodingName, bytes));
 }
 
-QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop) {
+QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop,
+                           std::mutex *decodeTurn) {
+    std::unique_lock<std::mutex> turn; // declared first: released after the bytes are freed
     const WholeFile file = readWholeFile(path, MaxComparedFileBytes, stop);
     const std::string shown = path.toStdString();
     switch (file.problem) {
@@ -129,7 +131,10 @@ QString LoadNormalizedText(const QString &path, const std::function<bool()> &sto
         return {};
     try {
         const IcuConvert::StopScope stopping(stop);
-        return DecodeByName(DetectEncoding(file.bytes), file.bytes);
+        const QString encoding = DetectEncoding(file.bytes);
+        if (decodeTurn)
+            turn = std::unique_lock<std::mutex>(*decodeTurn);
+        return DecodeByName(encoding, file.bytes);
     } catch (const IcuConvert::DecodingStopped &) {
         throw FileReadError("Cannot read '" + shown +
                             "': " + WholeFile{{}, FileProblem::Stopped}.reason().toStdString());

@@ -1,5 +1,7 @@
 #include "engine/LineMatching.h"
 
+#include "platform/FreedMemory.h"
+
 #include <algorithm>
 #include <cstring>
 #include <future>
@@ -40,42 +42,52 @@ size_t tableSize(size_t expected) {
 
 // Gives every distinct line text a small id, in one open-addressing table over both sides. A
 // slot keeps the high half of its line's hash beside the id, so most lines that only share a
-// slot are told apart without reading their texts.
+// slot are told apart without reading their texts. An id remembers its first line by side and
+// number (4 bytes), which the lists already hold.
 class LineInterner {
 public:
-    explicit LineInterner(size_t expected) : m_slots(tableSize(expected)) {
+    LineInterner(const QStringList &left, const QStringList &right)
+        : m_sides{&left, &right}, m_slots(tableSize(size_t(left.size() + right.size()))) {
         m_mask = m_slots.size() - 1;
-        m_texts.reserve(expected);
     }
 
     // Asks the processor for a slot that an intern() a few lines later will read.
     void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
 
-    int intern(QStringView line, size_t hash) {
+    int intern(int side, qsizetype index, size_t hash) {
+        const QString &line = (*m_sides[side])[index];
         const quint32 tag = quint32(quint64(hash) >> 32);
         for (size_t s = hash & m_mask;; s = (s + 1) & m_mask) {
             Slot &slot = m_slots[s];
             if (slot.id < 0) {
-                slot = {int(m_texts.size()), tag};
-                m_texts.push_back(line);
+                slot = {int(m_first.size()), tag};
+                m_first.push_back(quint32(index) | (side == 0 ? 0 : RightSide));
                 return slot.id;
             }
-            if (slot.tag == tag && m_texts[size_t(slot.id)] == line)
+            if (slot.tag == tag && firstLine(slot.id) == line)
                 return slot.id;
         }
     }
 
-    int count() const { return int(m_texts.size()); }
-    int length(int id) const { return int(m_texts[size_t(id)].size()); }
+    int count() const { return int(m_first.size()); }
+    int length(int id) const { return int(firstLine(id).size()); }
 
 private:
+    static constexpr quint32 RightSide = 0x80000000u;
+
+    const QString &firstLine(int id) const {
+        const quint32 first = m_first[size_t(id)];
+        return (*m_sides[first & RightSide ? 1 : 0])[qsizetype(first & ~RightSide)];
+    }
+
     struct Slot {
         int id = -1;
         quint32 tag = 0;
     };
+    const QStringList *m_sides[2];
     std::vector<Slot> m_slots;
     size_t m_mask;
-    std::vector<QStringView> m_texts;
+    std::vector<quint32> m_first;
 };
 
 std::vector<size_t> lineHashes(const QStringList &lines) {
@@ -85,17 +97,25 @@ std::vector<size_t> lineHashes(const QStringList &lines) {
     return hashes;
 }
 
-// Ids of the lines in order, each from the interner; the slots a few lines ahead are fetched
-// while a line is looked up, as they lie anywhere in a table far larger than the cache.
-void internLines(LineInterner &interner, const QStringList &lines,
-                 const std::vector<size_t> &hashes, std::vector<int> &ids) {
+// Ids of one side's lines in order, each from the interner; the slots a few lines ahead are
+// fetched while a line is looked up, as they lie anywhere in a table far larger than the
+// cache. The lines' hashes come from `hashes` or, without it, are made a few lines ahead.
+void internLines(LineInterner &interner, int side, const QStringList &lines,
+                 const std::vector<size_t> *hashes, std::vector<int> &ids) {
     constexpr size_t Ahead = 8;
-    const size_t n = hashes.size();
+    const size_t n = size_t(lines.size());
+    auto hashOf = [&](size_t k) { return hashes ? (*hashes)[k] : lineHash(lines[qsizetype(k)]); };
+    size_t ahead[Ahead] = {}; // the hashes of lines k .. k + Ahead - 1
+    for (size_t k = 0; k < std::min(Ahead, n); ++k)
+        ahead[k] = hashOf(k);
     ids.resize(n);
     for (size_t k = 0; k < n; ++k) {
-        if (k + Ahead < n)
-            interner.prefetch(hashes[k + Ahead]);
-        ids[k] = interner.intern(lines[qsizetype(k)], hashes[k]);
+        const size_t hash = ahead[k % Ahead];
+        if (k + Ahead < n) {
+            ahead[k % Ahead] = hashOf(k + Ahead);
+            interner.prefetch(ahead[k % Ahead]);
+        }
+        ids[k] = interner.intern(side, qsizetype(k), hash);
     }
 }
 
@@ -130,26 +150,23 @@ LineIndex::LineIndex(const QStringList &left, const QStringList &right, const Ma
     {
         // The table of distinct lines goes before the windows are built: it is the biggest
         // part of the index while it lives.
-        LineInterner interner(size_t(left.size()) + size_t(right.size()));
-        // The two sides are hashed at the same time, the right one on another core when the
-        // texts are long enough to gain from it.
-        std::vector<size_t> hashesL, hashesR;
-        if (left.size() + right.size() >= 100000) {
-            // A failure on either thread reaches the caller once both have ended.
-            std::future<std::vector<size_t>> rightHashes =
-                std::async(std::launch::async, [&] { return lineHashes(right); });
-            hashesL = lineHashes(left);
-            hashesR = rightHashes.get();
-        } else {
-            hashesL = lineHashes(left);
-            hashesR = lineHashes(right);
-        }
-        internLines(interner, left, hashesL, m_idL);
-        internLines(interner, right, hashesR, m_idR);
+        LineInterner interner(left, right);
+        // The right side is hashed on another core while the left side's lines are looked
+        // up, when the texts are long enough to gain from it. A failure on either thread
+        // reaches the caller once both have ended.
+        std::future<std::vector<size_t>> rightHashes;
+        if (left.size() + right.size() >= 100000)
+            rightHashes = std::async(std::launch::async, [&] { return lineHashes(right); });
+        internLines(interner, 0, left, nullptr, m_idL);
+        const std::vector<size_t> hashesR =
+            rightHashes.valid() ? rightHashes.get() : lineHashes(right);
+        internLines(interner, 1, right, &hashesR, m_idR);
         m_length.resize(size_t(interner.count()));
         for (int id = 0; id < interner.count(); ++id)
             m_length[size_t(id)] = interner.length(id);
     }
+    // The table's memory goes back to the system before the windows take their own.
+    releaseFreedMemory();
     const int ids = int(m_length.size());
     buildPositions(m_idL.data(), m_idL.size(), ids, m_offL, m_posL);
     buildPositions(m_idR.data(), m_idR.size(), ids, m_offR, m_posR);
@@ -229,31 +246,35 @@ private:
 } // namespace
 
 void LineIndex::buildWindows() {
-    std::vector<int> offL, offR;
-    m_windowEndL = windowOffsets(m_idL, m_length, m_params, offL);
-    m_windowEndR = windowOffsets(m_idR, m_length, m_params, offR);
-    // A window of one line is known by that line's id; only the longer windows (after short
-    // lines) are interned, with ids after the line ids. Windows of different lengths are never
-    // equal, so equal windows still have equal ids and no others do.
     const int lineIds = int(m_length.size());
-    size_t longWindows = 0;
-    for (int i = 0; i < m_windowEndL; ++i)
-        longWindows += offL[size_t(i)] > 0 ? 1 : 0;
-    for (int j = 0; j < m_windowEndR; ++j)
-        longWindows += offR[size_t(j)] > 0 ? 1 : 0;
-    WindowInterner interner(longWindows);
-    auto windowIds = [&](const std::vector<int> &ids, const std::vector<int> &off, int end,
-                         std::vector<int> &win) {
-        win.assign(ids.size(), -1);
-        for (int p = 0; p < end; ++p) {
-            const int last = off[size_t(p)];
-            win[size_t(p)] =
-                last == 0 ? ids[size_t(p)] : lineIds + interner.intern(ids.data() + p, last + 1);
-        }
-    };
-    windowIds(m_idL, offL, m_windowEndL, m_winL);
-    windowIds(m_idR, offR, m_windowEndR, m_winR);
-    const int windowIdCount = lineIds + interner.count();
+    int windowIdCount = lineIds;
+    {
+        // The windows' offsets and their table go before the positions are built.
+        std::vector<int> offL, offR;
+        m_windowEndL = windowOffsets(m_idL, m_length, m_params, offL);
+        m_windowEndR = windowOffsets(m_idR, m_length, m_params, offR);
+        // A window of one line is known by that line's id; only the longer windows (after
+        // short lines) are interned, with ids after the line ids. Windows of different
+        // lengths are never equal, so equal windows still have equal ids and no others do.
+        size_t longWindows = 0;
+        for (int i = 0; i < m_windowEndL; ++i)
+            longWindows += offL[size_t(i)] > 0 ? 1 : 0;
+        for (int j = 0; j < m_windowEndR; ++j)
+            longWindows += offR[size_t(j)] > 0 ? 1 : 0;
+        WindowInterner interner(longWindows);
+        auto windowIds = [&](const std::vector<int> &ids, const std::vector<int> &off, int end,
+                             std::vector<int> &win) {
+            win.assign(ids.size(), -1);
+            for (int p = 0; p < end; ++p) {
+                const int last = off[size_t(p)];
+                win[size_t(p)] = last == 0 ? ids[size_t(p)]
+                                           : lineIds + interner.intern(ids.data() + p, last + 1);
+            }
+        };
+        windowIds(m_idL, offL, m_windowEndL, m_winL);
+        windowIds(m_idR, offR, m_windowEndR, m_winR);
+        windowIdCount += interner.count();
+    }
     buildPositions(m_winL.data(), size_t(m_windowEndL), windowIdCount, m_winOffL, m_winPosL);
     buildPositions(m_winR.data(), size_t(m_windowEndR), windowIdCount, m_winOffR, m_winPosR);
 }

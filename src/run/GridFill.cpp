@@ -2,7 +2,6 @@
 
 #include "engine/EngineTexts.h"
 
-#include <algorithm>
 #include <future>
 
 using namespace EngineTexts;
@@ -34,7 +33,7 @@ void setRowTexts(ResultGrid &g, int r, std::initializer_list<QString> texts) {
 
 enum class RowState { Same, LeftOnly, RightOnly, Changed };
 
-RowState classify(const PairTable::Row &row, const QStringList &left, const QStringList &right,
+RowState classify(const PairTable::Row &row, const LineViews &left, const LineViews &right,
                   const LineFolding &folding) {
     // An ignored blank line stands beside nothing and is no difference.
     if (row.left < 0)
@@ -43,8 +42,8 @@ RowState classify(const PairTable::Row &row, const QStringList &left, const QStr
     if (row.right < 0)
         return folding.blankLines && isBlankLine(left[row.left]) ? RowState::Same
                                                                  : RowState::LeftOnly;
-    const QString &a = left[row.left];
-    const QString &b = right[row.right];
+    const QString a = left[row.left];
+    const QString b = right[row.right];
     if (a == b || (folding.letterCase && a.toLower() == b.toLower()))
         return RowState::Same;
     if (folding.active() && comparisonKey(a, folding) == comparisonKey(b, folding))
@@ -91,8 +90,8 @@ void addCounts(Workspace &ws, const StateCounts &counts) {
     ws.RightOnlyCount += counts.rightOnly;
 }
 
-void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const QStringList &left,
-              const QStringList &right) {
+void writeRow(ResultGrid &g, int r, const PairTable::Row &row, const LineViews &left,
+              const LineViews &right) {
     if (row.left >= 0) {
         g.setNumber(r, 0, row.left + 1);
         g.setSharedText(r, 1, left[row.left]);
@@ -136,17 +135,10 @@ void resetGridHeaders(Workspace &ws) {
 
 namespace {
 
-// True when every line points into a text kept alive elsewhere: the grid then stores no copy,
-// and rows can be written from two threads at once.
-bool allShared(const QStringList &lines) {
-    return std::all_of(lines.cbegin(), lines.cend(),
-                       [](const QString &line) { return !line.data_ptr().isMutable(); });
-}
-
 // Writes and paints every row of the table into a grid of as many rows. A long result is
 // written in two halves at once, on two cores: each row depends on its own lines alone.
-void fillAllRows(Workspace &ws, const PairTable &table, const QStringList &left,
-                 const QStringList &right, const LineFolding &folding) {
+void fillAllRows(Workspace &ws, const PairTable &table, const LineViews &left,
+                 const LineViews &right, const LineFolding &folding) {
     ResultGrid &g = ws.fg;
     const int n = table.lastRow();
     auto fillRows = [&](int from, int to, StateCounts &counts) {
@@ -158,7 +150,8 @@ void fillAllRows(Workspace &ws, const PairTable &table, const QStringList &left,
     };
     StateCounts first, second;
     constexpr int ParallelFrom = 50000;
-    if (n >= ParallelFrom && !g.redraw() && allShared(left) && allShared(right)) {
+    // Lines that are not shared would be copied into the grid's own store, one at a time.
+    if (n >= ParallelFrom && !g.redraw() && left.allShared() && right.allShared()) {
         const int half = 1 + n / 2;
         // A failure on either thread reaches the caller once both halves have ended.
         std::future<void> secondHalf =
@@ -176,6 +169,11 @@ void fillAllRows(Workspace &ws, const PairTable &table, const QStringList &left,
 
 void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
                   const QStringList &right) {
+    fillTextGrid(ws, table, LineViews(left), LineViews(right));
+}
+
+void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
+                  const LineViews &right) {
     ResultGrid &g = ws.fg;
     const int n = table.lastRow();
     const LineFolding folding = ws.textFolding();

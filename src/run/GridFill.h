@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LineMatching.h"
+#include "engine/LineViews.h"
 #include "engine/Workspace.h"
 
 #include <QStringList>
@@ -18,6 +19,9 @@ void resetGridHeaders(Workspace &ws);
 // the only-differences toggle is down. Colours the rows and counts them.
 void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left,
                   const QStringList &right);
+// The same from the places of the lines, once their strings are gone.
+void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
+                  const LineViews &right);
 
 // Shows the lines of one side (0 left, 1 right) alone, uncoloured. Polls the abort flag every
 // 1000 lines; returns false when the user aborted (the rows written so far stay).

@@ -25,7 +25,7 @@ QStringList keepLines(Workspace &ws, const QString &text) {
 } // namespace
 
 QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<LoadedText> *pending, bool *stopped) {
+                          std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -41,7 +41,7 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
             ws.fg.keepAlive(loaded.text);
             return std::move(loaded.lines);
         }
-        return keepLines(ws, LoadNormalizedText(path, stopOf(ws)));
+        return keepLines(ws, LoadNormalizedText(path, stopOf(ws), decodeTurn));
     } catch (const FileTooLargeError &) {
         ws.runProblems << EngineTexts::TooLargeToRead + path;
         return {};
@@ -54,10 +54,11 @@ QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
     }
 }
 
-std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path) {
+std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
+                                             std::mutex *decodeTurn) {
     // The loader's failure (FileReadError) is thrown again where the text is taken.
-    return std::async(std::launch::async, [&ws, path] {
-        LoadedText loaded{LoadNormalizedText(path, stopOf(ws)), {}};
+    return std::async(std::launch::async, [&ws, path, decodeTurn] {
+        LoadedText loaded{LoadNormalizedText(path, stopOf(ws), decodeTurn), {}};
         loaded.lines = splitLinesShared(loaded.text);
         return loaded;
     });

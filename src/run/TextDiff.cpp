@@ -37,7 +37,7 @@ public:
         const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
         // Two text files: the right one is read and decoded while the left one is.
         if (left == SourceKind::TextFile && right == SourceKind::TextFile)
-            m_pendingRight = readTextInBackground(m_ws, m_path[1]);
+            m_pendingRight = readTextInBackground(m_ws, m_path[1], &m_decodeTurn);
         if (!loadSide(0, left))
             return; // stopped
         switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
@@ -139,8 +139,9 @@ private:
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
                         fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
-        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document,
-                                      side == 1 ? &m_pendingRight : nullptr, &m_readStopped);
+        m_lines[side] =
+            loadFileLines(m_ws, path, kind == SourceKind::Document,
+                          side == 1 ? &m_pendingRight : nullptr, &m_readStopped, &m_decodeTurn);
     }
 
     // A web address: into the history; its text column is headed by the address itself.
@@ -194,11 +195,16 @@ private:
                 return m_ws.bAbort.load();
             },
             [this](qint64 done, qint64 total) { m_ws.reportProgress(done, total); });
-        // The matching's index is freed; its memory goes back before the grid takes its own.
-        releaseFreedMemory();
-        if (!finished)
+        if (!finished) {
+            releaseFreedMemory();
             return;
-        fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+        }
+        // The grid needs only where each line lies: the lines' strings go, with the matching's
+        // index, and their memory goes back before the grid takes its own.
+        const LineViews left(m_lines[0]), right(m_lines[1]);
+        m_lines[0] = m_lines[1] = QStringList();
+        releaseFreedMemory();
+        fillTextGrid(m_ws, table, left, right);
         m_ws.raiseWindow();
     }
 
@@ -208,6 +214,7 @@ private:
     QStringList m_lines[2];
     bool m_readStopped = false; // a side's read ended on the user's stop
     std::optional<Workbook> m_books[2];
+    std::mutex m_decodeTurn; // the two sides' texts are decoded one after the other
     // Declared last: destroyed first, it waits for a background read that was not taken.
     std::future<LoadedText> m_pendingRight;
 };

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The lines of a text as places in it, 8 bytes a line instead of a string of 24: what a grid
+// fill needs once the matching is done, so that the lines' strings can go before the grid
+// takes its memory. Lines that do not all lie in one text (made apart, or farther apart than
+// 4 G characters) are kept as they are.
+class LineViews {
+public:
+    explicit LineViews(const QStringList &lines);
+
+    qsizetype size() const { return m_count; }
+    // Line k over the characters where it lies (no copy; the text must stay alive).
+    QString operator[](qsizetype k) const;
+    // True when every line points into a text kept alive elsewhere.
+    bool allShared() const { return m_base != nullptr || m_allShared; }
+
+private:
+    qsizetype m_count = 0;
+    const QChar *m_base = nullptr; // the first line's start, when the lines lie in one text
+    std::vector<quint32> m_start, m_length;
+    QStringList m_lines; // otherwise the lines themselves
+    bool m_allShared = false;
+};
