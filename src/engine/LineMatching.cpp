@@ -46,7 +46,7 @@ size_t tableSize(size_t expected) {
 // number (4 bytes), which the lists already hold.
 class LineInterner {
 public:
-    LineInterner(const QStringList &left, const QStringList &right)
+    LineInterner(const LineViews &left, const LineViews &right)
         : m_sides{&left, &right}, m_slots(tableSize(size_t(left.size() + right.size()))) {
         m_mask = m_slots.size() - 1;
     }
@@ -55,7 +55,7 @@ public:
     void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
 
     int intern(int side, qsizetype index, size_t hash) {
-        const QString &line = (*m_sides[side])[index];
+        const QString line = (*m_sides[side])[index];
         const quint32 tag = quint32(quint64(hash) >> 32);
         for (size_t s = hash & m_mask;; s = (s + 1) & m_mask) {
             Slot &slot = m_slots[s];
@@ -75,7 +75,7 @@ public:
 private:
     static constexpr quint32 RightSide = 0x80000000u;
 
-    const QString &firstLine(int id) const {
+    QString firstLine(int id) const {
         const quint32 first = m_first[size_t(id)];
         return (*m_sides[first & RightSide ? 1 : 0])[qsizetype(first & ~RightSide)];
     }
@@ -84,13 +84,13 @@ private:
         int id = -1;
         quint32 tag = 0;
     };
-    const QStringList *m_sides[2];
+    const LineViews *m_sides[2];
     std::vector<Slot> m_slots;
     size_t m_mask;
     std::vector<quint32> m_first;
 };
 
-std::vector<size_t> lineHashes(const QStringList &lines) {
+std::vector<size_t> lineHashes(const LineViews &lines) {
     std::vector<size_t> hashes(size_t(lines.size()));
     for (qsizetype k = 0; k < lines.size(); ++k)
         hashes[size_t(k)] = lineHash(lines[k]);
@@ -100,7 +100,7 @@ std::vector<size_t> lineHashes(const QStringList &lines) {
 // Ids of one side's lines in order, each from the interner; the slots a few lines ahead are
 // fetched while a line is looked up, as they lie anywhere in a table far larger than the
 // cache. The lines' hashes come from `hashes` or, without it, are made a few lines ahead.
-void internLines(LineInterner &interner, int side, const QStringList &lines,
+void internLines(LineInterner &interner, int side, const LineViews &lines,
                  const std::vector<size_t> *hashes, std::vector<int> &ids) {
     constexpr size_t Ahead = 8;
     const size_t n = size_t(lines.size());
@@ -145,7 +145,7 @@ RunOutcome runTest(const LineIndex &x, int i, int j, const MatchParams &p) {
 
 } // namespace
 
-LineIndex::LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params)
+LineIndex::LineIndex(const LineViews &left, const LineViews &right, const MatchParams &params)
     : m_params(params) {
     {
         // The table of distinct lines goes before the windows are built: it is the biggest
@@ -445,6 +445,12 @@ void emitGap(const LineIndex &x, int lastL, int lastR, int aL, int aR, const Mat
 } // namespace
 
 bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+                PairTable &table, const std::function<bool()> &shouldAbort,
+                const std::function<void(qint64 done, qint64 total)> &progress) {
+    return matchLines(LineViews(left), LineViews(right), params, table, shouldAbort, progress);
+}
+
+bool matchLines(const LineViews &left, const LineViews &right, const MatchParams &params,
                 PairTable &table, const std::function<bool()> &shouldAbort,
                 const std::function<void(qint64 done, qint64 total)> &progress) {
     const LineIndex x(left, right, params);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/LineViews.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -56,7 +58,9 @@ private:
 // end of their text (the last few lines) need the run test itself.
 class LineIndex {
 public:
-    LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params);
+    LineIndex(const LineViews &left, const LineViews &right, const MatchParams &params);
+    LineIndex(const QStringList &left, const QStringList &right, const MatchParams &params)
+        : LineIndex(LineViews(left), LineViews(right), params) {}
 
     const MatchParams &params() const { return m_params; }
     int nL() const { return int(m_idL.size()); }
@@ -113,5 +117,9 @@ std::vector<Candidate> fFindAnchors(const LineIndex &index, int lastL, int lastR
 // it. `shouldAbort` is asked every 50 iterations; when it answers true the loop stops and the
 // function returns false (the table holds what was built so far).
 bool matchLines(const QStringList &left, const QStringList &right, const MatchParams &params,
+                PairTable &table, const std::function<bool()> &shouldAbort = {},
+                const std::function<void(qint64 done, qint64 total)> &progress = {});
+// The same over the places of the lines, whose strings a caller may have let go.
+bool matchLines(const LineViews &left, const LineViews &right, const MatchParams &params,
                 PairTable &table, const std::function<bool()> &shouldAbort = {},
                 const std::function<void(qint64 done, qint64 total)> &progress = {});

@@ -187,23 +187,33 @@ private:
             return;
         }
         m_ws.setStatus(Analysing);
-        PairTable table;
-        const bool finished = matchFoldedLines(
-            m_lines[0], m_lines[1], m_ws.textFolding(), m_params, m_ws.minimalMatching, table,
-            [this] {
-                m_ws.processEvents();
-                return m_ws.bAbort.load();
-            },
-            [this](qint64 done, qint64 total) { m_ws.reportProgress(done, total); });
-        if (!finished) {
-            releaseFreedMemory();
-            return;
-        }
-        // The grid needs only where each line lies: the lines' strings go, with the matching's
-        // index, and their memory goes back before the grid takes its own.
+        // Only where each line lies is needed from here on, unless lines are folded or matched
+        // the minimal way, which read their strings: the strings go now, and their memory goes
+        // back before the matching's index takes its own.
+        const LineFolding folding = m_ws.textFolding();
+        const bool byPlaces = !folding.active() && !m_ws.minimalMatching;
         const LineViews left(m_lines[0]), right(m_lines[1]);
+        if (byPlaces) {
+            m_lines[0] = m_lines[1] = QStringList();
+            releaseFreedMemory();
+        }
+        PairTable table;
+        const std::function<bool()> shouldAbort = [this] {
+            m_ws.processEvents();
+            return m_ws.bAbort.load();
+        };
+        const std::function<void(qint64, qint64)> progress = [this](qint64 done, qint64 total) {
+            m_ws.reportProgress(done, total);
+        };
+        const bool finished =
+            byPlaces ? matchLines(left, right, m_params, table, shouldAbort, progress)
+                     : matchFoldedLines(m_lines[0], m_lines[1], folding, m_params,
+                                        m_ws.minimalMatching, table, shouldAbort, progress);
         m_lines[0] = m_lines[1] = QStringList();
+        // The matching's index is freed; its memory goes back before the grid takes its own.
         releaseFreedMemory();
+        if (!finished)
+            return;
         fillTextGrid(m_ws, table, left, right);
         m_ws.raiseWindow();
     }
