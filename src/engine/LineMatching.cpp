@@ -165,8 +165,10 @@ LineIndex::LineIndex(const LineViews &left, const LineViews &right, const MatchP
         for (int id = 0; id < interner.count(); ++id)
             m_length[size_t(id)] = interner.length(id);
     }
-    // The table's memory goes back to the system before the windows take their own.
-    releaseFreedMemory();
+    // A long text's table goes back to the system before the windows take their own; a short
+    // one (a sheet's rows, compared many times over) is not worth the walk over the heap.
+    if (m_idL.size() + m_idR.size() >= 100000)
+        releaseFreedMemory();
     const int ids = int(m_length.size());
     buildPositions(m_idL.data(), m_idL.size(), ids, m_offL, m_posL);
     buildPositions(m_idR.data(), m_idR.size(), ids, m_offR, m_posR);

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-// The lines of a text as places in it, 8 bytes a line instead of a string of 24: what a grid
-// fill needs once the matching is done, so that the lines' strings can go before the grid
+// The lines of a text as places in it, 8 bytes a line instead of a string of 24: all the
+// matching and the grid fill need, so that a long text's line strings can go before either
 // takes its memory. Lines that do not all lie in one text (made apart, or farther apart than
 // 4 G characters) are kept as they are.
 class LineViews {
