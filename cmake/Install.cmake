@@ -1,7 +1,6 @@
 # What `cmake --install` puts under the prefix, and the Debian package made from the same rules
 # (scripts/build-deb.sh). Only the files named here are installed: nothing the build or the tests
 # write lands in the installed tree.
-include(GNUInstallDirs)
 
 set(CORVANE_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 # The program finds its ReadMe here, and takes this folder beside its bin folder as the sign
@@ -9,6 +8,7 @@ set(CORVANE_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 set(CORVANE_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/corvane)
 
 install(TARGETS corvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS corvane_window LIBRARY DESTINATION ${CORVANE_MODULEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt
         DESTINATION ${CORVANE_DOCDIR})
 install(FILES ${CORVANE_PACKAGING}/corvane.desktop

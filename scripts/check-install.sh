@@ -12,6 +12,7 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected="bin/corvane
+lib/corvane/corvane-window.so
 share/applications/corvane.desktop
 share/doc/corvane/ReadMe.txt
 share/icons/hicolor/128x128/apps/corvane.png
@@ -27,6 +28,13 @@ actual=$(cd "$prefix" && find . -mindepth 1 ! -type d | sed 's|^\./||' | LC_ALL=
 [ "$actual" = "$(echo "$expected" | LC_ALL=C sort)" ] ||
   fail "installed files differ from the list:"$'\n'"$actual"
 [ -x "$prefix/bin/corvane" ] || fail "bin/corvane is not executable"
+# The installed program finds its window module: the window is still open when time runs out.
+set +e
+timeout 5 env -u XDG_CONFIG_HOME QT_QPA_PLATFORM=offscreen HOME="$work/window-home" \
+  "$prefix/bin/corvane" >"$work/window.txt" 2>&1
+window_status=$?
+set -e
+[ "$window_status" = 124 ] || fail "the window did not open ($window_status): $(cat "$work/window.txt")"
 
 if command -v desktop-file-validate >/dev/null; then
   out=$(desktop-file-validate "$prefix/share/applications/corvane.desktop" 2>&1) ||

@@ -1,15 +1,12 @@
 #include "app/BatchRun.h"
-#include "app/QtTranslations.h"
-#include "mainwindow/frmMain.h"
+#include "app/WindowModule.h"
 #include "platform/NativePath.h"
 #include "run/GridFill.h"
 #include "settings/ComparisonOptions.h"
 #include "settings/IniFile.h"
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QIcon>
+#include <QLibrary>
 #include <QStringList>
 
 #include <cstdio>
@@ -57,6 +54,28 @@ bool displayAvailable() {
 #endif
 }
 
+// Loads the window module, found beside the program in a build and in the library folder
+// once installed, and hands it the run.
+int runWindow(int &argc, char **argv, const QStringList &elements) {
+    const QString folder = programFolder() + QLatin1Char('/');
+    QString error;
+    for (const QString &path : {folder + QStringLiteral(CORVANE_WINDOW_MODULE),
+                                folder + QStringLiteral(CORVANE_INSTALLED_WINDOW_MODULE)}) {
+        NativeStat st;
+        if (!nativeStat(path, &st))
+            continue;
+        QLibrary module(path);
+        if (const auto run = reinterpret_cast<RunWindowFunction>(module.resolve(kRunWindowSymbol)))
+            return run(argc, argv, elements);
+        error = module.errorString();
+        break;
+    }
+    if (error.isEmpty())
+        error = QStringLiteral(CORVANE_WINDOW_MODULE) + QStringLiteral(" が見つかりません");
+    printLine(stderr, oneLine(QStringLiteral("corvane: ウィンドウを開けません: ") + error));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -75,15 +94,5 @@ int main(int argc, char **argv) {
                                          "と指定してください"));
         return 2;
     }
-    QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvane.svg")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("corvane")); // ties the window to its entry
-    installQtTranslations(app); // without them the standard dialogs stay in English
-    // The window writes its settings when it closes; an installed program keeps them in the
-    // user's configuration folder, which a first run creates.
-    const QString iniPath = gIniPath();
-    QDir().mkpath(parentFolderOf(iniPath));
-    frmMain window(elements.mid(1), iniPath);
-    window.show();
-    return app.exec();
+    return runWindow(argc, argv, elements);
 }
