@@ -17,16 +17,22 @@ LineViews::LineViews(const QStringList &lines) : m_count(lines.size()) {
         return !line.data_ptr().isMutable() && quintptr(line.constData()) >= quintptr(base) &&
                offset(line) + quintptr(line.size()) <= Reach;
     };
-    if (std::all_of(lines.cbegin(), lines.cend(), inText)) {
+    // One pass over the lines, as a long text has millions: their places are kept until a
+    // line that lies elsewhere is met.
+    m_start.reserve(size_t(m_count));
+    m_length.reserve(size_t(m_count));
+    for (const QString &line : lines) {
+        if (!inText(line))
+            break;
+        m_start.push_back(quint32(offset(line)));
+        m_length.push_back(quint32(line.size()));
+    }
+    if (qsizetype(m_start.size()) == m_count) {
         m_base = base;
-        m_start.reserve(size_t(m_count));
-        m_length.reserve(size_t(m_count));
-        for (const QString &line : lines) {
-            m_start.push_back(quint32(offset(line)));
-            m_length.push_back(quint32(line.size()));
-        }
         return;
     }
+    m_start = {};
+    m_length = {};
     m_lines = lines;
     m_allShared = std::all_of(lines.cbegin(), lines.cend(),
                               [](const QString &line) { return !line.data_ptr().isMutable(); });
