@@ -73,24 +73,21 @@ int main(int argc, char **argv) {
         readTextInBackground(ws, QString::fromLocal8Bit(argv[2]), &decodeTurn);
     const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]), {}, &decodeTurn);
     lap("read + decode (left)");
-    QStringList left = splitLinesShared(leftText);
+    const LineViews left = LineViews::splitText(leftText);
     lap("split (left)");
     LoadedText loadedRight = pendingRight.get();
     const QString &rightText = loadedRight.text;
-    QStringList &right = loadedRight.lines;
+    const LineViews &right = loadedRight.lines;
     lap("wait for the right");
     PairTable table;
     matchLines(left, right, MatchParams{}, table);
+    releaseFreedMemory(); // as a run does, before the grid takes its memory
     lap("match");
-    // As a run does: the lines' strings go before the grid is made, only their places stay.
-    const LineViews leftViews(left), rightViews(right);
-    left = right = QStringList();
-    releaseFreedMemory();
     resetGridHeaders(ws);
     ws.fg.keepAlive(leftText);
     ws.fg.keepAlive(rightText);
     ws.fg.setRedraw(false); // a run tells no view of each cell it writes
-    fillTextGrid(ws, table, leftViews, rightViews);
+    fillTextGrid(ws, table, left, right);
     ws.fg.setRedraw(true);
     lap("fill grid");
     QTemporaryDir dir;

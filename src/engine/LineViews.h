@@ -11,7 +11,15 @@
 // 4 G characters) are kept as they are.
 class LineViews {
 public:
+    LineViews() = default;
     explicit LineViews(const QStringList &lines);
+
+    // The lines of a text, split at LF: a trailing line break yields a last, empty line; the
+    // empty text yields no lines. With `dropCr`, a CR just before an LF goes too (the CR LF
+    // pair is the break). The lines lie in `text`, which must stay alive and unchanged.
+    static LineViews splitText(const QString &text, bool dropCr = false);
+    // The lines as strings (over the text where they lie in one).
+    QStringList toList() const;
 
     qsizetype size() const { return m_count; }
     // Line k over the characters where it lies (no copy; the text must stay alive).

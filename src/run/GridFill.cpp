@@ -204,7 +204,7 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
     finishFill(ws);
 }
 
-bool showOneSided(Workspace &ws, int side, const QStringList &lines) {
+bool showOneSided(Workspace &ws, int side, const LineViews &lines) {
     ResultGrid &g = ws.fg;
     const int n = int(lines.size());
     g.setRows(std::max(n + 1, 2));

@@ -25,4 +25,4 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
 
 // Shows the lines of one side (0 left, 1 right) alone, uncoloured. Polls the abort flag every
 // 1000 lines; returns false when the user aborted (the rows written so far stay).
-bool showOneSided(Workspace &ws, int side, const QStringList &lines);
+bool showOneSided(Workspace &ws, int side, const LineViews &lines);

@@ -17,15 +17,15 @@ std::function<bool()> stopOf(const Workspace &ws) {
     return [&ws] { return ws.bAbort.load(); };
 }
 
-QStringList keepLines(Workspace &ws, const QString &text) {
+LineViews keepLines(Workspace &ws, const QString &text) {
     ws.fg.keepAlive(text);
-    return splitLinesShared(text);
+    return LineViews::splitText(text);
 }
 
 } // namespace
 
-QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn) {
+LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
+                        std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -59,12 +59,12 @@ std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString 
     // The loader's failure (FileReadError) is thrown again where the text is taken.
     return std::async(std::launch::async, [&ws, path, decodeTurn] {
         LoadedText loaded{LoadNormalizedText(path, stopOf(ws), decodeTurn), {}};
-        loaded.lines = splitLinesShared(loaded.text);
+        loaded.lines = LineViews::splitText(loaded.text);
         return loaded;
     });
 }
 
-QStringList loadWebLines(Workspace &ws, const QString &address) {
+LineViews loadWebLines(Workspace &ws, const QString &address) {
     const HttpResult page = httpGet(address, 30000, HttpMaxBody, stopOf(ws));
     if (!page.ok) {
         ws.runProblems << page.error + QStringLiteral(": ") + address;

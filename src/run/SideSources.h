@@ -15,16 +15,16 @@
 // A text file read, decoded and split into lines that point into the text.
 struct LoadedText {
     QString text;
-    QStringList lines;
+    LineViews lines;
 };
 
 // The lines of a text file or a word-processor document; they point into a text the text grid
 // keeps alive. With `pending`, a text file's text is the one readTextInBackground started.
 // `stopped` (when given) is set when the read ended on the user's stop rather than whole.
 // `decodeTurn` (may be null) is shared with a read in the background: see LoadNormalizedText.
-QStringList loadFileLines(Workspace &ws, const QString &path, bool document,
-                          std::future<LoadedText> *pending = nullptr, bool *stopped = nullptr,
-                          std::mutex *decodeTurn = nullptr);
+LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
+                        std::future<LoadedText> *pending = nullptr, bool *stopped = nullptr,
+                        std::mutex *decodeTurn = nullptr);
 
 // Reads, detects, decodes and splits a text file on a thread of its own, so that both sides of
 // a run load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
@@ -34,7 +34,7 @@ std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString 
                                              std::mutex *decodeTurn = nullptr);
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
-QStringList loadWebLines(Workspace &ws, const QString &address);
+LineViews loadWebLines(Workspace &ws, const QString &address);
 
 // The sheet names and used ranges of a workbook; writes the side's information text.
 std::optional<Workbook> loadWorkbookSide(Workspace &ws, int side, const QString &path);

@@ -13,8 +13,6 @@
 #include "run/SideSources.h"
 #include "run/SourcePairs.h"
 
-#include <cstring>
-
 using namespace EngineTexts;
 
 namespace {
@@ -88,7 +86,7 @@ private:
                 return dumpBytes(m_ws, side, utf16LeBytes(m_ws.clipboardSlot[side]));
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[side]);
-            m_lines[side] = splitClipboardLinesShared(m_ws.clipboardSlot[side]);
+            m_lines[side] = LineViews::splitText(m_ws.clipboardSlot[side], true);
             return true;
         }
         return true;
@@ -187,16 +185,9 @@ private:
             return;
         }
         m_ws.setStatus(Analysing);
-        // Only where each line lies is needed from here on, unless lines are folded or matched
-        // the minimal way, which read their strings: the strings go now, and their memory goes
-        // back before the matching's index takes its own.
+        // Lines are folded, or matched the minimal way, as strings; otherwise by their places.
         const LineFolding folding = m_ws.textFolding();
         const bool byPlaces = !folding.active() && !m_ws.minimalMatching;
-        const LineViews left(m_lines[0]), right(m_lines[1]);
-        if (byPlaces) {
-            m_lines[0] = m_lines[1] = QStringList();
-            releaseFreedMemory();
-        }
         PairTable table;
         const std::function<bool()> shouldAbort = [this] {
             m_ws.processEvents();
@@ -206,22 +197,21 @@ private:
             m_ws.reportProgress(done, total);
         };
         const bool finished =
-            byPlaces ? matchLines(left, right, m_params, table, shouldAbort, progress)
-                     : matchFoldedLines(m_lines[0], m_lines[1], folding, m_params,
+            byPlaces ? matchLines(m_lines[0], m_lines[1], m_params, table, shouldAbort, progress)
+                     : matchFoldedLines(m_lines[0].toList(), m_lines[1].toList(), folding, m_params,
                                         m_ws.minimalMatching, table, shouldAbort, progress);
-        m_lines[0] = m_lines[1] = QStringList();
         // The matching's index is freed; its memory goes back before the grid takes its own.
         releaseFreedMemory();
         if (!finished)
             return;
-        fillTextGrid(m_ws, table, left, right);
+        fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
         m_ws.raiseWindow();
     }
 
     Workspace &m_ws;
     QString m_path[2];
     MatchParams m_params;
-    QStringList m_lines[2];
+    LineViews m_lines[2];       // where each side's lines lie in its text
     bool m_readStopped = false; // a side's read ended on the user's stop
     std::optional<Workbook> m_books[2];
     std::mutex m_decodeTurn; // the two sides' texts are decoded one after the other
@@ -269,60 +259,14 @@ SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &o
     return SourceKind::None;
 }
 
-namespace {
-
-// The number of LFs in the text, four characters at a step: a lane that equals LF is zero
-// after the exclusive or, and only a zero lane keeps its top bit clear in (lane & 0x7FFF) +
-// 0x7FFF or'd with the lane itself, with no carry into the next lane.
-qsizetype countLineFeeds(const QString &text) {
-    constexpr quint64 Lf = 0x000A000A000A000Aull, Low = 0x7FFF7FFF7FFF7FFFull;
-    const char16_t *p = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-    qsizetype count = 0, k = 0;
-    for (; k + 4 <= n; k += 4) {
-        quint64 word;
-        std::memcpy(&word, p + k, sizeof word);
-        word ^= Lf;
-        // One bit a zero lane, at the lane's foot; the multiplication adds the four into the
-        // top lane (no popcount instruction is assumed).
-        const quint64 marks = ~(((word & Low) + Low) | word | Low) >> 15;
-        count += qsizetype((marks * 0x0001000100010001ull) >> 48);
-    }
-    for (; k < n; ++k)
-        count += p[k] == u'\n';
-    return count;
-}
-
-// Splits at LF; with `dropCr`, a CR just before the LF goes too (the CR LF pair is the break).
-QStringList splitShared(const QString &text, bool dropCr) {
-    QStringList lines;
-    if (text.isEmpty())
-        return lines;
-    lines.reserve(countLineFeeds(text) + 1);
-    const QChar *base = text.constData();
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = text.indexOf(QLatin1Char('\n'), from);
-        qsizetype end = at < 0 ? text.size() : at;
-        if (dropCr && at >= 0 && end > from && base[end - 1] == QLatin1Char('\r'))
-            --end;
-        lines.append(QString::fromRawData(base + from, end - from));
-        if (at < 0)
-            return lines;
-        from = at + 1;
-    }
-}
-
-} // namespace
-
 QStringList splitLinesShared(const QString &text) {
-    return splitShared(text, false);
+    return LineViews::splitText(text).toList();
 }
 
 // Clipboard text breaks at CR LF, the clipboard's convention on Windows. Elsewhere text is put
 // on the clipboard with LF alone, so a lone LF breaks the line too; a lone CR never does.
 QStringList splitClipboardLinesShared(const QString &text) {
-    return splitShared(text, true);
+    return LineViews::splitText(text, true).toList();
 }
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,

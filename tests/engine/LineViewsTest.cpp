@@ -39,3 +39,15 @@ TEST(LineViews, GiveEveryLineBackWhereverItLies) {
     EXPECT_FALSE(LineViews(mixed).allShared());
     EXPECT_EQ(LineViews(QStringList()).size(), 0);
 }
+
+TEST(LineViews, SplitTextGivesTheLinesWhereTheyLieInTheText) {
+    const QString text = QStringLiteral("a\r\nb\n\n\rc\r");
+    const LineViews plain = LineViews::splitText(text);
+    EXPECT_EQ(plain.toList(), QStringList({"a\r", "b", "", "\rc\r"}));
+    EXPECT_TRUE(plain.allShared());
+    EXPECT_EQ(plain[1].constData(), text.constData() + 3);
+    // Only the CR of a CR LF pair goes with the break.
+    EXPECT_EQ(LineViews::splitText(text, true).toList(), QStringList({"a", "b", "", "\rc\r"}));
+    EXPECT_EQ(LineViews::splitText(QStringLiteral("\n")).toList(), QStringList({"", ""}));
+    EXPECT_EQ(LineViews::splitText(QString()).size(), 0);
+}

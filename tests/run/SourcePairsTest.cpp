@@ -100,7 +100,7 @@ private:
                 return dumpBytes(m_ws, 0, utf16LeBytes(m_ws.clipboardSlot[0])) && goOn;
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[0]);
-            m_lines[0] = splitClipboardLinesShared(m_ws.clipboardSlot[0]);
+            m_lines[0] = LineViews::splitText(m_ws.clipboardSlot[0], true);
             if (goOn)
                 return true;
             showAlone(0);
@@ -162,7 +162,7 @@ private:
             }
             m_ws.sShowView(ResultView::Text);
             m_ws.fg.keepAlive(m_ws.clipboardSlot[1]);
-            m_lines[1] = splitClipboardLinesShared(m_ws.clipboardSlot[1]);
+            m_lines[1] = LineViews::splitText(m_ws.clipboardSlot[1], true);
             break;
         case SourceKind::None:
             return;
@@ -241,7 +241,7 @@ private:
 
     Workspace &m_ws;
     QString m_path[2];
-    QStringList m_lines[2];
+    LineViews m_lines[2];
     std::optional<Workbook> m_books[2];
 };
 
