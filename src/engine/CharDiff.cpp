@@ -39,8 +39,9 @@ char32_t foldCharacter(char32_t c, const LineFolding &folding) {
     return c;
 }
 
-std::vector<Unit> unitsOf(QStringView line, const LineFolding &folding) {
-    std::vector<Unit> units;
+// The units of a line, into `units` (a buffer kept from call to call).
+void unitsOf(QStringView line, const LineFolding &folding, std::vector<Unit> &units) {
+    units.clear();
     units.reserve(size_t(line.size()));
     const qsizetype n = line.size();
     for (qsizetype k = 0; k < n;) {
@@ -63,7 +64,6 @@ std::vector<Unit> unitsOf(QStringView line, const LineFolding &folding) {
         units.push_back({foldCharacter(code, folding), int(k), size});
         k += size;
     }
-    return units;
 }
 
 // A stretch of the middle: `equal` units common to both sides, or an edit that takes `del`
@@ -84,13 +84,16 @@ void append(std::vector<Stretch> &script, bool equal, int del, int ins) {
 }
 
 // The Myers diff of a[0..n) and b[0..m), as stretches in order; false when it needs more than
-// maxEdits edits.
+// maxEdits edits. A changed pair of lines is diffed for every row that shows one, so the
+// search's arrays are kept from call to call (one set a thread).
 bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector<Stretch> &out) {
     const int offset = maxEdits + 1;
-    std::vector<int> v(size_t(2 * maxEdits + 3), 0);
+    thread_local std::vector<int> v;
+    v.assign(size_t(2 * maxEdits + 3), 0);
     // The furthest x of each diagonal k in [-d, d] after round d, for the way back: round d's
     // 2d + 1 values start at d * d in one array (rounds before it hold 1 + 3 + ... + 2d - 1).
-    std::vector<int> trace;
+    thread_local std::vector<int> trace;
+    trace.clear();
     int found = -1;
     for (int d = 0; d <= maxEdits && found < 0; ++d) {
         for (int k = -d; k <= d; k += 2) {
@@ -111,7 +114,8 @@ bool myers(const Unit *a, int n, const Unit *b, int m, int maxEdits, std::vector
     if (found < 0)
         return false;
 
-    std::vector<Stretch> reversed;
+    thread_local std::vector<Stretch> reversed;
+    reversed.clear();
     int x = n, y = m;
     for (int d = found; d > 0; --d) {
         const int *prev = trace.data() + size_t(d - 1) * size_t(d - 1); // diagonals -(d-1) .. d-1
@@ -209,8 +213,9 @@ LineMarks diffCharacters(QStringView left, QStringView right, const LineFolding 
         left = left.mid(head, left.size() - head - tail);
         right = right.mid(head, right.size() - head - tail);
     }
-    std::vector<Unit> a = unitsOf(left, folding);
-    std::vector<Unit> b = unitsOf(right, folding);
+    thread_local std::vector<Unit> a, b;
+    unitsOf(left, folding, a);
+    unitsOf(right, folding, b);
     for (std::vector<Unit> *units : {&a, &b}) {
         for (Unit &unit : *units)
             unit.offset += int(skipped);
@@ -225,7 +230,8 @@ LineMarks diffCharacters(QStringView left, QStringView right, const LineFolding 
     }
     const int midA = n - head, midB = m - head;
 
-    std::vector<Stretch> script;
+    thread_local std::vector<Stretch> script;
+    script.clear();
     const qint64 length = qint64(midA) + midB;
     const int maxEdits = int(std::min<qint64>(MaxEdits, length > 0 ? WorkBudget / length : 0));
     if (midA > 0 && midB > 0 && maxEdits > 0 &&
@@ -245,6 +251,12 @@ LineMarks diffCharacters(QStringView left, QStringView right, const LineFolding 
         }
         i += s.del;
         j += s.ins;
+    }
+    // A very long line's units are not kept for the lines after it.
+    constexpr size_t KeptUnits = 1 << 16;
+    for (std::vector<Unit> *units : {&a, &b}) {
+        if (units->capacity() > KeptUnits)
+            *units = {};
     }
     return marks;
 }

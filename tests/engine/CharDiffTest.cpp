@@ -193,3 +193,18 @@ TEST(InlineMarks, TheCacheKeepsRowsUntilCleared) {
     cache.clear();
     EXPECT_EQ(cache.marks(grid, 1, {}).left, (Spans{{2, 1}}));
 }
+
+TEST(CharDiff, APairMarksAloneAsAfterLongerAndShorterPairs) {
+    // The search keeps its arrays from pair to pair: what an earlier pair left in them,
+    // longer or shorter, must never show in the next one's marks.
+    const QString left = QStringLiteral("    value_7 = compute(49, \"record 7\");");
+    const QString right = QStringLiteral("    other_9 = compute(63, \"entry 9\");");
+    const LineMarks alone = diffCharacters(left, right);
+    const QString longLeft = QString(70000, u'x') + left, longRight = QString(70000, u'y') + right;
+    const std::pair<QString, QString> before[] = {
+        {longLeft, longRight}, {QStringLiteral("ab"), QStringLiteral("bc")}, {left, left}};
+    for (const auto &[a, b] : before) {
+        diffCharacters(a, b);
+        EXPECT_EQ(diffCharacters(left, right), alone);
+    }
+}
