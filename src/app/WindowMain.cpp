@@ -23,5 +23,5 @@ extern "C" Q_DECL_EXPORT int corvaneRunWindow(int &argc, char **argv, const QStr
     return app.exec();
 }
 
-// The loader checks that it found the module it was built with.
+// The entry has the type the program calls it through.
 static_assert(std::is_same_v<RunWindowFunction, decltype(&corvaneRunWindow)>);

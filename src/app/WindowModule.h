@@ -9,4 +9,4 @@
 // The module's one entry opens the window on the given sources (the command line's elements,
 // the program's path first) and runs it until it closes; argc must outlive the call.
 using RunWindowFunction = int (*)(int &argc, char **argv, const QStringList &elements);
-inline constexpr char kRunWindowSymbol[] = "corvaneRunWindow";
+inline constexpr char RunWindowSymbol[] = "corvaneRunWindow";

@@ -65,7 +65,7 @@ int runWindow(int &argc, char **argv, const QStringList &elements) {
         if (!nativeStat(path, &st))
             continue;
         QLibrary module(path);
-        if (const auto run = reinterpret_cast<RunWindowFunction>(module.resolve(kRunWindowSymbol)))
+        if (const auto run = reinterpret_cast<RunWindowFunction>(module.resolve(RunWindowSymbol)))
             return run(argc, argv, elements);
         error = module.errorString();
         break;

@@ -12,7 +12,7 @@
 
 TEST(WindowModule, BuiltModuleOffersTheWindowEntry) {
     QLibrary module(QStringLiteral(CORVANE_WINDOW_MODULE_PATH));
-    EXPECT_NE(module.resolve(kRunWindowSymbol), nullptr) << module.errorString().toStdString();
+    EXPECT_NE(module.resolve(RunWindowSymbol), nullptr) << module.errorString().toStdString();
 }
 
 TEST(WindowModule, ProgramWithoutItsModuleSaysSoInsteadOfOpeningNothing) {
