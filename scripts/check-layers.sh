@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails, listing file:line, when an #include between folders of src/ points up the layer order
-#   app > mainwindow > run > folder, sheet, export, settings, oneline > engine > encoding > platform
-# A folder may include its own files and any folder of a lower layer; the five folders of the
+#   app > mainwindow > edit > run > folder, sheet, export, settings, oneline, merge > engine >
+#   encoding > platform
+# A folder may include its own files and any folder of a lower layer; the six folders of the
 # middle layer never include each other. A ui/ subfolder counts as part of its folder, but a
 # file outside ui/, mainwindow/ and app/ (the headless core) must not include a ui/ header.
 set -euo pipefail
@@ -9,8 +10,8 @@ cd "$(dirname "$0")/../src"
 
 find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||' | sort | xargs awk '
 BEGIN {
-    split("platform encoding engine folder sheet export settings oneline run mainwindow app", names)
-    split("1 2 3 4 4 4 4 4 5 6 7", levels)
+    split("platform encoding engine folder sheet export settings oneline merge run edit mainwindow app", names)
+    split("1 2 3 4 4 4 4 4 4 5 6 7 8", levels)
     for (i in names) level[names[i]] = levels[i]
 }
 FNR == 1 {
