@@ -2,6 +2,7 @@
 #include "mainwindow/HelpMenu.h"
 
 #include "mainwindow/DesktopOpen.h"
+#include "mainwindow/EditTexts.h"
 #include "mainwindow/MainTexts.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
@@ -49,6 +50,20 @@ const QHash<QString, QString> &helpTexts() {
         {EditExternal, QStringLiteral("オプションで設定したエディタでテキストファイルを開きます")},
         {EditClear, QStringLiteral("画面をクリア")},
         {EditPaste, QStringLiteral("クリップボードの文字を取得して比較対象にします")},
+        {EditTexts::CopyLeft, EditTexts::CopyLeftHelp},
+        {EditTexts::CopyRight, EditTexts::CopyRightHelp},
+        {EditTexts::CopyAllLeft, EditTexts::CopyAllLeftHelp},
+        {EditTexts::CopyAllRight, EditTexts::CopyAllRightHelp},
+        {EditTexts::Undo, EditTexts::UndoHelp},
+        {EditTexts::Redo, EditTexts::RedoHelp},
+        {EditTexts::EditCurrentLine, EditTexts::EditCurrentLineHelp},
+        {EditTexts::InsertLine, EditTexts::InsertLineHelp},
+        {EditTexts::DeleteLines, EditTexts::DeleteLinesHelp},
+        {EditTexts::PasteLines, EditTexts::PasteLinesHelp},
+        {EditTexts::SaveLeft, EditTexts::SaveLeftHelp},
+        {EditTexts::SaveRight, EditTexts::SaveRightHelp},
+        {EditTexts::SaveAs, EditTexts::SaveAsHelp},
+        {EditTexts::ToClipboard, EditTexts::ToClipboardHelp},
         {ViewToolbar, QStringLiteral("ツールバーの表示/非表示")},
         {ViewStatusbar, QStringLiteral("ステータスバーの表示/非表示")},
         {ViewDiffbar, QStringLiteral("差分概要の表示/非表示")},

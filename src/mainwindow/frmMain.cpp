@@ -11,6 +11,7 @@
 #include "mainwindow/ResultViewStack.h"
 #include "mainwindow/RunController.h"
 #include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextEditController.h"
 #include "mainwindow/TextViewController.h"
 
 #include <QApplication>
@@ -88,6 +89,7 @@ void frmMain::buildControls() {
     m_sheetViewController = std::make_unique<SheetViewController>(*this, pic1);
     m_textView = std::make_unique<TextViewController>(*this, view(ResultView::Text),
                                                       view(ResultView::Binary));
+    m_textEdit = std::make_unique<TextEditController>(*this, view(ResultView::Text));
 
     connect(pic0, &DiffOverviewBar::topRowRequested, this, [this](int row) {
         if (ResultGridView *v = activeView())

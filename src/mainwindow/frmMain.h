@@ -28,6 +28,7 @@ class ResultViewStack;
 class FolderViewController;
 class SheetViewController;
 class TextViewController;
+class TextEditController;
 
 // The main window: path boxes, the result views over the workspace's grids, the overview bar,
 // menus, toolbar and status bar, start-up and shut-down, and the comparison run. It owns the
@@ -68,6 +69,7 @@ public:
 
     // The controllers of the views.
     TextViewController &textView() override { return *m_textView; }
+    TextEditController &textEdit() { return *m_textEdit; }
     FolderViewController &folderView() { return *m_folderView; }
     SheetViewController &sheetView() { return *m_sheetViewController; }
 
@@ -150,6 +152,7 @@ private:
     LegendBoxes *m_legend = nullptr;
     std::unique_ptr<ResultViewStack> m_views;
     std::unique_ptr<TextViewController> m_textView;
+    std::unique_ptr<TextEditController> m_textEdit;
     std::unique_ptr<FolderViewController> m_folderView;
     std::unique_ptr<SheetViewController> m_sheetViewController;
     bool m_activated = false;

@@ -11,6 +11,7 @@
 #include "mainwindow/RunController.h"
 #include "mainwindow/SaveResultDialog.h"
 #include "mainwindow/SheetViewController.h"
+#include "mainwindow/TextEditController.h"
 #include "mainwindow/TextViewController.h"
 #include "run/GridFill.h"
 #include "settings/ComparisonOptions.h"
@@ -51,6 +52,17 @@ void frmMain::buildMenus() {
     connect(save, &QAction::triggered, this, &frmMain::saveResult);
     QAction *recentSeparator = mnuFile->addSeparator();
     recentSeparator->setVisible(false);
+    m_textEdit->fillFileMenu(mnuFile, recentSeparator);
+    // After an edit Ctrl+S saves the edited sides; the result is saved from the menu.
+    auto *saveChanged = new QAction(this);
+    addAction(saveChanged);
+    connect(saveChanged, &QAction::triggered, m_textEdit.get(), &TextEditController::saveChanged);
+    connect(m_textEdit.get(), &TextEditController::modifiedChanged, this,
+            [save, saveChanged](bool modified) {
+                save->setShortcut(modified ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_S));
+                saveChanged->setShortcut(modified ? QKeySequence(Qt::CTRL | Qt::Key_S)
+                                                  : QKeySequence());
+            });
     QAction *exitSeparator = mnuFile->addSeparator();
     connect(addItem(mnuFile, FileExit), &QAction::triggered, this, &QWidget::close);
     connect(mnuFile, &QMenu::aboutToShow, this,
@@ -65,6 +77,7 @@ void frmMain::buildMenus() {
 
     mnuEdit = menuBar()->addMenu(MenuEdit);
     m_textView->fillEditMenu(mnuEdit);
+    m_textEdit->fillEditMenu(mnuEdit);
 
     mnuView = menuBar()->addMenu(MenuView);
     mnuViewToolbar = addItem(mnuView, ViewToolbar);
@@ -142,6 +155,8 @@ void frmMain::buildToolbar() {
 void frmMain::runComparison() {
     if (isRunning())
         return; // the run in progress owns the result until it ends
+    if (!m_textEdit->maySetAside())
+        return; // the user keeps the edited texts
     m_textView->hideViewer();
     m_ws.cb[0] = cb[0]->currentText();
     m_ws.cb[1] = cb[1]->currentText();
@@ -164,6 +179,7 @@ void frmMain::runComparisonThenTell(const QString &outcome, std::function<void()
 // The finished run's result is in the workspace: the window does what the run asked of it on
 // its way (history, overview bar, row heights, raising) and shows the summary.
 void frmMain::runFinished(const ComparisonRunner::Requests &requests, const QString &summary) {
+    m_textEdit->resultReplaced();
     for (const QString &path : requests.history)
         m_historyLists->sAddComboHistory(path);
     for (const auto &[path1, path2] : requests.recent)
@@ -225,6 +241,9 @@ void frmMain::swapSides() {
 void frmMain::clearAll() {
     if (isRunning())
         return; // the run in progress owns the result until it ends
+    if (!m_textEdit->maySetAside())
+        return;
+    m_textEdit->resultReplaced();
     cb[0]->setEditText(QString());
     cb[1]->setEditText(QString());
     m_ws.cb = {};

@@ -1,6 +1,8 @@
 // Start-up, first activation, shut-down and the history lists of the main window.
 #include "mainwindow/frmMain.h"
 
+#include "mainwindow/TextEditController.h"
+
 #include "mainwindow/LegendBoxes.h"
 #include "mainwindow/ResultViewStack.h"
 #include "mainwindow/RunController.h"
@@ -120,6 +122,10 @@ void frmMain::closeEvent(QCloseEvent *event) {
         m_run->abort();
         m_closeAfterRun = true;
         event->ignore();
+        return;
+    }
+    if (!m_textEdit->maySetAside()) {
+        event->ignore(); // the user goes on with the edited texts
         return;
     }
     Form_QueryUnload();

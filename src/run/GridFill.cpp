@@ -204,6 +204,11 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
     finishFill(ws);
 }
 
+bool rowDiffers(const PairTable::Row &row, const LineViews &left, const LineViews &right,
+                const LineFolding &folding) {
+    return classify(row, left, right, folding) != RowState::Same;
+}
+
 bool showOneSided(Workspace &ws, int side, const LineViews &lines) {
     ResultGrid &g = ws.fg;
     const int n = int(lines.size());

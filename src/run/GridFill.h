@@ -23,6 +23,11 @@ void fillTextGrid(Workspace &ws, const PairTable &table, const QStringList &left
 void fillTextGrid(Workspace &ws, const PairTable &table, const LineViews &left,
                   const LineViews &right);
 
+// Whether the grid paints a row of the table as a difference: two unequal lines, or one line
+// that is not an ignored blank.
+bool rowDiffers(const PairTable::Row &row, const LineViews &left, const LineViews &right,
+                const LineFolding &folding);
+
 // Shows the lines of one side (0 left, 1 right) alone, uncoloured. Polls the abort flag every
 // 1000 lines; returns false when the user aborted (the rows written so far stay).
 bool showOneSided(Workspace &ws, int side, const LineViews &lines);

@@ -296,3 +296,7 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
     ws.setStatus(summary(ws));
     ws.bAbort = false;
 }
+
+QString comparisonSummary(const Workspace &ws) {
+    return summary(ws);
+}

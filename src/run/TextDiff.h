@@ -33,3 +33,7 @@ QStringList splitClipboardLinesShared(const QString &text);
 // Every caller passes 1, 5, 10 for the tuning values.
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines = 1,
                int MinRunChars = 5, int MaxCandidates = 10);
+
+// The status text a finished text comparison shows: "完了" and, when anything differs, the
+// three counts, then the problems and notes of the run.
+QString comparisonSummary(const Workspace &ws);
