@@ -4,6 +4,7 @@
 // both files for editing; it is printed apart from the ones after it, and so is an undo.
 //   cmake --build build --target edit_copy_block && build/edit_copy_block [lines...]
 #include "BenchWindow.h"
+#include "edit/EditSources.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/TextEditController.h"
 #include "mainwindow/frmMain.h"
@@ -76,6 +77,14 @@ int main(int argc, char **argv) {
                     lines, first, later / repeats, undo,
                     window.workspace().statusText().toUtf8().constData());
         edit.askSave = [] { return 1; }; // the edited texts are dropped
+
+        // The same change without the window: the session's re-comparison alone.
+        QString problem;
+        EditSession session(*readSideForEditing(left, &problem),
+                            *readSideForEditing(right, &problem), CompareSettings());
+        const double core = millisecondsOf(
+            [&] { session.copyBlocks(0, {session.blockAt(session.rowOfLine(1, 150))}); });
+        std::printf("%d lines: the session's re-comparison alone %.0f ms\n", lines, core);
     }
     return 0;
 }
