@@ -7,14 +7,16 @@
 
 EditSession::EditSession(EditableText left, EditableText right, const CompareSettings &settings)
     : m_sides{std::move(left), std::move(right)}, m_settings(settings) {
+    for (int s = 0; s < 2; ++s)
+        m_texts[size_t(s)] = m_sides[size_t(s)].texts();
     compare();
 }
 
 // Compares the texts as a run compares two sides: the same matching, the same judgement of
 // each row as the grid paints it.
 void EditSession::compare() {
-    const QStringList left = m_sides[0].texts();
-    const QStringList right = m_sides[1].texts();
+    const QStringList &left = m_texts[0];
+    const QStringList &right = m_texts[1];
     PairTable table;
     if (m_settings.folding.active() || m_settings.minimal)
         matchFoldedLines(left, right, m_settings.folding, m_settings.params, m_settings.minimal,
@@ -152,6 +154,14 @@ bool EditSession::Step::touches(int s) const {
 
 void EditSession::apply(Replace &r) {
     const qsizetype added = qsizetype(r.lines.size());
+    QStringList &texts = m_texts[size_t(r.side)];
+    texts.remove(r.first, r.count);
+    QStringList inserted;
+    inserted.reserve(added);
+    for (const EditLine &line : r.lines)
+        inserted.append(line.text);
+    texts.insert(r.first, added, QString());
+    std::move(inserted.begin(), inserted.end(), texts.begin() + r.first);
     r.lines = m_sides[size_t(r.side)].replace(r.first, r.count, std::move(r.lines));
     r.count = added;
 }

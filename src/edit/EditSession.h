@@ -24,6 +24,8 @@ public:
 
     const EditableText &side(int s) const { return m_sides[size_t(s)]; }
     const CompareSettings &settings() const { return m_settings; }
+    // The lines' texts of a side, as the comparison reads them.
+    const QStringList &texts(int s) const { return m_texts[size_t(s)]; }
 
     // The comparison of the texts as they stand, and whether each of its rows differs (a row
     // of two unequal lines or of one line that is no ignored blank).
@@ -86,6 +88,7 @@ private:
     void compare();
 
     std::array<EditableText, 2> m_sides;
+    std::array<QStringList, 2> m_texts; // kept in step with the sides
     CompareSettings m_settings;
     PairTable m_table;
     std::vector<quint8> m_differs;

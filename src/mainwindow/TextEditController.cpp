@@ -185,9 +185,7 @@ void TextEditController::showSession(int side, qsizetype line) {
     g.setRedraw(false);
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     g.setRows(1);
-    const QStringList left = m_session->side(0).texts();
-    const QStringList right = m_session->side(1).texts();
-    fillTextGrid(ws, m_session->table(), left, right);
+    fillTextGrid(ws, m_session->table(), m_session->texts(0), m_session->texts(1));
     updateMarks();
     g.setRedraw(true);
     const int row = gridRowOfTableRow(m_session->rowOfLine(side, line));

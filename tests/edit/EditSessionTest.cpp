@@ -175,6 +175,8 @@ TEST(EditSession, RandomStepsKeepTextsAndComparisonAsAFreshComparisonHasThem) {
                 undoModel.push_back(before);
                 redoModel.clear();
             }
+            ASSERT_EQ(s.texts(0), s.side(0).texts());
+            ASSERT_EQ(s.texts(1), s.side(1).texts());
             const EditSession fresh(EditableText::fromLines(s.side(0).texts()),
                                     EditableText::fromLines(s.side(1).texts()), settings);
             ASSERT_EQ(s.table().rows(), fresh.table().rows()) << "round " << round;
