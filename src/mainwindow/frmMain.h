@@ -133,6 +133,8 @@ private:
 
     // Commands.
     void saveResult();
+    // Starts the run of the path boxes (runComparison once unsaved edits are settled).
+    void startRun();
     void toggleBinary();
     void toggleRecursive(bool on);
     void toggleToolbar(bool on);

@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -157,6 +158,10 @@ void frmMain::runComparison() {
         return; // the run in progress owns the result until it ends
     if (!m_textEdit->maySetAside())
         return; // the user keeps the edited texts
+    startRun();
+}
+
+void frmMain::startRun() {
     m_textView->hideViewer();
     m_ws.cb[0] = cb[0]->currentText();
     m_ws.cb[1] = cb[1]->currentText();
@@ -224,10 +229,22 @@ void frmMain::waitForRun() {
     m_run->waitForRun();
 }
 
+// The toggle is an input of the run like any other: the view in front changes with the run's
+// result, not before it (the previous dump would stand for the new one while the run works).
 void frmMain::toggleBinary() {
-    m_ws.Binary = tbBinary->isChecked();
-    m_ws.sShowView(m_ws.Binary ? ResultView::Binary : ResultView::Text);
-    runComparison();
+    const bool binary = tbBinary->isChecked();
+    if (isRunning() || !m_textEdit->maySetAside()) {
+        const QSignalBlocker keep(tbBinary);
+        tbBinary->setChecked(!binary);
+        return;
+    }
+    m_ws.Binary = binary;
+    // The run starts from the mode's view; the window keeps the one on screen meanwhile.
+    const ResultView shown = m_ws.shownView();
+    m_ws.sShowView(binary ? ResultView::Binary : ResultView::Text);
+    startRun();
+    if (isRunning())
+        m_ws.sShowView(shown);
 }
 
 void frmMain::fg_Drop(const QStringList &paths, int mouseCol) {
