@@ -12,6 +12,7 @@
 #include <QHashFunctions>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -104,13 +105,17 @@ std::vector<ByteLine> splitBytes(const QByteArray &bytes, qsizetype from, ByteLa
     return splitAsciiBreaks(bytes, from);
 }
 
-// A character a decoder puts where bytes did not decode: the line may read differently alone.
-bool holdsReplacement(QStringView text) {
-    for (const QChar c : text) {
-        if (c.unicode() == 0xFFFD || c.unicode() == 0x1A)
-            return true;
+// Where a decoder put a character for bytes it could not decode (U+FFFD, or SUB for an
+// unassigned code): a line holding one may read differently alone. Found by the library's
+// vectorised search, as they are rare.
+std::vector<qsizetype> replacementsIn(const QString &text) {
+    std::vector<qsizetype> at;
+    for (const QChar c : {QChar(0xFFFD), QChar(0x1A)}) {
+        for (qsizetype k = text.indexOf(c); k >= 0; k = text.indexOf(c, k + 1))
+            at.push_back(k);
     }
-    return false;
+    std::sort(at.begin(), at.end());
+    return at;
 }
 
 LineEnd mostCommonEnd(const std::vector<ByteLine> &lines) {
@@ -162,15 +167,21 @@ EditableText editableTextFromBytes(const QByteArray &bytes, const QString &encod
     builder.reserve(views.size());
     const bool mapped = qsizetype(byteLines.size()) == views.size();
     const LineEnd usual = mostCommonEnd(byteLines);
+    const std::vector<qsizetype> replaced = replacementsIn(text);
+    auto nextReplaced = replaced.begin();
     for (qsizetype k = 0; k < views.size(); ++k) {
         const QString line = views[k];
         EditLine edit{QString(line.constData(), line.size()), LineEnd::None};
+        const qsizetype lineEnd = line.constData() - text.constData() + line.size();
+        bool holdsReplacement = false;
+        for (; nextReplaced != replaced.end() && *nextReplaced < lineEnd; ++nextReplaced)
+            holdsReplacement = true;
         if (mapped) {
             // Each line alone must read as its text where anything could make it differ: a
             // shift state, a replaced sequence, the first line's mark.
             const ByteLine &place = byteLines[size_t(k)];
             edit.end = place.end;
-            if ((k > 0 && !encoder.stateful() && !holdsReplacement(line)) || readsAlone(place, k)) {
+            if ((k > 0 && !encoder.stateful() && !holdsReplacement) || readsAlone(place, k)) {
                 edit.byteStart = place.start;
                 edit.textBytes = place.textBytes;
                 edit.endBytes = place.endBytes;
