@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileStamp.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,19 @@ struct EditLine {
     qint8 endBytes = 0;    // ... bytes of its end
 
     bool isOriginal() const { return byteStart >= 0; }
+};
+
+// The file behind a side as it was when the side read it or last saved it: saving tells from it
+// whether someone changed the file meanwhile, and writes in its encoding.
+struct SideFile {
+    QString path;           // absolute; empty when no file is behind the side
+    qint64 size = -1;       // bytes
+    FileStamp modified;     // modification time
+    size_t contentHash = 0; // of all its bytes (see contentHash())
+    // The encoding and the mark saving writes in: those the side was read in, until it is
+    // saved in another (the lines' original bytes stay in the encoding they were read in).
+    QString encoding;
+    QByteArray byteOrderMark;
 };
 
 // One side of a text comparison as an editable sequence of lines. The lines are the ones the
@@ -61,12 +76,17 @@ public:
         m_byteOrderMark = mark;
     }
 
+    // The file behind the side (empty path for lines without a file).
+    const SideFile &file() const { return m_file; }
+    void setFile(SideFile file) { m_file = std::move(file); }
+
 private:
     std::vector<EditLine> m_lines;
     LineEnd m_usualEnd = LineEnd::Lf;
     QByteArray m_original;
     QString m_encoding;
     QByteArray m_byteOrderMark;
+    SideFile m_file;
 
     friend class EditableTextBuilder;
 };

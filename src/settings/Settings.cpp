@@ -49,6 +49,7 @@ constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
 constexpr BoolKey Recursive{"Recursive", false, TrueAs::One};
 constexpr BoolKey InlineDiff{"InlineDiff", true, TrueAs::One};
 constexpr BoolKey SheetAlignRows{"SheetAlignRows", false, TrueAs::One};
+constexpr BoolKey Backup{"Backup", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
 constexpr TextKey Editer{"Editer"}; // default: the platform's editor command
@@ -239,6 +240,12 @@ bool Settings::sheetAlignRows() const {
 }
 bool Settings::setSheetAlignRows(bool on) {
     return write(m_path, SheetAlignRows, on);
+}
+bool Settings::backup() const {
+    return read(m_path, Backup);
+}
+bool Settings::setBackup(bool on) {
+    return write(m_path, Backup, on);
 }
 
 int Settings::folderContentMode() const {

@@ -81,6 +81,9 @@ public:
     // Sheet rows paired by their contents before their cells are compared.
     bool sheetAlignRows() const;
     bool setSheetAlignRows(bool on);
+    // Saving an edited text keeps the file it replaces beside it as NAME.bak.
+    bool backup() const;
+    bool setBackup(bool on);
 
     // What the folder comparison checks of the contents: 0 nothing, 1 digests, 2 the texts.
     int folderContentMode() const;

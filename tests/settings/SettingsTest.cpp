@@ -45,6 +45,7 @@ TEST_F(SettingsTest, EveryKeyHasItsDefaultWithoutAFile) {
     EXPECT_EQ(s.binaryEditor(), QString());
     EXPECT_EQ(s.sheetZoom(), 0);
     EXPECT_EQ(s.saveTypeIndex(), 1);
+    EXPECT_FALSE(s.backup());
     EXPECT_TRUE(s.pathHistory().isEmpty());
     for (int n = 1; n <= 5; ++n)
         EXPECT_EQ(s.recentComparison(n), QString());
@@ -68,6 +69,9 @@ TEST_F(SettingsTest, MenuCheckMarksAreWrittenAsMinusOneAndTogglesAsOne) {
     ASSERT_TRUE(s.setWordWrap(true));
     ASSERT_TRUE(s.setIgnoreCase(true));
     ASSERT_TRUE(s.setMultipleInstances(false));
+    ASSERT_TRUE(s.setBackup(true));
+    EXPECT_EQ(raw("Backup"), "1");
+    EXPECT_TRUE(s.backup());
     EXPECT_EQ(raw("Top"), "-1");
     EXPECT_EQ(raw("Toolbar"), "0");
     EXPECT_EQ(raw("Statusbar"), "-1");

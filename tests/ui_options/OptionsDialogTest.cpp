@@ -325,7 +325,7 @@ TEST_F(OptionsDialogTest, MainWindowOpensItAndRereadsFolderAndCaseModes) {
     EXPECT_EQ(w.view(ResultView::Folder)->font().pointSize(), 14);
 }
 
-TEST_F(OptionsDialogTest, IgnoreOptionsAreStoredShownAgainAndReset) {
+TEST_F(OptionsDialogTest, IgnoreAndBackupOptionsAreStoredShownAgainAndReset) {
     writeIni("");
     {
         frmOption dialog(host(), Settings(iniPath()));
@@ -333,17 +333,22 @@ TEST_F(OptionsDialogTest, IgnoreOptionsAreStoredShownAgainAndReset) {
         dialog.cboSpace->setCurrentIndex(2);
         dialog.chkBlankLines->setChecked(true);
         dialog.chkKana->setChecked(true);
+        EXPECT_FALSE(dialog.chkBackup->isChecked());
+        dialog.chkBackup->setChecked(true);
         dialog.cmdMenu[0]->click();
     }
     EXPECT_EQ(ini("IgnoreSpace") + ini("IgnoreBlankLines") + ini("IgnoreWidth") + ini("IgnoreKana"),
               "2101");
+    EXPECT_EQ(ini("Backup"), "1");
     frmOption again(host(), Settings(iniPath()));
     EXPECT_EQ(again.cboSpace->currentIndex(), 2);
     EXPECT_TRUE(again.chkBlankLines->isChecked());
     EXPECT_FALSE(again.chkWidth->isChecked());
     EXPECT_TRUE(again.chkKana->isChecked());
+    EXPECT_TRUE(again.chkBackup->isChecked());
     again.confirmInitialise = [] { return true; };
     again.cmdMenu[5]->click();
     EXPECT_EQ(again.cboSpace->currentIndex(), 0);
-    EXPECT_FALSE(again.chkBlankLines->isChecked() || again.chkKana->isChecked());
+    EXPECT_FALSE(again.chkBlankLines->isChecked() || again.chkKana->isChecked() ||
+                 again.chkBackup->isChecked());
 }

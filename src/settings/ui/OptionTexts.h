@@ -35,6 +35,9 @@ inline const QString MinimalTip =
 inline const QString InlineDiff = QStringLiteral("変更箇所を強調表示");
 inline const QString InlineDiffTip =
     QStringLiteral("変更行の中で異なる文字を濃い色で示す (画面・HTML・Excel)");
+inline const QString Backup = QStringLiteral("バックアップを作成");
+inline const QString BackupTip =
+    QStringLiteral("編集したテキストを保存するとき、元のファイルを「ファイル名.bak」として残す");
 inline const QString FrameIgnore = QStringLiteral("比較で無視する違い");
 inline const QString IgnoreSpaceLabel = QStringLiteral("空白:");
 inline const QString KeepSpace = QStringLiteral("区別する");

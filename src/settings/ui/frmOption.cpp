@@ -138,6 +138,7 @@ void frmOption::Form_Load() {
     chkKana->setChecked(m_settings.ignoreKana());
     chkMinimal->setChecked(m_settings.minimalMatching());
     chkInlineDiff->setChecked(m_settings.inlineDiff());
+    chkBackup->setChecked(m_settings.backup());
     chkRecursive->setChecked(m_settings.recursiveFolders());
     txtExclude->setText(m_settings.excludeNames());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
@@ -237,6 +238,7 @@ bool frmOption::apply() {
     written = m_settings.setIgnoreKana(chkKana->isChecked()) && written;
     written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
     written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
+    written = m_settings.setBackup(chkBackup->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setRecursiveFolders(chkRecursive->isChecked()) && written;
     written = m_settings.setExcludeNames(txtExclude->text().trimmed()) && written;
@@ -272,6 +274,7 @@ void frmOption::initialise() {
     chkKana->setChecked(false);
     chkMinimal->setChecked(false);
     chkInlineDiff->setChecked(true);
+    chkBackup->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkRecursive->setChecked(false);

@@ -85,6 +85,7 @@ public:
     QCheckBox *chkKana = nullptr;           // hiragana and katakana are equal
     QCheckBox *chkMinimal = nullptr;        // a minimal alignment of the lines
     QCheckBox *chkInlineDiff = nullptr;     // changed characters of a changed pair stand out
+    QCheckBox *chkBackup = nullptr;         // saving keeps the file replaced as NAME.bak
     QCheckBox *chkSheetAlignRows = nullptr; // sheet rows paired by their contents
     QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
     QCheckBox *chkContentText = nullptr;    // ... by content as text

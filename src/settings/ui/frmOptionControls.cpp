@@ -123,7 +123,9 @@ void frmOption::buildControls() {
     chkMinimal->setToolTip(MinimalTip);
     chkInlineDiff = new QCheckBox(InlineDiff, text);
     chkInlineDiff->setToolTip(InlineDiffTip);
-    for (QCheckBox *box : {chkWrap, chkIgnoreCase, chkMinimal, chkInlineDiff})
+    chkBackup = new QCheckBox(Backup, text);
+    chkBackup->setToolTip(BackupTip);
+    for (QCheckBox *box : {chkWrap, chkIgnoreCase, chkMinimal, chkInlineDiff, chkBackup})
         addToGrid(textChecks, box);
     textColumn->addLayout(textChecks);
     page->addWidget(text);
