@@ -76,12 +76,12 @@ int main(int argc, char **argv) {
                     "undo %.0f ms; status \"%s\"\n",
                     lines, first, later / repeats, undo,
                     window.workspace().statusText().toUtf8().constData());
-        edit.askSave = [] { return 1; }; // the edited texts are dropped
+        edit.ask = [](const QString &, const QStringList &) { return 1; }; // dropped
 
         // The same change without the window: the session's re-comparison alone.
         QString problem;
-        EditSession session(*readSideForEditing(left, &problem),
-                            *readSideForEditing(right, &problem), CompareSettings());
+        EditSession session(*readSideForEditing(left, QString(), &problem),
+                            *readSideForEditing(right, QString(), &problem), CompareSettings());
         const double core = millisecondsOf(
             [&] { session.copyBlocks(0, {session.blockAt(session.rowOfLine(1, 150))}); });
         std::printf("%d lines: the session's re-comparison alone %.0f ms\n", lines, core);

@@ -1,16 +1,12 @@
 #include "edit/EditSources.h"
 
+#include "edit/ReadEditableText.h"
 #include "encoding/Charset.h"
-#include "engine/LineViews.h"
 
-std::optional<EditableText> readSideForEditing(const QString &path, QString *problem) {
+std::optional<EditableText> readSideForEditing(const QString &path, const QString &encoding,
+                                               QString *problem) {
     try {
-        const QString text = LoadNormalizedText(path);
-        // The lines are copied out of the text: each stays alive with the side that holds it.
-        QStringList lines = LineViews::splitText(text).toList();
-        for (QString &line : lines)
-            line = QString(line.constData(), line.size());
-        return EditableText::fromLines(lines);
+        return readEditableText(path, encoding);
     } catch (const FileReadError &e) {
         if (problem)
             *problem = QString::fromStdString(e.what());

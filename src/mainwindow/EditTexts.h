@@ -49,5 +49,15 @@ inline const QString Saved = QStringLiteral("保存しました: %1");
 inline const QString NothingToSave = QStringLiteral("保存する変更はありません");
 inline const QString ClipboardSideNoFile = QStringLiteral(
     "クリップボードのテキストはファイルではありません。「名前を付けて保存」で保存してください");
+inline const QString CannotEncode =
+    QStringLiteral("%1 の文字コード (%2) では保存できない文字があります (%3 行目の「%4」)。"
+                   "UTF-8 で保存しますか");
+inline const QString SaveAsUtf8Button = QStringLiteral("UTF-8 で保存");
+inline const QString ChangedOnDisk =
+    QStringLiteral("%1 は読み込んだ後に変更されています。上書きしますか");
+inline const QString OverwriteButton = QStringLiteral("上書き保存");
+inline const QString CompareAgainButton = QStringLiteral("再比較");
+inline const QString SaveFailed = QStringLiteral("保存できませんでした: %1");
+inline const QString OkButton = QStringLiteral("OK");
 inline const QString CopiedToClipboard = QStringLiteral("クリップボードへコピーしました");
 } // namespace EditTexts

@@ -7,12 +7,13 @@ LineEditor::LineEditor(QWidget *parent) : QLineEdit(parent) {
     setFrame(false);
 }
 
-void LineEditor::open(const QRect &cell, const QString &text, int cursor) {
+void LineEditor::open(const QRect &cell, const QString &text, int cursor, const QString &typed) {
     m_original = text;
     m_closing = false;
     setGeometry(cell);
     setText(text);
     setCursorPosition(cursor);
+    insert(typed);
     show();
     raise();
     setFocus();

@@ -9,8 +9,9 @@ class LineEditor : public QLineEdit {
 public:
     explicit LineEditor(QWidget *parent);
 
-    // Opens over `cell` (viewport coordinates) with `text`, the cursor at `cursor`.
-    void open(const QRect &cell, const QString &text, int cursor);
+    // Opens over `cell` (viewport coordinates) with the line's `text`, the cursor at `cursor`;
+    // `typed` (the key that opened it) goes in at the cursor.
+    void open(const QRect &cell, const QString &text, int cursor, const QString &typed = {});
     bool isOpen() const { return isVisible(); }
     // The text before it was edited.
     QString originalText() const { return m_original; }

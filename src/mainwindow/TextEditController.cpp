@@ -142,7 +142,7 @@ bool TextEditController::ensureSession() {
             continue;
         }
         QString problem;
-        std::optional<EditableText> read = readSideForEditing(path, &problem);
+        std::optional<EditableText> read = readSideForEditing(path, QString(), &problem);
         if (!read) {
             m_host.setStatus(problem);
             QApplication::beep();
@@ -164,6 +164,7 @@ void TextEditController::resultReplaced() {
     const bool hadSession = m_session.has_value();
     m_session.reset();
     m_backing = {};
+    m_dropApproved = false;
     if (hadSession) {
         m_host.dialogParent()->window()->setWindowTitle(m_title);
         Q_EMIT modifiedChanged(false);
@@ -186,6 +187,7 @@ void TextEditController::showSession(int side, qsizetype line) {
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     g.setRows(1);
     fillTextGrid(ws, m_session->table(), m_session->texts(0), m_session->texts(1));
+    m_dropApproved = false;
     updateMarks();
     g.setRedraw(true);
     const int row = gridRowOfTableRow(m_session->rowOfLine(side, line));
@@ -306,11 +308,11 @@ void TextEditController::editCurrentLine(const QString &typed) {
     m_editSide = currentSide();
     m_editRow = std::max(1, g.row());
     const qsizetype k = lineAtRow(m_editRow, m_editSide);
-    const QString text = (k >= 0 ? m_session->side(m_editSide).line(k).text : QString()) + typed;
+    const QString text = k >= 0 ? m_session->side(m_editSide).line(k).text : QString();
     const int modelRow = m_text->gridModel()->modelRow(m_editRow);
     const QModelIndex index = m_text->gridModel()->index(modelRow, textColumn(m_editSide));
     m_text->scrollTo(index);
-    m_editor->open(m_text->visualRect(index), text, int(text.size()));
+    m_editor->open(m_text->visualRect(index), text, int(text.size()), typed);
 }
 
 void TextEditController::lineCommitted(const QString &text, int step) {
@@ -403,19 +405,9 @@ void TextEditController::copySideToClipboard() {
 bool TextEditController::maySetAside() {
     if (!isModified(0) && !isModified(1))
         return true;
-    int answer = 2;
-    if (askSave) {
-        answer = askSave();
-    } else {
-        QMessageBox box(QMessageBox::Question, m_title, AskSave, QMessageBox::NoButton,
-                        m_host.dialogParent());
-        QPushButton *save = box.addButton(AskSaveButton, QMessageBox::AcceptRole);
-        QPushButton *discard = box.addButton(AskDiscardButton, QMessageBox::DestructiveRole);
-        box.addButton(AskCancelButton, QMessageBox::RejectRole);
-        box.setDefaultButton(save);
-        box.exec();
-        answer = box.clickedButton() == save ? 0 : box.clickedButton() == discard ? 1 : 2;
-    }
+    if (m_dropApproved)
+        return true;
+    const int answer = question(AskSave, {AskSaveButton, AskDiscardButton, AskCancelButton});
     if (answer == 1)
         return true;
     if (answer != 0)
@@ -425,6 +417,22 @@ bool TextEditController::maySetAside() {
             return false;
     }
     return true;
+}
+
+int TextEditController::question(const QString &text, const QStringList &buttons) {
+    if (ask)
+        return ask(text, buttons);
+    QMessageBox box(QMessageBox::Question, m_title, text, QMessageBox::NoButton,
+                    m_host.dialogParent());
+    QList<QPushButton *> pushed;
+    for (qsizetype k = 0; k < buttons.size(); ++k)
+        pushed << box.addButton(buttons[k], k + 1 == buttons.size() && buttons.size() > 1
+                                                ? QMessageBox::RejectRole
+                                                : QMessageBox::AcceptRole);
+    box.setDefaultButton(pushed.first());
+    box.exec();
+    const qsizetype chosen = pushed.indexOf(static_cast<QPushButton *>(box.clickedButton()));
+    return chosen < 0 ? int(buttons.size()) - 1 : int(chosen);
 }
 
 bool TextEditController::eventFilter(QObject *watched, QEvent *event) {

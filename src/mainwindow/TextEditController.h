@@ -56,9 +56,10 @@ public:
     void saveChanged();
     void copySideToClipboard();
 
-    // Answers of the dialogs, replaceable by tests: the save question (0 save, 1 do not save,
-    // 2 cancel) and the path to save a side as (empty: cancelled).
-    std::function<int()> askSave;
+    // Answers of the dialogs, replaceable by tests: a question with its buttons (the index of
+    // the one chosen; the last one is the cancel) and the path to save a side as (empty:
+    // cancelled).
+    std::function<int(const QString &question, const QStringList &buttons)> ask;
     std::function<QString(int side, const QString &current)> askSavePath;
 
 Q_SIGNALS:
@@ -87,6 +88,7 @@ private:
     void lineCommitted(const QString &text, int step);
     void lineSplit(const QString &before, const QString &after);
     bool writeSide(int side, const QString &path);
+    int question(const QString &text, const QStringList &buttons);
 
     ViewHost &m_host;
     ResultGridView *m_text;
@@ -96,6 +98,7 @@ private:
     std::array<QString, 2> m_headers; // the column headers before any mark
     std::array<QString, 2> m_paths;   // the files the sides save to (empty: no file)
     QString m_title;
+    bool m_dropApproved = false; // the user chose to compare again without saving
     int m_editSide = 0;
     int m_editRow = 0;
     QAction *m_undo = nullptr;

@@ -30,8 +30,9 @@ protected:
         QApplication::processEvents();
         QApplication::processEvents();
         w->waitForRun();
-        w->textEdit().askSave = [this] {
+        w->textEdit().ask = [this](const QString &question, const QStringList &) {
             ++questions;
+            lastQuestion = question;
             return answer;
         };
         return w;
@@ -51,6 +52,7 @@ protected:
     TempFiles files;
     QString leftPath, rightPath;
     int answer = 2; // cancel
+    QString lastQuestion;
     int questions = 0;
 };
 
@@ -112,7 +114,7 @@ TEST_F(TextEditWindowTest, TakingBlocksAcrossEditingAndUndoFollowInTheViewAndSta
     // And redo does them again.
     QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(ws.DiffCount, 0);
-    w->textEdit().askSave = [] { return 1; };
+    answer = 1; // the edited texts are dropped
 }
 
 TEST_F(TextEditWindowTest, UnsavedChangesAreAskedAboutAndCancelKeepsThem) {
@@ -159,4 +161,53 @@ TEST_F(TextEditWindowTest, WhatIsNotTwoTextsStaysReadOnlyAndSaysSo) {
         }
     }
     (void)view;
+}
+
+// The whole task as a user does it: take two blocks across, edit a line and take it back,
+// save with Ctrl+S, compare again.
+TEST_F(TextEditWindowTest, SavedSideKeepsItsLineEndsAndComparesEqualAfterwards) {
+    auto w = open("one\r\ntwo\r\nthree\r\nfour\r\nfive\r\n", "one\nTWO\nthree\nfour\nFIVE\nsix\n");
+    Workspace &ws = w->workspace();
+    ResultGridView *view = textView(*w);
+    view->setFocus();
+    view->setCurrentCell(2, 1);
+    QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier);
+    view->setCurrentCell(5, 1);
+    QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+    view->setCurrentCell(1, 1);
+    w->textEdit().editCurrentLine(QStringLiteral("!"));
+    QTest::keyClick(view->viewport()->findChild<LineEditor *>(), Qt::Key_Down);
+    EXPECT_EQ(ws.DiffCount, 1);
+    view->setFocus();
+    QTest::keyClick(view->viewport()->findChild<LineEditor *>(), Qt::Key_Escape);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ws.DiffCount, 0);
+    ASSERT_TRUE(w->textEdit().isModified(0));
+
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(w->textEdit().isModified(0));
+    EXPECT_EQ(files.read(leftPath), QByteArray("one\r\nTWO\r\nthree\r\nfour\r\nFIVE\r\nsix\r\n"));
+    EXPECT_EQ(files.read(rightPath), QByteArray("one\nTWO\nthree\nfour\nFIVE\nsix\n"));
+    EXPECT_FALSE(w->windowTitle().startsWith(QStringLiteral("* ")));
+
+    w->runComparison();
+    w->waitForRun();
+    EXPECT_EQ(questions, 0);
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+}
+
+TEST_F(TextEditWindowTest, AFileChangedSinceItWasReadIsNotOverwrittenBlindly) {
+    auto w = open("a\nb\n", "a\nc\n");
+    textView(*w)->setCurrentCell(2, 1);
+    w->textEdit().copyToSide(1);
+    files.write("right.txt", "someone else's text\n");
+    answer = 2; // cancel
+    EXPECT_FALSE(w->textEdit().saveSide(1));
+    EXPECT_TRUE(lastQuestion.contains(QStringLiteral("変更されています")));
+    EXPECT_EQ(files.read(rightPath), QByteArray("someone else's text\n"));
+    answer = 0; // overwrite
+    EXPECT_TRUE(w->textEdit().saveSide(1));
+    EXPECT_EQ(files.read(rightPath), QByteArray("a\nb\n"));
 }
