@@ -132,8 +132,11 @@ private:
 
 MergedText mergeTexts(const QByteArray &mine, const QByteArray &older, const QByteArray &yours,
                       const MergeLabels &labels) {
-    const SourceText texts[3] = {readSourceText(mine), readSourceText(older),
-                                 readSourceText(yours)};
+    QString encodings[3];
+    agreeOnEncodings({&mine, &older, &yours}, encodings);
+    const SourceText texts[3] = {readSourceText(mine, encodings[Mine]),
+                                 readSourceText(older, encodings[Older]),
+                                 readSourceText(yours, encodings[Yours])};
     // One class number for each distinct line of the three texts; a last line without an end
     // is another line than the same text with one.
     QHash<QString, int> classOf[2];

@@ -4,6 +4,7 @@
 #include "encoding/DetectEncoding.h"
 #include "encoding/IcuConvert.h"
 
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <array>
@@ -45,12 +46,40 @@ bool isAsciiCompatible(const QString &encoding) {
            encoding == EncodingName::Utf8;
 }
 
-SourceText readSourceText(const QByteArray &bytes) {
+void agreeOnEncodings(const QByteArray *const (&bytes)[3], QString (&encodings)[3]) {
+    for (int f = 0; f < 3; ++f)
+        encodings[f] = bytes[f]->isEmpty() ? QString() : DetectEncoding(*bytes[f]);
+    // UTF-8 if any text is taken for it, else the first Shift_JIS or EUC-JP (MINE's first).
+    QString target;
+    for (const QString &e : {encodings[0], encodings[2], encodings[1]}) {
+        if (e == EncodingName::Utf8 || (target.isEmpty() && isAsciiCompatible(e)))
+            target = e;
+    }
+    if (target.isEmpty())
+        return;
+    for (int f = 0; f < 3; ++f) {
+        const QString e = encodings[f];
+        if (e == target || (!isAsciiCompatible(e) && e != EncodingName::Utf7))
+            continue;
+        bool readsAlike = false;
+        if (target == EncodingName::Utf8) {
+            QStringDecoder decoder(QStringDecoder::Utf8);
+            const QString text = decoder(*bytes[f]); // decodes only when taken as a QString
+            readsAlike = !decoder.hasError();
+        } else {
+            readsAlike = sevenBitWithoutEscape(*bytes[f]);
+        }
+        if (readsAlike)
+            encodings[f] = target;
+    }
+}
+
+SourceText readSourceText(const QByteArray &bytes, const QString &encoding) {
     SourceText t;
     t.bytes = bytes;
     if (bytes.isEmpty())
         return t;
-    t.encoding = DetectEncoding(bytes);
+    t.encoding = encoding.isEmpty() ? DetectEncoding(bytes) : encoding;
     const bool wide = t.encoding == EncodingName::Unicode;
     qsizetype start = 0;
     if (t.encoding == EncodingName::Utf8 && bytes.startsWith("\xEF\xBB\xBF"))

@@ -35,8 +35,17 @@ struct SourceText {
 };
 
 // Splits bytes into lines at every LF, CR LF and lone CR (in UTF-16 at those code units) and
-// decodes each line on its own, so that every line keeps its bytes and its end.
-SourceText readSourceText(const QByteArray &bytes);
+// decodes each line on its own, so that every line keeps its bytes and its end. The bytes are
+// read in `encoding`, or in the one detected for them when it is empty.
+SourceText readSourceText(const QByteArray &bytes, const QString &encoding = {});
+
+// The encodings to read three texts in: each one's detected encoding, except that a text
+// taken for Shift_JIS, EUC-JP or UTF-7 whose bytes read alike in the encoding of the others
+// is read in theirs: UTF-8 when any is taken for it and the bytes are valid UTF-8, else the
+// first Shift_JIS or EUC-JP when the bytes are seven-bit. Detection looks only at a file's
+// head and tail and guesses on plain ASCII, so revisions of one file would otherwise be read
+// in different encodings and equal lines would differ.
+void agreeOnEncodings(const QByteArray *const (&bytes)[3], QString (&encodings)[3]);
 
 // Shift_JIS, EUC-JP and UTF-8 agree on seven-bit bytes.
 bool isAsciiCompatible(const QString &encoding);
