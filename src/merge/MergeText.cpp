@@ -138,17 +138,21 @@ MergedText mergeTexts(const QByteArray &mine, const QByteArray &older, const QBy
                                  readSourceText(older, encodings[Older]),
                                  readSourceText(yours, encodings[Yours])};
     // One class number for each distinct line of the three texts; a last line without an end
-    // is another line than the same text with one.
-    QHash<QString, int> classOf[2];
+    // is another line than the same text with one. A line whose bytes did not all decode is
+    // known by its bytes, so that two different broken lines are not taken for one.
+    QHash<QString, int> classOf[4];
     int classCount = 0;
     std::vector<int> classes[3];
     for (int f = 0; f < 3; ++f) {
         classes[f].reserve(texts[f].lines.size());
         for (const SourceLine &line : texts[f].lines) {
-            QHash<QString, int> &known = classOf[line.end == End::None ? 1 : 0];
-            auto it = known.constFind(line.text);
+            const bool broken = line.text.contains(QChar(QChar::ReplacementCharacter));
+            QHash<QString, int> &known =
+                classOf[(line.end == End::None ? 1 : 0) + (broken ? 2 : 0)];
+            const QString key = broken ? QString::fromLatin1(texts[f].lineBytes(line)) : line.text;
+            auto it = known.constFind(key);
             if (it == known.constEnd())
-                it = known.insert(line.text, classCount++);
+                it = known.insert(key, classCount++);
             classes[f].push_back(*it);
         }
     }
