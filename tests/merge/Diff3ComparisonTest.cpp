@@ -62,13 +62,17 @@ struct Revision {
     QByteArray bytes;
 };
 
+// The history the triples come from ends at a fixed commit, so that they stay the same
+// whatever is committed later.
+const QString LastCommit = QStringLiteral("b6dedb4cabc86654462925a66c132ea6068e9aa8");
+
 // Up to `files` files of src/ and tests/ with at least three revisions among the last
 // commits, each with its revisions from the oldest; empty when git or the history is missing.
 QMap<QString, QList<Revision>> revisionsOfFiles(const QString &repo, int files) {
     QMap<QString, QList<Revision>> result;
     const Ran log =
         runProgram(QStringLiteral("git"),
-                   {QStringLiteral("-C"), repo, QStringLiteral("log"),
+                   {QStringLiteral("-C"), repo, QStringLiteral("log"), LastCommit,
                     QStringLiteral("--format=#%H"), QStringLiteral("--name-only"),
                     QStringLiteral("--diff-filter=M"), QStringLiteral("-n"), QStringLiteral("200"),
                     QStringLiteral("--"), QStringLiteral("src"), QStringLiteral("tests")});
