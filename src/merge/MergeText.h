@@ -25,11 +25,12 @@ struct MergeLabels {
 // that a marker never follows a last line without a line end on the same line. Each text is
 // read in the encoding detected for it and its lines are compared by their text: a line end
 // (LF, CR LF, CR) is not a change, a missing line end at the end of a file is. The result is
-// in MINE's encoding and begins with MINE's byte-order mark (a MINE of seven-bit bytes, or an
-// empty one, takes the encoding of the other side that has more). Lines keep their bytes
-// where their encoding is the result's; a line of another side that ends as its file usually
-// does ends as MINE usually does; marker lines end as MINE usually does. A character the
-// result's encoding cannot hold is an error, never written as another character.
+// in MINE's encoding and begins with MINE's byte-order mark (an empty MINE takes YOURS', else
+// OLDER's; a MINE of plain ASCII takes the Shift_JIS, EUC-JP or UTF-8 of a side with more than
+// ASCII, rather than the detector's guess). Lines keep their bytes where their encoding is the
+// result's; a line of another side that ends as its file usually does ends as MINE usually
+// does; marker lines end as MINE usually does. A character the result's encoding cannot hold
+// is an error, never written as another character.
 MergedText mergeTexts(const QByteArray &mine, const QByteArray &older, const QByteArray &yours,
                       const MergeLabels &labels);
 
