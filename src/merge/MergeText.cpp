@@ -59,7 +59,10 @@ public:
         for (const SourceText &t : texts)
             size += t.bytes.size();
         m_bytes.reserve(size);
-        m_bytes += model->byteOrderMark;
+        // MINE's mark stays even on an empty result; another side's comes only with lines.
+        m_mark = model->byteOrderMark;
+        if (model == &texts[Mine])
+            startBytes();
     }
 
     // Appends `span` lines of one text; false (and error() says why) when a line cannot be
@@ -112,8 +115,15 @@ public:
     QString error() const { return m_error; }
 
 private:
+    void startBytes() {
+        if (!m_started)
+            m_bytes += m_mark;
+        m_started = true;
+    }
+
     // Nothing is written on the line of a last line without an end.
     void closeOpenLine() {
+        startBytes();
         if (m_openLine)
             m_bytes += encodeEnd(m_encoding, m_usualEnd);
         m_openLine = false;
@@ -125,6 +135,8 @@ private:
     End m_usualEnd = End::Lf;
     QByteArray m_bytes;
     bool m_openLine = false;
+    QByteArray m_mark;
+    bool m_started = false;
     QString m_error;
 };
 

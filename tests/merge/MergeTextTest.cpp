@@ -111,6 +111,8 @@ TEST(MergeText, EachTextIsReadInItsEncodingAndTheResultIsInMine) {
                   utf16WithMark(QStringLiteral("一\r\n<<<<<<< m\r\n二\r\n||||||| o\r\n三\r\n"
                                                "=======\r\n四\r\n>>>>>>> y\r\n")),
                   1});
+    // A MINE that emptied the file stays empty: no mark of another side's.
+    expectMerges({"UTF-16LE emptied", "", o16, o16, "", 0});
 }
 
 TEST(MergeText, ACharacterMinesEncodingCannotHoldIsAnErrorNotAQuestionMark) {
@@ -174,7 +176,7 @@ TEST(MergeText, AnyBytesMergeWithoutHarm) {
         }
         return bytes;
     };
-    for (int round = 0; round < 500; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         const QByteArray a = randomText(), b = randomText(), c = randomText();
         const MergedText anything = merge(a, b, c);
         (void)anything;
