@@ -28,6 +28,8 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
                 request.path1 = element;
             else if (sources == 1)
                 request.path2 = element;
+            else if (sources == 2)
+                request.path3 = element;
             ++sources;
         } else if (lower == QLatin1String("/o")) {
             if (i < n) {
@@ -42,6 +44,7 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     }
     if (request.output.isEmpty())
         return std::nullopt;
+    request.threeTexts = sources >= 3;
     return request;
 }
 
@@ -92,6 +95,8 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
             QStringLiteral("見つかりません: ") + request.notFound.join(QStringLiteral(", "));
         return result;
     }
+    if (request.threeTexts)
+        return batchMerge(request);
     if (request.path1.isEmpty() && request.path2.isEmpty()) {
         result.error = QStringLiteral("比較するファイルが指定されていません");
         return result;

@@ -8,17 +8,20 @@
 #include <optional>
 
 // What a batch command line asks for: up to two existing paths (an empty one is an empty
-// side) and the output file.
+// side) and the output file; or three, to merge.
 struct BatchRequest {
     QString path1;
     QString path2;
+    QString path3;           // YOURS of a merge MINE OLDER YOURS (path1, path2, path3)
+    bool threeTexts = false; // a third source was given: merge instead of compare
     QString output;
     QStringList notFound; // elements that name no existing path and are no option
 };
 
 // Reads the command line's elements (element 0 is the program path). Existing paths and web
-// addresses fill path1, then path2 (further ones are ignored); "/o OUT" or "/oOUT" names the
-// output. Returns nothing when no output is named: then the program starts interactively.
+// addresses fill path1, then path2, then path3 (further ones are ignored); "/o OUT" or
+// "/oOUT" names the output. Returns nothing when no output is named: then the program starts
+// interactively.
 std::optional<BatchRequest> parseBatchArgs(const QStringList &elements);
 
 // Exit statuses of a batch run, as diff has them.
@@ -37,4 +40,10 @@ QString oneLine(const QString &text);
 // Compares the request's two paths and saves the result by the output's extension. Never
 // reports success when a source could not be read, two given sources were not compared or
 // the output could not be written; never writes over an input.
+// With three sources the request is a merge (batchMerge) instead.
 BatchResult batchCompare(Workspace &ws, const BatchRequest &request);
+
+// Merges path1 (MINE), path2 (OLDER) and path3 (YOURS) into the output as `diff3 -m` does:
+// BatchSame when it is clean, BatchDifferent when it holds conflicts. Three files are needed;
+// the output is never one of them.
+BatchResult batchMerge(const BatchRequest &request);
