@@ -143,6 +143,18 @@ TEST(EditRoundTrip, EmptyAndAlmostEmptyFiles) {
     EXPECT_EQ(bytesOf(side), "a\nb");
 }
 
+// New lines take the file's most common end; a last line without an end that is no longer
+// last takes it too, and the new last line has none.
+TEST(EditRoundTrip, NewLinesTakeTheUsualEnd) {
+    EditableText side = editableTextFromBytes("a\r\nb\nc\r\nd", EncodingName::Sjis);
+    EXPECT_EQ(side.usualEnd(), LineEnd::CrLf);
+    side.replace(4, 0, {side.newLine("e")});
+    side.replace(1, 0, {side.newLine("new")});
+    EXPECT_EQ(bytesOf(side), "a\r\nnew\r\nb\nc\r\nd\r\ne");
+    side.replace(5, 1, {});
+    EXPECT_EQ(bytesOf(side), "a\r\nnew\r\nb\nc\r\nd");
+}
+
 // Shift_JIS characters with two codes (NEC and IBM rows of CP932) read as one character and
 // would be written back as the other code: untouched, they keep the code they had.
 TEST(EditRoundTrip, CodePageDuplicatesKeepTheirOwnBytes) {
