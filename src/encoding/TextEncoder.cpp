@@ -207,7 +207,8 @@ QByteArray TextEncoder::convert(const QString &text, bool *ok) {
 }
 
 QString TextEncoder::decode(const QByteArray &bytes) {
-    if (m_ansi)
+    // The three control codes the ANSI code page keeps as they are go the long way round.
+    if (m_ansi && (bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F')))
         return DecodeAnsi(bytes);
     if (m_converter.isEmpty()) {
         const qsizetype units = bytes.size() / 2;
