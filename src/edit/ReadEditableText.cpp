@@ -171,7 +171,9 @@ EditableText editableTextFromBytes(const QByteArray &bytes, const QString &encod
     auto nextReplaced = replaced.begin();
     for (qsizetype k = 0; k < views.size(); ++k) {
         const QString line = views[k];
-        EditLine edit{QString(line.constData(), line.size()), LineEnd::None};
+        // Each line its own string (no view into the text, which goes when this returns).
+        EditLine edit{line.isEmpty() ? QString() : QString(line.constData(), line.size()),
+                      LineEnd::None};
         const qsizetype lineEnd = line.constData() - text.constData() + line.size();
         bool holdsReplacement = false;
         for (; nextReplaced != replaced.end() && *nextReplaced < lineEnd; ++nextReplaced)

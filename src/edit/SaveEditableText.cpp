@@ -135,9 +135,9 @@ SavedBytes editableTextBytes(const EditableText &side, const QString &encoding) 
     const char *bytes = original.constData();
 
     std::array<QByteArray, 4> ends; // by LineEnd
-    ends[size_t(LineEnd::Lf)] = encoder.encode(QStringLiteral("\n")).bytes;
-    ends[size_t(LineEnd::CrLf)] = encoder.encode(QStringLiteral("\r\n")).bytes;
-    ends[size_t(LineEnd::Cr)] = encoder.encode(QStringLiteral("\r")).bytes;
+    ends[size_t(LineEnd::Lf)] = encoder.lineBreak(QStringLiteral("\n"));
+    ends[size_t(LineEnd::CrLf)] = encoder.lineBreak(QStringLiteral("\r\n"));
+    ends[size_t(LineEnd::Cr)] = encoder.lineBreak(QStringLiteral("\r"));
 
     QByteArray &out = made.bytes;
     out.reserve(original.size() + original.size() / 8 + 64);

@@ -60,6 +60,7 @@ TextEncoder::TextEncoder(const QString &encodingName)
     : m_name(encodingName), m_converters(std::make_unique<Converters>()) {
     UErrorCode status = U_ZERO_ERROR;
     if (const KnownEncoding *known = knownEncoding(encodingName)) {
+        m_detected = true;
         m_converter = known->converter;
         m_layout = known->layout;
         m_stateful = known->stateful;
@@ -207,7 +208,11 @@ QByteArray TextEncoder::convert(const QString &text, bool *ok) {
 }
 
 QString TextEncoder::decode(const QByteArray &bytes) {
-    if (m_ansi)
+    // Other encodings are read back by the reader itself, whatever converter it takes.
+    if (!m_detected)
+        return DecodeByName(m_name, bytes);
+    // The three control codes the ANSI code page keeps as they are go the long way round.
+    if (m_ansi && (bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F')))
         return DecodeAnsi(bytes);
     if (m_converter.isEmpty()) {
         const qsizetype units = bytes.size() / 2;
@@ -262,6 +267,13 @@ qsizetype TextEncoder::firstUnencodable(const QString &text) {
         k += width;
     }
     return text.isEmpty() ? -1 : 0; // each alone holds, together they do not: say where it starts
+}
+
+QByteArray TextEncoder::lineBreak(const QString &lineBreak) {
+    // Not read back: the reader makes every break an LF.
+    bool ok = false;
+    const QByteArray bytes = convert(lineBreak, &ok);
+    return ok ? bytes : lineBreak.toLatin1();
 }
 
 EncodedText TextEncoder::encode(const QString &text) {

@@ -51,8 +51,12 @@ public:
     // says where the first character is that the encoding cannot hold.
     EncodedText encode(const QString &text);
 
-    // Decodes the bytes of one line as DecodeByName does (without its line-end step), through
-    // a converter kept from call to call: for checking many lines fast.
+    // The bytes of a line break ("\n", "\r\n" or "\r") in the encoding.
+    QByteArray lineBreak(const QString &lineBreak);
+
+    // Decodes the bytes of one line as DecodeByName does (without its line-end step), for the
+    // six detected encodings through a converter kept from call to call: for checking many
+    // lines fast.
     QString decode(const QByteArray &bytes);
 
 private:
@@ -65,9 +69,10 @@ private:
     QByteArray m_converter; // the ICU name; empty for UTF-16LE, done by hand
     ByteLayout m_layout = ByteLayout::AsciiBreaks;
     bool m_stateful = false;
-    bool m_ansi = false; // the ANSI code page, with its control codes kept as they are
-    bool m_jis = false;  // ISO-2022-JP, with half-width katakana written after ESC ( I
-    bool m_utf8 = false; // UTF-8, written by Qt
+    bool m_detected = false; // one of the six names detection answers with
+    bool m_ansi = false;     // the ANSI code page, with its control codes kept as they are
+    bool m_jis = false;      // ISO-2022-JP, with half-width katakana written after ESC ( I
+    bool m_utf8 = false;     // UTF-8, written by Qt
     QByteArray m_mark;
     std::unique_ptr<Converters> m_converters;
 };

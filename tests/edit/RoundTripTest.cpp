@@ -9,6 +9,8 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -143,6 +145,18 @@ TEST(EditRoundTrip, EmptyAndAlmostEmptyFiles) {
     EXPECT_EQ(bytesOf(side), "a\nb");
 }
 
+// New lines take the file's most common end; a last line without an end that is no longer
+// last takes it too, and the new last line has none.
+TEST(EditRoundTrip, NewLinesTakeTheUsualEnd) {
+    EditableText side = editableTextFromBytes("a\r\nb\nc\r\nd", EncodingName::Sjis);
+    EXPECT_EQ(side.usualEnd(), LineEnd::CrLf);
+    side.replace(4, 0, {side.newLine("e")});
+    side.replace(1, 0, {side.newLine("new")});
+    EXPECT_EQ(bytesOf(side), "a\r\nnew\r\nb\nc\r\nd\r\ne");
+    side.replace(5, 1, {});
+    EXPECT_EQ(bytesOf(side), "a\r\nnew\r\nb\nc\r\nd");
+}
+
 // Shift_JIS characters with two codes (NEC and IBM rows of CP932) read as one character and
 // would be written back as the other code: untouched, they keep the code they had.
 TEST(EditRoundTrip, CodePageDuplicatesKeepTheirOwnBytes) {
@@ -256,5 +270,31 @@ TEST(EditRoundTrip, RandomBytesReadAsTheComparisonReadsThem) {
             else
                 EXPECT_FALSE(side.line(made.problem.line).isOriginal());
         }
+    }
+}
+
+// Encodings beyond the six that detection names (picked by the user): whatever DecodeByName
+// makes of the name, the side reads as it does, untouched it saves to the same bytes, and an
+// edited line is either written so that it reads back or reported.
+TEST(EditRoundTrip, OtherEncodingsReadAndSaveAsTheReaderSees) {
+    const QString text = QStringLiteral("caf\u00e9 \u4e2d\u6587\r\nplain\r\n\u00fc\u00df\r\n");
+    for (const char *name : {"UTF-16BE", "windows-1252", "GB18030", "ISO-8859-1", "EUC-KR"}) {
+        SCOPED_TRACE(name);
+        const QByteArray bytes = encodedAs(name, text);
+        EditableText side = editableTextFromBytes(bytes, name);
+        ASSERT_EQ(side.texts(), comparedLines(name, bytes));
+        // Where the reader does not split the bytes as the encoding does (a name it does not
+        // know reads as Shift_JIS), the lines are written anew.
+        const bool kept = std::all_of(side.lines().cbegin(), side.lines().cend(),
+                                      [](const EditLine &line) { return line.isOriginal(); });
+        if (kept) {
+            EXPECT_EQ(bytesOf(side), bytes);
+        }
+        side.replace(1, 1, {EditLine{QStringLiteral("\u00e9dit\u00e9"), LineEnd::CrLf}});
+        const SavedBytes made = editableTextBytes(side, QString());
+        if (made.problem.saved())
+            EXPECT_EQ(comparedLines(name, made.bytes), side.texts());
+        else
+            EXPECT_FALSE(side.line(made.problem.line).isOriginal());
     }
 }
