@@ -4,8 +4,8 @@
 
 // Captions, help texts and messages of the commands that edit the two texts.
 namespace EditTexts {
-inline const QString CopyLeft = QStringLiteral("左へコピー(&L)");
-inline const QString CopyRight = QStringLiteral("右へコピー(&R)");
+inline const QString CopyLeft = QStringLiteral("左へコピー(&H)");
+inline const QString CopyRight = QStringLiteral("右へコピー(&M)");
 inline const QString CopyAllLeft = QStringLiteral("すべて左へコピー");
 inline const QString CopyAllRight = QStringLiteral("すべて右へコピー");
 inline const QString Undo = QStringLiteral("元に戻す(&U)");
