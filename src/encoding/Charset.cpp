@@ -33,6 +33,22 @@ bool startsWithUtf8Bom(const QByteArray &bytes) {
     return bytes.startsWith("\xEF\xBB\xBF");
 }
 
+// Counts the sequences the converter replaces, then lets its own callback replace them.
+struct ReplacementCount {
+    UConverterToUCallback substitute = nullptr;
+    const void *substituteContext = nullptr;
+    qsizetype count = 0;
+};
+
+void U_CALLCONV countReplacement(const void *context, UConverterToUnicodeArgs *args,
+                                 const char *codeUnits, int32_t length,
+                                 UConverterCallbackReason reason, UErrorCode *status) {
+    auto *counting = static_cast<ReplacementCount *>(const_cast<void *>(context));
+    if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR)
+        ++counting->count;
+    counting->substitute(counting->substituteContext, args, codeUnits, length, reason, status);
+}
+
 } // namespace
 
 namespace IcuConvert {
@@ -45,11 +61,20 @@ StopScope::~StopScope() {
     t_stop = m_previous;
 }
 
-QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok) {
+QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok,
+               qsizetype *invalid) {
     *ok = false;
     Converter cnv = openConverter(charset);
     if (!cnv)
         return {};
+    ReplacementCount counting;
+    if (invalid) {
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setToUCallBack(cnv.get(), countReplacement, &counting, &counting.substitute,
+                            &counting.substituteContext, &status);
+        if (U_FAILURE(status))
+            return {};
+    }
     // None of our charsets yields more UTF-16 units than input bytes, so one allocation
     // normally suffices; the loop below only grows for the odd replacement-heavy input.
     QString text(bytes.size() - offset + 16, Qt::Uninitialized);
@@ -79,6 +104,8 @@ QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, b
     }
     text.resize(written);
     *ok = true;
+    if (invalid)
+        *invalid += counting.count;
     return text;
 }
 
@@ -114,13 +141,13 @@ QByteArray encode(const char *charset, const QString &text, bool *ok, bool fallb
 
 } // namespace IcuConvert
 
-QString DecodeWithCharset(const char *charset, const QByteArray &bytes) {
+QString DecodeWithCharset(const char *charset, const QByteArray &bytes, qsizetype *invalid) {
     if (!charset) // ucnv_open would pick the platform default instead
         return {};
     bool ok = false;
     const bool utf8 = ucnv_compareNames(charset, "UTF-8") == 0;
     const qsizetype offset = utf8 && startsWithUtf8Bom(bytes) ? 3 : 0;
-    return IcuConvert::decode(charset, bytes, offset, &ok);
+    return IcuConvert::decode(charset, bytes, offset, &ok, invalid);
 }
 
 QString DecodeIso2022Jp(const QByteArray &bytes) {
@@ -151,7 +178,7 @@ bool isPermutedControl(uint c) {
 
 } // namespace
 
-QString DecodeAnsi(const QByteArray &bytes) {
+QString DecodeAnsi(const QByteArray &bytes, qsizetype *invalid) {
     QString text;
     qsizetype from = 0;
     const qsizetype n = bytes.size();
@@ -161,7 +188,8 @@ QString DecodeAnsi(const QByteArray &bytes) {
         if (k > from) {
             bool ok = false;
             const QByteArray piece = QByteArray::fromRawData(bytes.constData() + from, k - from);
-            const QString decoded = IcuConvert::decode(IcuConvert::AnsiCodePage, piece, 0, &ok);
+            const QString decoded =
+                IcuConvert::decode(IcuConvert::AnsiCodePage, piece, 0, &ok, invalid);
             if (from == 0 && k == n)
                 return decoded;
             text += decoded;
