@@ -44,26 +44,26 @@ bool isSevenBit(const QByteArray &bytes) {
 
 } // namespace
 
-QString decodeOnly(const QString &name, const QByteArray &bytes, qsizetype *invalid) {
+QString decodeOnly(const QString &name, const QByteArray &bytes, qsizetype *invalid, bool strict) {
     // Seven-bit bytes mean the same in Shift_JIS, EUC-JP and UTF-8; the common case of plain
     // ASCII text skips the converter.
     if ((name == EncodingName::Euc || name == EncodingName::Utf8 || name == EncodingName::Sjis) &&
         isSevenBit(bytes))
         return QString::fromLatin1(bytes);
     if (name == EncodingName::Euc)
-        return DecodeWithCharset("EUC-JP", bytes, invalid);
+        return DecodeWithCharset("EUC-JP", bytes, invalid, strict);
     if (name == EncodingName::Jis)
-        return DecodeWithCharset("ISO-2022-JP", bytes, invalid);
+        return DecodeWithCharset("ISO-2022-JP", bytes, invalid, strict);
     if (name == EncodingName::Utf8)
-        return DecodeWithCharset("UTF-8", bytes, invalid);
+        return DecodeWithCharset("UTF-8", bytes, invalid, strict);
     if (name == EncodingName::Utf7)
-        return DecodeWithCharset("UTF-7", bytes, invalid);
+        return DecodeWithCharset("UTF-7", bytes, invalid, strict);
     if (name == EncodingName::Unicode)
         return decodeUtf16Le(bytes, invalid);
     const EncodingInfo *other = findEncoding(name);
     if (!other || other->name == EncodingName::Sjis)
-        return DecodeAnsi(bytes, invalid);
-    QString text = DecodeWithCharset(other->converter, bytes, invalid);
+        return DecodeAnsi(bytes, invalid, strict);
+    QString text = DecodeWithCharset(other->converter, bytes, invalid, strict);
     // The UTF-16BE converter keeps a mark as a character; UTF-32's drops it.
     if (other->name == EncodingName::Utf16Be && bytes.startsWith("\xFE\xFF"))
         text.remove(0, 1);
@@ -109,12 +109,15 @@ DecodedText decodeText(const QByteArray &bytes, const QString &encoding) {
     QString text;
     for (const QString &name : candidates) {
         qsizetype invalid = 0;
-        QString attempt = decodeOnly(name, bytes, &invalid);
+        // The answer is read whole, replacing what it cannot read; another candidate is only
+        // worth reading while it reads every byte.
+        const bool first = name == candidates.front();
+        QString attempt = decodeOnly(name, bytes, &invalid, !first);
         // A converter that failed outright gives nothing for more than a mark.
         const bool failed =
             attempt.isEmpty() && leadingByteOrderMark(bytes, name).size() != bytes.size();
         const bool clean = invalid == 0 && !failed;
-        if (name == candidates.front() || clean) {
+        if (first || clean) {
             text = std::move(attempt);
             decoded.encoding = name;
             decoded.clean = clean;

@@ -24,8 +24,10 @@ struct DecodedText {
 DecodedText decodeText(const QByteArray &bytes, const QString &encoding = {});
 
 // The bytes as text in the named encoding, line ends as they are; *invalid (may be null) is
-// increased by the number of byte sequences that had to be replaced.
-QString decodeOnly(const QString &encoding, const QByteArray &bytes, qsizetype *invalid = nullptr);
+// increased by the number of byte sequences that had to be replaced. `strict` gives up at the
+// first one (the text is then empty and *invalid counts 1).
+QString decodeOnly(const QString &encoding, const QByteArray &bytes, qsizetype *invalid = nullptr,
+                   bool strict = false);
 
 // NormalizeLineEnds that also counts the CR LF pairs and lone CRs it turned into LF.
 QString normalizeCountingLineEnds(QString text, qsizetype *crLf, qsizetype *loneCr);
