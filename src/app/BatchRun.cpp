@@ -36,7 +36,7 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
             const size_t side = lower[2] == u'1' ? 0 : 1;
             if (element.size() > 3)
                 request.encodings[side] = element.mid(3);
-            else if (i < n)
+            else if (i < n && !elements[i + 1].startsWith(u'/')) // no name before the next option
                 request.encodings[side] = elements[++i];
             else
                 request.notFound << element;

@@ -1,6 +1,7 @@
 // Batch runs whose sides differ in encoding or line ends only, text no encoding of detection
 // reads, and the options that name a side's encoding.
 #include "app/BatchProgram.h"
+#include "app/BatchRun.h"
 
 #include <unicode/ucnv.h>
 
@@ -109,4 +110,16 @@ TEST_F(EncodingBatchTest, MarkedUtf16BeAndUtf32CompareEqualToTheirText) {
         EXPECT_TRUE(r.out.startsWith(QStringLiteral("完了  文字コードのみ異なります (UTF-")))
             << r.out.toStdString();
     }
+}
+
+TEST(EncodingOptions, NameEachSideInEitherSpelling) {
+    const auto request = parseBatchArgs({"corvane", "", "", "/e1", "euc", "/E2UTF16BE", "/o", "x"});
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->encodings[0], QStringLiteral("euc"));
+    EXPECT_EQ(request->encodings[1], QStringLiteral("UTF16BE"));
+    // An option without its name is not taken for one, nor does it swallow the output.
+    const auto missing = parseBatchArgs({"corvane", "", "", "/e1", "/o", "x"});
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->notFound, QStringList{"/e1"});
+    EXPECT_EQ(missing->output, QStringLiteral("x"));
 }
