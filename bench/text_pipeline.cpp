@@ -76,7 +76,7 @@ int main(int argc, char **argv) {
     const LineViews left = LineViews::splitText(leftText);
     lap("split (left)");
     LoadedText loadedRight = pendingRight.get();
-    const QString &rightText = loadedRight.text;
+    const QString &rightText = loadedRight.decoded.text;
     const LineViews &right = loadedRight.lines;
     lap("wait for the right");
     PairTable table;

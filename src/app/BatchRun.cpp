@@ -1,6 +1,7 @@
 #include "app/BatchRun.h"
 
 #include "app/BatchWorkbookReport.h"
+#include "encoding/EncodingNames.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
 #include "platform/SameFile.h"
@@ -31,6 +32,16 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
             else if (sources == 2)
                 request.path3 = element;
             ++sources;
+        } else if (lower.startsWith(QLatin1String("/e1")) ||
+                   lower.startsWith(QLatin1String("/e2"))) {
+            // The encoding of a side: "/e1 EUC" or "/e1EUC".
+            const size_t side = lower[2] == u'1' ? 0 : 1;
+            if (element.size() > 3)
+                request.encodings[side] = element.mid(3);
+            else if (i < n && !elements[i + 1].startsWith(u'/')) // no name before the next option
+                request.encodings[side] = elements[++i];
+            else
+                request.notFound << element;
         } else if (lower == QLatin1String("/o")) {
             if (i < n) {
                 request.output = elements[i + 1];
@@ -79,6 +90,27 @@ QString refusedBatch(const Workspace &ws, const BatchRequest &request) {
     return whyNotCompared(ws, request.path1, request.path2);
 }
 
+// Hands the encodings the request names to the run; says which name is not known.
+QString chooseEncodings(Workspace &ws, const BatchRequest &request) {
+    const QString paths[2] = {request.path1, request.path2};
+    for (size_t side = 0; side < 2; ++side) {
+        const QString &name = request.encodings[side];
+        if (name.isEmpty())
+            continue;
+        const EncodingInfo *known = findEncoding(name);
+        if (!known) {
+            QStringList names;
+            for (const EncodingInfo &e : knownEncodings())
+                names << e.name;
+            return QStringLiteral("文字コード名が正しくありません: ") + name +
+                   QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
+        ws.chosenEncoding[side] = known->name;
+        ws.chosenEncodingPath[side] = paths[side];
+    }
+    return {};
+}
+
 // The comparison as a unified diff (an output named .diff or .patch).
 SaveOutcome saveUnifiedDiff(const Workspace &ws, const BatchRequest &request) {
     const WriteResult written = writeUnifiedDiff(ws, request.path1, request.path2, request.output);
@@ -102,6 +134,10 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
         return result;
     }
     if (const QString why = refusedBatch(ws, request); !why.isEmpty()) {
+        result.error = why;
+        return result;
+    }
+    if (const QString why = chooseEncodings(ws, request); !why.isEmpty()) {
         result.error = why;
         return result;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 // What a batch command line asks for: up to two existing paths (an empty one is an empty
@@ -16,11 +17,15 @@ struct BatchRequest {
     bool threeTexts = false; // a third source was given: merge instead of compare
     QString output;
     QStringList notFound; // elements that name no existing path and are no option
+    // "/e1 NAME", "/e2 NAME": the encoding each side's text file is read in (empty: detected),
+    // as the element gave it; checked by batchCompare.
+    std::array<QString, 2> encodings;
 };
 
 // Reads the command line's elements (element 0 is the program path). Existing paths and web
 // addresses fill path1, then path2, then path3 (further ones are ignored); "/o OUT" or
-// "/oOUT" names the output. Returns nothing when no output is named: then the program starts
+// "/oOUT" names the output; "/e1 NAME" or "/e1NAME" (and "/e2") names an encoding for the left
+// (right) side. Returns nothing when no output is named: then the program starts
 // interactively.
 std::optional<BatchRequest> parseBatchArgs(const QStringList &elements);
 

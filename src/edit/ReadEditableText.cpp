@@ -1,6 +1,7 @@
 #include "edit/ReadEditableText.h"
 
 #include "encoding/Charset.h"
+#include "encoding/DecodeText.h"
 #include "encoding/DetectEncoding.h"
 #include "encoding/IcuConvert.h"
 #include "encoding/TextEncoder.h"
@@ -138,9 +139,13 @@ size_t contentHash(QByteArrayView bytes) {
 }
 
 EditableText editableTextFromBytes(const QByteArray &bytes, const QString &encodingName) {
-    const QString encoding = encodingName.isEmpty() ? DetectEncoding(bytes) : encodingName;
-    // The text and its lines exactly as a comparison run makes them.
-    const QString text = bytes.isEmpty() ? QString() : DecodeByName(encoding, bytes);
+    // The text and its lines exactly as a comparison run makes them, in the encoding the run
+    // takes (the detected one, or a candidate that reads every byte where it does not).
+    const DecodedText decoded = bytes.isEmpty() ? DecodedText() : decodeText(bytes, encodingName);
+    const QString encoding = bytes.isEmpty()
+                                 ? (encodingName.isEmpty() ? DetectEncoding(bytes) : encodingName)
+                                 : decoded.encoding;
+    const QString &text = decoded.text;
     const LineViews views = LineViews::splitText(text);
     TextEncoder encoder(encoding);
 

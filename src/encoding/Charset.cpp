@@ -33,6 +33,24 @@ bool startsWithUtf8Bom(const QByteArray &bytes) {
     return bytes.startsWith("\xEF\xBB\xBF");
 }
 
+// The converter writes U+FFFD or U+001A for a sequence it cannot read. (Counting them in the
+// text keeps ICU's fast substitution; a callback of our own would be called for every one.)
+qsizetype substitutes(const QString &text) {
+    qsizetype n = 0;
+    const ushort *p = text.utf16();
+    for (qsizetype k = 0, size = text.size(); k < size; ++k)
+        n += (p[k] == 0xFFFD) | (p[k] == 0x1A);
+    return n;
+}
+
+// Substitutes the bytes spell out themselves: a SUB control byte, and U+FFFD written in UTF-8.
+qsizetype spelledSubstitutes(const char *charset, const QByteArray &bytes) {
+    qsizetype n = bytes.count('\x1A');
+    if (ucnv_compareNames(charset, "UTF-8") == 0)
+        n += bytes.count("\xEF\xBF\xBD");
+    return n;
+}
+
 } // namespace
 
 namespace IcuConvert {
@@ -45,11 +63,16 @@ StopScope::~StopScope() {
     t_stop = m_previous;
 }
 
-QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok) {
+QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok,
+               qsizetype *invalid, bool strict) {
     *ok = false;
     Converter cnv = openConverter(charset);
     if (!cnv)
         return {};
+    if (strict) {
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setToUCallBack(cnv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    }
     // None of our charsets yields more UTF-16 units than input bytes, so one allocation
     // normally suffices; the loop below only grows for the odd replacement-heavy input.
     QString text(bytes.size() - offset + 16, Qt::Uninitialized);
@@ -72,13 +95,20 @@ QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, b
             text.resize(text.size() + text.size() / 2 + 16);
             continue;
         }
-        if (U_FAILURE(status))
+        if (U_FAILURE(status)) {
+            if (strict && invalid)
+                ++*invalid; // the first sequence it cannot read
             return {};
+        }
         if (src == srcEnd)
             break;
     }
     text.resize(written);
     *ok = true;
+    if (invalid) {
+        if (const qsizetype made = substitutes(text); made > 0)
+            *invalid += qMax<qsizetype>(0, made - spelledSubstitutes(charset, bytes));
+    }
     return text;
 }
 
@@ -114,13 +144,14 @@ QByteArray encode(const char *charset, const QString &text, bool *ok, bool fallb
 
 } // namespace IcuConvert
 
-QString DecodeWithCharset(const char *charset, const QByteArray &bytes) {
+QString DecodeWithCharset(const char *charset, const QByteArray &bytes, qsizetype *invalid,
+                          bool strict) {
     if (!charset) // ucnv_open would pick the platform default instead
         return {};
     bool ok = false;
     const bool utf8 = ucnv_compareNames(charset, "UTF-8") == 0;
     const qsizetype offset = utf8 && startsWithUtf8Bom(bytes) ? 3 : 0;
-    return IcuConvert::decode(charset, bytes, offset, &ok);
+    return IcuConvert::decode(charset, bytes, offset, &ok, invalid, strict);
 }
 
 QString DecodeIso2022Jp(const QByteArray &bytes) {
@@ -151,7 +182,7 @@ bool isPermutedControl(uint c) {
 
 } // namespace
 
-QString DecodeAnsi(const QByteArray &bytes) {
+QString DecodeAnsi(const QByteArray &bytes, qsizetype *invalid, bool strict) {
     QString text;
     qsizetype from = 0;
     const qsizetype n = bytes.size();
@@ -161,7 +192,10 @@ QString DecodeAnsi(const QByteArray &bytes) {
         if (k > from) {
             bool ok = false;
             const QByteArray piece = QByteArray::fromRawData(bytes.constData() + from, k - from);
-            const QString decoded = IcuConvert::decode(IcuConvert::AnsiCodePage, piece, 0, &ok);
+            const QString decoded =
+                IcuConvert::decode(IcuConvert::AnsiCodePage, piece, 0, &ok, invalid, strict);
+            if (!ok && strict)
+                return {};
             if (from == 0 && k == n)
                 return decoded;
             text += decoded;

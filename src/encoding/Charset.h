@@ -14,7 +14,10 @@
 
 // Decodes bytes in the named charset ("ISO-2022-JP", "EUC-JP", "UTF-7", "UTF-8") through
 // ICU. A leading UTF-8 byte-order mark is dropped. On a conversion failure: the empty text.
-QString DecodeWithCharset(const char *charset, const QByteArray &bytes);
+// `invalid` (may be null) is increased by the number of byte sequences that were replaced;
+// `strict` gives the empty text at the first one instead (see IcuConvert::decode).
+QString DecodeWithCharset(const char *charset, const QByteArray &bytes,
+                          qsizetype *invalid = nullptr, bool strict = false);
 QString DecodeIso2022Jp(const QByteArray &bytes);
 QString DecodeEucJp(const QByteArray &bytes);
 QString DecodeUtf7(const QByteArray &bytes);
@@ -22,7 +25,7 @@ QString DecodeUtf8(const QByteArray &bytes);
 
 // The ANSI code page (windows-31j) in both directions. A character it cannot represent is
 // written as its best fit (see AnsiBestFit.h) or "?", so the bytes are always valid CP932.
-QString DecodeAnsi(const QByteArray &bytes);
+QString DecodeAnsi(const QByteArray &bytes, qsizetype *invalid = nullptr, bool strict = false);
 QByteArray EncodeAnsi(const QString &text);
 
 // Every CR LF and every lone CR become LF.

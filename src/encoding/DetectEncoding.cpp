@@ -1,7 +1,9 @@
 #include "encoding/DetectEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -322,12 +324,13 @@ bool windowIsMultiByteUtf8(const QByteArray &bytes, int a) {
 }
 
 // What the scanned window holds besides the scores: bytes above 0x7F, and where its zero bytes
-// lie. UTF-16LE text of mostly-ASCII characters has its zero bytes at odd indexes; plain ASCII
-// text has none. The scores tell these two apart only by rounding.
+// lie. UTF-16LE text of mostly-ASCII characters has its zero bytes at odd indexes, UTF-16BE at
+// even ones; plain ASCII text has none. The scores tell these apart only by rounding.
 struct WindowBytes {
     bool highBit = false;
-    bool zeroAtOdd = false;
-    bool zeroAtEven = false;
+    qsizetype zeroAtOdd = 0;
+    qsizetype zeroAtEven = 0;
+    qsizetype visited = 0;
 };
 
 WindowBytes windowBytes(const QByteArray &bytes, int a) {
@@ -336,64 +339,156 @@ WindowBytes windowBytes(const QByteArray &bytes, int a) {
     for (int r = 0; r < 2; ++r) {
         for (qsizetype i = w.start[r]; i <= w.end[r]; ++i) {
             const uchar c = w.p[i];
+            ++seen.visited;
             if (c >= 0x80)
                 seen.highBit = true;
             else if (c == 0 && i % 2 == 1)
-                seen.zeroAtOdd = true;
+                ++seen.zeroAtOdd;
             else if (c == 0)
-                seen.zeroAtEven = true;
+                ++seen.zeroAtEven;
         }
     }
     return seen;
 }
 
-} // namespace
+// Zero bytes mostly at one parity, and not just a stray few: UTF-16 whose text (CJK characters
+// such as U+3000 or U+4E00) puts some zero bytes at the other parity too.
+bool zerosMostlyAt(qsizetype major, qsizetype minor, qsizetype visited) {
+    return major >= 2 && major >= 4 * minor && major * 32 >= visited;
+}
 
-QString DetectEncoding(const QByteArray &bytes) {
-    // Nothing to weigh: fall back to the ANSI code page like any undecided buffer.
-    if (bytes.isEmpty())
-        return EncodingName::Sjis;
-    const int a = int(qMin<qsizetype>(bytes.size() - 1, 1999));
+bool startsWith(const QByteArray &bytes, const char *mark, qsizetype length) {
+    return bytes.size() >= length && std::memcmp(bytes.constData(), mark, size_t(length)) == 0;
+}
 
-    using Scorer = qint16 (*)(const QByteArray &, int);
-    struct Candidate {
-        const QString &name;
-        Scorer score;
-    };
-    // Definitive answers are checked in this order...
-    const Candidate checks[] = {
-        {EncodingName::Jis, modJudge::ScoreJis},   {EncodingName::Unicode, modJudge::ScoreUnicode},
-        {EncodingName::Utf8, modJudge::ScoreUtf8}, {EncodingName::Utf7, modJudge::ScoreUtf7},
-        {EncodingName::Sjis, modJudge::ScoreSjis}, {EncodingName::Euc, modJudge::ScoreEuc},
-    };
+// Marks that none of the scorers knows, looked for at the start only. UTF-32LE's mark begins
+// with UTF-16LE's, so it is looked for first.
+QString markedEncoding(const QByteArray &bytes) {
+    if (startsWith(bytes, "\xFF\xFE\x00\x00", 4) || startsWith(bytes, "\x00\x00\xFE\xFF", 4))
+        return EncodingName::Utf32;
+    if (startsWith(bytes, "\xFE\xFF", 2))
+        return EncodingName::Utf16Be;
+    return {};
+}
+
+using Scorer = qint16 (*)(const QByteArray &, int);
+struct Candidate {
+    const QString &name;
+    Scorer score;
+};
+// Definitive answers are checked in this order...
+const Candidate Checks[] = {
+    {EncodingName::Jis, modJudge::ScoreJis},   {EncodingName::Unicode, modJudge::ScoreUnicode},
+    {EncodingName::Utf8, modJudge::ScoreUtf8}, {EncodingName::Utf7, modJudge::ScoreUtf7},
+    {EncodingName::Sjis, modJudge::ScoreSjis}, {EncodingName::Euc, modJudge::ScoreEuc},
+};
+// ...but ties go to the first of SJIS, UNICODE, JIS, UTF7, UTF8, EUC (indexes into Checks).
+constexpr int TieOrder[] = {4, 1, 0, 3, 2, 5};
+
+// The answer and the scores behind it.
+struct Verdict {
+    QString answer;
     qint16 scores[6] = {};
+};
+
+Verdict judge(const QByteArray &bytes) {
+    Verdict v;
+    // Nothing to weigh: fall back to the ANSI code page like any undecided buffer.
+    if (bytes.isEmpty()) {
+        v.answer = EncodingName::Sjis;
+        return v;
+    }
+    v.answer = markedEncoding(bytes);
+    if (!v.answer.isEmpty())
+        return v;
+    const int a = int(qMin<qsizetype>(bytes.size() - 1, 1999));
     for (int k = 0; k < 6; ++k) {
-        scores[k] = checks[k].score(bytes, a);
-        if (scores[k] == modJudge::Definitive)
-            return checks[k].name;
+        v.scores[k] = Checks[k].score(bytes, a);
+        if (v.scores[k] == modJudge::Definitive) {
+            v.answer = Checks[k].name;
+            return v;
+        }
     }
     const WindowBytes seen = windowBytes(bytes, a);
     // Zero bytes at odd indexes only: UTF-16LE without a mark, even where its tail scan (which
     // may start at an odd index) pairs the bytes wrongly and rules UTF-16 out.
-    if (seen.zeroAtOdd && !seen.zeroAtEven)
-        return EncodingName::Unicode;
+    if (seen.zeroAtOdd > 0 && seen.zeroAtEven == 0) {
+        v.answer = EncodingName::Unicode;
+        return v;
+    }
+    if (zerosMostlyAt(seen.zeroAtOdd, seen.zeroAtEven, seen.visited)) {
+        v.answer = EncodingName::Unicode;
+        return v;
+    }
+    if (zerosMostlyAt(seen.zeroAtEven, seen.zeroAtOdd, seen.visited)) {
+        v.answer = EncodingName::Utf16Be;
+        return v;
+    }
     // Seven-bit bytes without a zero byte are never UTF-16 text; the other scorers decide.
-    if (!seen.highBit && !seen.zeroAtOdd && !seen.zeroAtEven)
-        scores[1] = -1;
-    // ...but ties go to the first of SJIS, UNICODE, JIS, UTF7, UTF8, EUC (indexes into checks).
-    const int tieOrder[] = {4, 1, 0, 3, 2, 5};
-    qint16 best = scores[0];
-    for (qint16 s : scores)
+    if (!seen.highBit && seen.zeroAtOdd == 0 && seen.zeroAtEven == 0)
+        v.scores[1] = -1;
+    qint16 best = v.scores[0];
+    for (qint16 s : v.scores)
         best = qMax(best, s);
-    for (int k : tieOrder) {
-        if (scores[k] >= best) {
+    for (int k : TieOrder) {
+        if (v.scores[k] >= best) {
             // Mostly-ASCII UTF-8 with a little Japanese scores alike under both scorers and
             // would go to the code page as garbled text; a buffer that is valid UTF-8 through
             // and through, with multi-byte characters, is UTF-8.
-            if (k == 4 && scores[2] + 1 >= best && windowIsMultiByteUtf8(bytes, a))
-                return EncodingName::Utf8;
-            return checks[k].name;
+            if (k == 4 && v.scores[2] + 1 >= best && windowIsMultiByteUtf8(bytes, a))
+                v.answer = EncodingName::Utf8;
+            else
+                v.answer = Checks[k].name;
+            return v;
         }
     }
-    return EncodingName::Sjis;
+    v.answer = EncodingName::Sjis;
+    return v;
+}
+
+} // namespace
+
+QString DetectEncoding(const QByteArray &bytes) {
+    return judge(bytes).answer;
+}
+
+QStringList DetectEncodingCandidates(const QByteArray &bytes) {
+    const Verdict v = judge(bytes);
+    QStringList names{v.answer};
+    // A mark is unambiguous, and zero bytes laid out as UTF-16 would read "cleanly" as NULs in
+    // any of the others.
+    if (!leadingByteOrderMark(bytes, v.answer).isEmpty() || v.answer == EncodingName::Unicode ||
+        v.answer == EncodingName::Utf16Be || v.answer == EncodingName::Utf32)
+        return names;
+    // The rest by falling score, ties in the tie-break order; scores not computed count 0.
+    int order[6];
+    std::copy(std::begin(TieOrder), std::end(TieOrder), order);
+    std::stable_sort(std::begin(order), std::end(order),
+                     [&v](int x, int y) { return v.scores[x] > v.scores[y]; });
+    for (int k : order) {
+        if (Checks[k].name != EncodingName::Unicode && !names.contains(Checks[k].name))
+            names << Checks[k].name;
+    }
+    return names;
+}
+
+QByteArray leadingByteOrderMark(const QByteArray &bytes, const QString &encoding) {
+    const char *mark = nullptr;
+    qsizetype length = 0;
+    if (encoding == EncodingName::Utf8) {
+        mark = "\xEF\xBB\xBF";
+        length = 3;
+    } else if (encoding == EncodingName::Unicode) {
+        mark = "\xFF\xFE";
+        length = 2;
+    } else if (encoding == EncodingName::Utf16Be) {
+        mark = "\xFE\xFF";
+        length = 2;
+    } else if (encoding == EncodingName::Utf32) {
+        if (startsWith(bytes, "\xFF\xFE\x00\x00", 4))
+            return bytes.left(4);
+        mark = "\x00\x00\xFE\xFF";
+        length = 4;
+    }
+    return mark && startsWith(bytes, mark, length) ? bytes.left(length) : QByteArray();
 }

@@ -1,23 +1,25 @@
 #pragma once
 
+#include "encoding/EncodingNames.h"
+
 #include <QByteArray>
 #include <QString>
-
-// Names of the six encodings that detection answers with and decoding understands.
-namespace EncodingName {
-inline const QString Sjis = QStringLiteral("SJIS");
-inline const QString Jis = QStringLiteral("JIS");
-inline const QString Euc = QStringLiteral("EUC");
-inline const QString Utf8 = QStringLiteral("UTF8");
-inline const QString Utf7 = QStringLiteral("UTF7");
-inline const QString Unicode = QStringLiteral("UNICODE");
-} // namespace EncodingName
+#include <QStringList>
 
 // Classifies raw bytes as one of the six encodings by scoring a bounded window of the buffer
-// (its head and tail). A byte-order mark or a Japanese escape sequence settles it at once;
-// then zero bytes at odd indexes only mean UTF-16LE, and seven-bit bytes without a zero byte
-// are never UTF-16.
+// (its head and tail). A byte-order mark or a Japanese escape sequence settles it at once (a
+// UTF-16BE or UTF-32 mark at the start gives "UTF16BE" or "UTF32"); then zero bytes at odd
+// indexes only, or far more often there than at even ones, mean UTF-16LE, the reverse means
+// UTF-16BE, and seven-bit bytes without a zero byte are never UTF-16.
 QString DetectEncoding(const QByteArray &bytes);
+
+// The encodings to try in turn when the bytes are decoded: DetectEncoding's answer first, then
+// the other encodings of detection by falling score (UTF-16 left out: nearly any bytes read
+// as UTF-16). Only the answer when a byte-order mark at the start settled it.
+QStringList DetectEncodingCandidates(const QByteArray &bytes);
+
+// The byte-order mark the bytes start with, for the encoding name (empty when there is none).
+QByteArray leadingByteOrderMark(const QByteArray &bytes, const QString &encoding);
 
 // The scorers, exposed for tests. `a` is the window bound min(last index, 1999).
 // Each returns a percentage-like score, or 9999 for a definitive answer.

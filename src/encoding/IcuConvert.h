@@ -14,8 +14,12 @@ namespace IcuConvert {
 inline constexpr const char *AnsiCodePage = "windows-31j";
 
 // Decodes starting at byte `offset`. Sets *ok to false when the converter cannot be opened or
-// fails for a reason other than a full buffer; the text is then empty.
-QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok);
+// fails for a reason other than a full buffer; the text is then empty. `invalid` (may be null)
+// is increased by the number of byte sequences that were invalid or unmapped and replaced
+// (substitute characters in the text beyond those the bytes themselves encode). `strict` stops
+// at the first such sequence instead: *ok is false, the text empty and `invalid` counts 1.
+QString decode(const char *charset, const QByteArray &bytes, qsizetype offset, bool *ok,
+               qsizetype *invalid = nullptr, bool strict = false);
 
 // While one lives, long conversions on this thread ask `stop` between slices of a few
 // megabytes and throw DecodingStopped when it says so (the Esc key during a run).

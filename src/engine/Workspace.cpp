@@ -26,6 +26,8 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.folderContentMode = folderContentMode;
     run.recursiveFolders = recursiveFolders;
     run.excludeNames = excludeNames;
+    run.chosenEncoding = chosenEncoding;
+    run.chosenEncodingPath = chosenEncodingPath;
     run.m_status = m_status;
     run.m_view = m_view;
 }
@@ -40,6 +42,11 @@ void Workspace::adoptResult(Workspace &run) {
     cb = run.cb;
     runProblems = run.runProblems;
     runNotes = run.runNotes;
+    runRemark = run.runRemark;
+    chosenEncoding = run.chosenEncoding;
+    chosenEncodingPath = run.chosenEncodingPath;
+    shownEncoding = run.shownEncoding;
+    detectedEncoding = run.detectedEncoding;
     setSheetLists(run.lv, run.workbookInfo);
     sShowView(run.m_view);
     setStatus(run.m_status);

@@ -89,6 +89,18 @@ public:
     // as text): the status names them, but unlike runProblems the result stands.
     QStringList runNotes;
 
+    // The encoding the user named for a side's text file (empty: detected) and the path it was
+    // named for; a run that reads another path on that side forgets it.
+    std::array<QString, 2> chosenEncoding;
+    std::array<QString, 2> chosenEncodingPath;
+    // How the last run read each side's text file: the encoding it is shown in and the one
+    // detection gave (both empty for a side that was not a text file).
+    std::array<QString, 2> shownEncoding;
+    std::array<QString, 2> detectedEncoding;
+    // Said after the counts of a result whose texts are equal but whose files are not (the
+    // line ends or the encoding differ); empty otherwise.
+    QString runRemark;
+
     // Set when the user asks the run in progress to stop (Esc); long loops poll it.
     std::atomic<bool> bAbort = false;
 

@@ -1,7 +1,7 @@
 #include "folder/SearchFileContent.h"
 
 #include "encoding/Charset.h"
-#include "encoding/DetectEncoding.h"
+#include "encoding/DecodeText.h"
 #include "folder/modMD5.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
@@ -86,7 +86,7 @@ std::optional<QString> textOfFile(const QString &path, const std::function<bool(
     }
     if (!file.ok())
         throw ReadProblem{file.problemText(path)};
-    return file.bytes.isEmpty() ? QString() : DecodeByName(DetectEncoding(file.bytes), file.bytes);
+    return file.bytes.isEmpty() ? QString() : decodeText(file.bytes).text;
 }
 
 ContentCheck compareTexts(const QString &left, quint64 leftSize, const QString &right,

@@ -92,7 +92,8 @@ const QHash<QString, QString> &helpTexts() {
 QString HelpMenu::menuHelpText(const QAction *action) {
     if (!action || action->isSeparator())
         return QString();
-    return helpTexts().value(action->text());
+    // Items built elsewhere (the encoding lists) carry their own help text.
+    return helpTexts().value(action->text(), action->property(HelpTextProperty).toString());
 }
 
 void HelpMenu::buildHelpMenu(QMenu *help, QWidget *window) {

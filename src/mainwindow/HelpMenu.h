@@ -11,6 +11,8 @@ class QWidget;
 
 // The Help menu, and the help texts that status panel 1 shows for the highlighted menu item.
 namespace HelpMenu {
+// The dynamic property that carries the help of an item whose caption changes.
+inline constexpr const char *HelpTextProperty = "helpText";
 // The status-bar help of a menu item (empty for items without one), and the version text.
 QString menuHelpText(const QAction *action);
 QString versionText();

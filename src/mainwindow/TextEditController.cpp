@@ -142,7 +142,7 @@ bool TextEditController::ensureSession() {
             continue;
         }
         QString problem;
-        std::optional<EditableText> read = readSideForEditing(path, QString(), &problem);
+        std::optional<EditableText> read = readSideForEditing(path, ws.shownEncoding[size_t(s)], &problem);
         if (!read) {
             m_host.setStatus(problem);
             QApplication::beep();

@@ -2,6 +2,7 @@
 #include "mainwindow/TextViewController.h"
 
 #include "encoding/Charset.h"
+#include "encoding/DecodeText.h"
 #include "engine/DifferenceWalk.h"
 #include "engine/EngineTexts.h"
 #include "engine/Workspace.h"
@@ -243,8 +244,14 @@ void TextViewController::showViewer() {
         if (path == ClipboardWord) {
             text = m_host.workspace().clipboardSlot[size_t(side)];
         } else {
+            const Workspace &ws = m_host.workspace();
+            const size_t at = size_t(side);
             try {
-                text = LoadNormalizedText(path);
+                // In the encoding the user picked for the file, if any.
+                text = loadTextFile(path, {}, nullptr,
+                                    ws.chosenEncodingPath[at] == path ? ws.chosenEncoding[at]
+                                                                      : QString())
+                           .text;
             } catch (const FileReadError &) {
                 return;
             }

@@ -2,6 +2,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/DiffOverviewBar.h"
+#include "mainwindow/EncodingMenu.h"
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/HistoryLists.h"
 #include "mainwindow/LegendBoxes.h"
@@ -96,6 +97,7 @@ void frmMain::buildMenus() {
             &frmMain::sDiffbarPrint);
     mnuView->addSeparator();
     connect(addItem(mnuView, ViewSwap), &QAction::triggered, this, &frmMain::swapSides);
+    EncodingMenu::addEncodingMenu(mnuView, this);
     mnuView->addSeparator();
     mnuViewRecursive = addItem(mnuView, ViewRecursive);
     mnuViewRecursive->setCheckable(true);

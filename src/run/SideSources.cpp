@@ -1,7 +1,6 @@
 #include "run/SideSources.h"
 
 #include "encoding/Charset.h"
-#include "encoding/DetectEncoding.h"
 #include "encoding/OfficeDocument.h"
 #include "engine/EngineTexts.h"
 #include "engine/LineMatching.h"
@@ -25,7 +24,8 @@ LineViews keepLines(Workspace &ws, const QString &text) {
 } // namespace
 
 LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
-                        std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn) {
+                        std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn,
+                        const QString &encoding, DecodedText *found) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -38,10 +38,15 @@ LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
     try {
         if (pending && pending->valid()) {
             LoadedText loaded = pending->get();
-            ws.fg.keepAlive(loaded.text);
+            ws.fg.keepAlive(loaded.decoded.text);
+            if (found)
+                *found = loaded.decoded;
             return std::move(loaded.lines);
         }
-        return keepLines(ws, LoadNormalizedText(path, stopOf(ws), decodeTurn));
+        DecodedText decoded = loadTextFile(path, stopOf(ws), decodeTurn, encoding);
+        if (found)
+            *found = decoded;
+        return keepLines(ws, decoded.text);
     } catch (const FileTooLargeError &) {
         ws.runProblems << EngineTexts::TooLargeToRead + path;
         return {};
@@ -55,11 +60,11 @@ LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
 }
 
 std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
-                                             std::mutex *decodeTurn) {
+                                             std::mutex *decodeTurn, const QString &encoding) {
     // The loader's failure (FileReadError) is thrown again where the text is taken.
-    return std::async(std::launch::async, [&ws, path, decodeTurn] {
-        LoadedText loaded{LoadNormalizedText(path, stopOf(ws), decodeTurn), {}};
-        loaded.lines = LineViews::splitText(loaded.text);
+    return std::async(std::launch::async, [&ws, path, decodeTurn, encoding] {
+        LoadedText loaded{loadTextFile(path, stopOf(ws), decodeTurn, encoding), {}};
+        loaded.lines = LineViews::splitText(loaded.decoded.text);
         return loaded;
     });
 }
@@ -72,7 +77,7 @@ LineViews loadWebLines(Workspace &ws, const QString &address) {
     }
     if (page.body.isEmpty())
         return {};
-    return keepLines(ws, DecodeByName(DetectEncoding(page.body), page.body));
+    return keepLines(ws, decodeText(page.body).text);
 }
 
 std::optional<Workbook> loadWorkbookSide(Workspace &ws, int side, const QString &path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoding/DecodeText.h"
 #include "engine/Workspace.h"
 #include "sheet/Workbook.h"
 
@@ -14,7 +15,7 @@
 
 // A text file read, decoded and split into lines that point into the text.
 struct LoadedText {
-    QString text;
+    DecodedText decoded; // the text and how it was read
     LineViews lines;
 };
 
@@ -22,16 +23,20 @@ struct LoadedText {
 // keeps alive. With `pending`, a text file's text is the one readTextInBackground started.
 // `stopped` (when given) is set when the read ended on the user's stop rather than whole.
 // `decodeTurn` (may be null) is shared with a read in the background: see LoadNormalizedText.
+// A text file is read in `encoding` (empty: detected); `found` (may be null) is told how it was
+// read (left alone for a document or a file that could not be read).
 LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
                         std::future<LoadedText> *pending = nullptr, bool *stopped = nullptr,
-                        std::mutex *decodeTurn = nullptr);
+                        std::mutex *decodeTurn = nullptr, const QString &encoding = {},
+                        DecodedText *found = nullptr);
 
 // Reads, detects, decodes and splits a text file on a thread of its own, so that both sides of
 // a run load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
 // The two sides take turns to decode (`decodeTurn`, when given), so that their bytes and texts
 // are never all held at once; reading them still goes on side by side.
 std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
-                                             std::mutex *decodeTurn = nullptr);
+                                             std::mutex *decodeTurn = nullptr,
+                                             const QString &encoding = {});
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
 LineViews loadWebLines(Workspace &ws, const QString &address);

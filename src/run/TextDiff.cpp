@@ -12,6 +12,7 @@
 #include "run/GridFill.h"
 #include "run/SideSources.h"
 #include "run/SourcePairs.h"
+#include "run/TextSideNotes.h"
 
 using namespace EngineTexts;
 
@@ -35,7 +36,8 @@ public:
         const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
         // Two text files: the right one is read and decoded while the left one is.
         if (left == SourceKind::TextFile && right == SourceKind::TextFile)
-            m_pendingRight = readTextInBackground(m_ws, m_path[1], &m_decodeTurn);
+            m_pendingRight =
+                readTextInBackground(m_ws, m_path[1], &m_decodeTurn, m_ws.chosenEncoding[1]);
         if (!loadSide(0, left))
             return; // stopped
         switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
@@ -137,9 +139,15 @@ private:
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
                         fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
-        m_lines[side] =
-            loadFileLines(m_ws, path, kind == SourceKind::Document,
-                          side == 1 ? &m_pendingRight : nullptr, &m_readStopped, &m_decodeTurn);
+        m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document,
+                                      side == 1 ? &m_pendingRight : nullptr, &m_readStopped,
+                                      &m_decodeTurn, m_ws.chosenEncoding[side], &m_found[side]);
+        if (!m_found[side].encoding.isEmpty()) {
+            m_ws.shownEncoding[side] = m_found[side].encoding;
+            m_ws.detectedEncoding[side] = m_found[side].detected;
+            if (const QString note = encodingNote(side, m_found[side]); !note.isEmpty())
+                m_ws.runNotes << note;
+        }
     }
 
     // A web address: into the history; its text column is headed by the address itself.
@@ -205,13 +213,27 @@ private:
         if (!finished)
             return;
         fillTextGrid(m_ws, table, m_lines[0], m_lines[1]);
+        noteEqualTexts();
         m_ws.raiseWindow();
+    }
+
+    // Two text files whose texts are the same though their bytes are not: the status says
+    // what differs, so "完了" does not leave the user wondering.
+    void noteEqualTexts() {
+        if (m_ws.DiffCount != 0 || m_ws.LeftOnlyCount != 0 || m_ws.RightOnlyCount != 0 ||
+            m_found[0].encoding.isEmpty() || m_found[1].encoding.isEmpty() ||
+            m_found[0].text != m_found[1].text)
+            return;
+        auto breaks = [](const LineViews &lines) { return qMax<qsizetype>(0, lines.size() - 1); };
+        m_ws.runRemark =
+            sameTextRemark(m_found[0], breaks(m_lines[0]), m_found[1], breaks(m_lines[1]));
     }
 
     Workspace &m_ws;
     QString m_path[2];
     MatchParams m_params;
     LineViews m_lines[2];       // where each side's lines lie in its text
+    DecodedText m_found[2];     // how each side's text file was read (no encoding: none read)
     bool m_readStopped = false; // a side's read ended on the user's stop
     std::optional<Workbook> m_books[2];
     std::mutex m_decodeTurn; // the two sides' texts are decoded one after the other
@@ -225,6 +247,8 @@ QString summary(const Workspace &ws) {
         text += DiffCountLabel + QString::number(ws.DiffCount) + LeftOnlyLabel +
                 QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
                 QString::number(ws.RightOnlyCount);
+    if (!ws.runRemark.isEmpty())
+        text += QStringLiteral("  ") + ws.runRemark;
     const QStringList problems = ws.runProblems + ws.runNotes;
     if (!problems.isEmpty())
         text += QStringLiteral("  (") + problems.join(QStringLiteral(", ")) + QStringLiteral(")");
@@ -274,6 +298,16 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
     ws.runNotes.clear();
+    ws.runRemark.clear();
+    ws.shownEncoding = ws.detectedEncoding = {};
+    // An encoding the user named holds for the path it was named for.
+    const QString paths[2] = {path1, path2};
+    for (int side = 0; side < 2; ++side) {
+        if (ws.chosenEncodingPath[size_t(side)] != paths[side]) {
+            ws.chosenEncoding[size_t(side)].clear();
+            ws.chosenEncodingPath[size_t(side)].clear();
+        }
+    }
     ws.setSheetLists({}, {});
     resetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())

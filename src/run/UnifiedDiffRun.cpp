@@ -44,9 +44,14 @@ bool readableAsText(SourceKind kind) {
     return kind == SourceKind::TextFile || kind == SourceKind::None;
 }
 
-// Text that patch can work on: no NUL byte, no UTF-16 (whose line ends are two bytes).
-bool patchableText(const QByteArray &bytes) {
-    return !looksBinary(bytes) && DetectEncoding(bytes) != EncodingName::Unicode;
+// Text that patch can work on: no NUL byte, no UTF-16 or UTF-32 (whose line ends are more
+// than one byte). `shownIn` is the encoding the run read the file in, when it read it.
+bool patchableText(const QByteArray &bytes, const QString &shownIn = {}) {
+    if (looksBinary(bytes))
+        return false;
+    const QString encoding = shownIn.isEmpty() ? DetectEncoding(bytes) : shownIn;
+    return encoding != EncodingName::Unicode && encoding != EncodingName::Utf16Be &&
+           encoding != EncodingName::Utf32;
 }
 
 // The diff of one pair of files; `fg` holds their comparison when they are text.
@@ -55,8 +60,9 @@ QByteArray filePairDiff(const Workspace &ws, const QString &path1, const QString
     if (left.bytes == right.bytes)
         return {};
     const bool text = !ws.Binary && readableAsText(sourceKind(ws, path1, path2)) &&
-                      readableAsText(sourceKind(ws, path2, path1)) && patchableText(left.bytes) &&
-                      patchableText(right.bytes);
+                      readableAsText(sourceKind(ws, path2, path1)) &&
+                      patchableText(left.bytes, ws.shownEncoding[0]) &&
+                      patchableText(right.bytes, ws.shownEncoding[1]);
     if (!text)
         return binaryFilesDiffer(left.exists ? path1 : QStringLiteral("/dev/null"),
                                  right.exists ? path2 : QStringLiteral("/dev/null"));

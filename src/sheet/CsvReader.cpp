@@ -4,7 +4,7 @@
 #include "sheet/WorkbookReaders.h"
 
 #include "encoding/Charset.h"
-#include "encoding/DetectEncoding.h"
+#include "encoding/DecodeText.h"
 #include "platform/FileReader.h"
 
 #include <QFileInfo>
@@ -144,7 +144,7 @@ std::optional<Workbook> readCsv(const QString &path, bool cells, QString *error)
         return std::nullopt;
     }
     const QByteArray &bytes = file.bytes;
-    const QString text = DecodeByName(DetectEncoding(bytes), bytes);
+    const QString text = decodeText(bytes).text;
 
     Workbook book;
     Sheet sheet;

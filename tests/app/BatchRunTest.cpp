@@ -8,6 +8,8 @@
 
 #include <unicode/ucnv.h>
 
+#include <tuple>
+
 namespace {
 
 using BatchRunTest = BatchProgramTest;
@@ -81,7 +83,7 @@ TEST_F(BatchRunTest, HtmlReportWithJoinedOptionAndSixEncodings) {
     const QString out = dir.filePath("out.html");
     const RunResult r = run({a, b, "/o" + out});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, QStringLiteral("完了\n"));
+    EXPECT_EQ(r.out, QStringLiteral("完了  文字コードと改行コードのみ異なります (CRLF / LF)\n"));
     const QByteArray page = read(out);
     EXPECT_TRUE(page.startsWith("\xEF\xBB\xBF<html>\r\n<head>\r\n"));
     EXPECT_TRUE(page.endsWith("</table>\r\n</center>\r\n</body>\r\n</html>"));
@@ -165,18 +167,21 @@ TEST_F(BatchRunTest, SameTextInEachEncodingComparesEqual) {
     utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     const QByteArray utf7 = "+kDFnKzBuXHFraTBNMG6KGJMy-\n"
                             "+Vx9m3GXlMG5nHTABUW1mQjBrmcVSTTBnlsZUCDBXMF8wAg-\n";
-    const std::pair<const char *, QByteArray> sources[] = {
-        {"sjis", encode("windows-31j").replace("\n", "\r\n")},
-        {"jis", encode("ISO-2022-JP")},
-        {"euc", encode("EUC-JP")},
-        {"utf8", text.toUtf8()},
-        {"utf7", utf7},
-        {"utf16", utf16},
+    // Equal, and the summary says why the bytes differ all the same.
+    const QString encodingOnly = QStringLiteral("完了  文字コードのみ異なります (%1 / UTF-8)\n");
+    const std::tuple<const char *, QByteArray, QString> sources[] = {
+        {"sjis", encode("windows-31j").replace("\n", "\r\n"),
+         QStringLiteral("完了  文字コードと改行コードのみ異なります (CRLF / LF)\n")},
+        {"jis", encode("ISO-2022-JP"), encodingOnly.arg("ISO-2022-JP")},
+        {"euc", encode("EUC-JP"), encodingOnly.arg("EUC-JP")},
+        {"utf8", text.toUtf8(), QStringLiteral("完了\n")},
+        {"utf7", utf7, encodingOnly.arg("UTF-7")},
+        {"utf16", utf16, encodingOnly.arg("UTF-16LE BOM付き")},
     };
-    for (const auto &[name, bytes] : sources) {
+    for (const auto &[name, bytes, summary] : sources) {
         const QString path = write(QString::fromLatin1(name) + ".txt", bytes);
         const RunResult r = run({path, reference, "/o", dir.filePath("out.csv")});
         EXPECT_EQ(r.status, 0) << name;
-        EXPECT_EQ(r.out, QStringLiteral("完了\n")) << name;
+        EXPECT_EQ(r.out, summary) << name;
     }
 }

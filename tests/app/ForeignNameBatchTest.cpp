@@ -120,7 +120,7 @@ TEST_F(ForeignNameBatchTest, FilesWithSuchNamesAreComparedFromTheCommandLine) {
     const QString utf8 = write("utf8.txt", "日本語\n");
     const RunResult same = run({sjis, utf8, "/o", path("same.csv")});
     EXPECT_EQ(same.status, 0) << same.err.toStdString();
-    EXPECT_EQ(same.out, QStringLiteral("完了\n"));
+    EXPECT_EQ(same.out, QStringLiteral("完了  文字コードと改行コードのみ異なります (CRLF / LF)\n"));
 
     // A missing one is named as a file manager shows it.
     const RunResult missing = run({a, path("gone\xe9.txt"), "/o", path("x.csv")});

@@ -1,4 +1,5 @@
 #include "encoding/Charset.h"
+#include "encoding/DecodeText.h"
 #include "encoding/DetectEncoding.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +22,10 @@ QByteArray garbage(std::mt19937 &rng, qsizetype size) {
     return b;
 }
 
-const QString Names[] = {EncodingName::Sjis, EncodingName::Jis,  EncodingName::Euc,
-                         EncodingName::Utf8, EncodingName::Utf7, EncodingName::Unicode};
+// Detection's answers: the six, and the two a mark or the zero bytes give.
+const QString Names[] = {EncodingName::Sjis,    EncodingName::Jis,  EncodingName::Euc,
+                         EncodingName::Utf8,    EncodingName::Utf7, EncodingName::Unicode,
+                         EncodingName::Utf16Be, EncodingName::Utf32};
 
 } // namespace
 
@@ -46,11 +49,15 @@ TEST(Robustness, GarbageNeverCrashesDetectionOrDecoding) {
                     EXPECT_TRUE((s >= 0 && s <= 200) || s == Definitive) << s;
                 }
             }
-            for (const QString &n : Names) {
-                const QString text = DecodeByName(n, b);
+            for (const EncodingInfo &e : knownEncodings()) {
+                const QString text = DecodeByName(e.name, b);
                 EXPECT_FALSE(text.contains(QLatin1Char('\r')));
                 EXPECT_LE(text.size(), b.size() + 1);
             }
+            const DecodedText decoded = decodeText(b);
+            EXPECT_TRUE(std::find(std::begin(Names), std::end(Names), decoded.encoding) !=
+                        std::end(Names));
+            EXPECT_FALSE(decoded.text.contains(QLatin1Char('\r')));
             DecodeWithCharset("UTF-8", b);
         }
     }

@@ -135,7 +135,12 @@ TEST_F(TextDiffTest, ShiftJisWithCrLfEqualsUtf8WithLf) {
     const QByteArray sjis = QByteArray::fromHex("93fa967b8cea82cc8365834c835883670d0a93f18d7396da");
     const QByteArray utf8 = QStringLiteral("日本語のテキスト\n二行目").toUtf8();
     fTextDiff(ws, write("s.txt", sjis), write("u.txt", utf8));
-    EXPECT_EQ(ws.statusText(), Summary);
+    // Equal texts; the summary says why the files differ all the same.
+    EXPECT_EQ(ws.statusText(),
+              Summary + QStringLiteral("  文字コードと改行コードのみ異なります (CRLF / LF)"));
+    EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
+    EXPECT_EQ(ws.shownEncoding[0], QStringLiteral("SJIS"));
+    EXPECT_EQ(ws.shownEncoding[1], QStringLiteral("UTF8"));
     EXPECT_EQ(ws.fg.text(1, 1), QStringLiteral("日本語のテキスト"));
     EXPECT_EQ(ws.fg.text(2, 3), QStringLiteral("二行目"));
 }
