@@ -17,18 +17,17 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     const int n = int(elements.size()) - 1;
     if (n <= 1)
         return std::nullopt;
-    int sources = 0;
     for (int i = 1; i <= n; ++i) {
         const QString &element = elements[i];
         const QString lower = element.toLower();
         // Existing paths, and web addresses, are the sources; an empty element is an empty
         // side, as an empty path box is.
         if (element.isEmpty() || fFileExists(element) || isWebAddress(element)) {
-            if (sources == 0)
+            if (request.sources == 0)
                 request.path1 = element;
-            else if (sources == 1)
+            else if (request.sources == 1)
                 request.path2 = element;
-            ++sources;
+            ++request.sources;
         } else if (lower == QLatin1String("/o")) {
             if (i < n) {
                 request.output = elements[i + 1];
@@ -76,6 +75,15 @@ QString refusedBatch(const Workspace &ws, const BatchRequest &request) {
     return whyNotCompared(ws, request.path1, request.path2);
 }
 
+// What git passes for the side of a file that does not exist.
+QString nullDevicePath() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("NUL");
+#else
+    return QStringLiteral("/dev/null");
+#endif
+}
+
 // The comparison as a unified diff (an output named .diff or .patch).
 SaveOutcome saveUnifiedDiff(const Workspace &ws, const BatchRequest &request) {
     const WriteResult written = writeUnifiedDiff(ws, request.path1, request.path2, request.output);
@@ -104,10 +112,19 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     if (std::optional<BatchResult> report = batchWorkbookReport(ws, request))
         return *report;
 
-    if (!runTextDiffGuarded(ws, request.path1, request.path2)) {
+    // Beside a second source an empty argument is a file that does not exist, as the null
+    // device is: the other file's lines are all added or deleted (a path given alone is shown
+    // alone).
+    const bool missingSide =
+        request.sources >= 2 && (request.path1.isEmpty() != request.path2.isEmpty());
+    const QString nothing = nullDevicePath();
+    if (!runTextDiffGuarded(ws, request.path1.isEmpty() && missingSide ? nothing : request.path1,
+                            request.path2.isEmpty() && missingSide ? nothing : request.path2)) {
         result.error = ws.statusText();
         return result;
     }
+    if (missingSide)
+        ws.cb = {request.path1, request.path2};
     result.output = ws.statusText();
     if (!ws.runProblems.isEmpty()) {
         result.error = ws.runProblems.join(QStringLiteral(", "));

@@ -14,6 +14,7 @@ struct BatchRequest {
     QString path2;
     QString output;
     QStringList notFound; // elements that name no existing path and are no option
+    int sources = 0;      // paths given, empty ones included ("" is a missing side)
 };
 
 // Reads the command line's elements (element 0 is the program path). Existing paths and web

@@ -23,6 +23,10 @@ inline const QString Done = QStringLiteral("完了");
 inline const QString DiffCountLabel = QStringLiteral("     不一致行=");
 inline const QString LeftOnlyLabel = QStringLiteral("  左のみ存在=");
 inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
+// A run the user stopped: its summary says so instead of "完了", with the counts so far.
+inline const QString Aborted = QStringLiteral("中断しました");
+// Folder rows whose comparison did not finish before the stop.
+inline const QString NotComparedLabel = QStringLiteral("  未比較=");
 
 // Our additions: a side that could not be read says so instead of passing for empty.
 inline const QString CannotRead = QStringLiteral("読み込めません: ");

@@ -40,6 +40,9 @@ void Workspace::adoptResult(Workspace &run) {
     cb = run.cb;
     runProblems = run.runProblems;
     runNotes = run.runNotes;
+    runAborted = run.runAborted;
+    runSummary = run.runSummary;
+    NotComparedCount = run.NotComparedCount;
     setSheetLists(run.lv, run.workbookInfo);
     sShowView(run.m_view);
     setStatus(run.m_status);
