@@ -152,10 +152,11 @@ TEST_F(BatchRefusalTest, EmptyArgumentIsAnEmptySide) {
     // is: every line is one-sided, so the files differ (before, exit 0 and "完了").
     const RunResult leftAlone = run({b, "/o", out});
     EXPECT_EQ(leftAlone.status, 0);
-    EXPECT_EQ(leftAlone.out, QStringLiteral("完了"));
+    EXPECT_EQ(leftAlone.out, QStringLiteral("完了\n"));
     const QString deletedSummary =
-        QStringLiteral("完了     不一致行=0  左のみ存在=3  右のみ存在=0");
-    const QString addedSummary = QStringLiteral("完了     不一致行=0  左のみ存在=0  右のみ存在=3");
+        QStringLiteral("完了     不一致行=0  左のみ存在=3  右のみ存在=0\n");
+    const QString addedSummary =
+        QStringLiteral("完了     不一致行=0  左のみ存在=0  右のみ存在=3\n");
     const RunResult deleted = run({b, "", "/o", out});
     EXPECT_EQ(deleted.status, 1);
     EXPECT_EQ(deleted.err, QString());

@@ -4,8 +4,11 @@
 #include "FolderFixtures.h"
 
 #include "export/CsvExport.h"
+#include "export/HtmlExport.h"
 #include "folder/SearchFolderTree.h"
 #include "run/TextDiff.h"
+
+#include <QSet>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,6 +125,13 @@ TEST(FolderVerdict, AStoppedComparisonMarksWhatItDidNotCompareAndSaysSo) {
         EXPECT_TRUE(text.startsWith(QStringLiteral("\"%1\"\r\n").arg(ws.statusText())))
             << text.left(200).toStdString();
         EXPECT_EQ(text.count(QStringLiteral("\"未比較\"")), 2 * notCompared);
+        const QString htmlPath = pair.dir(0) + QStringLiteral("/../report.html");
+        ASSERT_TRUE(ExportHtml(ws, ws.fgF, htmlPath));
+        QFile html(htmlPath);
+        ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        EXPECT_TRUE(page.contains(QStringLiteral("中断しました")));
+        EXPECT_TRUE(page.contains(QStringLiteral("未比較=%1").arg(notCompared)));
 
         // The whole run.
         ws.processEventsHook = nullptr;
@@ -174,4 +184,46 @@ TEST(FolderVerdict, AOneSidedFolderThatCannotBeReadIsNamed) {
     EXPECT_EQ(problems, QStringList({"読み取れません: " + closed, "読み取れません: " + inner}));
     EXPECT_EQ(ws.fgF.text(sRowOf(ws, "closed"), 1), QStringLiteral("? 項目"));
     EXPECT_EQ(ws.fgF.text(sRowOf(ws, "open"), 1), QStringLiteral("1 項目"));
+}
+
+// Wherever the stop falls (here at the first poll of the comparison, maybe inside a large
+// pair), every row says the truth: changed only when it differs, uncoloured only when equal,
+// or not compared.
+TEST(FolderVerdict, AStopInsideALargePairLeavesNoFalseVerdict) {
+    FolderPair pair;
+    QSet<QString> differing;
+    for (int k = 0; k < 300; ++k) {
+        const QByteArray name = "small" + QByteArray::number(k);
+        pair.file(0, name, "same");
+        pair.file(1, name, k % 50 == 0 ? "diff" : "same");
+        if (k % 50 == 0)
+            differing.insert(QString::fromLatin1(name));
+    }
+    for (const char *big : {"big1", "big2"}) {
+        for (int side = 0; side < 2; ++side) {
+            const QString path = pair.file(side, big, "");
+            ASSERT_EQ(::truncate(encodeNativeName(path).constData(), qint64(64) << 20), 0);
+            FolderPair::setTime(path, FolderPair::defaultTime());
+        }
+    }
+    for (const bool tree : {false, true}) {
+        SCOPED_TRACE(tree);
+        Workspace ws;
+        setupGridColumns(ws);
+        ws.folderContentMode = 1;
+        ws.recursiveFolders = tree;
+        ws.processEventsHook = [&ws] {
+            if (ws.statusText().startsWith(QStringLiteral("解析中です")))
+                ws.bAbort = true;
+        };
+        fTextDiff(ws, pair.dir(0), pair.dir(1));
+        EXPECT_TRUE(ws.runAborted);
+        for (int r = 1; r < ws.fgF.rows(); ++r) {
+            const QString name = ws.fgF.text(r, 0);
+            const Color colour = ws.fgF.backColor(r, 0);
+            if (colour == Workspace::NotComparedColor)
+                continue;
+            EXPECT_EQ(colour == ws.txtState[0], differing.contains(name)) << name.toStdString();
+        }
+    }
 }
