@@ -36,6 +36,8 @@ inline const QString TooLargeToRead = QStringLiteral("1 GB を超えるファイ
 inline const QString RunFailed = QStringLiteral("比較できませんでした: ");
 inline const QString OutOfMemory = QStringLiteral("メモリが足りません");
 inline const QString UnknownError = QStringLiteral("不明なエラー");
+// The system would not start a thread for the work.
+inline const QString NoThread = QStringLiteral("作業用のスレッドを開始できません");
 // Two given sources that a run shows one at a time instead of comparing them (%1, %2: kinds).
 inline const QString NotCompared = QStringLiteral("この組み合わせは比較できません: %1 と %2");
 } // namespace EngineTexts

@@ -79,7 +79,6 @@ inline const QString DrawingDiffbar = QStringLiteral("差分概要を描画中..
 inline const QString Done = QStringLiteral("完了");
 // A long command (saving, the sheet comparison, coloured copies) that ended on a failure.
 inline const QString CommandFailed = QStringLiteral("処理できませんでした: ");
-inline const QString NoThread = QStringLiteral("作業用のスレッドを開始できません");
 inline const QString EditorFailed = QStringLiteral("エディタを起動できませんでした: ");
 
 inline const QString SaveTitle = QStringLiteral("名前を付けて保存");

@@ -80,7 +80,7 @@ bool RunController::startTask(std::function<void()> work, std::function<void()> 
         delete m_task;
         m_task = nullptr;
         m_taskDone = {};
-        m_ws.setStatus(MainTexts::CommandFailed + MainTexts::NoThread);
+        m_ws.setStatus(MainTexts::CommandFailed + EngineTexts::NoThread);
         if (!m_inTaskDone)
             setBusy(false);
         return false;
@@ -94,15 +94,16 @@ void RunController::taskEnded() {
     m_task = nullptr;
     m_ws.bAbort = false; // as a run ends
     const std::function<void()> done = std::exchange(m_taskDone, {});
-    // A command that failed leaves its outcome half made: its finishing step is not taken.
-    if (m_taskFailure && !m_taskFailure->isEmpty()) {
-        m_ws.setStatus(MainTexts::CommandFailed + *m_taskFailure);
-        QApplication::beep();
-    } else if (done) {
+    const QString failure = m_taskFailure ? *m_taskFailure : QString();
+    // The finishing step runs in any case (it also puts its command's state back); after a
+    // failure the status names what went wrong instead of the outcome it would report.
+    if (done) {
         m_inTaskDone = true;
         done();
         m_inTaskDone = false;
     }
+    if (!failure.isEmpty())
+        m_ws.setStatus(MainTexts::CommandFailed + failure);
     if (!m_task)
         setBusy(false); // unless done started a follow-up task: the command goes on
 }

@@ -102,6 +102,21 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
             threadEnded();
     });
     m_thread->start();
+    // A thread the system would not start (neither running nor finished): the run ends at
+    // once as a failed one, its status saying why, instead of never ending.
+    if (!m_thread->isRunning() && !m_thread->isFinished()) {
+        delete m_thread;
+        m_thread = nullptr;
+        resetGridHeaders(ws);
+        ws.setStatus(RunFailed + NoThread);
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial] {
+                if (serial == m_serial)
+                    Q_EMIT finished();
+            },
+            Qt::QueuedConnection);
+    }
     return true;
 }
 
