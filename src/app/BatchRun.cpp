@@ -18,20 +18,19 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     const int n = int(elements.size()) - 1;
     if (n <= 1)
         return std::nullopt;
-    int sources = 0;
     for (int i = 1; i <= n; ++i) {
         const QString &element = elements[i];
         const QString lower = element.toLower();
         // Existing paths, and web addresses, are the sources; an empty element is an empty
         // side, as an empty path box is.
         if (element.isEmpty() || fFileExists(element) || isWebAddress(element)) {
-            if (sources == 0)
+            if (request.sources == 0)
                 request.path1 = element;
-            else if (sources == 1)
+            else if (request.sources == 1)
                 request.path2 = element;
-            else if (sources == 2)
+            else if (request.sources == 2)
                 request.path3 = element;
-            ++sources;
+            ++request.sources;
         } else if (lower.startsWith(QLatin1String("/e1")) ||
                    lower.startsWith(QLatin1String("/e2"))) {
             // The encoding of a side: "/e1 EUC" or "/e1EUC".
@@ -55,7 +54,7 @@ std::optional<BatchRequest> parseBatchArgs(const QStringList &elements) {
     }
     if (request.output.isEmpty())
         return std::nullopt;
-    request.threeTexts = sources >= 3;
+    request.threeTexts = request.sources >= 3;
     return request;
 }
 
@@ -111,6 +110,15 @@ QString chooseEncodings(Workspace &ws, const BatchRequest &request) {
     return {};
 }
 
+// What git passes for the side of a file that does not exist.
+QString nullDevicePath() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("NUL");
+#else
+    return QStringLiteral("/dev/null");
+#endif
+}
+
 // The comparison as a unified diff (an output named .diff or .patch).
 SaveOutcome saveUnifiedDiff(const Workspace &ws, const BatchRequest &request) {
     const WriteResult written = writeUnifiedDiff(ws, request.path1, request.path2, request.output);
@@ -145,10 +153,19 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
     if (std::optional<BatchResult> report = batchWorkbookReport(ws, request))
         return *report;
 
-    if (!runTextDiffGuarded(ws, request.path1, request.path2)) {
+    // Beside a second source an empty argument is a file that does not exist, as the null
+    // device is: the other file's lines are all added or deleted (a path given alone is shown
+    // alone).
+    const bool missingSide =
+        request.sources >= 2 && (request.path1.isEmpty() != request.path2.isEmpty());
+    const QString nothing = nullDevicePath();
+    if (!runTextDiffGuarded(ws, request.path1.isEmpty() && missingSide ? nothing : request.path1,
+                            request.path2.isEmpty() && missingSide ? nothing : request.path2)) {
         result.error = ws.statusText();
         return result;
     }
+    if (missingSide)
+        ws.cb = {request.path1, request.path2};
     result.output = ws.statusText();
     if (!ws.runProblems.isEmpty()) {
         result.error = ws.runProblems.join(QStringLiteral(", "));

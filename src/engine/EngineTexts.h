@@ -23,6 +23,10 @@ inline const QString Done = QStringLiteral("完了");
 inline const QString DiffCountLabel = QStringLiteral("     不一致行=");
 inline const QString LeftOnlyLabel = QStringLiteral("  左のみ存在=");
 inline const QString RightOnlyLabel = QStringLiteral("  右のみ存在=");
+// A run the user stopped: its summary says so instead of "完了", with the counts so far.
+inline const QString Aborted = QStringLiteral("中断しました");
+// Folder rows whose comparison did not finish before the stop.
+inline const QString NotComparedLabel = QStringLiteral("  未比較=");
 
 // Our additions: a side that could not be read says so instead of passing for empty.
 inline const QString CannotRead = QStringLiteral("読み込めません: ");
@@ -32,6 +36,8 @@ inline const QString TooLargeToRead = QStringLiteral("1 GB を超えるファイ
 inline const QString RunFailed = QStringLiteral("比較できませんでした: ");
 inline const QString OutOfMemory = QStringLiteral("メモリが足りません");
 inline const QString UnknownError = QStringLiteral("不明なエラー");
+// The system would not start a thread for the work.
+inline const QString NoThread = QStringLiteral("作業用のスレッドを開始できません");
 // Two given sources that a run shows one at a time instead of comparing them (%1, %2: kinds).
 inline const QString NotCompared = QStringLiteral("この組み合わせは比較できません: %1 と %2");
 } // namespace EngineTexts

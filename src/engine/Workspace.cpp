@@ -47,6 +47,9 @@ void Workspace::adoptResult(Workspace &run) {
     chosenEncodingPath = run.chosenEncodingPath;
     shownEncoding = run.shownEncoding;
     detectedEncoding = run.detectedEncoding;
+    runAborted = run.runAborted;
+    runSummary = run.runSummary;
+    NotComparedCount = run.NotComparedCount;
     setSheetLists(run.lv, run.workbookInfo);
     sShowView(run.m_view);
     setStatus(run.m_status);

@@ -100,6 +100,14 @@ public:
     // Said after the counts of a result whose texts are equal but whose files are not (the
     // line ends or the encoding differ); empty otherwise.
     QString runRemark;
+    // The last run was stopped by the user before it ended: its result is what it had reached,
+    // and its summary (the status text it ended with) begins with "中断しました".
+    bool runAborted = false;
+    QString runSummary;
+    // Rows of the folder grid whose comparison did not finish (an aborted run): shown in the
+    // colour NotComparedColor, neither equal nor different, and counted apart.
+    int NotComparedCount = 0;
+    static constexpr Color NotComparedColor = 0xD3D3D3; // light grey
 
     // Set when the user asks the run in progress to stop (Esc); long loops poll it.
     std::atomic<bool> bAbort = false;

@@ -44,6 +44,13 @@ public:
     Sink &out() { return m_out; }
 
     void header() {
+        // A stopped run's result is incomplete: the report begins by saying so.
+        if (m_ws.runAborted) {
+            m_out.add(Quote);
+            field(m_ws.runSummary);
+            m_out.add(Quote);
+            m_out.add(LineEnd);
+        }
         const QString &title = ExportTexts::CsvStateTitle;
         line(0, title, title);
     }
@@ -65,6 +72,9 @@ public:
             case 2:
                 line(r, ExportTexts::StateDeleted, ExportTexts::StateAdded);
                 break;
+            case NotCompared:
+                line(r, ExportTexts::StateNotCompared, ExportTexts::StateNotCompared);
+                break;
             default:
                 line(r, QString(), QString());
                 break;
@@ -73,6 +83,8 @@ public:
     }
 
 private:
+    static constexpr int NotCompared = 3;
+
     // Text and binary grids: column 0 tells. Folder grid: the first of columns 0-3 that
     // carries a legend colour.
     int rowState(int r) const {
@@ -83,7 +95,8 @@ private:
             if (k >= 0)
                 return k;
         }
-        return -1;
+        return m_cols > 0 && m_grid.backColor(r, 0) == Workspace::NotComparedColor ? NotCompared
+                                                                                   : -1;
     }
 
     void line(int r, QStringView leftWord, QStringView rightWord) {

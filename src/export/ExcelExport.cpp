@@ -22,6 +22,7 @@ using namespace XlsxSupport;
 
 namespace {
 
+constexpr lxw_row_t SummaryRow = 0;         // row 1: only a stopped run's summary
 constexpr lxw_row_t PathRow = 1;            // row 2
 constexpr lxw_row_t FirstGridRow = 2;       // row 3
 constexpr lxw_col_t FirstGridCol = 1;       // column B
@@ -224,6 +225,10 @@ bool writeSheet(lxw_workbook *book, const Workspace &ws, const ResultGrid &grid)
     CellWriter out(sheet);
     lxw_format *pathFormat = formats.get(NoFill, false, !layout.folder);
     const lxw_col_t rightPathCol = layout.folder ? FolderRightPathCol : RightPathCol;
+    // A stopped run's result is incomplete: the sheet says so above the paths (row 1).
+    if (ws.runAborted &&
+        !out.text(SummaryRow, FirstGridCol, ws.runSummary, formats.get(NoFill, false, false)))
+        return false;
     if (!out.text(PathRow, FirstGridCol, ws.cb[0], pathFormat) ||
         !out.text(PathRow, rightPathCol, ws.cb[1], pathFormat))
         return false;

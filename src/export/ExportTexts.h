@@ -11,6 +11,8 @@ inline const QString CsvStateTitle = QStringLiteral("差分結果");
 inline const QString StateChanged = QStringLiteral("CHG");
 inline const QString StateAdded = QStringLiteral("ADD");
 inline const QString StateDeleted = QStringLiteral("DEL");
+// A folder row whose comparison did not finish before the run was stopped.
+inline const QString StateNotCompared = QStringLiteral("未比較");
 
 inline const QString NotForSheets = QStringLiteral("エクセル比較では使用できない機能です");
 inline const QString Saving = QStringLiteral("保存中です...");

@@ -166,6 +166,15 @@ void addPageHead(Utf8Sink &out, const Workspace &ws, const ResultGrid &grid, int
         out.add(LineEnd);
     }
     out.add(TrEnd);
+    // A stopped run's result is incomplete: the page says so above it.
+    if (ws.runAborted) {
+        out.add(Tr);
+        out.add(QStringLiteral("<th  colspan=") + QString::number(cols) + QStringLiteral(">"));
+        addEscaped(out, ws.runSummary);
+        out.add(QStringLiteral("</th>"));
+        out.add(LineEnd);
+        out.add(TrEnd);
+    }
 
     const QString th = QStringLiteral("<th>");
     const QString thEnd = QStringLiteral("</th>");
@@ -185,6 +194,8 @@ void addDataRows(Utf8Sink &out, const Workspace &ws, const ResultGrid &grid, int
     std::array<QString, 3> legendOpen;
     for (size_t k = 0; k < legendOpen.size(); ++k)
         legendOpen[k] = QStringLiteral("<td bgcolor=") + ColorToHtml(ws.txtState[k]) + u'>';
+    const QString notComparedOpen =
+        QStringLiteral("<td bgcolor=") + ColorToHtml(Workspace::NotComparedColor) + u'>';
 
     const LineFolding folding = ws.textFolding();
     for (int r = first; r < end; ++r) {
@@ -201,8 +212,11 @@ void addDataRows(Utf8Sink &out, const Workspace &ws, const ResultGrid &grid, int
                                            : c == 1 ? &marks.left
                                            : c == 3 ? &marks.right
                                                     : nullptr;
-            addCell(out, k >= 0 ? QStringView(legendOpen[size_t(k)]) : QStringView(td), tdEnd, grid,
-                    r, c, spans);
+            const QStringView open = k >= 0 ? QStringView(legendOpen[size_t(k)])
+                                     : grid.backColor(r, c) == Workspace::NotComparedColor
+                                         ? QStringView(notComparedOpen)
+                                         : QStringView(td);
+            addCell(out, open, tdEnd, grid, r, c, spans);
         }
         out.add(TrEnd);
     }

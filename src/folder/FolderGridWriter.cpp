@@ -1,6 +1,9 @@
 #include "folder/FolderGridWriter.h"
 
 #include "folder/SearchFile.h"
+#include "platform/NativePath.h"
+
+#include <unistd.h>
 
 // The size text with a locale whose group separator is on.
 QString groupedSizeText(quint64 size, const QLocale &grouped) {
@@ -36,7 +39,7 @@ QString dayTextOf(QDate day, const QLocale &locale) {
 }
 
 bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
-                          std::optional<bool> contentDiffers, Color changed) {
+                          std::optional<bool> contentDiffers, Color changed, bool kindsDiffer) {
     bool differs = false;
     auto check = [&](bool different, int c) {
         if (!different)
@@ -48,7 +51,7 @@ bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
     if (contentDiffers)
         check(*contentDiffers, 0);
     check(sizesDiffer, 1);
-    check(g.text(r, 2) != g.text(r, 6), 2);
+    check(kindsDiffer || g.text(r, 2) != g.text(r, 6), 2);
     check(g.text(r, 3) != g.text(r, 7), 3);
     return differs;
 }
@@ -56,6 +59,12 @@ bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
 void colourHalf(ResultGrid &g, int r, int h, Color color) {
     for (int c = 4 * h; c < 4 * h + 4; ++c)
         g.setBackColor(r, c, color);
+}
+
+void markNotCompared(Workspace &ws, int r) {
+    colourHalf(ws.fgF, r, 0, Workspace::NotComparedColor);
+    colourHalf(ws.fgF, r, 1, Workspace::NotComparedColor);
+    ++ws.NotComparedCount;
 }
 
 // Keeps the rows not marked, in order, in one pass. When no data row is left, one empty data
@@ -102,4 +111,33 @@ quint64 storedSize(const ResultGrid &g, int r, int c) {
     bool ok = false;
     const quint64 value = g.text(r, c).toULongLong(&ok);
     return ok ? value : 0;
+}
+
+namespace {
+
+// The text a symbolic link holds; empty when it cannot be read.
+QByteArray linkTarget(const QString &path) {
+    QByteArray target(4096, '\0');
+    const ssize_t n =
+        ::readlink(encodeNativeName(path).constData(), target.data(), size_t(target.size()));
+    return n < 0 ? QByteArray() : target.left(n);
+}
+
+} // namespace
+
+bool differInKind(EntryKind a, EntryKind b, const QString &folderA, const QString &folderB,
+                  QStringView name, bool throughEveryLevel) {
+    if (a.kind != b.kind)
+        return true;
+    // Regular files are read through their links; folders at one level are never entered.
+    const bool notEntered =
+        a.kind == Kind::Special || (a.kind == Kind::Folder && throughEveryLevel);
+    if (!notEntered)
+        return false;
+    if (a.link != b.link)
+        return true;
+    if (!a.link)
+        return false;
+    const QString own = name.toString();
+    return linkTarget(fJoinPath(folderA, own)) != linkTarget(fJoinPath(folderB, own));
 }

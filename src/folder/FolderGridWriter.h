@@ -143,10 +143,34 @@ private:
 
 void colourHalf(ResultGrid &g, int r, int h, Color color);
 
+// Row r, whose comparison did not finish before the run stopped, is shown as not compared:
+// both halves in Workspace::NotComparedColor, counted in ws.NotComparedCount, neither equal
+// nor different.
+void markNotCompared(Workspace &ws, int r);
+
 // Colours the cells in which the two files of row r differ, on both sides: the names by the
-// outcome of a content check where one was made, then size, type and date. True when any does.
+// outcome of a content check where one was made, then size, type (or kindsDiffer) and date.
+// True when any does.
 bool colourDifferingCells(ResultGrid &g, int r, bool sizesDiffer,
-                          std::optional<bool> contentDiffers, Color changed);
+                          std::optional<bool> contentDiffers, Color changed,
+                          bool kindsDiffer = false);
+
+// What one side of a pair is, as the pairing left it: folders pair with folders, everything
+// else with everything else.
+struct EntryKind {
+    Kind kind = Kind::None;
+    bool link = false;
+};
+
+// True when the two entries of a pair (in folders a and b, of the same name) are not the same
+// kind of thing, so that comparing their dates and sizes says nothing: a regular file against
+// a device, pipe or socket; an entry whose insides are not compared because it is a link
+// against one that is not (a link to a folder through every level, where folders are entered
+// but links never are; a broken link); two such links with different targets, compared as
+// texts. A link to a regular file is read through, and at one level no folder is entered, so
+// a link to a folder is a folder there.
+bool differInKind(EntryKind a, EntryKind b, const QString &folderA, const QString &folderB,
+                  QStringView name, bool throughEveryLevel);
 
 // Restores redrawing and the cursor on every way out.
 class ScanScope {

@@ -26,6 +26,7 @@ constexpr int CompareYieldEvery = 100;
 // The kinds of a row's two entries. Their exact sizes are in the grid's size columns.
 struct RowKinds {
     Kind half[2] = {Kind::None, Kind::None};
+    bool link[2] = {false, false};
 };
 
 // The size listed for half h of row r: a number, or its decimal text beyond the int range.
@@ -129,6 +130,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         g.setNumber(r, 9, 0);
         writer.write(r, side, e);
         kinds[size_t(r)].half[side] = e.kind;
+        kinds[size_t(r)].link[side] = e.link;
         if (!tick())
             break;
     }
@@ -137,6 +139,11 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         listingFailed(folderPath);
     if (!first.opened || aborted || !pairing) {
         keepRows(r);
+        // Stopped before the second folder was listed: no entry listed so far was compared.
+        if (first.opened && aborted && pairing) {
+            for (int row = 1; row <= r; ++row)
+                markNotCompared(ws, row);
+        }
         return;
     }
     first.entries = {};
@@ -154,6 +161,7 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
         }
         writer.write(row, 1, e);
         kinds[size_t(row)].half[1] = e.kind;
+        kinds[size_t(row)].link[1] = e.link;
         if (!tick())
             break;
     }
@@ -167,15 +175,19 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     first = {};
     if (incomplete)
         return;
+    // A listing cut short may have left out the partner of any entry: none is compared.
+    if (aborted) {
+        for (int row = 1; row <= last; ++row)
+            markNotCompared(ws, row);
+        return;
+    }
     // Only now is it known that both listings are whole: the second folder's own entries are
-    // marked (also those listed before an abort).
+    // marked.
     for (const int r : rightOnlyRows) {
         ++ws.RightOnlyCount;
         colourHalf(g, r, 0, ws.txtState[2]);
         colourHalf(g, r, 1, ws.txtState[1]);
     }
-    if (aborted)
-        return;
 
     ws.setStatus(ScanStatus);
     std::vector<bool> remove(size_t(g.rows()), false);
@@ -205,8 +217,14 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
     }
     ContentComparer contents(mode, folderPath, otherFolderPath, std::move(jobs), ws.bAbort);
     size_t nextJob = 0;
+    // The rows from r to k are left uncompared when the pass stops early.
+    r = 1;
+    auto leaveUncompared = [&] {
+        for (; r <= k; ++r)
+            markNotCompared(ws, r);
+    };
     try {
-        for (int r = 1; r <= k; ++r) {
+        for (; r <= k; ++r) {
             const RowKinds &kind = kinds[size_t(r)];
             if (kind.half[1] == Kind::None) {
                 colourHalf(g, r, 0, ws.txtState[1]);
@@ -225,7 +243,11 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
                         ws.runNotes.append(content.note);
                     contentDiffers = content.differs;
                 }
-                if (colourDifferingCells(g, r, sizesDiffer, contentDiffers, ws.txtState[0])) {
+                const bool kindsDiffer =
+                    differInKind({kind.half[0], kind.link[0]}, {kind.half[1], kind.link[1]},
+                                 folderPath, otherFolderPath, g.storedText(r, 0), false);
+                if (colourDifferingCells(g, r, sizesDiffer, contentDiffers, ws.txtState[0],
+                                         kindsDiffer)) {
                     ++ws.DiffCount;
                 } else if (ws.OnlyDF) {
                     remove[size_t(r)] = true;
@@ -235,16 +257,21 @@ void SearchFile(Workspace &ws, const QString &folderPath, const QString &pattern
             if (r % CompareYieldEvery == 0) {
                 ws.reportProgress(r, k);
                 ws.processEvents();
-                if (ws.bAbort)
+                if (ws.bAbort) {
+                    ++r;
+                    leaveUncompared();
                     return;
+                }
             }
         }
     } catch (const ReadProblem &problem) {
         // The comparison stops here; the user is told which file stopped it.
         ws.runProblems.append(problem.message);
+        leaveUncompared();
         return;
     } catch (const StoppedInFile &) {
-        return; // as an abort between rows
+        leaveUncompared(); // as an abort between rows
+        return;
     }
     if (anyRemoved)
         removeFolderRows(g, remove);

@@ -2,6 +2,8 @@
 
 #include "encoding/Charset.h"
 #include "encoding/DecodeText.h"
+#include "encoding/DetectEncoding.h"
+#include "folder/FolderTexts.h"
 #include "folder/modMD5.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
@@ -68,10 +70,9 @@ QString digestOf(const QString &path, const std::function<bool()> &stop) {
     return digest;
 }
 
+// The note of a pair whose texts were not compared: its bytes were, so nothing is unreadable.
 QString tooLargeNote(const QString &path) {
-    WholeFile refused;
-    refused.problem = FileProblem::TooLarge;
-    return refused.problemText(path);
+    return FolderTexts::NotComparedAsText + QStringLiteral(": ") + path;
 }
 
 // The file's text; notes the file and gives nothing when it is beyond the size limit.
@@ -81,7 +82,7 @@ std::optional<QString> textOfFile(const QString &path, const std::function<bool(
     if (file.problem == FileProblem::Stopped)
         throw StoppedInFile{};
     if (file.problem == FileProblem::TooLarge) {
-        notes->append(file.problemText(path));
+        notes->append(tooLargeNote(path));
         return std::nullopt;
     }
     if (!file.ok())

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <system_error>
@@ -34,16 +35,22 @@ private:
 void examine(const QString &folder, const QString &name, Entry *entry) {
     const QString path = fJoinPath(folder, name);
     NativeStat st;
-    if (!nativeStat(path, &st, true, false)) {
-        if (!nativeStat(path, &st, false, false)) {
-            const bool gone = errno == ENOENT || errno == ENOTDIR;
-            entry->examined = gone ? Examined::Vanished : Examined::Unreadable;
-            entry->error = qint16(errno);
-            return;
+    if (!nativeStat(path, &st, false, false)) {
+        const bool gone = errno == ENOENT || errno == ENOTDIR;
+        entry->examined = gone ? Examined::Vanished : Examined::Unreadable;
+        entry->error = quint8(std::min(errno, 255));
+        return;
+    }
+    if (st.isSymLink) {
+        entry->link = true;
+        NativeStat target;
+        if (nativeStat(path, &target, true, false)) {
+            st = target;
+        } else {
+            st.isDir = false;
+            st.isFile = false;
+            st.size = 0;
         }
-        st.isDir = false;
-        st.isFile = false;
-        st.size = 0;
     }
     entry->examined = Examined::Listed;
     entry->kind = st.isDir ? Kind::Folder : (st.isFile ? Kind::File : Kind::Special);

@@ -29,7 +29,8 @@ struct Entry {
     quint64 size = 0;
     qint64 modifiedMsecs = NoTime; // since the epoch (UTC)
     qint32 nameLength = 0;
-    qint16 error = 0; // errno when Unreadable
+    quint8 error = 0;  // errno when Unreadable
+    bool link = false; // a symbolic link (kind and size are of what it points to)
     Examined examined = Examined::Listed;
     Kind kind = Kind::None;
 

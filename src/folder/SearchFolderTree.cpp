@@ -2,11 +2,13 @@
 
 #include "engine/Workspace.h"
 #include "folder/FolderGridWriter.h"
+#include "folder/FolderTexts.h"
 #include "folder/SearchFileContent.h"
 #include "folder/SearchFileListing.h"
 #include "platform/NativePath.h"
 
 #include <QHash>
+#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,33 +31,32 @@ constexpr size_t MaxPreviewRows = 50000;
 struct TreeRow {
     int parent = 0; // the row of the folder pair it lies in; 0 at the top
     Kind kind[2] = {Kind::None, Kind::None};
-    bool descended = false;  // a folder pair whose contents are the rows below it
-    bool incomplete = false; // a folder pair that could not be read whole
-    int files = 1;           // what a one-sided entry adds to its counter
+    bool descended : 1 = false;   // a folder pair whose contents are the rows below it
+    bool incomplete : 1 = false;  // a folder pair that could not be read whole
+    bool kindsDiffer : 1 = false; // a pair of different kinds (see differInKind)
+    int files = 1;                // what a one-sided entry adds to its counter
 };
 // A million rows are held until the comparison pass ends: the sizes are read from the grid.
 static_assert(sizeof(TreeRow) <= 12);
 
-bool isLink(const QString &path) {
-    NativeStat st;
-    return nativeStat(path, &st, false) && st.isSymLink;
-}
-
-// The files below a folder at every depth; links are counted, never followed.
-int filesBelow(const QString &folder, const NameExclusions &exclude,
-               const std::atomic<bool> &stop) {
+// The files below a folder at every depth; links are counted, never followed. Folders that
+// cannot be listed are added to `unreadable`.
+int filesBelow(const QString &folder, const NameExclusions &exclude, const std::atomic<bool> &stop,
+               QStringList *unreadable) {
     int files = 0;
-    listFolder(folder, [&](const QString &name) {
+    const bool listed = listFolder(folder, [&](const QString &name) {
         if (exclude.excludes(name))
             return !stop;
         const QString path = fJoinPath(folder, name);
         NativeStat st;
         if (nativeStat(path, &st, false) && st.isDir)
-            files += filesBelow(path, exclude, stop);
+            files += filesBelow(path, exclude, stop, unreadable);
         else
             ++files;
         return !stop;
     });
+    if (!listed && !stop)
+        unreadable->append(folder);
     return files;
 }
 
@@ -73,8 +74,14 @@ public:
         scanPair(QString(), 0);
         m_grid.setRows(1 + std::max(1, last()));
         // A folder alone is listed, not compared: nothing is coloured or counted.
-        if (m_aborted || m_alone >= 0)
+        if (m_alone >= 0)
             return;
+        // Stopped while listing: a partner of any entry may not have been listed yet.
+        if (m_aborted) {
+            for (int r = 1; r <= last(); ++r)
+                markNotCompared(m_ws, r);
+            return;
+        }
         compare();
     }
 
@@ -163,17 +170,18 @@ private:
             const int r = addRow(parentRow);
             TreeRow row = writePair(m_writer, r, half, name);
             row.parent = parentRow;
-            const bool folderPair = m_alone >= 0 ? any.kind == Kind::Folder &&
-                                                       !isLink(fJoinPath(folder[m_alone], ownName))
+            // Links are never entered.
+            const bool folderPair = m_alone >= 0 ? any.kind == Kind::Folder && !any.link
                                                  : left && right && any.kind == Kind::Folder &&
-                                                       !isLink(fJoinPath(folder[0], ownName)) &&
-                                                       !isLink(fJoinPath(folder[1], ownName));
-            if (m_alone < 0 && !folderPair && any.kind == Kind::Folder && !(left && right)) {
+                                                       !left->link && !right->link;
+            if (m_alone < 0 && !folderPair && any.kind == Kind::Folder && !(left && right) &&
+                !any.link) {
                 const int h = left ? 0 : 1;
-                const QString path = fJoinPath(folder[h], ownName);
-                if (!isLink(path))
-                    noteOneSidedFolder(r, h, path, &row);
+                noteOneSidedFolder(r, h, fJoinPath(folder[h], ownName), &row);
             }
+            if (m_alone < 0 && left && right)
+                row.kindsDiffer = differInKind({left->kind, left->link}, {right->kind, right->link},
+                                               folder[0], folder[1], ownName, true);
             row.descended = folderPair;
             m_rows[size_t(r)] = row;
             tick();
@@ -256,15 +264,24 @@ private:
 
     // A folder on one side: its size column names how many entries it holds, and it counts
     // as the files below it.
+    // A folder that cannot be read is named in the problems, and its count shows as unknown.
     void noteOneSidedFolder(int r, int h, const QString &path, TreeRow *row) {
         int entries = 0;
-        listFolder(path, [&](const QString &name) {
+        const bool listed = listFolder(path, [&](const QString &name) {
             if (!m_exclude.excludes(name))
                 ++entries;
             return !m_ws.bAbort;
         });
+        if (!listed && !m_ws.bAbort) {
+            problem(CannotList + path);
+            m_grid.setText(r, 4 * h + 1, FolderTexts::UnknownEntries);
+            return;
+        }
         m_grid.setText(r, 4 * h + 1, QString::number(entries) + EntriesSuffix);
-        row->files = std::max(1, filesBelow(path, m_exclude, m_ws.bAbort));
+        QStringList unreadable;
+        row->files = std::max(1, filesBelow(path, m_exclude, m_ws.bAbort, &unreadable));
+        for (const QString &folder : std::as_const(unreadable))
+            problem(CannotList + folder);
     }
 
     void tick() {
@@ -301,41 +318,61 @@ private:
             return m_ws.bAbort.load();
         };
         std::vector<bool> differs(size_t(n) + 1, false);
+        // The rows from here on were not compared (the run stopped or a file could not be read).
+        int uncompared = n + 1;
         try {
             for (int r = 1; r <= n; ++r) {
                 // Read at every row: a hundred pairs of files to open can take long.
-                if (m_ws.bAbort)
-                    return;
+                if (m_ws.bAbort) {
+                    uncompared = r;
+                    break;
+                }
                 differs[size_t(r)] = compareRow(r, contents, nextJob, stop);
                 if (r % CompareYieldEvery == 0) {
                     m_ws.reportProgress(r, n);
                     m_ws.processEvents();
-                    if (m_ws.bAbort)
-                        return;
+                    if (m_ws.bAbort) {
+                        uncompared = r + 1;
+                        break;
+                    }
                 }
             }
         } catch (const ReadProblem &problem) {
             m_ws.runProblems.append(problem.message);
-            return;
+            uncompared = m_current;
         } catch (const StoppedInFile &) {
-            return;
+            uncompared = m_current;
         }
-        // Children follow their folder: from the bottom up every difference reaches the top.
+        // Children follow their folder: from the bottom up every difference reaches the top. A
+        // folder with a row below it not compared is not compared either, unless something
+        // below it is known to differ.
+        std::vector<bool> unknown(size_t(n) + 1, false);
         for (int r = n; r >= 1; --r) {
             const TreeRow &row = m_rows[size_t(r)];
             if (row.incomplete)
                 differs[size_t(r)] = true;
-            if (differs[size_t(r)] && row.parent != 0)
-                differs[size_t(row.parent)] = true;
+            if (r >= uncompared && !row.descended)
+                unknown[size_t(r)] = true;
+            if (differs[size_t(r)])
+                unknown[size_t(r)] = false;
+            if (row.parent != 0) {
+                if (differs[size_t(r)])
+                    differs[size_t(row.parent)] = true;
+                if (unknown[size_t(r)])
+                    unknown[size_t(row.parent)] = true;
+            }
         }
+        const bool stopped = uncompared <= n;
         std::vector<bool> remove(size_t(m_grid.rows()), false);
         bool anyRemoved = false;
         for (int r = 1; r <= n; ++r) {
             if (m_rows[size_t(r)].descended && differs[size_t(r)]) {
                 m_grid.setBackColor(r, 0, m_ws.txtState[0]);
                 m_grid.setBackColor(r, 4, m_ws.txtState[0]);
+            } else if (unknown[size_t(r)]) {
+                markNotCompared(m_ws, r);
             }
-            if (!differs[size_t(r)] && m_ws.OnlyDF && !m_topIncomplete) {
+            if (!differs[size_t(r)] && m_ws.OnlyDF && !m_topIncomplete && !stopped) {
                 remove[size_t(r)] = true;
                 anyRemoved = true;
             }
@@ -347,6 +384,7 @@ private:
     // Colours row r and counts it; true when it differs.
     bool compareRow(int r, ContentComparer &contents, size_t &nextJob,
                     const std::function<bool()> &stop) {
+        m_current = r;
         const TreeRow &row = m_rows[size_t(r)];
         if (row.descended)
             return false; // known once its contents are compared
@@ -365,8 +403,8 @@ private:
                 m_ws.runNotes.append(content.note);
             contentDiffers = content.differs;
         }
-        const bool differs =
-            colourDifferingCells(m_grid, r, sizesDiffer, contentDiffers, m_ws.txtState[0]);
+        const bool differs = colourDifferingCells(m_grid, r, sizesDiffer, contentDiffers,
+                                                  m_ws.txtState[0], row.kindsDiffer);
         if (differs)
             ++m_ws.DiffCount;
         return differs;
@@ -391,6 +429,7 @@ private:
     int m_listed = 0;
     bool m_aborted = false;
     bool m_topIncomplete = false;
+    int m_current = 0; // the row being compared
     const int m_alone; // the side of a folder listed alone; -1 when two are compared
 };
 

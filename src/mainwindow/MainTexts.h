@@ -77,6 +77,8 @@ inline const QString ColoursChanged =
     QStringLiteral("配色変更を行いました。再比較をして比較結果を更新してください");
 inline const QString DrawingDiffbar = QStringLiteral("差分概要を描画中...");
 inline const QString Done = QStringLiteral("完了");
+// A long command (saving, the sheet comparison, coloured copies) that ended on a failure.
+inline const QString CommandFailed = QStringLiteral("処理できませんでした: ");
 inline const QString EditorFailed = QStringLiteral("エディタを起動できませんでした: ");
 
 inline const QString SaveTitle = QStringLiteral("名前を付けて保存");

@@ -1,6 +1,8 @@
 #include "mainwindow/RunController.h"
 
+#include "engine/EngineTexts.h"
 #include "engine/Workspace.h"
+#include "mainwindow/MainTexts.h"
 #include "platform/FreedMemory.h"
 
 #include <QAction>
@@ -10,6 +12,9 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QThread>
+
+#include <new>
+#include <stdexcept>
 
 RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *> controls)
     : m_window(window), m_ws(ws), m_controls(std::move(controls)),
@@ -48,13 +53,38 @@ bool RunController::startTask(std::function<void()> work, std::function<void()> 
         setBusy(true);
     m_ws.bAbort = false;
     m_taskDone = std::move(done);
-    m_task = QThread::create(std::move(work));
+    // An exception would end the program from the worker thread: it ends the command instead,
+    // and the status names it, as a failed run's does.
+    m_taskFailure = std::make_shared<QString>();
+    m_task = QThread::create([work = std::move(work), failure = m_taskFailure] {
+        try {
+            work();
+        } catch (const std::bad_alloc &) {
+            *failure = EngineTexts::OutOfMemory;
+        } catch (const std::exception &e) {
+            *failure = QString::fromLocal8Bit(e.what());
+            if (failure->isEmpty())
+                *failure = EngineTexts::UnknownError;
+        } catch (...) {
+            *failure = EngineTexts::UnknownError;
+        }
+    });
     QThread *task = m_task;
     connect(task, &QThread::finished, this, [this, task] {
         if (task == m_task)
             taskEnded(); // unless waitForRun() has already handled it
     });
     m_task->start();
+    // A thread the system would not start: neither running nor finished. Said, not fatal.
+    if (!m_task->isRunning() && !m_task->isFinished()) {
+        delete m_task;
+        m_task = nullptr;
+        m_taskDone = {};
+        m_ws.setStatus(MainTexts::CommandFailed + EngineTexts::NoThread);
+        if (!m_inTaskDone)
+            setBusy(false);
+        return false;
+    }
     return true;
 }
 
@@ -64,11 +94,16 @@ void RunController::taskEnded() {
     m_task = nullptr;
     m_ws.bAbort = false; // as a run ends
     const std::function<void()> done = std::exchange(m_taskDone, {});
+    const QString failure = m_taskFailure ? *m_taskFailure : QString();
+    // The finishing step runs in any case (it also puts its command's state back); after a
+    // failure the status names what went wrong instead of the outcome it would report.
     if (done) {
         m_inTaskDone = true;
         done();
         m_inTaskDone = false;
     }
+    if (!failure.isEmpty())
+        m_ws.setStatus(MainTexts::CommandFailed + failure);
     if (!m_task)
         setBusy(false); // unless done started a follow-up task: the command goes on
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QEvent;
@@ -74,6 +75,7 @@ private:
     bool m_running = false;
     QThread *m_task = nullptr;
     std::function<void()> m_taskDone;
+    std::shared_ptr<QString> m_taskFailure; // what ended the command's work, when it failed
     bool m_inTaskDone = false; // a task's done may start the next step as a task of its own
     QList<QPointer<QAction>> m_greyedByRun;
 };

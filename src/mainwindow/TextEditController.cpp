@@ -185,6 +185,9 @@ void TextEditController::showSession(int side, qsizetype line) {
     const int col = g.col();
     g.setRedraw(false);
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+    // The texts are compared whole, and no longer as the files' bytes were.
+    ws.runAborted = false;
+    ws.runRemark.clear();
     g.setRows(1);
     fillTextGrid(ws, m_session->table(), m_session->texts(0), m_session->texts(1));
     m_dropApproved = false;

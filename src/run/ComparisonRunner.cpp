@@ -13,6 +13,7 @@ using namespace EngineTexts;
 
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2) {
     QString cause;
+    const ResultView startView = ws.shownView();
     try {
         fTextDiff(ws, path1, path2, 1, 5, 10);
         return true;
@@ -23,13 +24,20 @@ bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path
     } catch (...) {
         cause = UnknownError;
     }
-    // Whatever the run had written may be half done: nothing of it is shown.
+    // Whatever the run had written may be half done: nothing of it is shown, and the grids
+    // are left as a run that never started leaves them (drawn, the same view in front).
     try {
-        ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+        ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = ws.NotComparedCount = 0;
+        ws.runAborted = false;
+        ws.runSummary.clear();
         ws.setSheetLists({}, {});
         resetGridHeaders(ws);
     } catch (...) {
     }
+    for (ResultGrid *grid : {&ws.fg, &ws.fgB, &ws.fgF})
+        grid->setRedraw(true);
+    ws.sShowView(startView);
+    ws.setBusy(false);
     ws.bAbort = false;
     ws.setStatus(RunFailed + cause);
     return false;
@@ -94,6 +102,21 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
             threadEnded();
     });
     m_thread->start();
+    // A thread the system would not start (neither running nor finished): the run ends at
+    // once as a failed one, its status saying why, instead of never ending.
+    if (!m_thread->isRunning() && !m_thread->isFinished()) {
+        delete m_thread;
+        m_thread = nullptr;
+        resetGridHeaders(ws);
+        ws.setStatus(RunFailed + NoThread);
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial] {
+                if (serial == m_serial)
+                    Q_EMIT finished();
+            },
+            Qt::QueuedConnection);
+    }
     return true;
 }
 

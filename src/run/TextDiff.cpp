@@ -40,7 +40,12 @@ public:
                 readTextInBackground(m_ws, m_path[1], &m_decodeTurn, m_ws.chosenEncoding[1]);
         if (!loadSide(0, left))
             return; // stopped
-        switch (pairOutcome(left, right, rightNameOf(m_ws, m_path[1]))) {
+        PairOutcome outcome = pairOutcome(left, right, rightNameOf(m_ws, m_path[1]));
+        // A side named by the null device is a file that does not exist: the other side is
+        // compared against no lines, so every one of its lines counts as added or deleted.
+        if (againstMissingFile(left, right))
+            outcome = PairOutcome::Compare;
+        switch (outcome) {
         case PairOutcome::LeftAlone:
             showAlone(0, left);
             return;
@@ -58,6 +63,16 @@ public:
     }
 
 private:
+    bool againstMissingFile(SourceKind left, SourceKind right) const {
+        auto comparable = [](SourceKind kind) {
+            return kind == SourceKind::TextFile || kind == SourceKind::Document ||
+                   kind == SourceKind::WebAddress || kind == SourceKind::Hexadecimal ||
+                   kind == SourceKind::Clipboard;
+        };
+        return (isNullDevice(m_path[0]) && comparable(right)) ||
+               (isNullDevice(m_path[1]) && comparable(left));
+    }
+
     // Loads one side as its kind says; false when the user stopped its dump.
     bool loadSide(int side, SourceKind kind) {
         switch (kind) {
@@ -242,13 +257,16 @@ private:
 };
 
 QString summary(const Workspace &ws) {
-    QString text = Done;
-    if (ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0)
+    // A stopped run never passes for a finished one: its counts are of what it reached.
+    QString text = ws.runAborted ? Aborted : Done;
+    if (ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0 || ws.runAborted)
         text += DiffCountLabel + QString::number(ws.DiffCount) + LeftOnlyLabel +
                 QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
                 QString::number(ws.RightOnlyCount);
     if (!ws.runRemark.isEmpty())
         text += QStringLiteral("  ") + ws.runRemark;
+    if (ws.NotComparedCount != 0)
+        text += NotComparedLabel + QString::number(ws.NotComparedCount);
     const QStringList problems = ws.runProblems + ws.runNotes;
     if (!problems.isEmpty())
         text += QStringLiteral("  (") + problems.join(QStringLiteral(", ")) + QStringLiteral(")");
@@ -308,6 +326,9 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
             ws.chosenEncodingPath[size_t(side)].clear();
         }
     }
+    ws.runAborted = false;
+    ws.runSummary.clear();
+    ws.NotComparedCount = 0;
     ws.setSheetLists({}, {});
     resetGridHeaders(ws);
     if (path1.isEmpty() && path2.isEmpty())
@@ -327,7 +348,10 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
     ws.fgB.setRedraw(true);
     ws.processEvents();
     ws.setBusy(false);
-    ws.setStatus(summary(ws));
+    // The stop may have come in at any poll of the run (a loop that saw it ended early).
+    ws.runAborted = ws.bAbort;
+    ws.runSummary = summary(ws);
+    ws.setStatus(ws.runSummary);
     ws.bAbort = false;
 }
 

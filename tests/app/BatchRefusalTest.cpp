@@ -140,18 +140,33 @@ TEST_F(BatchRefusalTest, EmptyArgumentIsAnEmptySide) {
     const QString b = write("b.txt", "FIRST LINE\nSECOND LINE\n");
     const QString out = dir.filePath("out.csv");
     // Shown alone, as one path given by itself is: nothing is counted.
-    const RunResult rightAlone = run({"", b, "/o", out});
+    const RunResult rightAlone = run({b, "/o", out});
     EXPECT_EQ(rightAlone.status, 0);
     EXPECT_EQ(rightAlone.err, QString());
     EXPECT_TRUE(rightAlone.out.startsWith(QStringLiteral("完了"))) << rightAlone.out.toStdString();
     const QStringList rows = QString::fromUtf8(read(out)).split(QStringLiteral("\r\n"));
     ASSERT_GE(rows.size(), 3);
-    EXPECT_TRUE(rows[1].endsWith(QStringLiteral("\"1\",\"FIRST LINE\""))) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].contains(QStringLiteral("\"1\",\"FIRST LINE\""))) << rows[1].toStdString();
 
-    const RunResult leftAlone = run({b, "", "/o", out});
+    // Beside a second source, though, an empty argument is a missing file, as the null device
+    // is: every line is one-sided, so the files differ (before, exit 0 and "完了").
+    const RunResult leftAlone = run({b, "/o", out});
     EXPECT_EQ(leftAlone.status, 0);
-    EXPECT_EQ(leftAlone.err, QString());
-    EXPECT_EQ(leftAlone.out, run({b, "/o", out}).out);
+    EXPECT_EQ(leftAlone.out, QStringLiteral("完了\n"));
+    const QString deletedSummary =
+        QStringLiteral("完了     不一致行=0  左のみ存在=3  右のみ存在=0\n");
+    const QString addedSummary =
+        QStringLiteral("完了     不一致行=0  左のみ存在=0  右のみ存在=3\n");
+    const RunResult deleted = run({b, "", "/o", out});
+    EXPECT_EQ(deleted.status, 1);
+    EXPECT_EQ(deleted.err, QString());
+    EXPECT_EQ(deleted.out, deletedSummary);
+    const RunResult addedByEmpty = run({"", b, "/o", out});
+    EXPECT_EQ(addedByEmpty.status, 1);
+    EXPECT_EQ(addedByEmpty.out, addedSummary);
+    const QStringList addedRows = QString::fromUtf8(read(out)).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(addedRows.value(1).startsWith(QStringLiteral("\"DEL\"")))
+        << addedRows.value(1).toStdString();
 
     const RunResult nothing = run({"", "", "/o", out});
     EXPECT_EQ(nothing.status, 2);
@@ -162,9 +177,10 @@ TEST_F(BatchRefusalTest, EmptyArgumentIsAnEmptySide) {
     // The null device, which git's difftool passes for a file added or deleted, is an empty
     // side too, never "cannot be read".
     const RunResult added = run({"/dev/null", b, "/o", out});
-    EXPECT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_EQ(added.status, 1) << added.err.toStdString();
     EXPECT_EQ(added.err, QString());
-    EXPECT_EQ(QString::fromUtf8(read(out)).split(QStringLiteral("\r\n")).value(1), rows[1]);
-    EXPECT_EQ(run({b, "/dev/null", "/o", out}).out, leftAlone.out);
+    EXPECT_EQ(added.out, addedSummary);
+    EXPECT_EQ(QString::fromUtf8(read(out)).split(QStringLiteral("\r\n")).value(1), addedRows[1]);
+    EXPECT_EQ(run({b, "/dev/null", "/o", out}).out, deletedSummary);
 #endif
 }

@@ -104,13 +104,13 @@ TEST_F(UnifiedDiffBatchTest, AMissingSideIsCreatedOrDeleted) {
     write("empty", "");
     // The null device (what git passes for an added or deleted file) and an empty argument.
     for (const QString &missing : {QStringLiteral("/dev/null"), QString()}) {
-        // The counters see one file shown alone, not a difference.
-        const QByteArray created = unified(missing, "two-lines.txt", 0);
+        // Every line is added or deleted: the files differ, as diff says (before, exit 0).
+        const QByteArray created = unified(missing, "two-lines.txt", 1);
         EXPECT_TRUE(created.startsWith("--- /dev/null\t1970-01-01 ")) << created.constData();
         EXPECT_TRUE(created.contains("\n@@ -0,0 +1,2 @@\n+one line\n+and another\n"));
         EXPECT_EQ(patched("empty"), read(revision("two-lines.txt")));
 
-        const QByteArray deleted = unified("two-lines.txt", missing, 0);
+        const QByteArray deleted = unified("two-lines.txt", missing, 1);
         EXPECT_TRUE(deleted.contains("\n+++ /dev/null\t1970-01-01 ")) << deleted.constData();
         EXPECT_TRUE(deleted.contains("\n@@ -1,2 +0,0 @@\n-one line\n-and another\n"));
         EXPECT_EQ(patched("two-lines.txt"), QByteArray());

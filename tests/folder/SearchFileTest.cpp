@@ -314,10 +314,13 @@ TEST(FolderScan, AbortDuringListing) {
     sCompare(ws, pair);
     EXPECT_EQ(polls, 1);
     EXPECT_EQ(ws.fgF.rows(), 201);
+    // Not compared, which an uncoloured row (equal) would not say.
     for (int r = 1; r <= 200; ++r) {
         ASSERT_TRUE(ws.fgF.isEmpty(r, 4));
-        ASSERT_EQ(sColouredCells(ws, r), QString());
+        ASSERT_EQ(ws.fgF.backColor(r, 0), Workspace::NotComparedColor);
+        ASSERT_EQ(ws.fgF.backColor(r, 7), Workspace::NotComparedColor);
     }
+    EXPECT_EQ(ws.NotComparedCount, 200);
     EXPECT_EQ(ws.LeftOnlyCount, 0);
     EXPECT_TRUE(ws.fgF.redraw());
 }
@@ -334,11 +337,13 @@ TEST(FolderScan, AbortDuringComparison) {
     sCompare(ws, pair, 0, true);
     EXPECT_EQ(ws.DiffCount, 100);
     ASSERT_EQ(ws.fgF.rows(), 251);
-    int coloured = 0;
+    int changed = 0;
     for (int r = 1; r <= 250; ++r)
-        coloured += sColouredCells(ws, r).isEmpty() ? 0 : 1;
-    EXPECT_EQ(coloured, 100);
-    EXPECT_EQ(sColouredCells(ws, 101), QString());
+        changed += ws.fgF.backColor(r, 1) == ws.txtState[0] ? 1 : 0;
+    EXPECT_EQ(changed, 100);
+    // The rest were not compared: neither equal (uncoloured) nor different.
+    EXPECT_EQ(ws.NotComparedCount, 150);
+    EXPECT_EQ(ws.fgF.backColor(101, 0), Workspace::NotComparedColor);
 }
 
 TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
@@ -360,11 +365,11 @@ TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
             << ws.runProblems.at(0).toStdString();
         // The comparison ended there: no equal row was removed.
         EXPECT_EQ(ws.fgF.rows(), 22);
+        // It and the rows after it were not compared.
         const int r = sRowOf(ws, QStringLiteral("gone.txt"));
-        EXPECT_EQ(sColouredCells(ws, r), QString());
-        if (r < 21) {
-            EXPECT_EQ(sColouredCells(ws, 21), QString());
-        }
+        EXPECT_EQ(ws.fgF.backColor(r, 0), Workspace::NotComparedColor);
+        EXPECT_EQ(ws.fgF.backColor(21, 0), Workspace::NotComparedColor);
+        EXPECT_EQ(ws.NotComparedCount, 22 - r);
         EXPECT_TRUE(ws.fgF.redraw());
     }
 }
@@ -411,9 +416,10 @@ TEST(FolderScan, TextPairBeyondTheLimitIsDifferentAndNamed) {
     sCompare(ws, pair, 2);
     EXPECT_TRUE(ws.runProblems.isEmpty());
     ASSERT_EQ(ws.runNotes.size(), 1);
+    // Not "読み込めません": the bytes were read and compared.
     EXPECT_EQ(ws.runNotes[0],
-              QStringLiteral("読み込めません: %1 (1 GB を超えています), 読み込めません: %2 (1 GB "
-                             "を超えています)")
+              QStringLiteral("テキストとしては比較していません (1 GB を超えています): %1, "
+                             "テキストとしては比較していません (1 GB を超えています): %2")
                   .arg(bigLeft, bigRight));
     EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("big.txt"))), QStringLiteral("0,4"));
     EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-after.txt"))),

@@ -245,12 +245,16 @@ private:
     std::optional<Workbook> m_books[2];
 };
 
+// A stopped run says so, with its counts (and its folder rows not compared) so far.
 QString summary(const Workspace &ws) {
-    QString text = Done;
-    if (ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0)
+    const bool stopped = ws.bAbort;
+    QString text = stopped ? Aborted : Done;
+    if (ws.DiffCount != 0 || ws.LeftOnlyCount != 0 || ws.RightOnlyCount != 0 || stopped)
         text += DiffCountLabel + QString::number(ws.DiffCount) + LeftOnlyLabel +
                 QString::number(ws.LeftOnlyCount) + RightOnlyLabel +
                 QString::number(ws.RightOnlyCount);
+    if (ws.NotComparedCount != 0)
+        text += NotComparedLabel + QString::number(ws.NotComparedCount);
     if (!ws.runProblems.isEmpty())
         text +=
             QStringLiteral("  (") + ws.runProblems.join(QStringLiteral(", ")) + QStringLiteral(")");
@@ -258,7 +262,7 @@ QString summary(const Workspace &ws) {
 }
 
 void referenceTextDiff(Workspace &ws, const QString &path1, const QString &path2) {
-    ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
+    ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = ws.NotComparedCount = 0;
     ws.runProblems.clear();
     ws.setSheetLists({}, {});
     resetGridHeaders(ws);

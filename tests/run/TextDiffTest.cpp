@@ -168,7 +168,55 @@ TEST_F(TextDiffTest, HoldingEscapeStopsTheMatchingWithHeadersOnly) {
     EXPECT_EQ(ws.fg.rows(), 2);
     EXPECT_TRUE(ws.fg.isEmpty(1, 0));
     EXPECT_FALSE(ws.bAbort); // cleared when the run ends
-    EXPECT_TRUE(ws.statusText().startsWith(Summary));
+    // Not "完了", the word for a finished run: the counts are only of what it reached.
+    EXPECT_EQ(ws.statusText(),
+              QStringLiteral("中断しました     不一致行=0  左のみ存在=0  右のみ存在=0"));
+    EXPECT_TRUE(ws.runAborted);
+    EXPECT_EQ(ws.runSummary, ws.statusText());
+
+    // A stop during a one-sided display, too, with the rows shown so far.
+    polls = 0;
+    QByteArray many;
+    for (int k = 0; k < 3000; ++k)
+        many += "x\n";
+    ws.processEventsHook = [&] {
+        if (++polls == 2)
+            ws.bAbort = true;
+    };
+    fTextDiff(ws, write("many.txt", many), "");
+    EXPECT_TRUE(ws.statusText().startsWith(QStringLiteral("中断しました")));
+    ws.processEventsHook = nullptr;
+    fTextDiff(ws, dir.filePath("many.txt"), "");
+    EXPECT_EQ(ws.statusText(), Summary);
+    EXPECT_FALSE(ws.runAborted);
+}
+
+// The null device names a file that does not exist (git passes it for an added or deleted
+// file): the other file is compared against no lines, as diff does and as an empty file is.
+// Before, its lines were shown alone, uncounted, and the run said "完了" as for equal files.
+TEST_F(TextDiffTest, TheNullDeviceBesideAFileMakesEveryLineOneSided) {
+    const QString b = write("b.txt", "one\ntwo\n");
+    const QString empty = write("empty", "");
+    fTextDiff(ws, empty, b);
+    const QStringList againstEmpty = rows();
+    const Color addedColour = ws.fg.backColor(1, 3);
+    ASSERT_EQ(ws.RightOnlyCount, 3);
+
+    fTextDiff(ws, QStringLiteral("/dev/null"), b);
+    EXPECT_EQ(rows(), againstEmpty);
+    EXPECT_EQ(ws.fg.backColor(1, 3), addedColour);
+    EXPECT_EQ(ws.RightOnlyCount, 3);
+    EXPECT_EQ(ws.statusText(),
+              Summary + QStringLiteral("     不一致行=0  左のみ存在=0  右のみ存在=3"));
+
+    fTextDiff(ws, b, QStringLiteral("/dev/null"));
+    EXPECT_EQ(ws.LeftOnlyCount, 3);
+    EXPECT_EQ(ws.RightOnlyCount, 0);
+
+    ws.Binary = true;
+    fTextDiff(ws, QStringLiteral("/dev/null"), b);
+    EXPECT_EQ(ws.shownView(), ResultView::Binary);
+    EXPECT_EQ(ws.RightOnlyCount, 1);
 }
 
 // Both text files are read at the same time; what went wrong is still told left side first,

@@ -165,7 +165,9 @@ TEST_F(RunTransactionTest, EscapeStopsARunAtOnceWithTheCountsSoFar) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 2000));
     EXPECT_LT(stopping.elapsed(), 1000);
     EXPECT_EQ(w->workspace().fg.rows(), 2); // stopped during the matching: headers only
-    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("完了"));
+    // Not "完了", which would read as "identical".
+    EXPECT_EQ(w->statusPanel->text(),
+              QStringLiteral("中断しました     不一致行=0  左のみ存在=0  右のみ存在=0"));
     EXPECT_TRUE(w->tbBinary->isEnabled());
 }
 
@@ -182,12 +184,19 @@ TEST_F(RunTransactionTest, EscapeStopsAWaitForAServerThatNeverAnswers) {
     QTest::keyPress(w->cb[0], Qt::Key_Escape);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->isRunning(); }, 5000));
     EXPECT_LT(stopping.elapsed(), 1500);
-    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("完了")));
+    EXPECT_TRUE(w->statusPanel->text().startsWith(QStringLiteral("中断しました")));
 }
 
 TEST_F(RunTransactionTest, AFailureInsideARunIsNamedAndTheWindowStaysUsable) {
     writeLongTexts();
     auto w = open();
+    // After a good run of 20,000 rows, the failed run's empty grid must reach the view too
+    // (before, the grids were left with redrawing off and the view kept the old rows).
+    compare(*w, left, right);
+    w->waitForRun();
+    // The view's own idea of its rows: what it was last told (the model reads the grid).
+    QHeaderView *rowsShown = w->view(ResultView::Text)->verticalHeader();
+    ASSERT_GT(rowsShown->count(), 20000);
     int polls = 0;
     w->runner().beforeRun = [&polls](Workspace &ws) {
         ws.processEventsHook = [&polls] {
@@ -199,6 +208,10 @@ TEST_F(RunTransactionTest, AFailureInsideARunIsNamedAndTheWindowStaysUsable) {
     w->waitForRun();
     EXPECT_EQ(w->statusPanel->text(), QStringLiteral("比較できませんでした: injected fault"));
     EXPECT_EQ(w->workspace().fg.rows(), 2);
+    for (ResultGrid *grid : {&w->workspace().fg, &w->workspace().fgB, &w->workspace().fgF})
+        EXPECT_TRUE(grid->redraw());
+    EXPECT_EQ(w->workspace().shownView(), ResultView::Text);
+    EXPECT_EQ(rowsShown->count(), 1);
     EXPECT_EQ(w->workspace().DiffCount, 0);
     EXPECT_TRUE(w->tbBinary->isEnabled());
 
@@ -329,4 +342,21 @@ TEST_F(RunTransactionTest, AFolderRunThroughEveryLevelShowsItsTopLevelWhileItWor
     EXPECT_FALSE(rowsShown.contains(5));
     release();
     w->waitForRun();
+}
+
+TEST_F(RunTransactionTest, ALongCommandThatFailsSaysWhatWentWrong) {
+    auto w = open();
+    bool doneCalled = false;
+    // The finishing step reports an outcome the failed work never made.
+    ASSERT_TRUE(w->runInBackground([] { throw std::runtime_error("disk on fire"); },
+                                   [&] {
+                                       doneCalled = true;
+                                       w->workspace().setStatus(
+                                           QStringLiteral("保存が完了しました"));
+                                   }));
+    w->waitForRun();
+    EXPECT_TRUE(doneCalled); // it puts its command's state back
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("処理できませんでした: disk on fire"));
+    EXPECT_FALSE(w->isRunning());
+    EXPECT_TRUE(w->menuBar()->isEnabled());
 }
