@@ -6,6 +6,7 @@
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
 #include "platform/RegularFile.h"
+#include "platform/SplitSizes.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -24,6 +25,16 @@ constexpr qint64 StopPollMs = 20;
 // Texts of pairs larger than this are compared by the calling thread only, so that no more
 // than one large pair is held decoded at a time.
 constexpr quint64 LargeTextBytes = quint64(32) << 20;
+// Pairs of files larger than this are read by the calling thread only: two such pairs read at
+// once would have the disk seek between four files instead of reading two in turn.
+constexpr quint64 LargeFileBytes = quint64(64) << 20;
+
+// Whether the calling thread compares the pair itself rather than the second thread.
+bool leftToCaller(int mode, const ContentJob &job) {
+    if (mode == 2)
+        return std::max(job.leftSize, job.rightSize) > LargeTextBytes;
+    return job.leftSize == job.rightSize && job.leftSize > LargeFileBytes;
+}
 
 enum class Bytes { Same, Different, Failed };
 
@@ -136,7 +147,7 @@ ContentComparer::ContentComparer(int mode, const QString &leftFolder, const QStr
                                  std::vector<ContentJob> jobs, const std::atomic<bool> &abort)
     : m_mode(mode), m_folders{leftFolder, rightFolder}, m_jobs(std::move(jobs)), m_abort(abort),
       m_outcomes(m_jobs.size() / 2) {
-    if (m_jobs.size() < 2)
+    if (m_jobs.size() < std::max<size_t>(2, splitSizes().contentPairs))
         return;
     try {
         m_thread = std::thread([this] { work(); });
@@ -156,7 +167,7 @@ void ContentComparer::work() {
     for (size_t i = 1; i < m_jobs.size() && !stop(); i += 2) {
         Outcome outcome;
         const ContentJob &job = m_jobs[i];
-        if (m_mode == 2 && std::max(job.leftSize, job.rightSize) > LargeTextBytes) {
+        if (leftToCaller(m_mode, job)) {
             outcome.leftToCaller = true;
         } else {
             try {
