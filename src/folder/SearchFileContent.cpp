@@ -25,16 +25,6 @@ constexpr qint64 StopPollMs = 20;
 // Texts of pairs larger than this are compared by the calling thread only, so that no more
 // than one large pair is held decoded at a time.
 constexpr quint64 LargeTextBytes = quint64(32) << 20;
-// Pairs of files larger than this are read by the calling thread only: two such pairs read at
-// once would have the disk seek between four files instead of reading two in turn.
-constexpr quint64 LargeFileBytes = quint64(64) << 20;
-
-// Whether the calling thread compares the pair itself rather than the second thread.
-bool leftToCaller(int mode, const ContentJob &job) {
-    if (mode == 2)
-        return std::max(job.leftSize, job.rightSize) > LargeTextBytes;
-    return job.leftSize == job.rightSize && job.leftSize > LargeFileBytes;
-}
 
 enum class Bytes { Same, Different, Failed };
 
@@ -167,7 +157,7 @@ void ContentComparer::work() {
     for (size_t i = 1; i < m_jobs.size() && !stop(); i += 2) {
         Outcome outcome;
         const ContentJob &job = m_jobs[i];
-        if (leftToCaller(m_mode, job)) {
+        if (m_mode == 2 && std::max(job.leftSize, job.rightSize) > LargeTextBytes) {
             outcome.leftToCaller = true;
         } else {
             try {
