@@ -10,7 +10,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 build=${BUILD_DIR:-build}
-stage() { echo "== $1 ($(date +%T))"; }
+# Each stage line gives the clock time and the CPU seconds (user + system) of all that ran so far.
+cpu_seconds() {
+  local f
+  read -r -a f </proc/$$/stat
+  echo $(((f[15] + f[16]) / $(getconf CLK_TCK)))
+}
+stage() { echo "== $1 ($(date +%T), CPU so far $(cpu_seconds) s)"; }
 
 stage "build $build"
 cmake -S . -B "$build" -G Ninja -DCORVANE_WERROR=ON >/dev/null

@@ -1,6 +1,7 @@
 #include "engine/LineMatching.h"
 
 #include "platform/FreedMemory.h"
+#include "platform/SplitSizes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -155,7 +156,7 @@ LineIndex::LineIndex(const LineViews &left, const LineViews &right, const MatchP
         // up, when the texts are long enough to gain from it. A failure on either thread
         // reaches the caller once both have ended.
         std::future<std::vector<size_t>> rightHashes;
-        if (left.size() + right.size() >= 100000)
+        if (left.size() + right.size() >= splitSizes().lineHashLines)
             rightHashes = std::async(std::launch::async, [&] { return lineHashes(right); });
         internLines(interner, 0, left, nullptr, m_idL);
         const std::vector<size_t> hashesR =

@@ -7,6 +7,7 @@
 #include "export/StringEx.h"
 #include "export/Utf8Sink.h"
 #include "platform/NativePath.h"
+#include "platform/SplitSizes.h"
 
 #include <type_traits>
 
@@ -31,9 +32,6 @@ private:
 const QString LineEnd = QStringLiteral("\r\n");
 const QString Quote = QStringLiteral("\"");
 const QString DoubledQuote = QStringLiteral("\"\"");
-
-// Rows per piece: the document is encoded and written piece by piece.
-constexpr int RowsPerPiece = 20000;
 
 template <typename Sink> class CsvBuilder {
 public:
@@ -171,15 +169,17 @@ WriteResult writeCsv(const Workspace &ws, const ResultGrid &grid, const QString 
         QByteArray bytes;
         bool encoded = false;
     };
-    // Piece k holds rows from 1 + k * RowsPerPiece on; the first also the header, and there is
+    // Piece k holds rows from 1 + k * rowsPerPiece on; the first also the header, and there is
     // a first piece even without rows.
-    const int count = std::max(1, (grid.rows() - 1 + RowsPerPiece - 1) / RowsPerPiece);
+    // The document is encoded and written piece by piece.
+    const int rowsPerPiece = std::max(1, splitSizes().reportRowsPerPiece);
+    const int count = std::max(1, (grid.rows() - 1 + rowsPerPiece - 1) / rowsPerPiece);
     const std::function<Piece(int)> make = [&](int k) {
         CsvBuilder<Sink> csv(ws, grid, separator);
         if (k == 0)
             csv.header();
-        const int first = 1 + k * RowsPerPiece;
-        csv.rows(first, std::min(grid.rows(), first + RowsPerPiece));
+        const int first = 1 + k * rowsPerPiece;
+        csv.rows(first, std::min(grid.rows(), first + rowsPerPiece));
         Piece piece;
         piece.encoded = csv.out().take(piece.bytes);
         return piece;

@@ -5,6 +5,7 @@
 #include "export/PiecesInOrder.h"
 #include "export/Utf8Sink.h"
 #include "platform/AtomicFile.h"
+#include "platform/SplitSizes.h"
 
 #include <array>
 #include <bit>
@@ -140,9 +141,6 @@ QString ColorToHtml(Color color) {
 
 namespace {
 
-// Rows per piece: the page is made and written piece by piece (see usePiecesInOrder).
-constexpr int RowsPerPiece = 20000;
-
 const QString Tr = QStringLiteral("<tr>\r\n");
 const QString TrEnd = QStringLiteral("</tr>\r\n");
 
@@ -249,15 +247,17 @@ WriteResult ExportHtml(const Workspace &ws, const ResultGrid &grid, const QStrin
     // Only the text grid has changed pairs of lines.
     const bool inlineMarks = ws.inlineDiff && &grid == &ws.fg && cols >= 4;
 
-    // Piece k holds data rows from fixedRows + k * RowsPerPiece on; the first also the head of
+    // Piece k holds data rows from fixedRows + k * rowsPerPiece on; the first also the head of
     // the page, the last its tail. Each piece ends after a row, so the pieces encode to UTF-8
     // apart exactly as the whole page would.
     const int dataRows = grid.rows() - fixedRows;
-    const int count = std::max(1, (dataRows + RowsPerPiece - 1) / RowsPerPiece);
+    // The page is made and written piece by piece (see usePiecesInOrder).
+    const int rowsPerPiece = std::max(1, splitSizes().reportRowsPerPiece);
+    const int count = std::max(1, (dataRows + rowsPerPiece - 1) / rowsPerPiece);
     const std::function<QByteArray(int)> make = [&](int k) {
         Utf8Sink out;
-        const int first = fixedRows + k * RowsPerPiece;
-        const int end = std::min(grid.rows(), first + RowsPerPiece);
+        const int first = fixedRows + k * rowsPerPiece;
+        const int end = std::min(grid.rows(), first + rowsPerPiece);
         out.reserve(pieceSize(grid, cols, first, end) + (k == 0 ? Head.size() : 0));
         if (k == 0)
             addPageHead(out, ws, grid, cols, inlineMarks);

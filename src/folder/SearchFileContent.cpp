@@ -8,6 +8,7 @@
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
 #include "platform/RegularFile.h"
+#include "platform/SplitSizes.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -137,7 +138,7 @@ ContentComparer::ContentComparer(int mode, const QString &leftFolder, const QStr
                                  std::vector<ContentJob> jobs, const std::atomic<bool> &abort)
     : m_mode(mode), m_folders{leftFolder, rightFolder}, m_jobs(std::move(jobs)), m_abort(abort),
       m_outcomes(m_jobs.size() / 2) {
-    if (m_jobs.size() < 2)
+    if (m_jobs.size() < std::max<size_t>(2, splitSizes().contentPairs))
         return;
     try {
         m_thread = std::thread([this] { work(); });

@@ -46,8 +46,9 @@ void LegendBoxes::setLegendColour(int index, Color color) {
 }
 
 void LegendBoxes::changeLegendColour(int index) {
-    const QColor chosen = QColorDialog::getColor(
-        ResultGridModel::toQColor(m_ws.txtState[size_t(index)]), m_dialogParent);
+    const QColor current = ResultGridModel::toQColor(m_ws.txtState[size_t(index)]);
+    const QColor chosen =
+        pickColour ? pickColour(current) : QColorDialog::getColor(current, m_dialogParent);
     if (!chosen.isValid())
         return;
     setLegendColour(index, ResultGridModel::fromQColor(chosen));

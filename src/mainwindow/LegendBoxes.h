@@ -2,9 +2,11 @@
 
 #include "engine/ResultGrid.h"
 
+#include <QColor>
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QStatusBar;
@@ -24,6 +26,10 @@ public:
     // Sets the workspace's colour and the box's background.
     void setLegendColour(int index, Color color);
     void changeLegendColour(int index);
+
+    // Asks for a colour, starting from the current one; invalid when the user cancels. The
+    // standard colour dialog unless a test answers.
+    std::function<QColor(const QColor &current)> pickColour;
 
 private:
     Workspace &m_ws;

@@ -39,9 +39,29 @@ constexpr int SaveTypeCount = int(std::size(SaveFilters));
 // The last type: the compared sources as a unified diff, written from the files themselves.
 constexpr int UnifiedDiffType = SaveTypeCount;
 
+std::optional<SaveChoice> askForFile(QWidget *parent, const QStringList &types, int selected) {
+    QFileDialog dialog(parent, SaveTitle);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
+    dialog.setNameFilters(types);
+    dialog.selectNameFilter(types.value(selected));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return SaveChoice{dialog.selectedFiles().first(),
+                      int(types.indexOf(dialog.selectedNameFilter()))};
+}
+
+bool askToOverwrite(QWidget *parent, const QString &path) {
+    return QMessageBox::question(
+               parent, SaveTitle,
+               QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) ==
+           QMessageBox::Yes;
+}
+
 } // namespace
 
-void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, RunController &run) {
+void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, RunController &run,
+                          const SaveQuestions &ask) {
     if (!ws.activeGrid()) {
         ws.setStatus(ExportTexts::NotForSheets);
         return;
@@ -50,24 +70,20 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, Ru
     QStringList filters;
     for (const SaveFilter &f : SaveFilters)
         filters << f.caption;
-    QFileDialog dialog(parent, SaveTitle);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, for the final name
-    dialog.setNameFilters(filters);
     const int stored = settings.saveTypeIndex();
-    dialog.selectNameFilter(filters.value(std::clamp(stored, 1, SaveTypeCount) - 1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const auto pickFile = ask.pickFile ? ask.pickFile : askForFile;
+    const std::optional<SaveChoice> choice =
+        pickFile(parent, filters, std::clamp(stored, 1, SaveTypeCount) - 1);
+    if (!choice || choice->type < 0 || choice->type >= SaveTypeCount)
         return;
-    const int type = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    const int type = choice->type + 1;
     settings.setSaveTypeIndex(type);
-    QString path = dialog.selectedFiles().first();
+    QString path = choice->path;
     const QString extension = SaveFilters[type - 1].extension;
     if (!path.endsWith(extension) && !(type == UnifiedDiffType && isUnifiedDiffPath(path)))
         path += extension;
-    if (fFileExists(path) &&
-        QMessageBox::question(parent, SaveTitle,
-                              QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path)) !=
-            QMessageBox::Yes)
+    const auto overwrite = ask.overwrite ? ask.overwrite : askToOverwrite;
+    if (fFileExists(path) && !overwrite(parent, path))
         return;
     const ResultGrid *grid = ws.activeGrid();
     ws.setStatus(ExportTexts::Saving);

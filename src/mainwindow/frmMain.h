@@ -2,6 +2,7 @@
 
 #include "engine/Workspace.h"
 #include "mainwindow/HistoryLists.h"
+#include "mainwindow/SaveResultDialog.h"
 #include "mainwindow/ViewHost.h"
 #include "run/ComparisonRunner.h"
 #include "settings/Settings.h"
@@ -100,6 +101,11 @@ public:
     QMenu *mnuFile = nullptr;
 
     const HistoryLists &historyLists() const { return *m_historyLists; }
+
+    // What the save command asks the user (standard dialogs unless a test answers), and the
+    // legend boxes, whose click asks for a colour.
+    SaveQuestions saveQuestions;
+    LegendBoxes &legendBoxes() { return *m_legend; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -278,7 +278,7 @@ void frmMain::clearAll() {
 void frmMain::saveResult() {
     if (isRunning())
         return; // the run in progress owns the result until it ends
-    saveResultWithDialog(this, m_ws, m_settings, *m_run);
+    saveResultWithDialog(this, m_ws, m_settings, *m_run, saveQuestions);
 }
 
 // ---- View and options ----

@@ -1,14 +1,28 @@
 #include "platform/RegularFile.h"
 
 #ifdef Q_OS_UNIX
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+qint64 pageSize() {
+    static const qint64 size = std::max<long>(4096, ::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+} // namespace
+
 RegularFile::~RegularFile() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd < 0)
+        return;
+    if (m_large)
+        dropReadPages(m_offset);
+    ::close(m_fd);
 }
 
 bool RegularFile::open(const QString &path) {
@@ -22,6 +36,11 @@ bool RegularFile::open(const QString &path) {
         ::close(m_fd);
         m_fd = -1;
         return false;
+    }
+    m_large = st.st_size >= LargeFileBytes;
+    if (m_large) {
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        noteCachedPages(st.st_size);
     }
     return true;
 }
@@ -38,8 +57,49 @@ qint64 RegularFile::read(char *data, qint64 maxSize) {
         if (got == 0)
             break;
         total += got;
+        m_offset += got;
+        if (m_large && m_offset - m_dropped >= DropStretchBytes)
+            dropReadPages(m_offset);
     }
     return total;
+}
+
+// Notes which pages of the file are in the page cache before it is read, looked at through a
+// mapping that is never touched. A file too large to note (or whose pages cannot be looked at)
+// counts as not cached: all of it is dropped after the read.
+void RegularFile::noteCachedPages(qint64 size) {
+    constexpr qint64 MaxNotedBytes = qint64(64) << 30;
+    if (size > MaxNotedBytes)
+        return;
+    void *map = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, m_fd, 0);
+    if (map == MAP_FAILED)
+        return;
+    m_wasCached.assign(size_t((size + pageSize() - 1) / pageSize()), 0);
+    if (::mincore(map, size_t(size), m_wasCached.data()) != 0)
+        m_wasCached.clear();
+    ::munmap(map, size_t(size));
+}
+
+// Drops the pages read since the last drop, up to upTo, that were not cached before.
+void RegularFile::dropReadPages(qint64 upTo) {
+    const qint64 page = pageSize();
+    const auto wasCached = [&](qint64 at) {
+        const size_t index = size_t(at / page);
+        return index < m_wasCached.size() && (m_wasCached[index] & 1);
+    };
+    qint64 runStart = -1;
+    for (qint64 at = m_dropped - m_dropped % page; at < upTo; at += page) {
+        if (!wasCached(at)) {
+            if (runStart < 0)
+                runStart = at;
+        } else if (runStart >= 0) {
+            ::posix_fadvise(m_fd, runStart, at - runStart, POSIX_FADV_DONTNEED);
+            runStart = -1;
+        }
+    }
+    if (runStart >= 0)
+        ::posix_fadvise(m_fd, runStart, upTo - runStart, POSIX_FADV_DONTNEED);
+    m_dropped = upTo;
 }
 
 #else

@@ -1,6 +1,7 @@
 #include "run/GridFill.h"
 
 #include "engine/EngineTexts.h"
+#include "platform/SplitSizes.h"
 
 #include <future>
 
@@ -149,9 +150,8 @@ void fillAllRows(Workspace &ws, const PairTable &table, const LineViews &left,
         }
     };
     StateCounts first, second;
-    constexpr int ParallelFrom = 50000;
     // Lines that are not shared would be copied into the grid's own store, one at a time.
-    if (n >= ParallelFrom && !g.redraw() && left.allShared() && right.allShared()) {
+    if (n >= splitSizes().gridFillRows && !g.redraw() && left.allShared() && right.allShared()) {
         const int half = 1 + n / 2;
         // A failure on either thread reaches the caller once both halves have ended.
         std::future<void> secondHalf =

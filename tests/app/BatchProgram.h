@@ -2,6 +2,7 @@
 
 // A copy of the real program in a temporary folder of its own (so its setting.ini is the
 // test's), run in batch mode without a display.
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 
 #include <QFile>
@@ -39,7 +40,7 @@ protected:
             p.start(program, args);
         else
             p.start(wrapper.front(), wrapper.mid(1) + QStringList{program} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(HangGuardMs));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }

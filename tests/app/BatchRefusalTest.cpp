@@ -1,6 +1,7 @@
 // Batch runs that must not pass for "the same" (exit 0) or "different" (exit 1): sources that
 // cannot be read or are never compared, and outputs that would replace an input.
 #include "app/BatchProgram.h"
+#include "support/HangGuard.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,7 @@ QStringList unprivilegedWrapper(QString *whyNot) {
                                  QStringLiteral("--")};
     QProcess probe;
     probe.start(setpriv.front(), setpriv.mid(1) + QStringList{QStringLiteral("true")});
-    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit ||
+    if (!probe.waitForFinished(HangGuardMs) || probe.exitStatus() != QProcess::NormalExit ||
         probe.exitCode() != 0) {
         *whyNot = QStringLiteral("running as root and setpriv cannot switch to nobody, which "
                                  "root's ignoring of mode bits would make pointless");

@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 
 #include <QProcess>
@@ -71,7 +72,7 @@ protected:
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), words.join(QLatin1Char(' '))});
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(HangGuardMs));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
     }

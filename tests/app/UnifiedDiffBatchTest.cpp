@@ -2,6 +2,7 @@
 // the right one byte for byte (encodings, CR LF, lone CR and a missing last line end included),
 // and where the alignment is the same as diff's, the output is what `diff -u` writes.
 #include "BatchProgram.h"
+#include "support/HangGuard.h"
 
 #include <QProcess>
 
@@ -37,7 +38,7 @@ protected:
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(dir.path());
         p.start(program, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(HangGuardMs));
         return {p.exitCode(), p.readAllStandardOutput(),
                 QString::fromLocal8Bit(p.readAllStandardError())};
     }

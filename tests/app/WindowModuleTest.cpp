@@ -1,6 +1,7 @@
 // The window lives in a module the program loads only when it opens one.
 #include "app/WindowModule.h"
 
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ TEST(WindowModule, ProgramWithoutItsModuleSaysSoInsteadOfOpeningNothing) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
     p.start(program, {});
-    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_TRUE(p.waitForFinished(HangGuardMs));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError())
                     .contains(QStringLiteral("ウィンドウを開けません: corvane-window.so")));

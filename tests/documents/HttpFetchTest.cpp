@@ -1,9 +1,9 @@
 #include "platform/HttpFetch.h"
 
 #include "documents/DocumentFixtures.h"
+#include "support/HangGuard.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -71,7 +71,7 @@ private:
             socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
             auto *timer = new QTimer(socket);
             QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
-            timer->start(30);
+            timer->start(10);
             return;
         }
         socket->write(m_responses.value(path, "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n"
@@ -144,24 +144,24 @@ TEST(HttpFetch, RedirectsAreFollowedOnlyToWebAddressesAndOnlySoFar) {
     EXPECT_TRUE(r.body.isEmpty());
 }
 
+// The outcomes do not hang on the machine's speed: a server that never answers is given up at
+// the timeout whenever that comes, and the others fail by what they do, long before theirs.
 TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
-    QElapsedTimer timer;
-    timer.start();
     FakeServer silent(FakeServer::Mode::Silent);
-    HttpResult r = httpGet(silent.url(QStringLiteral("/")), 300);
+    HttpResult r = httpGet(silent.url(QStringLiteral("/")), 2000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::NoResponse);
     EXPECT_EQ(silent.requests(), 1);
 
     FakeServer closing(FakeServer::Mode::CloseAtOnce);
-    r = httpGet(closing.url(QStringLiteral("/")), 300);
+    r = httpGet(closing.url(QStringLiteral("/")), HangGuardMs);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.error.startsWith(HttpText::Failed)) << r.error.toStdString();
 
     // Headers promise more than arrives before the connection ends.
     FakeServer cut;
     cut.on("/", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this");
-    r = httpGet(cut.url(QStringLiteral("/")), 300);
+    r = httpGet(cut.url(QStringLiteral("/")), HangGuardMs);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.body.isEmpty());
 
@@ -172,18 +172,16 @@ TEST(HttpFetch, SilentOrDroppingServersFailWithinTheTimeout) {
         ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
         port = gone.serverPort();
     }
-    r = httpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), 300);
+    r = httpGet(QStringLiteral("http://127.0.0.1:%1/").arg(port), HangGuardMs);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::CannotConnect);
-    EXPECT_LT(timer.elapsed(), 5000);
 
-    // A byte now and then keeps the idle timer happy, but not the transfer as a whole.
-    timer.restart();
+    // A byte every 10 ms keeps the idle timer (half a second) happy, but not the transfer as
+    // a whole (ten times that).
     FakeServer trickle(FakeServer::Mode::Trickle);
-    r = httpGet(trickle.url(QStringLiteral("/")), 100);
+    r = httpGet(trickle.url(QStringLiteral("/")), 500);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::TooSlow); // not the same as no answer at all
-    EXPECT_LT(timer.elapsed(), 4000);
 }
 
 TEST(HttpFetch, BodiesOverTheLimitAreRefused) {
@@ -192,14 +190,14 @@ TEST(HttpFetch, BodiesOverTheLimitAreRefused) {
     server.on("/streamed", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(300000, 'x'));
     server.on("/fits", response("200 OK", QByteArray(1000, 'y')));
 
-    HttpResult r = httpGet(server.url(QStringLiteral("/declared")), 2000);
+    HttpResult r = httpGet(server.url(QStringLiteral("/declared")), HangGuardMs);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::TooLarge);
-    r = httpGet(server.url(QStringLiteral("/streamed")), 2000, 100000);
+    r = httpGet(server.url(QStringLiteral("/streamed")), HangGuardMs, 100000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, HttpText::TooLarge);
     EXPECT_TRUE(r.body.isEmpty());
-    r = httpGet(server.url(QStringLiteral("/fits")), 2000, 1000);
+    r = httpGet(server.url(QStringLiteral("/fits")), HangGuardMs, 1000);
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.body.size(), 1000);
 }
@@ -220,19 +218,12 @@ TEST(HttpFetch, OnlyWebAddressesAreFetched) {
 // timeout, and nothing passes for a page.
 TEST(HttpFetch, StopEndsAWaitForASilentServer) {
     FakeServer silent(FakeServer::Mode::Silent);
-    QElapsedTimer timer;
-    timer.start();
-    qint64 stoppedAt = -1;
-    const HttpResult r = httpGet(silent.url(QStringLiteral("/")), 30000, HttpMaxBody, [&] {
-        if (silent.requests() == 0 || timer.elapsed() < 100)
-            return false;
-        stoppedAt = timer.elapsed();
-        return true;
-    });
+    int askedWhileWaiting = 0;
+    const HttpResult r = httpGet(silent.url(QStringLiteral("/")), HangGuardMs, HttpMaxBody,
+                                 [&] { return silent.requests() > 0 && ++askedWhileWaiting == 3; });
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.stopped);
+    EXPECT_TRUE(r.stopped); // not the timeout
     EXPECT_EQ(r.error, HttpText::Stopped);
     EXPECT_TRUE(r.body.isEmpty());
-    ASSERT_GE(stoppedAt, 0);
-    EXPECT_LT(timer.elapsed() - stoppedAt, 1000);
+    EXPECT_EQ(askedWhileWaiting, 3);
 }

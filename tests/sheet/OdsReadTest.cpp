@@ -4,8 +4,6 @@
 #include "sheet/WorkbookReaders.h"
 #include "support/TempFiles.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -71,12 +69,9 @@ TEST(OdsWorkbook, ValuesByTypeRepeatsAndSheetsInOrder) {
     const QByteArray second = "<table:table table:name=\"Empty\">" + Filler + "</table:table>";
     const QString path = writeOds(tmp, QStringLiteral("book.ODS"), first + second);
 
-    QElapsedTimer timer;
-    timer.start();
     QString error;
     const auto book = readWorkbook(path, true, &error);
     ASSERT_TRUE(book) << error.toStdString();
-    EXPECT_LT(timer.elapsed(), 2000); // the filler costs nothing
     ASSERT_EQ(book->sheets.size(), 2);
     const Sheet &s = book->sheets[0];
     EXPECT_EQ(s.name, QStringLiteral("売上"));

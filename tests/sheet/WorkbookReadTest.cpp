@@ -7,8 +7,6 @@
 #include "sheet/WorkbookReaders.h"
 #include "support/TempFiles.h"
 
-#include <QElapsedTimer>
-
 #include <xlsxwriter.h>
 
 #include <unistd.h>
@@ -168,11 +166,8 @@ TEST(WorkbookRead, XlsxHugeDimensionStaysSparse) {
     const QString path = tmp.filePath(QStringLiteral("huge.xlsx"));
     ASSERT_TRUE(SheetFixtures::writeZip(
         path, SheetFixtures::workbookParts({{QStringLiteral("Huge"), sheet}})));
-    QElapsedTimer timer;
-    timer.start();
     const auto book = read(path, true);
     ASSERT_TRUE(book);
-    EXPECT_LT(timer.elapsed(), 2000);
     const Sheet &s = book->sheets[0];
     EXPECT_EQ(s.cells.size(), 2);
     EXPECT_EQ(s.usedRangeAddress(), QStringLiteral("A1:XFD1048576"));

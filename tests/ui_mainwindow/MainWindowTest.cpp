@@ -9,12 +9,12 @@
 #include "settings/IniFile.h"
 #include "settings/SettingCodec.h"
 #include "settings/Settings.h"
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -222,11 +222,7 @@ TEST_F(MainWindowTest, ExternalEditorGetsThePathAndLineWithoutAShell) {
     w->view(ResultView::Text)->setCurrentCell(2, 1);
     w->textView().openInEditor();
     const QString expected = a + ".2";
-    QElapsedTimer t;
-    t.start();
-    while (!QFileInfo::exists(expected) && t.elapsed() < 5000)
-        QTest::qWait(20);
-    EXPECT_TRUE(QFileInfo::exists(expected));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(expected); }, HangGuardMs));
     EXPECT_EQ(w->statusPanel->text(), QStringLiteral("ファイルを開きます"));
 }
 

@@ -2,6 +2,7 @@
 #include "mainwindow/frmMain.h"
 #include "settings/Settings.h"
 #include "sheet/ui/SheetCompareWindow.h"
+#include "support/HangGuard.h"
 #include "support/TempFiles.h"
 #include "support/XlsxPackage.h"
 
@@ -258,8 +259,8 @@ TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
     w->runComparison();
     w->waitForRun();
     // The marks come from a thread of their own; the window stays usable meanwhile.
-    for (int i = 0; i < 500 && sheets().lv[0]->topLevelItem(1)->text(3) != "差分あり"; ++i)
-        QTest::qWait(10);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sheets().lv[0]->topLevelItem(1)->text(3) == "差分あり"; }, HangGuardMs));
     QTreeWidget *list = sheets().lv[0];
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_EQ(list->topLevelItem(0)->text(3), "一致");
@@ -309,8 +310,8 @@ TEST_F(SheetListsTest, MarksComeAfterASheetComparisonStartedBeforeThem) {
     sheets().CompareSheets(); // before the marks have begun
     w->waitForRun();
     ASSERT_NE(sheets().sheetCompareWindow(), nullptr);
-    for (int i = 0; i < 500 && sheets().lv[0]->topLevelItem(1)->text(3) != "差分あり"; ++i)
-        QTest::qWait(10);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sheets().lv[0]->topLevelItem(1)->text(3) == "差分あり"; }, HangGuardMs));
     EXPECT_EQ(sheets().lv[0]->topLevelItem(0)->text(3), "一致");
     EXPECT_EQ(sheets().lv[0]->topLevelItem(1)->text(3), "差分あり");
 }

@@ -1,0 +1,6 @@
+#include "platform/SplitSizes.h"
+
+SplitSizes &splitSizes() {
+    static SplitSizes sizes;
+    return sizes;
+}
