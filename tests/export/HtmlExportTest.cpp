@@ -100,9 +100,10 @@ TEST_F(HtmlExport, ChangedCharactersOfAChangedPairAreInMarkedSpans) {
     ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
     const QString page = QString::fromUtf8(readFile(path()));
     // The class is defined once in the style, in a stronger shade of the changed colour.
-    EXPECT_TRUE(page.contains(QStringLiteral("td {font-size:85%; border:solid 1px #000000; "
-                                             "padding:3; white-space:pre-wrap; }\r\nspan.chg { background:#CCCC00; }"
-                                             "\r\n</style>\r\n")));
+    EXPECT_TRUE(page.contains(
+        QStringLiteral("td {font-size:85%; border:solid 1px #000000; "
+                       "padding:3; white-space:pre-wrap; }\r\nspan.chg { background:#CCCC00; }"
+                       "\r\n</style>\r\n")));
     EXPECT_TRUE(page.contains(QStringLiteral(
         "<td bgcolor=#FFFF00>x <span class=\"chg\">&lt;</span> y<span class=\"chg\"> "
         "&amp;&amp; z</span></td>\r\n")));
