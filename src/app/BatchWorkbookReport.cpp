@@ -3,6 +3,7 @@
 #include "engine/EngineTexts.h"
 #include "export/SaveResult.h"
 #include "run/TextDiff.h"
+#include "run/UnifiedDiffRun.h"
 #include "sheet/WorkbookReport.h"
 
 #include <exception>
@@ -48,8 +49,13 @@ std::optional<BatchResult> batchWorkbookReport(const Workspace &ws, const BatchR
             result.error = error;
             return result;
         }
-        const WriteResult written = writeWorkbookReport(
-            *report, ws.txtState, reportFormatOf(request.output), request.output);
+        // A unified diff holds no cell report: patch cannot take a workbook, so the pair is the
+        // "Binary files ... differ" line when their bytes differ, as for other binary files.
+        const WriteResult written =
+            isUnifiedDiffPath(request.output)
+                ? writeUnifiedDiff(ws, request.path1, request.path2, request.output)
+                : writeWorkbookReport(*report, ws.txtState, reportFormatOf(request.output),
+                                      request.output);
         if (!written) {
             result.error = saveOutcomeText(request.output, written);
             return result;

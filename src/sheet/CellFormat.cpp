@@ -403,3 +403,9 @@ QString formattedText(const CellValue &value, const QString &format) {
         text.prepend(u'-');
     return text;
 }
+
+QString shownAndHeldText(const Sheet &sheet, const CellValue &value) {
+    const QString shown = formattedText(sheet, value);
+    const QString held = value.displayText();
+    return held == shown ? held : shown + QStringLiteral(" [") + held + u']';
+}

@@ -16,3 +16,7 @@ QString formattedText(const CellValue &value, const QString &format);
 inline QString formattedText(const Sheet &sheet, const CellValue &value) {
     return formattedText(value, sheet.numberFormat(value));
 }
+
+// The value as the cell shows it and, when the format hides part of it, as it is held in
+// brackets ("2024/04/28 [45410]"), so that a changed date or rounded number can be seen.
+QString shownAndHeldText(const Sheet &sheet, const CellValue &value);

@@ -1,6 +1,7 @@
 #include "sheet/WorkbookReport.h"
 
 #include "engine/LineMatching.h"
+#include "sheet/CellFormat.h"
 #include "sheet/SheetPairMarks.h"
 
 #include <utility>
@@ -29,9 +30,9 @@ void addSheetRows(WorkbookReport &report, const Sheet &left, const Sheet &right,
         row.cell = addressOf(d);
         row.state = d.state;
         if (d.leftRow > 0)
-            row.left = left.cell(d.leftRow, d.col).displayText();
+            row.left = shownAndHeldText(left, left.cell(d.leftRow, d.col));
         if (d.rightRow > 0)
-            row.right = right.cell(d.rightRow, d.col).displayText();
+            row.right = shownAndHeldText(right, right.cell(d.rightRow, d.col));
         switch (d.state) {
         case CellState::Changed:
             ++report.changed;

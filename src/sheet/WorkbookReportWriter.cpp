@@ -76,7 +76,7 @@ WriteResult writeHtml(const WorkbookReport &report, const std::array<Color, 3> &
         "<style type=\"Text/css\">\r\n"
         "table { border:solid 1px #000000; border-collapse:collapse; border-spacing:0; }\r\n"
         "th {font-size:85%; border:solid 1px #000000; padding:3; background:#F0F0F0; }\r\n"
-        "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n"
+        "td {font-size:85%; border:solid 1px #000000; padding:3; white-space:pre-wrap; }\r\n"
         "</style>\r\n<title>比較結果</title>\r\n</head>\r\n<body>\r\n<table>\r\n<tr>");
     for (const QString &field : headerFields(report))
         out += QStringLiteral("<th>") + htmlEscaped(field) + QStringLiteral("</th>");

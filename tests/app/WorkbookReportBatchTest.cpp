@@ -95,6 +95,8 @@ TEST_F(WorkbookReportBatchTest, HtmlAndWorkbookReportsColourTheValues) {
                                              "<td bgcolor=#00FF00>&lt;b&gt;</td>"
                                              "<td bgcolor=#0000FF></td></tr>")))
         << page.toStdString();
+    // Spaces in a value stay as they are, not collapsed.
+    EXPECT_TRUE(page.contains(QStringLiteral("white-space:pre-wrap;")));
     // Numbers keep every digit they have.
     EXPECT_TRUE(page.contains(QStringLiteral("<td>A2</td><td>CHG</td>"
                                              "<td bgcolor=#FF0000>0.30000000000000004</td>"
@@ -155,4 +157,25 @@ TEST_F(WorkbookReportBatchTest, CsvFilesUnderTheCsvToggleAreWorkbooks) {
     const QStringList rows = csvRows(read(out));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1], QStringLiteral("\"a→b\",\"B3\",\"CHG\",\"beta\",\"gamma\""));
+}
+
+// A unified diff of two workbooks is diff's line for files patch cannot take, never a cell
+// report; the exit status still follows the cells.
+TEST_F(WorkbookReportBatchTest, UnifiedDiffOfTwoWorkbooksIsTheBinaryFilesLine) {
+    const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        a, SheetFixtures::workbookParts({{"S", sheetOf({"name,1", "x,2"})}})));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        b, SheetFixtures::workbookParts({{"S", sheetOf({"name,1", "x,3"})}})));
+    const QString out = dir.filePath("x.diff");
+    const RunResult r = run({a, b, "/o", out});
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(read(out), ("Binary files " + a + " and " + b + " differ\n").toUtf8());
+
+    const QString copy = dir.filePath("copy.xlsx");
+    ASSERT_TRUE(QFile::copy(a, copy));
+    const RunResult same = run({a, copy, "/o", dir.filePath("y.PATCH")});
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(read(dir.filePath("y.PATCH")), QByteArray());
 }

@@ -38,7 +38,7 @@ const QString Head = QStringLiteral(
     "<style type=\"Text/css\">\r\n"
     "table { border:solid 1px #000000; border-collapse:collapse; border-spacing:0; }\r\n"
     "th {font-size:85%; border:solid 1px #000000; padding:3; background:#F0F0F0; }\r\n"
-    "td {font-size:85%; border:solid 1px #000000; padding:3; }\r\n"
+    "td {font-size:85%; border:solid 1px #000000; padding:3; white-space:pre-wrap; }\r\n"
     "</style>\r\n"
     "<title>比較結果</title>\r\n"
     "</head>\r\n"
@@ -100,9 +100,10 @@ TEST_F(HtmlExport, ChangedCharactersOfAChangedPairAreInMarkedSpans) {
     ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
     const QString page = QString::fromUtf8(readFile(path()));
     // The class is defined once in the style, in a stronger shade of the changed colour.
-    EXPECT_TRUE(page.contains(QStringLiteral("td {font-size:85%; border:solid 1px #000000; "
-                                             "padding:3; }\r\nspan.chg { background:#CCCC00; }"
-                                             "\r\n</style>\r\n")));
+    EXPECT_TRUE(page.contains(
+        QStringLiteral("td {font-size:85%; border:solid 1px #000000; "
+                       "padding:3; white-space:pre-wrap; }\r\nspan.chg { background:#CCCC00; }"
+                       "\r\n</style>\r\n")));
     EXPECT_TRUE(page.contains(QStringLiteral(
         "<td bgcolor=#FFFF00>x <span class=\"chg\">&lt;</span> y<span class=\"chg\"> "
         "&amp;&amp; z</span></td>\r\n")));
@@ -238,3 +239,35 @@ TEST_F(HtmlExport, LargeResultIsOnePageWithItsRowsInOrder) {
 }
 
 } // namespace
+
+// Cells keep their white space as typed (the page's style keeps it from collapsing), and a
+// pair that differs only in white space marks the spaces that changed.
+TEST_F(HtmlExport, WhiteSpaceIsKeptAndAChangeInItAloneIsMarked) {
+    ws.inlineDiff = true;
+    fillTextResult(ws);
+    ws.fg.setText(1, 1, QStringLiteral("    if (a  &&  b)"));
+    ws.fg.setText(1, 3, QStringLiteral("  if (a && b)"));
+    ASSERT_TRUE(ExportHtml(ws, ws.fg, path()));
+    const QString page = QString::fromUtf8(readFile(path()));
+    EXPECT_TRUE(page.contains(QStringLiteral("white-space:pre-wrap;")));
+    const QString left = page.section(QStringLiteral("<td bgcolor=#FFFF00>"), 2, 2);
+    const QString right = page.section(QStringLiteral("<td bgcolor=#FFFF00>"), 4, 4);
+    // Every space is still in the page, and each side's marks together cover exactly the
+    // spaces that are not on the other side.
+    const auto unmarked = [](QString cell) {
+        cell = cell.section(QStringLiteral("</td>"), 0, 0);
+        return cell.remove(QStringLiteral("<span class=\"chg\">"))
+            .remove(QStringLiteral("</span>"));
+    };
+    EXPECT_EQ(unmarked(left), QStringLiteral("    if (a  &amp;&amp;  b)"));
+    EXPECT_EQ(unmarked(right), QStringLiteral("  if (a &amp;&amp; b)"));
+    const auto marked = [](const QString &cell) {
+        QString all;
+        for (int k = 1; k < cell.count(QStringLiteral("<span")) + 1; ++k)
+            all += cell.section(QStringLiteral("<span class=\"chg\">"), k, k)
+                       .section(QStringLiteral("</span>"), 0, 0);
+        return all;
+    };
+    EXPECT_EQ(marked(left), QStringLiteral("    "));
+    EXPECT_EQ(marked(right), QString());
+}

@@ -2,6 +2,7 @@
 #include "sheet/FormulaText.h"
 #include "sheet/SheetFixtures.h"
 #include "sheet/Workbook.h"
+#include "sheet/WorkbookReport.h"
 #include "support/TempFiles.h"
 
 #include <xlsxwriter.h>
@@ -131,4 +132,36 @@ TEST(XlsxFormats, DamagedWorksheetXmlIsRefused) {
     ASSERT_TRUE(book);
     EXPECT_EQ(book->sheets[0].cell(1, 1).text, QStringLiteral("a<BC<d>\ne"));
     EXPECT_EQ(book->sheets[0].cell(1, 2).number, 2);
+}
+
+// The workbook report shows values as the sheet window does, with the held value beside where
+// the format hides part of it: a changed date reads as the dates, not as two serial numbers.
+TEST(XlsxFormats, WorkbookReportShowsFormattedValuesWithTheHeldOnes) {
+    TempFiles tmp;
+    const auto write = [&tmp](const char *name, double date, double rate, const char *text) {
+        const QString path = tmp.filePath(QString::fromLatin1(name));
+        lxw_workbook *book = workbook_new(QFile::encodeName(path).constData());
+        lxw_worksheet *sheet = workbook_add_worksheet(book, "S");
+        lxw_format *day = workbook_add_format(book);
+        format_set_num_format(day, "yyyy/mm/dd");
+        lxw_format *percent = workbook_add_format(book);
+        format_set_num_format(percent, "0.0 %");
+        worksheet_write_number(sheet, 0, 0, date, day);
+        worksheet_write_number(sheet, 0, 1, rate, percent);
+        worksheet_write_string(sheet, 0, 2, text, nullptr);
+        EXPECT_EQ(workbook_close(book), LXW_NO_ERROR);
+        return path;
+    };
+    const QString a = write("a.xlsx", 45410, 0.17, "  x");
+    const QString b = write("b.xlsx", 45411, 0.1704, " x");
+    QString error;
+    const std::optional<WorkbookReport> report = compareWorkbooks(a, b, false, &error);
+    ASSERT_TRUE(report) << error.toStdString();
+    ASSERT_EQ(report->rows.size(), 3);
+    EXPECT_EQ(report->rows[0].left, QStringLiteral("2024/04/28 [45410]"));
+    EXPECT_EQ(report->rows[0].right, QStringLiteral("2024/04/29 [45411]"));
+    EXPECT_EQ(report->rows[1].left, QStringLiteral("17.0 % [0.17]"));
+    EXPECT_EQ(report->rows[1].right, QStringLiteral("17.0 % [0.1704]"));
+    // Texts and General numbers show once, as they are.
+    EXPECT_EQ(report->rows[2].left, QStringLiteral("  x"));
 }

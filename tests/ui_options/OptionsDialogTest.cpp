@@ -7,18 +7,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -351,4 +354,100 @@ TEST_F(OptionsDialogTest, IgnoreAndBackupOptionsAreStoredShownAgainAndReset) {
     EXPECT_EQ(again.cboSpace->currentIndex(), 0);
     EXPECT_FALSE(again.chkBlankLines->isChecked() || again.chkKana->isChecked() ||
                  again.chkBackup->isChecked());
+}
+
+namespace {
+
+// Every option control of the dialog with its state, in the order the dialog builds them. The
+// colour boxes are not listed: they live in the window until shut-down writes them.
+QStringList optionStates(const frmOption &d) {
+    QStringList states;
+    const QList<QWidget *> widgets = d.findChildren<QWidget *>();
+    for (int i = 0; i < widgets.size(); ++i) {
+        QWidget *w = widgets[i];
+        const QString at = QString::number(i) + u' ';
+        if (auto *check = qobject_cast<QCheckBox *>(w))
+            states << at + check->text() + u'=' + QString::number(int(check->checkState()));
+        else if (auto *radio = qobject_cast<QRadioButton *>(w))
+            states << at + radio->text() + u'=' + QString::number(radio->isChecked());
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            states << at + QStringLiteral("combo=") + combo->currentText();
+        else if (auto *edit = qobject_cast<QLineEdit *>(w);
+                 edit && !edit->parentWidget()->inherits("QComboBox"))
+            states << at + QStringLiteral("edit=") + edit->text();
+    }
+    return states;
+}
+
+// Changes the option control at `index` of optionStates' list away from what it shows; false
+// when that entry is no option control.
+bool changeOption(frmOption &d, int index) {
+    QWidget *w = d.findChildren<QWidget *>().value(index);
+    if (auto *check = qobject_cast<QCheckBox *>(w)) {
+        check->click();
+    } else if (auto *radio = qobject_cast<QRadioButton *>(w)) {
+        if (radio->isChecked()) {
+            // Its partner in the same frame takes the choice.
+            for (QRadioButton *other : radio->parentWidget()->findChildren<QRadioButton *>()) {
+                if (other != radio) {
+                    other->click();
+                    break;
+                }
+            }
+        } else {
+            radio->click();
+        }
+    } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        combo->setCurrentIndex((combo->currentIndex() + 1) % combo->count());
+    } else if (auto *edit = qobject_cast<QLineEdit *>(w);
+               edit && !edit->parentWidget()->inherits("QComboBox")) {
+        edit->setText(edit->text().isEmpty() ? QStringLiteral("x") : edit->text() + u'x');
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Each option on its own: changed, OK, and a dialog opened afresh on the file (as after a
+// restart) shows exactly what was confirmed; changed back, the same again. An option the
+// dialog shows but does not store, or stores but does not show, fails here.
+TEST_F(OptionsDialogTest, EveryOptionIsStoredAndShownAgainOnItsOwn) {
+    writeIni("");
+    const auto open = [this] {
+        return std::make_unique<frmOption>(host(Settings(iniPath()).fontSize()),
+                                           Settings(iniPath()));
+    };
+    const int widgets = int(open()->findChildren<QWidget *>().size());
+    int options = 0;
+    for (int i = 0; i < widgets; ++i) {
+        for (int pass = 0; pass < 2; ++pass) {
+            auto dialog = open();
+            const QStringList before = optionStates(*dialog);
+            if (!changeOption(*dialog, i))
+                break;
+            const QStringList confirmed = optionStates(*dialog);
+            SCOPED_TRACE(confirmed.filter(QRegularExpression("^" + QString::number(i) + " "))
+                             .join(u',')
+                             .toStdString());
+            ASSERT_NE(confirmed, before);
+            dialog->cmdMenu[0]->click();
+            ASSERT_EQ(dialog->result(), QDialog::Accepted);
+            EXPECT_EQ(optionStates(*open()).join(u'\n').toStdString(),
+                      confirmed.join(u'\n').toStdString());
+            options += pass;
+        }
+    }
+    EXPECT_GE(options, 18); // every check box, radio, list and text box was tried
+}
+
+TEST_F(OptionsDialogTest, SheetRowAlignmentIsStoredAndShown) {
+    writeIni("SheetAlignRows=1\n");
+    frmOption dialog(host(), Settings(iniPath()));
+    EXPECT_TRUE(dialog.chkSheetAlignRows->isChecked());
+    dialog.chkSheetAlignRows->click();
+    dialog.cmdMenu[0]->click();
+    EXPECT_EQ(ini("SheetAlignRows"), "0");
+    EXPECT_FALSE(Settings(iniPath()).sheetAlignRows());
 }

@@ -89,7 +89,12 @@ TEST(SheetWindowDisplay, FirstStepStopsOnA1AndTheDetailLineReadsTheCell) {
               "A1    左: 2024/05/04 [45416]    右: 2024/05/05 [45417]  数式: =A3+1");
     w->moveToDifference(true);
     EXPECT_EQ(w->view(1)->currentIndex().column(), 1);
-    EXPECT_EQ(w->detailText(), "B1    左: 1    右: 1");
+    // A text "1" against the number 1 says which is which.
+    EXPECT_EQ(w->detailText(), "B1    左: 1    右: 1    (文字列 / 数値)");
+    w->moveToDifference(true);
+    EXPECT_EQ(w->detailText(), "C1    左: TRUE    右: FALSE");
+    w->moveToDifference(true);
+    EXPECT_EQ(w->detailText(), "D1    左: #N/A    右: 0    (エラー値 / 数値)");
     w->view(0)->setCurrentIndex(w->model(0)->index(1, 1));
     EXPECT_EQ(w->detailText(), "B2    左: (空)    右: (空)");
     w->view(0)->setCurrentIndex(w->model(0)->index(1, 0));

@@ -139,6 +139,7 @@ void frmOption::Form_Load() {
     chkMinimal->setChecked(m_settings.minimalMatching());
     chkInlineDiff->setChecked(m_settings.inlineDiff());
     chkBackup->setChecked(m_settings.backup());
+    chkSheetAlignRows->setChecked(m_settings.sheetAlignRows());
     chkRecursive->setChecked(m_settings.recursiveFolders());
     txtExclude->setText(m_settings.excludeNames());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
@@ -239,6 +240,7 @@ bool frmOption::apply() {
     written = m_settings.setMinimalMatching(chkMinimal->isChecked()) && written;
     written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
     written = m_settings.setBackup(chkBackup->isChecked()) && written;
+    written = m_settings.setSheetAlignRows(chkSheetAlignRows->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setRecursiveFolders(chkRecursive->isChecked()) && written;
     written = m_settings.setExcludeNames(txtExclude->text().trimmed()) && written;
@@ -275,6 +277,7 @@ void frmOption::initialise() {
     chkMinimal->setChecked(false);
     chkInlineDiff->setChecked(true);
     chkBackup->setChecked(false);
+    chkSheetAlignRows->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkRecursive->setChecked(false);

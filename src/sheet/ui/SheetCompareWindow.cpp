@@ -31,6 +31,23 @@ const QString LeftLabel = QStringLiteral("左: ");
 const QString RightLabel = QStringLiteral("右: ");
 const QString FormulaLabel = QStringLiteral("数式: ");
 const QString EmptyValue = QStringLiteral("(空)");
+
+// What a cell holds, in the detail line where two values of different kinds face each other.
+QString kindName(CellValue::Kind kind) {
+    switch (kind) {
+    case CellValue::Kind::Number:
+        return QStringLiteral("数値");
+    case CellValue::Kind::Text:
+        return QStringLiteral("文字列");
+    case CellValue::Kind::Boolean:
+        return QStringLiteral("論理値");
+    case CellValue::Kind::Error:
+        return QStringLiteral("エラー値");
+    case CellValue::Kind::Empty:
+        break;
+    }
+    return QString();
+}
 // A tooltip shows at most this much of a long cell text.
 constexpr int TipMaxLines = 20;
 constexpr int TipMaxChars = 2000;
@@ -323,23 +340,23 @@ void SheetCompareWindow::showDetail(const QModelIndex &current) {
         text += (rows[0] ? QString::number(rows[0]) : QStringLiteral("-")) + QStringLiteral("→") +
                 ColumnLetters(col) + (rows[1] ? QString::number(rows[1]) : QStringLiteral("-"));
     const QString *labels[2] = {&LeftLabel, &RightLabel};
+    CellValue values[2];
     for (int side = 0; side < 2; ++side) {
         const Sheet &sheet = m_sheets[side];
         const int row = rows[side];
         const quint64 key = Sheet::key(row, col);
         const CellValue value = row ? sheet.cell(row, col) : CellValue();
-        // The value as the cell shows it and, when the format hides part of it, as it is held.
-        QString shown = formattedText(sheet, value);
-        const QString held = value.displayText();
-        if (value.isEmpty())
-            shown = EmptyValue;
-        else if (held != shown)
-            shown += QStringLiteral(" [") + held + u']';
+        const QString shown = value.isEmpty() ? EmptyValue : shownAndHeldText(sheet, value);
         text += QStringLiteral("    ") + *labels[side] + oneLine(shown);
         const auto formula = sheet.formulas.constFind(key);
         if (formula != sheet.formulas.constEnd())
             text += QStringLiteral("  ") + FormulaLabel + u'=' + oneLine(*formula);
+        values[side] = value;
     }
+    // A text "1" against the number 1 looks alike in every view: say what each side holds.
+    if (!values[0].isEmpty() && !values[1].isEmpty() && values[0].kind != values[1].kind)
+        text += QStringLiteral("    (") + kindName(values[0].kind) + QStringLiteral(" / ") +
+                kindName(values[1].kind) + u')';
     m_detail->setText(text);
 }
 
