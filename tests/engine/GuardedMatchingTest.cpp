@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 namespace {
@@ -166,11 +165,11 @@ TEST(GuardedMatching, OrdinaryEditsKeepTheAnchorResult) {
     EXPECT_LE(searched, 2);
 }
 
-// A long search is stopped when the caller asks, and leaves the anchor result in place; lines
-// shuffled every way would take the search too long: it gives up and the result stands.
-TEST(GuardedMatching, StopsWhenAskedAndGivesUpWhenTooCostly) {
-    const QStringList left = codeLike(60000, 7);
-    const QStringList right = movedUp(left, 30000, 5000, 5000);
+// A long search asks the caller whether to go on and is stopped when told, leaving the anchor
+// result in place.
+TEST(GuardedMatching, StopsWhenAsked) {
+    const QStringList left = codeLike(30000, 7);
+    const QStringList right = movedUp(left, 15000, 2000, 5000);
     const Ids ids = idsOf(left, right);
     PairTable anchor;
     ASSERT_TRUE(matchLines(left, right, MatchParams{}, anchor));
@@ -185,17 +184,5 @@ TEST(GuardedMatching, StopsWhenAskedAndGivesUpWhenTooCostly) {
     MatchingGuard::Report report;
     ASSERT_TRUE(MatchingGuard::guardAgainstMinimal(ids.left, ids.right, table, {}, {}, &report));
     EXPECT_EQ(report.outcome, MatchingGuard::Report::Replaced);
-    EXPECT_EQ(report.minimalMarks, 10000);
-
-    QStringList shuffled = codeLike(20000, 8);
-    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(9));
-    const QStringList ordered = codeLike(20000, 8);
-    const Ids shuffledIds = idsOf(ordered, shuffled);
-    PairTable shuffledTable;
-    ASSERT_TRUE(matchLines(ordered, shuffled, MatchParams{}, shuffledTable));
-    const std::vector<PairTable::Row> before = shuffledTable.rows();
-    ASSERT_TRUE(MatchingGuard::guardAgainstMinimal(shuffledIds.left, shuffledIds.right,
-                                                   shuffledTable, {}, {}, &report));
-    EXPECT_EQ(report.outcome, MatchingGuard::Report::TooCostly);
-    EXPECT_EQ(shuffledTable.rows(), before);
+    EXPECT_EQ(report.minimalMarks, 4000);
 }
