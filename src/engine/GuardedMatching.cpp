@@ -35,10 +35,10 @@ qint64 largestReplacing(qint64 anchorMarks) {
     return std::min((anchorMarks - 1) / 2, anchorMarks - MinSaving);
 }
 
-// Steps the search may take: about as long as the anchor matching takes on a long text, a
-// tenth of a second or so on a short one.
+// Steps the search may take: about as long as the anchor matching takes on a long text (64 a
+// line), a few hundredths of a second on a short one.
 qint64 stepBudget(size_t lines) {
-    return 64 * qint64(lines) + (qint64(1) << 26);
+    return 64 * qint64(lines) + (qint64(1) << 24);
 }
 
 } // namespace
