@@ -3,7 +3,7 @@
 // Prints seconds per phase (wall clock, and the CPU time of all threads beside it), so a
 // regression shows where it happened. Both sides load at the same time, as a run loads them.
 #include "encoding/Charset.h"
-#include "engine/LineMatching.h"
+#include "engine/GuardedMatching.h"
 #include "export/CsvExport.h"
 #include "platform/FreedMemory.h"
 #include "run/GridFill.h"
@@ -80,7 +80,7 @@ int main(int argc, char **argv) {
     const LineViews &right = loadedRight.lines;
     lap("wait for the right");
     PairTable table;
-    matchLines(left, right, MatchParams{}, table);
+    matchLinesGuarded(left, right, MatchParams{}, table);
     releaseFreedMemory(); // as a run does, before the grid takes its memory
     lap("match");
     resetGridHeaders(ws);

@@ -1,5 +1,6 @@
 #include "edit/EditSession.h"
 
+#include "engine/GuardedMatching.h"
 #include "engine/LineViews.h"
 #include "run/GridFill.h"
 
@@ -22,7 +23,7 @@ void EditSession::compare() {
         matchFoldedLines(left, right, m_settings.folding, m_settings.params, m_settings.minimal,
                          table);
     else
-        matchLines(left, right, m_settings.params, table);
+        matchLinesGuarded(left, right, m_settings.params, table);
     m_table = std::move(table);
     const LineViews leftViews(left), rightViews(right);
     const int n = m_table.lastRow();

@@ -1,5 +1,6 @@
 #include "engine/LineKeys.h"
 
+#include "engine/GuardedMatching.h"
 #include "engine/MinimalMatching.h"
 
 #include <algorithm>
@@ -94,7 +95,7 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
                       const std::function<void(qint64, qint64)> &progress) {
     auto match = [&](const QStringList &l, const QStringList &r, PairTable &t) {
         return minimal ? matchLinesMinimal(l, r, t, shouldAbort, progress)
-                       : matchLines(l, r, params, t, shouldAbort, progress);
+                       : matchLinesGuarded(l, r, params, t, shouldAbort, progress);
     };
     if (!folding.active())
         return match(left, right, table);

@@ -30,9 +30,9 @@ QString comparisonKey(const QString &line, const LineFolding &folding);
 // A line with nothing but white space.
 bool isBlankLine(const QString &line);
 
-// matchLines (matchLinesMinimal with `minimal`) over the comparison keys of the lines. With blank
-// lines ignored they stay out of the matching and come back as rows of their own, in their place,
-// beside no line.
+// matchLinesGuarded (matchLinesMinimal with `minimal`) over the comparison keys of the lines. With
+// blank lines ignored they stay out of the matching and come back as rows of their own, in their
+// place, beside no line.
 bool matchFoldedLines(const QStringList &left, const QStringList &right, const LineFolding &folding,
                       const MatchParams &params, bool minimal, PairTable &table,
                       const std::function<bool()> &shouldAbort = {},

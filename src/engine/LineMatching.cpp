@@ -456,7 +456,12 @@ bool matchLines(const QStringList &left, const QStringList &right, const MatchPa
 bool matchLines(const LineViews &left, const LineViews &right, const MatchParams &params,
                 PairTable &table, const std::function<bool()> &shouldAbort,
                 const std::function<void(qint64 done, qint64 total)> &progress) {
-    const LineIndex x(left, right, params);
+    return matchLines(LineIndex(left, right, params), params, table, shouldAbort, progress);
+}
+
+bool matchLines(const LineIndex &x, const MatchParams &params, PairTable &table,
+                const std::function<bool()> &shouldAbort,
+                const std::function<void(qint64 done, qint64 total)> &progress) {
     const int nL = x.nL(), nR = x.nR();
     table.reserve(size_t(std::max(nL, nR)));
     int lastL = -1, lastR = -1;

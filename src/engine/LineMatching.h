@@ -67,6 +67,8 @@ public:
     int nR() const { return int(m_idR.size()); }
     int idL(int i) const { return m_idL[size_t(i)]; }
     int idR(int j) const { return m_idR[size_t(j)]; }
+    const std::vector<int> &idsL() const { return m_idL; }
+    const std::vector<int> &idsR() const { return m_idR; }
     int length(int id) const { return m_length[size_t(id)]; }
 
     // Positions from which the window runs past the end: i >= windowEndL(), j >= windowEndR().
@@ -122,4 +124,8 @@ bool matchLines(const QStringList &left, const QStringList &right, const MatchPa
 // The same over the places of the lines, whose strings a caller may have let go.
 bool matchLines(const LineViews &left, const LineViews &right, const MatchParams &params,
                 PairTable &table, const std::function<bool()> &shouldAbort = {},
+                const std::function<void(qint64 done, qint64 total)> &progress = {});
+// The same over an index built with the same params.
+bool matchLines(const LineIndex &index, const MatchParams &params, PairTable &table,
+                const std::function<bool()> &shouldAbort = {},
                 const std::function<void(qint64 done, qint64 total)> &progress = {});

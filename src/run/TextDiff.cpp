@@ -2,6 +2,7 @@
 
 #include "encoding/Charset.h"
 #include "engine/EngineTexts.h"
+#include "engine/GuardedMatching.h"
 #include "engine/LineKeys.h"
 #include "engine/LineMatching.h"
 #include "folder/SearchFile.h"
@@ -220,9 +221,10 @@ private:
             m_ws.reportProgress(done, total);
         };
         const bool finished =
-            byPlaces ? matchLines(m_lines[0], m_lines[1], m_params, table, shouldAbort, progress)
-                     : matchFoldedLines(m_lines[0].toList(), m_lines[1].toList(), folding, m_params,
-                                        m_ws.minimalMatching, table, shouldAbort, progress);
+            byPlaces
+                ? matchLinesGuarded(m_lines[0], m_lines[1], m_params, table, shouldAbort, progress)
+                : matchFoldedLines(m_lines[0].toList(), m_lines[1].toList(), folding, m_params,
+                                   m_ws.minimalMatching, table, shouldAbort, progress);
         // The matching's index is freed; its memory goes back before the grid takes its own.
         releaseFreedMemory();
         if (!finished)

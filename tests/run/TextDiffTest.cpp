@@ -258,6 +258,26 @@ TEST_F(TextDiffTest, SidesReadTogetherReportProblemsInOrderAndStopTogether) {
     EXPECT_TRUE(ws.fg.isEmpty(1, 3));
 }
 
+// A real source file and its revision before, which lacked a function of 36 lines: the
+// counters show those lines added, whichever way the lines are matched (the anchor matching
+// alone counted 140 changed, 147 deleted and 183 added lines).
+TEST_F(TextDiffTest, AnAddedFunctionCountsItsLinesOnly) {
+    QFile source(QStringLiteral(CORVANE_SOURCE_DIR "/tests/engine/files/grid-source.txt"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray after = source.readAll();
+    QList<QByteArray> lines = after.split('\n');
+    lines.remove(156, 36);
+    const QString a = write("before.cpp", lines.join('\n')), b = write("after.cpp", after);
+    for (int variant = 0; variant < 3; ++variant) {
+        ws.minimalMatching = variant == 1;
+        ws.folding.space = variant == 2 ? LineFolding::SpaceAmount : LineFolding::KeepSpace;
+        fTextDiff(ws, a, b);
+        EXPECT_EQ(ws.DiffCount, 0) << variant;
+        EXPECT_EQ(ws.LeftOnlyCount, 0) << variant;
+        EXPECT_EQ(ws.RightOnlyCount, 36) << variant;
+    }
+}
+
 TEST_F(TextDiffTest, HostileFilesLoadWithoutCrashing) {
     QByteArray garbage;
     for (int k = 0; k < 100000; ++k)
