@@ -20,7 +20,7 @@ struct BatchRequest {
     // "/e1 NAME", "/e2 NAME": the encoding each side's text file is read in (empty: detected),
     // as the element gave it; checked by batchCompare.
     std::array<QString, 2> encodings;
-    int sources = 0;      // paths given, empty ones included ("" is a missing side)
+    int sources = 0; // paths given, empty ones included ("" is a missing side)
 };
 
 // Reads the command line's elements (element 0 is the program path). Existing paths and web

@@ -142,7 +142,8 @@ bool TextEditController::ensureSession() {
             continue;
         }
         QString problem;
-        std::optional<EditableText> read = readSideForEditing(path, ws.shownEncoding[size_t(s)], &problem);
+        std::optional<EditableText> read =
+            readSideForEditing(path, ws.shownEncoding[size_t(s)], &problem);
         if (!read) {
             m_host.setStatus(problem);
             QApplication::beep();
