@@ -3,19 +3,15 @@
 
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
-
-#include <QStringList>
+#include "encoding/EncodingNames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray bytes = FuzzSupport::bytes(data, size);
     const QString detected = DetectEncoding(bytes);
-    static const QStringList names = {EncodingName::Sjis, EncodingName::Jis,
-                                      EncodingName::Euc,  EncodingName::Utf8,
-                                      EncodingName::Utf7, EncodingName::Unicode};
-    if (!names.contains(detected))
-        __builtin_trap(); // detection answers with one of the six names only
-    for (const QString &name : names) {
-        const QString text = DecodeByName(name, bytes);
+    if (!findEncoding(detected))
+        __builtin_trap(); // detection answers with a name of the encoding table only
+    for (const EncodingInfo &encoding : knownEncodings()) {
+        const QString text = DecodeByName(encoding.name, bytes);
         if (text.contains(QLatin1Char('\r')))
             __builtin_trap(); // every line end is LF after decoding
     }
