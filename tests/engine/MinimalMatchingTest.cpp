@@ -79,9 +79,9 @@ QString describe(const PairTable &table) {
     return text;
 }
 
-QStringList linesOf(const QString &spec) {
+QStringList linesOf(const QString &pattern) {
     QStringList lines;
-    for (QChar c : spec)
+    for (QChar c : pattern)
         lines << QString(c);
     return lines;
 }

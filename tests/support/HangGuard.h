@@ -17,7 +17,7 @@ inline bool pollUntil(const std::function<bool()> &done) {
     while (!done()) {
         if (guard.hasExpired())
             return false;
-        QThread::msleep(5);
+        QThread::yieldCurrentThread(); // the state is looked at again, never waited for by time
     }
     return true;
 }
