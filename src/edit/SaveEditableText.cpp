@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,6 +157,18 @@ SavedBytes editableTextBytes(const EditableText &side, const QString &encoding) 
         }
         runEnd = to;
     };
+    // A line ended by a bare CR and followed by bytes that start with an LF would read back
+    // as one CR LF break, and a line would vanish (an empty line inserted after a CR line, or
+    // UTF-7's encoded LF kept beside a raw CR): such a CR is written as CR LF.
+    const QByteArray &lf = ends[size_t(LineEnd::Lf)];
+    LineEnd previousEnd = LineEnd::None;
+    auto keepApart = [&](LineEnd before, QByteArrayView text, const QByteArray &endBytes) {
+        const QByteArrayView next = text.isEmpty() ? QByteArrayView(endBytes) : text;
+        if (before == LineEnd::Cr && next.startsWith(lf)) {
+            flush();
+            out += lf;
+        }
+    };
     const std::vector<EditLine> &lines = side.lines();
     for (size_t k = 0; k < lines.size(); ++k) {
         const EditLine &line = lines[k];
@@ -164,8 +177,10 @@ SavedBytes editableTextBytes(const EditableText &side, const QString &encoding) 
                                                         : line.end;
         const QByteArray &endBytes = ends[size_t(end)];
         const qint64 textEnd = line.byteStart + line.textBytes;
+        const LineEnd before = std::exchange(previousEnd, end);
         if (asRead && line.isOriginal() && line.textBytes >= 0 &&
             textEnd + line.endBytes <= original.size()) {
+            keepApart(before, QByteArrayView(bytes + line.byteStart, line.textBytes), endBytes);
             if (line.endBytes == endBytes.size() &&
                 std::memcmp(bytes + textEnd, endBytes.constData(), size_t(endBytes.size())) == 0) {
                 take(line.byteStart, textEnd + line.endBytes);
@@ -186,6 +201,7 @@ SavedBytes editableTextBytes(const EditableText &side, const QString &encoding) 
             made.problem.character = characterAt(line.text, encoded.badIndex);
             return made;
         }
+        keepApart(before, encoded.bytes, endBytes);
         out += encoded.bytes;
         out += endBytes;
     }

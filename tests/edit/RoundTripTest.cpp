@@ -5,6 +5,7 @@
 #include "encoding/Charset.h"
 #include "encoding/DetectEncoding.h"
 #include "encoding/TestBytes.h"
+#include "encoding/TextEncoder.h"
 #include "engine/LineViews.h"
 
 #include <QRandomGenerator>
@@ -231,6 +232,22 @@ TEST(EditRoundTrip, LinesThatReadDifferentlyAloneAreWrittenAnew) {
     const EditableText side = editableTextFromBytes(utf7, EncodingName::Utf7);
     EXPECT_EQ(side.texts(), QStringList({"a", "b", "c"}));
     EXPECT_EQ(comparedLines(EncodingName::Utf7, bytesOf(side)), side.texts());
+
+    // A CR byte the next base64 run completes to a CR LF: the lines still save as they read.
+    const QByteArray spelled = "a\r+AAo-\nb\rc";
+    const EditableText pairs = editableTextFromBytes(spelled, EncodingName::Utf7);
+    EXPECT_EQ(pairs.texts(), QStringList({"a", "", "b", "c"}));
+    EXPECT_EQ(comparedLines(EncodingName::Utf7, bytesOf(pairs)), pairs.texts());
+
+    // An empty line inserted after a line ended by a bare CR, in a file whose usual end is
+    // LF, must not join that CR into one break and vanish.
+    for (const QString &name : {EncodingName::Utf8, EncodingName::Unicode}) {
+        EditableText mixed = editableTextFromBytes(
+            TextEncoder(name).encode(QStringLiteral("a\rx\ny\nz")).bytes, name);
+        mixed.replace(1, 0, {mixed.newLine(QString())});
+        EXPECT_EQ(comparedLines(name, bytesOf(mixed)), QStringList({"a", "", "x", "y", "z"}))
+            << qPrintable(name);
+    }
 
     // Invalid UTF-8 at a line's end reads the same alone: kept byte for byte.
     const QByteArray broken = "ok\n\xE6\x97\nend";
