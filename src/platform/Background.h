@@ -5,6 +5,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 // One hand-off for all work in the background. A job is a callable run on the shared pool;
@@ -31,13 +32,56 @@ template <typename Job> auto run(Job &&job) {
     return QtConcurrent::run(&pool(), std::forward<Job>(job));
 }
 
-// Starts one half of a job on splitPool().
-template <typename Job> auto split(Job &&job) {
-    return QtConcurrent::run(&splitPool(), std::forward<Job>(job));
-}
-
 // Waits until `future` has finished and returns the exception that ended its job, or null.
 std::exception_ptr failureOf(const QFuture<void> &future);
+
+// One half of a job's work started on splitPool(), taken by the code that started it. Like
+// std::async's future it waits for its half when it goes, so a failure on the starting side
+// never leaves the half running on data that is gone.
+template <typename T> class Half {
+public:
+    Half() = default;
+    explicit Half(QFuture<T> future) : m_future(std::move(future)), m_valid(true) {}
+    Half(Half &&other) noexcept
+        : m_future(std::move(other.m_future)), m_valid(std::exchange(other.m_valid, false)) {}
+    Half &operator=(Half &&other) noexcept {
+        if (this != &other) {
+            wait();
+            m_future = std::move(other.m_future);
+            m_valid = std::exchange(other.m_valid, false);
+        }
+        return *this;
+    }
+    Half(const Half &) = delete;
+    Half &operator=(const Half &) = delete;
+    ~Half() { wait(); }
+
+    // Not yet taken.
+    bool valid() const { return m_valid; }
+    // Waits for the half: its result, or the exception it threw, thrown again as it was.
+    T get() {
+        m_valid = false;
+        if (const std::exception_ptr failure = failureOf(QFuture<void>(m_future)))
+            std::rethrow_exception(failure);
+        if constexpr (!std::is_void_v<T>)
+            return m_future.takeResult();
+    }
+
+private:
+    void wait() {
+        if (std::exchange(m_valid, false))
+            failureOf(QFuture<void>(m_future));
+    }
+
+    QFuture<T> m_future;
+    bool m_valid = false;
+};
+
+// Starts one half of a job on splitPool().
+template <typename Job> auto split(Job &&job) {
+    using Result = std::invoke_result_t<std::decay_t<Job>>;
+    return Half<Result>(QtConcurrent::run(&splitPool(), std::forward<Job>(job)));
+}
 
 // Waits until every job and half has ended (shut-down): stopping them is their owners' part.
 void waitForAll();

@@ -98,18 +98,41 @@ TEST(Background, HalvesWaitingForHalvesOnAFullPoolAllFinish) {
     QSemaphore allRunning;
     QSemaphore go;
     std::atomic<int> inner = 0;
-    std::vector<QFuture<void>> outer;
+    std::vector<Background::Half<void>> outer;
     for (int k = 0; k < threads; ++k) {
         outer.push_back(Background::split([&] {
             allRunning.release();
             go.acquire(); // every thread of the pool is held here
-            QFuture<void> half = Background::split([&] { ++inner; });
-            half.waitForFinished();
+            Background::split([&] { ++inner; }).get();
         }));
     }
     allRunning.acquire(threads);
     go.release(threads);
-    for (QFuture<void> &f : outer)
-        f.waitForFinished();
+    for (Background::Half<void> &half : outer)
+        half.get();
     EXPECT_EQ(inner.load(), threads);
+}
+
+// A half gives its result, or throws again what it threw, as it was thrown; one not taken is
+// waited for when it goes, also when the starting side fails first.
+TEST(Background, AHalfGivesItsResultOrItsExceptionAndIsWaitedForWhenItGoes) {
+    EXPECT_EQ(Background::split([] {
+                  return std::vector<int>{1, 2};
+              }).get(),
+              std::vector<int>({1, 2}));
+    EXPECT_THROW(Background::split([]() -> int { throw std::out_of_range("x"); }).get(),
+                 std::out_of_range);
+    QSemaphore go;
+    std::atomic<bool> ended = false;
+    try {
+        Background::Half<void> half = Background::split([&] {
+            go.acquire();
+            ended = true;
+        });
+        EXPECT_TRUE(half.valid());
+        go.release();
+        throw std::runtime_error("the starting side fails");
+    } catch (const std::runtime_error &) {
+        EXPECT_TRUE(ended.load());
+    }
 }
