@@ -69,7 +69,7 @@ int main(int argc, char **argv) {
     // The right side is read, decoded and split on a second thread, as a run does it, the two
     // sides taking turns to decode.
     std::mutex decodeTurn;
-    std::future<LoadedText> pendingRight =
+    Background::Half<LoadedText> pendingRight =
         readTextInBackground(ws, QString::fromLocal8Bit(argv[2]), &decodeTurn);
     const QString leftText = LoadNormalizedText(QString::fromLocal8Bit(argv[1]), {}, &decodeTurn);
     lap("read + decode (left)");

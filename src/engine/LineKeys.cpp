@@ -2,9 +2,9 @@
 
 #include "engine/GuardedMatching.h"
 #include "engine/MinimalMatching.h"
+#include "platform/Background.h"
 
 #include <algorithm>
-#include <future>
 
 namespace {
 
@@ -114,7 +114,7 @@ bool matchFoldedLines(const QStringList &left, const QStringList &right, const L
     };
     // The two sides' keys are independent: one of them is built on a second core. A failure
     // on either thread reaches the caller once both have ended.
-    std::future<void> rightKeys = std::async(std::launch::async, buildKeys, 1);
+    Background::Half<void> rightKeys = Background::split([&] { buildKeys(1); });
     buildKeys(0);
     rightKeys.get();
     PairTable keyed;

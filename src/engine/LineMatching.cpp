@@ -1,11 +1,11 @@
 #include "engine/LineMatching.h"
 
+#include "platform/Background.h"
 #include "platform/FreedMemory.h"
 #include "platform/SplitSizes.h"
 
 #include <algorithm>
 #include <cstring>
-#include <future>
 
 namespace {
 
@@ -155,9 +155,9 @@ LineIndex::LineIndex(const LineViews &left, const LineViews &right, const MatchP
         // The right side is hashed on another core while the left side's lines are looked
         // up, when the texts are long enough to gain from it. A failure on either thread
         // reaches the caller once both have ended.
-        std::future<std::vector<size_t>> rightHashes;
+        Background::Half<std::vector<size_t>> rightHashes;
         if (left.size() + right.size() >= splitSizes().lineHashLines)
-            rightHashes = std::async(std::launch::async, [&] { return lineHashes(right); });
+            rightHashes = Background::split([&] { return lineHashes(right); });
         internLines(interner, 0, left, nullptr, m_idL);
         const std::vector<size_t> hashesR =
             rightHashes.valid() ? rightHashes.get() : lineHashes(right);

@@ -140,17 +140,11 @@ ContentComparer::ContentComparer(int mode, const QString &leftFolder, const QStr
       m_outcomes(m_jobs.size() / 2) {
     if (m_jobs.size() < std::max<size_t>(2, splitSizes().contentPairs))
         return;
-    try {
-        m_thread = std::thread([this] { work(); });
-    } catch (const std::system_error &) {
-        // No second thread: every job is compared by result().
-    }
+    m_work = Background::split([this] { work(); });
 }
 
 ContentComparer::~ContentComparer() {
-    m_quit = true;
-    if (m_thread.joinable())
-        m_thread.join();
+    m_quit = true; // m_work goes first of the members and waits for the half
 }
 
 void ContentComparer::work() {
@@ -187,7 +181,7 @@ void ContentComparer::work() {
 }
 
 ContentCheck ContentComparer::result(size_t i, const std::function<bool()> &stop) {
-    if (i % 2 == 0 || !m_thread.joinable())
+    if (i % 2 == 0 || !m_work.valid())
         return compare(i, stop);
     Outcome outcome;
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Background.h"
+
 #include <QString>
 
 #include <atomic>
@@ -7,7 +9,6 @@
 #include <exception>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // The content check of a pair of files in the folder comparison.
@@ -76,5 +77,5 @@ private:
     std::condition_variable m_done;
     bool m_workEnded = false; // the second thread has stopped: jobs not ready are given up
     std::atomic<bool> m_quit = false;
-    std::thread m_thread;
+    Background::Half<void> m_work; // the second half of the jobs, waited for when it goes
 };

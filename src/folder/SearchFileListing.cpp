@@ -1,6 +1,7 @@
 #include "folder/SearchFileListing.h"
 
 #include "folder/DesktopTrash.h"
+#include "platform/Background.h"
 #include "platform/NativePath.h"
 
 #include <QRegularExpression>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <exception>
 #include <system_error>
-#include <thread>
 
 namespace {
 
@@ -92,32 +92,14 @@ void listBoth(const QString &first, const QString &second, const QString &patter
               const std::atomic<bool> &stop, const std::function<void(int)> &progress,
               FolderListing *firstListing, FolderListing *secondListing,
               const NameExclusions &exclude) {
-    std::exception_ptr failure;
-    std::thread other;
+    // The second folder is read by a half of its own. A failure in the first reaches the
+    // caller once the half has ended; one in the second, once the first is read.
+    Background::Half<void> other;
     if (!second.isEmpty()) {
-        try {
-            other = std::thread([&] {
-                try {
-                    *secondListing = listAndExamine(second, pattern, stop, {}, 200, exclude);
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error &) {
-            // No thread to be had: the second folder is read after the first.
-        }
+        other = Background::split(
+            [&] { *secondListing = listAndExamine(second, pattern, stop, {}, 200, exclude); });
     }
-    try {
-        *firstListing = listAndExamine(first, pattern, stop, progress, 200, exclude);
-    } catch (...) {
-        if (other.joinable())
-            other.join();
-        throw;
-    }
-    if (other.joinable())
-        other.join();
-    else if (!second.isEmpty())
-        *secondListing = listAndExamine(second, pattern, stop, {}, 200, exclude);
-    if (failure)
-        std::rethrow_exception(failure);
+    *firstListing = listAndExamine(first, pattern, stop, progress, 200, exclude);
+    if (other.valid())
+        other.get();
 }

@@ -3,6 +3,7 @@
 #include "engine/EngineTexts.h"
 #include "engine/Workspace.h"
 #include "mainwindow/MainTexts.h"
+#include "platform/Background.h"
 #include "platform/FreedMemory.h"
 
 #include <QAction>
@@ -11,10 +12,6 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QThread>
-
-#include <new>
-#include <stdexcept>
 
 RunController::RunController(QMainWindow *window, Workspace &ws, QList<QWidget *> controls)
     : m_window(window), m_ws(ws), m_controls(std::move(controls)),
@@ -29,8 +26,7 @@ RunController::~RunController() {
     qApp->removeEventFilter(this);
     if (m_task) {
         m_ws.bAbort = true;
-        m_task->wait();
-        delete m_task;
+        Background::failureOf(m_task->future()); // waited for; nobody is left to tell
     }
     delete m_runner; // stops and waits for a run in progress
     m_runner = nullptr;
@@ -53,48 +49,21 @@ bool RunController::startTask(std::function<void()> work, std::function<void()> 
         setBusy(true);
     m_ws.bAbort = false;
     m_taskDone = std::move(done);
-    // An exception would end the program from the worker thread: it ends the command instead,
-    // and the status names it, as a failed run's does.
-    m_taskFailure = std::make_shared<QString>();
-    m_task = QThread::create([work = std::move(work), failure = m_taskFailure] {
-        try {
-            work();
-        } catch (const std::bad_alloc &) {
-            *failure = EngineTexts::OutOfMemory;
-        } catch (const std::exception &e) {
-            *failure = QString::fromLocal8Bit(e.what());
-            if (failure->isEmpty())
-                *failure = EngineTexts::UnknownError;
-        } catch (...) {
-            *failure = EngineTexts::UnknownError;
-        }
-    });
-    QThread *task = m_task;
-    connect(task, &QThread::finished, this, [this, task] {
-        if (task == m_task)
-            taskEnded(); // unless waitForRun() has already handled it
-    });
-    m_task->start();
-    // A thread the system would not start: neither running nor finished. Said, not fatal.
-    if (!m_task->isRunning() && !m_task->isFinished()) {
-        delete m_task;
-        m_task = nullptr;
-        m_taskDone = {};
-        m_ws.setStatus(MainTexts::CommandFailed + EngineTexts::NoThread);
-        if (!m_inTaskDone)
-            setBusy(false);
-        return false;
-    }
+    // An exception thrown by the work ends the command, not the program: the future carries it
+    // here, and the status names it, as a failed run's does.
+    m_task = new QFutureWatcher<void>(this);
+    connect(m_task, &QFutureWatcher<void>::finished, this, &RunController::taskEnded);
+    m_task->setFuture(Background::run(std::move(work)));
     return true;
 }
 
 void RunController::taskEnded() {
-    m_task->wait();
-    m_task->deleteLater();
-    m_task = nullptr;
+    QFutureWatcher<void> *task = std::exchange(m_task, nullptr);
+    task->disconnect(this); // ended here, whether by its signal or by waitForRun()
+    const QString failure = failureText(Background::failureOf(task->future()));
+    task->deleteLater();
     m_ws.bAbort = false; // as a run ends
     const std::function<void()> done = std::exchange(m_taskDone, {});
-    const QString failure = m_taskFailure ? *m_taskFailure : QString();
     // The finishing step runs in any case (it also puts its command's state back); after a
     // failure the status names what went wrong instead of the outcome it would report.
     if (done) {

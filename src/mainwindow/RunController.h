@@ -2,6 +2,7 @@
 
 #include "run/ComparisonRunner.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -11,7 +12,6 @@
 
 class QAction;
 class QEvent;
-class QThread;
 class QMainWindow;
 class QWidget;
 class ResultGrid;
@@ -28,13 +28,13 @@ public:
     // held back; ws: the window's workspace, which the finished result replaces; controls:
     // further widgets greyed during a run (toolbar, path boxes, browse buttons).
     RunController(QMainWindow *window, Workspace &ws, QList<QWidget *> controls);
-    // A run still in progress is stopped and waited for.
+    // A run or command still in progress is stopped and waited for.
     ~RunController() override;
 
     // Starts a run over the workspace's sources and options; false while one is running.
     bool start();
     // Runs a long command other than a comparison (saving, the sheet comparison) the same way:
-    // `work` on a worker thread while the window's commands are greyed and its input held back,
+    // `work` as a background job while the window's commands are greyed and its input held back,
     // then `done` on the window's thread. `work` may read the workspace and the result on
     // screen (nothing can change them meanwhile) and should poll the workspace's abort flag
     // (Esc) where it can stop. False while a run or another command is in progress, except
@@ -73,9 +73,8 @@ private:
     QList<QWidget *> m_controls;
     ComparisonRunner *m_runner;
     bool m_running = false;
-    QThread *m_task = nullptr;
+    QFutureWatcher<void> *m_task = nullptr; // the command's work in progress
     std::function<void()> m_taskDone;
-    std::shared_ptr<QString> m_taskFailure; // what ended the command's work, when it failed
     bool m_inTaskDone = false; // a task's done may start the next step as a task of its own
     QList<QPointer<QAction>> m_greyedByRun;
 };

@@ -1,54 +1,89 @@
 #include "mainwindow/SheetListMarker.h"
 
+#include "platform/Background.h"
+#include "run/ComparisonRunner.h"
+
+#include <QPromise>
+#include <QThread>
+
 #include <utility>
+
+namespace {
+
+// The window's work comes first: the marks run at a lower priority, and the pool's thread has
+// its own again afterwards.
+class LowerPriority {
+public:
+    LowerPriority() : m_thread(QThread::currentThread()), m_before(m_thread->priority()) {
+        m_thread->setPriority(QThread::LowPriority);
+    }
+    ~LowerPriority() {
+        m_thread->setPriority(m_before == QThread::InheritPriority ? QThread::NormalPriority
+                                                                   : m_before);
+    }
+    LowerPriority(const LowerPriority &) = delete;
+    LowerPriority &operator=(const LowerPriority &) = delete;
+
+private:
+    QThread *m_thread;
+    QThread::Priority m_before;
+};
+
+} // namespace
 
 SheetListMarker::SheetListMarker(QObject *parent) : QObject(parent) {}
 
 SheetListMarker::~SheetListMarker() {
     cancel();
-    // They read files only, and the stop flag ends them at their next poll.
-    for (const QPointer<QThread> &thread : std::as_const(m_threads)) {
-        if (thread)
-            thread->wait();
-    }
+    // They read files only, and the cancelled future stops them at their next poll.
+    for (const QFuture<void> &job : std::as_const(m_jobs))
+        Background::failureOf(job);
 }
 
 bool SheetListMarker::isRunning() const {
-    return !m_threads.isEmpty() && m_threads.last() && m_threads.last()->isRunning();
+    return !m_jobs.isEmpty() && !m_jobs.last().isFinished();
 }
 
 void SheetListMarker::cancel() {
-    if (m_cancel)
-        *m_cancel = true;
-    m_cancel.reset();
+    if (!m_current)
+        return;
+    m_current->disconnect(this); // a job cancelled reports nothing
+    m_current->cancel();
+    m_current->deleteLater();
+    m_current = nullptr;
 }
 
 void SheetListMarker::start(const std::array<QString, 2> &paths, const QList<SheetNamePair> &rows,
                             bool alignRows, std::function<bool()> externalStop) {
     cancel();
-    auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    m_cancel = cancelled;
-    QPointer<SheetListMarker> self(this);
-    QThread *thread = QThread::create([=] {
-        const auto stop = [&] { return cancelled->load() || (externalStop && externalStop()); };
-        QString error;
-        const std::optional<QList<SheetPairMark>> marks =
-            markSheetPairs(paths, rows, alignRows, &error, stop);
-        // Reported on the window's thread, and only while this is still the current work.
-        QMetaObject::invokeMethod(
-            self,
-            [self, cancelled, marks, error] {
-                if (!self || cancelled->load())
-                    return;
-                if (marks)
-                    Q_EMIT self->marked(*marks);
-                else
-                    Q_EMIT self->failed(error);
-            },
-            Qt::QueuedConnection);
+    QFuture<Outcome> job = Background::run([=](QPromise<Outcome> &promise) {
+        const LowerPriority whileMarking;
+        const auto stop = [&] { return promise.isCanceled() || (externalStop && externalStop()); };
+        Outcome outcome;
+        outcome.marks = markSheetPairs(paths, rows, alignRows, &outcome.error, stop);
+        promise.addResult(std::move(outcome));
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    m_threads.removeAll(QPointer<QThread>());
-    m_threads << thread;
-    thread->start(QThread::LowPriority);
+    m_current = new QFutureWatcher<Outcome>(this);
+    connect(m_current, &QFutureWatcher<Outcome>::finished, this, [this] {
+        QFutureWatcher<Outcome> *current = std::exchange(m_current, nullptr);
+        current->deleteLater();
+        if (current->isCanceled())
+            return;
+        // A failure inside the marking (it would have ended the program) is told like a book
+        // that could not be read.
+        const QString failure =
+            failureText(Background::failureOf(QFuture<void>(current->future())));
+        if (!failure.isEmpty()) {
+            Q_EMIT failed(failure);
+            return;
+        }
+        Outcome outcome = current->result();
+        if (outcome.marks)
+            Q_EMIT marked(*outcome.marks);
+        else
+            Q_EMIT failed(outcome.error);
+    });
+    m_current->setFuture(job);
+    m_jobs.removeIf([](const QFuture<void> &ended) { return ended.isFinished(); });
+    m_jobs << QFuture<void>(job);
 }

@@ -13,6 +13,7 @@
 #include "mainwindow/SheetViewController.h"
 #include "mainwindow/TextEditController.h"
 #include "mainwindow/TextViewController.h"
+#include "platform/Background.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,7 +61,12 @@ frmMain::frmMain(const QStringList &arguments, const QString &iniPath, QWidget *
 }
 
 frmMain::~frmMain() {
-    m_run.reset();   // stops and waits for a run in progress
+    // The one place the window's background work ends: the run or command in progress and the
+    // sheet marks all stop at the abort flag, and everything they read is still here while
+    // they are waited for.
+    m_run->abort();
+    Background::waitForAll();
+    m_run.reset();
     m_views.reset(); // before the workspace, whose grids they show
 }
 

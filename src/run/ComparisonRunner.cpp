@@ -1,10 +1,9 @@
 #include "run/ComparisonRunner.h"
 
 #include "engine/EngineTexts.h"
+#include "platform/Background.h"
 #include "run/GridFill.h"
 #include "run/TextDiff.h"
-
-#include <QThread>
 
 #include <new>
 #include <stdexcept>
@@ -43,18 +42,32 @@ bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path
     return false;
 }
 
+QString failureText(const std::exception_ptr &failure) {
+    if (!failure)
+        return {};
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc &) {
+        return OutOfMemory;
+    } catch (const std::exception &e) {
+        const QString what = QString::fromLocal8Bit(e.what());
+        return what.isEmpty() ? UnknownError : what;
+    } catch (...) {
+        return UnknownError;
+    }
+}
+
 ComparisonRunner::ComparisonRunner(QObject *parent) : QObject(parent) {}
 
 ComparisonRunner::~ComparisonRunner() {
-    if (m_thread) {
+    if (m_job) {
         abort();
-        m_thread->wait();
-        delete m_thread;
+        Background::failureOf(m_job->future());
     }
 }
 
 bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
-    if (m_thread)
+    if (m_job)
         return false;
     m_run = std::move(run);
     m_requests = {};
@@ -71,73 +84,47 @@ bool ComparisonRunner::start(std::unique_ptr<Workspace> run) {
     ws.wrapRowHeightsHook = [this] { m_requests.wrapRowHeights = true; };
     ws.raiseWindowHook = [this] { m_requests.raiseWindow = true; };
     // Both are sent from the worker thread and received here on the window's thread, queued and
-    // in order. Whatever arrives after the run was handled (waitForFinished) is dropped.
-    const quint64 serial = ++m_serial;
-    auto forward = [this, serial](const QString &text) {
-        if (serial == m_serial && m_thread)
-            Q_EMIT progress(text);
-    };
-    connect(&ws, &Workspace::statusChanged, this, forward);
-    connect(&ws, &Workspace::progressChanged, this, forward);
-    // Like the texts, a preview that arrives after its run was handled is dropped. The grid
-    // goes over whole: the worker keeps no share of it, so it always ends on the window's
-    // thread, which it belongs to.
-    ws.folderPreviewHook = [this, serial](std::shared_ptr<ResultGrid> grid) {
+    // in order, through this run's channel: whatever is still queued when the run has been
+    // handled (waitForFinished) goes with the channel.
+    m_channel = new QObject(this);
+    auto forward = [this](const QString &text) { Q_EMIT progress(text); };
+    connect(&ws, &Workspace::statusChanged, m_channel, forward, Qt::QueuedConnection);
+    connect(&ws, &Workspace::progressChanged, m_channel, forward, Qt::QueuedConnection);
+    // The preview grid goes over whole: the worker keeps no share of it, so it always ends on
+    // the window's thread, which it belongs to.
+    ws.folderPreviewHook = [this, channel = m_channel](std::shared_ptr<ResultGrid> grid) {
         grid->moveToThread(thread());
         QMetaObject::invokeMethod(
-            this,
-            [this, serial, grid = std::move(grid)] {
-                if (serial == m_serial && m_thread)
-                    Q_EMIT folderPreview(*grid);
-            },
+            channel, [this, grid = std::move(grid)] { Q_EMIT folderPreview(*grid); },
             Qt::QueuedConnection);
     };
-    m_thread = QThread::create([&ws, paths = ws.cb, before = beforeRun] {
+    m_job = new QFutureWatcher<void>(this);
+    connect(m_job, &QFutureWatcher<void>::finished, this, &ComparisonRunner::jobEnded);
+    m_job->setFuture(Background::run([&ws, paths = ws.cb, before = beforeRun] {
         if (before)
             before(ws);
         runTextDiffGuarded(ws, paths[0], paths[1]);
-    });
-    connect(m_thread, &QThread::finished, this, [this, serial] {
-        if (serial == m_serial)
-            threadEnded();
-    });
-    m_thread->start();
-    // A thread the system would not start (neither running nor finished): the run ends at
-    // once as a failed one, its status saying why, instead of never ending.
-    if (!m_thread->isRunning() && !m_thread->isFinished()) {
-        delete m_thread;
-        m_thread = nullptr;
-        resetGridHeaders(ws);
-        ws.setStatus(RunFailed + NoThread);
-        QMetaObject::invokeMethod(
-            this,
-            [this, serial] {
-                if (serial == m_serial)
-                    Q_EMIT finished();
-            },
-            Qt::QueuedConnection);
-    }
+    }));
     return true;
 }
 
 void ComparisonRunner::abort() {
-    if (m_thread && m_run)
+    if (m_job && m_run)
         m_run->bAbort = true;
 }
 
 void ComparisonRunner::waitForFinished() {
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    threadEnded();
+    if (m_job)
+        jobEnded();
 }
 
-void ComparisonRunner::threadEnded() {
-    if (!m_thread)
-        return; // already handled by waitForFinished()
-    m_thread->wait();
-    m_thread->deleteLater();
-    m_thread = nullptr;
+void ComparisonRunner::jobEnded() {
+    QFutureWatcher<void> *job = std::exchange(m_job, nullptr);
+    job->disconnect(this); // ended here, whether by its signal or by waitForFinished()
+    // The comparison guards itself (runTextDiffGuarded); only a test's beforeRun could throw.
+    Background::failureOf(job->future());
+    job->deleteLater();
+    delete std::exchange(m_channel, nullptr);
     Q_EMIT finished();
 }
 

@@ -2,16 +2,16 @@
 
 #include "engine/Workspace.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPair>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
-class QThread;
-
-// Runs one comparison (fTextDiff) on a worker thread, into a workspace of its own, so the
+// Runs one comparison (fTextDiff) as a background job, into a workspace of its own, so the
 // window keeps its previous result on screen, repaints and hears the abort key while the run
 // works. The window takes the finished workspace and swaps its result in; nothing the user does
 // meanwhile can reach the run's data.
@@ -34,7 +34,7 @@ public:
     // Starts fTextDiff(run.cb[0], run.cb[1]) over `run`, which Workspace::copyRunInputsTo has
     // prepared. Nothing is started while another run is in progress.
     bool start(std::unique_ptr<Workspace> run);
-    bool isRunning() const { return m_thread != nullptr; }
+    bool isRunning() const { return m_job != nullptr; }
     // Asks the run in progress to stop at its next poll (its result is what it has so far).
     void abort();
     // Blocks until the run in progress has ended and finished() was sent (tests, shut-down).
@@ -57,10 +57,12 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void threadEnded();
+    void jobEnded();
 
-    QThread *m_thread = nullptr;
-    quint64 m_serial = 0; // of the latest run
+    QFutureWatcher<void> *m_job = nullptr; // the run in progress
+    // Carries the run's texts and preview to the window's thread; deleted with whatever it
+    // still holds when the run has been handled.
+    QObject *m_channel = nullptr;
     std::unique_ptr<Workspace> m_run;
     Requests m_requests;
 };
@@ -69,3 +71,7 @@ private:
 // run: the grids are emptied back to their headers, the counters are 0 and the status names the
 // problem. Returns false when that happened.
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2);
+
+// What ended a background job by an exception, for the status line: the exception's own text,
+// or a general one. Empty when `failure` is null.
+QString failureText(const std::exception_ptr &failure);

@@ -1,9 +1,8 @@
 #include "run/GridFill.h"
 
 #include "engine/EngineTexts.h"
+#include "platform/Background.h"
 #include "platform/SplitSizes.h"
-
-#include <future>
 
 using namespace EngineTexts;
 
@@ -154,8 +153,8 @@ void fillAllRows(Workspace &ws, const PairTable &table, const LineViews &left,
     if (n >= splitSizes().gridFillRows && !g.redraw() && left.allShared() && right.allShared()) {
         const int half = 1 + n / 2;
         // A failure on either thread reaches the caller once both halves have ended.
-        std::future<void> secondHalf =
-            std::async(std::launch::async, fillRows, half, n + 1, std::ref(second));
+        Background::Half<void> secondHalf =
+            Background::split([&] { fillRows(half, n + 1, second); });
         fillRows(1, half, first);
         secondHalf.get();
     } else {

@@ -24,8 +24,8 @@ LineViews keepLines(Workspace &ws, const QString &text) {
 } // namespace
 
 LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
-                        std::future<LoadedText> *pending, bool *stopped, std::mutex *decodeTurn,
-                        const QString &encoding, DecodedText *found) {
+                        Background::Half<LoadedText> *pending, bool *stopped,
+                        std::mutex *decodeTurn, const QString &encoding, DecodedText *found) {
     if (document) {
         QString error;
         const std::optional<QString> text = readDocumentText(path, &error, stopOf(ws));
@@ -59,10 +59,10 @@ LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
     }
 }
 
-std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
-                                             std::mutex *decodeTurn, const QString &encoding) {
+Background::Half<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
+                                                  std::mutex *decodeTurn, const QString &encoding) {
     // The loader's failure (FileReadError) is thrown again where the text is taken.
-    return std::async(std::launch::async, [&ws, path, decodeTurn, encoding] {
+    return Background::split([&ws, path, decodeTurn, encoding] {
         LoadedText loaded{loadTextFile(path, stopOf(ws), decodeTurn, encoding), {}};
         loaded.lines = LineViews::splitText(loaded.decoded.text);
         return loaded;

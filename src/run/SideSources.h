@@ -2,12 +2,13 @@
 
 #include "encoding/DecodeText.h"
 #include "engine/Workspace.h"
+#include "platform/Background.h"
 #include "sheet/Workbook.h"
 
 #include <QStringList>
 
 #include <array>
-#include <future>
+#include <mutex>
 #include <optional>
 
 // Loading one side of a comparison from a file, a document, a web address or a workbook. A side
@@ -26,7 +27,7 @@ struct LoadedText {
 // A text file is read in `encoding` (empty: detected); `found` (may be null) is told how it was
 // read (left alone for a document or a file that could not be read).
 LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
-                        std::future<LoadedText> *pending = nullptr, bool *stopped = nullptr,
+                        Background::Half<LoadedText> *pending = nullptr, bool *stopped = nullptr,
                         std::mutex *decodeTurn = nullptr, const QString &encoding = {},
                         DecodedText *found = nullptr);
 
@@ -34,9 +35,9 @@ LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
 // a run load at the same time; stops with the run (ws.bAbort). ws must outlive the result.
 // The two sides take turns to decode (`decodeTurn`, when given), so that their bytes and texts
 // are never all held at once; reading them still goes on side by side.
-std::future<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
-                                             std::mutex *decodeTurn = nullptr,
-                                             const QString &encoding = {});
+Background::Half<LoadedText> readTextInBackground(const Workspace &ws, const QString &path,
+                                                  std::mutex *decodeTurn = nullptr,
+                                                  const QString &encoding = {});
 
 // The lines of the page at a web address (fetched synchronously, with a time limit).
 LineViews loadWebLines(Workspace &ws, const QString &address);

@@ -255,7 +255,7 @@ private:
     std::optional<Workbook> m_books[2];
     std::mutex m_decodeTurn; // the two sides' texts are decoded one after the other
     // Declared last: destroyed first, it waits for a background read that was not taken.
-    std::future<LoadedText> m_pendingRight;
+    Background::Half<LoadedText> m_pendingRight;
 };
 
 QString summary(const Workspace &ws) {

@@ -1,11 +1,11 @@
 #include "sheet/SheetFileComparison.h"
 
+#include "platform/Background.h"
 #include "sheet/XlsxColouredCopy.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <future>
 #include <utility>
 
 namespace {
@@ -81,8 +81,8 @@ SideRead readSide(const SheetFileRequest &request, int i) {
 SheetFileComparison readAndCompareSheets(const SheetFileRequest &request) {
     SheetFileComparison result;
     // The two books are read at the same time: each takes a processor of its own.
-    std::future<SideRead> right =
-        std::async(std::launch::async, [&request] { return readSide(request, 1); });
+    Background::Half<SideRead> right =
+        Background::split([&request] { return readSide(request, 1); });
     SideRead sides[2] = {readSide(request, 0), right.get()};
     for (const SideRead &side : sides) {
         if (!side.problem.isEmpty())

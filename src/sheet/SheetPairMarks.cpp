@@ -1,8 +1,8 @@
 #include "sheet/SheetPairMarks.h"
 
+#include "platform/Background.h"
 #include "sheet/CompareSheets.h"
 
-#include <thread>
 #include <utility>
 
 namespace {
@@ -23,9 +23,10 @@ std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString
     QString errors[2];
     std::optional<Workbook> books[2];
     // The right book on a thread of its own: reading is most of the time of a comparison.
-    std::thread right([&] { books[1] = readWorkbook(paths[1], true, &errors[1], stop); });
+    Background::Half<void> right =
+        Background::split([&] { books[1] = readWorkbook(paths[1], true, &errors[1], stop); });
     books[0] = readWorkbook(paths[0], true, &errors[0], stop);
-    right.join();
+    right.get();
     for (int side = 0; side < 2; ++side) {
         if (!books[side]) {
             if (error)
