@@ -47,6 +47,7 @@ const QString Marking = QStringLiteral("確認中...");
 const QString MarkDiffers = QStringLiteral("差分あり");
 const QString MarkSame = QStringLiteral("一致");
 const QString MarkFailed = QStringLiteral("確認できません");
+const std::array<QString, 2> MarkOnlyHere = {QStringLiteral("左のみ"), QStringLiteral("右のみ")};
 constexpr int MarkColumn = 3;
 const QString XlsxMime =
     QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
@@ -295,8 +296,12 @@ void SheetViewController::markSheetPairs() {
             QTreeWidgetItem *item = lv[size_t(i)]->topLevelItem(int(k));
             if (!item)
                 continue;
+            // A sheet facing a gap is one its book alone has; a gap row shows nothing.
             const bool gap = rows.last()[0].isEmpty() || rows.last()[1].isEmpty();
-            item->setText(MarkColumn, gap ? QString() : Marking);
+            const bool sheetHere = !rows.last()[size_t(i)].isEmpty();
+            item->setText(MarkColumn, !gap        ? Marking
+                                      : sheetHere ? MarkOnlyHere[size_t(i)]
+                                                  : QString());
             for (int c = 0; c < item->columnCount(); ++c)
                 item->setBackground(c, QBrush());
         }
@@ -312,12 +317,18 @@ void SheetViewController::showMarks(const QList<SheetPairMark> &marks, const QSt
     const Color changed = m_host.workspace().txtState[0];
     const QColor changedColour(int(changed & 0xFF), int((changed >> 8) & 0xFF),
                                int((changed >> 16) & 0xFF));
-    for (QTreeWidget *list : lv) {
+    for (size_t side = 0; side < lv.size(); ++side) {
+        QTreeWidget *list = lv[side];
         for (int k = 0; k < list->topLevelItemCount(); ++k) {
             QTreeWidgetItem *item = list->topLevelItem(k);
-            if (item->text(MarkColumn).isEmpty())
+            const QString shown = item->text(MarkColumn);
+            if (shown.isEmpty() || shown == MarkOnlyHere[side])
                 continue; // a gap row
             const SheetPairMark mark = k < marks.size() ? marks[k] : SheetPairMark::None;
+            if (failure.isEmpty() && mark == SheetPairMark::Unpaired) {
+                item->setText(MarkColumn, MarkOnlyHere[side]);
+                continue;
+            }
             if (!failure.isEmpty() || mark == SheetPairMark::None) {
                 item->setText(MarkColumn, MarkFailed);
                 item->setToolTip(MarkColumn, failure);

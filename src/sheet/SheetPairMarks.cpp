@@ -47,6 +47,7 @@ std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> 
     QList<SheetPairMark> marks;
     marks.reserve(rows.size());
     const std::array<Color, 3> noColours{};
+    const bool single = (*books)[0].sheets.size() == 1 && (*books)[1].sheets.size() == 1;
     for (const SheetNamePair &row : rows) {
         if (stop && stop())
             return std::nullopt;
@@ -54,6 +55,10 @@ std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> 
         const Sheet *right = row[1].isEmpty() ? nullptr : findSheet((*books)[1], row[1]);
         if (!left || !right) {
             marks << SheetPairMark::None;
+            continue;
+        }
+        if (row[0] != row[1] && !single) {
+            marks << SheetPairMark::Unpaired;
             continue;
         }
         const SheetComparison comparison = compareSheets(*left, *right, noColours, alignRows, stop);

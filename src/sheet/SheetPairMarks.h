@@ -9,8 +9,10 @@
 #include <functional>
 #include <optional>
 
-// Whether a facing pair of sheets of the two sheet lists differs.
-enum class SheetPairMark { None, Same, Differs };
+// Whether a facing pair of sheets of the two sheet lists differs; Unpaired when the two have
+// different names, so that each is a sheet only its own book has (as a workbook report counts
+// them), unless both books hold one sheet alone.
+enum class SheetPairMark { None, Same, Differs, Unpaired };
 
 // The sheet names of one row of the two lists; an empty name is a gap on that side.
 using SheetNamePair = std::array<QString, 2>;

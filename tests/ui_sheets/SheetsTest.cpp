@@ -266,7 +266,8 @@ TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
     EXPECT_EQ(list->topLevelItem(0)->text(3), "一致");
     EXPECT_EQ(list->topLevelItem(1)->text(3), "差分あり");
     EXPECT_EQ(list->topLevelItem(1)->background(1).color(), colour(w->workspace().txtState[0]));
-    EXPECT_EQ(list->topLevelItem(2)->text(3), QString()); // no sheet to compare with
+    EXPECT_EQ(list->topLevelItem(2)->text(3), "左のみ"); // no sheet to compare with
+    EXPECT_EQ(sheets().lv[1]->topLevelItem(2)->text(3), QString());
     // The marks column starts inside the list, not beyond a wide range column.
     EXPECT_LT(list->header()->sectionViewportPosition(3), list->viewport()->width() / 2);
 
@@ -289,6 +290,27 @@ TEST_F(SheetListsTest, ListsMarkWhichPairsDifferAndAlignedRowsShowGaps) {
     // The detail line names each side's own row: left row 2 faces right row 3.
     window->view(0)->setCurrentIndex(leftModel->index(2, 0));
     EXPECT_TRUE(window->detailText().startsWith("A2→A3")) << window->detailText().toStdString();
+}
+
+// Two sheets of different names facing each other are each one-sided, as a workbook report
+// counts them: never "一致", even when their cells agree.
+TEST_F(SheetListsTest, FacingSheetsOfDifferentNamesAreMarkedOneSided) {
+    const QString left = files.filePath("left.xlsx"), right = files.filePath("right.xlsx");
+    const auto sameCells = [](int, lxw_worksheet *s) {
+        worksheet_write_string(s, 0, 0, "cell", nullptr);
+    };
+    writeWorkbook(left, {"Same", "OnlyLeft"}, sameCells);
+    writeWorkbook(right, {"Same", "OnlyRight"}, sameCells);
+    w->cb[0]->setEditText(left);
+    w->cb[1]->setEditText(right);
+    w->runComparison();
+    w->waitForRun();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sheets().lv[0]->topLevelItem(0)->text(3) == "一致"; }, HangGuardMs));
+    ASSERT_EQ(sheets().lv[0]->topLevelItemCount(), 2);
+    ASSERT_EQ(sheets().lv[1]->topLevelItemCount(), 2);
+    EXPECT_EQ(sheets().lv[0]->topLevelItem(1)->text(3), "左のみ");
+    EXPECT_EQ(sheets().lv[1]->topLevelItem(1)->text(3), "右のみ");
 }
 
 // A sheet comparison started before the marks are done has the processors first; the marks
