@@ -22,8 +22,14 @@ inline const QString EditorLabel = QStringLiteral("外部エディタ");
 inline const QString EditorTip = QStringLiteral("テキストエディタのパスを入力して下さい");
 inline const QString BinaryEditorLabel = QStringLiteral("外部エディタ (バイナリ)");
 inline const QString BinaryEditorTip = QStringLiteral("バイナリエディタのパスを入力して下さい");
+// The example is this platform's: the default command, and an editor that takes a line.
+#ifdef Q_OS_WIN
 inline const QString EditorHint = QStringLiteral(
     "ファイルパス：%F、行数：%L\n(例) C:\\Program Files\\Hidemaru\\Hidemaru.exe /j%L %F");
+#else
+inline const QString EditorHint =
+    QStringLiteral("ファイルパス：%F、行数：%L\n(例) xdg-open %F　　gedit +%L %F");
+#endif
 inline const QString Browse = QStringLiteral("...");
 
 inline const QString Wrap = QStringLiteral("折り返しモード");
