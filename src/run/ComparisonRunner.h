@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "run/Source.h"
 
 #include <QObject>
 #include <QPair>
@@ -69,3 +70,4 @@ private:
 // run: the grids are emptied back to their headers, the counters are 0 and the status names the
 // problem. Returns false when that happened.
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2);
+bool runTextDiffGuarded(Workspace &ws, const SourcePair &sources);
