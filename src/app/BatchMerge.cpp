@@ -3,16 +3,22 @@
 #include "merge/MergeText.h"
 #include "platform/Paths.h"
 #include "platform/SameFile.h"
+#include "run/Source.h"
 
-BatchResult batchMerge(const BatchRequest &request) {
+BatchResult batchMerge(const Workspace &ws, const BatchRequest &request) {
     BatchResult result;
-    const QString inputs[3] = {request.path1, request.path2, request.path3};
-    for (const QString &input : inputs) {
+    // The three sides are classified as a comparison's two are; the null device is an empty
+    // file, as diff3 takes it.
+    const Source inputs[3] = {classifySource(ws, request.path1, request.path2),
+                              classifySource(ws, request.path2, request.path1),
+                              classifySource(ws, request.path3, request.path1)};
+    for (const Source &source : inputs) {
+        const QString &input = source.path;
         if (input.isEmpty()) {
             result.error = QStringLiteral("併合にはファイルを3つ指定してください");
             return result;
         }
-        if (isWebAddress(input) || fPathKind(input) != 1) {
+        if (!source.isFile() && !isNullDevice(input)) {
             result.error = QStringLiteral("併合できるのはファイルだけです: ") + input;
             return result;
         }

@@ -2,12 +2,13 @@
 
 #include "app/BatchWorkbookReport.h"
 #include "encoding/EncodingNames.h"
+#include "engine/EngineTexts.h"
 #include "export/SaveResult.h"
 #include "platform/Paths.h"
 #include "platform/SameFile.h"
+#include "run/ComparisonOutput.h"
 #include "run/ComparisonRunner.h"
 #include "run/SourcePairs.h"
-#include "run/TextDiff.h"
 #include "run/UnifiedDiffRun.h"
 
 #include <new>
@@ -81,17 +82,17 @@ namespace {
 
 // Why the request cannot give a true answer (two sources that would not both be read and
 // compared) or would destroy an input (the output is one of them); empty when it can run.
-QString refusedBatch(const Workspace &ws, const BatchRequest &request) {
-    for (const QString &input : {request.path1, request.path2}) {
-        if (isSameFileOnDisk(request.output, input))
-            return QStringLiteral("出力先が比較するファイルと同じです: ") + request.output;
+QString refusedBatch(const Workspace &ws, const SourcePair &sources, const QString &output) {
+    for (const Source &input : sources) {
+        if (isSameFileOnDisk(output, input.path))
+            return QStringLiteral("出力先が比較するファイルと同じです: ") + output;
     }
-    return whyNotCompared(ws, request.path1, request.path2);
+    return whyNotCompared(ws, sources);
 }
 
-// Hands the encodings the request names to the run; says which name is not known.
-QString chooseEncodings(Workspace &ws, const BatchRequest &request) {
-    const QString paths[2] = {request.path1, request.path2};
+// Hands the encodings the request names to the sources (and to the workspace, which keeps them
+// for their paths); says which name is not known.
+QString chooseEncodings(Workspace &ws, const BatchRequest &request, SourcePair &sources) {
     for (size_t side = 0; side < 2; ++side) {
         const QString &name = request.encodings[side];
         if (name.isEmpty())
@@ -104,8 +105,9 @@ QString chooseEncodings(Workspace &ws, const BatchRequest &request) {
             return QStringLiteral("文字コード名が正しくありません: ") + name +
                    QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QLatin1Char(')');
         }
+        sources[side].encoding = known->name;
         ws.chosenEncoding[side] = known->name;
-        ws.chosenEncodingPath[side] = paths[side];
+        ws.chosenEncodingPath[side] = sources[side].path;
     }
     return {};
 }
@@ -119,11 +121,21 @@ QString nullDevicePath() {
 #endif
 }
 
-// The comparison as a unified diff (an output named .diff or .patch).
-SaveOutcome saveUnifiedDiff(const Workspace &ws, const BatchRequest &request) {
-    const WriteResult written = writeUnifiedDiff(ws, request.path1, request.path2, request.output);
-    return {bool(written), written ? QString() : saveOutcomeText(request.output, written),
-            written.cause};
+// Two workbooks as a unified diff: files patch cannot take, so nothing of a run goes into it.
+// The pair is diff's "Binary files ... differ" line when their bytes differ, and the exit
+// status says what the diff says, as diff's does.
+BatchResult workbooksAsUnifiedDiff(const Workspace &ws, const SourcePair &sources,
+                                   const QString &output) {
+    BatchResult result;
+    bool differs = false;
+    const WriteResult written = writeUnifiedDiff(ws, sources, output, &differs);
+    if (!written) {
+        result.error = saveOutcomeText(output, written);
+        return result;
+    }
+    result.output = EngineTexts::Done;
+    result.status = differs ? BatchDifferent : BatchSame;
+    return result;
 }
 
 } // namespace
@@ -136,31 +148,45 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
         return result;
     }
     if (request.threeTexts)
-        return batchMerge(request);
+        return batchMerge(ws, request);
     if (request.path1.isEmpty() && request.path2.isEmpty()) {
         result.error = QStringLiteral("比較するファイルが指定されていません");
         return result;
     }
-    if (const QString why = refusedBatch(ws, request); !why.isEmpty()) {
+
+    // The output and the sources are classified once, here; everything below asks them.
+    const SaveType type = saveTypeOf(request.output);
+    // A unified diff reads files as diff does: a CSV file is text to it, CSV toggle or not.
+    if (type == SaveTypeUnifiedDiff)
+        ws.Csv = false;
+    SourcePair sources = classifySources(ws, request.path1, request.path2);
+    if (const QString why = refusedBatch(ws, sources, request.output); !why.isEmpty()) {
         result.error = why;
         return result;
     }
-    if (const QString why = chooseEncodings(ws, request); !why.isEmpty()) {
+    if (const QString why = chooseEncodings(ws, request, sources); !why.isEmpty()) {
         result.error = why;
         return result;
     }
 
-    if (std::optional<BatchResult> report = batchWorkbookReport(ws, request))
-        return *report;
+    const OutputRoute route = outputRoute(sources, type);
+    if (route == OutputRoute::WorkbookReport)
+        return batchWorkbookReport(ws, sources, type, request.output);
+    if (route == OutputRoute::UnifiedDiff && sources[0].kind == SourceKind::Workbook &&
+        sources[1].kind == SourceKind::Workbook)
+        return workbooksAsUnifiedDiff(ws, sources, request.output);
 
     // Beside a second source an empty argument is a file that does not exist, as the null
     // device is: the other file's lines are all added or deleted (a path given alone is shown
     // alone).
     const bool missingSide =
         request.sources >= 2 && (request.path1.isEmpty() != request.path2.isEmpty());
-    const QString nothing = nullDevicePath();
-    if (!runTextDiffGuarded(ws, request.path1.isEmpty() && missingSide ? nothing : request.path1,
-                            request.path2.isEmpty() && missingSide ? nothing : request.path2)) {
+    SourcePair compared = sources;
+    for (Source &side : compared) {
+        if (side.path.isEmpty() && missingSide)
+            side = Source{SourceKind::None, nullDevicePath(), QString(), QString()};
+    }
+    if (!runTextDiffGuarded(ws, compared)) {
         result.error = ws.statusText();
         return result;
     }
@@ -174,8 +200,13 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request) {
 
     SaveOutcome saved;
     try {
-        saved = isUnifiedDiffPath(request.output) ? saveUnifiedDiff(ws, request)
-                                                  : SaveResult(ws, request.output);
+        if (route == OutputRoute::UnifiedDiff) {
+            const WriteResult written = writeUnifiedDiff(ws, sources, request.output);
+            saved = {bool(written), written ? QString() : saveOutcomeText(request.output, written),
+                     written.cause};
+        } else {
+            saved = SaveResultAs(ws, request.output, type);
+        }
     } catch (const std::bad_alloc &) {
         saved.cause = QStringLiteral("メモリが足りません");
     } catch (const std::exception &e) {

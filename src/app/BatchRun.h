@@ -52,4 +52,4 @@ BatchResult batchCompare(Workspace &ws, const BatchRequest &request);
 // Merges path1 (MINE), path2 (OLDER) and path3 (YOURS) into the output as `diff3 -m` does:
 // BatchSame when it is clean, BatchDifferent when it holds conflicts. Three files are needed;
 // the output is never one of them.
-BatchResult batchMerge(const BatchRequest &request);
+BatchResult batchMerge(const Workspace &ws, const BatchRequest &request);

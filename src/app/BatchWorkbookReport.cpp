@@ -2,8 +2,6 @@
 
 #include "engine/EngineTexts.h"
 #include "export/SaveResult.h"
-#include "run/TextDiff.h"
-#include "run/UnifiedDiffRun.h"
 #include "sheet/WorkbookReport.h"
 
 #include <exception>
@@ -11,8 +9,8 @@
 
 namespace {
 
-ReportFormat reportFormatOf(const QString &output) {
-    switch (ExtIndexFromPath(output)) {
+ReportFormat reportFormatOf(SaveType type) {
+    switch (type) {
     case SaveTypeHtml:
         return ReportFormat::Html;
     case SaveTypeXls:
@@ -34,30 +32,21 @@ QString summaryOf(const WorkbookReport &report) {
 
 } // namespace
 
-std::optional<BatchResult> batchWorkbookReport(const Workspace &ws, const BatchRequest &request) {
-    if (request.path1.isEmpty() || request.path2.isEmpty() ||
-        sourceKind(ws, request.path1, request.path2) != SourceKind::Workbook ||
-        sourceKind(ws, request.path2, request.path1) != SourceKind::Workbook)
-        return std::nullopt;
-
+BatchResult batchWorkbookReport(const Workspace &ws, const SourcePair &sources, SaveType type,
+                                const QString &output) {
     BatchResult result;
     try {
         QString error;
         const std::optional<WorkbookReport> report =
-            compareWorkbooks(request.path1, request.path2, ws.sheetAlignRows, &error);
+            compareWorkbooks(sources[0].path, sources[1].path, ws.sheetAlignRows, &error);
         if (!report) {
             result.error = error;
             return result;
         }
-        // A unified diff holds no cell report: patch cannot take a workbook, so the pair is the
-        // "Binary files ... differ" line when their bytes differ, as for other binary files.
         const WriteResult written =
-            isUnifiedDiffPath(request.output)
-                ? writeUnifiedDiff(ws, request.path1, request.path2, request.output)
-                : writeWorkbookReport(*report, ws.txtState, reportFormatOf(request.output),
-                                      request.output);
+            writeWorkbookReport(*report, ws.txtState, reportFormatOf(type), output);
         if (!written) {
-            result.error = saveOutcomeText(request.output, written);
+            result.error = saveOutcomeText(output, written);
             return result;
         }
         result.output = summaryOf(*report);

@@ -4,7 +4,6 @@
 #include "export/ExcelExport.h"
 #include "export/ExportTexts.h"
 #include "export/HtmlExport.h"
-#include "platform/Paths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,14 +20,7 @@ SaveOutcome finish(Workspace &ws, bool ok, const QString &message) {
 } // namespace
 
 int ExtIndexFromPath(const QString &path) {
-    const QString ext = fGetExtension(path).toLower();
-    if (ext == u"htm" || ext == u"html")
-        return SaveTypeHtml;
-    if (ext == u"xls")
-        return SaveTypeXls;
-    if (ext == u"xlsx")
-        return SaveTypeXlsx;
-    return SaveTypeCsvUtf8;
+    return saveTypeOf(path);
 }
 
 SaveOutcome SaveResult(Workspace &ws, const QString &path) {

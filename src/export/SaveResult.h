@@ -1,21 +1,12 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "export/SaveFormats.h"
 #include "platform/AtomicFile.h"
 
 #include <QString>
 
-// Output types of the save command, numbered as the save dialog's filter list.
-enum SaveType {
-    SaveTypeHtml = 1,
-    SaveTypeXls = 2,
-    SaveTypeXlsx = 3,
-    SaveTypeCsvAnsi = 4,
-    SaveTypeCsvUtf8 = 5,
-};
-
-// The output type for a path given without the dialog (batch runs): by its extension in lower
-// case; anything unknown is written as UTF-8 CSV.
+// The output type for a path given without the dialog (batch runs): saveTypeOf.
 int ExtIndexFromPath(const QString &path);
 
 struct SaveOutcome {

@@ -1,4 +1,5 @@
 #include "mainwindow/DiffOverviewBar.h"
+#include "engine/ui/ColourConversion.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,10 +22,6 @@ constexpr int ScaledPageStep = 100;
 
 const QColor BackgroundColor(128, 128, 128);
 constexpr Color RailColor = 0x00FFFFFFu;
-
-QColor toQColor(Color c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "mainwindow/InlineDiffDelegate.h"
 
 #include "engine/Workspace.h"
-#include "mainwindow/ResultGridModel.h"
+#include "engine/ui/ColourConversion.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -67,8 +67,7 @@ void InlineDiffDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
 
     const QColor rowColour = index.data(Qt::BackgroundRole).value<QColor>();
-    const QColor shade =
-        ResultGridModel::toQColor(strongerShade(ResultGridModel::fromQColor(rowColour)));
+    const QColor shade = toQColor(strongerShade(fromQColor(rowColour)));
     QList<QTextLayout::FormatRange> ranges;
     for (const CharSpan &span : *spans) {
         if (span.start >= kept)

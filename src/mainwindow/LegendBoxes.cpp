@@ -1,9 +1,9 @@
 #include "mainwindow/LegendBoxes.h"
 
 #include "engine/Workspace.h"
+#include "engine/ui/ColourConversion.h"
 #include "mainwindow/EventHook.h"
 #include "mainwindow/MainTexts.h"
-#include "mainwindow/ResultGridModel.h"
 
 #include <QColorDialog>
 #include <QLabel>
@@ -40,17 +40,17 @@ void LegendBoxes::setLegendColour(int index, Color color) {
     m_ws.txtState[size_t(index)] = color;
     QLabel *box = txtState[size_t(index)];
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, ResultGridModel::toQColor(color));
+    palette.setColor(QPalette::Window, toQColor(color));
     palette.setColor(QPalette::WindowText, Qt::black);
     box->setPalette(palette);
 }
 
 void LegendBoxes::changeLegendColour(int index) {
-    const QColor current = ResultGridModel::toQColor(m_ws.txtState[size_t(index)]);
+    const QColor current = toQColor(m_ws.txtState[size_t(index)]);
     const QColor chosen =
         pickColour ? pickColour(current) : QColorDialog::getColor(current, m_dialogParent);
     if (!chosen.isValid())
         return;
-    setLegendColour(index, ResultGridModel::fromQColor(chosen));
+    setLegendColour(index, fromQColor(chosen));
     m_ws.setStatus(ColoursChanged);
 }

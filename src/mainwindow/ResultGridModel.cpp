@@ -1,4 +1,5 @@
 #include "mainwindow/ResultGridModel.h"
+#include "engine/ui/ColourConversion.h"
 
 #include <QColor>
 #include <QStringList>
@@ -52,14 +53,6 @@ void ResultGridModel::hideRows(int modelRow, int count) {
     beginRemoveRows(QModelIndex(), modelRow, modelRow + count - 1);
     m_map->erase(m_map->begin() + modelRow, m_map->begin() + modelRow + count);
     endRemoveRows();
-}
-
-QColor ResultGridModel::toQColor(Color color) {
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
-Color ResultGridModel::fromQColor(const QColor &color) {
-    return Color(color.red()) | (Color(color.green()) << 8) | (Color(color.blue()) << 16);
 }
 
 int ResultGridModel::rowCount(const QModelIndex &parent) const {

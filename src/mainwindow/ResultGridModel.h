@@ -42,10 +42,6 @@ public:
     // Asked to show a hidden grid row before it becomes the current row.
     std::function<void(int gridRow)> revealRow;
 
-    // Colour conversion between the grid's 0x00BBGGRR values and QColor.
-    static QColor toQColor(Color color);
-    static Color fromQColor(const QColor &color);
-
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -7,7 +7,7 @@
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/RunController.h"
 #include "platform/Paths.h"
-#include "run/UnifiedDiffRun.h"
+#include "run/ComparisonOutput.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -15,29 +15,11 @@
 #include <QMessageBox>
 
 #include <algorithm>
-#include <iterator>
 #include <memory>
 
 using namespace MainTexts;
 
 namespace {
-
-// The save dialog's types, in the order of its filter list (the filter index is the type).
-struct SaveFilter {
-    QString caption;
-    QString extension;
-};
-const SaveFilter SaveFilters[] = {
-    {QStringLiteral("HTML ファイル(*.html)"), QStringLiteral(".html")},
-    {QStringLiteral("Microsof Office Excel ブック(*.xls)"), QStringLiteral(".xls")},
-    {QStringLiteral("Microsof Office Excel ブック(*.xlsx)"), QStringLiteral(".xlsx")},
-    {QStringLiteral("CSV ファイル(*.csv)"), QStringLiteral(".csv")},
-    {QStringLiteral("CSV ファイル(UTF-8)(*.csv)"), QStringLiteral(".csv")},
-    {QStringLiteral("unified diff (*.diff *.patch)"), QStringLiteral(".diff")},
-};
-constexpr int SaveTypeCount = int(std::size(SaveFilters));
-// The last type: the compared sources as a unified diff, written from the files themselves.
-constexpr int UnifiedDiffType = SaveTypeCount;
 
 std::optional<SaveChoice> askForFile(QWidget *parent, const QStringList &types, int selected) {
     QFileDialog dialog(parent, SaveTitle);
@@ -68,33 +50,29 @@ void saveResultWithDialog(QWidget *parent, Workspace &ws, Settings &settings, Ru
     }
     QCoreApplication::processEvents();
     QStringList filters;
-    for (const SaveFilter &f : SaveFilters)
+    for (const SaveFormat &f : saveFormats())
         filters << f.caption;
+    const int typeCount = int(filters.size());
     const int stored = settings.saveTypeIndex();
     const auto pickFile = ask.pickFile ? ask.pickFile : askForFile;
     const std::optional<SaveChoice> choice =
-        pickFile(parent, filters, std::clamp(stored, 1, SaveTypeCount) - 1);
-    if (!choice || choice->type < 0 || choice->type >= SaveTypeCount)
+        pickFile(parent, filters, std::clamp(stored, 1, typeCount) - 1);
+    if (!choice || choice->type < 0 || choice->type >= typeCount)
         return;
-    const int type = choice->type + 1;
+    const SaveType type = saveFormats()[size_t(choice->type)].type;
     settings.setSaveTypeIndex(type);
-    QString path = choice->path;
-    const QString extension = SaveFilters[type - 1].extension;
-    if (!path.endsWith(extension) && !(type == UnifiedDiffType && isUnifiedDiffPath(path)))
-        path += extension;
+    const QString path = savedFileName(choice->path, type);
     const auto overwrite = ask.overwrite ? ask.overwrite : askToOverwrite;
     if (fFileExists(path) && !overwrite(parent, path))
         return;
     const ResultGrid *grid = ws.activeGrid();
+    const SourcePair sources = classifySources(ws, ws.cb[0], ws.cb[1]);
     ws.setStatus(ExportTexts::Saving);
     auto written = std::make_shared<WriteResult>();
-    run.startTask(
-        [&ws, grid, path, type, written] {
-            *written = type == UnifiedDiffType ? writeUnifiedDiff(ws, ws.cb[0], ws.cb[1], path)
-                                               : writeResultFile(ws, *grid, path, type);
-        },
-        [&ws, path, written] {
-            ws.setStatus(saveOutcomeText(path, *written));
-            QApplication::beep();
-        });
+    run.startTask([&ws, grid, sources, path, type,
+                   written] { *written = writeComparison(ws, *grid, sources, type, path); },
+                  [&ws, path, written] {
+                      ws.setStatus(saveOutcomeText(path, *written));
+                      QApplication::beep();
+                  });
 }

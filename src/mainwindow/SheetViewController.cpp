@@ -3,6 +3,7 @@
 #include "mainwindow/SheetViewController.h"
 
 #include "engine/Workspace.h"
+#include "engine/ui/ColourConversion.h"
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/EventHook.h"
 #include "mainwindow/SheetListMarker.h"
@@ -315,8 +316,7 @@ void SheetViewController::markSheetPairs() {
 // marks: one SheetPairMark per row; empty with the failure when nothing could be marked.
 void SheetViewController::showMarks(const QList<SheetPairMark> &marks, const QString &failure) {
     const Color changed = m_host.workspace().txtState[0];
-    const QColor changedColour(int(changed & 0xFF), int((changed >> 8) & 0xFF),
-                               int((changed >> 16) & 0xFF));
+    const QColor changedColour = toQColor(changed);
     for (size_t side = 0; side < lv.size(); ++side) {
         QTreeWidget *list = lv[side];
         for (int k = 0; k < list->topLevelItemCount(); ++k) {

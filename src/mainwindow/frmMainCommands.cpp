@@ -298,14 +298,8 @@ void frmMain::showOptions() {
 
     // A new font size changes the column widths the layout measures.
     pic1_Resize();
-    m_ws.folderContentMode = m_settings.folderContentMode();
-    m_ws.ignoreCase = m_settings.ignoreCase();
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
-    m_ws.folding = options.folding;
-    m_ws.minimalMatching = options.minimal;
-    m_ws.inlineDiff = options.inlineDiff;
-    m_ws.recursiveFolders = options.recursiveFolders;
-    m_ws.excludeNames = options.excludeNames;
+    options.applyDialogOptionsTo(m_ws);
     mnuViewRecursive->setChecked(options.recursiveFolders);
     view(ResultView::Text)->viewport()->update();
 }

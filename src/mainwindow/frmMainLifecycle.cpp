@@ -87,13 +87,7 @@ void frmMain::Form_Load() {
 
     m_textView->setWordWrap(m_settings.wordWrap());
 
-    m_ws.folderContentMode = options.folderContentMode;
-    m_ws.ignoreCase = options.ignoreCase;
-    m_ws.folding = options.folding;
-    m_ws.minimalMatching = options.minimal;
-    m_ws.inlineDiff = options.inlineDiff;
-    m_ws.recursiveFolders = options.recursiveFolders;
-    m_ws.excludeNames = options.excludeNames;
+    options.applyDialogOptionsTo(m_ws);
     mnuViewRecursive->setChecked(options.recursiveFolders);
 
     m_historyLists->loadRecentComparisons(m_settings);

@@ -83,6 +83,9 @@ public:
     NativeFile &operator=(const NativeFile &) = delete;
 
     bool open(const QString &path);
+    // Opens a regular file only (a folder, a pipe or a device is refused) with no more system
+    // calls than the open and one look at the file; `size` (when given) is told its size.
+    bool openRegular(const QString &path, qint64 *size = nullptr);
     // Fills up to maxSize bytes (fewer only at the end of the file). Returns the count, 0 at
     // the end, -1 on an error.
     qint64 read(char *data, qint64 maxSize);

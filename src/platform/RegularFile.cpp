@@ -2,10 +2,8 @@
 
 #ifdef Q_OS_UNIX
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -18,50 +16,31 @@ qint64 pageSize() {
 } // namespace
 
 RegularFile::~RegularFile() {
-    if (m_fd < 0)
-        return;
-    if (m_large)
+    // The file itself is closed after this, by its member.
+    if (m_file.descriptor() >= 0 && m_large)
         dropReadPages(m_offset);
-    ::close(m_fd);
 }
 
 bool RegularFile::open(const QString &path) {
-    // Non-blocking, so that a pipe put in the file's place cannot hold the open; a regular
-    // file reads the same either way, so the flag is left as it is.
-    m_fd = ::open(encodeNativeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (m_fd < 0)
+    qint64 size = 0;
+    if (!m_file.openRegular(path, &size))
         return false;
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        return false;
-    }
-    m_large = st.st_size >= LargeFileBytes;
+    m_large = size >= LargeFileBytes;
     if (m_large) {
-        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        noteCachedPages(st.st_size);
+        ::posix_fadvise(m_file.descriptor(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        noteCachedPages(size);
     }
     return true;
 }
 
 qint64 RegularFile::read(char *data, qint64 maxSize) {
-    qint64 total = 0;
-    while (total < maxSize) {
-        const auto got = ::read(m_fd, data + total, size_t(maxSize - total));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (got == 0)
-            break;
-        total += got;
+    const qint64 got = m_file.read(data, maxSize);
+    if (got > 0) {
         m_offset += got;
         if (m_large && m_offset - m_dropped >= DropStretchBytes)
             dropReadPages(m_offset);
     }
-    return total;
+    return got;
 }
 
 // Notes which pages of the file are in the page cache before it is read, looked at through a
@@ -71,7 +50,7 @@ void RegularFile::noteCachedPages(qint64 size) {
     constexpr qint64 MaxNotedBytes = qint64(64) << 30;
     if (size > MaxNotedBytes)
         return;
-    void *map = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, m_fd, 0);
+    void *map = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, m_file.descriptor(), 0);
     if (map == MAP_FAILED)
         return;
     m_wasCached.assign(size_t((size + pageSize() - 1) / pageSize()), 0);
@@ -93,12 +72,12 @@ void RegularFile::dropReadPages(qint64 upTo) {
             if (runStart < 0)
                 runStart = at;
         } else if (runStart >= 0) {
-            ::posix_fadvise(m_fd, runStart, at - runStart, POSIX_FADV_DONTNEED);
+            ::posix_fadvise(m_file.descriptor(), runStart, at - runStart, POSIX_FADV_DONTNEED);
             runStart = -1;
         }
     }
     if (runStart >= 0)
-        ::posix_fadvise(m_fd, runStart, upTo - runStart, POSIX_FADV_DONTNEED);
+        ::posix_fadvise(m_file.descriptor(), runStart, upTo - runStart, POSIX_FADV_DONTNEED);
     m_dropped = upTo;
 }
 
@@ -107,7 +86,7 @@ void RegularFile::dropReadPages(qint64 upTo) {
 RegularFile::~RegularFile() = default;
 
 bool RegularFile::open(const QString &path) {
-    return m_file.open(path) && m_file.isRegular();
+    return m_file.openRegular(path);
 }
 
 qint64 RegularFile::read(char *data, qint64 maxSize) {

@@ -34,18 +34,16 @@ public:
     qint64 read(char *data, qint64 maxSize);
 
 private:
+    NativeFile m_file;
 #ifdef Q_OS_UNIX
     void noteCachedPages(qint64 size);
     void dropReadPages(qint64 upTo);
 
-    int m_fd = -1;
     bool m_large = false;
     qint64 m_offset = 0;  // bytes read so far
     qint64 m_dropped = 0; // bytes up to which the read pages have been dropped
     // A byte per page of the file, bit 0 set when the page was cached as the file was opened
     // (empty: none was).
     std::vector<unsigned char> m_wasCached;
-#else
-    NativeFile m_file;
 #endif
 };

@@ -11,10 +11,14 @@
 using namespace EngineTexts;
 
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2) {
+    return runTextDiffGuarded(ws, classifySources(ws, path1, path2));
+}
+
+bool runTextDiffGuarded(Workspace &ws, const SourcePair &sources) {
     QString cause;
     const ResultView startView = ws.shownView();
     try {
-        fTextDiff(ws, path1, path2, 1, 5, 10);
+        fTextDiff(ws, sources, 1, 5, 10);
         return true;
     } catch (const std::bad_alloc &) {
         cause = OutOfMemory;

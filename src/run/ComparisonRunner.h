@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "run/Source.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -71,6 +72,7 @@ private:
 // run: the grids are emptied back to their headers, the counters are 0 and the status names the
 // problem. Returns false when that happened.
 bool runTextDiffGuarded(Workspace &ws, const QString &path1, const QString &path2);
+bool runTextDiffGuarded(Workspace &ws, const SourcePair &sources);
 
 // What ended a background job by an exception, for the status line: the exception's own text,
 // or a general one. Empty when `failure` is null.

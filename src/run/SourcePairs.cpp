@@ -117,9 +117,9 @@ QString kindName(SourceKind kind) {
 
 } // namespace
 
-RightName rightNameOf(const Workspace &ws, const QString &rightPath) {
-    const QString ext = lowerExtension(rightPath);
-    return {isWorkbookExtension(ext), ws.Csv && ext == QLatin1String("csv")};
+RightName rightNameOf(const Workspace &ws, const Source &right) {
+    return {isWorkbookExtension(right.extension),
+            ws.Csv && right.extension == QLatin1String("csv")};
 }
 
 PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name) {
@@ -130,16 +130,17 @@ PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name) {
     return LeftAlone;
 }
 
-QString whyNotCompared(const Workspace &ws, const QString &path1, const QString &path2) {
+QString whyNotCompared(const Workspace &ws, const SourcePair &sources) {
+    const QString &path1 = sources[0].path, &path2 = sources[1].path;
     if (path1.isEmpty() || path2.isEmpty() || isNullDevice(path1) || isNullDevice(path2))
         return QString(); // one side alone, as asked
     if (path1 == path2 && path1 != ClipboardWord)
         return EngineTexts::SamePaths;
-    const SourceKind left = sourceKind(ws, path1, path2);
-    const SourceKind right = sourceKind(ws, path2, path1);
+    const SourceKind left = sources[0].kind;
+    const SourceKind right = sources[1].kind;
     // A workbook "compared" with text meets no lines of its own: the text passes for added.
     const bool oneWorkbook = (left == Workbook) != (right == Workbook);
-    if (pairOutcome(left, right, rightNameOf(ws, path2)) == Compare && !oneWorkbook)
+    if (pairOutcome(left, right, rightNameOf(ws, sources[1])) == Compare && !oneWorkbook)
         return QString();
     return EngineTexts::NotCompared.arg(kindName(left), kindName(right));
 }

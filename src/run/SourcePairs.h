@@ -16,7 +16,7 @@ struct RightName {
     bool csvUnderToggle = false; // ends in .csv while the CSV toggle is down
 };
 
-RightName rightNameOf(const Workspace &ws, const QString &rightPath);
+RightName rightNameOf(const Workspace &ws, const Source &right);
 
 // Looks the pair up in the run's one table of kind × kind rules.
 PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name);
@@ -24,4 +24,4 @@ PairOutcome pairOutcome(SourceKind left, SourceKind right, RightName name);
 // Why a run of two given sources would not read and compare both (one is shown alone, the
 // same path twice, a workbook beside text); empty when it would compare them, or when a path
 // is empty (then one side alone is what was asked for).
-QString whyNotCompared(const Workspace &ws, const QString &path1, const QString &path2);
+QString whyNotCompared(const Workspace &ws, const SourcePair &sources);

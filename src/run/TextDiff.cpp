@@ -29,19 +29,19 @@ const QString AllEntries = QStringLiteral("*.*");
 // One comparison run: the two sides as they are loaded, and the decisions between them.
 class Run {
 public:
-    Run(Workspace &ws, const QString &path1, const QString &path2, const MatchParams &params)
-        : m_ws(ws), m_path{path1, path2}, m_params(params) {}
+    Run(Workspace &ws, const SourcePair &sources, const MatchParams &params)
+        : m_ws(ws), m_src(sources), m_params(params) {}
 
     void execute() {
-        const SourceKind left = sourceKind(m_ws, m_path[0], m_path[1]);
-        const SourceKind right = sourceKind(m_ws, m_path[1], m_path[0]);
+        const SourceKind left = m_src[0].kind;
+        const SourceKind right = m_src[1].kind;
         // Two text files: the right one is read and decoded while the left one is.
         if (left == SourceKind::TextFile && right == SourceKind::TextFile)
             m_pendingRight =
-                readTextInBackground(m_ws, m_path[1], &m_decodeTurn, m_ws.chosenEncoding[1]);
+                readTextInBackground(m_ws, m_src[1].path, &m_decodeTurn, m_src[1].encoding);
         if (!loadSide(0, left))
             return; // stopped
-        PairOutcome outcome = pairOutcome(left, right, rightNameOf(m_ws, m_path[1]));
+        PairOutcome outcome = pairOutcome(left, right, rightNameOf(m_ws, m_src[1]));
         // A side named by the null device is a file that does not exist: the other side is
         // compared against no lines, so every one of its lines counts as added or deleted.
         if (againstMissingFile(left, right))
@@ -70,8 +70,8 @@ private:
                    kind == SourceKind::WebAddress || kind == SourceKind::Hexadecimal ||
                    kind == SourceKind::Clipboard;
         };
-        return (isNullDevice(m_path[0]) && comparable(right)) ||
-               (isNullDevice(m_path[1]) && comparable(left));
+        return (isNullDevice(m_src[0].path) && comparable(right)) ||
+               (isNullDevice(m_src[1].path) && comparable(left));
     }
 
     // Loads one side as its kind says; false when the user stopped its dump.
@@ -85,11 +85,11 @@ private:
             return true;
         case SourceKind::Hexadecimal:
             noteExisting(side);
-            return dumpFile(m_ws, side, m_path[side]);
+            return dumpFile(m_ws, side, m_src[side].path);
         case SourceKind::Workbook:
             noteExisting(side);
             m_ws.sShowView(ResultView::Sheets);
-            m_books[side] = loadWorkbookSide(m_ws, side, m_path[side]);
+            m_books[side] = loadWorkbookSide(m_ws, side, m_src[side].path);
             return true;
         case SourceKind::Document:
         case SourceKind::TextFile:
@@ -117,10 +117,10 @@ private:
             return;
         case SourceKind::Folder:
             if (m_ws.recursiveFolders)
-                searchFolderTree(m_ws, side == 0 ? m_path[0] : QString(),
-                                 side == 1 ? m_path[1] : QString());
+                searchFolderTree(m_ws, side == 0 ? m_src[0].path : QString(),
+                                 side == 1 ? m_src[1].path : QString());
             else
-                SearchFile(m_ws, m_path[side], AllEntries, side, QString());
+                SearchFile(m_ws, m_src[side].path, AllEntries, side, QString());
             return;
         case SourceKind::Hexadecimal:
             // The dump is on screen already; the overview bar follows it.
@@ -144,20 +144,20 @@ private:
 
     // An existing path: into the history and the path boxes.
     void noteExisting(int side) {
-        m_ws.sAddComboHistory(m_path[side]);
-        m_ws.cb[0] = m_path[0];
-        m_ws.cb[1] = m_path[1];
+        m_ws.sAddComboHistory(m_src[side].path);
+        m_ws.cb[0] = m_src[0].path;
+        m_ws.cb[1] = m_src[1].path;
     }
 
     void loadFile(int side, SourceKind kind) {
-        const QString &path = m_path[side];
+        const QString &path = m_src[side].path;
         m_ws.sShowView(ResultView::Text);
         m_ws.fg.setText(0, side == 0 ? 1 : 3,
                         fileNameOf(path) + QStringLiteral(" [") + modificationText(path) +
                             QStringLiteral("]"));
         m_lines[side] = loadFileLines(m_ws, path, kind == SourceKind::Document,
                                       side == 1 ? &m_pendingRight : nullptr, &m_readStopped,
-                                      &m_decodeTurn, m_ws.chosenEncoding[side], &m_found[side]);
+                                      &m_decodeTurn, m_src[side].encoding, &m_found[side]);
         if (!m_found[side].encoding.isEmpty()) {
             m_ws.shownEncoding[side] = m_found[side].encoding;
             m_ws.detectedEncoding[side] = m_found[side].detected;
@@ -168,10 +168,10 @@ private:
 
     // A web address: into the history; its text column is headed by the address itself.
     void loadWeb(int side) {
-        m_ws.sAddComboHistory(m_path[side]);
+        m_ws.sAddComboHistory(m_src[side].path);
         m_ws.sShowView(ResultView::Text);
-        m_ws.fg.setText(0, side == 0 ? 1 : 3, m_path[side]);
-        m_lines[side] = loadWebLines(m_ws, m_path[side]);
+        m_ws.fg.setText(0, side == 0 ? 1 : 3, m_src[side].path);
+        m_lines[side] = loadWebLines(m_ws, m_src[side].path);
     }
 
     // The sheet list of the one workbook that was read.
@@ -185,13 +185,13 @@ private:
     }
 
     void compare() {
-        if (!isClipboard(m_path[0]) && !isClipboard(m_path[1]))
-            m_ws.sAddRecent(m_path[0], m_path[1]);
-        if (fPathKind(m_path[0]) == PathFolder && fPathKind(m_path[1]) == PathFolder) {
+        if (!isClipboard(m_src[0].path) && !isClipboard(m_src[1].path))
+            m_ws.sAddRecent(m_src[0].path, m_src[1].path);
+        if (m_src[0].kind == SourceKind::Folder && m_src[1].kind == SourceKind::Folder) {
             if (m_ws.recursiveFolders)
-                searchFolderTree(m_ws, m_path[0], m_path[1]);
+                searchFolderTree(m_ws, m_src[0].path, m_src[1].path);
             else
-                SearchFile(m_ws, m_path[0], AllEntries, 0, m_path[1]);
+                SearchFile(m_ws, m_src[0].path, AllEntries, 0, m_src[1].path);
             m_ws.sDiffbarPrint();
             return;
         }
@@ -247,7 +247,7 @@ private:
     }
 
     Workspace &m_ws;
-    QString m_path[2];
+    SourcePair m_src; // each side as it was classified once, at the start of the run
     MatchParams m_params;
     LineViews m_lines[2];       // where each side's lines lie in its text
     DecodedText m_found[2];     // how each side's text file was read (no encoding: none read)
@@ -277,32 +277,6 @@ QString summary(const Workspace &ws) {
 
 } // namespace
 
-SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &otherPath) {
-    if (isNullDevice(path))
-        return SourceKind::None; // a file that does not exist on this side
-    const PathKind pathKind = fPathKind(path);
-    if (pathKind == PathFolder)
-        return SourceKind::Folder;
-    if (pathKind == PathFile) {
-        if (ws.Binary)
-            return SourceKind::Hexadecimal;
-        const QString ext = lowerExtension(path);
-        if (isWorkbookExtension(ext))
-            return SourceKind::Workbook;
-        if (ws.Csv && ext == QLatin1String("csv") &&
-            (otherPath.isEmpty() || lowerExtension(otherPath) == QLatin1String("csv")))
-            return SourceKind::Workbook;
-        if (isDocumentExtension(ext))
-            return SourceKind::Document;
-        return SourceKind::TextFile;
-    }
-    if (isWebAddress(path))
-        return SourceKind::WebAddress;
-    if (isClipboard(path))
-        return SourceKind::Clipboard;
-    return SourceKind::None;
-}
-
 QStringList splitLinesShared(const QString &text) {
     return LineViews::splitText(text).toList();
 }
@@ -315,6 +289,12 @@ QStringList splitClipboardLinesShared(const QString &text) {
 
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int MinRunChars,
                int MaxCandidates) {
+    fTextDiff(ws, classifySources(ws, path1, path2), MinRunLines, MinRunChars, MaxCandidates);
+}
+
+void fTextDiff(Workspace &ws, const SourcePair &sources, int MinRunLines, int MinRunChars,
+               int MaxCandidates) {
+    const QString &path1 = sources[0].path, &path2 = sources[1].path;
     ws.DiffCount = ws.LeftOnlyCount = ws.RightOnlyCount = 0;
     ws.runProblems.clear();
     ws.runNotes.clear();
@@ -344,7 +324,7 @@ void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines, int
     ws.fgB.setRedraw(false);
     ws.setStatus(Loading);
 
-    Run(ws, path1, path2, MatchParams{MinRunLines, MinRunChars, MaxCandidates}).execute();
+    Run(ws, sources, MatchParams{MinRunLines, MinRunChars, MaxCandidates}).execute();
 
     ws.fg.setRedraw(true);
     ws.fgB.setRedraw(true);

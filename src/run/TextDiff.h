@@ -1,24 +1,10 @@
 #pragma once
 
 #include "engine/Workspace.h"
+#include "run/Source.h"
 
 #include <QString>
 #include <QStringList>
-
-// What a source designation names, decided per side.
-enum class SourceKind {
-    None,
-    Folder,
-    Hexadecimal,
-    Workbook,
-    Document,
-    TextFile,
-    WebAddress,
-    Clipboard
-};
-
-// Classifies one side; `otherPath` matters for CSV files under the CSV toggle.
-SourceKind sourceKind(const Workspace &ws, const QString &path, const QString &otherPath);
 
 // Splits normalised text at LF: a trailing line break yields a last, empty line; the empty
 // text yields no lines. The lines point into `text` instead of copying it: `text` must stay
@@ -33,6 +19,9 @@ QStringList splitClipboardLinesShared(const QString &text);
 // Every caller passes 1, 5, 10 for the tuning values.
 void fTextDiff(Workspace &ws, QString path1, QString path2, int MinRunLines = 1,
                int MinRunChars = 5, int MaxCandidates = 10);
+// The same for two sources the caller has classified (classifySources).
+void fTextDiff(Workspace &ws, const SourcePair &sources, int MinRunLines = 1, int MinRunChars = 5,
+               int MaxCandidates = 10);
 
 // The status text a finished text comparison shows: "完了" and, when anything differs, the
 // three counts, then the problems and notes of the run.

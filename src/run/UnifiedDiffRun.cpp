@@ -11,11 +11,6 @@
 
 #include <algorithm>
 
-bool isUnifiedDiffPath(const QString &path) {
-    const QString ext = lowerExtension(path);
-    return ext == QLatin1String("diff") || ext == QLatin1String("patch");
-}
-
 namespace {
 
 const QString NotFilesOrFolders =
@@ -55,12 +50,13 @@ bool patchableText(const QByteArray &bytes, const QString &shownIn = {}) {
 }
 
 // The diff of one pair of files; `fg` holds their comparison when they are text.
-QByteArray filePairDiff(const Workspace &ws, const QString &path1, const QString &path2,
-                        const SideBytes &left, const SideBytes &right, const ResultGrid &fg) {
+QByteArray filePairDiff(const Workspace &ws, const SourcePair &sources, const SideBytes &left,
+                        const SideBytes &right, const ResultGrid &fg) {
     if (left.bytes == right.bytes)
         return {};
-    const bool text = !ws.Binary && readableAsText(sourceKind(ws, path1, path2)) &&
-                      readableAsText(sourceKind(ws, path2, path1)) &&
+    const QString &path1 = sources[0].path, &path2 = sources[1].path;
+    const bool text = !ws.Binary && readableAsText(sources[0].kind) &&
+                      readableAsText(sources[1].kind) &&
                       patchableText(left.bytes, ws.shownEncoding[0]) &&
                       patchableText(right.bytes, ws.shownEncoding[1]);
     if (!text)
@@ -122,8 +118,9 @@ QByteArray entryPairDiff(const Workspace &ws, const QString &a, const QString &b
     Workspace pair;
     ws.copyRunInputsTo(pair);
     pair.OnlyDF = false;
-    const bool text = !ws.Binary && sourceKind(ws, a, b) == SourceKind::TextFile &&
-                      sourceKind(ws, b, a) == SourceKind::TextFile && patchableText(left.bytes) &&
+    const SourcePair sources = {classifySource(ws, a, b), classifySource(ws, b, a)};
+    const bool text = !ws.Binary && sources[0].kind == SourceKind::TextFile &&
+                      sources[1].kind == SourceKind::TextFile && patchableText(left.bytes) &&
                       patchableText(right.bytes);
     if (!text)
         return binaryFilesDiffer(a, b);
@@ -131,7 +128,7 @@ QByteArray entryPairDiff(const Workspace &ws, const QString &a, const QString &b
         problem = pair.statusText();
         return {};
     }
-    return diffCommandLine(a, b) + filePairDiff(pair, a, b, left, right, pair.fg);
+    return diffCommandLine(a, b) + filePairDiff(pair, sources, left, right, pair.fg);
 }
 
 QByteArray folderDiff(const Workspace &ws, const QString &folder1, const QString &folder2,
@@ -168,9 +165,10 @@ QByteArray folderDiff(const Workspace &ws, const QString &folder1, const QString
 
 } // namespace
 
-WriteResult writeUnifiedDiff(const Workspace &ws, const QString &path1, const QString &path2,
-                             const QString &output) {
-    const SourceKind left = sourceKind(ws, path1, path2), right = sourceKind(ws, path2, path1);
+WriteResult writeUnifiedDiff(const Workspace &ws, const SourcePair &sources, const QString &output,
+                             bool *differs) {
+    const QString &path1 = sources[0].path, &path2 = sources[1].path;
+    const SourceKind left = sources[0].kind, right = sources[1].kind;
     QString problem;
     QByteArray out;
     if (left == SourceKind::Folder && right == SourceKind::Folder) {
@@ -184,9 +182,11 @@ WriteResult writeUnifiedDiff(const Workspace &ws, const QString &path1, const QS
         const SideBytes a = readSide(path1), b = readSide(path2);
         problem = a.problem.isEmpty() ? b.problem : a.problem;
         if (problem.isEmpty())
-            out = filePairDiff(ws, path1, path2, a, b, ws.fg);
+            out = filePairDiff(ws, sources, a, b, ws.fg);
     }
     if (!problem.isEmpty())
         return WriteResult::failure(problem);
+    if (differs)
+        *differs = !out.isEmpty();
     return writeWholeFile(output, out);
 }

@@ -2,11 +2,9 @@
 
 #include "engine/Workspace.h"
 #include "platform/AtomicFile.h"
+#include "run/Source.h"
 
 #include <QString>
-
-// An output path that asks for a unified diff: its extension is .diff or .patch, in any case.
-bool isUnifiedDiffPath(const QString &path);
 
 // Writes the comparison of path1 and path2 as a unified diff to `output`. For two files `ws`
 // must hold their finished comparison (fTextDiff over them): its rows give the hunks. Two
@@ -15,5 +13,6 @@ bool isUnifiedDiffPath(const QString &path);
 // side and "Common subdirectories" for folders on both, as `diff -u` writes them. A pair that
 // is not text (binary mode, a NUL byte, UTF-16, documents, workbooks) is one line "Binary files
 // ... differ". Fails, writing nothing, when a source cannot be read or is no file or folder.
-WriteResult writeUnifiedDiff(const Workspace &ws, const QString &path1, const QString &path2,
-                             const QString &output);
+// `differs` (when given) is told whether the diff holds anything.
+WriteResult writeUnifiedDiff(const Workspace &ws, const SourcePair &sources, const QString &output,
+                             bool *differs = nullptr);

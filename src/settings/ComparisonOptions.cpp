@@ -28,11 +28,15 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.Binary = binary;
     ws.Csv = csv;
     ws.txtState = colours;
+    ws.sheetAlignRows = sheetAlignRows;
+    applyDialogOptionsTo(ws);
+}
+
+void ComparisonOptions::applyDialogOptionsTo(Workspace &ws) const {
     ws.ignoreCase = ignoreCase;
     ws.folding = folding;
     ws.minimalMatching = minimal;
     ws.inlineDiff = inlineDiff;
-    ws.sheetAlignRows = sheetAlignRows;
     ws.folderContentMode = folderContentMode;
     ws.recursiveFolders = recursiveFolders;
     ws.excludeNames = excludeNames;

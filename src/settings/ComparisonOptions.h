@@ -26,4 +26,7 @@ struct ComparisonOptions {
     static ComparisonOptions load(const Settings &settings);
     // Sets them on the workspace (a batch run; the window sets them through its controls).
     void applyTo(Workspace &ws) const;
+    // Sets those the options dialog changes (how lines and folders are compared): the window
+    // takes them at start and again when the dialog closes.
+    void applyDialogOptionsTo(Workspace &ws) const;
 };

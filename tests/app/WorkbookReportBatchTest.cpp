@@ -160,7 +160,7 @@ TEST_F(WorkbookReportBatchTest, CsvFilesUnderTheCsvToggleAreWorkbooks) {
 }
 
 // A unified diff of two workbooks is diff's line for files patch cannot take, never a cell
-// report; the exit status still follows the cells.
+// report; the exit status says what the diff says.
 TEST_F(WorkbookReportBatchTest, UnifiedDiffOfTwoWorkbooksIsTheBinaryFilesLine) {
     const QString a = dir.filePath("a.xlsx"), b = dir.filePath("b.xlsx");
     ASSERT_TRUE(SheetFixtures::writeZip(
@@ -178,4 +178,45 @@ TEST_F(WorkbookReportBatchTest, UnifiedDiffOfTwoWorkbooksIsTheBinaryFilesLine) {
     const RunResult same = run({a, copy, "/o", dir.filePath("y.PATCH")});
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(read(dir.filePath("y.PATCH")), QByteArray());
+}
+
+// What the output asks for is decided before what the sources are: a unified diff is made of the
+// files' bytes without reading their cells, and under the CSV toggle a CSV file is still text to
+// diff.
+TEST_F(WorkbookReportBatchTest, UnifiedDiffNeverDependsOnTheCells) {
+    const QString a = dir.filePath("a.xlsx");
+    ASSERT_TRUE(SheetFixtures::writeZip(a, SheetFixtures::workbookParts({{"S", sheetOf({"1"})}})));
+    const QString out = dir.filePath("x.diff");
+
+    // A workbook whose cells cannot be read still has bytes to tell apart.
+    const QString broken = write("broken.xlsx", "not a zip");
+    const RunResult damaged = run({a, broken, "/o", out});
+    EXPECT_EQ(damaged.err, QString());
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(read(out), ("Binary files " + a + " and " + broken + " differ\n").toUtf8());
+
+    // The same cells in other bytes: the files differ, and so does the exit status.
+    const QString b = dir.filePath("b.xlsx");
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        b, SheetFixtures::workbookParts(
+               {{"S", SheetFixtures::sheetXml("<row r=\"1\" spans=\"1:1\"><c r=\"A1\">"
+                                              "<v>1</v></c></row>")}})));
+    EXPECT_EQ(run({a, b, "/o", dir.filePath("cells.csv")}).status, 0);
+    const RunResult other = run({a, b, "/o", out});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(read(out), ("Binary files " + a + " and " + b + " differ\n").toUtf8());
+
+    write("setting.ini", "[Corvane]\r\nCsv=1\r\n");
+    const QString c1 = write("c1.csv", "id,name\n1,alpha\n");
+    const QString c2 = write("c2.csv", "id,name\n1,beta\n");
+    const RunResult csv = run({c1, c2, "/o", out});
+    EXPECT_EQ(csv.status, 1);
+    const QByteArray diff = read(out);
+    EXPECT_TRUE(diff.startsWith("--- " + c1.toUtf8())) << diff.toStdString();
+    EXPECT_TRUE(diff.endsWith("@@ -1,2 +1,2 @@\n id,name\n-1,alpha\n+1,beta\n"))
+        << diff.toStdString();
+    // The toggle still makes a cell report of the same pair in any other format.
+    const RunResult report = run({c1, c2, "/o", dir.filePath("r.csv")});
+    EXPECT_EQ(report.status, 1);
+    EXPECT_EQ(csvRows(read(dir.filePath("r.csv"))).size(), 2);
 }

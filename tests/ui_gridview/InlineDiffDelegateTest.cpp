@@ -1,5 +1,6 @@
 #include "mainwindow/InlineDiffDelegate.h"
 #include "engine/Workspace.h"
+#include "engine/ui/ColourConversion.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 
@@ -44,7 +45,7 @@ protected:
     std::pair<int, int> shadedColumns(int gridRow, int col) {
         const QImage image = view->viewport()->grab().toImage();
         const QRect cell = view->visualRect(view->gridModel()->index(gridRow - 1, col));
-        const QColor shade = ResultGridModel::toQColor(strongerShade(ws.txtState[0]));
+        const QColor shade = toQColor(strongerShade(ws.txtState[0]));
         int first = -1, last = -1;
         for (int x = cell.left(); x <= cell.right(); ++x) {
             int shaded = 0;

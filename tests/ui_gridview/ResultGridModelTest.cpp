@@ -1,5 +1,6 @@
 #include "GridFixtures.h"
 
+#include "engine/ui/ColourConversion.h"
 #include "mainwindow/ResultGridModel.h"
 
 #include <QColor>
@@ -75,9 +76,9 @@ TEST(ResultGridModel, BinaryGridJoinsItsTwoHeaderRows) {
 }
 
 TEST(ResultGridModel, ColourConversionKeepsRedInTheLowByte) {
-    EXPECT_EQ(ResultGridModel::toQColor(16744448u), QColor(0, 128, 255)); // "追加" default
-    EXPECT_EQ(ResultGridModel::fromQColor(QColor(0, 128, 255)), 16744448u);
-    EXPECT_EQ(ResultGridModel::fromQColor(ResultGridModel::toQColor(0x00123456u)), 0x00123456u);
+    EXPECT_EQ(toQColor(16744448u), QColor(0, 128, 255)); // "追加" default
+    EXPECT_EQ(fromQColor(QColor(0, 128, 255)), 16744448u);
+    EXPECT_EQ(fromQColor(toQColor(0x00123456u)), 0x00123456u);
 }
 
 TEST(ResultGridModel, ResetsOnlyWhenTheGridRedraws) {

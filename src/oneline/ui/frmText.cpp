@@ -1,6 +1,7 @@
 #include "oneline/ui/frmText.h"
 
 #include "engine/Workspace.h"
+#include "engine/ui/ColourConversion.h"
 #include "oneline/CharPairing.h"
 
 #include <QFontDatabase>
@@ -29,10 +30,6 @@ constexpr int CaptionHeight = 12;
 constexpr int CaptionPitch = 15;
 constexpr int Gap = 8;
 constexpr int MinimumWidth = 200;
-
-QColor toQColor(Color color) {
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
 
 QLabel *makeCaption(const QString &text, int top, int height, QWidget *parent) {
     auto *label = new QLabel(parent);

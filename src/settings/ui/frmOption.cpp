@@ -1,5 +1,6 @@
 #include "settings/ui/frmOption.h"
 
+#include "engine/ui/ColourConversion.h"
 #include "platform/EditorCommand.h"
 #include "platform/FileUrl.h"
 #include "settings/ui/OptionTexts.h"
@@ -29,14 +30,6 @@ namespace {
 const QColor FocusLabel(0, 0, 255);
 const QColor FocusBack(170, 255, 255);
 const QColor RefusedBack(255, 200, 200);
-
-QColor toQColor(Color c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-Color fromQColor(const QColor &c) {
-    return Color(c.red()) | Color(c.green()) << 8 | Color(c.blue()) << 16;
-}
 
 void setTextColour(QWidget *w, const QColor &colour) {
     QPalette p = w->palette();

@@ -1,5 +1,6 @@
 #include "sheet/ui/SheetCompareWindow.h"
 
+#include "engine/ui/ColourConversion.h"
 #include "sheet/CellFormat.h"
 
 #include <QAction>
@@ -119,11 +120,6 @@ private:
 QString oneLine(QString text) {
     text.replace(u'\n', QStringLiteral(" ↵ "));
     return text;
-}
-
-// Colours are stored as 0x00BBGGRR.
-QColor toQColor(Color color) {
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
 int keyRow(quint64 key) {
