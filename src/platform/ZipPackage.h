@@ -33,7 +33,8 @@ struct ZipLimits {
 };
 
 // A read-only view of a zip package (.docx, .xlsx, .odt). Entry names are compared exactly
-// (case and separators as stored). Nothing escapes from libzip: every failure becomes error()
+// (case and separators as stored); a name stored twice stands for its last copy in the central
+// directory, for every reader alike. Nothing escapes from libzip: every failure becomes error()
 // and errorText().
 class ZipPackage {
 public:

@@ -410,7 +410,8 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
             ok = c.ok() && add(row, col, booleanOrError(value, isError, style(xf).format));
             break;
         }
-        case XlsRecord::Formula: {
+        case XlsRecord::Formula:
+        case XlsRecord::FormulaOld: {
             const quint16 row = c.u16(), col = c.u16(), xf = c.u16();
             const quint64 low = c.u32();
             const quint64 result = low | (quint64(c.u32()) << 32);
