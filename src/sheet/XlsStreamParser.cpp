@@ -131,9 +131,10 @@ bool XlsStreamParser::readGlobals() {
         case XlsRecord::Format: {
             const quint16 id = c.u16();
             const QString text = string(c, m_biff5);
-            if (!c.ok())
-                return fail(WorkbookText::Damaged);
-            customFormats.insert(id, text);
+            // Some writers store a number format's text a byte short; the cells that use it
+            // then show as General, which beats refusing the workbook.
+            if (c.ok())
+                customFormats.insert(id, text);
             break;
         }
         case XlsRecord::Xf:

@@ -48,7 +48,8 @@ TEST(OfficeCorpus, WorkbooksOtherReadersOpenAreReadAndEqualThemselves) {
                            "64667.xlsx",
                            "MalformedSSTCount.xlsx",
                            "60289.xlsx",
-                           "duplicate-filename.xlsx"};
+                           "duplicate-filename.xlsx",
+                           "61045_govdocs1_626534.xls"};
     for (const char *name : names) {
         const QString path = OfficeCorpus::file(QString::fromLatin1(name));
         if (path.isEmpty())
@@ -123,13 +124,16 @@ TEST(OfficeCorpus, XlsxOddnessesMadeByHand) {
     EXPECT_EQ(s.cell(1, 6).text, QStringLiteral("p\tq"));
 }
 
-// Formula cells under the older record id, and a NaN, in a workbook built record by record.
+// Formula cells under the older record id, a NaN and a number format cut short, in a workbook
+// built record by record.
 TEST(OfficeCorpus, XlsOddnessesMadeByHand) {
     using namespace XlsBuilder;
     TempFiles tmp;
     // The record id 0x0406, low byte first.
     const auto older = [](QByteArray records) { return records.replace(0, 2, "\x06\x04"); };
     Book book;
+    // A number format whose text claims more characters than its record holds.
+    book.extraGlobals = record(0x041E, u16(170) + u16(10) + QByteArray(1, '\0') + "short");
     book.sheets = {{QStringLiteral("S"), number(0, 0, std::numeric_limits<double>::quiet_NaN()) +
                                              older(formulaNumber(0, 1, 38353)) +
                                              older(formulaText(0, 2, QStringLiteral("t")))}};
