@@ -229,6 +229,17 @@ QString ZipPackage::errorText() const {
     return ZipText::Damaged;
 }
 
+qint64 zipIndexRead(zip_t *zip, const QString &name) {
+    const QByteArray utf8 = name.toUtf8();
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = count - 1; i >= 0; --i) {
+        const char *entry = zip_get_name(zip, zip_uint64_t(i), 0);
+        if (entry && utf8 == entry)
+            return i;
+    }
+    return -1;
+}
+
 QXmlStreamReader::TokenType readNextSafe(QXmlStreamReader &reader) {
     const QXmlStreamReader::TokenType token = reader.readNext();
     if (token == QXmlStreamReader::DTD) {

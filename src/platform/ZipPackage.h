@@ -82,6 +82,10 @@ private:
     ZipError m_error = ZipError::None;
 };
 
+// The index in an archive open for editing of the entry a ZipPackage reads for name (its last
+// copy when the name is stored twice), so that an edit changes what is read; -1 when none.
+qint64 zipIndexRead(zip_t *zip, const QString &name);
+
 // QXmlStreamReader never fetches external entities, but it does expand entities declared in
 // an internal DTD subset, which is all a "billion laughs" document needs. None of the formats
 // we read has a DOCTYPE, so the readers step with this instead of readNext(): a DTD token ends

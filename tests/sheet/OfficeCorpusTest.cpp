@@ -3,10 +3,12 @@
 // corpus is absent.
 
 #include "support/OfficeCorpus.h"
+#include "platform/ZipPackage.h"
 #include "sheet/CompareSheets.h"
 #include "sheet/SheetFixtures.h"
 #include "sheet/Workbook.h"
 #include "sheet/WorkbookReaders.h"
+#include "sheet/XlsxColouredCopy.h"
 #include "support/TempFiles.h"
 #include "support/XlsBuilder.h"
 
@@ -148,4 +150,55 @@ TEST(OfficeCorpus, XlsOddnessesMadeByHand) {
     EXPECT_EQ(s.cell(1, 2).number, 38353);
     EXPECT_EQ(s.cell(1, 3).text, QStringLiteral("t"));
     EXPECT_EQ(differencesWithItself(path), 0);
+}
+
+// A workbook saved under the other family's extension is read by what it holds; a password-
+// protected package (a compound file) is still called encrypted under either name.
+TEST(OfficeCorpus, WorkbookKindFromTheFirstBytes) {
+    using namespace XlsBuilder;
+    TempFiles tmp;
+    Book book;
+    book.sheets = {{QStringLiteral("S"), number(0, 0, 7)}};
+    const QString binary = tmp.filePath(QStringLiteral("binary.xls"));
+    ASSERT_TRUE(write(binary, book));
+    const QString package = tmp.filePath(QStringLiteral("package.xlsx"));
+    ASSERT_TRUE(SheetFixtures::writeZip(
+        package, SheetFixtures::workbookParts(
+                     {{QStringLiteral("S"),
+                       SheetFixtures::sheetXml("<row r=\"1\"><c r=\"A1\"><v>7</v></c></row>")}})));
+    for (const auto &[from, to] : {std::pair{binary, QStringLiteral("binary.xlsx")},
+                                   std::pair{package, QStringLiteral("package.xls")}}) {
+        const QString renamed = tmp.write(to, TempFiles::read(from));
+        QString error;
+        const auto read = readBook(renamed, &error);
+        ASSERT_TRUE(read) << to.toStdString() << ": " << error.toStdString();
+        EXPECT_EQ(read->sheets[0].cell(1, 1).number, 7) << to.toStdString();
+    }
+    const QString locked = tmp.filePath(QStringLiteral("locked.xlsx"));
+    ASSERT_TRUE(writeCompound(locked, QByteArray(5000, 'p'), "EncryptedPackage"));
+    QString error;
+    EXPECT_FALSE(readBook(locked, &error));
+    EXPECT_EQ(error, QStringLiteral("暗号化されています"));
+}
+
+// A coloured copy of a package that stores its sheet twice edits the copy that is read.
+TEST(OfficeCorpus, ColouredCopyOfAPackageWithARepeatedPart) {
+    OFFICE_CORPUS_FILE(twice, "duplicate-filename.xlsx");
+    TempFiles tmp;
+    const auto book = readBook(twice);
+    ASSERT_TRUE(book);
+    const QString copy = tmp.filePath(QStringLiteral("copy.xlsx"));
+    const QHash<quint64, Color> colors{{Sheet::key(1, 1), Color(255)}};
+    ASSERT_TRUE(writeColouredPackage(twice, book->sheets[0].name, colors, 0, copy));
+    const auto back = readBook(copy);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(cellValuesEqual(back->sheets[0].cell(1, 1), book->sheets[0].cell(1, 1)));
+    // The part read is the one that gained the fill.
+    const QString part = QStringLiteral("xl/worksheets/sheet1.xml");
+    ZipPackage before, after;
+    ASSERT_TRUE(before.open(twice) && after.open(copy));
+    const auto original = before.read(part), coloured = after.read(part);
+    ASSERT_TRUE(original && coloured);
+    EXPECT_FALSE(original->contains(" s=\""));
+    EXPECT_TRUE(coloured->contains(" s=\""));
 }
