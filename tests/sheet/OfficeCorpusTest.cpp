@@ -174,6 +174,16 @@ TEST(OfficeCorpus, WorkbookKindFromTheFirstBytes) {
         ASSERT_TRUE(read) << to.toStdString() << ": " << error.toStdString();
         EXPECT_EQ(read->sheets[0].cell(1, 1).number, 7) << to.toStdString();
     }
+    // A workbook from before 1993 is a bare record stream: its format is named.
+    for (const char *bof : {"\x09\x00", "\x09\x02", "\x09\x04"}) {
+        QString error;
+        EXPECT_FALSE(
+            readBook(tmp.write(QStringLiteral("old.xls"),
+                               QByteArray(bof, 2) + QByteArray("\x06\x00\x00\x00\x10\x00", 6) +
+                                   QByteArray(100, '\0')),
+                     &error));
+        EXPECT_EQ(error, QStringLiteral("対応していない形式です"));
+    }
     const QString locked = tmp.filePath(QStringLiteral("locked.xlsx"));
     ASSERT_TRUE(writeCompound(locked, QByteArray(5000, 'p'), "EncryptedPackage"));
     QString error;
