@@ -1,6 +1,7 @@
 #include "encoding/OfficeDocument.h"
 
 #include "encoding/Charset.h"
+#include "encoding/SymbolFonts.h"
 #include "encoding/WordBinary.h"
 #include "platform/FileReader.h"
 #include "platform/NativePath.h"
@@ -134,9 +135,26 @@ bool isWord(const QXmlStreamReader &r) {
     return ns == WordMain || ns == WordStrict;
 }
 
+// A w:sym: a character of a symbol font given by its code in that font.
+QString symbolText(const QXmlStreamReader &r) {
+    QString font, code;
+    for (const QXmlStreamAttribute &a : r.attributes()) {
+        if (a.name() == u"font")
+            font = a.value().toString();
+        else if (a.name() == u"char")
+            code = a.value().toString();
+    }
+    bool ok = false;
+    const uint c = code.toUInt(&ok, 16);
+    if (!ok || c < 0x20 || c > 0xFFFF)
+        return QString();
+    const QString text = symbolFontText(font, char16_t(c));
+    return text.isEmpty() ? QString(QChar(char16_t(c))) : text;
+}
+
 // The main document part of a .docx: paragraphs (w:p) as lines, text of w:t, w:tab as a tab,
-// w:br and w:cr as line breaks. Deleted and moved-away runs, ruby text and the fallback copy
-// of alternate content are left out.
+// w:br and w:cr as line breaks, w:sym as its character. Deleted and moved-away runs, ruby text and
+// the fallback copy of alternate content are left out.
 bool readWordXml(const QByteArray &xml, QString *text, QString *reason) {
     QXmlStreamReader r(xml);
     LineCollector lines;
@@ -164,6 +182,8 @@ bool readWordXml(const QByteArray &xml, QString *text, QString *reason) {
                 lines.appendChar(u'\t');
             } else if (parent == u"r" && (name == u"br" || name == u"cr")) {
                 lines.appendChar(u'\n');
+            } else if (parent == u"r" && name == u"sym") {
+                lines.append(symbolText(r));
             }
             stack << name;
         } else if (token == QXmlStreamReader::EndElement) {
@@ -271,10 +291,18 @@ QByteArray fileHead(const QString &path) {
     return head;
 }
 
-bool readDocx(const QString &path, QString *text, QString *reason) {
-    // Office stores a password-protected document as an OLE compound file, whatever its name.
-    if (fileHead(path).startsWith(OleMagic))
-        return fail(reason, ZipText::Encrypted);
+bool readDoc(const QString &path, QString *text, QString *reason,
+             const std::function<bool()> &stop);
+
+bool readDocx(const QString &path, QString *text, QString *reason,
+              const std::function<bool()> &stop) {
+    // A compound file under this name is either an older document renamed (it has the main
+    // stream of one) or a password-protected package, which Office stores that way too: the
+    // binary reader tells the two apart.
+    // Word for Windows 2.0 files are read by the same reader, which names their format.
+    const QByteArray head = fileHead(path);
+    if (head.startsWith(OleMagic) || head.startsWith("\xDB\xA5"))
+        return readDoc(path, text, reason, stop);
     ZipPackage zip;
     if (!zip.open(path))
         return fail(reason, zip.errorText());
@@ -313,7 +341,7 @@ bool readDoc(const QString &path, QString *text, QString *reason,
     }
     // A newer document saved under the old extension.
     if (file.bytes.startsWith(ZipMagic))
-        return readDocx(path, text, reason);
+        return readDocx(path, text, reason, stop);
     return readWordBinary(file.bytes, text, reason);
 }
 
@@ -327,7 +355,7 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
     bool ok = false;
     switch (documentKindOf(ext)) {
     case DocumentKind::Word:
-        ok = readDocx(path, &text, &reason);
+        ok = readDocx(path, &text, &reason, stop);
         break;
     case DocumentKind::OpenDocument:
         ok = readOdt(path, &text, &reason);

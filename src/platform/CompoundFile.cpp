@@ -52,7 +52,8 @@ bool CompoundFile::open(const QByteArray &bytes) {
 std::optional<QByteArray> CompoundFile::stream(const char *name, qint64 maxBytes) const {
     if (!m_root)
         return std::nullopt;
-    GsfInput *child = gsf_infile_child_by_name(m_root, name);
+    const int index = indexOf(name);
+    GsfInput *child = index >= 0 ? gsf_infile_child_by_index(m_root, index) : nullptr;
     if (!child)
         return std::nullopt;
     std::optional<QByteArray> data;
@@ -65,6 +66,22 @@ std::optional<QByteArray> CompoundFile::stream(const char *name, qint64 maxBytes
     }
     g_object_unref(child);
     return data;
+}
+
+bool CompoundFile::hasStream(const char *name) const {
+    return indexOf(name) >= 0;
+}
+
+// Writers differ in the case of the names ("WordDocument", "worddocument"); the container's
+// own lookup is exact, so the names are compared here without case.
+int CompoundFile::indexOf(const char *name) const {
+    const int count = m_root ? gsf_infile_num_children(m_root) : 0;
+    for (int i = 0; i < count; ++i) {
+        const char *childName = gsf_infile_name_by_index(m_root, i);
+        if (childName && g_ascii_strcasecmp(childName, name) == 0)
+            return i;
+    }
+    return -1;
 }
 
 bool isCompoundFile(const QByteArray &bytes) {

@@ -21,11 +21,15 @@ public:
     // no consistent compound file.
     bool open(const QByteArray &bytes);
 
-    // A stream of the root storage, whole, or nothing when there is none of that name, it
-    // cannot be read or it is longer than maxBytes.
+    // A stream of the root storage (its name compared without case), whole, or nothing when
+    // there is none of that name, it cannot be read or it is longer than maxBytes.
     std::optional<QByteArray> stream(const char *name, qint64 maxBytes) const;
+    // Whether the root storage has a stream of that name (compared without case).
+    bool hasStream(const char *name) const;
 
 private:
+    int indexOf(const char *name) const;
+
     GsfInfile *m_root = nullptr;
 };
 

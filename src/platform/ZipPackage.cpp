@@ -64,7 +64,14 @@ bool ZipPackage::open(const QString &path) {
     int code = 0;
     // The consistency check compares every local header with the central directory, which
     // catches truncated and spliced archives at open rather than halfway through a read.
-    m_zip = zip_open(nativePathBytes(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    const QByteArray native = nativePathBytes(path);
+    m_zip = zip_open(native.constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    // It also refuses archives that every other reader opens: a name stored twice, or local
+    // headers that differ from the directory in what does not matter (times, extra fields).
+    // Those are read by their central directory alone; a part whose data then fails its
+    // checksum or size is still refused when it is read.
+    if (!m_zip && (code == ZIP_ER_EXISTS || code == ZIP_ER_INCONS))
+        m_zip = zip_open(native.constData(), ZIP_RDONLY, &code);
     if (!m_zip)
         return fail(code == ZIP_ER_OPEN || code == ZIP_ER_READ ? ZipError::CannotOpen
                                                                : ZipError::Damaged);
@@ -87,9 +94,10 @@ bool ZipPackage::open(const QString &path) {
         }
         const QString name = QString::fromUtf8(raw);
         m_names << name;
-        // With duplicate names the first entry wins, as a lookup by name in libzip would.
-        if (!m_index.contains(name))
-            m_index.insert(name, i);
+        // A name stored twice stands for its last copy: an archive updated by appending
+        // carries its newer copy last, and that is the copy unpacking the archive leaves
+        // behind (and what the zip readers of Java and Python hand out).
+        m_index.insert(name, i);
     }
     return true;
 }
@@ -219,6 +227,17 @@ QString ZipPackage::errorText() const {
         return ZipText::MissingPart;
     }
     return ZipText::Damaged;
+}
+
+qint64 zipIndexRead(zip_t *zip, const QString &name) {
+    const QByteArray utf8 = name.toUtf8();
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = count - 1; i >= 0; --i) {
+        const char *entry = zip_get_name(zip, zip_uint64_t(i), 0);
+        if (entry && utf8 == entry)
+            return i;
+    }
+    return -1;
 }
 
 QXmlStreamReader::TokenType readNextSafe(QXmlStreamReader &reader) {

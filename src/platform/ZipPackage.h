@@ -33,7 +33,8 @@ struct ZipLimits {
 };
 
 // A read-only view of a zip package (.docx, .xlsx, .odt). Entry names are compared exactly
-// (case and separators as stored). Nothing escapes from libzip: every failure becomes error()
+// (case and separators as stored); a name stored twice stands for its last copy in the central
+// directory, for every reader alike. Nothing escapes from libzip: every failure becomes error()
 // and errorText().
 class ZipPackage {
 public:
@@ -80,6 +81,10 @@ private:
     qint64 m_totalRead = 0;
     ZipError m_error = ZipError::None;
 };
+
+// The index in an archive open for editing of the entry a ZipPackage reads for name (its last
+// copy when the name is stored twice), so that an edit changes what is read; -1 when none.
+qint64 zipIndexRead(zip_t *zip, const QString &name);
 
 // QXmlStreamReader never fetches external entities, but it does expand entities declared in
 // an internal DTD subset, which is all a "billion laughs" document needs. None of the formats

@@ -38,8 +38,9 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b) {
         return (b.kind == Kind::Text && b.text.isEmpty()) || (isNumeric(b) && b.number == 0);
     if (b.kind == Kind::Empty)
         return cellValuesEqual(b, a);
+    // A NaN stored in a file is a value like any other: the same NaN on both sides is no change.
     if (isNumeric(a) && isNumeric(b))
-        return a.number == b.number;
+        return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
     if (a.kind == Kind::Text && b.kind == Kind::Text)
         return a.text == b.text;
     // An error equals the same error only, never the text that spells it.

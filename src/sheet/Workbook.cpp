@@ -53,6 +53,27 @@ double dateSerial(int year, int month, int day) {
     return double(days >= 60 ? days + 1 : days);
 }
 
+namespace {
+
+// A workbook saved under the other family's name (an .xls that is a zip package, an .xlsx that
+// is a compound file) is read by what it holds; the name decides only between the two.
+WorkbookKind kindFromContent(const QString &path, WorkbookKind byName) {
+    if (byName != WorkbookKind::OpenXml && byName != WorkbookKind::Binary)
+        return byName;
+    NativeFile file;
+    char head[8] = {};
+    if (!file.open(path) || !file.isRegular() || file.read(head, 8) != 8)
+        return byName;
+    const QByteArrayView bytes(head, 8);
+    if (bytes.startsWith("PK\x03\x04"))
+        return WorkbookKind::OpenXml;
+    if (bytes == QByteArrayView("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return WorkbookKind::Binary;
+    return byName;
+}
+
+} // namespace
+
 std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *error,
                                      const std::function<bool()> &stop) {
     QString scratch;
@@ -64,7 +85,7 @@ std::optional<Workbook> readWorkbook(const QString &path, bool cells, QString *e
         return std::nullopt;
     }
     try {
-        switch (workbookKindOf(lowerExtension(path))) {
+        switch (kindFromContent(path, workbookKindOf(lowerExtension(path)))) {
         case WorkbookKind::OpenXml:
             return readXlsx(path, cells, &message);
         case WorkbookKind::Binary:

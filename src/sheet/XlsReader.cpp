@@ -69,6 +69,14 @@ int childNamed(GsfInfile *file, const char *name) {
 
 std::optional<Workbook> readXlsBytes(const QByteArray &bytes, bool cells, QString *error,
                                      const std::function<bool()> &stop) {
+    // Workbooks of 1987 to 1993 are a bare record stream, not a compound file: they begin with
+    // the opening record of their version.
+    for (const char *older : {"\x09\x00", "\x09\x02", "\x09\x04"}) {
+        if (bytes.startsWith(QByteArrayView(older, 2))) {
+            *error = WorkbookText::UnknownFormat;
+            return std::nullopt;
+        }
+    }
     initGsf();
     const ReadingCompoundFile quiet;
     GsfPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8 *>(bytes.constData()),

@@ -10,6 +10,8 @@
 
 namespace XlsRecord {
 constexpr quint16 Formula = 0x0006;
+// The id formula cells had before 1997; some writers still use it with the later layout.
+constexpr quint16 FormulaOld = 0x0406;
 constexpr quint16 Eof = 0x000A;
 constexpr quint16 DateMode = 0x0022;
 constexpr quint16 FilePass = 0x002F;

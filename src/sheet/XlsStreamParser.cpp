@@ -131,9 +131,10 @@ bool XlsStreamParser::readGlobals() {
         case XlsRecord::Format: {
             const quint16 id = c.u16();
             const QString text = string(c, m_biff5);
-            if (!c.ok())
-                return fail(WorkbookText::Damaged);
-            customFormats.insert(id, text);
+            // Some writers store a number format's text a byte short; the cells that use it
+            // then show as General, which beats refusing the workbook.
+            if (c.ok())
+                customFormats.insert(id, text);
             break;
         }
         case XlsRecord::Xf:
@@ -410,7 +411,8 @@ bool XlsStreamParser::readSheet(const SheetEntry &entry, Sheet &sheet) {
             ok = c.ok() && add(row, col, booleanOrError(value, isError, style(xf).format));
             break;
         }
-        case XlsRecord::Formula: {
+        case XlsRecord::Formula:
+        case XlsRecord::FormulaOld: {
             const quint16 row = c.u16(), col = c.u16(), xf = c.u16();
             const quint64 low = c.u32();
             const quint64 result = low | (quint64(c.u32()) << 32);

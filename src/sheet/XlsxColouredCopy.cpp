@@ -448,7 +448,7 @@ WriteResult writeColouredPackage(const QString &source, const QString &sheetName
          {std::make_pair(parts->second, &newStyles), std::make_pair(parts->first, &newSheet)}) {
         if (!ok)
             break;
-        const zip_int64_t index = zip_name_locate(package, name.toUtf8().constData(), 0);
+        const zip_int64_t index = zipIndexRead(package, name);
         zip_source_t *data =
             zip_source_buffer(package, bytes->constData(), zip_uint64_t(bytes->size()), 0);
         ok = index >= 0 && data && zip_file_replace(package, zip_uint64_t(index), data, 0) == 0;

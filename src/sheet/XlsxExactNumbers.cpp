@@ -73,7 +73,7 @@ bool restoreExactNumbers(const QString &path, const QHash<QByteArray, QByteArray
     zip_t *package = zip_open(nativePathBytes(path).constData(), 0, &error);
     if (!package)
         return false;
-    const zip_int64_t index = zip_name_locate(package, FirstSheet.toUtf8().constData(), 0);
+    const zip_int64_t index = zipIndexRead(package, FirstSheet);
     zip_source_t *data =
         zip_source_buffer(package, edited.constData(), zip_uint64_t(edited.size()), 0);
     bool ok = index >= 0 && data && zip_file_replace(package, zip_uint64_t(index), data, 0) == 0;

@@ -71,6 +71,38 @@ std::optional<std::pair<int, int>> cellRef(QByteArrayView ref) {
     return std::make_pair(int(row), int(col));
 }
 
+// Texts in a workbook spell characters XML cannot hold (a carriage return, other controls) as
+// "_xHHHH_"; a literal "_x" that looks like one is written with its underscore so spelled,
+// "_x005F_". Decoding left to right undoes both.
+QString unescapeCharacters(QString text) {
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            uint code = 0;
+            bool ok = true;
+            for (qsizetype k = i + 2; k < i + 6 && ok; ++k) {
+                const char16_t c = text[k].unicode();
+                const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                                  : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                                  : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                           : -1;
+                ok = digit >= 0;
+                code = code * 16 + uint(digit);
+            }
+            if (ok) {
+                out += QChar(char16_t(code));
+                i += 6;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 // The text of a shared string item or an inline string: the plain <t>, or the <t> of every
 // rich-text run joined. Phonetic guides (<rPh>) are reading aids, not the cell's text.
 QString readRichText(QXmlStreamReader &r) {
@@ -86,7 +118,7 @@ QString readRichText(QXmlStreamReader &r) {
         else if (r.name() == u"rPh")
             r.skipCurrentElement();
     }
-    return text;
+    return unescapeCharacters(text);
 }
 
 // The same from a worksheet's inline string.
@@ -104,7 +136,7 @@ QString readRichText(XmlScanner &r) {
         else if (r.name() == "rPh")
             r.skipCurrentElement();
     }
-    return text;
+    return unescapeCharacters(text);
 }
 
 // The content of a <v>: its text as written when plain (the common case: a number), else
@@ -281,8 +313,8 @@ bool XlsxReader::readCell(XmlScanner &r, int row, int col, SheetBuilder &builder
             value.kind = CellValue::Kind::Text;
             value.text = inlineText;
         }
-    } else if (!hasValue) {
-        // A formatted blank, or a formula never calculated.
+    } else if (!hasValue || (v.trimmed().isEmpty() && type != "str")) {
+        // A formatted blank, or a formula never calculated; some writers leave an empty <v/>.
     } else if (type == "s") {
         bool ok = false;
         const int index = v.trimmed().toInt(&ok);
@@ -292,7 +324,7 @@ bool XlsxReader::readCell(XmlScanner &r, int row, int col, SheetBuilder &builder
         value.text = m_strings.at(index);
     } else if (type == "str") {
         value.kind = CellValue::Kind::Text;
-        value.text = QString::fromUtf8(v);
+        value.text = unescapeCharacters(QString::fromUtf8(v));
     } else if (type == "b") {
         value.kind = CellValue::Kind::Boolean;
         value.number = v.trimmed() == "1" || v.trimmed() == "true" ? 1 : 0;

@@ -199,12 +199,13 @@ TEST(Documents, UnreadableDocumentsSayWhy) {
     EXPECT_EQ(readError(tmp.write(QStringLiteral("notes.txt"), "x")),
               cannotRead(DocumentText::UnknownKind));
 
-    // Encrypted: an OLE container under a .docx name, an encrypted zip entry, an ODF manifest
-    // that lists encryption data.
+    // A compound file's signature and nothing behind it is no document (a real password-
+    // protected package is tested with the binary reader, which tells the two apart).
     QByteArray ole = QByteArray::fromHex("d0cf11e0a1b11ae1");
     ole.append(504, '\0');
     EXPECT_EQ(readError(tmp.write(QStringLiteral("locked.docx"), ole)),
-              cannotRead(ZipText::Encrypted));
+              cannotRead(ZipText::Damaged));
+    // Encrypted: an encrypted zip entry, an ODF manifest that lists encryption data.
     const QString zipCrypto = tmp.filePath(QStringLiteral("crypto.docx"));
     writeZip(zipCrypto, docxEntries(wordDocument("")), Method::Deflate, "pw");
     EXPECT_EQ(readError(zipCrypto), cannotRead(ZipText::Encrypted));

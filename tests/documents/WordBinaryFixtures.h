@@ -21,10 +21,14 @@ namespace WordBinaryFixtures {
 
 // A piece of the story's text; \r ends a paragraph, \a (0x07) ends a cell, \x13 \x14 \x15
 // delimit fields. rowEnd marks the \a characters (by index in the piece) that end a row.
+// deleted marks the piece's text as a tracked deletion; symbol gives every "(" of it the
+// character of that code in the font table's first font, Symbol.
 struct Piece {
     QString text;
     bool eightBit = false;
     QList<int> rowEnds;
+    bool deleted = false;
+    quint16 symbol = 0;
 };
 
 struct DocOptions {
@@ -33,6 +37,7 @@ struct DocOptions {
     bool storeBackwards = true; // pieces stored in reverse order, as after a fast save
     int cutStreamAt = -1;       // truncate the WordDocument stream (damage)
     bool withTable = true;
+    bool lowerCaseNames = false; // streams named "worddocument", "1table" as some writers do
 };
 
 inline void put8(QByteArray &b, qint64 at, quint8 v) {
@@ -90,6 +95,7 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
 
     // The text, and where each piece and each row mark landed.
     QList<quint32> rawFc(pieces.size());
+    QList<quint32> pieceEnd(pieces.size());
     QList<QPair<quint32, int>> rowMarks; // byte offset, size
     QList<int> order;
     for (int i = 0; i < pieces.size(); ++i)
@@ -109,6 +115,7 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
         }
         for (const int k : p.rowEnds)
             rowMarks.append({quint32(at + (p.eightBit ? k : 2 * k)), p.eightBit ? 1 : 2});
+        pieceEnd[i] = quint32(word.size());
     }
     const quint32 textEnd = quint32(word.size());
     std::sort(rowMarks.begin(), rowMarks.end());
@@ -147,6 +154,40 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
     for (int i = 0; i < papx.size(); ++i)
         put8(word, page + 2 * 0xE0 + i, quint8(papx[i]));
 
+    // One page of character properties: a run per piece, those deleted or with a symbol
+    // pointing at their own properties, stored from the page's end down.
+    const qint64 charPage = page + 512;
+    word.resize(charPage + 512, '\0');
+    {
+        QList<int> stored = order;
+        std::sort(stored.begin(), stored.end(),
+                  [&](int a, int b) { return pieceEnd[a] < pieceEnd[b]; });
+        const int runs = int(stored.size());
+        qint64 props = 0x1F8;
+        for (int r = 0; r < runs; ++r) {
+            const Piece &p = pieces[stored[r]];
+            const quint32 first = (rawFc[stored[r]] & 0x40000000u)
+                                      ? (rawFc[stored[r]] & 0x3FFFFFFF) / 2
+                                      : rawFc[stored[r]];
+            put32(word, charPage + 4 * r, first);
+            put32(word, charPage + 4 * (r + 1), pieceEnd[stored[r]]);
+            if (!p.deleted && !p.symbol)
+                continue;
+            QByteArray grpprl;
+            if (p.deleted)
+                grpprl += QByteArray::fromHex("000801");
+            if (p.symbol)
+                grpprl +=
+                    QByteArray::fromHex("096a0000") + char(p.symbol & 0xff) + char(p.symbol >> 8);
+            props -= 2 + grpprl.size() + (grpprl.size() % 2 ? 1 : 0);
+            put8(word, charPage + 4 * (runs + 1) + r, quint8(props / 2));
+            put8(word, charPage + props, quint8(grpprl.size()));
+            for (int k = 0; k < grpprl.size(); ++k)
+                put8(word, charPage + props + 1 + k, quint8(grpprl[k]));
+        }
+        put8(word, charPage + 511, quint8(runs));
+    }
+
     // The table stream: a property block, the piece table, then the bin table.
     QByteArray table;
     table += QByteArray::fromHex("01"
@@ -170,7 +211,25 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
     append32(table, quint32(TextStart));
     append32(table, textEnd);
     append32(table, quint32(page / 512));
+    const qint64 chpxAt = table.size();
+    append32(table, quint32(TextStart));
+    append32(table, textEnd);
+    append32(table, quint32(charPage / 512));
+    // The font table: Symbol, then a text font.
+    const qint64 fontsAt = table.size();
+    table += QByteArray::fromHex("02000000");
+    for (const QString &font : {QStringLiteral("Symbol"), QStringLiteral("Times New Roman")}) {
+        QByteArray entry(39, '\0');
+        for (const QChar c : font)
+            entry += char(c.unicode()) + QByteArray(1, '\0');
+        entry += QByteArray(2, '\0');
+        table += char(entry.size()) + entry;
+    }
     constexpr qint64 Pairs = 154;
+    put32(word, Pairs + 8 * 12, quint32(chpxAt));
+    put32(word, Pairs + 8 * 12 + 4, 12);
+    put32(word, Pairs + 8 * 15, quint32(fontsAt));
+    put32(word, Pairs + 8 * 15 + 4, quint32(table.size() - fontsAt));
     put32(word, Pairs + 8 * 33, 0);
     put32(word, Pairs + 8 * 33 + 4, quint32(clxLength));
     if (options.withTable) {
@@ -179,8 +238,10 @@ inline bool writeDoc(const QString &path, const QList<Piece> &pieces,
     }
     if (options.cutStreamAt >= 0)
         word.truncate(options.cutStreamAt);
-    const char *tableName = (options.flags & 0x0200) ? "1Table" : "0Table";
-    return writeOle(path, {{"WordDocument", word}, {tableName, table}});
+    const bool lower = options.lowerCaseNames;
+    const char *tableName =
+        (options.flags & 0x0200) ? (lower ? "1table" : "1Table") : (lower ? "0table" : "0Table");
+    return writeOle(path, {{lower ? "worddocument" : "WordDocument", word}, {tableName, table}});
 }
 
 } // namespace WordBinaryFixtures

@@ -105,3 +105,70 @@ TEST(WordBinary, UnreadableDocumentsSayWhy) {
     ASSERT_TRUE(writeDoc(path, {{QStringLiteral("a\a\a"), false, {2}}}, {.withTable = false}));
     EXPECT_EQ(readText(path), QStringLiteral("a\n"));
 }
+
+// Tracked changes read as the document shows them with every change accepted, and symbol-font
+// characters as their Unicode characters, in a .doc as in the same .docx.
+TEST(WordBinary, TrackedChangesAcceptedAndSymbolsAsTheirCharacters) {
+    TempFiles tmp;
+    const QString doc = tmp.filePath(QStringLiteral("changes.doc"));
+    const QList<Piece> pieces{
+        {QStringLiteral("September "), false, {}},
+        {QStringLiteral("17"), false, {}, true},
+        {QStringLiteral("28, 1999\r"), true, {}},
+        {QStringLiteral("joined "), false, {}},
+        {QStringLiteral("gone\r"), false, {}, true}, // its paragraph mark too
+        {QStringLiteral("on\r160"), false, {}},
+        {QStringLiteral("("), false, {}, false, 0xF0B0},
+        {QStringLiteral("C and 15 "), false, {}},
+        {QStringLiteral("("), true, {}, false, 0x006D},
+        {QStringLiteral("g/mL, "), false, {}},
+        {QStringLiteral("("), false, {}, false, 0xF094}, // nothing in the font: kept as stored
+        {QStringLiteral("\r"), false, {}},
+    };
+    ASSERT_TRUE(writeDoc(doc, pieces));
+    const QString expected =
+        QStringLiteral("September 28, 1999\njoined on\n160°C and 15 μg/mL, ") + QChar(0xF094);
+    EXPECT_EQ(readText(doc), expected);
+
+    const auto sym = [](const QByteArray &font, const QByteArray &code) -> QByteArray {
+        return "</w:t></w:r><w:r><w:sym w:font=\"" + font + "\" w:char=\"" + code +
+               "\"/></w:r><w:r><w:t xml:space=\"preserve\">";
+    };
+    const QByteArray body =
+        "<w:p><w:r><w:t xml:space=\"preserve\">September </w:t></w:r><w:del><w:r><w:delText>17"
+        "</w:delText></w:r></w:del><w:ins><w:r><w:t>28, 1999</w:t></w:r></w:ins></w:p>"
+        "<w:p><w:pPr><w:rPr><w:del/></w:rPr></w:pPr><w:r><w:t xml:space=\"preserve\">joined "
+        "</w:t></w:r></w:p>" +
+        p("on") +
+        p("160" + sym("Symbol", "F0B0") + "C and 15 " + sym("symbol", "6D") + "g/mL, " +
+          sym("Symbol", "F094"));
+    EXPECT_EQ(docxText(tmp, body), expected);
+    // Wingdings, and a character in a font that is no symbol font.
+    EXPECT_EQ(docxText(tmp, p(sym("Wingdings", "F028") + sym("Wingdings", "F0FC") +
+                              sym("Arial", "263A"))),
+              QStringLiteral("\U0001F57F\U0001F5F8☺"));
+}
+
+// A file's kind is taken from its first bytes when its name says otherwise, and the streams of
+// a compound file are found whatever the case of their names.
+TEST(WordBinary, KindFromTheFirstBytesAndNamesInAnyCase) {
+    TempFiles tmp;
+    const QList<Piece> text{{QStringLiteral("本文\r"), false, {}}};
+    for (const char *name : {"renamed.docm", "renamed.docx", "renamed.doc"}) {
+        const QString path = tmp.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(writeDoc(path, text, {.lowerCaseNames = true}));
+        EXPECT_EQ(readText(path), QStringLiteral("本文")) << name;
+    }
+    // Word for Windows 2.0 under either name: its format is named.
+    const QByteArray word2 = QByteArray("\xDB\xA5\x2D\x00", 4) + QByteArray(600, '\0');
+    for (const char *name : {"old.doc", "old.docx"})
+        EXPECT_EQ(readText(tmp.write(QString::fromLatin1(name), word2)),
+                  QStringLiteral("ERROR ") + DocumentText::CannotRead + DocumentText::OldWordFormat)
+            << name;
+    // A password-protected package is a compound file without a Word stream.
+    const QString locked = tmp.filePath(QStringLiteral("locked.docx"));
+    ASSERT_TRUE(writeOle(locked, {{"EncryptionInfo", QByteArray(200, 'i')},
+                                  {"EncryptedPackage", QByteArray(5000, 'p')}}));
+    EXPECT_EQ(readText(locked),
+              QStringLiteral("ERROR ") + DocumentText::CannotRead + ZipText::Encrypted);
+}

@@ -13,6 +13,52 @@ namespace {
 constexpr qint64 BombMatches = 600LL * 1024 * 1024 / 258;
 constexpr quint32 BombSize = quint32(1 + 258 * BombMatches);
 
+// Stored entries written by hand, so that a name may repeat and a local header may differ
+// from its directory entry (here in its time stamp) as some writers leave it.
+QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>> &entries,
+                     bool localTimesDiffer = false) {
+    QByteArray out, central;
+    for (const auto &[name, data] : entries) {
+        const quint32 offset = quint32(out.size());
+        for (const bool local : {true, false}) {
+            QByteArray &b = local ? out : central;
+            put32(b, local ? 0x04034b50 : 0x02014b50);
+            if (!local)
+                put16(b, 20);
+            put16(b, 20);
+            put16(b, 0);
+            put16(b, 0);
+            put16(b, local && localTimesDiffer ? 0x1234 : 0);
+            put16(b, 0x21);
+            put32(b, crc32(data));
+            put32(b, quint32(data.size()));
+            put32(b, quint32(data.size()));
+            put16(b, quint16(name.size()));
+            put16(b, 0);
+            if (!local) {
+                put16(b, 0);
+                put16(b, 0);
+                put16(b, 0);
+                put32(b, 0);
+                put32(b, offset);
+            }
+            b += name;
+            if (local)
+                b += data;
+        }
+    }
+    const quint32 centralAt = quint32(out.size());
+    out += central;
+    put32(out, 0x06054b50);
+    put32(out, 0);
+    put16(out, quint16(entries.size()));
+    put16(out, quint16(entries.size()));
+    put32(out, quint32(central.size()));
+    put32(out, centralAt);
+    put16(out, 0);
+    return out;
+}
+
 } // namespace
 
 TEST(ZipPackage, ListsEntriesAndReadsThemByExactName) {
@@ -190,4 +236,22 @@ TEST(SafeXml, DoctypeEndsTheDocumentBeforeAnyEntityIsExpanded) {
     }
     EXPECT_FALSE(plain.hasError());
     EXPECT_EQ(plainText, QStringLiteral("x&y"));
+}
+
+// Packages other readers open: a name stored twice reads as its last copy, and local headers
+// that differ from the directory in their time stamps do not stop the reading.
+TEST(ZipPackage, RepeatedNamesAndLooseLocalHeaders) {
+    TempFiles tmp;
+    ZipPackage zip;
+    ASSERT_TRUE(
+        zip.open(tmp.write(QStringLiteral("twice.zip"),
+                           storedZip({{"a.xml", "first"}, {"b.xml", "b"}, {"a.xml", "second"}}))));
+    EXPECT_EQ(zip.entryNames(), (QStringList{"a.xml", "b.xml", "a.xml"}));
+    EXPECT_EQ(zip.read(QStringLiteral("a.xml")), QByteArray("second"));
+    EXPECT_EQ(zip.read(QStringLiteral("b.xml")), QByteArray("b"));
+
+    ASSERT_TRUE(zip.open(tmp.write(QStringLiteral("loose.zip"),
+                                   storedZip({{"a.xml", "aaa"}, {"b.xml", "bb"}}, true))));
+    EXPECT_EQ(zip.read(QStringLiteral("a.xml")), QByteArray("aaa"));
+    EXPECT_EQ(zip.read(QStringLiteral("b.xml")), QByteArray("bb"));
 }

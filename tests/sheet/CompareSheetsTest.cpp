@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <cmath>
+
 using Kind = CellValue::Kind;
 
 namespace {
@@ -73,6 +75,9 @@ TEST(CompareSheets, ValueRules) {
         {error(QStringLiteral("#N/A")), text(QStringLiteral("#N/A")), false,
          "an error is not its spelling"},
         {error(QStringLiteral("#N/A")), CellValue(), false, "an error is not empty"},
+        {number(std::nan("")), number(std::nan("")), true, "a stored NaN is itself"},
+        {number(std::nan("")), number(0), false, "a NaN is no number"},
+        {number(std::nan("")), CellValue(), false, "a NaN is not empty"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(cellValuesEqual(c.a, c.b), c.equal) << c.why;
