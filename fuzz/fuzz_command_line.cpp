@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString text = QString::fromUtf8(FuzzSupport::bytes(data, size));
     SplitCommandLine(text);
-    const QString arguments = StripProgramPath(text);
+    const QString arguments = stripProgramPath(text);
     SplitCommandLine(arguments);
     if (arguments.size() > text.size())
         __builtin_trap(); // the arguments are a part of the command line

@@ -13,7 +13,7 @@ namespace {
 
 QStringList comparedLines(const QString &encoding, const QByteArray &bytes) {
     // The views lie in the text: each is copied before the text goes.
-    const QString text = bytes.isEmpty() ? QString() : DecodeByName(encoding, bytes);
+    const QString text = bytes.isEmpty() ? QString() : decodeByName(encoding, bytes);
     QStringList lines;
     for (const QString &line : LineViews::splitText(text).toList())
         lines.append(QString(line.constData(), line.size()));
@@ -31,7 +31,7 @@ void check(const QByteArray &bytes, const QString &encoding) {
         if (line.byteStart + line.textBytes + line.endBytes > bytes.size())
             __builtin_trap();
         // A decoder drops a mark where it starts reading; in a file it belongs to its line.
-        const QString alone = DecodeByName(name, bytes.mid(line.byteStart, line.textBytes));
+        const QString alone = decodeByName(name, bytes.mid(line.byteStart, line.textBytes));
         if (alone != line.text && QChar(0xFEFF) + alone != line.text)
             __builtin_trap(); // kept bytes that do not read as the line
     }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!findEncoding(detected))
         __builtin_trap(); // detection answers with a name of the encoding table only
     for (const EncodingInfo &encoding : knownEncodings()) {
-        const QString text = DecodeByName(encoding.name, bytes);
+        const QString text = decodeByName(encoding.name, bytes);
         if (text.contains(QLatin1Char('\r')))
             __builtin_trap(); // every line end is LF after decoding
     }

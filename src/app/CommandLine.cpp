@@ -14,7 +14,7 @@ QStringList SplitCommandLine(const QString &s) {
     return parts;
 }
 
-QString StripProgramPath(const QString &commandLine) {
+QString stripProgramPath(const QString &commandLine) {
     const bool quoted = commandLine.startsWith(u'"');
     const QString separator = quoted ? QStringLiteral("\" ") : QStringLiteral(" ");
     const qsizetype at = commandLine.indexOf(separator);

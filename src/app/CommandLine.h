@@ -13,4 +13,4 @@ QStringList SplitCommandLine(const QString &s);
 // The arguments of a full command line: what follows the quoted program path (after the first
 // quote-space) or the unquoted one (after the first space), trimmed of spaces. A command line
 // without arguments gives the empty string.
-QString StripProgramPath(const QString &commandLine);
+QString stripProgramPath(const QString &commandLine);

@@ -66,7 +66,7 @@ public:
     void setUsualEnd(LineEnd end) { m_usualEnd = end; }
 
     // The bytes the lines were read from (empty for lines without a file), the encoding name
-    // they were decoded by (a name DecodeByName knows) and the byte-order mark they began with.
+    // they were decoded by (a name decodeByName knows) and the byte-order mark they began with.
     const QByteArray &original() const { return m_original; }
     QString encoding() const { return m_encoding; }
     QByteArray byteOrderMark() const { return m_byteOrderMark; }

@@ -158,7 +158,7 @@ QString DecodeIso2022Jp(const QByteArray &bytes) {
     return DecodeWithCharset("ISO-2022-JP", bytes);
 }
 
-QString DecodeEucJp(const QByteArray &bytes) {
+QString decodeEucJp(const QByteArray &bytes) {
     return DecodeWithCharset("EUC-JP", bytes);
 }
 
@@ -182,7 +182,7 @@ bool isPermutedControl(uint c) {
 
 } // namespace
 
-QString DecodeAnsi(const QByteArray &bytes, qsizetype *invalid, bool strict) {
+QString decodeAnsi(const QByteArray &bytes, qsizetype *invalid, bool strict) {
     QString text;
     qsizetype from = 0;
     const qsizetype n = bytes.size();

@@ -19,21 +19,21 @@
 QString DecodeWithCharset(const char *charset, const QByteArray &bytes,
                           qsizetype *invalid = nullptr, bool strict = false);
 QString DecodeIso2022Jp(const QByteArray &bytes);
-QString DecodeEucJp(const QByteArray &bytes);
+QString decodeEucJp(const QByteArray &bytes);
 QString DecodeUtf7(const QByteArray &bytes);
 QString DecodeUtf8(const QByteArray &bytes);
 
 // The ANSI code page (windows-31j) in both directions. A character it cannot represent is
 // written as its best fit (see AnsiBestFit.h) or "?", so the bytes are always valid CP932.
-QString DecodeAnsi(const QByteArray &bytes, qsizetype *invalid = nullptr, bool strict = false);
+QString decodeAnsi(const QByteArray &bytes, qsizetype *invalid = nullptr, bool strict = false);
 QByteArray EncodeAnsi(const QString &text);
 
 // Every CR LF and every lone CR become LF.
-QString NormalizeLineEnds(QString text);
+QString normalizeLineEnds(QString text);
 
 // Decoding by an encoding name of DetectEncoding followed by line-end normalisation.
 // "UNICODE" takes the bytes as UTF-16LE (a leading FF FE dropped); unknown names mean "SJIS".
-QString DecodeByName(const QString &encodingName, const QByteArray &bytes);
+QString decodeByName(const QString &encodingName, const QByteArray &bytes);
 
 // A file that cannot be opened or read.
 class FileReadError : public std::runtime_error {

@@ -62,7 +62,7 @@ QString decodeOnly(const QString &name, const QByteArray &bytes, qsizetype *inva
         return decodeUtf16Le(bytes, invalid);
     const EncodingInfo *other = findEncoding(name);
     if (!other || other->name == EncodingName::Sjis)
-        return DecodeAnsi(bytes, invalid, strict);
+        return decodeAnsi(bytes, invalid, strict);
     QString text = DecodeWithCharset(other->converter, bytes, invalid, strict);
     // The UTF-16BE converter keeps a mark as a character; UTF-32's drops it.
     if (other->name == EncodingName::Utf16Be && bytes.startsWith("\xFE\xFF"))

@@ -29,7 +29,7 @@ DecodedText decodeText(const QByteArray &bytes, const QString &encoding = {});
 QString decodeOnly(const QString &encoding, const QByteArray &bytes, qsizetype *invalid = nullptr,
                    bool strict = false);
 
-// NormalizeLineEnds that also counts the CR LF pairs and lone CRs it turned into LF.
+// normalizeLineEnds that also counts the CR LF pairs and lone CRs it turned into LF.
 QString normalizeCountingLineEnds(QString text, qsizetype *crLf, qsizetype *loneCr);
 
 // LoadNormalizedText (Charset.h) with what decodeText found out; `encoding` as for decodeText.

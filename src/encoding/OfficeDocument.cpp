@@ -93,7 +93,7 @@ public:
         if (!m_carry.isEmpty())
             m_lines << m_carry;
         m_carry.clear();
-        return NormalizeLineEnds(m_lines.join(u'\n'));
+        return normalizeLineEnds(m_lines.join(u'\n'));
     }
 
 private:

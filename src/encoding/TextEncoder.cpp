@@ -11,7 +11,7 @@
 
 namespace {
 
-// The encodings detection names (EncodingName), by the converter DecodeByName reads them with.
+// The encodings detection names (EncodingName), by the converter decodeByName reads them with.
 struct KnownEncoding {
     const char *name;
     const char *converter; // empty: converted by hand
@@ -39,7 +39,7 @@ const KnownEncoding *knownEncoding(const QString &name) {
 }
 
 bool isPermutedControl(char16_t c) {
-    return c == 0x1A || c == 0x1C || c == 0x7F; // kept as they are (see DecodeAnsi)
+    return c == 0x1A || c == 0x1C || c == 0x7F; // kept as they are (see decodeAnsi)
 }
 
 bool isHalfWidthKatakana(char16_t c) {
@@ -106,7 +106,7 @@ TextEncoder::TextEncoder(const QString &encodingName)
         }
         ucnv_close(probe);
     } else {
-        m_name = EncodingName::Sjis; // as DecodeByName reads a name it does not know
+        m_name = EncodingName::Sjis; // as decodeByName reads a name it does not know
         m_converter = IcuConvert::AnsiCodePage;
     }
     m_ansi = m_converter == IcuConvert::AnsiCodePage;
@@ -210,10 +210,10 @@ QByteArray TextEncoder::convert(const QString &text, bool *ok) {
 QString TextEncoder::decode(const QByteArray &bytes) {
     // Other encodings are read back by the reader itself, whatever converter it takes.
     if (!m_detected)
-        return DecodeByName(m_name, bytes);
+        return decodeByName(m_name, bytes);
     // The three control codes the ANSI code page keeps as they are go the long way round.
     if (m_ansi && (bytes.contains('\x1A') || bytes.contains('\x1C') || bytes.contains('\x7F')))
-        return DecodeAnsi(bytes);
+        return decodeAnsi(bytes);
     if (m_converter.isEmpty()) {
         const qsizetype units = bytes.size() / 2;
         QString text(units + bytes.size() % 2, Qt::Uninitialized);

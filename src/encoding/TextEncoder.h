@@ -5,7 +5,7 @@
 
 #include <memory>
 
-// The way back from text to bytes for every encoding name DecodeByName knows: what DecodeByName
+// The way back from text to bytes for every encoding name decodeByName knows: what decodeByName
 // reads back from the bytes is the text that was encoded, or the encoding says which character
 // it cannot hold. Nothing is ever written as "?" or as a look-alike (best fit), since a file
 // saved that way would silently hold other characters than the user wrote.
@@ -31,7 +31,7 @@ class TextEncoder {
 public:
     // An encoding name as DetectEncoding answers ("SJIS", "JIS", "EUC", "UTF8", "UTF7",
     // "UNICODE") or a converter name ICU knows ("UTF-16BE", "GB18030", "windows-1252", ...).
-    // Names neither knows stand for "SJIS", as in DecodeByName.
+    // Names neither knows stand for "SJIS", as in decodeByName.
     explicit TextEncoder(const QString &encodingName);
     ~TextEncoder();
     TextEncoder(TextEncoder &&) noexcept;
@@ -47,14 +47,14 @@ public:
     QByteArray byteOrderMark() const { return m_mark; }
 
     // Encodes text that holds no line break, starting in the encoding's initial state and
-    // ending back in it. The bytes decode by DecodeByName to exactly this text, or badIndex
+    // ending back in it. The bytes decode by decodeByName to exactly this text, or badIndex
     // says where the first character is that the encoding cannot hold.
     EncodedText encode(const QString &text);
 
     // The bytes of a line break ("\n", "\r\n" or "\r") in the encoding.
     QByteArray lineBreak(const QString &lineBreak);
 
-    // Decodes the bytes of one line as DecodeByName does (without its line-end step), for the
+    // Decodes the bytes of one line as decodeByName does (without its line-end step), for the
     // six detected encodings through a converter kept from call to call: for checking many
     // lines fast.
     QString decode(const QByteArray &bytes);

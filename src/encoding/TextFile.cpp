@@ -28,12 +28,12 @@ bool namesAnsiCodePage(const QString &charset) {
 
 } // namespace
 
-QString NormalizeLineEnds(QString text) {
+QString normalizeLineEnds(QString text) {
     return normalizeCountingLineEnds(std::move(text), nullptr, nullptr);
 }
 
-QString DecodeByName(const QString &encodingName, const QByteArray &bytes) {
-    return NormalizeLineEnds(decodeOnly(encodingName, bytes));
+QString decodeByName(const QString &encodingName, const QByteArray &bytes) {
+    return normalizeLineEnds(decodeOnly(encodingName, bytes));
 }
 
 QString LoadNormalizedText(const QString &path, const std::function<bool()> &stop,

@@ -34,8 +34,8 @@ using Color = quint32;
 class ResultGrid : public QObject {
     Q_OBJECT
 public:
-    // Back colour of a cell that was never painted (the window colour code of the original
-    // platform); navigation and exporters compare against it.
+    // Back colour of a cell that was never painted: a code no real colour has, which the
+    // views draw in the window's own colour; navigation and exporters compare against it.
     static constexpr Color DefaultColor = 0x80000005u;
 
     // Alignment codes of the cells: 1 left and vertically centred, 7 right and vertically centred.

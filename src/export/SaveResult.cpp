@@ -19,12 +19,12 @@ SaveOutcome finish(Workspace &ws, bool ok, const QString &message) {
 
 } // namespace
 
-int ExtIndexFromPath(const QString &path) {
+int saveTypeIndexFromPath(const QString &path) {
     return saveTypeOf(path);
 }
 
 SaveOutcome SaveResult(Workspace &ws, const QString &path) {
-    return SaveResultAs(ws, path, ExtIndexFromPath(path));
+    return SaveResultAs(ws, path, saveTypeIndexFromPath(path));
 }
 
 WriteResult writeResultFile(const Workspace &ws, const ResultGrid &grid, const QString &path,

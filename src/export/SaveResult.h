@@ -7,7 +7,7 @@
 #include <QString>
 
 // The output type for a path given without the dialog (batch runs): saveTypeOf.
-int ExtIndexFromPath(const QString &path);
+int saveTypeIndexFromPath(const QString &path);
 
 struct SaveOutcome {
     bool ok = false;

@@ -55,7 +55,7 @@ ResultGridView::ResultGridView(ResultGrid *grid, QWidget *parent)
     setVerticalScrollMode(ScrollPerItem);
     setHorizontalScrollMode(ScrollPerPixel);
 
-    // One rectangle of cells, as a flex grid selects.
+    // One rectangle of cells from the anchor to the current cell, never a set of pieces.
     setSelectionMode(ContiguousSelection);
     setSelectionBehavior(SelectItems);
     setEditTriggers(NoEditTriggers);

@@ -36,7 +36,7 @@ QString decodeLine(const QString &encoding, const QByteArray &bytes) {
         return decodeUtf16Le(bytes.constData(), bytes.size());
     if (encoding == EncodingName::Utf8)
         return QString::fromUtf8(bytes);
-    return DecodeByName(encoding, bytes);
+    return decodeByName(encoding, bytes);
 }
 
 } // namespace
@@ -153,7 +153,7 @@ std::optional<QByteArray> encodeText(const QString &encoding, const QString &tex
         bytes = IcuConvert::encode(charset, text, &ok);
         if (!ok)
             return std::nullopt;
-        back = DecodeByName(encoding, bytes);
+        back = decodeByName(encoding, bytes);
     }
     if (back != text)
         return std::nullopt;

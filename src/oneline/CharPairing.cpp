@@ -19,7 +19,7 @@ constexpr int TabSize = 8;
 bool isDoubleByteInAnsi(char32_t c) {
     const QString text = QString::fromUcs4(&c, 1);
     const QByteArray bytes = EncodeAnsi(text);
-    return bytes.size() == 2 && DecodeAnsi(bytes) == text;
+    return bytes.size() == 2 && decodeAnsi(bytes) == text;
 }
 
 // One character of a line: its code point (lower-cased on request), where it lies in the

@@ -33,7 +33,7 @@ LineViews loadFileLines(Workspace &ws, const QString &path, bool document,
             ws.runProblems << error + QStringLiteral(": ") + path;
             return {};
         }
-        return keepLines(ws, NormalizeLineEnds(*text));
+        return keepLines(ws, normalizeLineEnds(*text));
     }
     try {
         if (pending && pending->valid()) {

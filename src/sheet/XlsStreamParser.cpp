@@ -241,7 +241,7 @@ QString XlsStreamParser::string(XlsCursor &c, bool shortCount) {
     const quint16 count = shortCount ? c.u8() : c.u16();
     const QByteArray bytes = c.bytes(count);
     if (m_codePage == ShiftJis)
-        return DecodeAnsi(bytes);
+        return decodeAnsi(bytes);
     const QByteArray charset = m_codePage == 10000 || m_codePage == 0x8000
                                    ? QByteArray("macintosh")
                                    : "windows-" + QByteArray::number(m_codePage);

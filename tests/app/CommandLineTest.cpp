@@ -48,19 +48,19 @@ TEST(SplitCommandLine, TheThreeBatchRunForms) {
               list({"C:\\Corvane\\corvane.exe", "a.txt", "b.txt", "/o", "r.xlsx"}));
 }
 
-TEST(StripProgramPath, LeavesTheArgumentsTrimmed) {
-    EXPECT_EQ(StripProgramPath(QStringLiteral("\"C:\\Program Files\\corvane.exe\" \"a b.txt\" "
+TEST(stripProgramPath, LeavesTheArgumentsTrimmed) {
+    EXPECT_EQ(stripProgramPath(QStringLiteral("\"C:\\Program Files\\corvane.exe\" \"a b.txt\" "
                                               "\"c.txt\"  ")),
               QStringLiteral("\"a b.txt\" \"c.txt\""));
-    EXPECT_EQ(StripProgramPath(QStringLiteral("/usr/bin/corvane   a.txt b.txt")),
+    EXPECT_EQ(stripProgramPath(QStringLiteral("/usr/bin/corvane   a.txt b.txt")),
               QStringLiteral("a.txt b.txt"));
 }
 
-TEST(StripProgramPath, NoArgumentsGiveTheEmptyString) {
-    EXPECT_EQ(StripProgramPath(QStringLiteral("\"C:\\Program Files\\corvane.exe\"")), QString());
-    EXPECT_EQ(StripProgramPath(QStringLiteral("corvane")), QString());
-    EXPECT_EQ(StripProgramPath(QStringLiteral("corvane   ")), QString());
-    EXPECT_EQ(StripProgramPath(QString()), QString());
+TEST(stripProgramPath, NoArgumentsGiveTheEmptyString) {
+    EXPECT_EQ(stripProgramPath(QStringLiteral("\"C:\\Program Files\\corvane.exe\"")), QString());
+    EXPECT_EQ(stripProgramPath(QStringLiteral("corvane")), QString());
+    EXPECT_EQ(stripProgramPath(QStringLiteral("corvane   ")), QString());
+    EXPECT_EQ(stripProgramPath(QString()), QString());
 }
 
 } // namespace

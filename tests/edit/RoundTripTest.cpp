@@ -56,7 +56,7 @@ QByteArray fixture(const Encoding &e, const QString &text) {
 
 QStringList comparedLines(const QString &encoding, const QByteArray &bytes) {
     // The views lie in the text: each is copied before the text goes.
-    const QString text = bytes.isEmpty() ? QString() : DecodeByName(encoding, bytes);
+    const QString text = bytes.isEmpty() ? QString() : decodeByName(encoding, bytes);
     QStringList lines;
     for (const QString &line : LineViews::splitText(text).toList())
         lines.append(QString(line.constData(), line.size()));
@@ -278,7 +278,7 @@ TEST(EditRoundTrip, RandomBytesReadAsTheComparisonReadsThem) {
                     continue;
                 // A decoder drops a mark at the start of what it reads; within a file it is
                 // a character of its line.
-                const QString alone = DecodeByName(name, bytes.mid(line.byteStart, line.textBytes));
+                const QString alone = decodeByName(name, bytes.mid(line.byteStart, line.textBytes));
                 EXPECT_TRUE(alone == line.text || QChar(0xFEFF) + alone == line.text);
             }
             const SavedBytes made = editableTextBytes(side, QString());
@@ -290,7 +290,7 @@ TEST(EditRoundTrip, RandomBytesReadAsTheComparisonReadsThem) {
     }
 }
 
-// Encodings beyond the six that detection names (picked by the user): whatever DecodeByName
+// Encodings beyond the six that detection names (picked by the user): whatever decodeByName
 // makes of the name, the side reads as it does, untouched it saves to the same bytes, and an
 // edited line is either written so that it reads back or reported.
 TEST(EditRoundTrip, OtherEncodingsReadAndSaveAsTheReaderSees) {

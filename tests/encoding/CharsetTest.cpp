@@ -12,12 +12,12 @@ const QString Sample = QStringLiteral(u"日本語テキスト ｶﾀｶﾅ ①\\
 } // namespace
 
 TEST(Charset, AnsiIsWindows31j) {
-    EXPECT_EQ(DecodeAnsi("\x82\xA0"), QStringLiteral(u"あ"));
+    EXPECT_EQ(decodeAnsi("\x82\xA0"), QStringLiteral(u"あ"));
     // Unlike plain Shift_JIS, 0x5C and 0x7E stay backslash and tilde.
-    EXPECT_EQ(DecodeAnsi("\x5C\x7E"), QStringLiteral("\\~"));
-    EXPECT_EQ(DecodeAnsi("\x87\x40"), QStringLiteral(u"①")); // NEC special row
+    EXPECT_EQ(decodeAnsi("\x5C\x7E"), QStringLiteral("\\~"));
+    EXPECT_EQ(decodeAnsi("\x87\x40"), QStringLiteral(u"①")); // NEC special row
     EXPECT_EQ(EncodeAnsi(QStringLiteral(u"あ\\")), QByteArray("\x82\xA0\x5C"));
-    EXPECT_EQ(DecodeAnsi(EncodeAnsi(Sample)), Sample);
+    EXPECT_EQ(decodeAnsi(EncodeAnsi(Sample)), Sample);
     EXPECT_TRUE(EncodeAnsi(QString()).isEmpty());
 }
 
@@ -51,7 +51,7 @@ TEST(Charset, AnsiOutputIsAlwaysValidShiftJis) {
 }
 
 TEST(Charset, DecodersReadTheirCharsets) {
-    EXPECT_EQ(DecodeEucJp(encodedAs("EUC-JP", Sample)), Sample);
+    EXPECT_EQ(decodeEucJp(encodedAs("EUC-JP", Sample)), Sample);
     EXPECT_EQ(DecodeIso2022Jp(encodedAs("ISO-2022-JP", QStringLiteral(u"日本語 abc"))),
               QStringLiteral(u"日本語 abc"));
     EXPECT_EQ(DecodeUtf7("+ZeVnLIqe-"), QStringLiteral(u"日本語"));
@@ -65,7 +65,7 @@ TEST(Charset, Utf8MarkIsDroppedOnlyAtTheStart) {
                          "abc"),
               QStringLiteral("abc"));
     EXPECT_EQ(DecodeUtf8("a\xEF\xBB\xBF"), QStringLiteral(u"a\uFEFF"));
-    EXPECT_EQ(DecodeByName(EncodingName::Utf8, "\xEF\xBB\xBF"
+    EXPECT_EQ(decodeByName(EncodingName::Utf8, "\xEF\xBB\xBF"
                                                "x\r\n"),
               QStringLiteral("x\n"));
 }
@@ -75,9 +75,9 @@ TEST(Charset, InvalidBytesBecomeReplacementCharacters) {
                          "b"),
               QStringLiteral(u"a\uFFFDb"));
     EXPECT_EQ(DecodeUtf8("a\xE3\x81"), QStringLiteral(u"a\uFFFD"));
-    EXPECT_TRUE(DecodeEucJp("\xA4").contains(QChar(0xFFFD)) || DecodeEucJp("\xA4").size() == 1);
-    EXPECT_FALSE(DecodeAnsi("a\x82").isEmpty());
-    EXPECT_EQ(DecodeAnsi("a\x82").front(), QLatin1Char('a'));
+    EXPECT_TRUE(decodeEucJp("\xA4").contains(QChar(0xFFFD)) || decodeEucJp("\xA4").size() == 1);
+    EXPECT_FALSE(decodeAnsi("a\x82").isEmpty());
+    EXPECT_EQ(decodeAnsi("a\x82").front(), QLatin1Char('a'));
 }
 
 TEST(Charset, UnknownCharsetGivesEmptyText) {
@@ -88,40 +88,40 @@ TEST(Charset, UnknownCharsetGivesEmptyText) {
 TEST(Charset, Utf16LeIsTakenDirectly) {
     const QByteArray body("a\0\x42\x30\n\0", 6); // "aあ\n"
     const QString expected = QStringLiteral(u"aあ\n");
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, body), expected);
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE" + body), expected);
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, body), expected);
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, "\xFF\xFE" + body), expected);
     // Only the first mark is dropped.
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE\xFF\xFE" + body),
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, "\xFF\xFE\xFF\xFE" + body),
               QStringLiteral(u"\uFEFFaあ\n"));
     // A final byte without a partner becomes U+FFFD.
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, body + 'z'), expected + QChar(0xFFFD));
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF"), QString(QChar(0xFFFD)));
-    EXPECT_EQ(DecodeByName(EncodingName::Unicode, "\xFF\xFE"), QString());
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, body + 'z'), expected + QChar(0xFFFD));
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, "\xFF"), QString(QChar(0xFFFD)));
+    EXPECT_EQ(decodeByName(EncodingName::Unicode, "\xFF\xFE"), QString());
 }
 
 TEST(Charset, DispatchByName) {
     const QString text = QStringLiteral(u"漢字");
-    EXPECT_EQ(DecodeByName(EncodingName::Euc, encodedAs("EUC-JP", text)), text);
-    EXPECT_EQ(DecodeByName(EncodingName::Jis, encodedAs("ISO-2022-JP", text)), text);
-    EXPECT_EQ(DecodeByName(EncodingName::Utf8, text.toUtf8()), text);
-    EXPECT_EQ(DecodeByName(EncodingName::Utf7, encodedAs("UTF-7", text)), text);
-    EXPECT_EQ(DecodeByName(EncodingName::Sjis, "\x8A\xBF\x8E\x9A"), text);
-    EXPECT_EQ(DecodeByName(QStringLiteral("whatever"), "\x8A\xBF\x8E\x9A"), text);
+    EXPECT_EQ(decodeByName(EncodingName::Euc, encodedAs("EUC-JP", text)), text);
+    EXPECT_EQ(decodeByName(EncodingName::Jis, encodedAs("ISO-2022-JP", text)), text);
+    EXPECT_EQ(decodeByName(EncodingName::Utf8, text.toUtf8()), text);
+    EXPECT_EQ(decodeByName(EncodingName::Utf7, encodedAs("UTF-7", text)), text);
+    EXPECT_EQ(decodeByName(EncodingName::Sjis, "\x8A\xBF\x8E\x9A"), text);
+    EXPECT_EQ(decodeByName(QStringLiteral("whatever"), "\x8A\xBF\x8E\x9A"), text);
 }
 
 TEST(Charset, LineEndsBecomeLf) {
-    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("a\r\nb\rc\nd")), QStringLiteral("a\nb\nc\nd"));
-    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("\r\r\n\n\r")), QStringLiteral("\n\n\n\n"));
-    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("\n\r")), QStringLiteral("\n\n"));
-    EXPECT_EQ(NormalizeLineEnds(QStringLiteral("no breaks")), QStringLiteral("no breaks"));
-    EXPECT_EQ(NormalizeLineEnds(QString()), QString());
+    EXPECT_EQ(normalizeLineEnds(QStringLiteral("a\r\nb\rc\nd")), QStringLiteral("a\nb\nc\nd"));
+    EXPECT_EQ(normalizeLineEnds(QStringLiteral("\r\r\n\n\r")), QStringLiteral("\n\n\n\n"));
+    EXPECT_EQ(normalizeLineEnds(QStringLiteral("\n\r")), QStringLiteral("\n\n"));
+    EXPECT_EQ(normalizeLineEnds(QStringLiteral("no breaks")), QStringLiteral("no breaks"));
+    EXPECT_EQ(normalizeLineEnds(QString()), QString());
     const QString lf = QStringLiteral(u"一\n二\n\n三\n");
     QString crlf = lf;
     QString cr = lf;
     crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     cr.replace(QLatin1Char('\n'), QLatin1Char('\r'));
-    EXPECT_EQ(NormalizeLineEnds(crlf), lf);
-    EXPECT_EQ(NormalizeLineEnds(cr), lf);
+    EXPECT_EQ(normalizeLineEnds(crlf), lf);
+    EXPECT_EQ(normalizeLineEnds(cr), lf);
 }
 
 TEST(Charset, ReplacementHeavyInputOutgrowsTheFirstBuffer) {
@@ -133,17 +133,17 @@ TEST(Charset, SevenBitShortcutDecodesAsTheConverterDoes) {
     QByteArray ascii;
     for (int b = 0; b < 0x80; ++b)
         ascii += char(b);
-    EXPECT_EQ(DecodeByName(EncodingName::Sjis, ascii), NormalizeLineEnds(DecodeAnsi(ascii)));
-    EXPECT_EQ(DecodeByName(EncodingName::Euc, ascii), NormalizeLineEnds(DecodeEucJp(ascii)));
-    EXPECT_EQ(DecodeByName(EncodingName::Utf8, ascii), NormalizeLineEnds(DecodeUtf8(ascii)));
+    EXPECT_EQ(decodeByName(EncodingName::Sjis, ascii), normalizeLineEnds(decodeAnsi(ascii)));
+    EXPECT_EQ(decodeByName(EncodingName::Euc, ascii), normalizeLineEnds(decodeEucJp(ascii)));
+    EXPECT_EQ(decodeByName(EncodingName::Utf8, ascii), normalizeLineEnds(DecodeUtf8(ascii)));
 }
 
 TEST(Charset, AnsiControlCodesMapToThemselves) {
     const QByteArray bytes("a\x1A"
                            "b\x1C\x7F\x82\xA0\x1A",
                            8);
-    EXPECT_EQ(DecodeAnsi(bytes), QStringLiteral(u"a\u001Ab\u001C\u007Fあ\u001A"));
-    EXPECT_EQ(EncodeAnsi(DecodeAnsi(bytes)), bytes);
+    EXPECT_EQ(decodeAnsi(bytes), QStringLiteral(u"a\u001Ab\u001C\u007Fあ\u001A"));
+    EXPECT_EQ(EncodeAnsi(decodeAnsi(bytes)), bytes);
 }
 
 // A run's stop check reaches long conversions: between slices of the input, which must join

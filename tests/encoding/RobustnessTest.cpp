@@ -50,7 +50,7 @@ TEST(Robustness, GarbageNeverCrashesDetectionOrDecoding) {
                 }
             }
             for (const EncodingInfo &e : knownEncodings()) {
-                const QString text = DecodeByName(e.name, b);
+                const QString text = decodeByName(e.name, b);
                 EXPECT_FALSE(text.contains(QLatin1Char('\r')));
                 EXPECT_LE(text.size(), b.size() + 1);
             }

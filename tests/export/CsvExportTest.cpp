@@ -188,7 +188,7 @@ TEST_F(CsvExport, LargeResultIsWrittenWholeAndInOrder) {
         }
         ASSERT_TRUE(ExportCsvAnsi(ws, g, path("a.csv")));
         ASSERT_TRUE(ExportCsvUtf8(ws, g, path("u.csv"), QStringLiteral(",")));
-        EXPECT_EQ(DecodeAnsi(readFile(path("a.csv"))), expected);
+        EXPECT_EQ(decodeAnsi(readFile(path("a.csv"))), expected);
         EXPECT_EQ(readFile(path("u.csv")), Bom + expected.toUtf8());
     }
 }

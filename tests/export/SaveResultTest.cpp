@@ -16,13 +16,13 @@ using namespace ExportFixtures;
 namespace {
 
 TEST(SaveResultPaths, TypeFollowsTheLowerCasedExtension) {
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.htm")), 1);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.HTML")), 1);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.xls")), 2);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.Xlsx")), 3);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.csv")), 5);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("r.txt")), 5);
-    EXPECT_EQ(ExtIndexFromPath(QStringLiteral("result")), 5);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.htm")), 1);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.HTML")), 1);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.xls")), 2);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.Xlsx")), 3);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.csv")), 5);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("r.txt")), 5);
+    EXPECT_EQ(saveTypeIndexFromPath(QStringLiteral("result")), 5);
 }
 
 class SaveResultCommand : public ::testing::Test {

@@ -24,7 +24,7 @@ QStringList snapshot(const Workspace &ws) {
 QStringList compareWith(const SplitSizes &sizes, const FolderPair &pair, int mode) {
     const SplitSizesScope scope(sizes);
     Workspace ws;
-    sCompare(ws, pair, mode);
+    compareFolders(ws, pair, mode);
     return snapshot(ws);
 }
 

@@ -95,7 +95,7 @@ private:
 };
 
 // A workspace as a run leaves it before the folder scan.
-inline void sPrepare(Workspace &ws, int contentMode = 0, bool onlyDifferences = false) {
+inline void prepareFolders(Workspace &ws, int contentMode = 0, bool onlyDifferences = false) {
     resetGridHeaders(ws);
     ws.folderContentMode = contentMode;
     ws.OnlyDF = onlyDifferences;
@@ -103,14 +103,14 @@ inline void sPrepare(Workspace &ws, int contentMode = 0, bool onlyDifferences = 
     ws.runProblems.clear();
 }
 
-inline void sCompare(Workspace &ws, const FolderPair &pair, int contentMode = 0,
-                     bool onlyDifferences = false) {
-    sPrepare(ws, contentMode, onlyDifferences);
+inline void compareFolders(Workspace &ws, const FolderPair &pair, int contentMode = 0,
+                           bool onlyDifferences = false) {
+    prepareFolders(ws, contentMode, onlyDifferences);
     SearchFile(ws, pair.dir(0), QStringLiteral("*.*"), 0, pair.dir(1));
 }
 
 // The data row whose name column (0 or 4) holds name; 0 when there is none.
-inline int sRowOf(const Workspace &ws, const QString &name, int col = 0) {
+inline int rowOf(const Workspace &ws, const QString &name, int col = 0) {
     for (int r = 1; r < ws.fgF.rows(); ++r)
         if (ws.fgF.text(r, col) == name)
             return r;
@@ -118,7 +118,7 @@ inline int sRowOf(const Workspace &ws, const QString &name, int col = 0) {
 }
 
 // Indexes of the coloured cells of a row (columns 0-7), as a compact string like "0,4".
-inline QString sColouredCells(const Workspace &ws, int r) {
+inline QString colouredCells(const Workspace &ws, int r) {
     QStringList cells;
     for (int c = 0; c < 8; ++c)
         if (ws.fgF.backColor(r, c) != ResultGrid::DefaultColor)

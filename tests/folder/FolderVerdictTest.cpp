@@ -16,7 +16,7 @@
 namespace {
 
 void compareTrees(Workspace &ws, const FolderPair &pair, int contentMode = 0) {
-    sPrepare(ws, contentMode);
+    prepareFolders(ws, contentMode);
     searchFolderTree(ws, pair.dir(0), pair.dir(1));
 }
 
@@ -65,22 +65,22 @@ TEST(FolderVerdict, PairsOfDifferentKindsDifferThoughTheirDatesAgree) {
     compareTrees(ws, pair);
     EXPECT_EQ(ws.runProblems, QStringList());
     // The link is not entered: its insides were not compared, a difference of kind.
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "dir")), QStringLiteral("2,6"));
-    EXPECT_EQ(sRowOf(ws, "dir/inside"), 0);
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "other-target")), QStringLiteral("2,6"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "same-target")), QString());
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "broken-other")), QStringLiteral("2,6"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "broken-same")), QString());
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "pipe")), QStringLiteral("2,6"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "dir")), QStringLiteral("2,6"));
+    EXPECT_EQ(rowOf(ws, "dir/inside"), 0);
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "other-target")), QStringLiteral("2,6"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "same-target")), QString());
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "broken-other")), QStringLiteral("2,6"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "broken-same")), QString());
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "pipe")), QStringLiteral("2,6"));
     EXPECT_EQ(ws.DiffCount, 4);
 
     // One level deep no folder is entered: a link to a folder is a folder there. A pipe is
     // still no regular file, and broken links still compare by their targets.
-    sCompare(ws, pair);
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "dir")), QString());
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "pipe")), QStringLiteral("2,6"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "broken-other")), QStringLiteral("2,6"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "broken-same")), QString());
+    compareFolders(ws, pair);
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "dir")), QString());
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "pipe")), QStringLiteral("2,6"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "broken-other")), QStringLiteral("2,6"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "broken-same")), QString());
     EXPECT_EQ(ws.DiffCount, 2);
 }
 
@@ -182,8 +182,8 @@ TEST(FolderVerdict, AOneSidedFolderThatCannotBeReadIsNamed) {
     QStringList problems = ws.runProblems;
     problems.sort();
     EXPECT_EQ(problems, QStringList({"読み取れません: " + closed, "読み取れません: " + inner}));
-    EXPECT_EQ(ws.fgF.text(sRowOf(ws, "closed"), 1), QStringLiteral("? 項目"));
-    EXPECT_EQ(ws.fgF.text(sRowOf(ws, "open"), 1), QStringLiteral("1 項目"));
+    EXPECT_EQ(ws.fgF.text(rowOf(ws, "closed"), 1), QStringLiteral("? 項目"));
+    EXPECT_EQ(ws.fgF.text(rowOf(ws, "open"), 1), QStringLiteral("1 項目"));
 }
 
 // Wherever the stop falls (here at the first poll of the comparison, maybe inside a large

@@ -54,10 +54,10 @@ TEST(FolderScan, IdenticalFoldersHaveNoDifferences) {
     pair.folder(1, "sub");
     for (int mode : {0, 1, 2}) {
         Workspace ws;
-        sCompare(ws, pair, mode);
+        compareFolders(ws, pair, mode);
         ASSERT_EQ(ws.fgF.rows(), 5) << mode;
         for (int r = 1; r < 5; ++r) {
-            EXPECT_EQ(sColouredCells(ws, r), QString()) << r;
+            EXPECT_EQ(colouredCells(ws, r), QString()) << r;
             EXPECT_EQ(ws.fgF.text(r, 0), ws.fgF.text(r, 4));
         }
         EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
@@ -67,7 +67,7 @@ TEST(FolderScan, IdenticalFoldersHaveNoDifferences) {
         EXPECT_TRUE(ws.fgF.redraw());
 
         // Only differences: every row goes, one empty data row stays.
-        sCompare(ws, pair, mode, true);
+        compareFolders(ws, pair, mode, true);
         ASSERT_EQ(ws.fgF.rows(), 2);
         for (int c = 0; c < 10; ++c)
             EXPECT_TRUE(ws.fgF.isEmpty(1, c)) << c;
@@ -83,8 +83,8 @@ TEST(FolderScan, RowColumnsOfFilesAndFolders) {
     pair.folder(1, "sub");
     pair.file(0, ".profile", "x");
     Workspace ws;
-    sCompare(ws, pair);
-    const int file = sRowOf(ws, QStringLiteral("notes.TXT"));
+    compareFolders(ws, pair);
+    const int file = rowOf(ws, QStringLiteral("notes.TXT"));
     ASSERT_GT(file, 0);
     const QString date = fFormatFileTime(QDateTime::fromMSecsSinceEpoch(FolderPair::defaultTime()));
     const QStringList expected = {
@@ -93,13 +93,13 @@ TEST(FolderScan, RowColumnsOfFilesAndFolders) {
         QStringLiteral("1536"),      QStringLiteral("1536")};
     for (int c = 0; c < 10; ++c)
         EXPECT_EQ(ws.fgF.text(file, c), expected[c]) << c;
-    const int sub = sRowOf(ws, QStringLiteral("sub"));
+    const int sub = rowOf(ws, QStringLiteral("sub"));
     EXPECT_TRUE(ws.fgF.isEmpty(sub, 1));
     EXPECT_EQ(ws.fgF.text(sub, 2), Folder);
     EXPECT_EQ(ws.fgF.text(sub, 8), QStringLiteral("0"));
     EXPECT_EQ(ws.fgF.text(sub, 9), QStringLiteral("0"));
     // Hidden entries are listed; a leading dot is the extension's start.
-    const int hidden = sRowOf(ws, QStringLiteral(".profile"));
+    const int hidden = rowOf(ws, QStringLiteral(".profile"));
     ASSERT_GT(hidden, 0);
     EXPECT_EQ(ws.fgF.text(hidden, 2), QStringLiteral("profile"));
     EXPECT_EQ(ws.fgF.text(hidden, 9), QStringLiteral("0"));
@@ -116,7 +116,7 @@ TEST(FolderScan, OneSidedEntriesAreColouredBySide) {
     pair.file(0, "x.フォルダ", "");
     pair.folder(1, "x.フォルダ");
     Workspace ws;
-    sCompare(ws, pair, 1);
+    compareFolders(ws, pair, 1);
     ASSERT_EQ(ws.fgF.rows(), 7);
     EXPECT_EQ(ws.LeftOnlyCount, 3);
     EXPECT_EQ(ws.RightOnlyCount, 3);
@@ -141,7 +141,7 @@ TEST(FolderScan, OneSidedEntriesAreColouredBySide) {
             EXPECT_EQ(ws.fgF.backColor(r, c + 4), ws.txtState[1]);
         }
     }
-    EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("x.フォルダ"), 4), 6), Folder);
+    EXPECT_EQ(ws.fgF.text(rowOf(ws, QStringLiteral("x.フォルダ"), 4), 6), Folder);
 }
 
 TEST(FolderScan, DatesCompareToTheSecond) {
@@ -154,14 +154,14 @@ TEST(FolderScan, DatesCompareToTheSecond) {
     pair.folder(0, "dir", t);
     pair.folder(1, "dir", t + 60000);
     Workspace ws;
-    sCompare(ws, pair, 1, true);
+    compareFolders(ws, pair, 1, true);
     // Only the rows with a differing second remain; a folder pair differs in its date alone.
     ASSERT_EQ(ws.fgF.rows(), 3);
     EXPECT_EQ(ws.DiffCount, 2);
-    EXPECT_EQ(sRowOf(ws, QStringLiteral("ms")), 0);
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("sec"))), QStringLiteral("3,7"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("dir"))), QStringLiteral("3,7"));
-    EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, QStringLiteral("dir")), 3), ws.txtState[0]);
+    EXPECT_EQ(rowOf(ws, QStringLiteral("ms")), 0);
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("sec"))), QStringLiteral("3,7"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("dir"))), QStringLiteral("3,7"));
+    EXPECT_EQ(ws.fgF.backColor(rowOf(ws, QStringLiteral("dir")), 3), ws.txtState[0]);
 }
 
 TEST(FolderScan, ContentModes) {
@@ -186,13 +186,12 @@ TEST(FolderScan, ContentModes) {
                             Expect{2, QStringLiteral("0,4"), QStringLiteral("1,5"), 2},
                             Expect{7, QString(), QStringLiteral("1,5"), 1}}) {
         Workspace ws;
-        sCompare(ws, pair, e.mode);
-        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("same-size"))), e.sameSize)
-            << e.mode;
-        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("enc.txt"))), e.enc) << e.mode;
-        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("empty"))), QString()) << e.mode;
+        compareFolders(ws, pair, e.mode);
+        EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("same-size"))), e.sameSize) << e.mode;
+        EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("enc.txt"))), e.enc) << e.mode;
+        EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("empty"))), QString()) << e.mode;
         EXPECT_EQ(ws.DiffCount, e.diffs) << e.mode;
-        EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, QStringLiteral("enc.txt")), 1), ws.txtState[0]);
+        EXPECT_EQ(ws.fgF.backColor(rowOf(ws, QStringLiteral("enc.txt")), 1), ws.txtState[0]);
     }
 }
 
@@ -206,11 +205,11 @@ TEST(FolderScan, ShortAsciiTextComparesAsTextIgnoringLineEndsAndMarks) {
     pair.file(0, "other.txt", "hello\n");
     pair.file(1, "other.txt", "hullo\n");
     Workspace ws;
-    sCompare(ws, pair, 2);
+    compareFolders(ws, pair, 2);
     // Sizes differ, contents are equal: only the size cells are marked.
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("lf.txt"))), QStringLiteral("1,5"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("mark.txt"))), QStringLiteral("1,5"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("other.txt"))), QStringLiteral("0,4"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("lf.txt"))), QStringLiteral("1,5"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("mark.txt"))), QStringLiteral("1,5"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("other.txt"))), QStringLiteral("0,4"));
 }
 
 TEST(FolderScan, NameThatIsNotUtf8IsPairedAndHashed) {
@@ -220,11 +219,11 @@ TEST(FolderScan, NameThatIsNotUtf8IsPairedAndHashed) {
     pair.file(1, raw, "abd");
     for (int mode : {1, 2}) {
         Workspace ws;
-        sCompare(ws, pair, mode);
+        compareFolders(ws, pair, mode);
         ASSERT_EQ(ws.fgF.rows(), 2);
         EXPECT_EQ(encodeNativeName(ws.fgF.text(1, 0)), raw);
         EXPECT_EQ(ws.fgF.text(1, 0), ws.fgF.text(1, 4));
-        EXPECT_EQ(sColouredCells(ws, 1), QStringLiteral("0,4")) << mode;
+        EXPECT_EQ(colouredCells(ws, 1), QStringLiteral("0,4")) << mode;
         EXPECT_TRUE(ws.runProblems.isEmpty())
             << ws.runProblems.join(QLatin1Char('\n')).toStdString();
     }
@@ -245,16 +244,16 @@ TEST(FolderScan, LinksPipesAndLoopsDoNotHang) {
     pair.file(1, "good", "12345");
     for (int mode : {0, 1, 2}) {
         Workspace ws;
-        sCompare(ws, pair, mode);
+        compareFolders(ws, pair, mode);
         EXPECT_EQ(ws.fgF.rows(), 9) << mode;
         EXPECT_EQ(ws.LeftOnlyCount + ws.RightOnlyCount, 0);
         EXPECT_TRUE(ws.runProblems.isEmpty());
-        const int broken = sRowOf(ws, QStringLiteral("broken"));
+        const int broken = rowOf(ws, QStringLiteral("broken"));
         EXPECT_EQ(ws.fgF.text(broken, 1), QStringLiteral("0 byte"));
-        EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("self")), 2), Folder);
-        EXPECT_EQ(ws.fgF.text(sRowOf(ws, QStringLiteral("loop1")), 8), QStringLiteral("0"));
+        EXPECT_EQ(ws.fgF.text(rowOf(ws, QStringLiteral("self")), 2), Folder);
+        EXPECT_EQ(ws.fgF.text(rowOf(ws, QStringLiteral("loop1")), 8), QStringLiteral("0"));
         // A link is listed as its target: same size and content as the real file opposite.
-        const int good = sRowOf(ws, QStringLiteral("good"));
+        const int good = rowOf(ws, QStringLiteral("good"));
         EXPECT_EQ(ws.fgF.text(good, 8), QStringLiteral("5"));
         EXPECT_FALSE(ws.fgF.backColor(good, 0) == ws.txtState[0]);
     }
@@ -266,7 +265,7 @@ TEST(FolderScan, OneFolderAloneAndUnreadableFolders) {
     pair.file(1, "b", "1");
     Workspace ws;
     // The second folder alone goes into the right half, uncoloured and uncounted.
-    sPrepare(ws);
+    prepareFolders(ws);
     ws.setStatus(QStringLiteral("before"));
     SearchFile(ws, pair.dir(1), QStringLiteral("*.*"), 1, QString());
     ASSERT_EQ(ws.fgF.rows(), 2);
@@ -274,27 +273,27 @@ TEST(FolderScan, OneFolderAloneAndUnreadableFolders) {
     EXPECT_TRUE(ws.fgF.isEmpty(1, 0));
     EXPECT_TRUE(ws.fgF.isEmpty(1, 8));
     EXPECT_EQ(ws.fgF.text(1, 9), QStringLiteral("1"));
-    EXPECT_EQ(sColouredCells(ws, 1), QString());
+    EXPECT_EQ(colouredCells(ws, 1), QString());
     EXPECT_EQ(ws.statusText(), QStringLiteral("before"));
     EXPECT_EQ(ws.runProblems, QStringList());
 
     // A first folder that cannot be listed lists nothing at all, and is named.
-    sPrepare(ws);
+    prepareFolders(ws);
     SearchFile(ws, pair.path(0, "missing"), QStringLiteral("*.*"), 0, pair.dir(1));
     EXPECT_EQ(ws.fgF.rows(), 2);
     EXPECT_TRUE(ws.fgF.isEmpty(1, 4));
     EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(0, "missing")});
 
     // A second folder that cannot be listed leaves the first one listed and uncompared.
-    sPrepare(ws);
+    prepareFolders(ws);
     SearchFile(ws, pair.dir(0), QStringLiteral("*.*"), 0, pair.path(1, "missing"));
     EXPECT_EQ(ws.fgF.text(1, 0), QStringLiteral("a"));
-    EXPECT_EQ(sColouredCells(ws, 1), QString());
+    EXPECT_EQ(colouredCells(ws, 1), QString());
     EXPECT_EQ(ws.LeftOnlyCount, 0);
     EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(1, "missing")});
 
     // Nor is a folder alone that cannot be listed taken for an empty one.
-    sPrepare(ws);
+    prepareFolders(ws);
     SearchFile(ws, pair.path(1, "missing"), QStringLiteral("*.*"), 1, QString());
     EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + pair.path(1, "missing")});
 }
@@ -309,7 +308,7 @@ TEST(FolderScan, AbortDuringListing) {
         ++polls;
         ws.bAbort = true;
     };
-    sCompare(ws, pair);
+    compareFolders(ws, pair);
     EXPECT_EQ(polls, 1);
     EXPECT_EQ(ws.fgF.rows(), 201);
     // Not compared, which an uncoloured row (equal) would not say.
@@ -332,7 +331,7 @@ TEST(FolderScan, AbortDuringComparison) {
     Workspace ws;
     // Listing polls at 200 and 400 entries; the comparison pass polls after every 100 rows.
     ws.processEventsHook = [&] { ws.bAbort = ws.statusText() == ScanStatus; };
-    sCompare(ws, pair, 0, true);
+    compareFolders(ws, pair, 0, true);
     EXPECT_EQ(ws.DiffCount, 100);
     ASSERT_EQ(ws.fgF.rows(), 251);
     int changed = 0;
@@ -356,7 +355,7 @@ TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
             if (text == ScanStatus)
                 ::unlink(encodeNativeName(gone).constData());
         });
-        sCompare(ws, pair, mode, true);
+        compareFolders(ws, pair, mode, true);
         ASSERT_EQ(ws.runProblems.size(), 1) << mode;
         EXPECT_EQ(ws.runProblems.at(0).count(QStringLiteral("読み込めません")), 1);
         EXPECT_TRUE(ws.runProblems.at(0).startsWith(QStringLiteral("読み込めません: ") + gone))
@@ -364,7 +363,7 @@ TEST(FolderScan, FileThatVanishesStopsTheComparisonAndIsNamed) {
         // The comparison ended there: no equal row was removed.
         EXPECT_EQ(ws.fgF.rows(), 22);
         // It and the rows after it were not compared.
-        const int r = sRowOf(ws, QStringLiteral("gone.txt"));
+        const int r = rowOf(ws, QStringLiteral("gone.txt"));
         EXPECT_EQ(ws.fgF.backColor(r, 0), Workspace::NotComparedColor);
         EXPECT_EQ(ws.fgF.backColor(21, 0), Workspace::NotComparedColor);
         EXPECT_EQ(ws.NotComparedCount, 22 - r);
@@ -385,7 +384,7 @@ TEST(FolderScan, TenThousandEntriesWithASharedPrefix) {
             pair.file(1, name + ".other", "");
     }
     Workspace ws;
-    sCompare(ws, pair, 1, true);
+    compareFolders(ws, pair, 1, true);
     EXPECT_EQ(ws.LeftOnlyCount, n / 10);
     EXPECT_EQ(ws.RightOnlyCount, n / 10);
     EXPECT_EQ(ws.fgF.rows(), 1 + 2 * n / 10);
@@ -406,7 +405,7 @@ TEST(FolderScan, TextPairBeyondTheLimitIsDifferentAndNamed) {
     pair.file(1, "z-after.txt", "right");
     pair.both("z-same.txt", "same");
     Workspace ws;
-    sCompare(ws, pair, 2);
+    compareFolders(ws, pair, 2);
     EXPECT_TRUE(ws.runProblems.isEmpty());
     ASSERT_EQ(ws.runNotes.size(), 1);
     // Not "読み込めません": the bytes were read and compared.
@@ -414,10 +413,10 @@ TEST(FolderScan, TextPairBeyondTheLimitIsDifferentAndNamed) {
               QStringLiteral("テキストとしては比較していません (1 GB を超えています): %1, "
                              "テキストとしては比較していません (1 GB を超えています): %2")
                   .arg(bigLeft, bigRight));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("big.txt"))), QStringLiteral("0,4"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-after.txt"))),
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("big.txt"))), QStringLiteral("0,4"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("z-after.txt"))),
               QStringLiteral("0,1,4,5"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("z-same.txt"))), QString());
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("z-same.txt"))), QString());
     EXPECT_EQ(ws.DiffCount, 2);
 }
 
@@ -433,11 +432,11 @@ TEST(FolderScan, SizesBeyondTheIntRangeCompareExactly) {
             FolderPair::setTime(p, FolderPair::defaultTime());
         }
     Workspace ws;
-    sCompare(ws, pair, 0);
+    compareFolders(ws, pair, 0);
     ASSERT_EQ(ws.fgF.rows(), 3);
     EXPECT_EQ(ws.DiffCount, 1);
     for (int r = 1; r < 3; ++r)
-        EXPECT_EQ(sColouredCells(ws, r).isEmpty(), ws.fgF.text(r, 0) == QLatin1String("equal.bin"))
+        EXPECT_EQ(colouredCells(ws, r).isEmpty(), ws.fgF.text(r, 0) == QLatin1String("equal.bin"))
             << ws.fgF.text(r, 0).toStdString();
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 void compareTrees(Workspace &ws, const FolderPair &pair, int contentMode = 0,
                   bool onlyDifferences = false) {
-    sPrepare(ws, contentMode, onlyDifferences);
+    prepareFolders(ws, contentMode, onlyDifferences);
     searchFolderTree(ws, pair.dir(0), pair.dir(1));
 }
 
@@ -84,26 +84,26 @@ TEST(FolderTree, ChangesAtSeveralDepthsReachEveryFolderAbove) {
     EXPECT_EQ(ws.runProblems, QStringList());
 
     for (const char *changed : {"a", "a/b", "a/b/c"})
-        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, changed)), QStringLiteral("0,4")) << changed;
-    EXPECT_EQ(ws.fgF.backColor(sRowOf(ws, "a"), 0), ws.txtState[0]);
+        EXPECT_EQ(colouredCells(ws, rowOf(ws, changed)), QStringLiteral("0,4")) << changed;
+    EXPECT_EQ(ws.fgF.backColor(rowOf(ws, "a"), 0), ws.txtState[0]);
     for (const char *equal : {"same", "same/x", "a/same.txt", "top.txt"})
-        EXPECT_EQ(sColouredCells(ws, sRowOf(ws, equal)), QString()) << equal;
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "a/b/c/deep.txt")), QStringLiteral("1,5"));
+        EXPECT_EQ(colouredCells(ws, rowOf(ws, equal)), QString()) << equal;
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "a/b/c/deep.txt")), QStringLiteral("1,5"));
 
     // The one-sided folder: one row naming how many entries it holds, its side "added".
-    const int old = sRowOf(ws, "old");
+    const int old = rowOf(ws, "old");
     EXPECT_EQ(ws.fgF.text(old, 1), QStringLiteral("3 項目"));
     EXPECT_EQ(ws.fgF.text(old, 2), QStringLiteral("フォルダ"));
     EXPECT_EQ(ws.fgF.backColor(old, 0), ws.txtState[1]);
     EXPECT_EQ(ws.fgF.backColor(old, 4), ws.txtState[2]);
-    const int added = sRowOf(ws, "a/b/new.txt", 4);
+    const int added = rowOf(ws, "a/b/new.txt", 4);
     EXPECT_TRUE(ws.fgF.isEmpty(added, 0));
     EXPECT_EQ(ws.fgF.backColor(added, 4), ws.txtState[1]);
 
     // Contents compared at depth too: the bytes of equal-sized files.
     pair.file(1, "a/same.txt", "SAME");
     compareTrees(ws, pair, 1);
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "a/same.txt")), QStringLiteral("0,4"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "a/same.txt")), QStringLiteral("0,4"));
     EXPECT_EQ(ws.DiffCount, 2);
 }
 
@@ -166,10 +166,10 @@ TEST(FolderTree, UnreadableSubfolderIsNamedAndItsFolderMarked) {
     compareTrees(ws, pair);
     ::chmod(encodeNativeName(closed).constData(), 0755);
     EXPECT_EQ(ws.runProblems, QStringList{"読み取れません: " + closed});
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open/closed")), QStringLiteral("0,4"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open")), QStringLiteral("0,4"));
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, "open/g")), QString());
-    EXPECT_EQ(sRowOf(ws, "open/closed/f"), 0);
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "open/closed")), QStringLiteral("0,4"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "open")), QStringLiteral("0,4"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, "open/g")), QString());
+    EXPECT_EQ(rowOf(ws, "open/closed/f"), 0);
 }
 
 TEST(FolderTree, FolderAloneIsListedThroughEveryLevelUncompared) {
@@ -177,7 +177,7 @@ TEST(FolderTree, FolderAloneIsListedThroughEveryLevelUncompared) {
     fillTrees(pair);
     for (const int side : {0, 1}) {
         Workspace ws;
-        sPrepare(ws, 0, false);
+        prepareFolders(ws, 0, false);
         searchFolderTree(ws, side == 0 ? pair.dir(0) : QString(),
                          side == 1 ? pair.dir(1) : QString());
         QStringList got;
@@ -201,7 +201,7 @@ TEST(FolderTree, FolderAloneIsListedThroughEveryLevelUncompared) {
         EXPECT_EQ(ws.DiffCount + ws.LeftOnlyCount + ws.RightOnlyCount, 0);
         EXPECT_EQ(ws.runProblems, QStringList());
         for (int r = 1; r < ws.fgF.rows(); ++r) {
-            EXPECT_EQ(sColouredCells(ws, r), QString()) << r;
+            EXPECT_EQ(colouredCells(ws, r), QString()) << r;
             EXPECT_EQ(ws.fgF.text(r, 8 + (1 - side)), side == 0 ? "0" : "") << r;
         }
     }
@@ -218,7 +218,7 @@ TEST(FolderTree, EscStopsTheListingAtTheNextPollAtAnyDepth) {
         }
     }
     Workspace ws;
-    sPrepare(ws);
+    prepareFolders(ws);
     int polls = 0;
     ws.processEventsHook = [&] {
         if (++polls == 1)
@@ -316,7 +316,6 @@ TEST(FolderTree, SizesBeyondTheIntRangeCompareExactlyDeepDown) {
     ASSERT_EQ(names(ws).size(), 4);
     expectTreeOrder(ws);
     EXPECT_EQ(ws.DiffCount, 1);
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("d/e/equal.bin"))), QString());
-    EXPECT_EQ(sColouredCells(ws, sRowOf(ws, QStringLiteral("d/e/apart.bin"))),
-              QStringLiteral("1,5"));
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("d/e/equal.bin"))), QString());
+    EXPECT_EQ(colouredCells(ws, rowOf(ws, QStringLiteral("d/e/apart.bin"))), QStringLiteral("1,5"));
 }

@@ -64,7 +64,7 @@ TEST(FuzzRegression, EverySavedInputEndsCleanly) {
         for (const QString &encoding :
              {EncodingName::Sjis, EncodingName::Jis, EncodingName::Euc, EncodingName::Utf8,
               EncodingName::Utf7, EncodingName::Unicode})
-            EXPECT_FALSE(DecodeByName(encoding, bytes).contains(QLatin1Char('\r')));
+            EXPECT_FALSE(decodeByName(encoding, bytes).contains(QLatin1Char('\r')));
         EXPECT_FALSE(detected.isEmpty());
         TempFiles dir;
         for (const char *ext : {"xlsx", "xls", "csv", "ods"}) {

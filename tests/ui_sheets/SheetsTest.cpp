@@ -305,8 +305,8 @@ TEST_F(SheetListsTest, FacingSheetsOfDifferentNamesAreMarkedOneSided) {
     w->cb[1]->setEditText(right);
     w->runComparison();
     w->waitForRun();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return sheets().lv[0]->topLevelItem(0)->text(3) == "一致"; }, HangGuardMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sheets().lv[0]->topLevelItem(0)->text(3) == "一致"; },
+                                HangGuardMs));
     ASSERT_EQ(sheets().lv[0]->topLevelItemCount(), 2);
     ASSERT_EQ(sheets().lv[1]->topLevelItemCount(), 2);
     EXPECT_EQ(sheets().lv[0]->topLevelItem(1)->text(3), "左のみ");
