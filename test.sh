@@ -4,7 +4,7 @@
 #      (scripts/check-layers.sh, scripts/check-format.sh), then its tests;
 #   2. the whole suite again built with AddressSanitizer + UndefinedBehaviorSanitizer in
 #      build-asan/ (leak reports of the libraries below us are filtered by scripts/lsan.supp);
-#   3. every fuzz target for FUZZ_SECONDS (45) seconds (fuzz/run_all.sh, build-fuzz/).
+#   3. every fuzz target for FUZZ_SECONDS (30) seconds (fuzz/run_all.sh, build-fuzz/).
 # SKIP_ASAN=1 or SKIP_FUZZ=1 leave out stage 2 or 3.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -43,6 +43,6 @@ fi
 
 if [ "${SKIP_FUZZ:-0}" != 1 ]; then
   stage "fuzz"
-  FUZZ_SECONDS=${FUZZ_SECONDS:-45} fuzz/run_all.sh
+  FUZZ_SECONDS=${FUZZ_SECONDS:-30} fuzz/run_all.sh
 fi
 stage "done"

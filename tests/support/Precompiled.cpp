@@ -1,0 +1,1 @@
+// The object that carries the headers the test programs precompile once and share.
