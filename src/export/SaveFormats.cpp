@@ -12,11 +12,11 @@ const QList<SaveFormat> Formats = {
      QStringLiteral(".html"),
      {QStringLiteral("htm"), QStringLiteral("html")}},
     {SaveTypeXls,
-     QStringLiteral("Microsof Office Excel ブック(*.xls)"),
+     QStringLiteral("Excel 97-2003 ブック (*.xls)"),
      QStringLiteral(".xls"),
      {QStringLiteral("xls")}},
     {SaveTypeXlsx,
-     QStringLiteral("Microsof Office Excel ブック(*.xlsx)"),
+     QStringLiteral("Excel ブック (*.xlsx)"),
      QStringLiteral(".xlsx"),
      {QStringLiteral("xlsx")}},
     // Asked for by the dialog only: a path's ".csv" means UTF-8.

@@ -29,7 +29,7 @@ inline const QString ViewToolbar = QStringLiteral("ツールバー(&T)");
 inline const QString ViewStatusbar = QStringLiteral("ステータスバー(&S)");
 inline const QString ViewDiffbar = QStringLiteral("差分概要(&D)");
 inline const QString ViewRefresh = QStringLiteral("差分概要を更新(&R)");
-inline const QString ViewRecursive = QStringLiteral("サブフォルダも比較(&S)");
+inline const QString ViewRecursive = QStringLiteral("サブフォルダも比較(&U)");
 inline const QString ViewSwap = QStringLiteral("ファイル1、ファイル2入れ替え(&W)");
 
 inline const QString MenuOptions = QStringLiteral("オプション(&O)");

@@ -16,10 +16,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
@@ -273,6 +275,30 @@ TEST_F(MainWindowTest, HighlightedMenuItemsShowTheirHelpText) {
     }
     EXPECT_TRUE(HelpMenu::versionText().startsWith(QStringLiteral("Corvane Ver")));
     EXPECT_TRUE(HelpMenu::versionText().contains(QStringLiteral("\t作者 ")));
+}
+
+// Within each menu of the menu bar, and in the bar itself, an access key leads to one item.
+TEST_F(MainWindowTest, AccessKeysAreUniqueWithinEachMenu) {
+    auto w = open();
+    const auto keysOf = [](const QList<QAction *> &actions) {
+        QStringList clashes;
+        QHash<QChar, QString> seen;
+        for (const QAction *a : actions) {
+            const qsizetype at = a->text().indexOf(u'&');
+            if (a->isSeparator() || at < 0 || at + 1 >= a->text().size())
+                continue;
+            const QChar key = a->text()[at + 1].toUpper();
+            if (seen.contains(key))
+                clashes << seen[key] + QStringLiteral(" / ") + a->text();
+            seen.insert(key, a->text());
+        }
+        return clashes;
+    };
+    EXPECT_EQ(keysOf(w->menuBar()->actions()), QStringList());
+    for (const QAction *title : w->menuBar()->actions()) {
+        if (title->menu())
+            EXPECT_EQ(keysOf(title->menu()->actions()), QStringList()) << qPrintable(title->text());
+    }
 }
 
 TEST_F(MainWindowTest, ClosingMaximisedKeepsTheLastNormalPlacement) {
