@@ -58,9 +58,12 @@ QByteArray converterOf(int codePage) {
     }
 }
 
-// The code page of a font charset (\fcharsetN); 0 when it names none of its own.
+// The code page of a font charset (\fcharsetN); 0 when it names none of its own (the default
+// and symbol charsets), so that the document's code page holds.
 int codePageOfCharset(int charset) {
     switch (charset) {
+    case 0:
+        return 1252; // ANSI: Western, whatever the document's code page
     case 128:
         return 932; // Shift_JIS
     case 129:

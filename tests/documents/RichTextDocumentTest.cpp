@@ -61,6 +61,11 @@ TEST(RichText, JapaneseBytesInTheDocumentsCodePage) {
     EXPECT_EQ(richText("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset128 "
                        "Gothic;}}\\f0 caf\\'e9 {\\f1 \\'82\\'a0}\\'e9}"),
               QStringLiteral("café あé"));
+    // A Western font in a Japanese document keeps its accented letters.
+    EXPECT_EQ(
+        richText("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset128 Mincho;}{\\f1\\fcharset0 "
+                 "Arial;}}\\f0 \\'93\\'fa{\\f1 caf\\'e9}}"),
+        QStringLiteral("日café"));
 }
 
 TEST(RichText, TablesGiveOneCellPerLineAndDeletionsAreLeftOut) {
