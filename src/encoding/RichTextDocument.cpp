@@ -184,6 +184,13 @@ private:
     void flushBytes() {
         if (m_bytes.isEmpty())
             return;
+        if (std::all_of(m_bytes.cbegin(), m_bytes.cend(), [](char c) { return uchar(c) < 0x80; })) {
+            // Plain ASCII reads the same in every code page the format uses.
+            m_line += QLatin1String(m_bytes);
+            m_size += m_bytes.size();
+            m_bytes.clear();
+            return;
+        }
         const int fontPage = m_fontCodePage.value(m_state.font, 0);
         const QByteArray converter = converterOf(fontPage ? fontPage : m_codePage);
         bool ok = false;

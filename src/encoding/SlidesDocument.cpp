@@ -377,6 +377,10 @@ bool readPresentationPackage(const QString &path, QString *text, QString *reason
     QStringList slides;
     if (!readSlideList(zip, main, &slides, reason))
         return false;
+    // Every slide is a part of its own: a list longer than the package names the same parts
+    // over and over, which only a hostile file does, and would read them as often.
+    if (slides.size() > zip.entryNames().size())
+        return fail(reason, ZipText::Damaged);
     SlideLines out;
     for (int i = 0; i < slides.size(); ++i) {
         const std::optional<QByteArray> slideXml = zip.read(slides[i]);

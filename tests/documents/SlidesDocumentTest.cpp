@@ -172,6 +172,12 @@ TEST(Slides, DamagedHostileAndLockedPresentationsAreRefused) {
     Entries broken = entries;
     broken[4].second = slidePart("sld", "<p:sp>");
     EXPECT_EQ(readText(written("broken.pptx", broken)), cannotRead(ZipText::Damaged));
+    // One slide listed more often than the package has parts.
+    Entries repeated = entries;
+    repeated[2].second = "<p:presentation " + SlideNamespaces + "><p:sldIdLst>" +
+                         QByteArray("<p:sldId r:id=\"rId3\"/>").repeated(50) +
+                         "</p:sldIdLst></p:presentation>";
+    EXPECT_EQ(readText(written("repeated.pptx", repeated)), cannotRead(ZipText::Damaged));
     Entries bomb = entries;
     bomb[2].second = "<?xml version=\"1.0\"?>\n" + BillionLaughs + "<p:presentation " +
                      SlideNamespaces + "><p:x>&lol9;</p:x></p:presentation>";
