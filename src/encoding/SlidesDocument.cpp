@@ -305,16 +305,16 @@ bool readOdfPresentationXml(const QByteArray &xml, QString *text, QString *reaso
                 inParagraph = true;
                 lastWasSpace = true;
                 paragraph.clear();
-            } else if (ns == OdfText && inParagraph) {
-                if (name == u"tab") {
-                    paragraph += u'\t';
-                } else if (name == u"line-break") {
-                    paragraph += u'\n';
-                } else if (name == u"s") {
-                    bool ok = false;
-                    const int count = r.attributes().value(OdfText, QLatin1String("c")).toInt(&ok);
-                    paragraph += QString(ok ? std::clamp(count, 0, MaxSpaceRun) : 1, u' ');
-                }
+            } else if (ns == OdfText && inParagraph && name == u"tab") {
+                paragraph += u'\t';
+                lastWasSpace = false;
+            } else if (ns == OdfText && inParagraph && name == u"line-break") {
+                paragraph += u'\n';
+                lastWasSpace = false;
+            } else if (ns == OdfText && inParagraph && name == u"s") {
+                bool ok = false;
+                const int count = r.attributes().value(OdfText, QLatin1String("c")).toInt(&ok);
+                paragraph += QString(ok ? std::clamp(count, 0, MaxSpaceRun) : 1, u' ');
                 lastWasSpace = false;
             }
         } else if (token == QXmlStreamReader::EndElement) {

@@ -127,7 +127,7 @@ TEST(Slides, OpenDocumentPagesFramesTablesAndNotes) {
     TempFiles tmp;
     const QByteArray pages =
         "<draw:page draw:name=\"p1\"><draw:frame presentation:class=\"title\"><draw:text-box>"
-        "<text:p>会議  <text:span>資料</text:span></text:p></draw:text-box></draw:frame>"
+        "<text:p>会議  <text:span> 資料</text:span></text:p></draw:text-box></draw:frame>"
         "<draw:frame><svg:title>図の説明</svg:title><draw:text-box><text:list><text:list-item>"
         "<text:p>項目<text:s text:c=\"3\"/>一<text:tab/>二<text:line-break/>三</text:p>"
         "</text:list-item></text:list></draw:text-box></draw:frame>"
