@@ -1,6 +1,8 @@
 #include "encoding/OfficeDocument.h"
 
 #include "encoding/Charset.h"
+#include "encoding/RichTextDocument.h"
+#include "encoding/SlidesDocument.h"
 #include "encoding/SymbolFonts.h"
 #include "encoding/WordBinary.h"
 #include "platform/FileReader.h"
@@ -293,6 +295,8 @@ QByteArray fileHead(const QString &path) {
 
 bool readDoc(const QString &path, QString *text, QString *reason,
              const std::function<bool()> &stop);
+bool readRtf(const QString &path, QString *text, QString *reason,
+             const std::function<bool()> &stop);
 
 bool readDocx(const QString &path, QString *text, QString *reason,
               const std::function<bool()> &stop) {
@@ -303,6 +307,8 @@ bool readDocx(const QString &path, QString *text, QString *reason,
     const QByteArray head = fileHead(path);
     if (head.startsWith(OleMagic) || head.startsWith("\xDB\xA5"))
         return readDoc(path, text, reason, stop);
+    if (isRichText(head))
+        return readRtf(path, text, reason, stop);
     ZipPackage zip;
     if (!zip.open(path))
         return fail(reason, zip.errorText());
@@ -326,23 +332,49 @@ bool readOdt(const QString &path, QString *text, QString *reason) {
     return readOdfXml(*xml, text, reason);
 }
 
-bool readDoc(const QString &path, QString *text, QString *reason,
-             const std::function<bool()> &stop) {
+// The whole file, or nothing with the reason it was not read.
+std::optional<QByteArray> readWhole(const QString &path, QString *reason,
+                                    const std::function<bool()> &stop) {
     const WholeFile file = readWholeFile(path, MaxDocFileBytes, stop);
     switch (file.problem) {
     case FileProblem::None:
-        break;
+        return file.bytes;
     case FileProblem::TooLarge:
-        return fail(reason, ZipText::TooLarge);
+        fail(reason, ZipText::TooLarge);
+        break;
     case FileProblem::Stopped:
-        return fail(reason, DocumentText::Stopped);
+        fail(reason, DocumentText::Stopped);
+        break;
     default:
-        return fail(reason, ZipText::CannotOpen);
+        fail(reason, ZipText::CannotOpen);
+        break;
     }
+    return std::nullopt;
+}
+
+bool readDoc(const QString &path, QString *text, QString *reason,
+             const std::function<bool()> &stop) {
+    const std::optional<QByteArray> bytes = readWhole(path, reason, stop);
+    if (!bytes)
+        return false;
     // A newer document saved under the old extension.
-    if (file.bytes.startsWith(ZipMagic))
+    if (bytes->startsWith(ZipMagic))
         return readDocx(path, text, reason, stop);
-    return readWordBinary(file.bytes, text, reason);
+    // Word saves RTF under a .doc name when asked to.
+    if (isRichText(*bytes))
+        return readRichText(*bytes, text, reason);
+    return readWordBinary(*bytes, text, reason);
+}
+
+bool readRtf(const QString &path, QString *text, QString *reason,
+             const std::function<bool()> &stop) {
+    const std::optional<QByteArray> bytes = readWhole(path, reason, stop);
+    if (!bytes)
+        return false;
+    // A Word document saved under an .rtf name.
+    if (bytes->startsWith(ZipMagic) || bytes->startsWith(OleMagic) || bytes->startsWith("\xDB\xA5"))
+        return readDocx(path, text, reason, stop);
+    return readRichText(*bytes, text, reason);
 }
 
 } // namespace
@@ -362,6 +394,15 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
         break;
     case DocumentKind::WordBinary:
         ok = readDoc(path, &text, &reason, stop);
+        break;
+    case DocumentKind::Slides:
+        ok = readPresentationPackage(path, &text, &reason);
+        break;
+    case DocumentKind::OpenDocumentSlides:
+        ok = readOdfPresentation(path, &text, &reason);
+        break;
+    case DocumentKind::RichText:
+        ok = readRtf(path, &text, &reason, stop);
         break;
     case DocumentKind::None:
         reason = DocumentText::UnknownKind;

@@ -20,10 +20,13 @@ inline const QString Stopped = QStringLiteral("中断しました");
 //   tabs and manual breaks kept; deleted (tracked) text left out, inserted text kept;
 //   symbol-font characters (w:sym, and in a .doc) as their Unicode characters;
 // - .odt: paragraphs and headings of the body, tables cell by cell, lists item by item;
-// - .doc/.dot: the Word 97–2003 binary format, read in-process (see readWordBinary).
+// - .doc/.dot: the Word 97–2003 binary format, read in-process (see readWordBinary);
+// - presentations (.pptx and its kin, .odp, .otp) slide by slide, see SlidesDocument.h;
+// - .rtf, see readRichText.
 // The kind is chosen by the extension (case-insensitive, see isDocumentExtension), unless the
 // first bytes say otherwise: a compound file or a Word 2 file under a .docx/.docm name is read
-// as .doc, a zip package under a .doc name as .docx. Nothing,
+// as .doc, a zip package under a .doc or .rtf name as .docx, RTF under a .doc or .docx name as
+// RTF, a compound file under an .rtf name as .doc. Nothing,
 // with "文書を読めません: <reason>" in *error (when given), for a missing, damaged, encrypted,
 // oversized or unsupported document. stop (may be empty) is asked while a .doc file is read,
 // at least every 50 ms; true ends the read ("中断しました").

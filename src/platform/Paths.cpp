@@ -35,6 +35,13 @@ DocumentKind documentKindOf(const QString &lowerExt) {
         return DocumentKind::OpenDocument;
     if (lowerExt == u"doc" || lowerExt == u"dot")
         return DocumentKind::WordBinary;
+    if (lowerExt == u"pptx" || lowerExt == u"pptm" || lowerExt == u"ppsx" || lowerExt == u"ppsm" ||
+        lowerExt == u"potx" || lowerExt == u"potm")
+        return DocumentKind::Slides;
+    if (lowerExt == u"odp" || lowerExt == u"otp")
+        return DocumentKind::OpenDocumentSlides;
+    if (lowerExt == u"rtf")
+        return DocumentKind::RichText;
     return DocumentKind::None;
 }
 

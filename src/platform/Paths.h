@@ -11,9 +11,18 @@ bool fFileExists(const QString &path);
 // The text after the last "." of the path's file name, lower-cased; empty when there is none.
 QString lowerExtension(const QString &path);
 // What a file holds by its extension (lower-cased, as lowerExtension gives it).
-enum class DocumentKind { None, Word, OpenDocument, WordBinary };
+enum class DocumentKind {
+    None,
+    Word,
+    OpenDocument,
+    WordBinary,
+    Slides,
+    OpenDocumentSlides,
+    RichText
+};
 enum class WorkbookKind { None, OpenXml, Binary, OpenDocument, Csv };
-// .docx .docm .dotx .dotm, .odt .ott, .doc .dot
+// .docx .docm .dotx .dotm, .odt .ott, .doc .dot, .pptx .pptm .ppsx .ppsm .potx .potm,
+// .odp .otp, .rtf
 DocumentKind documentKindOf(const QString &lowerExt);
 // .xlsx .xlsm .xltx .xltm, .xls, .ods .ots, .csv
 WorkbookKind workbookKindOf(const QString &lowerExt);
