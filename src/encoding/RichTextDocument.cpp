@@ -144,7 +144,7 @@ public:
         flushBytes();
         if (!m_line.isEmpty())
             m_lines << m_line;
-        *text = NormalizeLineEnds(m_lines.join(u'\n'));
+        *text = normalizeLineEnds(m_lines.join(u'\n'));
         return true;
     }
 

@@ -63,7 +63,7 @@ public:
             add(line);
     }
     bool tooLarge() const { return m_size > MaxTextChars; }
-    QString text() const { return NormalizeLineEnds(m_lines.join(u'\n')); }
+    QString text() const { return normalizeLineEnds(m_lines.join(u'\n')); }
 
 private:
     QStringList m_lines;
