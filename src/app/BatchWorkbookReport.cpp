@@ -37,8 +37,9 @@ BatchResult batchWorkbookReport(const Workspace &ws, const SourcePair &sources, 
     BatchResult result;
     try {
         QString error;
-        const std::optional<WorkbookReport> report =
-            compareWorkbooks(sources[0].path, sources[1].path, ws.sheetAlignRows, &error);
+        const SheetCompareRules rules{ws.sheetDigits, ws.sheetFormulas};
+        const std::optional<WorkbookReport> report = compareWorkbooks(
+            sources[0].path, sources[1].path, ws.sheetAlignRows, &error, {}, rules);
         if (!report) {
             result.error = error;
             return result;

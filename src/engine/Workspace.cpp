@@ -23,6 +23,8 @@ void Workspace::copyRunInputsTo(Workspace &run) const {
     run.minimalMatching = minimalMatching;
     run.inlineDiff = inlineDiff;
     run.sheetAlignRows = sheetAlignRows;
+    run.sheetDigits = sheetDigits;
+    run.sheetFormulas = sheetFormulas;
     run.folderContentMode = folderContentMode;
     run.recursiveFolders = recursiveFolders;
     run.excludeNames = excludeNames;

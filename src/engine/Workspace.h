@@ -70,6 +70,8 @@ public:
     // the HTML and workbook exports. Off in a bare workspace, as today's exports have them.
     bool inlineDiff = false;
     bool sheetAlignRows = false; // setting SheetAlignRows: sheet rows paired by their contents
+    int sheetDigits = 0;         // setting SheetDigits: significant digits of sheet numbers, 0 all
+    bool sheetFormulas = false;  // setting SheetFormulas: sheet cells' formula texts compared
     // All a text comparison ignores: the folding with letter case from ignoreCase.
     LineFolding textFolding() const {
         LineFolding all = folding;

@@ -54,13 +54,14 @@ void SheetListMarker::cancel() {
 }
 
 void SheetListMarker::start(const std::array<QString, 2> &paths, const QList<SheetNamePair> &rows,
-                            bool alignRows, std::function<bool()> externalStop) {
+                            bool alignRows, std::function<bool()> externalStop,
+                            const SheetCompareRules &rules) {
     cancel();
     QFuture<Outcome> job = Background::run([=](QPromise<Outcome> &promise) {
         const LowerPriority whileMarking;
         const auto stop = [&] { return promise.isCanceled() || (externalStop && externalStop()); };
         Outcome outcome;
-        outcome.marks = markSheetPairs(paths, rows, alignRows, &outcome.error, stop);
+        outcome.marks = markSheetPairs(paths, rows, alignRows, &outcome.error, stop, rules);
         promise.addResult(std::move(outcome));
     });
     m_current = new QFutureWatcher<Outcome>(this);

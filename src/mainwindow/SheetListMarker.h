@@ -21,7 +21,8 @@ public:
 
     // externalStop (may be empty) is asked on the worker thread too (the Esc key).
     void start(const std::array<QString, 2> &paths, const QList<SheetNamePair> &rows,
-               bool alignRows, std::function<bool()> externalStop = {});
+               bool alignRows, std::function<bool()> externalStop = {},
+               const SheetCompareRules &rules = {});
     void cancel();
     // The last job started has not ended yet (cancelled or not).
     bool isRunning() const;

@@ -35,6 +35,11 @@
 
 namespace {
 
+// How the cells of two sheets compare, as the options set it; read at each use.
+SheetCompareRules compareRules(const Settings &settings) {
+    return {settings.sheetDigits(), settings.sheetFormulas()};
+}
+
 const QString ListPopupTitle = QStringLiteral("リストポップアップ");
 const QString ListCompare = QStringLiteral("シートの比較(&C)");
 const QString ListOpen = QStringLiteral("ファイルを開く(&O)");
@@ -308,9 +313,9 @@ void SheetViewController::markSheetPairs() {
         }
     }
     const Workspace *workspace = &ws;
-    m_marker->start({m_host.pathText(0), m_host.pathText(1)}, rows,
-                    m_host.settings().sheetAlignRows(),
-                    [workspace] { return workspace->bAbort.load(); });
+    m_marker->start(
+        {m_host.pathText(0), m_host.pathText(1)}, rows, m_host.settings().sheetAlignRows(),
+        [workspace] { return workspace->bAbort.load(); }, compareRules(m_host.settings()));
 }
 
 // marks: one SheetPairMark per row; empty with the failure when nothing could be marked.
@@ -399,6 +404,7 @@ void SheetViewController::CompareSheets() {
     request->legend = ws.txtState;
     request->zoomPercent = sheetZoomPercent(m_host.settings().sheetZoom());
     request->alignRows = m_host.settings().sheetAlignRows();
+    request->rules = compareRules(m_host.settings());
     // Asked on the worker thread; nothing else touches the folder meanwhile.
     request->outputFolder = [this] { return nextCopyFolder(); };
     request->stop = [&ws] { return ws.bAbort.load(); };

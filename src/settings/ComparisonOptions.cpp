@@ -17,6 +17,8 @@ ComparisonOptions ComparisonOptions::load(const Settings &settings) {
     options.minimal = settings.minimalMatching();
     options.inlineDiff = settings.inlineDiff();
     options.sheetAlignRows = settings.sheetAlignRows();
+    options.sheetDigits = settings.sheetDigits();
+    options.sheetFormulas = settings.sheetFormulas();
     options.folderContentMode = settings.folderContentMode();
     options.recursiveFolders = settings.recursiveFolders();
     options.excludeNames = settings.excludeNames();
@@ -29,6 +31,8 @@ void ComparisonOptions::applyTo(Workspace &ws) const {
     ws.Csv = csv;
     ws.txtState = colours;
     ws.sheetAlignRows = sheetAlignRows;
+    ws.sheetDigits = sheetDigits;
+    ws.sheetFormulas = sheetFormulas;
     applyDialogOptionsTo(ws);
 }
 

@@ -19,6 +19,8 @@ struct ComparisonOptions {
     bool minimal = false;
     bool inlineDiff = true;
     bool sheetAlignRows = false;
+    int sheetDigits = 0;
+    bool sheetFormulas = false;
     int folderContentMode = 0;
     bool recursiveFolders = false;
     QString excludeNames;

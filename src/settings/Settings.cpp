@@ -49,6 +49,8 @@ constexpr BoolKey Minimal{"Minimal", false, TrueAs::One};
 constexpr BoolKey Recursive{"Recursive", false, TrueAs::One};
 constexpr BoolKey InlineDiff{"InlineDiff", true, TrueAs::One};
 constexpr BoolKey SheetAlignRows{"SheetAlignRows", false, TrueAs::One};
+constexpr IntKey SheetDigits{"SheetDigits", 0};
+constexpr BoolKey SheetFormulas{"SheetFormulas", false, TrueAs::One};
 constexpr BoolKey Backup{"Backup", false, TrueAs::One};
 constexpr IntKey DClk{"DClk", 0};
 constexpr IntKey FDClk{"FDClk", 1};
@@ -240,6 +242,18 @@ bool Settings::sheetAlignRows() const {
 }
 bool Settings::setSheetAlignRows(bool on) {
     return write(m_path, SheetAlignRows, on);
+}
+int Settings::sheetDigits() const {
+    return std::max(read(m_path, SheetDigits), 0);
+}
+bool Settings::setSheetDigits(int digits) {
+    return write(m_path, SheetDigits, std::max(digits, 0));
+}
+bool Settings::sheetFormulas() const {
+    return read(m_path, SheetFormulas);
+}
+bool Settings::setSheetFormulas(bool on) {
+    return write(m_path, SheetFormulas, on);
 }
 bool Settings::backup() const {
     return read(m_path, Backup);

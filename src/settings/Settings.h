@@ -81,6 +81,12 @@ public:
     // Sheet rows paired by their contents before their cells are compared.
     bool sheetAlignRows() const;
     bool setSheetAlignRows(bool on);
+    // Sheet numbers compared to this many significant digits; 0 (or less) every digit.
+    int sheetDigits() const;
+    bool setSheetDigits(int digits);
+    // Sheet cells compared by their formula texts too.
+    bool sheetFormulas() const;
+    bool setSheetFormulas(bool on);
     // Saving an edited text keeps the file it replaces beside it as NAME.bak.
     bool backup() const;
     bool setBackup(bool on);

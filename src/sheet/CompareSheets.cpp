@@ -28,7 +28,7 @@ bool isNumeric(const CellValue &v) {
 
 } // namespace
 
-bool cellValuesEqual(const CellValue &a, const CellValue &b) {
+bool cellValuesEqual(const CellValue &a, const CellValue &b, int digits) {
     using Kind = CellValue::Kind;
     // An empty cell stands for both the empty text and 0; the empty text is a text, though, and
     // no text equals a number.
@@ -40,7 +40,8 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b) {
         return cellValuesEqual(b, a);
     // A NaN stored in a file is a value like any other: the same NaN on both sides is no change.
     if (isNumeric(a) && isNumeric(b))
-        return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
+        return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number)) ||
+               (digits > 0 && comparedNumber(a.number, digits) == comparedNumber(b.number, digits));
     if (a.kind == Kind::Text && b.kind == Kind::Text)
         return a.text == b.text;
     // An error equals the same error only, never the text that spells it.
@@ -51,7 +52,29 @@ bool cellValuesEqual(const CellValue &a, const CellValue &b) {
 
 namespace {
 
-CellState stateOf(const CellValue &l, const CellValue &r) {
+const CellValue NoValue;
+
+// A cell as the comparison sees it: its value and, when formulas are compared, its formula.
+struct CellRef {
+    quint64 first = 0; // the key
+    const CellValue *second = &NoValue;
+    const QString *formula = nullptr;
+
+    // A formula whose result the file does not hold (written by a script, never calculated).
+    bool uncalculated() const { return formula && second->kind == CellValue::Kind::Empty; }
+    bool isEmpty() const { return second->isEmpty() && !formula; }
+};
+
+bool cellsEqual(const CellRef &l, const CellRef &r, const SheetCompareRules &rules) {
+    // Without a result on one side only the formulas can be compared.
+    if (l.uncalculated() || r.uncalculated())
+        return l.formula && r.formula && *l.formula == *r.formula;
+    if ((l.formula != nullptr) != (r.formula != nullptr) || (l.formula && *l.formula != *r.formula))
+        return false;
+    return cellValuesEqual(*l.second, *r.second, rules.digits);
+}
+
+CellState stateOf(const CellRef &l, const CellRef &r) {
     if (l.isEmpty() && !r.isEmpty())
         return CellState::RightOnly;
     if (!l.isEmpty() && r.isEmpty())
@@ -59,19 +82,39 @@ CellState stateOf(const CellValue &l, const CellValue &r) {
     return CellState::Changed;
 }
 
-using CellRef = std::pair<quint64, const CellValue *>;
+bool inRange(quint64 key, int lastRow, int lastCol) {
+    const int row = int(key >> 32);
+    const int col = int(key & 0xFFFFFFFFu);
+    return row >= 1 && row <= lastRow && col >= 1 && col <= lastCol;
+}
 
-// The cells of a sheet inside the compared columns and rows, in row-major order.
-std::vector<CellRef> sortedCells(const Sheet &sheet, int lastRow, int lastCol) {
+// The cells of a sheet inside the compared columns and rows, in row-major order; with formulas,
+// each with its formula, a formula without a result among them.
+std::vector<CellRef> sortedCells(const Sheet &sheet, int lastRow, int lastCol, bool formulas) {
     std::vector<CellRef> cells;
     cells.reserve(size_t(sheet.cells.size()));
     for (auto it = sheet.cells.constBegin(); it != sheet.cells.constEnd(); ++it) {
-        const int row = int(it.key() >> 32);
-        const int col = int(it.key() & 0xFFFFFFFFu);
-        if (row >= 1 && row <= lastRow && col >= 1 && col <= lastCol)
-            cells.emplace_back(it.key(), &it.value());
+        if (inRange(it.key(), lastRow, lastCol))
+            cells.push_back({it.key(), &it.value(), nullptr});
     }
-    return cells; // the store keeps its cells in key order
+    if (!formulas || sheet.formulas.isEmpty())
+        return cells; // the store keeps its cells in key order
+    for (CellRef &cell : cells) {
+        const auto found = sheet.formulas.constFind(cell.first);
+        if (found != sheet.formulas.constEnd())
+            cell.formula = &*found;
+    }
+    const size_t held = cells.size();
+    for (auto it = sheet.formulas.constBegin(); it != sheet.formulas.constEnd(); ++it) {
+        if (inRange(it.key(), lastRow, lastCol) && !sheet.cells.contains(it.key()))
+            cells.push_back({it.key(), &NoValue, &it.value()});
+    }
+    if (cells.size() != held) {
+        const auto byKey = [](const CellRef &a, const CellRef &b) { return a.first < b.first; };
+        std::sort(cells.begin() + qsizetype(held), cells.end(), byKey);
+        std::inplace_merge(cells.begin(), cells.begin() + qsizetype(held), cells.end(), byKey);
+    }
+    return cells;
 }
 
 struct CellSpan {
@@ -93,28 +136,32 @@ CellSpan rowCells(const std::vector<CellRef> &cells, int row) {
 // Merges two runs of cells in key order; a cell absent on one side is the empty cell there.
 // Two cells absent on both sides are equal, so only the cells either side holds can differ.
 template <typename OnDifference>
-void compareRuns(CellSpan left, CellSpan right, OnDifference onDifference) {
-    static const CellValue none;
+void compareRuns(CellSpan left, CellSpan right, const SheetCompareRules &rules,
+                 OnDifference onDifference) {
+    const CellRef none;
     while (left.begin != left.end || right.begin != right.end) {
         // An exhausted side sorts after every real key.
         const quint64 keyL = left.begin != left.end ? left.begin->first : ~quint64(0);
         const quint64 keyR = right.begin != right.end ? right.begin->first : ~quint64(0);
         const quint64 key = std::min(keyL, keyR);
-        const CellValue &valueL = keyL == key ? *(left.begin++)->second : none;
-        const CellValue &valueR = keyR == key ? *(right.begin++)->second : none;
-        if (!cellValuesEqual(valueL, valueR))
-            onDifference(key, stateOf(valueL, valueR));
+        const CellRef &cellL = keyL == key ? *(left.begin++) : none;
+        const CellRef &cellR = keyR == key ? *(right.begin++) : none;
+        if (!cellsEqual(cellL, cellR, rules))
+            onDifference(key, stateOf(cellL, cellR));
     }
 }
 
 // Records every differing cell of the facing sheet rows in the result's row-major order.
-void collectDifferences(const Sheet &left, const Sheet &right, SheetComparison &result) {
-    const std::vector<CellRef> cellsL = sortedCells(left, result.lastRow, result.lastCol);
-    const std::vector<CellRef> cellsR = sortedCells(right, result.lastRow, result.lastCol);
+void collectDifferences(const Sheet &left, const Sheet &right, const SheetCompareRules &rules,
+                        SheetComparison &result) {
+    const std::vector<CellRef> cellsL =
+        sortedCells(left, result.lastRow, result.lastCol, rules.formulas);
+    const std::vector<CellRef> cellsR =
+        sortedCells(right, result.lastRow, result.lastCol, rules.formulas);
     if (result.rowPairs.empty()) {
         // Row r faces row r: one merge over both whole sheets.
         compareRuns({cellsL.data(), cellsL.data() + cellsL.size()},
-                    {cellsR.data(), cellsR.data() + cellsR.size()},
+                    {cellsR.data(), cellsR.data() + cellsR.size()}, rules,
                     [&](quint64 key, CellState state) {
                         const int row = int(key >> 32);
                         const int col = int(key & 0xFFFFFFFFu);
@@ -129,9 +176,10 @@ void collectDifferences(const Sheet &left, const Sheet &right, SheetComparison &
         const CellSpan spanR = rowCells(cellsR, rowR);
         shiftedR.clear();
         for (const CellRef *c = spanR.begin; c != spanR.end; ++c)
-            shiftedR.emplace_back(Sheet::key(rowL, int(c->first & 0xFFFFFFFFu)), c->second);
+            shiftedR.push_back(
+                {Sheet::key(rowL, int(c->first & 0xFFFFFFFFu)), c->second, c->formula});
         compareRuns(rowCells(cellsL, rowL), {shiftedR.data(), shiftedR.data() + shiftedR.size()},
-                    [&](quint64 key, CellState state) {
+                    rules, [&](quint64 key, CellState state) {
                         const int col = int(key & 0xFFFFFFFFu);
                         result.differences.push_back({r, col, rowL, rowR, state});
                     });
@@ -142,7 +190,7 @@ void collectDifferences(const Sheet &left, const Sheet &right, SheetComparison &
 
 SheetComparison compareSheets(const Sheet &left, const Sheet &right,
                               const std::array<Color, 3> &legend, bool alignRows,
-                              const std::function<bool()> &stop) {
+                              const std::function<bool()> &stop, const SheetCompareRules &rules) {
     SheetComparison result;
     result.lastRow = std::max(left.lastRow, right.lastRow);
     result.lastCol = std::max(left.lastCol, right.lastCol);
@@ -150,14 +198,14 @@ SheetComparison compareSheets(const Sheet &left, const Sheet &right,
         // The matching asks only every so often: a stop already given counts at once.
         std::optional<std::vector<RowPair>> pairs;
         if (!stop || !stop())
-            pairs = alignSheetRows(left, right, result.lastCol, stop);
+            pairs = alignSheetRows(left, right, result.lastCol, stop, rules);
         if (!pairs) {
             result.stopped = true;
             return result;
         }
         result.rowPairs = std::move(*pairs);
     }
-    collectDifferences(left, right, result);
+    collectDifferences(left, right, rules, result);
 
     const Color changed = legend[0];
     const Color added = legend[1];

@@ -56,13 +56,14 @@ struct SheetComparison {
 // number never equals a text. legend: the colours of "変更", "追加", "削除". With alignRows the
 // rows are first paired by their contents (alignSheetRows) and a row without a partner has
 // every value coloured as one-sided; otherwise row r faces row r. stop is asked while the rows
-// are aligned.
+// are aligned. rules: digits and formulas (a formula without a result is not empty).
 SheetComparison compareSheets(const Sheet &left, const Sheet &right,
                               const std::array<Color, 3> &legend, bool alignRows = false,
-                              const std::function<bool()> &stop = {});
+                              const std::function<bool()> &stop = {},
+                              const SheetCompareRules &rules = {});
 
-// Cell values equal in the comparison's sense.
-bool cellValuesEqual(const CellValue &a, const CellValue &b);
+// Cell values equal in the comparison's sense; numbers to digits significant digits (0 all).
+bool cellValuesEqual(const CellValue &a, const CellValue &b, int digits = 0);
 
 // Writes a sheet's values and the comparison's colours as a one-sheet .xlsx workbook (column
 // widths kept, the zoom as a percentage, 0 for none). Fails, saying why, when it could not be

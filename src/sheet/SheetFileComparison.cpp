@@ -93,7 +93,7 @@ SheetFileComparison readAndCompareSheets(const SheetFileRequest &request) {
     result.sheets[0] = std::move(*sides[0].sheet);
     result.sheets[1] = std::move(*sides[1].sheet);
     result.comparison = compareSheets(result.sheets[0], result.sheets[1], request.legend,
-                                      request.alignRows, request.stop);
+                                      request.alignRows, request.stop, request.rules);
     if (result.comparison.stopped) {
         result.problems << Stopped;
         return result;

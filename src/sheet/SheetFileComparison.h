@@ -17,6 +17,7 @@ struct SheetFileRequest {
     std::array<Color, 3> legend{};     // colours of "変更", "追加", "削除"
     int zoomPercent = 0;               // of the written copies; 0 leaves the zoom unset
     bool alignRows = false;            // rows paired by their contents first
+    SheetCompareRules rules;           // digits and formulas
     // Where the copies go (created when missing), asked once both sheets were read; empty
     // when there is no such folder.
     std::function<QString()> outputFolder;

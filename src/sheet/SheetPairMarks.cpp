@@ -40,7 +40,8 @@ std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString
 std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> &paths,
                                                    const QList<SheetNamePair> &rows, bool alignRows,
                                                    QString *error,
-                                                   const std::function<bool()> &stop) {
+                                                   const std::function<bool()> &stop,
+                                                   const SheetCompareRules &rules) {
     std::optional<std::array<Workbook, 2>> books = readWorkbookPair(paths, error, stop);
     if (!books)
         return std::nullopt;
@@ -61,7 +62,8 @@ std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> 
             marks << SheetPairMark::Unpaired;
             continue;
         }
-        const SheetComparison comparison = compareSheets(*left, *right, noColours, alignRows, stop);
+        const SheetComparison comparison =
+            compareSheets(*left, *right, noColours, alignRows, stop, rules);
         if (comparison.stopped)
             return std::nullopt;
         marks << (comparison.changedCells > 0 ? SheetPairMark::Differs : SheetPairMark::Same);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sheet/SheetRowAlignment.h"
 #include "sheet/Workbook.h"
 
 #include <QList>
@@ -24,10 +25,11 @@ std::optional<std::array<Workbook, 2>> readWorkbookPair(const std::array<QString
                                                         const std::function<bool()> &stop = {});
 
 // Reads both workbooks whole and compares each row's pair of sheets cell by cell (rows aligned
-// by their contents with alignRows). A row with a gap on either side, or naming a sheet the
-// book lacks, is None. Nothing when a workbook cannot be read (*error says why) or stop (may
-// be empty) answered true.
+// by their contents with alignRows; cells by rules). A row with a gap on either side, or naming a
+// sheet the book lacks, is None. Nothing when a workbook cannot be read (*error says why) or stop
+// (may be empty) answered true.
 std::optional<QList<SheetPairMark>> markSheetPairs(const std::array<QString, 2> &paths,
                                                    const QList<SheetNamePair> &rows, bool alignRows,
                                                    QString *error,
-                                                   const std::function<bool()> &stop = {});
+                                                   const std::function<bool()> &stop = {},
+                                                   const SheetCompareRules &rules = {});

@@ -13,7 +13,7 @@ constexpr QChar CellSeparator = QChar(0x1F);
 // A row's values as one line of text: two rows get the same line when every cell compares
 // equal. Empty cells, the empty text and 0 all count as nothing, which is close enough for
 // pairing rows; the cells of paired rows are then compared exactly.
-QStringList rowKeys(const Sheet &sheet, int lastCol) {
+QStringList rowKeys(const Sheet &sheet, int lastCol, int digits) {
     QStringList keys;
     keys.reserve(sheet.lastRow);
     QString key;
@@ -33,7 +33,7 @@ QStringList rowKeys(const Sheet &sheet, int lastCol) {
             continue;
         key += QString::number(col);
         if (numeric)
-            key += u'n' + QString::number(value.number, 'g', 17);
+            key += u'n' + comparedNumber(value.number, digits);
         else
             key += (value.kind == CellValue::Kind::Error ? u'e' : u't') + value.text;
         key += CellSeparator;
@@ -45,9 +45,16 @@ QStringList rowKeys(const Sheet &sheet, int lastCol) {
 
 } // namespace
 
+QString comparedNumber(double number, int digits) {
+    // Beyond 17 digits a double has nothing more to tell.
+    return QString::number(number, 'g', digits > 0 && digits < 17 ? digits : 17);
+}
+
 std::optional<std::vector<RowPair>> alignSheetRows(const Sheet &left, const Sheet &right,
-                                                   int lastCol, const std::function<bool()> &stop) {
-    const QStringList keys[2] = {rowKeys(left, lastCol), rowKeys(right, lastCol)};
+                                                   int lastCol, const std::function<bool()> &stop,
+                                                   const SheetCompareRules &rules) {
+    const QStringList keys[2] = {rowKeys(left, lastCol, rules.digits),
+                                 rowKeys(right, lastCol, rules.digits)};
     PairTable table;
     if (!matchLines(keys[0], keys[1], MatchParams{}, table, stop))
         return std::nullopt;

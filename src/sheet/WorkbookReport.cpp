@@ -22,17 +22,32 @@ QString addressOf(const CellDifference &d) {
     return cellAddress(d.leftRow, d.col) + QChar(0x2192) + cellAddress(d.rightRow, d.col);
 }
 
+// A cell's text in the report. With formulas compared, a formula is shown ("=SUM(A1:A3)") where
+// the value would not tell the difference: the file holds no result, or both values agree.
+QString reportText(const Sheet &sheet, int row, int col, const CellValue &value, bool formulas,
+                   bool sameValues) {
+    if (formulas && (sameValues || value.kind == CellValue::Kind::Empty)) {
+        const auto formula = sheet.formulas.constFind(Sheet::key(row, col));
+        if (formula != sheet.formulas.constEnd())
+            return u'=' + *formula;
+    }
+    return shownAndHeldText(sheet, value);
+}
+
 void addSheetRows(WorkbookReport &report, const Sheet &left, const Sheet &right,
-                  const SheetComparison &comparison) {
+                  const SheetComparison &comparison, const SheetCompareRules &rules) {
     for (const CellDifference &d : comparison.differences) {
         WorkbookReportRow row;
         row.sheet = left.name == right.name ? left.name : left.name + QChar(0x2192) + right.name;
         row.cell = addressOf(d);
         row.state = d.state;
+        const CellValue valueL = d.leftRow > 0 ? left.cell(d.leftRow, d.col) : CellValue();
+        const CellValue valueR = d.rightRow > 0 ? right.cell(d.rightRow, d.col) : CellValue();
+        const bool same = cellValuesEqual(valueL, valueR, rules.digits);
         if (d.leftRow > 0)
-            row.left = shownAndHeldText(left, left.cell(d.leftRow, d.col));
+            row.left = reportText(left, d.leftRow, d.col, valueL, rules.formulas, same);
         if (d.rightRow > 0)
-            row.right = shownAndHeldText(right, right.cell(d.rightRow, d.col));
+            row.right = reportText(right, d.rightRow, d.col, valueR, rules.formulas, same);
         switch (d.state) {
         case CellState::Changed:
             ++report.changed;
@@ -72,7 +87,8 @@ QString reportStateWord(CellState state) {
 
 std::optional<WorkbookReport> compareWorkbooks(const QString &leftPath, const QString &rightPath,
                                                bool alignRows, QString *error,
-                                               const std::function<bool()> &stop) {
+                                               const std::function<bool()> &stop,
+                                               const SheetCompareRules &rules) {
     WorkbookReport report;
     report.paths = {leftPath, rightPath};
     std::optional<std::array<Workbook, 2>> read = readWorkbookPair(report.paths, error, stop);
@@ -104,13 +120,13 @@ std::optional<WorkbookReport> compareWorkbooks(const QString &leftPath, const QS
             const Sheet &left = books[0].sheets[leftIndex];
             const Sheet &right = books[1].sheets[partner];
             const SheetComparison comparison =
-                compareSheets(left, right, noColours, alignRows, stop);
+                compareSheets(left, right, noColours, alignRows, stop, rules);
             if (comparison.stopped || (stop && stop())) {
                 if (error)
                     *error = Stopped;
                 return std::nullopt;
             }
-            addSheetRows(report, left, right, comparison);
+            addSheetRows(report, left, right, comparison, rules);
         }
         const int rightIndex = table.row(r).right;
         if (rightIndex >= 0 && !single && !names[0].contains(names[1][rightIndex]))

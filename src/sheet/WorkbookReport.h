@@ -33,11 +33,12 @@ struct WorkbookReport {
 };
 
 // Reads both workbooks whole and compares every pair of sheets of the same name (rows aligned
-// by their contents with alignRows). Nothing, with *error naming the file and the cause, when
-// a workbook cannot be read or stop (may be empty) answered true.
+// by their contents with alignRows; cells by rules). Nothing, with *error naming the file and the
+// cause, when a workbook cannot be read or stop (may be empty) answered true.
 std::optional<WorkbookReport> compareWorkbooks(const QString &leftPath, const QString &rightPath,
                                                bool alignRows, QString *error,
-                                               const std::function<bool()> &stop = {});
+                                               const std::function<bool()> &stop = {},
+                                               const SheetCompareRules &rules = {});
 
 // The state word of a row, as the text CSV writes it in its right-hand state column: "CHG",
 // "ADD" for what only the right workbook has, "DEL" for what only the left one has.

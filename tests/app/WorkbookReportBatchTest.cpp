@@ -220,3 +220,39 @@ TEST_F(WorkbookReportBatchTest, UnifiedDiffNeverDependsOnTheCells) {
     EXPECT_EQ(report.status, 1);
     EXPECT_EQ(csvRows(read(dir.filePath("r.csv"))).size(), 2);
 }
+
+// Numbers to 15 digits and formulas besides values, from setting.ini; without them the same
+// books give today's report.
+TEST_F(WorkbookReportBatchTest, DigitsAndFormulasOptionsChangeWhatDiffers) {
+    const auto book = [&](const QString &name, const QByteArray &cells) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(SheetFixtures::writeZip(
+            path, SheetFixtures::workbookParts(
+                      {{"S", SheetFixtures::sheetXml("<row r=\"1\">" + cells + "</row>")}})));
+        return path;
+    };
+    const QString a = book("a.xlsx", "<c r=\"A1\"><v>0.30000000000000004</v></c>"
+                                     "<c r=\"B1\"><f>A1*2</f><v>0.6</v></c>"
+                                     "<c r=\"C1\"><f>SUM(A1:B1)</f></c>");
+    const QString b = book("b.xlsx", "<c r=\"A1\"><v>0.3</v></c>"
+                                     "<c r=\"B1\"><f>A1+A1</f><v>0.6</v></c>"
+                                     "<c r=\"C1\"><f>SUM(A1:B2)</f></c>");
+    const QString out = dir.filePath("report.csv");
+
+    const RunResult plain = run({a, b, "/o", out});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(csvRows(read(out)).mid(1),
+              QStringList({"\"S\",\"A1\",\"CHG\",\"0.30000000000000004\",\"0.3\""}));
+
+    write("setting.ini", "[Corvane]\r\nSheetDigits=15\r\n");
+    const RunResult rounded = run({a, b, "/o", out});
+    EXPECT_EQ(rounded.status, 0);
+    EXPECT_EQ(rounded.out, QStringLiteral("完了\n"));
+
+    write("setting.ini", "[Corvane]\r\nSheetDigits=15\r\nSheetFormulas=1\r\n");
+    const RunResult formulas = run({a, b, "/o", out});
+    EXPECT_EQ(formulas.status, 1);
+    EXPECT_EQ(csvRows(read(out)).mid(1),
+              QStringList({"\"S\",\"B1\",\"CHG\",\"=A1*2\",\"=A1+A1\"",
+                           "\"S\",\"C1\",\"CHG\",\"=SUM(A1:B1)\",\"=SUM(A1:B2)\""}));
+}

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "engine/Workspace.h"
 #include "platform/EditorCommand.h"
 #include "settings/ComparisonOptions.h"
 #include "settings/IniFile.h"
@@ -46,6 +47,8 @@ TEST_F(SettingsTest, EveryKeyHasItsDefaultWithoutAFile) {
     EXPECT_EQ(s.sheetZoom(), 0);
     EXPECT_EQ(s.saveTypeIndex(), 1);
     EXPECT_FALSE(s.backup());
+    EXPECT_EQ(s.sheetDigits(), 0);
+    EXPECT_FALSE(s.sheetFormulas());
     EXPECT_TRUE(s.pathHistory().isEmpty());
     for (int n = 1; n <= 5; ++n)
         EXPECT_EQ(s.recentComparison(n), QString());
@@ -116,6 +119,8 @@ TEST_F(SettingsTest, NumbersAndTextsRoundTrip) {
     ASSERT_TRUE(s.setFolderDoubleClickAction(0));
     ASSERT_TRUE(s.setSheetZoom(-1));
     ASSERT_TRUE(s.setSaveTypeIndex(4));
+    ASSERT_TRUE(s.setSheetDigits(15));
+    ASSERT_TRUE(s.setSheetFormulas(true));
     ASSERT_TRUE(s.setWindowState(2));
     ASSERT_TRUE(s.setWindowX(-150));
     ASSERT_TRUE(s.setWindowY(30));
@@ -135,6 +140,12 @@ TEST_F(SettingsTest, NumbersAndTextsRoundTrip) {
     EXPECT_EQ(other.folderDoubleClickAction(), 0);
     EXPECT_EQ(other.sheetZoom(), -1);
     EXPECT_EQ(other.saveTypeIndex(), 4);
+    EXPECT_EQ(raw("SheetDigits") + raw("SheetFormulas"), "151");
+    EXPECT_EQ(other.sheetDigits(), 15);
+    EXPECT_TRUE(other.sheetFormulas());
+    // A count below zero means every digit, as 0 does.
+    ASSERT_TRUE(s.setSheetDigits(-3));
+    EXPECT_EQ(raw("SheetDigits"), "0");
     EXPECT_EQ(other.windowState(), 2);
     EXPECT_EQ(other.windowX(), -150);
     EXPECT_EQ(other.windowY(), 30);
@@ -177,9 +188,17 @@ TEST_F(SettingsTest, AFailedWriteIsReported) {
 
 TEST_F(SettingsTest, ComparisonOptionsLoadWhatTheFileHolds) {
     EXPECT_EQ(ComparisonOptions::load(Settings(path())).colours, Settings::DefaultColours);
-    writeFile("OnlyDF=1\nBinary=1\nCsv=0\nColor2=255\nLetter=1\nFFile=2\n");
+    EXPECT_EQ(ComparisonOptions::load(Settings(path())).sheetDigits, 0);
+    writeFile("OnlyDF=1\nBinary=1\nCsv=0\nColor2=255\nLetter=1\nFFile=2\nSheetDigits=15\n"
+              "SheetFormulas=1\n");
     const ComparisonOptions o = ComparisonOptions::load(Settings(path()));
     EXPECT_TRUE(o.onlyDifferences && o.binary && !o.csv && o.ignoreCase);
+    EXPECT_EQ(o.sheetDigits, 15);
+    EXPECT_TRUE(o.sheetFormulas);
+    Workspace ws;
+    o.applyTo(ws);
+    EXPECT_EQ(ws.sheetDigits, 15);
+    EXPECT_TRUE(ws.sheetFormulas);
     EXPECT_EQ(o.colours[0], Settings::DefaultColours[0]);
     EXPECT_EQ(o.colours[2], 255u);
     EXPECT_EQ(o.folderContentMode, 2);

@@ -85,6 +85,14 @@ inline const QString SheetAlignRows = QStringLiteral("行の挿入・削除を�
 inline const QString SheetAlignRowsTip = QStringLiteral(
     "行の内容で左右の行を対応付けてから比較します (挿入した行が1行の追加として表示されます)");
 
+inline const QString SheetDigitsLabel = QStringLiteral("数値の比較桁数");
+inline const QString SheetDigitsTip =
+    QStringLiteral("数値を比較する有効桁数 (15桁: 表計算ソフトの表示と同じ桁で比較します)");
+inline const QString AllDigits = QStringLiteral("すべて");
+inline const QString SheetFormulas = QStringLiteral("数式も比較");
+inline const QString SheetFormulasTip =
+    QStringLiteral("値が同じでも数式が変わったセルを差分とし、結果のない数式は数式で比較します");
+
 inline const QString Ok = QStringLiteral("OK");
 inline const QString Apply = QStringLiteral("適用");
 inline const QString Cancel = QStringLiteral("キャンセル");

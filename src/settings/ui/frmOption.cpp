@@ -133,6 +133,8 @@ void frmOption::Form_Load() {
     chkInlineDiff->setChecked(m_settings.inlineDiff());
     chkBackup->setChecked(m_settings.backup());
     chkSheetAlignRows->setChecked(m_settings.sheetAlignRows());
+    showSheetDigits(m_settings.sheetDigits());
+    chkSheetFormulas->setChecked(m_settings.sheetFormulas());
     chkRecursive->setChecked(m_settings.recursiveFolders());
     txtExclude->setText(m_settings.excludeNames());
     (m_settings.doubleClickAction() == 1 ? optDC[1] : optDC[0])->setChecked(true);
@@ -149,6 +151,17 @@ void frmOption::Form_Load() {
     // A value outside the list selects nothing; Apply then keeps "no zoom" as -1.
     const int zoom = m_settings.sheetZoom();
     cbo[1]->setCurrentIndex(zoom >= 0 && zoom < cbo[1]->count() ? zoom : -1);
+}
+
+void frmOption::showSheetDigits(int digits) {
+    if (digits <= 0) {
+        cboSheetDigits->setCurrentIndex(0);
+        return;
+    }
+    const QString count = QString::number(digits);
+    if (cboSheetDigits->findText(count) < 0)
+        cboSheetDigits->addItem(count);
+    cboSheetDigits->setCurrentIndex(cboSheetDigits->findText(count));
 }
 
 int frmOption::contentMode() const {
@@ -234,6 +247,12 @@ bool frmOption::apply() {
     written = m_settings.setInlineDiff(chkInlineDiff->isChecked()) && written;
     written = m_settings.setBackup(chkBackup->isChecked()) && written;
     written = m_settings.setSheetAlignRows(chkSheetAlignRows->isChecked()) && written;
+    // The first entry is every digit; the others name their count.
+    written = m_settings.setSheetDigits(cboSheetDigits->currentIndex() == 0
+                                            ? 0
+                                            : cboSheetDigits->currentText().toInt()) &&
+              written;
+    written = m_settings.setSheetFormulas(chkSheetFormulas->isChecked()) && written;
     written = m_settings.setFolderContentMode(contentMode()) && written;
     written = m_settings.setRecursiveFolders(chkRecursive->isChecked()) && written;
     written = m_settings.setExcludeNames(txtExclude->text().trimmed()) && written;
@@ -271,6 +290,8 @@ void frmOption::initialise() {
     chkInlineDiff->setChecked(true);
     chkBackup->setChecked(false);
     chkSheetAlignRows->setChecked(false);
+    cboSheetDigits->setCurrentIndex(0);
+    chkSheetFormulas->setChecked(false);
     chkContent->setCheckState(Qt::Unchecked);
     chkContentText->setChecked(false);
     chkRecursive->setChecked(false);

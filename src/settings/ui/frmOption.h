@@ -68,6 +68,9 @@ public:
 
     // The folder content mode the check boxes stand for (FFile).
     int contentMode() const;
+    // Selects the entry for a stored digit count; a count the list lacks (written by hand) is
+    // added, so that Apply keeps it.
+    void showSheetDigits(int digits);
     Color stateColour(int index) const { return m_colour[size_t(index)]; }
     void setStateColour(int index, Color color);
 
@@ -87,6 +90,8 @@ public:
     QCheckBox *chkInlineDiff = nullptr;     // changed characters of a changed pair stand out
     QCheckBox *chkBackup = nullptr;         // saving keeps the file replaced as NAME.bak
     QCheckBox *chkSheetAlignRows = nullptr; // sheet rows paired by their contents
+    QComboBox *cboSheetDigits = nullptr;    // significant digits of sheet numbers: all or 15
+    QCheckBox *chkSheetFormulas = nullptr;  // sheet cells' formula texts compared too
     QCheckBox *chkContent = nullptr;        // compare folder entries by content (MD5)
     QCheckBox *chkContentText = nullptr;    // ... by content as text
     QCheckBox *chkRecursive = nullptr;      // folders compared through every level

@@ -189,9 +189,11 @@ void frmOption::buildControls() {
     optFDC[1]->setToolTip(OneLineTip);
     page->addWidget(folder);
 
-    // Excel comparison: zoom of the sheets shown.
+    // Excel comparison: zoom of the sheets shown, and how rows and cells are compared.
     auto *excel = new QGroupBox(FrameExcel, this);
-    auto *excelRow = new QHBoxLayout(excel);
+    auto *excelColumn = new QVBoxLayout(excel);
+    auto *excelRow = new QHBoxLayout;
+    excelColumn->addLayout(excelRow);
     Label1[21] = new QLabel(ZoomLabel, excel);
     cbo[1] = new QComboBox(excel);
     cbo[1]->addItems({QStringLiteral("100%"), QStringLiteral("85%"), QStringLiteral("70%")});
@@ -203,6 +205,20 @@ void frmOption::buildControls() {
     chkSheetAlignRows->setToolTip(SheetAlignRowsTip);
     excelRow->addWidget(chkSheetAlignRows);
     excelRow->addStretch(1);
+    auto *cellRow = new QHBoxLayout;
+    excelColumn->addLayout(cellRow);
+    auto *digitsLabel = new QLabel(SheetDigitsLabel, excel);
+    cboSheetDigits = new QComboBox(excel);
+    cboSheetDigits->addItems({AllDigits, QStringLiteral("15")});
+    cboSheetDigits->setToolTip(SheetDigitsTip);
+    digitsLabel->setBuddy(cboSheetDigits);
+    cellRow->addWidget(digitsLabel);
+    cellRow->addWidget(cboSheetDigits);
+    cellRow->addSpacing(16);
+    chkSheetFormulas = new QCheckBox(SheetFormulas, excel);
+    chkSheetFormulas->setToolTip(SheetFormulasTip);
+    cellRow->addWidget(chkSheetFormulas);
+    cellRow->addStretch(1);
     page->addWidget(excel);
     for (QComboBox *box : cbo)
         box->installEventFilter(this);
