@@ -296,8 +296,9 @@ TEST_F(MainWindowTest, AccessKeysAreUniqueWithinEachMenu) {
     };
     EXPECT_EQ(keysOf(w->menuBar()->actions()), QStringList());
     for (const QAction *title : w->menuBar()->actions()) {
-        if (title->menu())
+        if (title->menu()) {
             EXPECT_EQ(keysOf(title->menu()->actions()), QStringList()) << qPrintable(title->text());
+        }
     }
 }
 
