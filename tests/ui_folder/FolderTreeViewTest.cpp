@@ -16,6 +16,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -185,8 +186,10 @@ TEST_F(FolderTreeViewTest, CommandsAndDifferenceWalkActOnTheRowsShown) {
                                      QItemSelectionModel::ClearAndSelect);
     EXPECT_EQ(w->folderView().selectedFolderNames(0), (QStringList{"b", grid().text(after, 0)}));
 
-    // The next difference lies in a collapsed folder: it is shown and becomes current.
+    // The next differences lie in collapsed folders: each is shown and becomes current.
     view()->setCurrentCell(b, 1);
+    w->textView().moveToDifference(true);
+    EXPECT_EQ(grid().row(), rowOf("b/c"));
     w->textView().moveToDifference(true);
     const int deep = rowOf("b/c/deep.txt");
     EXPECT_EQ(grid().row(), deep);
@@ -198,6 +201,51 @@ TEST_F(FolderTreeViewTest, CommandsAndDifferenceWalkActOnTheRowsShown) {
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0], (QStringList{files.filePath("left/b/c/deep.txt"),
                                        files.filePath("right/b/c/deep.txt")}));
+}
+
+TEST_F(FolderTreeViewTest, NextAndPreviousDifferenceVisitEveryDifferingEntryAtAnyDepth) {
+    // Only a/b/c/file.txt differs; a/b/same.txt and z.txt are equal.
+    for (const QString side : {"left", "right"}) {
+        QDir(files.filePath(side)).removeRecursively();
+        QDir().mkpath(files.filePath(side + "/a/b/c"));
+        write(side + "/a/b/c/file.txt", side == "left" ? "left" : "right!");
+        write(side + "/a/b/same.txt", "same");
+        write(side + "/z.txt", "z");
+        for (const char *folder : {"a/b/c", "a/b", "a"})
+            setTime(files.filePath(side + "/" + folder));
+    }
+    compare(true);
+    QStringList top = shown();
+    top.sort();
+    ASSERT_EQ(top, (QStringList{"a", "z.txt"}));
+
+    // Forward from z.txt with every folder closed: each folder opens on the way.
+    const QStringList differing{"a", "a/b", "a/b/c", "a/b/c/file.txt"};
+    view()->setCurrentCell(rowOf("z.txt"), 3);
+    QStringList forth;
+    for (int k = 0; k < 4; ++k) {
+        w->textView().moveToDifference(true);
+        forth << grid().text(grid().row(), 0);
+        EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(grid().row()));
+    }
+    EXPECT_EQ(forth, differing);
+    EXPECT_TRUE(shown().contains("a/b/c/file.txt"));
+    w->statusPanel->clear();
+    w->textView().moveToDifference(true);
+    EXPECT_EQ(grid().row(), rowOf("a/b/c/file.txt")); // the end: the row stays
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
+
+    // Back again, row by row, up to the first differing entry.
+    QStringList back{grid().text(grid().row(), 0)};
+    for (int k = 0; k < 3; ++k) {
+        w->textView().moveToDifference(false);
+        back.prepend(grid().text(grid().row(), 0));
+    }
+    EXPECT_EQ(back, differing);
+    w->statusPanel->clear();
+    w->textView().moveToDifference(false);
+    EXPECT_EQ(grid().row(), rowOf("a"));
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
 }
 
 TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {
