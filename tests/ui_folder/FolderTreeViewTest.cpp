@@ -1,5 +1,6 @@
 // The folder grid of a comparison through every level shown as a tree: only expanded folders'
 // rows in the view, indented names with markers, and the commands on the rows shown.
+#include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
@@ -246,6 +247,34 @@ TEST_F(FolderTreeViewTest, NextAndPreviousDifferenceVisitEveryDifferingEntryAtAn
     w->textView().moveToDifference(false);
     EXPECT_EQ(grid().row(), rowOf("a"));
     EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
+}
+
+TEST_F(FolderTreeViewTest, OverviewBarPicturesTheRowsShownAndFollowsOpenAndClose) {
+    compare(true);
+    // Every shown row's segment, top to bottom: coloured exactly where the row differs.
+    auto expectBarMatchesRows = [this](const char *when) {
+        const QImage &picture = w->pic0->picture();
+        const int positions = model()->rowCount() + 1; // with the header row
+        const double scale = double(picture.height() - 36) / double(positions - 1);
+        for (int k = 0; k < model()->rowCount(); ++k) {
+            const int r = model()->gridRow(k);
+            bool differs = false;
+            for (int c = 0; c < 4; ++c)
+                differs = differs || grid().backColor(r, c) != ResultGrid::DefaultColor;
+            const int y = qRound(scale * k + 18);
+            const QRgb pixel = picture.pixel(DiffOverviewBar::Side1X, y);
+            EXPECT_EQ(pixel != qRgb(255, 255, 255), differs)
+                << when << " " << shown()[k].toStdString();
+        }
+    };
+    expectBarMatchesRows("closed");
+    const QImage closed = w->pic0->picture();
+    tree().setExpanded(rowOf("b"), true);
+    tree().setExpanded(rowOf("b/c"), true);
+    EXPECT_NE(w->pic0->picture(), closed); // drawn again on opening
+    expectBarMatchesRows("open");
+    tree().setExpanded(rowOf("b"), false);
+    EXPECT_EQ(w->pic0->picture(), closed);
 }
 
 TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {
