@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
@@ -81,6 +82,50 @@ TEST_F(WindowUsabilityTest, MenuBarItemsShowTheirHelpTextAndClosingRestoresTheSu
         EXPECT_EQ(w->statusPanel->text(), summary) << title->text().toStdString();
     }
     EXPECT_GE(shown, 20); // every item of the five menus that has a text
+}
+
+// A title highlighted by the pointer alone (no menu open) takes no focus: Esc, the pointer on
+// the bar's empty part and a click elsewhere each end its empty help text.
+TEST_F(WindowUsabilityTest, HoveringTheMenuBarThenEscGivesBackTheSummary) {
+    const QString a = files.write("a.txt", "same\nold\n"), b = files.write("b.txt", "same\nnew\n");
+    auto w = open({a, b});
+    const QString summary = w->statusPanel->text();
+    ASSERT_FALSE(summary.isEmpty());
+    QMenuBar *bar = w->menuBar();
+    const QList<QAction *> titles = bar->actions();
+    ASSERT_GE(titles.size(), 2);
+    // A plain pointer move, as the desktop sends it (no button, not synthesised).
+    auto moveTo = [](QWidget *widget, QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+        QApplication::processEvents();
+    };
+    auto hoverTitles = [&] {
+        moveTo(bar, bar->actionGeometry(titles[0]).center());
+        moveTo(bar, bar->actionGeometry(titles[1]).center());
+        ASSERT_EQ(w->statusPanel->text(), QString()); // a title empties the panel
+        ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+    };
+
+    hoverTitles();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    hoverTitles();
+    const QRect last = bar->actionGeometry(titles.last());
+    ASSERT_LT(last.right() + 10, bar->width());
+    moveTo(bar, QPoint(last.right() + 10, last.center().y()));
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    hoverTitles();
+    QTest::mouseClick(w->activeView()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 40));
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    // A later command's own text is not overwritten by an old pass.
+    w->statusPanel->setText(QStringLiteral("after"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("after"));
 }
 
 TEST_F(WindowUsabilityTest, PopupMenuClosedWithoutAChoiceGivesBackTheSummary) {
