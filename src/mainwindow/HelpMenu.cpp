@@ -86,6 +86,9 @@ const QHash<QString, QString> &helpTexts() {
          QStringLiteral("選択しているファイル/フォルダをもう一方のフォルダにコピーします")},
         {QStringLiteral("ごみ箱に移動(&T)"),
          QStringLiteral("選択しているファイル/フォルダをごみ箱に移動します")},
+        {QStringLiteral("すべて展開(&E)"), QStringLiteral("ツリーのフォルダをすべて開きます")},
+        {QStringLiteral("すべて折りたたむ(&W)"),
+         QStringLiteral("ツリーのフォルダをすべて閉じます")},
     };
     return texts;
 }

@@ -54,6 +54,23 @@ void ResultGridModel::hideRows(int modelRow, int count) {
     endRemoveRows();
 }
 
+void ResultGridModel::replaceShownRows(std::vector<int> gridRows) {
+    if (!m_map)
+        return;
+    // Removed and inserted rather than reset, so that views keep their columns and the
+    // window sees the rows shown change.
+    if (!m_map->empty()) {
+        beginRemoveRows(QModelIndex(), 0, int(m_map->size()) - 1);
+        m_map->clear();
+        endRemoveRows();
+    }
+    if (gridRows.empty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(gridRows.size()) - 1);
+    *m_map = std::move(gridRows);
+    endInsertRows();
+}
+
 QColor ResultGridModel::toQColor(Color color) {
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }

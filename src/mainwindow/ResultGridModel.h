@@ -41,6 +41,8 @@ public:
     void showRows(int modelRow, const std::vector<int> &gridRows);
     // Hides count model rows from modelRow on.
     void hideRows(int modelRow, int count);
+    // Shows gridRows (ascending) in place of every row shown now.
+    void replaceShownRows(std::vector<int> gridRows);
     // Asked to show a hidden grid row before it becomes the current row.
     std::function<void(int gridRow)> revealRow;
 

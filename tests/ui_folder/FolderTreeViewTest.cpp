@@ -9,6 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "support/TempFiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
@@ -275,6 +276,50 @@ TEST_F(FolderTreeViewTest, OverviewBarPicturesTheRowsShownAndFollowsOpenAndClose
     expectBarMatchesRows("open");
     tree().setExpanded(rowOf("b"), false);
     EXPECT_EQ(w->pic0->picture(), closed);
+}
+
+TEST_F(FolderTreeViewTest, StarAndSlashExpandAndCollapseEveryFolderFromKeysAndMenu) {
+    compare(true);
+    const int top = model()->rowCount();
+    view()->setCurrentCell(rowOf("top.txt"), 2);
+    view()->setFocus();
+    key(Qt::Key_Asterisk, Qt::ShiftModifier);
+    EXPECT_EQ(model()->rowCount(), grid().rows() - 1); // every entry, in tree order
+    for (int k = 0; k + 1 < model()->rowCount(); ++k)
+        EXPECT_LT(model()->gridRow(k), model()->gridRow(k + 1));
+    EXPECT_EQ(grid().row(), rowOf("top.txt")); // the same entry stays current
+    EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(rowOf("top.txt")));
+
+    // Collapsing with a deep entry current: its top-level folder becomes current.
+    view()->setCurrentCell(rowOf("b/c/deep.txt"), 1);
+    key(Qt::Key_Slash);
+    EXPECT_EQ(model()->rowCount(), top);
+    EXPECT_EQ(grid().row(), rowOf("b"));
+    EXPECT_EQ(grid().col(), 1);
+    EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(rowOf("b")));
+    // Opening b again shows b/c closed: collapsing all forgot every open folder.
+    tree().setExpanded(rowOf("b"), true);
+    EXPECT_FALSE(shown().contains("b/c/deep.txt"));
+
+    // The same from the folder menu, which shows the keys and is enabled for a tree only.
+    FolderViewController &folder = w->folderView();
+    folder.mnuFolder_Click();
+    QAction *expandAll = folder.item(FolderCommand::ExpandAll);
+    EXPECT_TRUE(expandAll->isEnabled());
+    EXPECT_EQ(expandAll->shortcut(), QKeySequence(Qt::Key_Asterisk));
+    EXPECT_EQ(folder.item(FolderCommand::CollapseAll)->shortcut(), QKeySequence(Qt::Key_Slash));
+    folder.mnuFolderItem_Click(FolderCommand::ExpandAll);
+    EXPECT_TRUE(shown().contains("b/c/new.txt"));
+    folder.mnuFolderItem_Click(FolderCommand::CollapseAll);
+    EXPECT_EQ(model()->rowCount(), top);
+
+    compare(false);
+    folder.mnuFolder_Click();
+    EXPECT_FALSE(folder.item(FolderCommand::ExpandAll)->isEnabled());
+    const int rows = model()->rowCount();
+    view()->setFocus();
+    key(Qt::Key_Asterisk, Qt::ShiftModifier); // nothing to open in a one-level result
+    EXPECT_EQ(model()->rowCount(), rows);
 }
 
 TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {
