@@ -46,14 +46,6 @@ void ResultGridModel::showRows(int modelRow, const std::vector<int> &gridRows) {
     endInsertRows();
 }
 
-void ResultGridModel::hideRows(int modelRow, int count) {
-    if (!m_map || count <= 0)
-        return;
-    beginRemoveRows(QModelIndex(), modelRow, modelRow + count - 1);
-    m_map->erase(m_map->begin() + modelRow, m_map->begin() + modelRow + count);
-    endRemoveRows();
-}
-
 void ResultGridModel::replaceShownRows(std::vector<int> gridRows) {
     if (!m_map)
         return;
@@ -69,6 +61,14 @@ void ResultGridModel::replaceShownRows(std::vector<int> gridRows) {
     beginInsertRows(QModelIndex(), 0, int(gridRows.size()) - 1);
     *m_map = std::move(gridRows);
     endInsertRows();
+}
+
+void ResultGridModel::hideRows(int modelRow, int count) {
+    if (!m_map || count <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), modelRow, modelRow + count - 1);
+    m_map->erase(m_map->begin() + modelRow, m_map->begin() + modelRow + count);
+    endRemoveRows();
 }
 
 QColor ResultGridModel::toQColor(Color color) {
