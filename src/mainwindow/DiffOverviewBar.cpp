@@ -119,14 +119,17 @@ void DiffOverviewBar::setRangeQuietly(int min, int max) {
 
 void DiffOverviewBar::sDiffbarPrint(const ResultGrid *grid, const std::array<Color, 3> &legend,
                                     bool isFolderGrid, int firstDataRow, int pageRows,
-                                    bool drawRuns) {
+                                    bool drawRuns, const std::vector<int> *shownRows) {
     setRangeQuietly(firstDataRow, m_vs->maximum());
     if (!grid) {
         update();
         return;
     }
+    m_mappedGrid = shownRows ? grid : nullptr;
+    m_shown = shownRows ? *shownRows : std::vector<int>();
+    m_firstDataRow = firstDataRow;
 
-    const int rows = grid->rows();
+    const int rows = positions(grid);
     m_gridRows = rows;
     if (rows > RowModeLimit) {
         setRangeQuietly(firstDataRow, ScaledMax);
@@ -165,7 +168,8 @@ void DiffOverviewBar::sDiffbarPrint(const ResultGrid *grid, const std::array<Col
         if (isFolderGrid) {
             // A folder row is coloured in the columns of the side that has the entry; take the
             // first of the left-hand columns that carries a legend colour.
-            walk([&](int r) {
+            walk([&](int position) {
+                const int r = gridRowAt(position);
                 Color c = RailColor;
                 for (int col = 0; col < cols; ++col) {
                     c = grid->backColor(r, col);
@@ -175,7 +179,7 @@ void DiffOverviewBar::sDiffbarPrint(const ResultGrid *grid, const std::array<Col
                 return c;
             });
         } else {
-            walk([&](int r) { return grid->backColor(r, 0); });
+            walk([&](int position) { return grid->backColor(gridRowAt(position), 0); });
         }
     }
     update();
@@ -187,12 +191,32 @@ void DiffOverviewBar::clearPicture() {
     update();
 }
 
+int DiffOverviewBar::gridRowAt(int position) const {
+    if (!m_mappedGrid || position < m_firstDataRow || m_shown.empty())
+        return position;
+    return m_shown[size_t(std::min(position - m_firstDataRow, int(m_shown.size()) - 1))];
+}
+
+int DiffOverviewBar::positionOf(int gridRow) const {
+    if (!m_mappedGrid || gridRow < m_firstDataRow)
+        return gridRow;
+    // A hidden row stands at the last shown row above it.
+    const auto after = std::upper_bound(m_shown.begin(), m_shown.end(), gridRow);
+    return m_firstDataRow + std::max(0, int(after - m_shown.begin()) - 1);
+}
+
+int DiffOverviewBar::positions(const ResultGrid *grid) const {
+    return isMapped(grid) ? m_firstDataRow + int(m_shown.size()) : grid->rows();
+}
+
 void DiffOverviewBar::g_vs_Change(const ResultGrid *grid, int topRow) {
     if (!grid)
         return;
-    const int rows = grid->rows();
+    if (!isMapped(grid))
+        m_mappedGrid = nullptr; // another grid (or a new result) since the bar was drawn
+    const int rows = positions(grid);
     m_gridRows = rows;
-    qint64 value = topRow;
+    qint64 value = positionOf(topRow);
     if (rows > RowModeLimit)
         value = qint64(topRow) * ScaledMax / (rows - 1);
     // A top row outside the range (a grid shorter than a page) leaves the thumb at the end.
@@ -216,7 +240,7 @@ int DiffOverviewBar::topRowForValue(int value, int gridRows) const {
 void DiffOverviewBar::onValueChanged(int value) {
     if (m_settingScrollBar)
         return;
-    Q_EMIT topRowRequested(topRowForValue(value, m_gridRows));
+    Q_EMIT topRowRequested(gridRowAt(topRowForValue(value, m_gridRows)));
 }
 
 void DiffOverviewBar::moveByUser(int value) {
@@ -225,7 +249,7 @@ void DiffOverviewBar::moveByUser(int value) {
     m_vs->setValue(std::clamp(value, m_vs->minimum(), m_vs->maximum()));
     m_settingScrollBar = was;
     // Sent even when the value stays, so that a grid out of step with the thumb follows.
-    Q_EMIT topRowRequested(topRowForValue(m_vs->value(), m_gridRows));
+    Q_EMIT topRowRequested(gridRowAt(topRowForValue(m_vs->value(), m_gridRows)));
 }
 
 void DiffOverviewBar::stepWheel(int angleDelta) {

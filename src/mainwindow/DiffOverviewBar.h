@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QPainter;
 class QScrollBar;
@@ -26,8 +27,11 @@ public:
     // binary grid; `pageRows` is the number of rows the grid's view shows; runs are drawn only
     // when `drawRuns` (both path boxes hold a path). The folder grid takes a row's colour from
     // the first of its columns 0-3 that carries a legend colour.
+    // `shownRows`, when given, are the grid rows the view shows (ascending; a folder tree with
+    // closed folders): the bar then pictures and scrolls through those rows only, in that order.
     void sDiffbarPrint(const ResultGrid *grid, const std::array<Color, 3> &legend,
-                       bool isFolderGrid, int firstDataRow, int pageRows, bool drawRuns);
+                       bool isFolderGrid, int firstDataRow, int pageRows, bool drawRuns,
+                       const std::vector<int> *shownRows = nullptr);
 
     // Blanks the picture (the Clear command) and sets the scroll bar's maximum to 1.
     void clearPicture();
@@ -36,7 +40,8 @@ public:
     // scaled mode (more than 32767 rows). Does not send topRowRequested.
     void g_vs_Change(const ResultGrid *grid, int topRow);
 
-    // Grid from scroll bar: the top row that a scroll bar value stands for.
+    // Grid from scroll bar: the top row that a scroll bar value stands for (counted in shown
+    // rows when the bar was drawn with shownRows).
     int topRowForValue(int value, int gridRows) const;
 
     // The retained picture, in device-independent pixels.
@@ -90,7 +95,17 @@ private:
     void stepWheel(int angleDelta);
     void onValueChanged(int value);
 
+    // Positions on the bar against grid rows: the same without shown rows; with them, the
+    // data rows count from firstDataRow through the rows shown.
+    bool isMapped(const ResultGrid *grid) const { return grid && grid == m_mappedGrid; }
+    int gridRowAt(int position) const;
+    int positionOf(int gridRow) const;
+    int positions(const ResultGrid *grid) const;
+
     QScrollBar *m_vs;
+    const ResultGrid *m_mappedGrid = nullptr;
+    std::vector<int> m_shown;
+    int m_firstDataRow = 1;
     QImage m_picture;
     int m_gridRows = 0; // rows of the grid the scroll bar was set up for
     bool m_settingScrollBar = false;

@@ -129,6 +129,36 @@ void FolderTreeController::reveal(int gridRow) {
         setExpanded(*p, true);
 }
 
+bool FolderTreeController::isTree() const {
+    return m_view->gridModel()->hasRowMap();
+}
+
+void FolderTreeController::setAllExpanded(bool on) {
+    ResultGridModel *model = m_view->gridModel();
+    if (!model->hasRowMap())
+        return;
+    ResultGrid *g = m_view->grid();
+    int current = g->row();
+    const int col = g->col();
+    m_expandedPaths.clear();
+    for (int r = m_tree.firstRow(); r < m_tree.rows(); ++r) {
+        if (!m_tree.hasChildren(r))
+            continue;
+        m_tree.setExpanded(r, on);
+        if (on)
+            m_expandedPaths.insert(folderKey(r));
+    }
+    if (!on && current >= m_tree.firstRow() && current < m_tree.rows()) {
+        while (m_tree.parent(current) >= 0)
+            current = m_tree.parent(current);
+    }
+    model->replaceShownRows(m_tree.shownRows());
+    if (current >= m_tree.firstRow() && current < m_tree.rows()) {
+        m_view->setCurrentCell(current, col);
+        m_view->scrollTo(model->index(model->modelRow(current), col));
+    }
+}
+
 bool FolderTreeController::onMouse(QEvent *event) {
     const bool press = event->type() == QEvent::MouseButtonPress;
     const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
@@ -161,6 +191,13 @@ bool FolderTreeController::onKey(QEvent *event) {
     if (event->type() != QEvent::KeyPress || !m_view->gridModel()->hasRowMap())
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    // '*' takes Shift on many keyboards, and both keys may come from the keypad.
+    const Qt::KeyboardModifiers allMods = key->modifiers() & ~Qt::KeypadModifier;
+    if ((key->key() == Qt::Key_Asterisk || key->key() == Qt::Key_Slash) &&
+        (allMods == Qt::NoModifier || allMods == Qt::ShiftModifier)) {
+        setAllExpanded(key->key() == Qt::Key_Asterisk);
+        return true;
+    }
     const ResultGrid *g = m_view->grid();
     const int r = g->row();
     if (r < m_tree.firstRow() || r >= m_tree.rows() || !m_tree.hasChildren(r))

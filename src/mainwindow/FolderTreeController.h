@@ -17,8 +17,9 @@ class ResultGridView;
 // marker on folders that hold entries. Folders start collapsed, so a result of a million
 // entries shows its top level at once, and expanding a folder inserts only its shown rows.
 // A marker click, a double click on a folder row, Right/Left on a name cell and +/- expand and
-// collapse. Expanded folders are remembered by path, so they stay open after a sort or a new
-// run of the same comparison. A one-level result has no row map at all.
+// collapse; '*' and '/' expand and collapse every folder. Expanded folders are remembered by path,
+// so they stay open after a sort or a new run of the same comparison. A one-level result has no row
+// map at all.
 class FolderTreeController : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +31,10 @@ public:
     void toggle(int gridRow);
     // Expands every folder that gridRow lies in.
     void reveal(int gridRow);
+    // Expands or collapses every folder at once ('*' and '/'); the current entry stays
+    // current, or its top-level folder when it is hidden.
+    void setAllExpanded(bool on);
+    bool isTree() const;
 
     // Pixels of indentation per level, and the fewest a level keeps when a name is too long.
     static constexpr int Indent = 12;

@@ -11,6 +11,7 @@
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/EventHook.h"
 #include "mainwindow/FolderColumnWidths.h"
+#include "mainwindow/FolderTreeController.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
@@ -59,6 +60,8 @@ const FolderMenuEntry FolderMenuEntries[] = {
     {FolderCommand::Open, QStringLiteral("開く(&O)"), true},
     {FolderCommand::CopyFiles, QStringLiteral("ファイルコピー(&F)"), false},
     {FolderCommand::Trash, QStringLiteral("ごみ箱に移動(&T)"), false},
+    {FolderCommand::ExpandAll, QStringLiteral("すべて展開(&E)"), true},
+    {FolderCommand::CollapseAll, QStringLiteral("すべて折りたたむ(&W)"), false},
 };
 
 bool isFolder(const QString &path) {
@@ -151,6 +154,14 @@ void FolderViewController::buildMenu() {
             mnuFolder->addSeparator();
         QAction *action = mnuFolder->addAction(entry.caption);
         m_items[size_t(entry.command)] = action;
+        // The keys of the tree, shown in the menu; the tree's own key handling acts on them.
+        if (entry.command == FolderCommand::ExpandAll)
+            action->setShortcut(QKeySequence(Qt::Key_Asterisk));
+        else if (entry.command == FolderCommand::CollapseAll)
+            action->setShortcut(QKeySequence(Qt::Key_Slash));
+        if (entry.command == FolderCommand::ExpandAll ||
+            entry.command == FolderCommand::CollapseAll)
+            action->setShortcutContext(Qt::WidgetShortcut);
         const FolderCommand command = entry.command;
         connect(action, &QAction::triggered, this,
                 [this, command] { mnuFolderItem_Click(command); });
@@ -253,6 +264,9 @@ void FolderViewController::mnuFolder_Click() {
     item(FolderCommand::CopyFiles)
         ->setEnabled(named && isFolder(m_host.pathText(0)) && isFolder(m_host.pathText(1)));
     item(FolderCommand::Trash)->setEnabled(named);
+    const bool tree = m_view->gridModel()->hasRowMap();
+    item(FolderCommand::ExpandAll)->setEnabled(tree);
+    item(FolderCommand::CollapseAll)->setEnabled(tree);
 }
 
 void FolderViewController::mnuFolderItem_Click(FolderCommand command) {
@@ -287,6 +301,11 @@ void FolderViewController::mnuFolderItem_Click(FolderCommand command) {
         break;
     case FolderCommand::Trash:
         startFileOperation(FileOperationKind::Trash);
+        break;
+    case FolderCommand::ExpandAll:
+    case FolderCommand::CollapseAll:
+        if (auto *tree = m_view->findChild<FolderTreeController *>())
+            tree->setAllExpanded(command == FolderCommand::ExpandAll);
         break;
     }
 }

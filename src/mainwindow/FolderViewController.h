@@ -28,8 +28,10 @@ enum class FolderCommand {
     Open,
     CopyFiles,
     Trash,
+    ExpandAll,
+    CollapseAll,
 };
-inline constexpr int FolderCommandCount = int(FolderCommand::Trash) + 1;
+inline constexpr int FolderCommandCount = int(FolderCommand::CollapseAll) + 1;
 
 // The folder grid's commands: sorting by a header click, its pop-up menu, opening an entry,
 // comparing a pair, and copying or trashing entries after confirmation (frmDialog).

@@ -9,13 +9,16 @@
 #include "platform/ProgramPlace.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QHash>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QUrl>
 
 #include <algorithm>
@@ -83,6 +86,9 @@ const QHash<QString, QString> &helpTexts() {
          QStringLiteral("選択しているファイル/フォルダをもう一方のフォルダにコピーします")},
         {QStringLiteral("ごみ箱に移動(&T)"),
          QStringLiteral("選択しているファイル/フォルダをごみ箱に移動します")},
+        {QStringLiteral("すべて展開(&E)"), QStringLiteral("ツリーのフォルダをすべて開きます")},
+        {QStringLiteral("すべて折りたたむ(&W)"),
+         QStringLiteral("ツリーのフォルダをすべて閉じます")},
     };
     return texts;
 }
@@ -128,6 +134,9 @@ public:
         if (!m_active) {
             m_active = true;
             m_before = m_status();
+            // A title highlighted by the pointer alone takes no focus: Esc and clicks go to the
+            // widget that has it, so they are watched everywhere until the pass ends.
+            qApp->installEventFilter(this);
         }
     }
     void menuShown() {
@@ -141,10 +150,32 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        // The pointer leaves the bar, or the keyboard leaves it (Esc or a click elsewhere).
-        if (watched == m_bar &&
-            (event->type() == QEvent::Leave || event->type() == QEvent::FocusOut))
-            end();
+        switch (event->type()) {
+        case QEvent::Leave:
+        case QEvent::FocusOut:
+            // The pointer leaves the bar, or the keyboard leaves it (Esc or a click elsewhere).
+            if (watched == m_bar)
+                end();
+            break;
+        case QEvent::MouseMove:
+            // From a title onto the bar's empty part: nothing is highlighted any more.
+            if (watched == m_bar &&
+                !m_bar->actionAt(static_cast<QMouseEvent *>(event)->position().toPoint()))
+                end();
+            break;
+        case QEvent::KeyPress:
+            // Esc with only a title highlighted (no menu open) ends the pass; with a menu open,
+            // its closing does.
+            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+                end();
+            break;
+        case QEvent::MouseButtonPress:
+            if (watched != m_bar && watched->isWidgetType())
+                end();
+            break;
+        default:
+            break;
+        }
         return false;
     }
 
@@ -152,6 +183,7 @@ private:
     void end() {
         if (m_active && m_openMenus == 0) {
             m_active = false;
+            qApp->removeEventFilter(this);
             m_setStatus(m_before);
         }
     }

@@ -47,6 +47,23 @@ void ResultGridModel::showRows(int modelRow, const std::vector<int> &gridRows) {
     endInsertRows();
 }
 
+void ResultGridModel::replaceShownRows(std::vector<int> gridRows) {
+    if (!m_map)
+        return;
+    // Removed and inserted rather than reset, so that views keep their columns and the
+    // window sees the rows shown change.
+    if (!m_map->empty()) {
+        beginRemoveRows(QModelIndex(), 0, int(m_map->size()) - 1);
+        m_map->clear();
+        endRemoveRows();
+    }
+    if (gridRows.empty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(gridRows.size()) - 1);
+    *m_map = std::move(gridRows);
+    endInsertRows();
+}
+
 void ResultGridModel::hideRows(int modelRow, int count) {
     if (!m_map || count <= 0)
         return;

@@ -34,11 +34,15 @@ public:
     using RowMapSource = std::function<std::optional<std::vector<int>>()>;
     void setRowMapSource(RowMapSource source);
     bool hasRowMap() const { return m_map.has_value(); }
+    // The grid rows shown, ascending; null without a row map.
+    const std::vector<int> *rowMap() const { return m_map ? &*m_map : nullptr; }
     // Shows gridRows (ascending, hidden until now, all between the grid rows of model rows
     // modelRow - 1 and modelRow) from model row modelRow on.
     void showRows(int modelRow, const std::vector<int> &gridRows);
     // Hides count model rows from modelRow on.
     void hideRows(int modelRow, int count);
+    // Shows gridRows (ascending) in place of every row shown now.
+    void replaceShownRows(std::vector<int> gridRows);
     // Asked to show a hidden grid row before it becomes the current row.
     std::function<void(int gridRow)> revealRow;
 

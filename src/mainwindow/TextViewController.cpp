@@ -9,6 +9,7 @@
 #include "mainwindow/DesktopOpen.h"
 #include "mainwindow/LineViewer.h"
 #include "mainwindow/MainTexts.h"
+#include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/ViewHost.h"
 #include "oneline/ui/frmText.h"
@@ -127,7 +128,12 @@ void TextViewController::moveToDifference(bool forward) {
         return;
     ResultGrid *g = v->grid();
     const int firstDataRow = g == &m_host.workspace().fgB ? 2 : 1;
-    const int row = findDifference(*g, g->row(), g->col(), firstDataRow, forward);
+    // A folder tree is walked entry by entry in tree order: a changed file deep inside changed
+    // folders is reached after each of them, and the folders it lies in open on the way.
+    const int row =
+        v->gridModel()->hasRowMap()
+            ? findDifferingRow(*g, g->row(), firstDataRow, forward, Workspace::NotComparedColor)
+            : findDifference(*g, g->row(), g->col(), firstDataRow, forward);
     v->setFocus();
     if (row < 0) {
         m_host.setStatus(EndReached);

@@ -7,6 +7,7 @@
 #include "mainwindow/LegendBoxes.h"
 #include "mainwindow/MainTexts.h"
 #include "mainwindow/PathBar.h"
+#include "mainwindow/ResultGridModel.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/ResultViewStack.h"
 #include "mainwindow/RunController.h"
@@ -117,6 +118,13 @@ void frmMain::connectView(ResultGridView *view) {
         connect(view, &ResultGridView::contextMenuRequested, this,
                 [this](const QPoint &pos) { mnuEdit->popup(pos); });
     connect(view, &ResultGridView::filesDropped, this, &frmMain::fg_Drop);
+    // Opening or closing a folder of a tree changes the rows the bar pictures.
+    const auto redraw = [this, view] {
+        if (view == activeView() && view->gridModel()->hasRowMap() && diffbarDrawable())
+            drawDiffbar();
+    };
+    connect(view->gridModel(), &QAbstractItemModel::rowsInserted, this, redraw);
+    connect(view->gridModel(), &QAbstractItemModel::rowsRemoved, this, redraw);
 }
 
 void frmMain::buildStatusBar() {
@@ -254,20 +262,29 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- Overview bar and scroll bar ----
 
+bool frmMain::diffbarDrawable() const {
+    return mnuViewDiffbar && mnuViewDiffbar->isChecked() && pic0->isVisible() &&
+           (!m_ws.cb[0].isEmpty() || !m_ws.cb[1].isEmpty());
+}
+
 void frmMain::sDiffbarPrint() {
-    if (!mnuViewDiffbar || !mnuViewDiffbar->isChecked() || !pic0->isVisible())
-        return;
-    if (m_ws.cb[0].isEmpty() && m_ws.cb[1].isEmpty())
+    if (!diffbarDrawable())
         return;
     setStatus(DrawingDiffbar);
-    ResultGridView *v = activeView();
-    if (v) {
-        const bool bothPaths = !m_ws.cb[0].isEmpty() && !m_ws.cb[1].isEmpty();
-        pic0->sDiffbarPrint(v->grid(), m_ws.txtState, v->grid() == &m_ws.fgF,
-                            v->grid() == &m_ws.fgB ? 2 : 1, v->visibleRows(), bothPaths);
-        g_vs_Change();
-    }
+    drawDiffbar();
     setStatus(Done);
+}
+
+void frmMain::drawDiffbar() {
+    ResultGridView *v = activeView();
+    if (!v)
+        return;
+    const bool bothPaths = !m_ws.cb[0].isEmpty() && !m_ws.cb[1].isEmpty();
+    // A folder tree is pictured as it is shown, with its closed folders' contents left out.
+    pic0->sDiffbarPrint(v->grid(), m_ws.txtState, v->grid() == &m_ws.fgF,
+                        v->grid() == &m_ws.fgB ? 2 : 1, v->visibleRows(), bothPaths,
+                        v->gridModel()->rowMap());
+    g_vs_Change();
 }
 
 void frmMain::g_vs_Change() {

@@ -122,6 +122,9 @@ private:
     void buildStatusBar();
     void connectWorkspace();
     void connectView(ResultGridView *view);
+    bool diffbarDrawable() const;
+    // Redraws the overview bar for the active view, without a status text.
+    void drawDiffbar();
 
     // Start-up, first activation and shut-down.
     void Form_Load();

@@ -1,5 +1,6 @@
 // The folder grid of a comparison through every level shown as a tree: only expanded folders'
 // rows in the view, indented names with markers, and the commands on the rows shown.
+#include "mainwindow/DiffOverviewBar.h"
 #include "mainwindow/FolderTreeController.h"
 #include "mainwindow/FolderViewController.h"
 #include "mainwindow/ResultGridModel.h"
@@ -8,6 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "support/TempFiles.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
@@ -16,6 +18,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -185,8 +188,10 @@ TEST_F(FolderTreeViewTest, CommandsAndDifferenceWalkActOnTheRowsShown) {
                                      QItemSelectionModel::ClearAndSelect);
     EXPECT_EQ(w->folderView().selectedFolderNames(0), (QStringList{"b", grid().text(after, 0)}));
 
-    // The next difference lies in a collapsed folder: it is shown and becomes current.
+    // The next differences lie in collapsed folders: each is shown and becomes current.
     view()->setCurrentCell(b, 1);
+    w->textView().moveToDifference(true);
+    EXPECT_EQ(grid().row(), rowOf("b/c"));
     w->textView().moveToDifference(true);
     const int deep = rowOf("b/c/deep.txt");
     EXPECT_EQ(grid().row(), deep);
@@ -198,6 +203,123 @@ TEST_F(FolderTreeViewTest, CommandsAndDifferenceWalkActOnTheRowsShown) {
     ASSERT_EQ(started.size(), 1);
     EXPECT_EQ(started[0], (QStringList{files.filePath("left/b/c/deep.txt"),
                                        files.filePath("right/b/c/deep.txt")}));
+}
+
+TEST_F(FolderTreeViewTest, NextAndPreviousDifferenceVisitEveryDifferingEntryAtAnyDepth) {
+    // Only a/b/c/file.txt differs; a/b/same.txt and z.txt are equal.
+    for (const QString side : {"left", "right"}) {
+        QDir(files.filePath(side)).removeRecursively();
+        QDir().mkpath(files.filePath(side + "/a/b/c"));
+        write(side + "/a/b/c/file.txt", side == "left" ? "left" : "right!");
+        write(side + "/a/b/same.txt", "same");
+        write(side + "/z.txt", "z");
+        for (const char *folder : {"a/b/c", "a/b", "a"})
+            setTime(files.filePath(side + "/" + folder));
+    }
+    compare(true);
+    QStringList top = shown();
+    top.sort();
+    ASSERT_EQ(top, (QStringList{"a", "z.txt"}));
+
+    // Forward from z.txt with every folder closed: each folder opens on the way.
+    const QStringList differing{"a", "a/b", "a/b/c", "a/b/c/file.txt"};
+    view()->setCurrentCell(rowOf("z.txt"), 3);
+    QStringList forth;
+    for (int k = 0; k < 4; ++k) {
+        w->textView().moveToDifference(true);
+        forth << grid().text(grid().row(), 0);
+        EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(grid().row()));
+    }
+    EXPECT_EQ(forth, differing);
+    EXPECT_TRUE(shown().contains("a/b/c/file.txt"));
+    w->statusPanel->clear();
+    w->textView().moveToDifference(true);
+    EXPECT_EQ(grid().row(), rowOf("a/b/c/file.txt")); // the end: the row stays
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
+
+    // Back again, row by row, up to the first differing entry.
+    QStringList back{grid().text(grid().row(), 0)};
+    for (int k = 0; k < 3; ++k) {
+        w->textView().moveToDifference(false);
+        back.prepend(grid().text(grid().row(), 0));
+    }
+    EXPECT_EQ(back, differing);
+    w->statusPanel->clear();
+    w->textView().moveToDifference(false);
+    EXPECT_EQ(grid().row(), rowOf("a"));
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("終端まで検索しました"));
+}
+
+TEST_F(FolderTreeViewTest, OverviewBarPicturesTheRowsShownAndFollowsOpenAndClose) {
+    compare(true);
+    // Every shown row's segment, top to bottom: coloured exactly where the row differs.
+    auto expectBarMatchesRows = [this](const char *when) {
+        const QImage &picture = w->pic0->picture();
+        const int positions = model()->rowCount() + 1; // with the header row
+        const double scale = double(picture.height() - 36) / double(positions - 1);
+        for (int k = 0; k < model()->rowCount(); ++k) {
+            const int r = model()->gridRow(k);
+            bool differs = false;
+            for (int c = 0; c < 4; ++c)
+                differs = differs || grid().backColor(r, c) != ResultGrid::DefaultColor;
+            const int y = qRound(scale * k + 18);
+            const QRgb pixel = picture.pixel(DiffOverviewBar::Side1X, y);
+            EXPECT_EQ(pixel != qRgb(255, 255, 255), differs)
+                << when << " " << shown()[k].toStdString();
+        }
+    };
+    expectBarMatchesRows("closed");
+    const QImage closed = w->pic0->picture();
+    tree().setExpanded(rowOf("b"), true);
+    tree().setExpanded(rowOf("b/c"), true);
+    EXPECT_NE(w->pic0->picture(), closed); // drawn again on opening
+    expectBarMatchesRows("open");
+    tree().setExpanded(rowOf("b"), false);
+    EXPECT_EQ(w->pic0->picture(), closed);
+}
+
+TEST_F(FolderTreeViewTest, StarAndSlashExpandAndCollapseEveryFolderFromKeysAndMenu) {
+    compare(true);
+    const int top = model()->rowCount();
+    view()->setCurrentCell(rowOf("top.txt"), 2);
+    view()->setFocus();
+    key(Qt::Key_Asterisk, Qt::ShiftModifier);
+    EXPECT_EQ(model()->rowCount(), grid().rows() - 1); // every entry, in tree order
+    for (int k = 0; k + 1 < model()->rowCount(); ++k)
+        EXPECT_LT(model()->gridRow(k), model()->gridRow(k + 1));
+    EXPECT_EQ(grid().row(), rowOf("top.txt")); // the same entry stays current
+    EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(rowOf("top.txt")));
+
+    // Collapsing with a deep entry current: its top-level folder becomes current.
+    view()->setCurrentCell(rowOf("b/c/deep.txt"), 1);
+    key(Qt::Key_Slash);
+    EXPECT_EQ(model()->rowCount(), top);
+    EXPECT_EQ(grid().row(), rowOf("b"));
+    EXPECT_EQ(grid().col(), 1);
+    EXPECT_EQ(view()->currentIndex().row(), model()->modelRow(rowOf("b")));
+    // Opening b again shows b/c closed: collapsing all forgot every open folder.
+    tree().setExpanded(rowOf("b"), true);
+    EXPECT_FALSE(shown().contains("b/c/deep.txt"));
+
+    // The same from the folder menu, which shows the keys and is enabled for a tree only.
+    FolderViewController &folder = w->folderView();
+    folder.mnuFolder_Click();
+    QAction *expandAll = folder.item(FolderCommand::ExpandAll);
+    EXPECT_TRUE(expandAll->isEnabled());
+    EXPECT_EQ(expandAll->shortcut(), QKeySequence(Qt::Key_Asterisk));
+    EXPECT_EQ(folder.item(FolderCommand::CollapseAll)->shortcut(), QKeySequence(Qt::Key_Slash));
+    folder.mnuFolderItem_Click(FolderCommand::ExpandAll);
+    EXPECT_TRUE(shown().contains("b/c/new.txt"));
+    folder.mnuFolderItem_Click(FolderCommand::CollapseAll);
+    EXPECT_EQ(model()->rowCount(), top);
+
+    compare(false);
+    folder.mnuFolder_Click();
+    EXPECT_FALSE(folder.item(FolderCommand::ExpandAll)->isEnabled());
+    const int rows = model()->rowCount();
+    view()->setFocus();
+    key(Qt::Key_Asterisk, Qt::ShiftModifier); // nothing to open in a one-level result
+    EXPECT_EQ(model()->rowCount(), rows);
 }
 
 TEST_F(FolderTreeViewTest, SortingKeepsContentsUnderTheirFolderAndFoldersOpen) {

@@ -5,6 +5,7 @@
 #include "mainwindow/HelpMenu.h"
 #include "mainwindow/ResultGridView.h"
 #include "mainwindow/TextViewController.h"
+#include "mainwindow/WindowPlacement.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/Clipboard.h"
 #include "support/TempFiles.h"
@@ -17,6 +18,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -81,6 +84,50 @@ TEST_F(WindowUsabilityTest, MenuBarItemsShowTheirHelpTextAndClosingRestoresTheSu
     EXPECT_GE(shown, 20); // every item of the five menus that has a text
 }
 
+// A title highlighted by the pointer alone (no menu open) takes no focus: Esc, the pointer on
+// the bar's empty part and a click elsewhere each end its empty help text.
+TEST_F(WindowUsabilityTest, HoveringTheMenuBarThenEscGivesBackTheSummary) {
+    const QString a = files.write("a.txt", "same\nold\n"), b = files.write("b.txt", "same\nnew\n");
+    auto w = open({a, b});
+    const QString summary = w->statusPanel->text();
+    ASSERT_FALSE(summary.isEmpty());
+    QMenuBar *bar = w->menuBar();
+    const QList<QAction *> titles = bar->actions();
+    ASSERT_GE(titles.size(), 2);
+    // A plain pointer move, as the desktop sends it (no button, not synthesised).
+    auto moveTo = [](QWidget *widget, QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+        QApplication::processEvents();
+    };
+    auto hoverTitles = [&] {
+        moveTo(bar, bar->actionGeometry(titles[0]).center());
+        moveTo(bar, bar->actionGeometry(titles[1]).center());
+        ASSERT_EQ(w->statusPanel->text(), QString()); // a title empties the panel
+        ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+    };
+
+    hoverTitles();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    hoverTitles();
+    const QRect last = bar->actionGeometry(titles.last());
+    ASSERT_LT(last.right() + 10, bar->width());
+    moveTo(bar, QPoint(last.right() + 10, last.center().y()));
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    hoverTitles();
+    QTest::mouseClick(w->activeView()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 40));
+    EXPECT_EQ(w->statusPanel->text(), summary);
+
+    // A later command's own text is not overwritten by an old pass.
+    w->statusPanel->setText(QStringLiteral("after"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(w->statusPanel->text(), QStringLiteral("after"));
+}
+
 TEST_F(WindowUsabilityTest, PopupMenuClosedWithoutAChoiceGivesBackTheSummary) {
     const QString a = files.write("a.txt", "same\nold\n"), b = files.write("b.txt", "same\nnew\n");
     auto w = open({a, b});
@@ -119,6 +166,42 @@ TEST_F(WindowUsabilityTest, RestoringAfterAMaximisedStartGivesTheStoredBounds) {
     EXPECT_NEAR(w->width(), 9000 * px, 2);
     EXPECT_NEAR(w->height(), 7000 * px, 2);
     EXPECT_GT(w->activeView()->height(), 100); // the grid shows rows
+}
+
+// Bounds stored with a second monitor that is no longer there come back whole on a screen.
+TEST(WindowPlacement, BoundsOffTheScreensComeBackWholeOnTheNearestOne) {
+    const QRect laptop(0, 0, 1366, 728), right(1366, 0, 1920, 1040);
+    const QRect onLaptop(100, 50, 800, 600);
+    EXPECT_EQ(placedOnScreens(onLaptop, {laptop}), onLaptop);
+    const QRect across(1000, 100, 800, 600); // across two screens side by side: as it is
+    EXPECT_EQ(placedOnScreens(across, {laptop, right}), across);
+
+    // Only 79 x 42 px of it still on the laptop: moved inside, size kept.
+    EXPECT_EQ(placedOnScreens(QRect(1366 - 79, 728 - 42, 800, 600), {laptop}),
+              QRect(1366 - 800, 728 - 600, 800, 600));
+    // Wholly on a detached monitor: onto the nearest screen that is left.
+    const QRect far(3400, 200, 800, 600);
+    EXPECT_EQ(placedOnScreens(far, {laptop, right}), QRect(3286 - 800, 200, 800, 600));
+    EXPECT_EQ(placedOnScreens(far, {laptop}), QRect(1366 - 800, 128, 800, 600));
+    EXPECT_EQ(placedOnScreens(QRect(-2000, -900, 800, 600), {laptop, right}),
+              QRect(0, 0, 800, 600));
+    // Larger than the screen it lands on: shrunk to it.
+    EXPECT_EQ(placedOnScreens(QRect(2000, 0, 1900, 1000), {laptop}), laptop);
+    // Overlapping two screens with a part off both: onto the one it overlaps most.
+    EXPECT_EQ(placedOnScreens(QRect(1300, 700, 800, 600), {laptop, right}),
+              QRect(1366, 440, 800, 600));
+}
+
+TEST_F(WindowUsabilityTest, AWindowStoredOffScreenOpensWholeOnTheScreen) {
+    files.write("setting.ini", "[Corvane]\nWinState=0\nX=90000\nY=-30000\nW=9000\nH=7000\n");
+    auto w = open();
+    const QRect area = w->screen()->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    EXPECT_TRUE(area.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    const double px = w->logicalDpiX() / 1440.0;
+    EXPECT_NEAR(w->width(), 9000 * px, 2); // the size it had
+    EXPECT_NEAR(w->height(), 7000 * px, 2);
 }
 
 TEST_F(WindowUsabilityTest, PathRowGrowsWithALargeFont) {

@@ -241,6 +241,43 @@ TEST(DiffOverviewBarScrollBar, RowModeAndScaledMode) {
     EXPECT_EQ(b.bar.topRowForValue(10000, 40000), 39999);
 }
 
+// A folder tree with rows 101-900 inside a closed folder: the bar pictures and scrolls through
+// the 200 rows shown, so a changed row is drawn, and clicked, where it stands among them.
+TEST(DiffOverviewBarScrollBar, ShownRowsArePicturedAndScrolledAsShown) {
+    ResultGrid g(8, 1);
+    g.setRows(1001);
+    std::vector<int> shown;
+    for (int r = 1; r <= 1000; ++r)
+        if (r <= 100 || r > 900)
+            shown.push_back(r);
+    for (const int r : {500, 950})
+        for (int c = 0; c < 8; ++c)
+            g.setBackColor(r, c, Changed);
+    Bar b;
+    QSignalSpy spy(&b.bar, &DiffOverviewBar::topRowRequested);
+    b.bar.sDiffbarPrint(&g, Legend, true, 1, 2, true, &shown);
+    const int at950 = 1 + 149; // its position: after the header and the 149 rows shown above
+    EXPECT_EQ(pixelAt(b.bar, Left, yOfRow(201, at950) + 1), Changed);
+    EXPECT_EQ(pixelAt(b.bar, Left, yOfRow(1001, 950) + 1), White);
+    EXPECT_EQ(pixelAt(b.bar, Left, yOfRow(1001, 500) + 1), White); // hidden: not drawn
+    EXPECT_EQ(b.bar.vs()->maximum(), 201 + 1);
+
+    // The top row and the thumb, both ways.
+    b.bar.g_vs_Change(&g, 950);
+    EXPECT_EQ(b.bar.vs()->value(), at950);
+    b.bar.g_vs_Change(&g, 500); // hidden: at the last row shown above it
+    EXPECT_EQ(b.bar.vs()->value(), 100);
+    QTest::mouseClick(&b.bar, Qt::LeftButton, Qt::NoModifier, QPoint(20, yOfRow(201, at950)));
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy.last().at(0).toInt(), 950);
+
+    // Drawn again without shown rows (every folder open): grid rows again.
+    b.draw(g, true, 1, 2);
+    EXPECT_EQ(pixelAt(b.bar, Left, yOfRow(1001, 500) + 1), Changed);
+    b.bar.g_vs_Change(&g, 500);
+    EXPECT_EQ(b.bar.vs()->value(), 500);
+}
+
 TEST(DiffOverviewBarScrollBar, ShortBinaryGridKeepsMinimumTwo) {
     ResultGrid g(4, 2);
     g.setRows(5);
