@@ -319,17 +319,8 @@ bool readDocx(const QString &path, QString *text, QString *reason,
 }
 
 bool readOdt(const QString &path, QString *text, QString *reason) {
-    ZipPackage zip;
-    if (!zip.open(path))
-        return fail(reason, zip.errorText());
-    // An encrypted ODF package keeps its parts as ciphertext and says so in the manifest.
-    if (const auto manifest = zip.read(QStringLiteral("META-INF/manifest.xml"));
-        manifest && manifest->contains("encryption-data"))
-        return fail(reason, ZipText::Encrypted);
-    const std::optional<QByteArray> xml = zip.read(QStringLiteral("content.xml"));
-    if (!xml)
-        return fail(reason, zip.errorText());
-    return readOdfXml(*xml, text, reason);
+    const std::optional<QByteArray> xml = readOdfContent(path, reason);
+    return xml && readOdfXml(*xml, text, reason);
 }
 
 // The whole file, or nothing with the reason it was not read.
@@ -414,4 +405,22 @@ std::optional<QString> readDocumentText(const QString &path, QString *error,
         return std::nullopt;
     }
     return text;
+}
+
+std::optional<QByteArray> readOdfContent(const QString &path, QString *reason) {
+    ZipPackage zip;
+    if (!zip.open(path)) {
+        fail(reason, zip.errorText());
+        return std::nullopt;
+    }
+    // An encrypted ODF package keeps its parts as ciphertext and says so in the manifest.
+    if (const auto manifest = zip.read(QStringLiteral("META-INF/manifest.xml"));
+        manifest && manifest->contains("encryption-data")) {
+        fail(reason, ZipText::Encrypted);
+        return std::nullopt;
+    }
+    std::optional<QByteArray> xml = zip.read(QStringLiteral("content.xml"));
+    if (!xml)
+        fail(reason, zip.errorText());
+    return xml;
 }

@@ -32,3 +32,7 @@ inline const QString Stopped = QStringLiteral("中断しました");
 // at least every 50 ms; true ends the read ("中断しました").
 std::optional<QString> readDocumentText(const QString &path, QString *error,
                                         const std::function<bool()> &stop = {});
+
+// The content part of an OpenDocument package (.odt, .odp), or nothing with *reason (when
+// given) saying why: damaged, missing, or encrypted (its parts are ciphertext).
+std::optional<QByteArray> readOdfContent(const QString &path, QString *reason);

@@ -409,15 +409,6 @@ bool readPresentationPackage(const QString &path, QString *text, QString *reason
 }
 
 bool readOdfPresentation(const QString &path, QString *text, QString *reason) {
-    ZipPackage zip;
-    if (!zip.open(path))
-        return fail(reason, zip.errorText());
-    // An encrypted ODF package keeps its parts as ciphertext and says so in the manifest.
-    if (const auto manifest = zip.read(QStringLiteral("META-INF/manifest.xml"));
-        manifest && manifest->contains("encryption-data"))
-        return fail(reason, ZipText::Encrypted);
-    const std::optional<QByteArray> xml = zip.read(QStringLiteral("content.xml"));
-    if (!xml)
-        return fail(reason, zip.errorText());
-    return readOdfPresentationXml(*xml, text, reason);
+    const std::optional<QByteArray> xml = readOdfContent(path, reason);
+    return xml && readOdfPresentationXml(*xml, text, reason);
 }
