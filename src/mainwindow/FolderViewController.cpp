@@ -204,7 +204,7 @@ void FolderViewController::installHooks() {
                 x - start < Grip || start + header->sectionSize(section) - x <= Grip;
             *pressed = section >= 0 && !onEdge ? section : -1;
         } else if (section >= 0 && section == std::exchange(*pressed, -1)) {
-            fgF_HeaderClick(section);
+            sortByColumn(section);
         }
         return false;
     }));
@@ -230,7 +230,7 @@ void FolderViewController::sizeColumns() {
 
 // ---- Sorting ----
 
-void FolderViewController::fgF_HeaderClick(int col) {
+void FolderViewController::sortByColumn(int col) {
     Workspace &ws = m_host.workspace();
     ResultGrid &g = ws.fgF;
     // The internal size columns have no width on screen; nothing else may be a key.

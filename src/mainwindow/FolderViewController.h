@@ -49,7 +49,7 @@ public:
     QAction *item(FolderCommand command) const { return m_items[size_t(command)]; }
 
     // Header click on column col: sorts, alternating the direction.
-    void fgF_HeaderClick(int col);
+    void sortByColumn(int col);
     // The menu is about to open: enables Open, CopyFiles and Trash for the current cell.
     void mnuFolder_Click();
     void mnuFolderItem_Click(FolderCommand command);

@@ -167,7 +167,7 @@ void SheetViewController::installListHooks(int i) {
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The right button's release opens our menu; no context-menu event may come first.
     list->setContextMenuPolicy(Qt::PreventContextMenu);
-    connect(list, &QTreeWidget::itemClicked, this, [this, i] { lv_Click(i); });
+    connect(list, &QTreeWidget::itemClicked, this, [this, i] { selectFacingSheet(i); });
     connect(list, &QTreeWidget::itemDoubleClicked, this, &SheetViewController::CompareSheets);
     list->installEventFilter(new EventHook(list, [this, i, list](QEvent *event) {
         if (event->type() == QEvent::KeyPress) {
@@ -183,7 +183,7 @@ void SheetViewController::installListHooks(int i) {
                 QPoint at = list->viewport()->rect().topLeft();
                 if (QTreeWidgetItem *item = list->currentItem())
                     at = list->visualItemRect(item).bottomLeft();
-                lv_Popup(i, list->viewport()->mapToGlobal(at));
+                showListMenu(i, list->viewport()->mapToGlobal(at));
                 return true;
             }
         }
@@ -195,7 +195,7 @@ void SheetViewController::installListHooks(int i) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (mouse->button() != Qt::RightButton)
                 return false;
-            lv_Popup(i, mouse->globalPosition().toPoint());
+            showListMenu(i, mouse->globalPosition().toPoint());
             return true;
         }
         case QEvent::DragEnter:
@@ -350,7 +350,7 @@ void SheetViewController::showMarks(const QList<SheetPairMark> &marks, const QSt
 
 // A click selects the facing row in the other list unless Ctrl or the right button is held:
 // Ctrl lets the user pair sheets that the alignment did not put side by side.
-void SheetViewController::lv_Click(int index) {
+void SheetViewController::selectFacingSheet(int index) {
     if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier)
         return;
     if (QGuiApplication::mouseButtons() & Qt::RightButton)
@@ -364,7 +364,7 @@ void SheetViewController::lv_Click(int index) {
     other->scrollToItem(item);
 }
 
-void SheetViewController::lv_Popup(int index, const QPoint &globalPos) {
+void SheetViewController::showListMenu(int index, const QPoint &globalPos) {
     m_listPopupIndex = index;
     mnuList->popup(globalPos);
 }

@@ -73,8 +73,8 @@ public:
 private:
     void installListHooks(int index);
     void refreshSheetLists();
-    void lv_Click(int index);
-    void lv_Popup(int index, const QPoint &globalPos);
+    void selectFacingSheet(int index);
+    void showListMenu(int index, const QPoint &globalPos);
     void openListFile();
     QString nextCopyFolder();
     void showSheetComparison(const std::shared_ptr<SheetFileRequest> &request,

@@ -238,7 +238,7 @@ void frmMain::layoutClient() {
     pic1->setGeometry(left, 0, std::max(0, client->width() - left), client->height());
 }
 
-void frmMain::pic1_Resize() {
+void frmMain::layoutResultArea() {
     const int W = pic1->width(), H = pic1->height();
     const int rowHeight = m_pathBar->layout(W, logicalDpiX());
     const QRect area(0, rowHeight, W, std::max(0, H - rowHeight));
@@ -255,7 +255,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
         if (watched == centralWidget())
             layoutClient();
         else if (watched == pic1)
-            pic1_Resize();
+            layoutResultArea();
     }
     return QMainWindow::eventFilter(watched, event);
 }

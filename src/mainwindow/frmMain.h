@@ -135,7 +135,7 @@ private:
 
     // Layout.
     void layoutClient();
-    void pic1_Resize();
+    void layoutResultArea();
     int twips(int value) const;
     void applyFontSize(int points);
     void applyView(ResultView view);

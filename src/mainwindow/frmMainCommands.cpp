@@ -297,7 +297,7 @@ void frmMain::showOptions() {
     dialog.exec();
 
     // A new font size changes the column widths the layout measures.
-    pic1_Resize();
+    layoutResultArea();
     const ComparisonOptions options = ComparisonOptions::load(m_settings);
     options.applyDialogOptionsTo(m_ws);
     mnuViewRecursive->setChecked(options.recursiveFolders);
