@@ -280,19 +280,6 @@ QString wordMainPart(ZipPackage &zip) {
     return fallback;
 }
 
-// The first bytes of a regular file. Anything else is never opened: a pipe without a writer
-// would block the open for good.
-QByteArray fileHead(const QString &path) {
-    NativeStat st;
-    NativeFile f;
-    if (!nativeStat(path, &st) || !st.isFile || !f.open(path))
-        return QByteArray();
-    QByteArray head(8, '\0');
-    const qint64 got = f.read(head.data(), head.size());
-    head.truncate(std::max<qint64>(got, 0));
-    return head;
-}
-
 bool readDoc(const QString &path, QString *text, QString *reason,
              const std::function<bool()> &stop);
 bool readRtf(const QString &path, QString *text, QString *reason,

@@ -248,18 +248,6 @@ bool refuseCompoundFile(const QString &path, QString *reason) {
                                                               : DocumentText::UnknownKind);
 }
 
-// The first bytes of a regular file; nothing else is opened (a pipe could block the open).
-QByteArray fileHead(const QString &path) {
-    NativeStat st;
-    NativeFile f;
-    if (!nativeStat(path, &st) || !st.isFile || !f.open(path))
-        return QByteArray();
-    QByteArray head(8, '\0');
-    const qint64 got = f.read(head.data(), head.size());
-    head.truncate(std::max<qint64>(got, 0));
-    return head;
-}
-
 // --- OpenDocument ---
 
 // content.xml of an .odp: each draw:page a slide, its text:p and text:h (in frames, text

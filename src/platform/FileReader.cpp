@@ -100,3 +100,14 @@ WholeFile readWholeFile(const QString &path, qint64 limit, const std::function<b
     }
     return result;
 }
+
+QByteArray fileHead(const QString &path, qsizetype count) {
+    NativeStat st;
+    NativeFile f;
+    if (!nativeStat(path, &st) || !st.isFile || !f.open(path))
+        return QByteArray();
+    QByteArray head(count, '\0');
+    const qint64 got = f.read(head.data(), head.size());
+    head.truncate(std::max<qint64>(got, 0));
+    return head;
+}

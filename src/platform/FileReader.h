@@ -38,3 +38,7 @@ struct WholeFile {
 // read. stop (may be empty) is asked between blocks, at least every 50 ms; when it answers
 // true the read ends with FileProblem::Stopped.
 WholeFile readWholeFile(const QString &path, qint64 limit, const std::function<bool()> &stop = {});
+
+// The first `count` bytes of a regular file (fewer when it is shorter; none when it cannot be
+// read). Anything else is never opened: a pipe without a writer would block the open for good.
+QByteArray fileHead(const QString &path, qsizetype count = 8);

@@ -1,5 +1,6 @@
 #include "sheet/Workbook.h"
 
+#include "platform/FileReader.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "sheet/WorkbookReaders.h"
@@ -60,11 +61,9 @@ namespace {
 WorkbookKind kindFromContent(const QString &path, WorkbookKind byName) {
     if (byName != WorkbookKind::OpenXml && byName != WorkbookKind::Binary)
         return byName;
-    NativeFile file;
-    char head[8] = {};
-    if (!file.open(path) || !file.isRegular() || file.read(head, 8) != 8)
+    const QByteArray bytes = fileHead(path);
+    if (bytes.size() < 8)
         return byName;
-    const QByteArrayView bytes(head, 8);
     if (bytes.startsWith("PK\x03\x04"))
         return WorkbookKind::OpenXml;
     if (bytes == QByteArrayView("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
